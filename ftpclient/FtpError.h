@@ -1,0 +1,36 @@
+// The errors the FTP client raises. Every one carries the German text the user sees.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// Base of every FTP failure; what() is the Windows-1252 message for the user.
+class FtpError : public std::runtime_error {
+ public:
+  explicit FtpError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A reply whose code the command does not accept. The message is the reply's text lines.
+class FtpReplyError : public FtpError {
+ public:
+  FtpReplyError(int code, const std::string& message) : FtpError(message), code_(code) {}
+  int Code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// A failure reported by the operating system's socket layer.
+class FtpSocketError : public FtpError {
+ public:
+  explicit FtpSocketError(int errorNumber);
+  FtpSocketError(int errorNumber, const std::string& message)
+      : FtpError(message), errorNumber_(errorNumber) {}
+  int ErrorNumber() const { return errorNumber_; }
+
+ private:
+  int errorNumber_;
+};
+
+// Fills a one-argument message format such as "Verbinden mit %s." with a text.
+std::string FtpFormat(const char* format, const std::string& argument);

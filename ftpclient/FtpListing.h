@@ -1,0 +1,76 @@
+// Parsed directory listings: entries, the collection, format detection and the Unix and DOS
+// line rules. Works on lines handed to it; it never touches a socket.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FtpDateTime.h"
+
+enum class FtpListFormat { flfNone, flfDos, flfUnix, flfVax, flfNoDetails, flfUnknown, flfCustom };
+
+enum class FtpItemType { Directory, File, SymbolicLink };
+
+// One entry of a parsed listing.
+struct FtpListItem {
+  std::string Data;              // the raw listing line
+  std::string FileName;
+  std::int64_t Size = 0;
+  double ModifiedDate = 0;       // day count, local time as listed
+  FtpItemType ItemType = FtpItemType::File;
+  std::string LinkedItemName;
+  std::string OwnerName = "????????";
+  std::string GroupName = "????????";
+  std::string OwnerPermissions = "???";
+  std::string GroupPermissions = "???";
+  std::string UserPermissions = "???";
+  std::int32_t ItemCount = 0;
+};
+
+// An ordered collection of entries with the format it was read in.
+class FtpListItems {
+ public:
+  FtpListFormat ListFormat = FtpListFormat::flfNone;
+
+  std::size_t Count() const { return items_.size(); }
+  bool Empty() const { return items_.empty(); }
+  // Positions count from 0; a position outside the collection raises std::out_of_range.
+  const FtpListItem& operator[](std::size_t index) const { return items_.at(index); }
+  FtpListItem& operator[](std::size_t index) { return items_.at(index); }
+  FtpListItem& Add() { return items_.emplace_back(); }
+  void Clear() { items_.clear(); }
+
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+ private:
+  std::vector<FtpListItem> items_;
+};
+
+// Optional hooks. The format check may replace the detected format; the custom parser reads
+// one line of the flfCustom format into the item and returns false when it cannot.
+using FtpFormatCheckHook = std::function<void(const std::vector<std::string>& lines, FtpListFormat& format)>;
+using FtpCustomParseHook = std::function<bool(FtpListItem& item)>;
+
+struct FtpListingHooks {
+  FtpFormatCheckHook FormatCheck;
+  FtpCustomParseHook CustomParse;
+};
+
+// The format of a listing, judged by its first line.
+FtpListFormat FtpDetectListFormat(std::string_view firstLine);
+
+// Reads one line by the Unix rule into item; false when the line cannot be read.
+// today is the reader's date, needed for entries listed with a time instead of a year.
+bool FtpParseUnixLine(std::string_view line, const FtpCivilDate& today, FtpListItem& item);
+
+// Reads one fixed-column DOS line into item; false when the line cannot be read.
+bool FtpParseDosLine(std::string_view line, FtpListItem& item);
+
+// Detects the format and parses every line. A line that fails removes every entry
+// collected before it; parsing then goes on with the next line.
+FtpListItems FtpParseListing(const std::vector<std::string>& lines, const FtpCivilDate& today,
+                             const FtpListingHooks& hooks = {});

@@ -1,0 +1,38 @@
+// The German texts the FTP client shows to the user, as Windows-1252 bytes.
+// Literals are split after a \x escape so the next letter is not read as a hex digit.
+#pragma once
+
+namespace ftp::texts {
+
+// Error messages.
+inline constexpr const char* kAlreadyConnected = "Verbindung besteht bereits.";
+inline constexpr const char* kNotConnected = "Nicht verbunden";
+inline constexpr const char* kClosedGracefully = "Die Verbindung wurde erfolgreich geschlossen.";
+inline constexpr const char* kReadTimeout = "Zeit\xFC" "berschreitung beim Lesen";
+inline constexpr const char* kConnectTimeout = "Zeit\xFC" "berschreitung der Verbindung.";
+inline constexpr const char* kMaxLineLength = "Max. Zeilenl\xE4nge \xFC" "berschritten.";
+inline constexpr const char* kNotSupported = "Anweisung nicht unterst\xFC" "tzt";
+inline constexpr const char* kSocketError = "Socket-Fehler # %d";
+inline constexpr const char* kTargetExists = "Die Zieldatei existiert bereits.";
+inline constexpr const char* kUnknownListFormat = "Unbekanntes FTP-Listenformat";
+inline constexpr const char* kBadPasvReply = "Ung\xFC" "ltige Antwort auf PASV: %s";
+inline constexpr const char* kCannotCreateFile = "Datei %s kann nicht erstellt werden.";
+inline constexpr const char* kCannotOpenFile = "Datei %s kann nicht ge\xF6" "ffnet werden.";
+inline constexpr const char* kFileWriteError = "Fehler beim Schreiben der Datei %s.";
+inline constexpr const char* kFileReadError = "Fehler beim Lesen der Datei %s.";
+
+// Status texts; a %s is filled with the status's argument.
+inline constexpr const char* kResolving = "Host-Name %s wird aufgel\xF6" "st.";
+inline constexpr const char* kConnecting = "Verbinden mit %s.";
+inline constexpr const char* kConnected = "Verbunden.";
+inline constexpr const char* kDisconnecting = "Verbindung wird getrennt.";
+inline constexpr const char* kDisconnected = "Verbindung aufgehoben.";
+inline constexpr const char* kTransferStarted = "FTP-Transfer wird gestartet";
+inline constexpr const char* kTransferDone = "Transfer abgeschlossen";
+inline constexpr const char* kConnectionReady = "Verbindung hergestellt";
+inline constexpr const char* kTransferAborted = "Transfer abgebrochen";
+
+// The system description when the server does not know SYST.
+inline constexpr const char* kUnknownSystem = "Unbekannt";
+
+}  // namespace ftp::texts

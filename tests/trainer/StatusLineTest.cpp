@@ -1,0 +1,41 @@
+#include <gtest/gtest.h>
+
+#include "StatusLine.h"
+
+namespace {
+int CharCount(const std::string& s) { return static_cast<int>(s.size()); }
+
+struct FakeStatus : StatusView {
+  int width = 100;
+  std::string texts[3];
+  int PanelWidth(int) const override { return width; }
+  int TextWidth(const std::string& s) const override { return CharCount(s); }
+  void SetPanelText(int panel, const std::string& text) override { texts[panel] = text; }
+};
+}  // namespace
+
+TEST(ShortenPath, ReplacesFoldersFromTheLeftUntilItFits) {
+  const std::string path = "/home/anna/Dokumente/Vokabeln/lektion7.evd";
+  EXPECT_EQ(ShortenPath(path, 100, CharCount), path);
+  EXPECT_EQ(ShortenPath(path, 35, CharCount), ".../Dokumente/Vokabeln/lektion7.evd");
+  EXPECT_EQ(ShortenPath(path, 25, CharCount), ".../Vokabeln/lektion7.evd");
+  EXPECT_EQ(ShortenPath(path, 5, CharCount), ".../lektion7.evd");
+}
+
+TEST(ShortenPath, KeepsDriveAndNeverCutsNamesWithoutFolders) {
+  EXPECT_EQ(ShortenPath("C:\\Eigene\\Vok\\datei.evd", 18, CharCount), "C:\\...\\datei.evd");
+  EXPECT_EQ(ShortenPath("C:\\Eigene\\Vok\\datei.evd", 20, CharCount), "C:\\...\\Vok\\datei.evd");
+  EXPECT_EQ(ShortenPath("unbenannt-mit-sehr-langem-Namen", 5, CharCount),
+            "unbenannt-mit-sehr-langem-Namen");
+}
+
+TEST(ShowStatus, ShortensToPanelWidthLessForty) {
+  FakeStatus status;
+  status.width = 60;  // 20 characters fit
+  ShowStatus(status, 0, "/a/bbbbbbbbbb/cccc/file.evd");
+  EXPECT_EQ(status.texts[0], ".../cccc/file.evd");
+  ShowStatus(status, 2, "");
+  EXPECT_EQ(status.texts[2], "");
+  ShowStatus(status, 1, RowStatusText(12));
+  EXPECT_EQ(status.texts[1], "Zeile: 12");
+}
