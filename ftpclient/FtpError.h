@@ -20,6 +20,12 @@ class FtpReplyError : public FtpError {
   int code_;
 };
 
+// A wait for data that passed its limit ("Zeitüberschreitung beim Lesen").
+class FtpTimeoutError : public FtpError {
+ public:
+  using FtpError::FtpError;
+};
+
 // A failure reported by the operating system's socket layer.
 class FtpSocketError : public FtpError {
  public:

@@ -1,0 +1,292 @@
+// The control connection: connecting, reading replies, logging in and the simple commands.
+#include "FtpClient.h"
+
+#include <algorithm>
+
+#include "FtpError.h"
+#include "FtpProtocol.h"
+#include "FtpTexts.h"
+
+namespace texts = ftp::texts;
+
+namespace {
+
+// How long an owed reply may take before we stop waiting for it. Servers answer an ABOR
+// with one or two replies; when only one comes we must not hang on the second.
+constexpr int kOwedReplyGraceMs = 3000;
+
+bool IsPreliminary(int code) { return code >= 100 && code <= 199; }
+
+}  // namespace
+
+FtpClient::~FtpClient() {
+  // No callbacks from here: the owner may already be half gone.
+  data_.Close();
+  listener_.Close();
+  control_.Close();
+}
+
+void FtpClient::Status(FtpStatus status, const std::string& text) {
+  if (OnStatus) OnStatus(status, text);
+}
+
+void FtpClient::Log(const char* prefix, std::string_view bytes) {
+  if (OnLog) OnLog(FtpLogLine(prefix, bytes));
+}
+
+// ---- Writing and reading ----
+
+void FtpClient::WriteCommand(const std::string& command, bool expectsReply) {
+  if (!control_.IsOpen()) throw FtpError(texts::kNotConnected);
+  const std::string line = command + "\r\n";
+  try {
+    control_.SendAll(line, Pump);
+  } catch (const FtpSocketError& error) {
+    if (FtpIsConnectionLost(error.ErrorNumber())) CloseControl(false);  // the stream is gone
+    throw;
+  }
+  Log("Sent ", line);
+  if (expectsReply) ++owedReplies_;
+}
+
+std::string FtpClient::ReadLine(int timeoutMs) {
+  std::string block;
+  for (;;) {
+    if (auto line = reader_.NextLine()) return std::move(*line);
+    if (!control_.IsOpen()) throw FtpError(texts::kNotConnected);
+    block.resize(BufferSize > 0 ? BufferSize : 1);
+    std::size_t received = 0;
+    try {
+      received = control_.Receive(block.data(), block.size(), timeoutMs, Pump);
+    } catch (const FtpSocketError& error) {
+      if (FtpIsConnectionLost(error.ErrorNumber())) CloseControl(false);  // the stream is gone
+      throw;
+    }
+    if (received == 0) {
+      // The server hung up; whatever partial line is buffered can never complete.
+      CloseControl(false);
+      throw FtpError(texts::kClosedGracefully);
+    }
+    const std::string_view bytes(block.data(), received);
+    Log("Recv ", bytes);
+    reader_.Feed(bytes);
+  }
+}
+
+FtpReply FtpClient::ReadReply(int timeoutMs) {
+  try {
+    for (;;) {
+      auto reply = parser_.PushLine(ReadLine(timeoutMs));
+      if (!reply) continue;
+      if (!IsPreliminary(reply->NumericCode)) owedReplies_ = std::max(0, owedReplies_ - 1);
+      lastCmdResult_ = std::move(*reply);
+      return lastCmdResult_;
+    }
+  } catch (...) {
+    parser_.Clear();
+    throw;
+  }
+}
+
+int FtpClient::CheckReply(std::initializer_list<int> accepted) {
+  const FtpReply& reply = ReadReply();
+  const bool ok = accepted.size() == 0 ||
+                  std::find(accepted.begin(), accepted.end(), reply.NumericCode) != accepted.end();
+  if (!ok) throw FtpReplyError(reply.NumericCode, reply.JoinedText());
+  return reply.NumericCode;
+}
+
+// Reads replies the server still owes from an earlier command, so the next reply read
+// really answers the next command.
+void FtpClient::SettleOwedReplies() {
+  while (owedReplies_ > 0 && control_.IsOpen()) {
+    try {
+      ReadReply(kOwedReplyGraceMs);
+    } catch (const FtpTimeoutError&) {
+      owedReplies_ = 0;  // nothing more is coming
+    } catch (const FtpError&) {
+      if (!control_.IsOpen()) throw;
+      owedReplies_ = std::max(0, owedReplies_ - 1);
+    }
+  }
+}
+
+int FtpClient::SendCmd(const std::string& command, std::initializer_list<int> accepted) {
+  SettleOwedReplies();
+  WriteCommand(command);
+  return CheckReply(accepted);
+}
+
+// ---- Opening and closing ----
+
+void FtpClient::Connect(FtpLogin login, int timeout) {
+  try {
+    if (control_.IsOpen()) throw FtpError(texts::kAlreadyConnected);
+    // Through a proxy we connect to the proxy; Host and Port stay the server's for the log-in.
+    const bool viaProxy = ProxySettings.ProxyType != FtpProxyType::fpcmNone && !ProxySettings.Host.empty();
+    const std::string& host = viaProxy ? ProxySettings.Host : Host;
+    const std::uint16_t port = viaProxy ? ProxySettings.Port : Port;
+    if (!FtpIsNumericHost(host)) Status(FtpStatus::Resolving, FtpFormat(texts::kResolving, host));
+    const FtpAddress address = FtpResolve(host, port, Pump);
+    Status(FtpStatus::Connecting, FtpFormat(texts::kConnecting, address.Host()));
+    FtpSocket socket = FtpSocket::Connect(address, timeout, Pump);
+
+    reader_.SetLimit(MaxLineLength, MaxLineAction);
+    reader_.Clear();
+    parser_.Clear();
+    control_ = std::move(socket);
+    owedReplies_ = 1;  // the greeting
+    if (OnLog) OnLog(std::string("Stat ") + texts::kConnected);
+    Status(FtpStatus::Connected, texts::kConnected);
+    if (OnConnected) OnConnected();
+
+    greeting_ = ReadReply();
+    if (greeting_.NumericCode != 220) throw FtpReplyError(greeting_.NumericCode, greeting_.JoinedText());
+    if (login == FtpLogin::Auto) {
+      Login();
+      if (OnAfterLogin) OnAfterLogin();
+      SendTransferType();
+      const int code = SendCmd("SYST", {200, 215, 500});
+      if (code == 500)
+        systemDesc_ = texts::kUnknownSystem;
+      else
+        systemDesc_ = lastCmdResult_.Text.empty() ? std::string() : lastCmdResult_.Text.front();
+      Status(FtpStatus::Ready, texts::kConnectionReady);
+    }
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+}
+
+void FtpClient::LoginAs(const std::string& user, const std::string& password) {
+  if (SendCmd("USER " + user, {230, 331}) == 331) SendCmd("PASS " + password, {230});
+}
+
+void FtpClient::ProxyLogin() {
+  if (!ProxySettings.UserName.empty()) LoginAs(ProxySettings.UserName, ProxySettings.Password);
+}
+
+void FtpClient::Login() {
+  switch (ProxySettings.ProxyType) {
+    case FtpProxyType::fpcmNone:
+      LoginAs(Username, Password);
+      break;
+    case FtpProxyType::fpcmUserSite:
+      ProxyLogin();
+      LoginAs(Username + "@" + Host, Password);
+      break;
+    case FtpProxyType::fpcmSite:
+      ProxyLogin();
+      SendCmd("SITE " + Host);
+      LoginAs(Username, Password);
+      break;
+    case FtpProxyType::fpcmOpen:
+      ProxyLogin();
+      SendCmd("OPEN " + Host);
+      LoginAs(Username, Password);
+      break;
+    case FtpProxyType::fpcmUserPass: {
+      const std::string user = Username + "@" + ProxySettings.UserName + "@" + Host;
+      if (SendCmd("USER " + user, {230, 331}) == 331) {
+        const std::string password =
+            ProxySettings.Password.empty() ? Password : Password + "@" + ProxySettings.Password;
+        SendCmd("PASS " + password, {230});
+      }
+      break;
+    }
+    case FtpProxyType::fpcmTransparent:
+      ProxyLogin();
+      LoginAs(Username, Password);
+      break;
+    case FtpProxyType::fpcmHttpProxyWithFtp:
+      throw FtpError(texts::kNotSupported);
+  }
+  loginMsg_ = lastCmdResult_;
+}
+
+void FtpClient::Quit() {
+  if (control_.IsOpen()) {
+    try {
+      WriteCommand("QUIT", false);
+    } catch (...) {
+      Disconnect();
+      throw;
+    }
+  }
+  Disconnect();
+}
+
+void FtpClient::Disconnect() { CloseControl(true); }
+
+void FtpClient::CloseControl(bool announceDisconnecting) {
+  if (!control_.IsOpen()) {
+    data_.Close();
+    listener_.Close();
+    return;
+  }
+  if (announceDisconnecting) Status(FtpStatus::Disconnecting, texts::kDisconnecting);
+  data_.Close();
+  listener_.Close();
+  control_.Close();
+  reader_.Clear();
+  parser_.Clear();
+  owedReplies_ = 0;
+  if (OnLog) OnLog(std::string("Stat ") + texts::kDisconnected);
+  if (OnDisconnected) OnDisconnected();
+  Status(FtpStatus::Disconnected, texts::kDisconnected);
+}
+
+// ---- Commands without a data connection ----
+
+void FtpClient::Noop() { SendCmd("NOOP", {200}); }
+
+void FtpClient::ChangeDir(const std::string& name) { SendCmd("CWD " + name, {200, 250}); }
+
+void FtpClient::ChangeDirUp() { SendCmd("CDUP", {200, 250}); }
+
+std::string FtpClient::RetrieveCurrentDir() {
+  SendCmd("PWD", {257});
+  return FtpParsePwdReply(lastCmdResult_.Text.empty() ? std::string() : lastCmdResult_.Text.front());
+}
+
+void FtpClient::MakeDir(const std::string& name) { SendCmd("MKD " + name, {257}); }
+
+void FtpClient::RemoveDir(const std::string& name) { SendCmd("RMD " + name, {250}); }
+
+void FtpClient::Delete(const std::string& name) { SendCmd("DELE " + name, {250}); }
+
+void FtpClient::Rename(const std::string& from, const std::string& to) {
+  SendCmd("RNFR " + from, {350});
+  SendCmd("RNTO " + to, {250});
+}
+
+std::int64_t FtpClient::Size(const std::string& name) {
+  SendCmd("SIZE " + name);
+  return FtpParseSizeReply(lastCmdResult_);
+}
+
+int FtpClient::Quote(const std::string& text) { return SendCmd(text); }
+
+void FtpClient::SendTransferType() {
+  SendCmd(transferType_ == FtpTransferType::ftASCII ? "TYPE A" : "TYPE I", {200});
+}
+
+void FtpClient::SetTransferType(FtpTransferType type) {
+  if (type == transferType_) return;
+  transferType_ = type;
+  if (Connected() && !inTransfer_) SendTransferType();
+}
+
+void FtpClient::Abort() {
+  if (inTransfer_) abortRequested_ = true;
+  try {
+    if (control_.IsOpen()) WriteCommand("ABOR");
+  } catch (...) {
+    data_.Close();
+    listener_.Close();
+    throw;
+  }
+  data_.Close();
+  listener_.Close();
+}

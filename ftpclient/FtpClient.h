@@ -1,0 +1,174 @@
+// The FTP client: one control connection to a server (directly or through an FTP proxy),
+// the commands that need no data connection, and the transfers and listings that do.
+// Everything runs on the caller's thread; every wait is cut into slices with the Pump
+// hook called in between, so a window stays usable. Failures raise FtpError.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FtpListing.h"
+#include "FtpReply.h"
+#include "FtpSocket.h"
+
+enum class FtpProxyType {
+  fpcmNone,
+  fpcmUserSite,
+  fpcmSite,
+  fpcmOpen,
+  fpcmUserPass,
+  fpcmTransparent,
+  fpcmHttpProxyWithFtp
+};
+
+struct FtpProxySettings {
+  FtpProxyType ProxyType = FtpProxyType::fpcmNone;
+  std::string Host;
+  std::uint16_t Port = 0;
+  std::string UserName;
+  std::string Password;
+};
+
+enum class FtpTransferType { ftASCII, ftBinary };
+
+// What the status callback reports; each comes with its German text.
+enum class FtpStatus { Resolving, Connecting, Connected, Disconnecting, Disconnected, TransferStarted, Ready, Aborted };
+
+// Direction of a transfer in the work notifications.
+enum class FtpWorkMode { Read, Write };
+
+// Call-site words for the operations' options.
+enum class FtpLogin { Manual, Auto };
+enum class FtpListDetail { NamesOnly, Details };
+enum class FtpOverwrite { No, Yes };
+enum class FtpPutMode { Store, Append };
+
+class FtpClient {
+ public:
+  FtpClient() = default;
+  FtpClient(const FtpClient&) = delete;
+  FtpClient& operator=(const FtpClient&) = delete;
+  ~FtpClient();
+
+  // ---- Settings, set before connecting ----
+  std::string Host;
+  std::uint16_t Port = 21;
+  std::string Username;
+  std::string Password;
+  FtpProxySettings ProxySettings;
+  bool Passive = false;
+  std::int32_t ReadTimeout = 0;          // milliseconds; 0 waits for a reply without limit
+  std::size_t MaxLineLength = 16384;
+  FtpMaxLineAction MaxLineAction = FtpMaxLineAction::Exception;
+  std::size_t BufferSize = 32768;        // bytes of one socket read or write
+  FtpListingHooks ListingHooks;
+
+  // ---- Hooks ----
+  FtpPump Pump;                                                   // runs between wait slices
+  std::function<void(FtpStatus, const std::string&)> OnStatus;
+  std::function<void()> OnConnected;
+  std::function<void()> OnDisconnected;
+  std::function<void()> OnAfterLogin;                             // after Login, before "TYPE "
+  std::function<void(const std::string&)> OnLog;                  // "Sent ", "Recv ", "Stat " lines
+  std::function<void(FtpWorkMode, std::int64_t expected)> OnWorkBegin;
+  std::function<void(FtpWorkMode, std::int64_t done)> OnWork;
+  std::function<void(FtpWorkMode)> OnWorkEnd;
+
+  // ---- State ----
+  FtpTransferType TransferType() const { return transferType_; }
+  // A new type goes out at once while connected and no transfer runs, else at the next log-in.
+  void SetTransferType(FtpTransferType type);
+  const FtpReply& Greeting() const { return greeting_; }
+  const FtpReply& LastCmdResult() const { return lastCmdResult_; }
+  const FtpReply& LoginMsg() const { return loginMsg_; }
+  const std::string& SystemDesc() const { return systemDesc_; }
+  bool Connected() const { return control_.IsOpen(); }
+
+  // ---- Control connection ----
+  // timeout -1 or 0 limits the connection attempt to 120000 ms, other values are the limit.
+  void Connect(FtpLogin login = FtpLogin::Auto, int timeout = -1);
+  void Login();
+  void Quit();
+  void Disconnect();
+  void Noop();
+  void ChangeDir(const std::string& name);
+  void ChangeDirUp();
+  std::string RetrieveCurrentDir();
+  void MakeDir(const std::string& name);
+  void RemoveDir(const std::string& name);
+  void Delete(const std::string& name);
+  void Rename(const std::string& from, const std::string& to);
+  std::int64_t Size(const std::string& name);   // -1 when the server gives no size
+  int Quote(const std::string& text);
+  void SendTransferType();
+  // Sends "ABOR" and closes the data connection; a running transfer then fails.
+  void Abort();
+
+  // Sends a command and reads its reply; an empty list accepts any code. Returns the code.
+  int SendCmd(const std::string& command, std::initializer_list<int> accepted = {});
+
+  // ---- Data transfers ----
+  // "LIST"/"NLST" with the mask; the lines go to ListResult and, if given, to *lines.
+  void List(std::vector<std::string>* lines, const std::string& mask = "",
+            FtpListDetail detail = FtpListDetail::Details);
+  const std::vector<std::string>& ListResult() const { return listResult_; }
+  // The parsed entries of the last listing, parsed on first access.
+  const FtpListItems& DirectoryListing();
+  // Local paths are file-system paths (UTF-8 on Linux); remote names go out byte for byte.
+  void Get(const std::string& remoteName, const std::string& localPath, FtpOverwrite overwrite);
+  // An empty remote name stores under a name the server chooses ("STOU").
+  void Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode = FtpPutMode::Store);
+
+ private:
+  using BlockSink = std::function<void(std::string_view)>;
+
+  // Control connection plumbing (FtpClient.cpp).
+  void WriteCommand(const std::string& command, bool expectsReply = true);
+  std::string ReadLine(int timeoutMs);
+  FtpReply ReadReply(int timeoutMs);
+  FtpReply ReadReply() { return ReadReply(ReadTimeout); }
+  int CheckReply(std::initializer_list<int> accepted);
+  void SettleOwedReplies();
+  void LoginAs(const std::string& user, const std::string& password);
+  void ProxyLogin();
+  void CloseControl(bool announceDisconnecting);
+  void Status(FtpStatus status, const std::string& text);
+  void Log(const char* prefix, std::string_view bytes);
+
+  // Data connection plumbing (FtpTransfer.cpp).
+  FtpAddress PassiveAddress();
+  void OpenActiveListener();
+  void ReceiveData(const std::string& command, const BlockSink& sink);
+  void SendData(const std::string& command, int fd, std::int64_t size, const std::string& path);
+  void EstablishData(const std::string& command, FtpWorkMode mode);
+  void FinishTransfer();
+  void EndDataPhase();
+  void PumpIfDue();
+
+  FtpTransferType transferType_ = FtpTransferType::ftBinary;
+  FtpReply greeting_;
+  FtpReply lastCmdResult_;
+  FtpReply loginMsg_;
+  std::string systemDesc_;
+
+  FtpSocket control_;
+  FtpLineReader reader_;
+  FtpReplyParser parser_;
+  // Final replies the server still owes (after an ABOR, a time-out or a failed transfer);
+  // they are read before the next command so replies and commands stay paired.
+  int owedReplies_ = 0;
+
+  FtpSocket data_;
+  FtpListener listener_;
+  bool inTransfer_ = false;
+  bool abortRequested_ = false;
+  std::chrono::steady_clock::time_point lastPump_;
+
+  std::vector<std::string> listResult_;
+  std::optional<FtpListItems> listing_;
+};

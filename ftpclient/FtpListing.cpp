@@ -1,0 +1,252 @@
+#include "FtpListing.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+
+#include "FtpReply.h"
+
+namespace {
+
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+std::string ToUpper(std::string_view text) {
+  std::string upper(text);
+  std::transform(upper.begin(), upper.end(), upper.begin(), Upper);
+  return upper;
+}
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The characters from 1-based position first on, at most count of them (like Pascal's Copy).
+std::string_view Columns(std::string_view text, std::size_t first, std::size_t count) {
+  if (first - 1 >= text.size()) return {};
+  return text.substr(first - 1, count);
+}
+
+template <typename Int>
+bool ParseInt(std::string_view text, Int& value) {
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return false;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+}
+
+template <typename Int>
+Int IntOr(std::string_view text, Int fallback) {
+  Int value{};
+  return ParseInt(text, value) ? value : fallback;
+}
+
+std::string WithoutCommas(std::string_view text) {
+  std::string result;
+  for (char c : text)
+    if (c != ',') result += c;
+  return result;
+}
+
+std::vector<std::string_view> SplitAtBlanks(std::string_view text) {
+  std::vector<std::string_view> fields;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    const std::size_t start = pos;
+    while (pos < text.size() && text[pos] != ' ') ++pos;
+    if (pos > start) fields.push_back(text.substr(start, pos - start));
+  }
+  return fields;
+}
+
+bool IsBlankLine(std::string_view line) {
+  return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+bool StartsWithTotal(std::string_view line) { return ToUpper(line.substr(0, 5)) == "TOTAL"; }
+
+// "-", "D" or "L", then nine characters of "-RWX" (the line already upper-cased).
+bool StartsWithPermissions(std::string_view upper) {
+  if (upper.size() < 10) return false;
+  if (upper[0] != '-' && upper[0] != 'D' && upper[0] != 'L') return false;
+  return std::all_of(upper.begin() + 1, upper.begin() + 10,
+                     [](char c) { return c == '-' || c == 'R' || c == 'W' || c == 'X'; });
+}
+
+// 1 to 12 for an English month abbreviation in any case, 0 otherwise.
+int MonthNumber(std::string_view field) {
+  static const std::array<const char*, 12> kMonths = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                                      "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  const std::string upper = ToUpper(field);
+  for (std::size_t i = 0; i < kMonths.size(); ++i)
+    if (upper == kMonths[i]) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+// DOS listings carry two-digit years; 70 to 99 are read as 19xx, the rest as 20xx.
+int WidenYear(int year) {
+  if (year >= 100) return year;
+  return year >= 70 ? 1900 + year : 2000 + year;
+}
+
+// "10:15", "10:15AM" or "10:15 PM" style times of DOS listings.
+bool ParseDosTime(std::string_view text, int& hour, int& minute) {
+  const std::string upper = ToUpper(text);
+  std::string_view clock = upper;
+  int shift = -1;  // -1: 24-hour time, 0: AM, 12: PM
+  if (clock.size() >= 2 && (clock.ends_with("AM") || clock.ends_with("PM"))) {
+    shift = clock.ends_with("PM") ? 12 : 0;
+    clock.remove_suffix(2);
+  }
+  const auto colon = clock.find(':');
+  if (colon == std::string_view::npos) return false;
+  if (!ParseInt(clock.substr(0, colon), hour)) return false;
+  if (!ParseInt(FtpTrim(clock.substr(colon + 1)), minute)) return false;
+  if (shift >= 0) {
+    if (hour < 1 || hour > 12) return false;
+    hour = hour % 12 + shift;
+  }
+  return true;
+}
+
+// Splits the first blank-separated word off text (text must be trimmed).
+std::string_view TakeWord(std::string_view& text) {
+  const auto blank = text.find(' ');
+  const std::string_view word = text.substr(0, blank);
+  text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return word;
+}
+
+bool ParseLine(FtpListFormat format, std::string_view line, const FtpCivilDate& today,
+               const FtpListingHooks& hooks, FtpListItem& item) {
+  switch (format) {
+    case FtpListFormat::flfDos:
+      return FtpParseDosLine(line, item);
+    case FtpListFormat::flfUnix:
+    case FtpListFormat::flfVax:
+      return FtpParseUnixLine(line, today, item);
+    case FtpListFormat::flfNoDetails:
+      item.FileName = FtpTrim(line);
+      return true;
+    case FtpListFormat::flfCustom:
+      return hooks.CustomParse && hooks.CustomParse(item);
+    default:
+      return false;  // "Unbekanntes FTP-Listenformat": the line cannot be read
+  }
+}
+
+}  // namespace
+
+FtpListFormat FtpDetectListFormat(std::string_view firstLine) {
+  const std::string upper = ToUpper(firstLine);
+  if (StartsWithPermissions(upper) || upper.starts_with("TOTAL")) return FtpListFormat::flfUnix;
+  if (upper.find("DSK:") != std::string::npos) return FtpListFormat::flfVax;
+  const auto isSeparator = [&](std::size_t i) { return i < upper.size() && (upper[i] == '-' || upper[i] == '/'); };
+  if (!isSeparator(2) || !isSeparator(5)) return FtpListFormat::flfUnknown;
+  const std::string dirColumn = FtpTrim(Columns(upper, 25, 6));
+  const std::string sizeColumn = WithoutCommas(FtpTrim(Columns(upper, 31, 8)));
+  long long size = 0;
+  if (dirColumn == "<DIR>" || (dirColumn.empty() && ParseInt(std::string_view(sizeColumn), size)))
+    return FtpListFormat::flfDos;
+  return FtpListFormat::flfUnknown;
+}
+
+bool FtpParseUnixLine(std::string_view line, const FtpCivilDate& today, FtpListItem& item) {
+  while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+  std::vector<std::string_view> fields = SplitAtBlanks(line);
+  // A line without a group column has its month where the size should be.
+  if (fields.size() == 8 && IsLetter(fields[4].front())) fields.insert(fields.begin() + 2, std::string_view());
+  if (fields.size() < 8) return false;
+
+  const std::string_view mode = fields[0];
+  const char type = Upper(mode.front());
+  item.ItemType = type == 'D' ? FtpItemType::Directory
+                  : type == 'L' ? FtpItemType::SymbolicLink
+                                : FtpItemType::File;
+  if (mode.size() >= 10) {
+    item.OwnerPermissions = mode.substr(1, 3);
+    item.GroupPermissions = mode.substr(4, 3);
+    item.UserPermissions = mode.substr(7, 3);
+  }
+  item.ItemCount = IntOr<std::int32_t>(fields[1], 0);
+  item.OwnerName = fields[2];
+  item.GroupName = fields[3];
+  item.Size = IntOr<std::int64_t>(fields[4], 0);
+
+  const int month = MonthNumber(fields[5]);
+  if (month == 0) return false;
+  const int day = IntOr(fields[6], today.Day);
+  int year = today.Year;
+  int hour = 0;
+  int minute = 0;
+  const std::string_view timeOrYear = fields[7];
+  const auto colon = timeOrYear.find(':');
+  if (colon != std::string_view::npos) {
+    hour = IntOr(timeOrYear.substr(0, colon), 0);
+    minute = IntOr(timeOrYear.substr(colon + 1), 0);
+    if (month > today.Month) year = today.Year - 1;  // listed with a time: within the last year
+  } else {
+    year = IntOr(timeOrYear, today.Year);
+  }
+  const auto date = FtpEncodeDate(year, month, day);
+  const auto time = FtpEncodeTime(hour, minute, 0, 999);
+  if (!date || !time) return false;
+  item.ModifiedDate = *date + *time;
+
+  std::string name;
+  for (std::size_t i = 8; i < fields.size(); ++i) {
+    if (i > 8) name += ' ';
+    name += fields[i];
+  }
+  if (item.ItemType == FtpItemType::SymbolicLink) {
+    const auto arrow = name.find(" -> ");
+    if (arrow != std::string::npos) {
+      item.LinkedItemName = name.substr(arrow + 4);
+      name.erase(arrow);
+    }
+  }
+  item.FileName = std::move(name);
+  return true;
+}
+
+bool FtpParseDosLine(std::string_view line, FtpListItem& item) {
+  int month = 0, day = 0, year = 0;
+  const bool dateRead = ParseInt(Columns(line, 1, 2), month) && ParseInt(Columns(line, 4, 2), day) &&
+                        ParseInt(Columns(line, 7, 2), year);
+
+  const std::string rest = FtpTrim(line.size() > 8 ? line.substr(8) : std::string_view());
+  std::string_view words = rest;
+  const std::string_view timeWord = TakeWord(words);
+  const std::string sizeWord = WithoutCommas(TakeWord(words));
+  item.FileName = FtpTrim(words);
+  if (ToUpper(sizeWord) == "<DIR>") {
+    item.ItemType = FtpItemType::Directory;
+    item.Size = 0;
+  } else {
+    item.ItemType = FtpItemType::File;
+    item.Size = IntOr<std::int64_t>(sizeWord, 0);
+  }
+
+  int hour = 0, minute = 0;
+  const bool timeRead = ParseDosTime(timeWord, hour, minute);
+  const auto date = dateRead ? FtpEncodeDate(WidenYear(year), month, day) : std::nullopt;
+  const auto time = timeRead ? FtpEncodeTime(hour, minute, 0, 0) : std::nullopt;
+  item.ModifiedDate = date && time ? *date + *time : 0;
+  return true;
+}
+
+FtpListItems FtpParseListing(const std::vector<std::string>& lines, const FtpCivilDate& today,
+                             const FtpListingHooks& hooks) {
+  FtpListItems items;
+  items.ListFormat = lines.empty() ? FtpListFormat::flfNone : FtpDetectListFormat(lines.front());
+  if (hooks.FormatCheck) hooks.FormatCheck(lines, items.ListFormat);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (i == 0 && items.ListFormat == FtpListFormat::flfUnix && StartsWithTotal(line)) continue;
+    if (IsBlankLine(line)) continue;
+    FtpListItem& item = items.Add();
+    item.Data = line;
+    if (!ParseLine(items.ListFormat, line, today, hooks, item)) items.Clear();
+  }
+  return items;
+}

@@ -1,0 +1,101 @@
+#include "FtpProtocol.h"
+
+#include <charconv>
+#include <ctime>
+
+#include "FtpReply.h"
+
+namespace {
+
+bool ParseNumber(std::string_view text, int& value) {
+  const std::string trimmed = FtpTrim(text);
+  if (trimmed.empty()) return false;
+  const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+  return error == std::errc() && end == trimmed.data() + trimmed.size();
+}
+
+}  // namespace
+
+std::optional<FtpPasvFields> FtpParsePasvReply(std::string_view line) {
+  const std::string trimmed = FtpTrim(line);
+  std::string_view text = trimmed;
+  const auto open = text.find('(');
+  const auto close = text.find(')');
+  if (open != std::string_view::npos && close != std::string_view::npos) {
+    // Between the first "(" and the first ")"; a ")" before the "(" leaves nothing.
+    text = close > open ? text.substr(open + 1, close - open - 1) : std::string_view();
+  } else {
+    const auto blank = text.rfind(' ');
+    if (blank != std::string_view::npos) text.remove_prefix(blank + 1);
+  }
+  int numbers[6];
+  for (int i = 0; i < 6; ++i) {
+    const auto comma = text.find(',');
+    if ((comma == std::string_view::npos) != (i == 5)) return std::nullopt;
+    if (!ParseNumber(text.substr(0, comma), numbers[i]) || numbers[i] < 0 || numbers[i] > 255)
+      return std::nullopt;
+    if (comma != std::string_view::npos) text.remove_prefix(comma + 1);
+  }
+  FtpPasvFields fields;
+  for (int i = 0; i < 4; ++i) fields.Host[i] = static_cast<std::uint8_t>(numbers[i]);
+  fields.Port = static_cast<std::uint16_t>(numbers[4] * 256 + numbers[5]);
+  return fields;
+}
+
+std::string FtpParsePwdReply(std::string_view line) {
+  const auto first = line.find('"');
+  if (first != std::string_view::npos) line.remove_prefix(first + 1);
+  return std::string(line.substr(0, line.find('"')));
+}
+
+std::int64_t FtpParseSizeReply(const FtpReply& reply) {
+  if (reply.NumericCode != 213) return -1;
+  std::string text = FtpTrim(reply.JoinedText());
+  const auto blank = text.find(' ');
+  if (blank != std::string::npos) text.erase(0, blank + 1);
+  std::int64_t size = 0;
+  std::string_view digits = text;
+  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return -1;
+  return size;
+}
+
+std::string FtpPortArgument(const std::string& dottedHost, std::uint16_t port) {
+  std::string argument = dottedHost;
+  for (char& c : argument)
+    if (c == '.') c = ',';
+  return argument + "," + std::to_string(port / 256) + "," + std::to_string(port % 256);
+}
+
+std::string FtpLogText(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size() + 16);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+      text += "<EOL>";
+      ++i;
+    } else if (c == '\r') {
+      text += "<CR>";
+    } else if (c == '\n') {
+      text += "<LF>";
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+std::string FtpLogLine(std::string_view prefix, std::string_view bytes) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%d.%m.%Y %H:%M:%S", &local);
+  std::string line(prefix);
+  line += stamp;
+  line += ": ";
+  line += FtpLogText(bytes);
+  return line;
+}

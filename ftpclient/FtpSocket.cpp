@@ -1,0 +1,274 @@
+#include "FtpSocket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "FtpError.h"
+#include "FtpTexts.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until deadline, at least 0.
+int RemainingMs(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+void SetNoDelay(int fd) {
+  int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+// Runs on the connecting thread: touches nothing but the socket and the cancel flag.
+int ConnectOnThread(int fd, sockaddr_in address, const std::atomic<bool>& cancel) {
+  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return 0;
+  if (errno != EINPROGRESS) return errno;
+  while (!cancel.load()) {
+    pollfd entry{fd, POLLOUT, 0};
+    const int ready = ::poll(&entry, 1, kFtpConnectSliceMs);
+    if (ready < 0 && errno != EINTR) return errno;
+    if (ready > 0) {
+      int error = 0;
+      socklen_t length = sizeof error;
+      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+      return error;
+    }
+  }
+  return ETIMEDOUT;
+}
+
+// Waits for a helper thread's result in slices, pumping between them.
+template <typename T>
+bool WaitForFuture(std::future<T>& future, int sliceMs, Clock::time_point deadline, const FtpPump& pump) {
+  while (future.wait_for(std::chrono::milliseconds(sliceMs)) != std::future_status::ready) {
+    if (pump) pump();
+    if (Clock::now() >= deadline) return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  }
+  return true;
+}
+
+}  // namespace
+
+// ---- FtpAddress ----
+
+FtpAddress FtpAddress::FromIPv4(std::uint32_t hostOrderAddress, std::uint16_t port) {
+  FtpAddress address;
+  address.Raw.sin_family = AF_INET;
+  address.Raw.sin_addr.s_addr = htonl(hostOrderAddress);
+  address.Raw.sin_port = htons(port);
+  return address;
+}
+
+std::string FtpAddress::Host() const {
+  char text[INET_ADDRSTRLEN] = {};
+  ::inet_ntop(AF_INET, &Raw.sin_addr, text, sizeof text);
+  return text;
+}
+
+std::uint16_t FtpAddress::Port() const { return ntohs(Raw.sin_port); }
+
+void FtpAddress::SetPort(std::uint16_t port) { Raw.sin_port = htons(port); }
+
+bool FtpIsNumericHost(const std::string& host) {
+  in_addr parsed{};
+  return ::inet_pton(AF_INET, host.c_str(), &parsed) == 1;
+}
+
+FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump& pump) {
+  struct Outcome {
+    int status = 0;
+    FtpAddress address;
+  };
+  // The resolver cannot be cancelled, so the caller waits for it as long as it takes.
+  auto lookup = std::async(std::launch::async, [host, port] {
+    Outcome outcome;
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    outcome.status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    if (outcome.status == 0) {
+      outcome.address.Raw = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+      outcome.address.SetPort(port);
+      ::freeaddrinfo(found);
+    }
+    return outcome;
+  });
+  WaitForFuture(lookup, kFtpConnectSliceMs, Clock::time_point::max(), pump);
+  const Outcome outcome = lookup.get();
+  if (outcome.status != 0) throw FtpError(::gai_strerror(outcome.status));
+  return outcome.address;
+}
+
+bool FtpIsConnectionLost(int errorNumber) {
+  return errorNumber == ECONNRESET || errorNumber == ECONNABORTED || errorNumber == EPIPE ||
+         errorNumber == ESHUTDOWN;
+}
+
+// ---- FtpSocket ----
+
+FtpSocket::FtpSocket(FtpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+
+FtpSocket& FtpSocket::operator=(FtpSocket&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+FtpSocket FtpSocket::Connect(const FtpAddress& address, int limitMs, const FtpPump& pump) {
+  if (limitMs <= 0) limitMs = kFtpDefaultConnectLimitMs;
+  FtpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  if (!socket.IsOpen()) throw FtpSocketError(errno);
+
+  std::atomic<bool> cancel{false};
+  std::packaged_task<int()> task([fd = socket.fd_, raw = address.Raw, &cancel] {
+    return ConnectOnThread(fd, raw, cancel);
+  });
+  auto result = task.get_future();
+  std::thread connector(std::move(task));
+  // The attempt never outlives this call, whatever the pump throws.
+  struct Joiner {
+    std::thread& thread;
+    std::atomic<bool>& cancel;
+    ~Joiner() {
+      cancel = true;
+      thread.join();
+    }
+  } joiner{connector, cancel};
+
+  const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  if (!WaitForFuture(result, kFtpConnectSliceMs, deadline, pump)) {
+    cancel = true;
+    throw FtpError(ftp::texts::kConnectTimeout);
+  }
+  const int error = result.get();
+  if (error != 0) throw FtpSocketError(error);
+  SetNoDelay(socket.fd_);
+  return socket;
+}
+
+void FtpSocket::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool FtpSocket::WaitFor(short events, int timeoutMs, const FtpPump& pump) {
+  const bool limited = timeoutMs > 0;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    int slice = kFtpWaitSliceMs;
+    if (limited) {
+      const int left = RemainingMs(deadline);
+      if (left == 0) return false;
+      if (left < slice) slice = left;
+    }
+    pollfd entry{fd_, events, 0};
+    const int ready = ::poll(&entry, 1, slice);
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) throw FtpSocketError(errno);
+    if (pump) pump();
+    if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
+  }
+}
+
+void FtpSocket::SendAll(std::string_view data, const FtpPump& pump) {
+  while (!data.empty()) {
+    if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
+    const ssize_t sent = ::send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
+    if (sent >= 0) {
+      data.remove_prefix(static_cast<std::size_t>(sent));
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) throw FtpSocketError(errno);
+    WaitFor(POLLOUT, 0, pump);
+  }
+}
+
+std::size_t FtpSocket::Receive(char* buffer, std::size_t size, int timeoutMs, const FtpPump& pump) {
+  for (;;) {
+    if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
+    const ssize_t received = ::recv(fd_, buffer, size, 0);
+    if (received >= 0) return static_cast<std::size_t>(received);
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) throw FtpSocketError(errno);
+    if (!WaitFor(POLLIN, timeoutMs, pump)) throw FtpTimeoutError(ftp::texts::kReadTimeout);
+  }
+}
+
+FtpAddress FtpSocket::LocalAddress() const {
+  FtpAddress address;
+  socklen_t length = sizeof address.Raw;
+  if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&address.Raw), &length) != 0) throw FtpSocketError(errno);
+  return address;
+}
+
+FtpAddress FtpSocket::PeerAddress() const {
+  FtpAddress address;
+  socklen_t length = sizeof address.Raw;
+  if (::getpeername(fd_, reinterpret_cast<sockaddr*>(&address.Raw), &length) != 0) throw FtpSocketError(errno);
+  return address;
+}
+
+// ---- FtpListener ----
+
+void FtpListener::Open(const FtpAddress& localAddress) {
+  Close();
+  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) throw FtpSocketError(errno);
+  if (::bind(fd_, reinterpret_cast<const sockaddr*>(&localAddress.Raw), sizeof localAddress.Raw) != 0 ||
+      ::listen(fd_, 1) != 0) {
+    const int error = errno;
+    Close();
+    throw FtpSocketError(error);
+  }
+}
+
+FtpAddress FtpListener::LocalAddress() const {
+  FtpAddress address;
+  socklen_t length = sizeof address.Raw;
+  if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&address.Raw), &length) != 0) throw FtpSocketError(errno);
+  return address;
+}
+
+FtpSocket FtpListener::Accept(int limitMs, const FtpPump& pump) {
+  if (limitMs <= 0) limitMs = kFtpDefaultConnectLimitMs;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+  for (;;) {
+    if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
+    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd >= 0) {
+      SetNoDelay(fd);
+      return FtpSocket(fd);
+    }
+    if (errno == EINTR || errno == ECONNABORTED) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) throw FtpSocketError(errno);
+    const int left = RemainingMs(deadline);
+    if (left == 0) throw FtpError(ftp::texts::kConnectTimeout);
+    pollfd entry{fd_, POLLIN, 0};
+    const int ready = ::poll(&entry, 1, left < kFtpWaitSliceMs ? left : kFtpWaitSliceMs);
+    if (ready < 0 && errno != EINTR) throw FtpSocketError(errno);
+    if (ready == 0 && pump) pump();
+  }
+}
+
+void FtpListener::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}

@@ -1,0 +1,95 @@
+// A thin layer over POSIX TCP sockets for the FTP client. Every wait is cut into short
+// slices; between slices the owner's pump runs (it keeps the window responsive and may
+// close a socket, which makes the waiting call fail with "Nicht verbunden").
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+using FtpPump = std::function<void()>;
+
+// An IPv4 address with a port; FTP's PORT and PASV speak IPv4 only.
+struct FtpAddress {
+  sockaddr_in Raw{};
+
+  static FtpAddress FromIPv4(std::uint32_t hostOrderAddress, std::uint16_t port);
+  std::string Host() const;            // dotted form
+  std::uint16_t Port() const;
+  void SetPort(std::uint16_t port);
+};
+
+// Slice lengths of the waits.
+inline constexpr int kFtpWaitSliceMs = 250;
+inline constexpr int kFtpConnectSliceMs = 125;
+// The limit of a connection attempt when the caller gives none.
+inline constexpr int kFtpDefaultConnectLimitMs = 120000;
+
+// True for a numeric IPv4 address such as "127.0.0.1".
+bool FtpIsNumericHost(const std::string& host);
+
+// Resolves a host name on a helper thread while the caller pumps. Raises with the
+// resolver's message when the name is unknown.
+FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump& pump);
+
+// One connected TCP stream. Not copyable; moving hands the descriptor over.
+class FtpSocket {
+ public:
+  FtpSocket() = default;
+  explicit FtpSocket(int fd) : fd_(fd) {}
+  FtpSocket(FtpSocket&& other) noexcept;
+  FtpSocket& operator=(FtpSocket&& other) noexcept;
+  FtpSocket(const FtpSocket&) = delete;
+  FtpSocket& operator=(const FtpSocket&) = delete;
+  ~FtpSocket() { Close(); }
+
+  // Opens a connection on a connecting thread; the caller waits in 125 ms slices and pumps.
+  // Raises "Zeitüberschreitung der Verbindung." when limitMs passes first.
+  static FtpSocket Connect(const FtpAddress& address, int limitMs, const FtpPump& pump);
+
+  bool IsOpen() const { return fd_ >= 0; }
+  void Close();
+
+  // Writes every byte, waiting while the peer is slow.
+  void SendAll(std::string_view data, const FtpPump& pump);
+
+  // Receives at most size bytes; returns 0 once the peer has closed the stream.
+  // timeoutMs 0 waits without limit; a passed limit raises "Zeitüberschreitung beim Lesen".
+  std::size_t Receive(char* buffer, std::size_t size, int timeoutMs, const FtpPump& pump);
+
+  FtpAddress LocalAddress() const;
+  FtpAddress PeerAddress() const;
+
+ private:
+  // Waits until the socket is ready for events; false when timeoutMs passed first.
+  bool WaitFor(short events, int timeoutMs, const FtpPump& pump);
+
+  int fd_ = -1;
+};
+
+// A listening socket for one incoming data connection (active mode).
+class FtpListener {
+ public:
+  FtpListener() = default;
+  FtpListener(const FtpListener&) = delete;
+  FtpListener& operator=(const FtpListener&) = delete;
+  ~FtpListener() { Close(); }
+
+  // Listens on the given local address; port 0 lets the system choose.
+  void Open(const FtpAddress& localAddress);
+  FtpAddress LocalAddress() const;
+  // Accepts one connection within limitMs, waiting in slices.
+  FtpSocket Accept(int limitMs, const FtpPump& pump);
+  bool IsOpen() const { return fd_ >= 0; }
+  void Close();
+
+ private:
+  int fd_ = -1;
+};
+
+// True for the socket errors by which the network reports a connection reset or aborted.
+bool FtpIsConnectionLost(int errorNumber);

@@ -1,0 +1,242 @@
+// Data connections: passive and active set-up, downloads, uploads and listings.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "FtpClient.h"
+#include "FtpError.h"
+#include "FtpProtocol.h"
+#include "FtpTexts.h"
+
+namespace texts = ftp::texts;
+
+namespace {
+
+// Closes a file descriptor when the transfer leaves, whichever way.
+struct FileHandle {
+  int fd;
+  ~FileHandle() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+std::string FileErrorText(const char* format, const std::string& path, int errorNumber) {
+  return FtpFormat(format, path) + "\n" + std::strerror(errorNumber);
+}
+
+void WriteAll(int fd, std::string_view bytes, const std::string& path) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) throw FtpError(FileErrorText(texts::kFileWriteError, path, written < 0 ? errno : ENOSPC));
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+}
+
+// Marks the client as transferring for the life of one transfer.
+struct TransferScope {
+  bool& flag;
+  explicit TransferScope(bool& f) : flag(f) { flag = true; }
+  ~TransferScope() { flag = false; }
+};
+
+}  // namespace
+
+// ---- Setting up the data connection ----
+
+FtpAddress FtpClient::PassiveAddress() {
+  SendCmd("PASV", {227});
+  const std::string line = lastCmdResult_.Text.empty() ? std::string() : FtpTrim(lastCmdResult_.Text.front());
+  const auto fields = FtpParsePasvReply(line);
+  if (!fields) throw FtpError(FtpFormat(texts::kBadPasvReply, line));
+  // Connect to the peer we already talk to and take only the port from the reply: the host
+  // in it could send us to any machine a hostile server picks.
+  FtpAddress address = control_.PeerAddress();
+  address.SetPort(fields->Port);
+  return address;
+}
+
+void FtpClient::OpenActiveListener() {
+  FtpAddress local = control_.LocalAddress();
+  local.SetPort(0);
+  listener_.Open(local);
+  const FtpAddress bound = listener_.LocalAddress();
+  SendCmd("PORT " + FtpPortArgument(bound.Host(), bound.Port()), {200});
+}
+
+// Opens the data connection and sends the transfer command, in the order each mode needs.
+void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
+  const bool upload = mode == FtpWorkMode::Write;
+  if (Passive) {
+    const FtpAddress address = PassiveAddress();
+    if (upload) {
+      // Uploads announce the command first, then connect and read its reply.
+      SettleOwedReplies();
+      WriteCommand(command);
+      data_ = FtpSocket::Connect(address, kFtpDefaultConnectLimitMs, Pump);
+      CheckReply({110, 125, 150});
+    } else {
+      data_ = FtpSocket::Connect(address, kFtpDefaultConnectLimitMs, Pump);
+      SendCmd(command, {125, 150, 154});
+    }
+  } else {
+    OpenActiveListener();
+    if (upload)
+      SendCmd(command, {125, 150});
+    else
+      SendCmd(command, {125, 150, 154});
+    data_ = listener_.Accept(kFtpDefaultConnectLimitMs, Pump);
+    listener_.Close();
+  }
+  // An Abort while we were connecting must not let the transfer run on.
+  if (abortRequested_) {
+    data_.Close();
+    throw FtpError(texts::kNotConnected);
+  }
+}
+
+// Reads the reply that ends a transfer. 426 or 450 tell of an aborted transfer and are
+// followed by one more reply; the call still returns normally.
+void FtpClient::FinishTransfer() {
+  Status(FtpStatus::Ready, texts::kTransferDone);
+  const int code = CheckReply({225, 226, 250, 426, 450});
+  if (code == 426 || code == 450) {
+    CheckReply({226, 225});
+    Status(FtpStatus::Aborted, texts::kTransferAborted);
+  }
+}
+
+void FtpClient::EndDataPhase() {
+  data_.Close();
+  listener_.Close();
+}
+
+// Long transfers on a fast network never wait, so the pump also runs on the clock.
+void FtpClient::PumpIfDue() {
+  if (!Pump) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastPump_ < std::chrono::milliseconds(kFtpWaitSliceMs)) return;
+  lastPump_ = now;
+  Pump();
+}
+
+// ---- Moving the bytes ----
+
+void FtpClient::ReceiveData(const std::string& command, const BlockSink& sink) {
+  TransferScope scope(inTransfer_);
+  abortRequested_ = false;
+  Status(FtpStatus::TransferStarted, texts::kTransferStarted);
+  bool working = false;
+  try {
+    EstablishData(command, FtpWorkMode::Read);
+    if (OnWorkBegin) OnWorkBegin(FtpWorkMode::Read, 0);
+    working = true;
+    std::string block(BufferSize > 0 ? BufferSize : 1, '\0');
+    std::int64_t done = 0;
+    lastPump_ = std::chrono::steady_clock::now();
+    for (;;) {
+      const std::size_t received = data_.Receive(block.data(), block.size(), ReadTimeout, Pump);
+      if (received == 0) break;  // the server closes the data connection at the end
+      sink(std::string_view(block.data(), received));
+      done += static_cast<std::int64_t>(received);
+      if (OnWork) OnWork(FtpWorkMode::Read, done);
+      PumpIfDue();
+    }
+    EndDataPhase();
+    working = false;
+    if (OnWorkEnd) OnWorkEnd(FtpWorkMode::Read);
+  } catch (...) {
+    EndDataPhase();
+    if (working && OnWorkEnd) OnWorkEnd(FtpWorkMode::Read);
+    Status(FtpStatus::Ready, texts::kTransferDone);
+    throw;
+  }
+  FinishTransfer();
+}
+
+void FtpClient::SendData(const std::string& command, int fd, std::int64_t size, const std::string& path) {
+  TransferScope scope(inTransfer_);
+  abortRequested_ = false;
+  Status(FtpStatus::TransferStarted, texts::kTransferStarted);
+  bool working = false;
+  try {
+    EstablishData(command, FtpWorkMode::Write);
+    if (OnWorkBegin) OnWorkBegin(FtpWorkMode::Write, size);
+    working = true;
+    std::string block(BufferSize > 0 ? BufferSize : 1, '\0');
+    std::int64_t done = 0;
+    lastPump_ = std::chrono::steady_clock::now();
+    for (;;) {
+      const ssize_t got = ::read(fd, block.data(), block.size());
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) throw FtpError(FileErrorText(texts::kFileReadError, path, errno));
+      if (got == 0) break;
+      // A closed data socket (Abort) makes this fail, so an aborted upload never looks complete.
+      data_.SendAll(std::string_view(block.data(), static_cast<std::size_t>(got)), Pump);
+      done += got;
+      if (OnWork) OnWork(FtpWorkMode::Write, done);
+      PumpIfDue();
+    }
+    EndDataPhase();
+    working = false;
+    if (OnWorkEnd) OnWorkEnd(FtpWorkMode::Write);
+  } catch (...) {
+    EndDataPhase();
+    if (working && OnWorkEnd) OnWorkEnd(FtpWorkMode::Write);
+    Status(FtpStatus::Ready, texts::kTransferDone);
+    throw;
+  }
+  FinishTransfer();
+}
+
+// ---- Operations ----
+
+void FtpClient::List(std::vector<std::string>* lines, const std::string& mask, FtpListDetail detail) {
+  listResult_.clear();
+  listing_.reset();
+  const std::string command = FtpTrim((detail == FtpListDetail::Details ? "LIST " : "NLST ") + mask);
+  // Listing lines obey the same length limit as reply lines.
+  FtpLineReader splitter(MaxLineLength, MaxLineAction);
+  std::vector<std::string> received;
+  ReceiveData(command, [&](std::string_view block) {
+    splitter.Feed(block);
+    while (auto line = splitter.NextLine()) received.push_back(std::move(*line));
+  });
+  if (auto rest = splitter.TakeRest()) received.push_back(std::move(*rest));
+  listResult_ = std::move(received);
+  if (lines) *lines = listResult_;
+}
+
+const FtpListItems& FtpClient::DirectoryListing() {
+  if (!listing_) listing_ = FtpParseListing(listResult_, FtpToday(), ListingHooks);
+  return *listing_;
+}
+
+void FtpClient::Get(const std::string& remoteName, const std::string& localPath, FtpOverwrite overwrite) {
+  std::error_code ignored;
+  if (overwrite == FtpOverwrite::No && std::filesystem::exists(localPath, ignored))
+    throw FtpError(texts::kTargetExists);
+  FileHandle file{::open(localPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
+  if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, localPath, errno));
+  ReceiveData("RETR " + remoteName, [&](std::string_view block) { WriteAll(file.fd, block, localPath); });
+  const int fd = file.fd;
+  file.fd = -1;
+  if (::close(fd) != 0) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
+}
+
+void FtpClient::Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode) {
+  FileHandle file{::open(localPath.c_str(), O_RDONLY | O_CLOEXEC)};
+  if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotOpenFile, localPath, errno));
+  struct stat info {};
+  if (::fstat(file.fd, &info) != 0) throw FtpError(FileErrorText(texts::kCannotOpenFile, localPath, errno));
+  std::string command;
+  if (remoteName.empty())
+    command = "STOU ";
+  else
+    command = (mode == FtpPutMode::Append ? "APPE " : "STOR ") + remoteName;
+  SendData(command, file.fd, static_cast<std::int64_t>(info.st_size), localPath);
+}

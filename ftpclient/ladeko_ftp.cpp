@@ -1,0 +1,202 @@
+// ladeko-ftp: the FTP client on the command line, for scripted transfers and checks.
+//   ladeko-ftp [options] HOST COMMAND [ARGS]
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "FtpClient.h"
+#include "FtpError.h"
+
+namespace {
+
+const char* const kUsage =
+    "Aufruf: ladeko-ftp [Optionen] HOST BEFEHL [ARGUMENTE]\n"
+    "Optionen: --port N  --user U  --password P (oder LADEKO_PASSWORD)  --active  --ascii\n"
+    "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
+    "          --proxy-password P  --trace\n"
+    "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
+    "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
+    "          size NAME | cd VERZ [BEFEHL ...]\n";
+
+// Our texts are Windows-1252; the terminal speaks UTF-8.
+std::string ToUtf8(const std::string& text) {
+  static const char16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
+                                     0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+  std::string out;
+  for (unsigned char c : text) {
+    char32_t code = c;
+    if (c >= 0x80 && c < 0xA0) code = kHigh[c - 0x80];
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else if (code < 0x800) {
+      out += static_cast<char>(0xC0 | (code >> 6));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (code >> 12));
+      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+  }
+  return out;
+}
+
+struct UsageError {};
+
+struct Options {
+  FtpClient* client = nullptr;
+  bool trace = false;
+  bool passwordGiven = false;
+  std::vector<std::string> rest;  // HOST COMMAND ARGS
+};
+
+std::uint16_t PortNumber(const std::string& text) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 1 || value > 65535) throw UsageError{};
+  return static_cast<std::uint16_t>(value);
+}
+
+void ParseOptions(int argc, char** argv, Options& options) {
+  FtpClient& client = *options.client;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--", 0) != 0 || !options.rest.empty()) {
+      options.rest.push_back(arg);
+      continue;
+    }
+    const auto value = [&]() -> std::string {
+      if (i + 1 >= argc) throw UsageError{};
+      return argv[++i];
+    };
+    if (arg == "--port") client.Port = PortNumber(value());
+    else if (arg == "--user") client.Username = value();
+    else if (arg == "--password") { client.Password = value(); options.passwordGiven = true; }
+    else if (arg == "--active") client.Passive = false;
+    else if (arg == "--ascii") client.SetTransferType(FtpTransferType::ftASCII);
+    else if (arg == "--proxy-type") {
+      const std::string type = value();
+      if (type.size() != 1 || type[0] < '0' || type[0] > '6') throw UsageError{};
+      client.ProxySettings.ProxyType = static_cast<FtpProxyType>(type[0] - '0');
+    }
+    else if (arg == "--proxy-host") client.ProxySettings.Host = value();
+    else if (arg == "--proxy-port") client.ProxySettings.Port = PortNumber(value());
+    else if (arg == "--proxy-user") client.ProxySettings.UserName = value();
+    else if (arg == "--proxy-password") client.ProxySettings.Password = value();
+    else if (arg == "--trace") options.trace = true;
+    else throw UsageError{};
+  }
+}
+
+std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+void PrintListing(const FtpListItems& items) {
+  for (const FtpListItem& item : items) {
+    const char type = item.ItemType == FtpItemType::Directory      ? 'd'
+                      : item.ItemType == FtpItemType::SymbolicLink ? 'l'
+                                                                   : '-';
+    const FtpCivilDateTime when = FtpDecodeDateTime(item.ModifiedDate);
+    std::cout << type << ' ' << item.Size << ' ' << when.Date.Year << '-' << TwoDigits(when.Date.Month) << '-'
+              << TwoDigits(when.Date.Day) << ' ' << TwoDigits(when.Hour) << ':' << TwoDigits(when.Minute) << ' '
+              << item.FileName;
+    if (item.ItemType == FtpItemType::SymbolicLink && !item.LinkedItemName.empty())
+      std::cout << " -> " << item.LinkedItemName;
+    std::cout << '\n';
+  }
+}
+
+// How many arguments each command takes, at least and at most.
+const std::map<std::string, std::pair<std::size_t, std::size_t>> kArity = {
+    {"pwd", {0, 0}},  {"ls", {0, 1}},    {"nlst", {0, 1}},  {"get", {2, 2}},  {"put", {1, 2}},
+    {"append", {2, 2}}, {"mkdir", {1, 1}}, {"rmdir", {1, 1}}, {"rm", {1, 1}}, {"rename", {2, 2}},
+    {"size", {1, 1}}};
+
+// Checks the command words before anything goes to the server.
+void CheckCommands(const std::vector<std::string>& args) {
+  std::size_t at = 0;
+  while (at < args.size() && args[at] == "cd") {
+    if (at + 1 >= args.size()) throw UsageError{};
+    at += 2;
+  }
+  if (at == args.size()) return;
+  const auto found = kArity.find(args[at]);
+  const std::size_t count = args.size() - at - 1;
+  if (found == kArity.end() || count < found->second.first || count > found->second.second) throw UsageError{};
+}
+
+// Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
+void RunCommands(FtpClient& client, std::vector<std::string> args) {
+  std::size_t at = 0;
+  const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
+  while (at < args.size() && args[at] == "cd") {
+    client.ChangeDir(argument(1));
+    at += 2;
+  }
+  if (at == args.size()) return;
+  const std::string& command = args[at];
+  const std::size_t count = args.size() - at - 1;  // arguments after the command
+  if (command == "pwd") {
+    std::cout << client.RetrieveCurrentDir() << '\n';
+  } else if (command == "ls" || command == "nlst") {
+    const std::string mask = count == 1 ? argument(1) : std::string();
+    std::vector<std::string> lines;
+    client.List(&lines, mask, command == "ls" ? FtpListDetail::Details : FtpListDetail::NamesOnly);
+    if (command == "ls")
+      PrintListing(client.DirectoryListing());
+    else
+      for (const auto& line : lines) std::cout << line << '\n';
+  } else if (command == "get") {
+    client.Get(argument(1), argument(2), FtpOverwrite::Yes);
+  } else if (command == "put") {
+    client.Put(argument(1), count == 2 ? argument(2) : std::string(), FtpPutMode::Store);
+  } else if (command == "append") {
+    client.Put(argument(1), argument(2), FtpPutMode::Append);
+  } else if (command == "mkdir") {
+    client.MakeDir(argument(1));
+  } else if (command == "rmdir") {
+    client.RemoveDir(argument(1));
+  } else if (command == "rm") {
+    client.Delete(argument(1));
+  } else if (command == "rename") {
+    client.Rename(argument(1), argument(2));
+  } else if (command == "size") {
+    std::cout << client.Size(argument(1)) << '\n';
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  FtpClient client;
+  client.Passive = true;
+  client.Username = "anonymous";
+  Options options;
+  options.client = &client;
+  try {
+    ParseOptions(argc, argv, options);
+    if (options.rest.size() < 2) throw UsageError{};
+    CheckCommands({options.rest.begin() + 1, options.rest.end()});
+  } catch (const UsageError&) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  if (!options.passwordGiven) {
+    if (const char* password = std::getenv("LADEKO_PASSWORD")) client.Password = password;
+  }
+  if (options.trace) client.OnLog = [](const std::string& line) { std::cerr << ToUtf8(line) << '\n'; };
+  client.Host = options.rest[0];
+  try {
+    client.Connect(FtpLogin::Auto, -1);
+    RunCommands(client, std::vector<std::string>(options.rest.begin() + 1, options.rest.end()));
+    client.Quit();
+  } catch (const FtpError& error) {
+    client.Disconnect();
+    std::cerr << ToUtf8(error.what()) << '\n';
+    return 1;
+  }
+  return 0;
+}
