@@ -1,0 +1,40 @@
+#pragma once
+// The view settings of the trainer's tables and window: grid lines, colours, font and the
+// window size preset. They live in the desktop record for the whole run; the view commands
+// change them and the main window applies them.
+
+#include <optional>
+
+#include "Dialogs.h"
+
+// Window sizes are kept in units of 1/96 inch so a preset means the same size on every screen.
+constexpr int kStoredDpi = 96;
+
+struct ViewSettings {
+  static constexpr Color kDefaultBackground = 0x00FFAAAA;  // light blue
+  static constexpr Color kDefaultFontColor = 0x00FF0000;   // blue
+
+  bool gridLines = true;
+  Color background = kDefaultBackground;
+  FontDesc font = DefaultFont();  // font.color is the text colour of the tables
+  int windowHeight = 480;         // 1/96 inch
+  int windowWidth = 640;          // 1/96 inch
+
+  // The main window's font (Verdana, 13 pixels, no style) in the tables' blue.
+  static FontDesc DefaultFont();
+  bool operator==(const ViewSettings&) const = default;
+};
+
+// Pixels on a screen of the given horizontal dpi to 1/96 inch and back, rounded to the nearest.
+int StoreWindowSize(int pixels, int dpi);
+int RestoreWindowSize(int stored, int dpi);
+
+struct WindowGeometry {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool operator==(const WindowGeometry&) const = default;
+};
+
+// The window size preset: a stored width of 640 or 800 gives that size scaled to the screen,
+// centred on it; any other stored width leaves the window as it is (no value).
+std::optional<WindowGeometry> WindowPreset(const ViewSettings& view, int dpi, int screenWidth,
+                                           int screenHeight);

@@ -1,0 +1,156 @@
+#include "filecls.h"
+
+#include <utility>
+
+#include "Win1252.h"
+
+std::string PathText(const std::filesystem::path& path) {
+  const std::u8string native = path.u8string();
+  return win1252::FromUtf8(std::string(native.begin(), native.end()));
+}
+
+std::filesystem::path TextPath(const std::string& text) {
+  const std::string utf8 = win1252::ToUtf8(text);
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::filesystem::path CutPath(const std::filesystem::path& path, std::size_t limit) {
+  const std::string text = PathText(path);
+  if (text.size() <= limit) return path;
+  return TextPath(text.substr(0, limit));
+}
+
+tFileClass::tFileClass(Dialogs& dialogs, FileClassSettings settings,
+                       FileClassOperations operations)
+    : dialogs_(dialogs), settings_(std::move(settings)), ops_(std::move(operations)) {
+  if (settings_.defaultExt.size() > kExtLimit) settings_.defaultExt.resize(kExtLimit);
+  fileName_ = TextPath(settings_.untitledName);
+}
+
+std::string tFileClass::FileNameText() const { return PathText(fileName_); }
+
+bool tFileClass::IsUntitled() const {
+  return win1252::UpperAscii(PathText(fileName_.filename())) ==
+         win1252::UpperAscii(settings_.untitledName);
+}
+
+void tFileClass::NotifyModified() {
+  if (ops_.onModifiedChanged) ops_.onModifiedChanged(modified_);
+}
+
+void tFileClass::SetModified() {
+  if (modified_) return;
+  modified_ = true;
+  NotifyModified();
+}
+
+void tFileClass::ClearModified() {
+  modified_ = false;
+  NotifyModified();
+}
+
+void tFileClass::SetFolders(const std::filesystem::path& folder) {
+  openFolder_ = CutPath(folder, kFolderLimit);
+  saveFolder_ = openFolder_;
+}
+
+void tFileClass::BecomeUntitled() {
+  const std::filesystem::path untitled = TextPath(settings_.untitledName);
+  ops_.newDocument(untitled);
+  fileName_ = untitled;
+  ClearModified();
+}
+
+bool tFileClass::New() {
+  if (!QuerySave()) return false;
+  BecomeUntitled();
+  return true;
+}
+
+FileDialogRequest tFileClass::OpenRequest(const std::string& title) const {
+  FileDialogRequest request;
+  request.title = title;
+  request.filter = settings_.filter;
+  request.filterIndex = openFilterIndex_;
+  request.initialDir = openFolder_;
+  request.defaultExt = settings_.defaultExt;
+  request.mustExist = true;
+  return request;
+}
+
+bool tFileClass::Open() {
+  if (!QuerySave()) return false;
+  const std::optional<FileChoice> choice = dialogs_.OpenFile(OpenRequest(""));
+  if (!choice) return false;
+  openFilterIndex_ = choice->filterIndex;
+  fileName_ = choice->path;
+  if (!ops_.read(fileName_)) {
+    BecomeUntitled();
+    return false;
+  }
+  openFolder_ = CutPath(choice->path.parent_path(), kFolderLimit);
+  ClearModified();
+  return true;
+}
+
+bool tFileClass::OpenFromPath(const std::filesystem::path& path) {
+  fileName_ = path;
+  if (path.empty() || !ops_.read(path)) {
+    BecomeUntitled();
+    return false;
+  }
+  ClearModified();
+  return true;
+}
+
+bool tFileClass::AddFile() {
+  const std::optional<FileChoice> choice = dialogs_.OpenFile(OpenRequest(settings_.addTitle));
+  if (!choice) return false;
+  openFilterIndex_ = choice->filterIndex;
+  const bool read = ops_.read(choice->path);
+  SetModified();
+  return read;
+}
+
+bool tFileClass::Save() {
+  if (IsUntitled()) return SaveAs();
+  const bool written = ops_.write(fileName_);
+  if (written) ClearModified();
+  return written;
+}
+
+bool tFileClass::SaveAs() {
+  return SaveAsProposing(IsUntitled() ? std::string() : PathText(fileName_.filename()));
+}
+
+bool tFileClass::SaveAs(const std::string& proposedName) { return SaveAsProposing(proposedName); }
+
+bool tFileClass::SaveAsProposing(const std::string& proposedName) {
+  FileDialogRequest request;
+  request.filter = settings_.filter;
+  request.filterIndex = saveFilterIndex_;
+  request.initialDir = saveFolder_;
+  request.fileName = proposedName;
+  request.defaultExt = settings_.defaultExt;
+  request.confirmOverwrite = true;
+  const std::optional<FileChoice> choice = dialogs_.SaveFile(request);
+  if (!choice) return false;
+  saveFilterIndex_ = choice->filterIndex;
+  fileName_ = choice->path;
+  const bool written = ops_.write(fileName_);
+  SetFolders(choice->path.parent_path());
+  if (written) ClearModified();
+  return written;
+}
+
+bool tFileClass::QuerySave() {
+  if (!modified_) return true;
+  const std::string text =
+      "Datei \"" + PathText(fileName_.filename()) + A("\" wurde geändert. Speichern?");
+  switch (dialogs_.Message(settings_.promptTitle, text, MsgButtons::YesNoCancel,
+                           MsgIcon::Question)) {
+    case MsgResult::Yes: return Save();
+    case MsgResult::No: return true;
+    default: return false;
+  }
+}

@@ -1,0 +1,182 @@
+#include "vokdiskDesktop.h"
+
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+#include "filecls.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::array<std::uint8_t, TrainerDesktop::kSize>;
+
+// Offsets of the fields in the record.
+constexpr std::size_t kLastDocument = 0x000;
+constexpr std::size_t kGridLines = 0x079;
+constexpr std::size_t kBackground = 0x07C;
+constexpr std::size_t kFontColor = 0x080;
+constexpr std::size_t kFontHeight = 0x084;
+constexpr std::size_t kFontName = 0x088;
+constexpr std::size_t kFontPitch = 0x0B1;
+constexpr std::size_t kReserved = 0x0B2;
+constexpr std::size_t kFontSize = 0x0B8;
+constexpr std::size_t kFontStyle = 0x0BC;
+constexpr std::size_t kWindowHeight = 0x0C0;
+constexpr std::size_t kWindowWidth = 0x0C4;
+constexpr std::size_t kOpenFolder = 0x0C8;
+
+void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::uint32_t GetU32(std::span<const std::uint8_t> b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
+  return v;
+}
+
+void PutShortString(Bytes& b, std::size_t at, const std::string& text, std::size_t room) {
+  const std::size_t length = std::min(text.size(), room);
+  b[at] = static_cast<std::uint8_t>(length);
+  for (std::size_t i = 0; i < length; ++i) b[at + 1 + i] = static_cast<std::uint8_t>(text[i]);
+}
+
+std::optional<std::string> GetShortString(std::span<const std::uint8_t> b, std::size_t at,
+                                           std::size_t room) {
+  const std::size_t length = b[at];
+  if (length > room) return std::nullopt;
+  return std::string(b.begin() + at + 1, b.begin() + at + 1 + length);
+}
+
+// Copies the entries of one folder; a failure skips the entry and goes on.
+void CopyFolder(const fs::path& from, const fs::path& to, const std::string& skipFile,
+                const fs::path& dataFolder) {
+  std::error_code ec;
+  fs::create_directories(to, ec);
+  for (fs::directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path source = it->path();
+    const std::string name = source.filename().string();
+    std::error_code entryError;
+    if (it->is_directory(entryError)) {
+      // A linked folder could lead back into itself, and the data folder may lie inside the
+      // program folder; neither is followed.
+      if (it->is_symlink(entryError) || fs::equivalent(source, dataFolder, entryError)) continue;
+      CopyFolder(source, to / source.filename(), "", dataFolder);
+    } else if (name != skipFile && source.extension() != ".dtp") {
+      fs::copy_file(source, to / source.filename(), fs::copy_options::overwrite_existing,
+                    entryError);
+    }
+  }
+}
+
+}  // namespace
+
+Bytes EncodeDesktop(const TrainerDesktop& d) {
+  Bytes b{};
+  const ViewSettings& v = d.view;
+  PutShortString(b, kLastDocument, d.lastDocument, TrainerDesktop::kPathLimit);
+  b[kGridLines] = v.gridLines ? 1 : 0;
+  PutU32(b, kBackground, v.background);
+  PutU32(b, kFontColor, v.font.color);
+  PutU32(b, kFontHeight, static_cast<std::uint32_t>(v.font.height));
+  PutShortString(b, kFontName, v.font.name, TrainerDesktop::kFontNameLimit);
+  b[kFontPitch] = v.font.pitch;
+  std::copy(d.reserved.begin(), d.reserved.end(), b.begin() + kReserved);
+  PutU32(b, kFontSize, static_cast<std::uint32_t>(v.font.size));
+  b[kFontStyle] = v.font.style;
+  PutU32(b, kWindowHeight, static_cast<std::uint32_t>(v.windowHeight));
+  PutU32(b, kWindowWidth, static_cast<std::uint32_t>(v.windowWidth));
+  PutShortString(b, kOpenFolder, d.openFolder, TrainerDesktop::kPathLimit);
+  return b;
+}
+
+std::optional<TrainerDesktop> DecodeDesktop(std::span<const std::uint8_t> b) {
+  if (b.size() < TrainerDesktop::kSize) return std::nullopt;
+  const auto lastDocument = GetShortString(b, kLastDocument, TrainerDesktop::kPathLimit);
+  const auto fontName = GetShortString(b, kFontName, TrainerDesktop::kFontNameLimit);
+  const auto openFolder = GetShortString(b, kOpenFolder, TrainerDesktop::kPathLimit);
+  if (!lastDocument || !fontName || !openFolder) return std::nullopt;
+
+  TrainerDesktop d;
+  d.lastDocument = *lastDocument;
+  d.openFolder = *openFolder;
+  ViewSettings& v = d.view;
+  v.gridLines = b[kGridLines] != 0;
+  v.background = GetU32(b, kBackground);
+  v.font.color = GetU32(b, kFontColor);
+  v.font.height = static_cast<std::int32_t>(GetU32(b, kFontHeight));
+  v.font.name = *fontName;
+  v.font.pitch = b[kFontPitch];
+  std::copy(b.begin() + kReserved, b.begin() + kReserved + d.reserved.size(), d.reserved.begin());
+  v.font.size = static_cast<std::int32_t>(GetU32(b, kFontSize));
+  v.font.style = b[kFontStyle];
+  v.windowHeight = static_cast<std::int32_t>(GetU32(b, kWindowHeight));
+  v.windowWidth = static_cast<std::int32_t>(GetU32(b, kWindowWidth));
+  return d;
+}
+
+fs::path DataFolder(const Folders& folders) {
+  return folders.documents / "Ombrax" / "Tirelo V" / "";
+}
+
+bool PrepareDataFolder(const Folders& folders, const std::string& executableName) {
+  const fs::path dataFolder = DataFolder(folders);
+  std::error_code ec;
+  if (fs::exists(dataFolder, ec) || ec) return false;
+  if (!fs::create_directories(dataFolder, ec)) return false;
+  CopyFolder(folders.program, dataFolder, executableName, dataFolder);
+  return true;
+}
+
+bool LoadDesktop(const fs::path& dataFolder, const std::optional<fs::path>& argument,
+                 TrainerDesktop& desktop, tFileClass& document) {
+  // Opening for writing as well makes a write-protected file count as missing.
+  std::fstream file(dataFolder / kDesktopFileName,
+                    std::ios::in | std::ios::out | std::ios::binary);
+  if (!file) return false;
+  std::vector<std::uint8_t> bytes(TrainerDesktop::kSize);
+  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(file.gcount()));
+  const std::optional<TrainerDesktop> stored = DecodeDesktop(bytes);
+  if (!stored) return false;
+
+  desktop = *stored;
+  document.SetFolders(TextPath(desktop.openFolder));
+  document.OpenFromPath(argument ? *argument : TextPath(desktop.lastDocument));
+  return true;
+}
+
+void ApplyDesktopDefaults(const fs::path& dataFolder, TrainerDesktop& desktop,
+                          tFileClass& document) {
+  document.SetFolders(dataFolder);
+  document.New();
+  desktop.view = ViewSettings{};
+}
+
+bool SaveDesktop(const fs::path& dataFolder, TrainerDesktop& desktop, const tFileClass& document,
+                 int windowWidth, int windowHeight, int dpi) {
+  desktop.lastDocument = document.FileNameText();
+  desktop.openFolder = PathText(document.GetOpenFolder());
+  desktop.view.windowHeight = StoreWindowSize(windowHeight, dpi);
+  desktop.view.windowWidth = StoreWindowSize(windowWidth, dpi);
+
+  const auto bytes = EncodeDesktop(desktop);
+  std::ofstream file(dataFolder / kDesktopFileName, std::ios::binary | std::ios::trunc);
+  if (!file) return false;
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  return static_cast<bool>(file);
+}
+
+bool StartTrainerDocument(const Folders& folders, const std::string& executableName,
+                          const std::optional<fs::path>& argument, TrainerDesktop& desktop,
+                          tFileClass& document) {
+  PrepareDataFolder(folders, executableName);
+  const fs::path dataFolder = DataFolder(folders);
+  if (LoadDesktop(dataFolder, argument, desktop, document)) return true;
+  ApplyDesktopDefaults(dataFolder, desktop, document);
+  if (argument) document.OpenFromPath(*argument);
+  return false;
+}
