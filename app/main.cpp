@@ -1,0 +1,66 @@
+// Start-up of Tirelo V: the title window first, then the windows in their fixed order, a
+// pause so the title stays readable, then the message loop until the main window closes.
+#include <QApplication>
+#include <QDir>
+#include <QStandardPaths>
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "Clock.h"
+#include "HelpViewer.h"
+#include "QtDialogs.h"
+#include "QtShell.h"
+#include "Vok1.h"
+#include "VokInfo.h"
+#include "Voktitel.h"
+
+namespace {
+
+QString HelpFolder() {
+  const QString besideProgram = QCoreApplication::applicationDirPath() + "/help/vokhelp";
+  if (QDir(besideProgram).exists()) return besideProgram;
+  return QStringLiteral(TIRELO_SOURCE_DIR "/help/vokhelp");
+}
+
+Folders SystemFolders() {
+  Folders folders;
+  folders.documents =
+      QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
+  folders.program = QCoreApplication::applicationDirPath().toStdString();
+  return folders;
+}
+
+// Blocks without processing messages until more than a second has passed.
+void WaitAfterStart(std::uint32_t start) {
+  while (std::abs(static_cast<long long>(timebase::TickCount()) - static_cast<long long>(start)) <= 1000)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+
+  auto* titel = new TTitel;
+  titel->show();
+  titel->repaint();
+  QApplication::processEvents();
+
+  QApplication::setApplicationName("Tirelo V");
+  QtDialogs dialogs;
+  QtShell shell;
+  HelpViewer help(HelpFolder(), "Tirelo V - Hilfe");
+
+  TForm1 form1({&dialogs, &shell, &help, SystemFolders()});
+  dialogs.SetParent(&form1);
+  TAboutBox aboutBox(&form1);
+  form1.SetAboutBox(&aboutBox);
+  form1.SetTitleWindow(titel);
+
+  const std::uint32_t start = timebase::TickCount();
+  WaitAfterStart(start);
+
+  form1.show();
+  return app.exec();
+}

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScreen>
+#include <QTest>
+#include <QTabWidget>
+
+#include "QtText.h"
+#include "ScriptedDialogs.h"
+#include "TableFixtures.h"
+#include "Vok1.h"
+
+namespace {
+
+struct MainWindowTest : ::testing::Test {
+  ScriptedDialogs dialogs;
+  std::unique_ptr<TForm1> form;
+
+  void Open(double dpi = 96.0) {
+    form = std::make_unique<TForm1>(TForm1::Services{&dialogs, nullptr, nullptr, {}});
+    form->SetScreenDpi(dpi);
+    form->show();
+  }
+  QTabWidget* Pages() { return form->findChild<QTabWidget*>("PageControl1"); }
+  void ShowPage(int page) { Pages()->setCurrentIndex(page); }
+};
+
+TEST_F(MainWindowTest, StartsOnFirstBoxWithClipboardHiddenAndDefaultColours) {
+  Open();
+  EXPECT_EQ(form->windowTitle(), "Tirelo V - Vokabeltrainerin Französisch");
+  EXPECT_EQ(Pages()->currentIndex(), 0);
+  EXPECT_EQ(Pages()->tabText(0), "Häufig lernen");
+  EXPECT_FALSE(Pages()->isTabVisible(3));
+  EXPECT_EQ(form->View().background, 16755370u);
+  VokGridView* grid = form->Grid(0);
+  EXPECT_EQ(FromQColor(grid->palette().color(QPalette::Base)), 16755370u);
+  EXPECT_EQ(FromQColor(grid->palette().color(QPalette::Text)), 16711680u);
+  EXPECT_EQ(form->size(), QSize(640, 480));
+  const QRect screen = form->screen()->geometry();
+  EXPECT_EQ(form->x(), (screen.width() - 640) / 2);
+  EXPECT_EQ(form->y(), (screen.height() - 480) / 2);
+  EXPECT_EQ(form->StatusText(0), "unbenannt");
+  EXPECT_EQ(form->StatusText(1), "Zeile: 1");
+  // A new document: German in column 2 of each box; the clipboard has German first.
+  EXPECT_EQ(GermanColumn(form->Document().Box(1)), 2);
+  EXPECT_EQ(GermanColumn(form->Document().Clipboard()), 1);
+}
+
+TEST_F(MainWindowTest, SizePresetsFollowTheScreenScale) {
+  Open(120.0);
+  EXPECT_EQ(form->size(), QSize(800, 600));  // 640 x 480 at a scale of 1.25
+  form->Form640Click(2);
+  EXPECT_EQ(form->size(), QSize(1000, 750));
+  EXPECT_EQ(form->View().windowWidth, 800);
+  form->Form640Click(1);
+  EXPECT_EQ(form->size(), QSize(800, 600));
+  // Row heights: |font height| x scale + 6.
+  EXPECT_EQ(form->Grid(0)->verticalHeader()->defaultSectionSize(), 22);
+}
+
+TEST_F(MainWindowTest, OtherStoredWidthsKeepTheWindowSize) {
+  Open();
+  form->resize(700, 500);
+  form->View().windowWidth = 700;
+  form->ApplySizePreset();
+  EXPECT_EQ(form->size(), QSize(700, 500));
+}
+
+TEST_F(MainWindowTest, ResizeSetsWordColumnsAndFirstStatusPanel) {
+  Open();
+  form->resize(800, 600);
+  EXPECT_EQ(form->Grid(0)->columnWidth(1), 332);
+  EXPECT_EQ(form->Grid(0)->columnWidth(0), 80);
+}
+
+TEST_F(MainWindowTest, SwapColumnsActsOnShownPageWithoutModifying) {
+  Open();
+  ShowPage(1);
+  FillTable(form->Document().Box(2), {{"", "maison", "Haus"}});
+  form->Action("Spaltenvertauschen1")->trigger();
+  EXPECT_EQ(form->Document().Box(2).Row(1), (VokRow{"", "Haus", "maison"}));
+  EXPECT_EQ(GermanColumn(form->Document().Box(2)), 1);
+  EXPECT_EQ(GermanColumn(form->Document().Box(1)), 2);
+  EXPECT_FALSE(form->IsModified());
+  EXPECT_EQ(form->Grid(1)->model()->headerData(1, Qt::Horizontal).toString(), "Deutsch");
+}
+
+TEST_F(MainWindowTest, GridLinesToggleOnEveryTable) {
+  Open();
+  EXPECT_TRUE(form->Action("mitGitter")->isChecked());
+  form->Action("mitGitter")->trigger();
+  EXPECT_FALSE(form->View().gridLines);
+  EXPECT_FALSE(form->Action("mitGitter")->isChecked());
+  for (int page = 0; page < 4; ++page) EXPECT_FALSE(form->Grid(page)->showGrid());
+}
+
+TEST_F(MainWindowTest, ColourAndFontComeFromTheDialogsAndApplyToAllTables) {
+  Open();
+  dialogs.colorAnswers.push_back(Color{0x00FFFFFF});
+  form->Action("Hintergrundfarbe1")->trigger();
+  EXPECT_EQ(FromQColor(form->Grid(3)->palette().color(QPalette::Base)), 0x00FFFFFFu);
+  dialogs.colorAnswers.push_back(std::nullopt);  // cancelled: colour stays
+  form->Action("Hintergrundfarbe1")->trigger();
+  EXPECT_EQ(form->View().background, 0x00FFFFFFu);
+
+  FontDesc font{0x000000FF, -16, std::string(50, 'x'), 0, 12, FontStyle::Bold};
+  dialogs.fontAnswers.push_back(font);
+  form->Action("Font1")->trigger();
+  EXPECT_EQ(form->View().font.name.size(), 40u);
+  EXPECT_EQ(form->Grid(2)->verticalHeader()->defaultSectionSize(), 22);
+  EXPECT_TRUE(form->Grid(2)->font().bold());
+}
+
+TEST_F(MainWindowTest, UnbuiltCommandsExistButAreDisabled) {
+  Open();
+  for (const char* name : {"VomFTPServerffnen1", "FTPDienststarten1", "Druckereinstellung1"}) {
+    ASSERT_NE(form->Action(name), nullptr) << name;
+    EXPECT_FALSE(form->Action(name)->isEnabled()) << name;
+  }
+  EXPECT_EQ(form->Action("Lektionhinzufgen2")->shortcut(), QKeySequence(Qt::Key_F3));
+  EXPECT_EQ(form->Action("SpalteninmarkiertenZeilenvertauschen1")->shortcut(), QKeySequence(Qt::Key_F8));
+  EXPECT_FALSE(form->Action("KreuzwortRtsel1")->isVisible());
+  EXPECT_EQ(form->Button("SaveBtn")->toolTip(), "speichern");
+}
+
+TEST_F(MainWindowTest, TitleSwapButtonExchangesOnlyTitlesAndModifies) {
+  Open();
+  FillTable(form->Document().Box(1), {{"", "maison", "Haus"}});
+  form->ToolButton12Click();
+  EXPECT_EQ(form->Document().Box(1).Row(0), (VokRow{"Lektion", "Deutsch", A("Französisch")}));
+  EXPECT_EQ(form->Document().Box(1).Row(1), (VokRow{"", "maison", "Haus"}));
+  EXPECT_TRUE(form->IsModified());
+}
+
+TEST_F(MainWindowTest, EndAndStartMoveTheCursorOfTheShownTable) {
+  Open();
+  ShowPage(2);
+  FillTable(form->Document().Box(3), {{"", "a", ""}, {"", "b", ""}, {"", "c", ""}});
+  form->EndeBtnClick();
+  EXPECT_EQ(form->Document().Box(3).cursorRow, 3);
+  EXPECT_EQ(form->StatusText(1), "Zeile: 3");
+  EXPECT_EQ(form->Document().Box(1).cursorRow, 1);
+  form->Pos1BtnClick();
+  EXPECT_EQ(form->Document().Box(3).cursorRow, 1);
+}
+
+TEST(VokTableModel, PassesTheModelTesterThroughEveryOperation) {
+  VokTable table;
+  VokTableModel model(table);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  FillTable(table, {{"", "a", "A"}, {"", "", ""}, {"", "b", "B"}});
+  InsertRow(table, 2, "L\r\nx\r\nX\r\n");
+  table.MoveRow(1, 3);
+  table.MoveRow(3, 1);
+  DeleteRow(table, 2);
+  SwapColumns(table);
+  CompactTable(table);
+  EXPECT_EQ(model.rowCount(), table.RowCount() - 1);
+  EXPECT_EQ(model.index(0, 1).data().toString(), "A");
+  EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Französisch");
+}
+
+}  // namespace

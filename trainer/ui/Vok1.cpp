@@ -1,0 +1,310 @@
+#include "Vok1.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <cmath>
+
+#include "HelpViewer.h"
+#include "Layout.h"
+#include "QtText.h"
+#include "vokGrid.h"
+
+TForm1::TForm1(Services services, QWidget* parent)
+    : QMainWindow(parent), services_(std::move(services)) {
+  setObjectName("Form1");
+  setWindowTitle("Tirelo V - Vokabeltrainerin Französisch");
+  QFont font("Verdana");
+  font.setPixelSize(13);
+  setFont(font);
+  resize(805, 549);
+  BuildMenu();
+  BuildToolBar();
+  BuildPages();
+  BuildStatusBar();
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(f1, &QShortcut::activated, this, [this] { ShowHelp(helpContext_); });
+}
+
+TForm1::~TForm1() {
+  for (int page = 0; page < 4; ++page) doc_.Page(page).SetHost(nullptr);
+  // The grids and their models go while the tables they watch still exist.
+  delete PageControl1;
+}
+
+QAction* TForm1::Action(const QString& objectName) const {
+  for (QAction* a : findChildren<QAction*>())
+    if (a->objectName() == objectName) return a;
+  for (QMenu* m : menuBar()->findChildren<QMenu*>())
+    for (QAction* a : m->actions())
+      if (a->objectName() == objectName) return a;
+  return nullptr;
+}
+
+QToolButton* TForm1::Button(const QString& objectName) const {
+  return findChild<QToolButton*>(objectName);
+}
+
+QString TForm1::StatusText(int panel) const { return panels_.at(panel)->text(); }
+
+void TForm1::SetScreenDpi(double dpi) { scale_ = dpi / 96.0; }
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!activated_) {
+    activated_ = true;
+    FormActivate();
+  }
+}
+
+void TForm1::FormActivate() {
+  if (scale_ == 1.0 && screen()) SetScreenDpi(screen()->logicalDotsPerInchX());
+  SetRowHeights();
+  SetColumnWidths();
+  ResetTable(doc_.Clipboard(), 1, 2);
+  PageControl1->setTabVisible(VokDocument::kClipboardPage, false);
+  ApplySizePreset();
+  for (int page = 0; page < VokDocument::kBoxCount; ++page) {
+    doc_.SetCurrentPage(page);
+    Pos1BtnClick();
+  }
+  if (titleWindow_) {
+    titleWindow_->hide();
+    titleWindow_->deleteLater();
+    titleWindow_ = nullptr;
+  }
+  PageControl1->setCurrentIndex(0);
+  doc_.SetCurrentPage(0);
+  ShowStatus(*this, 0, documentName_);
+  ShowRowStatus();
+}
+
+void TForm1::SetRowHeights() {
+  const int height = layout::RowHeight(view_.font.height, 96.0 * scale_);
+  for (VokGridView* grid : grids_) {
+    grid->verticalHeader()->setDefaultSectionSize(height);
+    grid->horizontalHeader()->setFixedHeight(height);
+  }
+}
+
+void TForm1::SetColumnWidths() {
+  for (VokGridView* grid : grids_) {
+    grid->setColumnWidth(0, layout::kLessonColumnWidth);
+    grid->setColumnWidth(1, layout::WordColumnWidth(width()));
+    grid->setColumnWidth(2, layout::WordColumnWidth(width()));
+  }
+}
+
+void TForm1::ApplyViewSettings() {
+  mitGitter->setChecked(view_.gridLines);
+  const InputMode mode = SBtn->isChecked() ? InputMode::Write : InputMode::Mark;
+  QFont font(ToQ(view_.font.name));
+  font.setPixelSize(std::max(1, std::abs(view_.font.height)));
+  font.setBold(view_.font.style & FontStyle::Bold);
+  font.setItalic(view_.font.style & FontStyle::Italic);
+  font.setUnderline(view_.font.style & FontStyle::Underline);
+  font.setStrikeOut(view_.font.style & FontStyle::StrikeOut);
+  for (VokGridView* grid : grids_) {
+    grid->setShowGrid(view_.gridLines);
+    if (grid->Mode() != mode) grid->SetInputMode(mode);
+    QPalette palette = grid->palette();
+    palette.setColor(QPalette::Base, ToQColor(view_.background));
+    palette.setColor(QPalette::Text, ToQColor(view_.font.color));
+    grid->setPalette(palette);
+    grid->setFont(font);
+  }
+  SetRowHeights();
+  CurrentGrid()->setFocus();
+}
+
+// Stored sizes are in 1/96 inch; only the two presets are applied, centred on the screen.
+void TForm1::ApplySizePreset() {
+  if (view_.windowWidth == 640 || view_.windowWidth == 800) {
+    const int w = layout::RoundHalfEven(view_.windowWidth * scale_);
+    const int h = layout::RoundHalfEven(view_.windowHeight * scale_);
+    const QRect screenRect = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
+    resize(w, h);
+    move(screenRect.x() + (screenRect.width() - w) / 2, screenRect.y() + (screenRect.height() - h) / 2);
+  }
+  ApplyViewSettings();
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  for (int page = 0; page < VokDocument::kBoxCount; ++page) {
+    grids_[page]->setColumnWidth(1, layout::WordColumnWidth(width()));
+    grids_[page]->setColumnWidth(2, layout::WordColumnWidth(width()));
+  }
+  panels_[0]->setFixedWidth(layout::RoundHalfEven(width() * 350.0 / 640.0));
+  ShowStatus(*this, 0, documentName_);
+}
+
+void TForm1::SetModified() { modified_ = true; }
+
+void TForm1::mitGitterClick(int tag) {
+  if (tag == 1) {
+    view_.gridLines = !view_.gridLines;
+    ApplyViewSettings();
+    return;
+  }
+  // The covering items: QAction has already toggled the clicked one.
+  QAction* clicked = tag == 2 ? Deutschabdecken : Franzsischabdecken;
+  QAction* other = tag == 2 ? Franzsischabdecken : Deutschabdecken;
+  if (clicked->isChecked()) other->setChecked(false);
+  UpdateCovering();
+  CurrentGrid()->clearSelection();
+  CurrentTable().marked = {};
+}
+
+void TForm1::UpdateCovering() {
+  const Covering covering = Deutschabdecken->isChecked()      ? Covering::German
+                            : Franzsischabdecken->isChecked() ? Covering::French
+                                                              : Covering::None;
+  for (int page = 0; page < VokDocument::kBoxCount; ++page) grids_[page]->SetCovering(covering);
+}
+
+void TForm1::Spaltenvertauschen1Click() { SwapColumns(CurrentTable()); }
+
+void TForm1::Form640Click(int tag) {
+  view_.windowWidth = tag == 1 ? 640 : 800;
+  view_.windowHeight = tag == 1 ? 480 : 600;
+  showNormal();
+  ApplySizePreset();
+}
+
+void TForm1::Hintergrundfarbe1Click() {
+  if (services_.dialogs)
+    if (auto color = services_.dialogs->ChooseColor(view_.background)) view_.background = *color;
+  ApplyViewSettings();
+}
+
+void TForm1::Font1Click() {
+  if (services_.dialogs) {
+    if (auto font = services_.dialogs->ChooseFont(view_.font, 12)) {
+      view_.font = *font;
+      if (view_.font.name.size() > 40) view_.font.name.resize(40);
+    }
+  }
+  ApplyViewSettings();
+}
+
+// Entering write mode shrinks each box's marking to the column 1 cell of its top row;
+// entering mark mode widens it to that whole row.
+void TForm1::MBtnClick(InputMode mode) {
+  (mode == InputMode::Write ? SBtn : MBtn)->setChecked(true);
+  for (int page = 0; page < VokDocument::kBoxCount; ++page) {
+    VokTable& t = doc_.Page(page);
+    const int top = t.marked.IsNone() ? t.cursorRow : t.marked.top;
+    t.marked = mode == InputMode::Write ? MarkedRange{1, top, 1, top} : MarkedRange{1, top, 2, top};
+    t.cursorRow = top;
+    t.cursorCol = 1;
+  }
+  ApplyViewSettings();
+  for (VokGridView* grid : grids_) grid->ShowCursor();
+}
+
+void TForm1::Pos1BtnClick() {
+  VokGridView* grid = CurrentGrid();
+  VokTable& t = grid->Table();
+  if (grid->Mode() == InputMode::Write) t.cursorCol = 1;
+  grid->GoToRow(1);
+}
+
+void TForm1::EndeBtnClick() {
+  VokGridView* grid = CurrentGrid();
+  VokTable& t = grid->Table();
+  if (grid->Mode() == InputMode::Write) t.cursorCol = 2;
+  grid->GoToRow(t.RowCount() - 1);
+}
+
+// In write mode the letter is typed into the cell being edited, at the caret.
+void TForm1::FrenchBtnClick(const std::string& letter) {
+  VokGridView* grid = CurrentGrid();
+  if (grid->Mode() == InputMode::Write) {
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!editor || !grid->isAncestorOf(editor)) {
+      grid->edit(grid->currentIndex());
+      editor = grid->viewport()->findChild<QLineEdit*>();
+    }
+    if (editor) {
+      editor->insert(ToQ(letter));
+      SetModified();
+    }
+  }
+  grid->setFocus();
+}
+
+void TForm1::ToolButton12Click() {
+  VokTable& t = CurrentTable();
+  const bool germanFirst = t.Cell(1, 0) == vok::kDeutsch;
+  t.SetCell(1, 0, germanFirst ? vok::kFranzoesisch : vok::kDeutsch);
+  t.SetCell(2, 0, germanFirst ? vok::kDeutsch : vok::kFranzoesisch);
+  SetModified();
+}
+
+void TForm1::PageControl1Change() {
+  ShowRowStatus();
+  if (CurrentGrid()->Mode() == InputMode::Mark) CurrentGrid()->ShowCursor();
+}
+
+void TForm1::ShowRowStatus() { ShowStatus(*this, 1, RowStatusText(CurrentTable().cursorRow)); }
+
+void TForm1::ShowHelp(int context) {
+  if (!services_.help) return;
+  if (context == -1) {
+    services_.help->ShowSearch();
+  } else if (context == -2) {
+    services_.help->ShowUsingHelp();
+  } else if (context == 0) {
+    services_.help->ShowContents();
+  } else {
+    services_.help->ShowTopic(context);
+  }
+}
+
+void TForm1::WatchHelpContext(QWidget* widget) {
+  widget->setMouseTracking(true);
+  widget->installEventFilter(this);
+}
+
+// The window's help context follows the mouse: tool bars 290, tables 300, accent buttons 240.
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+    if (watched->property("accent").toBool()) {
+      helpContext_ = 240;
+    } else if (qobject_cast<QToolBar*>(watched) || qobject_cast<QToolButton*>(watched)) {
+      helpContext_ = 290;
+    } else if (qobject_cast<QTabWidget*>(watched) || qobject_cast<QTableView*>(watched)) {
+      helpContext_ = 300;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FocusRow(VokTable& table, int row) {
+  const int page = doc_.PageOf(table);
+  if (page < 0) return;
+  grids_[page]->setFocus();
+  grids_[page]->GoToRow(row);
+}
+
+void TForm1::ShowEnd(VokTable& table) {
+  const int page = doc_.PageOf(table);
+  if (page < 0) return;
+  grids_[page]->scrollToBottom();
+}
+
+int TForm1::PanelWidth(int panel) const { return panels_.at(panel)->width(); }
+
+int TForm1::TextWidth(const std::string& text) const {
+  return panels_[0]->fontMetrics().horizontalAdvance(ToQ(text));
+}
+
+void TForm1::SetPanelText(int panel, const std::string& text) { panels_.at(panel)->setText(ToQ(text)); }

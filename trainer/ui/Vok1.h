@@ -1,0 +1,133 @@
+#pragma once
+// The trainer's main window: four pages with the three learning boxes and the hidden
+// clipboard table, the main tool bar, the menu and the status bar. Handlers pick the current
+// table and call the plain operations of the trainer's core.
+
+#include <QAction>
+#include <QLabel>
+#include <QMainWindow>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "Dialogs.h"
+#include "Folders.h"
+#include "Shell.h"
+#include "StatusLine.h"
+#include "TrainerView.h"
+#include "VokDocument.h"
+#include "VokGrid.h"
+
+class HelpViewer;
+class TAboutBox;
+
+class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
+  Q_OBJECT
+
+ public:
+  struct Services {
+    Dialogs* dialogs = nullptr;
+    Shell* shell = nullptr;
+    HelpViewer* help = nullptr;
+    Folders folders;
+  };
+
+  explicit TForm1(Services services, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  VokDocument& Document() { return doc_; }
+  VokTable& CurrentTable() { return doc_.Current(); }
+  VokGridView* Grid(int page) { return grids_.at(page); }
+  VokGridView* CurrentGrid() { return grids_.at(doc_.CurrentPage()); }
+  TrainerView& View() { return view_; }
+  QAction* Action(const QString& objectName) const;
+  QToolButton* Button(const QString& objectName) const;
+  QString StatusText(int panel) const;
+  int HelpContext() const { return helpContext_; }
+  bool IsModified() const { return modified_; }
+
+  // Screen pixels per inch; 96 unless a test or the screen says otherwise.
+  void SetScreenDpi(double dpi);
+  double Scale() const { return scale_; }
+
+  // The title window is closed on the first activation.
+  void SetTitleWindow(QWidget* title) { titleWindow_ = title; }
+  void SetAboutBox(TAboutBox* about) { aboutBox_ = about; }
+
+  // First activation: settings, tables, window size, first page.
+  void FormActivate();
+  void ApplyViewSettings();
+  void ApplySizePreset();
+  void SetModified();
+
+  // Handlers of the commands built so far.
+  void mitGitterClick(int tag);
+  void Spaltenvertauschen1Click();
+  void Form640Click(int tag);
+  void Hintergrundfarbe1Click();
+  void Font1Click();
+  void MBtnClick(InputMode mode);
+  void Pos1BtnClick();
+  void EndeBtnClick();
+  void FrenchBtnClick(const std::string& letter);
+  void ToolButton12Click();
+  void PageControl1Change();
+  void ShowRowStatus();
+  void ShowHelp(int context);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Building the window (Vok1Build.cpp).
+  void BuildPages();
+  void BuildMenu();
+  void BuildToolBar();
+  void BuildStatusBar();
+  QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, int helpContext,
+                     std::function<void()> handler, const QKeySequence& shortcut = {});
+  QToolButton* AddButton(QToolBar* bar, const QString& name, const QString& hint,
+                         const QIcon& icon, QAction* action = nullptr);
+  QToolBar* BuildMoveBar(int page);
+  void WatchHelpContext(QWidget* widget);
+
+  // VokTableHost
+  void FocusRow(VokTable& table, int row) override;
+  void ShowEnd(VokTable& table) override;
+  void MarkModified() override { SetModified(); }
+
+  // StatusView
+  int PanelWidth(int panel) const override;
+  int TextWidth(const std::string& text) const override;
+  void SetPanelText(int panel, const std::string& text) override;
+
+  void SetRowHeights();
+  void SetColumnWidths();
+  void UpdateCovering();
+  void ScrollToCursor(VokGridView* grid);
+
+  Services services_;
+  VokDocument doc_;
+  TrainerView view_;
+  std::array<VokGridView*, 4> grids_{};
+  QTabWidget* PageControl1 = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  std::array<QLabel*, 3> panels_{};
+  QAction* mitGitter = nullptr;
+  QAction* Deutschabdecken = nullptr;
+  QAction* Franzsischabdecken = nullptr;
+  QToolButton* MBtn = nullptr;
+  QToolButton* SBtn = nullptr;
+  QWidget* titleWindow_ = nullptr;
+  TAboutBox* aboutBox_ = nullptr;
+  double scale_ = 1.0;
+  int helpContext_ = 100;
+  bool activated_ = false;
+  bool modified_ = false;
+  std::string documentName_ = "unbenannt";
+};

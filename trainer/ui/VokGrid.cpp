@@ -1,0 +1,172 @@
+#include "VokGrid.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+
+#include "EditKeys.h"
+#include "vokGrid.h"
+
+namespace {
+
+// Paints the covered language column over in the font colour so its words cannot be read.
+class CoverDelegate : public QStyledItemDelegate {
+ public:
+  CoverDelegate(VokGridView* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    if (grid_->CoveredColumn() != 0 && index.column() == grid_->CoveredColumn())
+      painter->fillRect(option.rect, grid_->palette().color(QPalette::Text));
+  }
+
+ private:
+  VokGridView* grid_;
+};
+
+}  // namespace
+
+VokGridView::VokGridView(VokTable& table, const QString& objectName, QWidget* parent)
+    : QTableView(parent), model_(new VokTableModel(table, this)) {
+  setObjectName(objectName);
+  setModel(model_);
+  setItemDelegate(new CoverDelegate(this));
+  setCornerButtonEnabled(false);
+  setWordWrap(false);
+  setTabKeyNavigation(true);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setMinimumSectionSize(8);
+  verticalHeader()->setSectionsMovable(true);
+  horizontalHeader()->setSectionsMovable(true);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  SetInputMode(InputMode::Mark);
+
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this] { SyncTableFromView(); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { SyncTableFromView(); });
+  // Rows and columns dragged with the mouse move the table's data; the view keeps its order.
+  connect(verticalHeader(), &QHeaderView::sectionMoved, this, [this](int, int from, int to) {
+    QSignalBlocker block(verticalHeader());
+    verticalHeader()->moveSection(to, from);
+    Table().MoveRow(from + 1, to + 1);
+    if (Table().Host()) Table().Host()->MarkModified();
+  });
+  connect(horizontalHeader(), &QHeaderView::sectionMoved, this, [this](int logical, int from, int to) {
+    QSignalBlocker block(horizontalHeader());
+    horizontalHeader()->moveSection(to, from);
+    const bool wordColumns = logical != 0 && from != 0 && to != 0;
+    if (wordColumns) Table().SwapWordColumns();
+    if (Table().Host()) Table().Host()->MarkModified();
+  });
+}
+
+void VokGridView::SetInputMode(InputMode mode) {
+  mode_ = mode;
+  model_->SetEditable(mode == InputMode::Write);
+  if (mode == InputMode::Mark) {
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+  } else {
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::AnyKeyPressed |
+                    QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
+  }
+  ShowCursor();
+}
+
+void VokGridView::ShowCursor() {
+  VokTable& t = Table();
+  if (t.RowCount() < 2) return;
+  const int row = std::clamp(t.cursorRow, 1, t.RowCount() - 1) - 1;
+  const int col = std::clamp(t.cursorCol, 0, 2);
+  syncing_ = true;
+  const QModelIndex current = model_->index(row, col);
+  selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+  QItemSelection selection;
+  if (!t.marked.IsNone() && t.marked.top >= 1 && t.marked.bottom >= t.marked.top) {
+    const int top = std::min(t.marked.top, t.RowCount() - 1) - 1;
+    const int bottom = std::min(t.marked.bottom, t.RowCount() - 1) - 1;
+    const int left = std::clamp(t.marked.left, 0, 2), right = std::clamp(t.marked.right, 0, 2);
+    selection.select(model_->index(top, left), model_->index(bottom, right));
+  }
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  syncing_ = false;
+}
+
+void VokGridView::GoToRow(int tableRow) {
+  VokTable& t = Table();
+  if (t.RowCount() < 2) return;
+  t.cursorRow = std::clamp(tableRow, 1, t.RowCount() - 1);
+  if (mode_ == InputMode::Mark) {
+    t.marked = {1, t.cursorRow, 2, t.cursorRow};
+  } else {
+    t.marked = {t.cursorCol, t.cursorRow, t.cursorCol, t.cursorRow};
+  }
+  ShowCursor();
+  scrollTo(model_->index(t.cursorRow - 1, std::clamp(t.cursorCol, 0, 2)));
+  emit cursorMoved(t.cursorRow);
+}
+
+void VokGridView::SetCovering(Covering covering) {
+  covering_ = covering;
+  viewport()->update();
+}
+
+int VokGridView::CoveredColumn() const {
+  switch (covering_) {
+    case Covering::German: return GermanColumn(model_->Table());
+    case Covering::French: return FrenchColumn(model_->Table());
+    case Covering::None: break;
+  }
+  return 0;
+}
+
+// The table keeps what the view shows: the current cell and the marked rows (whole rows
+// in mark mode, the single current cell in write mode).
+void VokGridView::SyncTableFromView() {
+  if (syncing_) return;
+  VokTable& t = Table();
+  const QModelIndex current = currentIndex();
+  if (current.isValid()) {
+    t.cursorRow = current.row() + 1;
+    t.cursorCol = current.column();
+  }
+  if (mode_ == InputMode::Write) {
+    t.marked = {t.cursorCol, t.cursorRow, t.cursorCol, t.cursorRow};
+  } else {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+      t.marked = current.isValid() ? MarkedRange{1, t.cursorRow, 2, t.cursorRow} : MarkedRange{};
+    } else {
+      int top = rows.front().row(), bottom = top;
+      for (const QModelIndex& index : rows) {
+        top = std::min(top, index.row());
+        bottom = std::max(bottom, index.row());
+      }
+      t.marked = {1, top + 1, 2, bottom + 1};
+    }
+  }
+  emit cursorMoved(t.cursorRow);
+}
+
+void VokGridView::keyPressEvent(QKeyEvent* event) {
+  if (mode_ == InputMode::Write) {
+    const QModelIndex current = currentIndex();
+    const bool lastCell = current.isValid() && current.column() == 2 &&
+                          current.row() == model_->rowCount() - 1;
+    if (event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier) && lastCell) {
+      // Tab in the last cell grows the table; this alone does not change the document.
+      Table().InsertEmptyRows(Table().RowCount(), 1);
+      emit growRequested();
+    } else if (IsEditingKey(VirtualKeyOf(event->key(), event->modifiers(), event->text()))) {
+      emit keyPressedForEdit(event->key());
+    }
+  }
+  QTableView::keyPressEvent(event);
+}

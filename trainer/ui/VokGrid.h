@@ -1,0 +1,49 @@
+#pragma once
+// The grid of one table (StringGrid1..3, ClipGrid): a QTableView over a VokTableModel that
+// keeps the table's cursor and marked range in step with the view's current cell and
+// selection, in mark mode (whole rows) or write mode (single cells).
+
+#include <QTableView>
+
+#include "VokTableModel.h"
+
+enum class InputMode { Mark, Write };
+enum class Covering { None, German, French };
+
+class VokGridView : public QTableView {
+  Q_OBJECT
+
+ public:
+  VokGridView(VokTable& table, const QString& objectName, QWidget* parent = nullptr);
+
+  VokTable& Table() { return model_->Table(); }
+  VokTableModel* Model() { return model_; }
+
+  void SetInputMode(InputMode mode);
+  InputMode Mode() const { return mode_; }
+
+  // Makes the table's cursor and marked range the view's current cell and selection.
+  void ShowCursor();
+  // Puts the cursor on a row (keeping its column) and brings it into view.
+  void GoToRow(int tableRow);
+  // Which language is painted over. The column is looked up by its title at every paint,
+  // so the covering follows the words when the columns are exchanged.
+  void SetCovering(Covering covering);
+  int CoveredColumn() const;
+
+ signals:
+  void cursorMoved(int tableRow);
+  void keyPressedForEdit(int key);
+  void growRequested();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void SyncTableFromView();
+
+  VokTableModel* model_;
+  InputMode mode_ = InputMode::Mark;
+  Covering covering_ = Covering::None;
+  bool syncing_ = false;
+};
