@@ -49,6 +49,19 @@ std::optional<std::string> GetShortString(std::span<const std::uint8_t> b, std::
   return std::string(b.begin() + at + 1, b.begin() + at + 1 + length);
 }
 
+// True when inner is folder itself or lies somewhere inside it.
+bool Holds(const fs::path& folder, const fs::path& inner) {
+  std::error_code ec;
+  const fs::path outer = fs::weakly_canonical(folder, ec);
+  const fs::path target =
+      fs::weakly_canonical(inner.has_filename() ? inner : inner.parent_path(), ec);
+  if (ec) return false;
+  auto o = outer.begin(), t = target.begin();
+  for (; o != outer.end() && t != target.end(); ++o, ++t)
+    if (*o != *t) return false;
+  return o == outer.end();
+}
+
 // Copies the entries of one folder; a failure skips the entry and goes on.
 void CopyFolder(const fs::path& from, const fs::path& to, const std::string& skipFile,
                 const fs::path& dataFolder) {
@@ -61,7 +74,7 @@ void CopyFolder(const fs::path& from, const fs::path& to, const std::string& ski
     if (it->is_directory(entryError)) {
       // A linked folder could lead back into itself, and the data folder may lie inside the
       // program folder; neither is followed.
-      if (it->is_symlink(entryError) || fs::equivalent(source, dataFolder, entryError)) continue;
+      if (it->is_symlink(entryError) || Holds(source, dataFolder)) continue;
       CopyFolder(source, to / source.filename(), "", dataFolder);
     } else if (name != skipFile && source.extension() != ".dtp") {
       fs::copy_file(source, to / source.filename(), fs::copy_options::overwrite_existing,
