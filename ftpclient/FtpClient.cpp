@@ -74,14 +74,22 @@ std::string FtpClient::ReadLine(int timeoutMs) {
 }
 
 FtpReply FtpClient::ReadReply(int timeoutMs) {
+  bool inReply = false;
   try {
     for (;;) {
+      inReply = parser_.InReply();
       auto reply = parser_.PushLine(ReadLine(timeoutMs));
       if (!reply) continue;
       if (!IsPreliminary(reply->NumericCode)) owedReplies_ = std::max(0, owedReplies_ - 1);
       lastCmdResult_ = std::move(*reply);
       return lastCmdResult_;
     }
+  } catch (const FtpLineTooLongError&) {
+    // An over-long first line was the whole reply; the rest of a longer reply still
+    // comes and is read as the owed reply before the next command.
+    if (!inReply) owedReplies_ = std::max(0, owedReplies_ - 1);
+    parser_.Clear();
+    throw;
   } catch (...) {
     parser_.Clear();
     throw;

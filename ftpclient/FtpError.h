@@ -26,6 +26,12 @@ class FtpTimeoutError : public FtpError {
   using FtpError::FtpError;
 };
 
+// A reply or listing line longer than the limit ("Max. Zeilenlänge überschritten.").
+class FtpLineTooLongError : public FtpError {
+ public:
+  using FtpError::FtpError;
+};
+
 // A failure reported by the operating system's socket layer.
 class FtpSocketError : public FtpError {
  public:

@@ -73,7 +73,7 @@ std::optional<std::string> FtpLineReader::NextLine() {
     if (action_ == FtpMaxLineAction::Split)
       return TakeLine(start_ + maxLineLength_, start_ + maxLineLength_);
     start_ = end + 1;
-    throw FtpError(ftp::texts::kMaxLineLength);
+    throw FtpLineTooLongError(ftp::texts::kMaxLineLength);
   }
   // No line end yet: a CR at the very end may still be followed by its LF.
   std::size_t pending = Buffered();
@@ -83,7 +83,7 @@ std::optional<std::string> FtpLineReader::NextLine() {
     return TakeLine(start_ + maxLineLength_, start_ + maxLineLength_);
   Clear();
   skipToLineEnd_ = true;
-  throw FtpError(ftp::texts::kMaxLineLength);
+  throw FtpLineTooLongError(ftp::texts::kMaxLineLength);
 }
 
 std::optional<std::string> FtpLineReader::TakeRest() {

@@ -1,0 +1,209 @@
+// Listing format detection and the Unix and DOS line rules, on lines as servers send them.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "FtpDateTime.h"
+#include "FtpListing.h"
+
+namespace {
+
+const FtpCivilDate kMidJune2024{2024, 6, 15};
+const FtpCivilDate kJanuary2024{2024, 1, 10};
+
+// Composes an IIS-style line: date, time, "<DIR>" at column 25 or a size ending at column 38.
+std::string DosLine(const std::string& date, const std::string& time, const std::string& field,
+                    const std::string& name) {
+  std::string line = date + "  " + time;
+  if (field == "<DIR>") {
+    line.resize(24, ' ');
+    line += "<DIR>";
+    line.resize(39, ' ');
+  } else {
+    line.resize(38 - field.size(), ' ');
+    line += field + " ";
+  }
+  return line + name;
+}
+
+FtpCivilDateTime When(const FtpListItem& item) { return FtpDecodeDateTime(item.ModifiedDate); }
+
+void ExpectDate(const FtpListItem& item, int year, int month, int day, int hour, int minute) {
+  const FtpCivilDateTime when = When(item);
+  EXPECT_EQ(when.Date.Year, year) << item.Data;
+  EXPECT_EQ(when.Date.Month, month) << item.Data;
+  EXPECT_EQ(when.Date.Day, day) << item.Data;
+  EXPECT_EQ(when.Hour, hour) << item.Data;
+  EXPECT_EQ(when.Minute, minute) << item.Data;
+}
+
+}  // namespace
+
+TEST(FtpListFormatDetection, JudgesByTheFirstLine) {
+  EXPECT_EQ(FtpDetectListFormat("drwxr-xr-x 2 a b 4096 Jan 1 2020 x"), FtpListFormat::flfUnix);
+  EXPECT_EQ(FtpDetectListFormat("-rw-r--r-- 1 a b 1 Jan 1 2020 x"), FtpListFormat::flfUnix);
+  EXPECT_EQ(FtpDetectListFormat("Total 12"), FtpListFormat::flfUnix);
+  EXPECT_EQ(FtpDetectListFormat("USER1:[DIR] dsk:files"), FtpListFormat::flfVax);
+  EXPECT_EQ(FtpDetectListFormat(DosLine("03-14-22", "09:26AM", "<DIR>", "x")), FtpListFormat::flfDos);
+  EXPECT_EQ(FtpDetectListFormat(DosLine("03/14/22", "09:26AM", "1,234", "x")), FtpListFormat::flfDos);
+  EXPECT_EQ(FtpDetectListFormat(DosLine("03.14.22", "09:26AM", "1234", "x")), FtpListFormat::flfUnknown);
+  EXPECT_EQ(FtpDetectListFormat("readme.txt"), FtpListFormat::flfUnknown);
+  EXPECT_EQ(FtpDetectListFormat(""), FtpListFormat::flfUnknown);
+}
+
+TEST(FtpUnixListing, ReadsEveryColumnAndSkipsTheTotalLine) {
+  const std::vector<std::string> lines = {
+      "total 16",
+      "-rw-r-----   1 anna     lehrer       1234 Mar 14 09:26 vokabeln.evd",
+      "drwxr-xr-x  12 anna     lehrer       4096 Jan  2  2023 Lektionen",
+  };
+  const FtpListItems items = FtpParseListing(lines, kMidJune2024);
+  EXPECT_EQ(items.ListFormat, FtpListFormat::flfUnix);
+  ASSERT_EQ(items.Count(), 2u) << "one entry fewer than lines";
+
+  const FtpListItem& file = items[0];
+  EXPECT_EQ(file.Data, lines[1]);
+  EXPECT_EQ(file.FileName, "vokabeln.evd");
+  EXPECT_EQ(file.ItemType, FtpItemType::File);
+  EXPECT_EQ(file.Size, 1234);
+  EXPECT_EQ(file.ItemCount, 1);
+  EXPECT_EQ(file.OwnerName, "anna");
+  EXPECT_EQ(file.GroupName, "lehrer");
+  EXPECT_EQ(file.OwnerPermissions, "rw-");
+  EXPECT_EQ(file.GroupPermissions, "r--");
+  EXPECT_EQ(file.UserPermissions, "---");
+  ExpectDate(file, 2024, 3, 14, 9, 26);
+  EXPECT_EQ(When(file).Second, 0);
+  EXPECT_EQ(When(file).Millisecond, 999);
+
+  const FtpListItem& dir = items[1];
+  EXPECT_EQ(dir.FileName, "Lektionen");
+  EXPECT_EQ(dir.ItemType, FtpItemType::Directory);
+  EXPECT_EQ(dir.ItemCount, 12);
+  ExpectDate(dir, 2023, 1, 2, 0, 0);
+}
+
+TEST(FtpUnixListing, LineWithoutGroupColumnShiftsOwnerIntoGroup) {
+  const FtpListItems items = FtpParseListing({"-rw-r--r-- 1 anna 5120 Oct 3 2021 ohne-gruppe.txt"}, kMidJune2024);
+  ASSERT_EQ(items.Count(), 1u);
+  EXPECT_EQ(items[0].OwnerName, "");
+  EXPECT_EQ(items[0].GroupName, "anna");
+  EXPECT_EQ(items[0].Size, 5120);
+  EXPECT_EQ(items[0].FileName, "ohne-gruppe.txt");
+  ExpectDate(items[0], 2021, 10, 3, 0, 0);
+}
+
+TEST(FtpUnixListing, TimeInsteadOfYearMeansWithinTheLastYear) {
+  const FtpListItems items = FtpParseListing(
+      {"-rw-r--r-- 1 a b 10 Dec 24 18:30 weihnachten.txt", "-rw-r--r-- 1 a b 10 jan 5 07:05 neujahr.txt"},
+      kJanuary2024);
+  ASSERT_EQ(items.Count(), 2u);
+  ExpectDate(items[0], 2023, 12, 24, 18, 30);
+  ExpectDate(items[1], 2024, 1, 5, 7, 5);
+}
+
+TEST(FtpUnixListing, LinksAndNamesWithBlanks) {
+  const FtpListItems items = FtpParseListing({"lrwxrwxrwx 1 root root 7 Jun 1 2020 www -> htdocs",
+                                              "-rw-r--r-- 1 a b 5 Jun 1 2020 zwei  Blanks  hier",
+                                              "-rw-r--r-- 1 a b 5 Jun 1 2020 pfeil -> kein Link"},
+                                             kMidJune2024);
+  ASSERT_EQ(items.Count(), 3u);
+  EXPECT_EQ(items[0].ItemType, FtpItemType::SymbolicLink);
+  EXPECT_EQ(items[0].FileName, "www");
+  EXPECT_EQ(items[0].LinkedItemName, "htdocs");
+  EXPECT_EQ(items[1].FileName, "zwei Blanks hier");
+  EXPECT_EQ(items[2].FileName, "pfeil -> kein Link") << "only links are split at the arrow";
+  EXPECT_EQ(items[2].LinkedItemName, "");
+}
+
+TEST(FtpUnixListing, UnreadableNumbersFallBackAndBadDatesFailTheLine) {
+  FtpListItem item;
+  ASSERT_TRUE(FtpParseUnixLine("-rw-r--r-- x a b viel Jun ?? 2020 name", kMidJune2024, item));
+  EXPECT_EQ(item.ItemCount, 0);
+  EXPECT_EQ(item.Size, 0);
+  EXPECT_EQ(When(item).Date.Day, 15) << "an unreadable day is today's day";
+
+  FtpListItem bad;
+  EXPECT_FALSE(FtpParseUnixLine("-rw-r--r-- 1 a b 5 Jux 1 2020 name", kMidJune2024, bad));
+  EXPECT_FALSE(FtpParseUnixLine("-rw-r--r-- 1 a b 5 Feb 30 2020 name", kMidJune2024, bad));
+  EXPECT_FALSE(FtpParseUnixLine("-rw-r--r-- 1 a b 5 Feb 3 25:10 name", kMidJune2024, bad));
+  EXPECT_FALSE(FtpParseUnixLine("-rw-r--r-- 1 a", kMidJune2024, bad));
+}
+
+TEST(FtpUnixListing, FailingLineDropsEverythingCollectedBeforeIt) {
+  const FtpListItems items = FtpParseListing({"total 3", "-rw-r--r-- 1 a b 5 Jun 1 2020 erste",
+                                              "", " \t ", "-rw-r--r-- 1 a b 5 Foo 1 2020 kaputt",
+                                              "-rw-r--r-- 1 a b 5 Jun 1 2020 letzte"},
+                                             kMidJune2024);
+  ASSERT_EQ(items.Count(), 1u);
+  EXPECT_EQ(items[0].FileName, "letzte");
+}
+
+TEST(FtpDosListing, DirectoriesFilesAndTwelveHourTimes) {
+  const std::vector<std::string> lines = {
+      DosLine("03-14-22", "09:26AM", "<DIR>", "Lektionen"),
+      DosLine("12-31-99", "11:59PM", "1,234,567", "Datei mit  Blanks.evd"),
+      DosLine("01-02-05", "12:00AM", "17", "mitternacht.txt"),
+  };
+  const FtpListItems items = FtpParseListing(lines, kMidJune2024);
+  EXPECT_EQ(items.ListFormat, FtpListFormat::flfDos);
+  ASSERT_EQ(items.Count(), 3u);
+  EXPECT_EQ(items[0].ItemType, FtpItemType::Directory);
+  EXPECT_EQ(items[0].Size, 0);
+  EXPECT_EQ(items[0].FileName, "Lektionen");
+  ExpectDate(items[0], 2022, 3, 14, 9, 26);
+  EXPECT_EQ(items[1].ItemType, FtpItemType::File);
+  EXPECT_EQ(items[1].Size, 1234567);
+  EXPECT_EQ(items[1].FileName, "Datei mit  Blanks.evd");
+  ExpectDate(items[1], 1999, 12, 31, 23, 59);
+  ExpectDate(items[2], 2005, 1, 2, 0, 0);
+}
+
+TEST(FtpDosListing, UnreadableDateGivesZero) {
+  FtpListItem item;
+  ASSERT_TRUE(FtpParseDosLine("xx-yy-zz  09:26      123 name.txt", item));
+  EXPECT_EQ(item.ModifiedDate, 0.0);
+  EXPECT_EQ(item.Size, 123);
+  EXPECT_EQ(item.FileName, "name.txt");
+}
+
+TEST(FtpListing, UnknownFormatGivesAnEmptyCollection) {
+  const FtpListItems items = FtpParseListing({"vokabeln.evd", "Lektionen"}, kMidJune2024);
+  EXPECT_EQ(items.ListFormat, FtpListFormat::flfUnknown);
+  EXPECT_TRUE(items.Empty());
+  EXPECT_THROW(items[0], std::out_of_range);
+
+  const FtpListItems none = FtpParseListing({}, kMidJune2024);
+  EXPECT_EQ(none.ListFormat, FtpListFormat::flfNone);
+  EXPECT_TRUE(none.Empty());
+}
+
+TEST(FtpListing, HooksCanChooseTheFormatAndParseCustomLines) {
+  FtpListingHooks hooks;
+  hooks.FormatCheck = [](const std::vector<std::string>&, FtpListFormat& format) {
+    format = FtpListFormat::flfNoDetails;
+  };
+  FtpListItems items = FtpParseListing({"  vokabeln.evd ", "Lektionen"}, kMidJune2024, hooks);
+  ASSERT_EQ(items.Count(), 2u);
+  EXPECT_EQ(items[0].FileName, "vokabeln.evd");
+
+  hooks.FormatCheck = [](const std::vector<std::string>&, FtpListFormat& format) {
+    format = FtpListFormat::flfCustom;
+  };
+  hooks.CustomParse = [](FtpListItem& item) {
+    const auto bar = item.Data.find('|');
+    if (bar == std::string::npos) return false;
+    item.FileName = item.Data.substr(0, bar);
+    item.Size = std::stoll(item.Data.substr(bar + 1));
+    return true;
+  };
+  items = FtpParseListing({"a.txt|12", "b.txt|30"}, kMidJune2024, hooks);
+  ASSERT_EQ(items.Count(), 2u);
+  EXPECT_EQ(items[1].FileName, "b.txt");
+  EXPECT_EQ(items[1].Size, 30);
+
+  hooks.CustomParse = nullptr;
+  EXPECT_TRUE(FtpParseListing({"a.txt|12"}, kMidJune2024, hooks).Empty()) << "custom format without a parser";
+}

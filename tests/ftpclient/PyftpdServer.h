@@ -1,0 +1,35 @@
+// Starts Debian's pyftpdlib on a free loopback port with a temporary home and one user.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+class PyftpdServer {
+ public:
+  static constexpr const char* kUser = "lerner";
+  static constexpr const char* kPassword = "g3heim!";
+
+  PyftpdServer();   // starts the server; Running() tells whether that worked
+  ~PyftpdServer();  // stops it and removes the home folder
+  PyftpdServer(const PyftpdServer&) = delete;
+  PyftpdServer& operator=(const PyftpdServer&) = delete;
+
+  bool Running() const { return pid_ > 0 && port_ != 0; }
+  const std::string& Problem() const { return problem_; }
+  std::uint16_t Port() const { return port_; }
+  const std::filesystem::path& Home() const { return home_; }
+
+  // Empties the home folder between tests.
+  void ClearHome() const;
+  // Ends the server process at once, as a crash would.
+  void Kill();
+
+ private:
+  std::filesystem::path home_;
+  pid_t pid_ = -1;
+  std::uint16_t port_ = 0;
+  std::string problem_;
+};

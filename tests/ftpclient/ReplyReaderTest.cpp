@@ -1,0 +1,141 @@
+// The line reader and the reply parser, fed with bytes as they come off the wire.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FtpError.h"
+#include "FtpReply.h"
+#include "FtpTexts.h"
+
+namespace {
+
+// Feeds the bytes in pieces of the given size and returns every reply completed.
+std::vector<FtpReply> ReadReplies(const std::string& bytes, std::size_t pieceSize = 4096) {
+  FtpLineReader reader;
+  FtpReplyParser parser;
+  std::vector<FtpReply> replies;
+  for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
+    reader.Feed(std::string_view(bytes).substr(at, pieceSize));
+    while (auto line = reader.NextLine())
+      if (auto reply = parser.PushLine(*line)) replies.push_back(*reply);
+  }
+  return replies;
+}
+
+std::vector<std::string> AllLines(FtpLineReader& reader) {
+  std::vector<std::string> lines;
+  while (auto line = reader.NextLine()) lines.push_back(*line);
+  return lines;
+}
+
+}  // namespace
+
+TEST(FtpLineReader, CutsAtLfAndDropsOneCrBeforeIt) {
+  FtpLineReader reader;
+  reader.Feed("one\r\ntwo\nthree\r\r\nfour");
+  EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"one", "two", "three\r"}));
+  EXPECT_EQ(reader.Buffered(), 4u);
+  reader.Feed("\r");
+  EXPECT_FALSE(reader.NextLine());  // the CR may still get its LF
+  reader.Feed("\n");
+  EXPECT_EQ(reader.NextLine(), "four");
+  EXPECT_EQ(reader.Buffered(), 0u);
+}
+
+TEST(FtpLineReader, ReturnsTheLastLineWithoutLfOnlyWhenAsked) {
+  FtpLineReader reader;
+  reader.Feed("a\nlast\r");
+  EXPECT_EQ(reader.NextLine(), "a");
+  EXPECT_FALSE(reader.NextLine());
+  EXPECT_EQ(reader.TakeRest(), "last");
+  EXPECT_FALSE(reader.TakeRest());
+}
+
+TEST(FtpLineReader, RaisesForOverLongLinesAndResumesAfterTheirEnd) {
+  FtpLineReader reader(10);
+  reader.Feed("0123456789\r\n0123456789X\nnext\n");
+  EXPECT_EQ(reader.NextLine(), "0123456789");  // exactly the limit is fine
+  try {
+    reader.NextLine();
+    FAIL() << "an 11-character line passed a limit of 10";
+  } catch (const FtpError& error) {
+    EXPECT_STREQ(error.what(), ftp::texts::kMaxLineLength);
+  }
+  EXPECT_EQ(reader.NextLine(), "next");
+}
+
+TEST(FtpLineReader, LimitHoldsWhileNoLineEndHasArrived) {
+  FtpLineReader reader(100);
+  const std::string chunk(40, 'x');
+  reader.Feed(chunk);
+  reader.Feed(chunk);
+  EXPECT_FALSE(reader.NextLine());
+  reader.Feed(chunk);
+  EXPECT_THROW(reader.NextLine(), FtpError);
+  EXPECT_EQ(reader.Buffered(), 0u) << "the over-long data must be dropped, not kept";
+  // The rest of the endless line is dropped as it comes; the stream resumes after its LF.
+  reader.Feed(std::string(500, 'y'));
+  EXPECT_EQ(reader.Buffered(), 0u);
+  reader.Feed("yy\n220 ok\n");
+  EXPECT_EQ(reader.NextLine(), "220 ok");
+}
+
+TEST(FtpLineReader, SplitActionCutsLongLinesIntoPieces) {
+  FtpLineReader reader(4, FtpMaxLineAction::Split);
+  reader.Feed("abcdefghij\nkl\n");
+  EXPECT_EQ(AllLines(reader), (std::vector<std::string>{"abcd", "efgh", "ij", "kl"}));
+}
+
+TEST(FtpReplyParser, SingleLineReplies) {
+  const auto replies = ReadReplies("220 Willkommen  \r\n\r\n   \r\n  331 Passwort bitte\r\n500\r\n");
+  ASSERT_EQ(replies.size(), 3u);
+  EXPECT_EQ(replies[0].NumericCode, 220);
+  EXPECT_EQ(replies[0].TextCode, "220");
+  EXPECT_EQ(replies[0].Text, (std::vector<std::string>{"Willkommen"}));
+  EXPECT_EQ(replies[1].NumericCode, 331) << "blanks before the code are trimmed";
+  EXPECT_EQ(replies[1].Text, (std::vector<std::string>{"Passwort bitte"}));
+  EXPECT_EQ(replies[2].NumericCode, 500);
+  EXPECT_EQ(replies[2].Text, (std::vector<std::string>{""}));
+}
+
+TEST(FtpReplyParser, MultiLineReplyKeepsEveryLineFromItsFifthCharacter) {
+  const auto replies = ReadReplies("230-Hallo\r\n230-zweite Zeile\r\n230 Fertig\r\n200 next\r\n");
+  ASSERT_EQ(replies.size(), 2u);
+  EXPECT_EQ(replies[0].NumericCode, 230);
+  EXPECT_EQ(replies[0].TextCode, "230");
+  EXPECT_EQ(replies[0].Text, (std::vector<std::string>{"Hallo", "zweite Zeile", "Fertig"}));
+  EXPECT_EQ(replies[0].JoinedText(), "Hallo\nzweite Zeile\nFertig");
+  EXPECT_EQ(replies[1].NumericCode, 200);
+}
+
+TEST(FtpReplyParser, MultiLineReplyEndsAtABareCodeOrAShortLine) {
+  auto replies = ReadReplies("230-Hallo\r\n  indented text\r\n230\r\n");
+  ASSERT_EQ(replies.size(), 1u);
+  EXPECT_EQ(replies[0].Text, (std::vector<std::string>{"Hallo", "nted text", ""}));
+
+  replies = ReadReplies("211-Features\r\n MDTM\r\nxy\r\n");
+  ASSERT_EQ(replies.size(), 1u) << "a line shorter than four characters ends the reply";
+  EXPECT_EQ(replies[0].Text.size(), 3u);
+}
+
+TEST(FtpReplyParser, EndMarkerIsComparedWithoutCaseAndInnerCodesDoNotEnd) {
+  const auto replies = ReadReplies("2aB-x\r\n200 not the end\r\n2Ab done\r\n");
+  ASSERT_EQ(replies.size(), 1u);
+  EXPECT_EQ(replies[0].Text.size(), 3u);
+  EXPECT_EQ(replies[0].TextCode, "2aB");
+  EXPECT_EQ(replies[0].NumericCode, 0) << "a code that is no number reads as 0";
+}
+
+TEST(FtpReplyParser, ReplySplitIntoOneBytePiecesReadsTheSame) {
+  const std::string bytes = "220-Erste\r\n220-Zweite\r\n220 Dritte\r\n221 Tsch\xFC\x73\r\n";
+  const auto whole = ReadReplies(bytes);
+  const auto pieces = ReadReplies(bytes, 1);
+  ASSERT_EQ(whole.size(), 2u);
+  ASSERT_EQ(pieces.size(), 2u);
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(pieces[i].NumericCode, whole[i].NumericCode);
+    EXPECT_EQ(pieces[i].Text, whole[i].Text);
+  }
+  EXPECT_EQ(pieces[1].Text.front(), "Tsch\xFC\x73");
+}

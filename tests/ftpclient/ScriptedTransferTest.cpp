@@ -1,0 +1,183 @@
+// Data connections against the scripted server: PASV variants, closing replies, STOU and
+// the work notifications.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FtpClient.h"
+#include "FtpError.h"
+#include "FtpTexts.h"
+#include "ScriptedServer.h"
+#include "TestFiles.h"
+
+namespace texts = ftp::texts;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class FtpScriptedTransfer : public testing::Test {
+ protected:
+  // Logs in with the plain sequence; the test adds its own steps before Start().
+  void SetUp() override {
+    server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+    client.Host = "127.0.0.1";
+    client.Port = server.Port();
+    client.Username = "anna";
+    client.Password = "geheim";
+    client.Passive = true;
+    client.ReadTimeout = 8000;
+    client.OnStatus = [this](FtpStatus status, const std::string& text) {
+      statuses.push_back(text);
+      if (status == FtpStatus::Aborted) ++abortedStatuses;
+    };
+  }
+
+  void Run() {
+    server.Start();
+    client.Connect();
+  }
+
+  // The commands after the log-in.
+  Lines Commands() {
+    client.Disconnect();
+    server.Finish();
+    EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
+    return Lines(server.Received().begin() + 4, server.Received().end());
+  }
+
+  ScriptedServer server;
+  FtpClient client;
+  Lines statuses;
+  int abortedStatuses = 0;
+  ScratchFolder folder;
+};
+
+}  // namespace
+
+TEST_F(FtpScriptedTransfer, PasvWithoutParenthesesAndTheListingItBrings) {
+  const std::string listing =
+      "total 2\r\n"
+      "-rw-r--r-- 1 anna lehrer 1234 Mar 14 2022 vokabeln.evd\r\n"
+      "drwxr-xr-x 2 anna lehrer 4096 Mar 14 2022 Lektionen";  // last line without line end
+  server.Reply("227 Entering Passive Mode " + server.PasvFields()).Reply("150 Liste kommt");
+  server.DataSend(listing).Send("226 Fertig\r\n");
+  Run();
+  Lines lines;
+  client.List(&lines, "", FtpListDetail::Details);
+  EXPECT_EQ(lines, (Lines{"total 2", "-rw-r--r-- 1 anna lehrer 1234 Mar 14 2022 vokabeln.evd",
+                          "drwxr-xr-x 2 anna lehrer 4096 Mar 14 2022 Lektionen"}));
+  EXPECT_EQ(client.ListResult(), lines);
+  const FtpListItems& items = client.DirectoryListing();
+  ASSERT_EQ(items.Count(), 2u);
+  EXPECT_EQ(items[0].FileName, "vokabeln.evd");
+  EXPECT_EQ(items[1].ItemType, FtpItemType::Directory);
+  EXPECT_EQ(Commands(), (Lines{"PASV", "LIST"}));
+  EXPECT_EQ(statuses, (Lines{"Verbinden mit 127.0.0.1.", "Verbunden.", "Verbindung hergestellt",
+                             "FTP-Transfer wird gestartet", "Transfer abgeschlossen",
+                             "Verbindung wird getrennt.", "Verbindung aufgehoben."}));
+}
+
+TEST_F(FtpScriptedTransfer, DataConnectionGoesToTheControlPeerNotToTheHostInTheReply) {
+  // 10.255.255.1 is no machine of ours; a client obeying the reply would never reach the data.
+  const std::string foreign = "10,255,255,1," + std::to_string(server.DataPort() / 256) + "," +
+                              std::to_string(server.DataPort() % 256);
+  server.Reply("227 Entering Passive Mode (" + foreign + ").").Reply("150 ok");
+  server.DataSend("a.evd\r\nb.evd\r\n").Send("226 ok\r\n");
+  Run();
+  Lines lines;
+  client.List(&lines, "*.evd", FtpListDetail::NamesOnly);
+  EXPECT_EQ(lines, (Lines{"a.evd", "b.evd"}));
+  EXPECT_TRUE(client.DirectoryListing().Empty()) << "names alone are no detailed format";
+  EXPECT_EQ(Commands(), (Lines{"PASV", "NLST *.evd"}));
+}
+
+TEST_F(FtpScriptedTransfer, ClosingReply426Then226CompletesTheDownloadAsAborted) {
+  const std::string bytes = RandomBytes(70000);
+  server.Reply("227 Entering Passive Mode (" + server.PasvFields() + ")").Reply("150 ok");
+  server.DataSend(bytes).Send("426 Verbindung unterbrochen\r\n226 ABOR erledigt\r\n").Reply("200 NOOP");
+  Run();
+  const std::string target = folder.File("ziel.bin");
+  client.Get("lektion.evd", target, FtpOverwrite::No);
+  EXPECT_EQ(abortedStatuses, 1);
+  EXPECT_EQ(statuses.back(), texts::kTransferAborted);
+  EXPECT_EQ(ReadFile(target), bytes);
+  client.Noop();  // the 226 was read as part of the transfer, so NOOP gets its own reply
+  EXPECT_EQ(client.LastCmdResult().Text.front(), "NOOP");
+  EXPECT_EQ(Commands(), (Lines{"PASV", "RETR lektion.evd", "NOOP"}));
+}
+
+TEST_F(FtpScriptedTransfer, UploadWithoutRemoteNameSendsStou) {
+  const std::string source = folder.File("quelle.evd");
+  const std::string bytes = RandomBytes(40000, 3);
+  WriteFile(source, bytes);
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 FILE: vok.1").DataReceive().Send("226 ok\r\n");
+  Run();
+  std::vector<std::int64_t> work;
+  std::int64_t expected = -1;
+  client.OnWorkBegin = [&](FtpWorkMode mode, std::int64_t count) {
+    EXPECT_EQ(mode, FtpWorkMode::Write);
+    expected = count;
+  };
+  client.OnWork = [&](FtpWorkMode, std::int64_t done) { work.push_back(done); };
+  client.Put(source, "", FtpPutMode::Store);
+  EXPECT_EQ(Commands(), (Lines{"PASV", "STOU "}));
+  EXPECT_EQ(server.DataReceived(), bytes);
+  EXPECT_EQ(expected, 40000);
+  ASSERT_FALSE(work.empty());
+  EXPECT_EQ(work.back(), 40000);
+  for (std::size_t i = 0; i < work.size(); ++i)
+    EXPECT_LE(work[i] - (i == 0 ? 0 : work[i - 1]), 32768) << "blocks are at most 32768 bytes";
+}
+
+TEST_F(FtpScriptedTransfer, BadPasvFieldFailsTheTransferButNotTheConnection) {
+  server.Reply("227 Entering Passive Mode (127,0,0,1,x,1)").Reply("200 NOOP");
+  Run();
+  try {
+    client.List(nullptr);
+    FAIL();
+  } catch (const FtpError& error) {
+    EXPECT_NE(std::string(error.what()).find("127,0,0,1,x,1"), std::string::npos) << error.what();
+  }
+  EXPECT_TRUE(client.Connected());
+  EXPECT_EQ(statuses.back(), texts::kTransferDone);
+  client.Noop();
+  EXPECT_EQ(Commands(), (Lines{"PASV", "NOOP"}));
+}
+
+TEST_F(FtpScriptedTransfer, RejectedRetrRaisesTheServersText) {
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("550 Keine solche Datei").Reply("200 NOOP");
+  Run();
+  try {
+    client.Get("fehlt.evd", folder.File("fehlt.evd"), FtpOverwrite::Yes);
+    FAIL();
+  } catch (const FtpReplyError& error) {
+    EXPECT_EQ(error.Code(), 550);
+    EXPECT_STREQ(error.what(), "Keine solche Datei");
+  }
+  client.Noop();
+  EXPECT_EQ(Commands(), (Lines{"PASV", "RETR fehlt.evd", "NOOP"}));
+}
+
+TEST_F(FtpScriptedTransfer, GetOntoAnExistingFileNeedsPermission) {
+  const std::string target = folder.File("da.evd");
+  WriteFile(target, "alt");
+  server.Reply("200 NOOP");
+  Run();
+  try {
+    client.Get("da.evd", target, FtpOverwrite::No);
+    FAIL();
+  } catch (const FtpError& error) {
+    EXPECT_STREQ(error.what(), texts::kTargetExists);
+  }
+  EXPECT_EQ(ReadFile(target), "alt");
+  try {
+    client.Put(folder.File("gibt-es-nicht"), "x", FtpPutMode::Store);
+    FAIL();
+  } catch (const FtpError& error) {
+    EXPECT_NE(std::string(error.what()).find("gibt-es-nicht"), std::string::npos);
+  }
+  client.Noop();
+  EXPECT_EQ(Commands(), (Lines{"NOOP"})) << "no transfer command may go out";
+}
