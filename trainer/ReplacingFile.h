@@ -1,0 +1,31 @@
+#pragma once
+// Writes a file so that the old file of that name is replaced only once the new content is
+// completely on disk: the bytes go to a new file in the same folder, which is flushed and then
+// renamed over the old one. A failure at any step leaves the old file as it was.
+
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+
+class ReplacingFile {
+ public:
+  ReplacingFile() = default;
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+  ~ReplacingFile();  // discards the new file unless committed
+
+  // Creates the new file next to target. Fails when target exists but cannot be opened for
+  // writing (a write-protected file stays protected) or the folder does not take a new file.
+  bool Open(const std::filesystem::path& target);
+  bool Write(std::string_view bytes);
+  // Flushes the new file to disk, closes it and renames it over the target.
+  bool Commit();
+
+ private:
+  void Discard();
+
+  std::filesystem::path target_;
+  std::filesystem::path temp_;
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+};

@@ -1,0 +1,59 @@
+#pragma once
+// Vocabulary files (".evd") and lesson files (".le"): the three learning boxes one after the
+// other, each as a tagged row count followed by the tagged row texts, header row first. The
+// clipboard table is never stored.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "Dialogs.h"
+#include "StatusLine.h"
+#include "VokDocument.h"
+
+// Replace: the file's boxes take the place of the document's. Add: the file's box k is merged
+// into box k of the document, staged through the clipboard table ("Lektion hinzufügen").
+enum class ReadMode { Replace, Add };
+
+// What reading a file asks of the main window besides the status bar.
+class VokFileWindow {
+ public:
+  virtual ~VokFileWindow() = default;
+  virtual void ShowBoxStarts() = 0;      // every box shows its first row
+  virtual void ShowFirstPage() = 0;      // box 1 becomes the page shown
+  virtual void RefreshTableViews() = 0;  // views redrawn with the current display settings
+};
+
+// The window parts the file operations report to; each may be null (tools, tests).
+struct VokFileEnv {
+  StatusView* status = nullptr;
+  Dialogs* dialogs = nullptr;
+  VokFileWindow* window = nullptr;
+};
+
+inline const std::string kFileSaved = "Datei gespeichert!";
+inline const std::string kFileAdded = "Datei hinzugef\xFCgt!";
+inline const std::string kFileNotRead = "Datei nicht eingelesen";
+
+// The message box text when a file cannot be written; fileName without folder.
+std::string WriteFailedText(const std::string& fileName);
+
+// Reads a vocabulary file into the document. A file that cannot be opened, or an item that
+// is damaged or cut short, stops the read with "Datei nicht eingelesen" and false; boxes
+// already replaced (or rows already added) stay.
+bool ReadVocabFile(VokDocument& doc, const std::filesystem::path& path, ReadMode mode,
+                   const VokFileEnv& env);
+
+// Tidies the boxes (CompactAllBoxes) and writes them. The old file is replaced only once the
+// new one is completely written; on failure it stays untouched, the message box says so and
+// the result is false.
+bool WriteVocabFile(VokDocument& doc, const std::filesystem::path& path, const VokFileEnv& env);
+
+// The bytes of a file holding the three boxes as they stand (no tidying).
+std::string EncodeVocabFile(const VokDocument& doc);
+
+// Fills the document from the bytes of a file, box by box, as ReadVocabFile does before it
+// tidies the boxes. False at the first damaged item; boxes before it stay filled. In Add
+// mode status receives the transfer messages of AppendRows.
+bool DecodeVocabFile(std::string_view bytes, VokDocument& doc, ReadMode mode,
+                     StatusView* status);
