@@ -1,6 +1,6 @@
 #include "ViewSettings.h"
 
-#include <cmath>
+#include "Layout.h"
 
 FontDesc ViewSettings::DefaultFont() {
   FontDesc font;
@@ -13,17 +13,17 @@ FontDesc ViewSettings::DefaultFont() {
   return font;
 }
 
-int StoreWindowSize(int pixels, int dpi) {
-  if (dpi <= 0) return pixels;
-  return static_cast<int>(std::lround(static_cast<double>(pixels) * kStoredDpi / dpi));
+int StoreWindowSize(int pixels, double dpi) {
+  if (!(dpi > 0)) return pixels;
+  return layout::RoundHalfEven(static_cast<double>(pixels) * kStoredDpi / dpi);
 }
 
-int RestoreWindowSize(int stored, int dpi) {
-  if (dpi <= 0) return stored;
-  return static_cast<int>(std::lround(static_cast<double>(stored) * dpi / kStoredDpi));
+int RestoreWindowSize(int stored, double dpi) {
+  if (!(dpi > 0)) return stored;
+  return layout::RoundHalfEven(static_cast<double>(stored) * dpi / kStoredDpi);
 }
 
-std::optional<WindowGeometry> WindowPreset(const ViewSettings& view, int dpi, int screenWidth,
+std::optional<WindowGeometry> WindowPreset(const ViewSettings& view, double dpi, int screenWidth,
                                            int screenHeight) {
   if (view.windowWidth != 640 && view.windowWidth != 800) return std::nullopt;
   WindowGeometry g;

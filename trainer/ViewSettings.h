@@ -25,9 +25,10 @@ struct ViewSettings {
   bool operator==(const ViewSettings&) const = default;
 };
 
-// Pixels on a screen of the given horizontal dpi to 1/96 inch and back, rounded to the nearest.
-int StoreWindowSize(int pixels, int dpi);
-int RestoreWindowSize(int stored, int dpi);
+// Pixels on a screen of the given horizontal dpi to 1/96 inch and back, rounded to the nearest
+// (half-way values to even, like every other rounding of sizes in the program).
+int StoreWindowSize(int pixels, double dpi);
+int RestoreWindowSize(int stored, double dpi);
 
 struct WindowGeometry {
   int left = 0, top = 0, width = 0, height = 0;
@@ -36,5 +37,5 @@ struct WindowGeometry {
 
 // The window size preset: a stored width of 640 or 800 gives that size scaled to the screen,
 // centred on it; any other stored width leaves the window as it is (no value).
-std::optional<WindowGeometry> WindowPreset(const ViewSettings& view, int dpi, int screenWidth,
+std::optional<WindowGeometry> WindowPreset(const ViewSettings& view, double dpi, int screenWidth,
                                            int screenHeight);

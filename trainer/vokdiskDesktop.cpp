@@ -168,7 +168,7 @@ void ApplyDesktopDefaults(const fs::path& dataFolder, TrainerDesktop& desktop,
 }
 
 bool SaveDesktop(const fs::path& dataFolder, TrainerDesktop& desktop, const tFileClass& document,
-                 int windowWidth, int windowHeight, int dpi) {
+                 int windowWidth, int windowHeight, double dpi) {
   desktop.lastDocument = document.FileNameText();
   desktop.openFolder = PathText(document.GetOpenFolder());
   desktop.view.windowHeight = StoreWindowSize(windowHeight, dpi);

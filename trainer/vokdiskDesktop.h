@@ -59,7 +59,7 @@ void ApplyDesktopDefaults(const std::filesystem::path& dataFolder, TrainerDeskto
 // At close: records the document, its open folder and the window size (in pixels on a screen
 // of the given dpi), then writes "vokfr.dtp" anew. The caller ignores a false result.
 bool SaveDesktop(const std::filesystem::path& dataFolder, TrainerDesktop& desktop,
-                 const tFileClass& document, int windowWidth, int windowHeight, int dpi);
+                 const tFileClass& document, int windowWidth, int windowHeight, double dpi);
 
 // The start-up order: PrepareDataFolder, LoadDesktop, else the defaults and the argument.
 // Returns true when "vokfr.dtp" was read, so the window takes the stored size.

@@ -112,6 +112,7 @@ TEST(WindowSize, StoredAt96DpiAndPresetCentred) {
   EXPECT_EQ(StoreWindowSize(800, 120), 640);
   EXPECT_EQ(StoreWindowSize(600, 120), 480);
   EXPECT_EQ(RestoreWindowSize(640, 120), 800);
+  EXPECT_EQ(StoreWindowSize(1001, 192), 500);  // 500.5: half-way goes to even
 
   ViewSettings view;
   EXPECT_EQ(WindowPreset(view, 120, 1920, 1080), (WindowGeometry{560, 240, 800, 600}));
