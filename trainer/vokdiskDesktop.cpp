@@ -155,7 +155,8 @@ bool LoadDesktop(const fs::path& dataFolder, const std::optional<fs::path>& argu
   if (!stored) return false;
 
   desktop = *stored;
-  document.SetFolders(TextPath(desktop.openFolder));
+  // A record without an open folder starts the dialogs in the data folder, as the defaults do.
+  document.SetFolders(desktop.openFolder.empty() ? dataFolder : TextPath(desktop.openFolder));
   document.OpenFromPath(argument ? *argument : TextPath(desktop.lastDocument));
   return true;
 }

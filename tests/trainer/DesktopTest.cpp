@@ -175,10 +175,6 @@ class DesktopStartTest : public ::testing::Test {
   }
 };
 
-TEST_F(DesktopStartTest, DataFolderLiesUnderTheDocumentsFolder) {
-  EXPECT_EQ(Data(), folders.documents / "Ombrax" / "Tirelo V" / "");
-}
-
 TEST_F(DesktopStartTest, FirstStartCopiesTheProgramFolderOnce) {
   Touch(folders.program / "tirelo");
   Touch(folders.program / "Vokhelp.hlp", "hilfe");
@@ -242,6 +238,14 @@ TEST_F(DesktopStartTest, TheArgumentWinsOverTheLastDocument) {
   ASSERT_TRUE(LoadDesktop(Data(), std::nullopt, desktop, file));
   EXPECT_EQ(reads, std::vector<fs::path>{root / "letzte.evd"});
   EXPECT_EQ(file.FileName(), root / "letzte.evd");
+}
+
+TEST_F(DesktopStartTest, ARecordWithoutOpenFolderStartsInTheDataFolder) {
+  StoreDesktop("", "");
+  EXPECT_TRUE(LoadDesktop(Data(), std::nullopt, desktop, file));
+  EXPECT_EQ(file.GetOpenFolder(), Data());
+  EXPECT_TRUE(file.IsUntitled());
+  EXPECT_TRUE(reads.empty());  // no last document: a new one, nothing read
 }
 
 TEST_F(DesktopStartTest, ATruncatedDesktopFileCountsAsMissing) {
