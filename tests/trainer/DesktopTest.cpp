@@ -186,6 +186,7 @@ TEST_F(DesktopStartTest, FirstStartCopiesTheProgramFolderOnce) {
   Touch(Data().parent_path().parent_path() / "unrelated.txt");  // Ombrax exists already
 
   EXPECT_TRUE(PrepareDataFolder(folders, "tirelo"));
+  EXPECT_TRUE(fs::exists(folders.documents / "Ombrax" / "Tirelo V" / "Vokhelp.hlp"));
   std::set<std::string> copied;
   for (const auto& e : fs::recursive_directory_iterator(Data()))
     copied.insert(fs::relative(e.path(), Data()).generic_string());
