@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTabWidget>
 
+#include "FindDialog.h"
 #include "QtText.h"
 #include "ScriptedDialogs.h"
 #include "TableFixtures.h"
@@ -161,6 +162,64 @@ TEST(VokTableModel, PassesTheModelTesterThroughEveryOperation) {
   EXPECT_EQ(model.rowCount(), table.RowCount() - 1);
   EXPECT_EQ(model.index(0, 1).data().toString(), "A");
   EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Französisch");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, FindMarksTheMatchInTheShownTable) {
+  Open();
+  ShowPage(1);
+  FillTable(form->Document().Box(2), {{"", "maison", "Haus"}, {"", A("cœur"), "Herz"}});
+  FillTable(form->Document().Box(1), {{"", A("cœur"), "Herz"}});
+  form->Document().Box(2).marked = {};
+  form->FindWindow()->SetText("coeur");
+  form->FindDialog1Find();
+  EXPECT_EQ(form->Document().Box(2).marked, (MarkedRange{1, 2, 1, 2}));
+  EXPECT_EQ(form->Document().Box(2).cursorRow, 2);
+  EXPECT_EQ(form->StatusText(1), "Zeile: 2");
+  form->FindDialog1Find();  // nothing further down: marking stays
+  EXPECT_EQ(form->Document().Box(2).marked, (MarkedRange{1, 2, 1, 2}));
+}
+
+TEST_F(MainWindowTest, CoveringFollowsTheLanguageAcrossColumnSwaps) {
+  Open();
+  form->Action("Deutschabdecken")->trigger();
+  EXPECT_EQ(form->Grid(0)->CoveredColumn(), 2);
+  form->Action("Spaltenvertauschen1")->trigger();
+  EXPECT_EQ(form->Grid(0)->CoveredColumn(), 1);
+  form->Action("Franzsischabdecken")->trigger();
+  EXPECT_FALSE(form->Action("Deutschabdecken")->isChecked());
+  EXPECT_EQ(form->Grid(0)->CoveredColumn(), 2);
+  form->Action("Franzsischabdecken")->trigger();
+  EXPECT_EQ(form->Grid(0)->CoveredColumn(), 0);
+  EXPECT_EQ(form->Grid(3)->CoveredColumn(), 0);
+}
+
+TEST_F(MainWindowTest, WriteModeKeysMarkModifiedAndTabGrowsTheTable) {
+  Open();
+  form->MBtnClick(InputMode::Write);
+  VokGridView* grid = form->Grid(0);
+  EXPECT_EQ(grid->Mode(), InputMode::Write);
+  EXPECT_EQ(form->Document().Box(1).marked, (MarkedRange{1, 1, 1, 1}));
+  grid->setCurrentIndex(grid->model()->index(0, 2));
+  QTest::keyClick(grid, Qt::Key_Tab);
+  EXPECT_EQ(form->Document().Box(1).RowCount(), 3);
+  EXPECT_FALSE(form->IsModified());
+  QTest::keyClick(grid, Qt::Key_Down);
+  EXPECT_FALSE(form->IsModified());
+  QTest::keyClick(grid, Qt::Key_A);
+  EXPECT_TRUE(form->IsModified());
+}
+
+TEST_F(MainWindowTest, MarkModeIgnoresTypingAndAccentButtons) {
+  Open();
+  VokGridView* grid = form->Grid(0);
+  QTest::keyClick(grid, Qt::Key_A);
+  form->FrenchBtnClick(A("ç"));
+  EXPECT_FALSE(form->IsModified());
+  EXPECT_EQ(form->Document().Box(1).Row(1), VokRow{});
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <cmath>
 
+#include "FindDialog.h"
 #include "HelpViewer.h"
 #include "Layout.h"
 #include "QtText.h"
@@ -29,6 +30,8 @@ TForm1::TForm1(Services services, QWidget* parent)
   BuildToolBar();
   BuildPages();
   BuildStatusBar();
+  FindDialog1 = new TFindDialog(this);
+  connect(FindDialog1, &TFindDialog::findNext, this, [this] { FindDialog1Find(); });
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(f1, &QShortcut::activated, this, [this] { ShowHelp(helpContext_); });
 }
@@ -75,6 +78,7 @@ void TForm1::FormActivate() {
     doc_.SetCurrentPage(page);
     Pos1BtnClick();
   }
+  FindDialog1->move(x() + (width() - 200) / 2, y());
   if (titleWindow_) {
     titleWindow_->hide();
     titleWindow_->deleteLater();
@@ -267,6 +271,27 @@ void TForm1::ShowHelp(int context) {
   } else {
     services_.help->ShowTopic(context);
   }
+}
+
+void TForm1::Wrtersuchen1Click() {
+  FindDialog1->show();
+  FindDialog1->raise();
+  FindDialog1->activateWindow();
+}
+
+// A match marks the matching word cells and brings the row into view; nothing found leaves
+// everything as it was, without a message.
+void TForm1::FindDialog1Find() {
+  VokTable& t = CurrentTable();
+  const auto match = FindNext(t, FindDialog1->Options());
+  if (!match) return;
+  t.marked = match->Marking();
+  t.cursorRow = match->row;
+  VokGridView* grid = CurrentGrid();
+  grid->setFocus();
+  grid->ShowCursor();
+  grid->scrollTo(grid->model()->index(match->row - 1, t.marked.left));
+  ShowRowStatus();
 }
 
 void TForm1::WatchHelpContext(QWidget* widget) {

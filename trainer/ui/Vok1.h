@@ -23,6 +23,7 @@
 
 class HelpViewer;
 class TAboutBox;
+class TFindDialog;
 
 class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
   Q_OBJECT
@@ -77,6 +78,9 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
   void PageControl1Change();
   void ShowRowStatus();
   void ShowHelp(int context);
+  void Wrtersuchen1Click();
+  void FindDialog1Find();
+  TFindDialog* FindWindow() { return FindDialog1; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -116,6 +120,7 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
   TrainerView view_;
   std::array<VokGridView*, 4> grids_{};
   QTabWidget* PageControl1 = nullptr;
+  TFindDialog* FindDialog1 = nullptr;
   QToolBar* ToolBar1 = nullptr;
   std::array<QLabel*, 3> panels_{};
   QAction* mitGitter = nullptr;

@@ -178,7 +178,7 @@ void TForm1::BuildMenu() {
             210, nullptr, Qt::Key_F8);
 
   QMenu* suchen = menu("Suchen1", "&Suchen", 220);
-  AddAction(suchen, "Wrtersuchen1", "Wörter suchen", 220, nullptr);
+  AddAction(suchen, "Wrtersuchen1", "Wörter suchen", 220, [this] { Wrtersuchen1Click(); });
   AddAction(suchen, "Sortieren1", "Liste sortieren", 220, nullptr);
 
   QMenu* ansicht = menu("Ansicht1", "&Ansicht", 230);
