@@ -1,0 +1,279 @@
+#include "VokTestDlg.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "Layout.h"
+#include "QtText.h"
+#include "VokTestModels.h"
+
+namespace {
+
+constexpr int kPageTest = 0;
+constexpr int kPageSolution = 1;
+constexpr int kMarkColumnWidth = 20;     // the mark column's own column
+constexpr int kMarkControlWidth = 56;    // the mark column once the test is corrected
+constexpr int kMainTitleHeight = 24;     // the window leaves the main window's title row free
+
+// The accent letters in tool bar order; only Ç ç ë ï œ are shown.
+const char* const kAccentLetters[] = {"Ç", "ç", "à", "â", "è", "é", "ê",
+                                      "ë", "î", "ï", "ô", "œ", "ù", "û"};
+bool AccentShown(const QString& letter) { return QStringLiteral("Ççëïœ").contains(letter); }
+
+}  // namespace
+
+TTestDlg::TTestDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Test"));
+  testModel_ = new TestTableModel(test_.test, test_, TestTableModel::Editing::AskedCellOnly, this);
+  solutionModel_ = new TestTableModel(test_.solution, test_, TestTableModel::Editing::None, this);
+  markModel_ = new MarkColumnModel(test_, this);
+  BuildControls();
+  SetLook(look_);
+  resize(640, 456);
+}
+
+TTestDlg::~TTestDlg() {
+  // Views first, then the models, while the test they read still exists.
+  delete PageControl1;
+  delete testModel_;
+  delete solutionModel_;
+  delete markModel_;
+}
+
+QWidget* TTestDlg::BuildTopBar() {
+  auto* bar = new QWidget(this);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(4, 4, 4, 4);
+  KorrektBtn = new QPushButton(QStringLiteral("Korrektur"), bar);
+  KorrektBtn->setObjectName("KorrektBtn");
+  KorrektBtn->setAutoDefault(false);
+  TestDruckBtn = new QPushButton(QStringLiteral("Test drucken"), bar);
+  TestDruckBtn->setObjectName("TestDruckBtn");
+  LsgDruckBtn = new QPushButton(QStringLiteral("Lösung drucken"), bar);
+  LsgDruckBtn->setObjectName("LsgDruckBtn");
+  for (QPushButton* b : {TestDruckBtn, LsgDruckBtn}) {
+    b->setAutoDefault(false);
+    b->setEnabled(false);  // printing of tables joins later
+  }
+  row->addWidget(KorrektBtn);
+  row->addWidget(TestDruckBtn);
+  row->addWidget(LsgDruckBtn);
+  row->addSpacing(12);
+  int k = 0;
+  for (const char* utf8 : kAccentLetters) {
+    const QString letter = QString::fromUtf8(utf8);
+    auto* b = new QToolButton(bar);
+    b->setObjectName(QString("SpeedButton%1").arg(++k));
+    b->setText(letter);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setFixedSize(25, 25);
+    b->setVisible(AccentShown(letter));
+    connect(b, &QToolButton::clicked, this, [this, letter] { SpeedButton7Click(letter); });
+    row->addWidget(b);
+    AccentButtons.push_back(b);
+  }
+  row->addSpacing(12);
+  Label1 = new QLabel(ToQ(kResultPending), bar);
+  Label1->setObjectName("Label1");
+  QFont bold = Label1->font();
+  bold.setBold(true);
+  Label1->setFont(bold);
+  row->addWidget(Label1, 1);
+  return bar;
+}
+
+void TTestDlg::BuildControls() {
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(BuildTopBar());
+
+  PageControl1 = new QTabWidget(this);
+  PageControl1->setObjectName("PageControl1");
+  auto* testPage = new QWidget;
+  auto* testRow = new QHBoxLayout(testPage);
+  testRow->setContentsMargins(0, 0, 0, 0);
+  testRow->setSpacing(0);
+  TestGrid = new TestGridView("TestGrid", testPage);
+  TestGrid->setModel(testModel_);
+  TestGrid->setEditTriggers(QAbstractItemView::CurrentChanged | QAbstractItemView::DoubleClicked |
+                            QAbstractItemView::SelectedClicked |
+                            QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  TestGrid->Delegate()->SetKeyHandler(
+      [this](int key, Qt::KeyboardModifiers modifiers) { return TestGridKeyDown(key, modifiers); });
+  wfGrid = new TestGridView("wfGrid", testPage);
+  wfGrid->setModel(markModel_);
+  wfGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  wfGrid->setSelectionMode(QAbstractItemView::NoSelection);
+  wfGrid->setFocusPolicy(Qt::NoFocus);
+  wfGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  wfGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  wfGrid->horizontalHeader()->setStretchLastSection(true);
+  testRow->addWidget(TestGrid, 1);
+  testRow->addWidget(wfGrid);
+  PageControl1->addTab(testPage, QStringLiteral("Test"));
+
+  LsgGrid = new TestGridView("LsgGrid", PageControl1);
+  LsgGrid->setModel(solutionModel_);
+  LsgGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  LsgGrid->setSelectionMode(QAbstractItemView::NoSelection);
+  LsgGrid->setFocusPolicy(Qt::NoFocus);
+  PageControl1->addTab(LsgGrid, QStringLiteral("Lösungen"));
+  PageControl1->setTabVisible(kPageSolution, false);
+  layout->addWidget(PageControl1, 1);
+
+  connect(KorrektBtn, &QPushButton::clicked, this, &TTestDlg::KorrektBtnClick);
+  for (TestGridView* grid : {TestGrid, wfGrid, LsgGrid}) {
+    connect(grid->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TTestDlg::wfGridTopLeftChanged);
+  }
+  // The solution page lays its grid out when it is first shown; it joins the shared top row then.
+  connect(PageControl1, &QTabWidget::currentChanged, this,
+          [this] { LsgGrid->SetTopRow(TestGrid->TopRow()); });
+}
+
+bool TTestDlg::StartTest(VokTable& box, const TestSettings& settings, const TestGridLook& look,
+                         StatusView& status) {
+  if (!PrepareTest(box, settings, ClockSeededRandom())) {
+    ShowStatus(status, 2, kNoVocabulary);
+    return false;
+  }
+  SetLook(look);
+  exec();
+  return true;
+}
+
+bool TTestDlg::PrepareTest(VokTable& box, const TestSettings& settings,
+                           const RandomSource& random) {
+  TestGrid->CloseEditor();
+  markModel_->BeginNewTest();
+  const bool drawn = DrawTest(box, settings, random, test_);
+  markModel_->EndNewTest();
+  if (drawn) SelectAskedCell(1);
+  return drawn;
+}
+
+void TTestDlg::SetLook(const TestGridLook& look) {
+  look_ = look;
+  for (TestGridView* grid : {TestGrid, wfGrid, LsgGrid}) grid->ApplyLook(look);
+}
+
+void TTestDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) FormActivate();
+}
+
+void TTestDlg::PlaceOverMainWindow() {
+  QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+  if (!main) return;
+  const QRect frame = main->frameGeometry();
+  move(frame.left() + 2, frame.top() + kMainTitleHeight);
+  resize(frame.width() - 4, frame.height() - kMainTitleHeight);
+}
+
+void TTestDlg::FormActivate() {
+  PlaceOverMainWindow();
+  wfGrid->setFixedWidth(0);
+  wfGrid->setColumnWidth(0, kMarkColumnWidth);
+  wfGrid->clearSelection();
+  SetLook(look_);
+  FormResize();
+  LsgGrid->setColumnWidth(0, layout::kLessonColumnWidth);
+  PageControl1->setCurrentIndex(kPageTest);
+  PageControl1->setTabVisible(kPageSolution, false);
+  Label1->setText(ToQ(kResultPending));
+  TestGrid->setFocus();
+  wfGrid->SetTopRow(TestGrid->TopRow());
+  const QModelIndex current = TestGrid->currentIndex();
+  if ((current.flags() & Qt::ItemIsEditable) && !TestGrid->Delegate()->OpenEditor())
+    TestGrid->edit(current);
+}
+
+void TTestDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  FormResize();
+}
+
+void TTestDlg::FormResize() {
+  const int testWords = layout::WordColumnWidth(width() - wfGrid->width());
+  TestGrid->setColumnWidth(0, layout::kLessonColumnWidth);
+  TestGrid->setColumnWidth(1, testWords);
+  TestGrid->setColumnWidth(2, testWords);
+  const int solutionWords = layout::WordColumnWidth(width());
+  LsgGrid->setColumnWidth(0, layout::kLessonColumnWidth);
+  LsgGrid->setColumnWidth(1, solutionWords);
+  LsgGrid->setColumnWidth(2, solutionWords);
+}
+
+void TTestDlg::SelectAskedCell(int row) {
+  if (test_.n < 1) return;
+  row = std::clamp(row, 1, test_.n);
+  const int col = test_.asked[static_cast<size_t>(row)];
+  test_.test.cursorRow = row;
+  test_.test.cursorCol = col;
+  test_.test.marked = {col, row, col, row};
+  TestGrid->setCurrentIndex(testModel_->index(row - 1, col));
+}
+
+bool TTestDlg::TestGridKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  if (test_.n < 1) return false;
+  const QModelIndex current = TestGrid->currentIndex();
+  const int row = current.isValid() ? TestTableModel::TableRow(current) : 1;
+  const bool back = key == Qt::Key_Backtab || key == Qt::Key_Up ||
+                    (key == Qt::Key_Tab && (modifiers & Qt::ShiftModifier));
+  const bool forward = !back && (key == Qt::Key_Tab || key == Qt::Key_Down);
+  if (forward) SelectAskedCell(row + 1);
+  if (back) SelectAskedCell(row - 1);
+  // Editing is switched on again after every moving key, Enter included.
+  const QModelIndex target = TestGrid->currentIndex();
+  if ((target.flags() & Qt::ItemIsEditable) && !TestGrid->Delegate()->OpenEditor())
+    TestGrid->edit(target);
+  return true;
+}
+
+void TTestDlg::SpeedButton7Click(const QString& letter) {
+  if (PageControl1->currentIndex() != kPageTest) return;
+  QWidget* editor = TestGrid->Delegate()->OpenEditor();
+  QWidget* target = editor ? editor : TestGrid;
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, letter);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, letter);
+  QApplication::sendEvent(target, &release);
+  // The editor belongs to the test table: focusing the grid itself would close it.
+  editor = TestGrid->Delegate()->OpenEditor();
+  if (editor) {
+    editor->setFocus();
+  } else {
+    TestGrid->setFocus();
+  }
+}
+
+void TTestDlg::KorrektBtnClick() {
+  if (test_.n < 1) return;
+  PageControl1->setCurrentIndex(kPageTest);
+  TestGrid->CloseEditor();  // the answer being typed counts, and tidying must reach the editor
+  CorrectTest(test_);
+  markModel_->MarksChanged();
+  wfGrid->setFixedWidth(kMarkControlWidth);
+  FormResize();
+  wfGrid->SetTopRow(TestGrid->TopRow());
+  Label1->setText(ToQ(test_.result));
+  PageControl1->setTabVisible(kPageSolution, true);
+}
+
+void TTestDlg::wfGridTopLeftChanged(int topRow) {
+  if (syncingScroll_) return;
+  syncingScroll_ = true;
+  for (TestGridView* grid : {TestGrid, wfGrid, LsgGrid})
+    if (grid->TopRow() != topRow) grid->SetTopRow(topRow);
+  syncingScroll_ = false;
+}
