@@ -1,0 +1,45 @@
+#!/bin/sh
+# tirelo-evd round trip: text -> file -> text -> file gives the same text and the same bytes,
+# and every failure ends with status 1 and the German message on standard error.
+set -u
+EVD="$1"
+DIR=$(mktemp -d)
+trap 'rm -rf "$DIR"' EXIT
+fail() { echo "FAILED: $*" >&2; exit 1; }
+tab=$(printf '\t')
+
+# Box 1 with German on the left, box 2 with accents, a TAB and a backslash inside cells and an
+# empty lesson cell; box 3 has no section and gets the new-document state.
+printf '#box\t1\nLektion\tDeutsch\tFranzösisch\nA-7-1\tHaus\tmaison\nA-7-1\tHerz\tcœur\n#box\t2\nLektion\tFranzösisch\tDeutsch\nB-8-2\tété\tSommer\nB-8-2\ta\\tb\tc\\\\d\n\tle chat\tdie Katze\n' > "$DIR/in.txt"
+
+"$EVD" build "$DIR/a.evd" < "$DIR/in.txt" || fail "build"
+"$EVD" dump "$DIR/a.evd" > "$DIR/a.txt" || fail "dump"
+"$EVD" build "$DIR/b.evd" < "$DIR/a.txt" || fail "second build"
+"$EVD" dump "$DIR/b.evd" > "$DIR/b.txt" || fail "second dump"
+cmp -s "$DIR/a.txt" "$DIR/b.txt" || fail "texts differ"
+"$EVD" build "$DIR/c.evd" < "$DIR/b.txt" || fail "third build"
+cmp -s "$DIR/b.evd" "$DIR/c.evd" || fail "files differ"
+
+# The empty lesson cell comes back as a single space, as the trainer reads it.
+printf '#box\t1\nLektion\tDeutsch\tFranzösisch\nA-7-1\tHaus\tmaison\nA-7-1\tHerz\tcœur\n#box\t2\nLektion\tFranzösisch\tDeutsch\nB-8-2\tété\tSommer\nB-8-2\ta\\tb\tc\\\\d\n \tle chat\tdie Katze\n#box\t3\nLektion\tFranzösisch\tDeutsch\n\t\t\n' > "$DIR/expected.txt"
+cmp -s "$DIR/a.txt" "$DIR/expected.txt" || { diff "$DIR/expected.txt" "$DIR/a.txt" >&2; fail "dump text"; }
+
+# A new document is three sections of 47 bytes.
+printf '' | "$EVD" build "$DIR/new.evd" || fail "build of empty text"
+[ "$(wc -c < "$DIR/new.evd")" -eq 141 ] || fail "size of a new document"
+
+# A file cut short is not read.
+head -c 100 "$DIR/a.evd" > "$DIR/cut.evd"
+"$EVD" dump "$DIR/cut.evd" > /dev/null 2> "$DIR/err.txt" && fail "cut file was read"
+grep -q "Datei nicht eingelesen" "$DIR/err.txt" || fail "message for a cut file"
+
+# Text that cannot be taken, and a file that cannot be written, leave status 1 and a message.
+printf 'A\tB\tC\n' | "$EVD" build "$DIR/x.evd" 2> "$DIR/err.txt" && fail "row before a section"
+grep -q "Zeile 1" "$DIR/err.txt" || fail "message for a row before a section"
+[ -e "$DIR/x.evd" ] && fail "file written from bad text"
+printf '#box\t1\na\tb\tc\td\n' | "$EVD" build "$DIR/x.evd" 2> /dev/null && fail "four cells"
+"$EVD" build "$DIR/a.evd/sub.evd" < "$DIR/in.txt" 2> "$DIR/err.txt" && fail "write under a file"
+grep -q "konnte nicht gespeichert werden" "$DIR/err.txt" || fail "message for a failed write"
+"$EVD" 2> /dev/null && fail "no arguments"
+echo "tirelo-evd round trip passed"
+exit 0
