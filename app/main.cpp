@@ -2,6 +2,7 @@
 // pause so the title stays readable, then the message loop until the main window closes.
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 #include <chrono>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "QtShell.h"
 #include "Vok1.h"
 #include "VokInfo.h"
+#include "Vokunit1Dlg.h"
 #include "Voktitel.h"
 
 namespace {
@@ -52,8 +54,14 @@ int main(int argc, char** argv) {
   QtShell shell;
   HelpViewer help(HelpFolder(), "Tirelo V - Hilfe");
 
-  TForm1 form1({&dialogs, &shell, &help, SystemFolders()});
+  TForm1::Services services{&dialogs, &shell, &help, SystemFolders()};
+  services.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+  const QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() > 1) services.argument = arguments.at(1).toStdString();
+  TForm1 form1(services);
   dialogs.SetParent(&form1);
+  Tvokdlg1 vokdlg1(dialogs, &form1);
+  form1.SetLessonDialog(&vokdlg1);
   TAboutBox aboutBox(&form1);
   form1.SetAboutBox(&aboutBox);
   form1.SetTitleWindow(titel);

@@ -21,7 +21,9 @@ struct MainWindowTest : ::testing::Test {
   std::unique_ptr<TForm1> form;
 
   void Open(double dpi = 96.0) {
-    form = std::make_unique<TForm1>(TForm1::Services{&dialogs, nullptr, nullptr, {}});
+    TForm1::Services services;
+    services.dialogs = &dialogs;
+    form = std::make_unique<TForm1>(services);
     form->SetScreenDpi(dpi);
     form->show();
   }
@@ -220,6 +222,56 @@ TEST_F(MainWindowTest, MarkModeIgnoresTypingAndAccentButtons) {
   form->FrenchBtnClick(A("ç"));
   EXPECT_FALSE(form->IsModified());
   EXPECT_EQ(form->Document().Box(1).Row(1), VokRow{});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, SaveIsEnabledExactlyWhileModified) {
+  Open();
+  QAction* save = form->Action("speichern1");
+  EXPECT_FALSE(save->isEnabled());
+  EXPECT_FALSE(form->Button("SaveBtn")->isEnabled());
+  form->Action("Spaltenvertauschen1")->trigger();
+  EXPECT_FALSE(save->isEnabled());
+  form->Action("Leerzeileeinfgen1")->trigger();
+  EXPECT_TRUE(save->isEnabled());
+  EXPECT_TRUE(form->Button("SaveBtn")->isEnabled());
+  EXPECT_EQ(form->Document().Box(1).RowCount(), 3);
+}
+
+TEST_F(MainWindowTest, EditMenuEnablesPasteOnlyForANonBlankClipboard) {
+  Open();
+  form->Bearbeiten1Click();
+  EXPECT_FALSE(form->Action("einfgen1")->isEnabled());
+  FillTable(form->Document().Box(1), {{"", "maison", "Haus"}, {"", "chat", "Katze"}});
+  form->Document().Box(1).marked = {1, 1, 2, 2};
+  form->Action("kopieren1")->trigger();
+  form->Bearbeiten1Click();
+  EXPECT_TRUE(form->Action("einfgen1")->isEnabled());
+  EXPECT_TRUE(form->Action("lschen1")->isEnabled());
+}
+
+TEST_F(MainWindowTest, MoveButtonsSendMarkedRowsToTheirBox) {
+  Open();
+  FillTable(form->Document().Box(1), {{"", "maison", "Haus"}, {"", "chat", "Katze"}});
+  form->Document().Box(1).marked = {1, 2, 2, 2};
+  form->Button("RechtsBtn1")->click();
+  EXPECT_EQ(DataRows(form->Document().Box(3)), (std::vector<VokRow>{{"", "chat", "Katze"}}));
+  EXPECT_EQ(DataRows(form->Document().Box(1)), (std::vector<VokRow>{{"", "maison", "Haus"}}));
+  EXPECT_TRUE(form->IsModified());
+}
+
+TEST_F(MainWindowTest, CloseAsksToSaveAndCancelKeepsTheWindowOpen) {
+  Open();
+  form->Action("Leerzeileeinfgen1")->trigger();
+  dialogs.messageAnswers.push_back(MsgResult::Cancel);
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  dialogs.messageAnswers.push_back(MsgResult::No);
+  EXPECT_TRUE(form->close());
 }
 
 }  // namespace

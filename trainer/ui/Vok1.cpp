@@ -30,6 +30,8 @@ TForm1::TForm1(Services services, QWidget* parent)
   BuildToolBar();
   BuildPages();
   BuildStatusBar();
+  CreateDocumentObject();
+  WireCommands();
   FindDialog1 = new TFindDialog(this);
   connect(FindDialog1, &TFindDialog::findNext, this, [this] { FindDialog1Find(); });
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -71,6 +73,8 @@ void TForm1::FormActivate() {
   if (scale_ == 1.0 && screen()) SetScreenDpi(screen()->logicalDotsPerInchX());
   SetRowHeights();
   SetColumnWidths();
+  addMode_ = false;
+  StartDocument();
   ResetTable(doc_.Clipboard(), 1, 2);
   PageControl1->setTabVisible(VokDocument::kClipboardPage, false);
   ApplySizePreset();
@@ -86,12 +90,12 @@ void TForm1::FormActivate() {
   }
   PageControl1->setCurrentIndex(0);
   doc_.SetCurrentPage(0);
-  ShowStatus(*this, 0, documentName_);
+  ShowStatus(*this, 0, file_->FileNameText());
   ShowRowStatus();
 }
 
 void TForm1::SetRowHeights() {
-  const int height = layout::RowHeight(view_.font.height, 96.0 * scale_);
+  const int height = layout::RowHeight(desktop_.view.font.height, 96.0 * scale_);
   for (VokGridView* grid : grids_) {
     grid->verticalHeader()->setDefaultSectionSize(height);
     grid->horizontalHeader()->setFixedHeight(height);
@@ -107,20 +111,20 @@ void TForm1::SetColumnWidths() {
 }
 
 void TForm1::ApplyViewSettings() {
-  mitGitter->setChecked(view_.gridLines);
+  mitGitter->setChecked(desktop_.view.gridLines);
   const InputMode mode = SBtn->isChecked() ? InputMode::Write : InputMode::Mark;
-  QFont font(ToQ(view_.font.name));
-  font.setPixelSize(std::max(1, std::abs(view_.font.height)));
-  font.setBold(view_.font.style & FontStyle::Bold);
-  font.setItalic(view_.font.style & FontStyle::Italic);
-  font.setUnderline(view_.font.style & FontStyle::Underline);
-  font.setStrikeOut(view_.font.style & FontStyle::StrikeOut);
+  QFont font(ToQ(desktop_.view.font.name));
+  font.setPixelSize(std::max(1, std::abs(desktop_.view.font.height)));
+  font.setBold(desktop_.view.font.style & FontStyle::Bold);
+  font.setItalic(desktop_.view.font.style & FontStyle::Italic);
+  font.setUnderline(desktop_.view.font.style & FontStyle::Underline);
+  font.setStrikeOut(desktop_.view.font.style & FontStyle::StrikeOut);
   for (VokGridView* grid : grids_) {
-    grid->setShowGrid(view_.gridLines);
+    grid->setShowGrid(desktop_.view.gridLines);
     if (grid->Mode() != mode) grid->SetInputMode(mode);
     QPalette palette = grid->palette();
-    palette.setColor(QPalette::Base, ToQColor(view_.background));
-    palette.setColor(QPalette::Text, ToQColor(view_.font.color));
+    palette.setColor(QPalette::Base, ToQColor(desktop_.view.background));
+    palette.setColor(QPalette::Text, ToQColor(desktop_.view.font.color));
     grid->setPalette(palette);
     grid->setFont(font);
   }
@@ -130,12 +134,11 @@ void TForm1::ApplyViewSettings() {
 
 // Stored sizes are in 1/96 inch; only the two presets are applied, centred on the screen.
 void TForm1::ApplySizePreset() {
-  if (view_.windowWidth == 640 || view_.windowWidth == 800) {
-    const int w = layout::RoundHalfEven(view_.windowWidth * scale_);
-    const int h = layout::RoundHalfEven(view_.windowHeight * scale_);
-    const QRect screenRect = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
-    resize(w, h);
-    move(screenRect.x() + (screenRect.width() - w) / 2, screenRect.y() + (screenRect.height() - h) / 2);
+  const QRect screenRect = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
+  if (const auto preset = WindowPreset(desktop_.view, 96.0 * scale_, screenRect.width(),
+                                       screenRect.height())) {
+    resize(preset->width, preset->height);
+    move(screenRect.x() + preset->left, screenRect.y() + preset->top);
   }
   ApplyViewSettings();
 }
@@ -147,14 +150,14 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     grids_[page]->setColumnWidth(2, layout::WordColumnWidth(width()));
   }
   panels_[0]->setFixedWidth(layout::RoundHalfEven(width() * 350.0 / 640.0));
-  ShowStatus(*this, 0, documentName_);
+  ShowStatus(*this, 0, file_->FileNameText());
 }
 
-void TForm1::SetModified() { modified_ = true; }
+void TForm1::SetModified() { file_->SetModified(); }
 
 void TForm1::mitGitterClick(int tag) {
   if (tag == 1) {
-    view_.gridLines = !view_.gridLines;
+    desktop_.view.gridLines = !desktop_.view.gridLines;
     ApplyViewSettings();
     return;
   }
@@ -177,23 +180,23 @@ void TForm1::UpdateCovering() {
 void TForm1::Spaltenvertauschen1Click() { SwapColumns(CurrentTable()); }
 
 void TForm1::Form640Click(int tag) {
-  view_.windowWidth = tag == 1 ? 640 : 800;
-  view_.windowHeight = tag == 1 ? 480 : 600;
+  desktop_.view.windowWidth = tag == 1 ? 640 : 800;
+  desktop_.view.windowHeight = tag == 1 ? 480 : 600;
   showNormal();
   ApplySizePreset();
 }
 
 void TForm1::Hintergrundfarbe1Click() {
   if (services_.dialogs)
-    if (auto color = services_.dialogs->ChooseColor(view_.background)) view_.background = *color;
+    if (auto color = services_.dialogs->ChooseColor(desktop_.view.background)) desktop_.view.background = *color;
   ApplyViewSettings();
 }
 
 void TForm1::Font1Click() {
   if (services_.dialogs) {
-    if (auto font = services_.dialogs->ChooseFont(view_.font, 12)) {
-      view_.font = *font;
-      if (view_.font.name.size() > 40) view_.font.name.resize(40);
+    if (auto font = services_.dialogs->ChooseFont(desktop_.view.font, 12)) {
+      desktop_.view.font = *font;
+      if (desktop_.view.font.name.size() > 40) desktop_.view.font.name.resize(40);
     }
   }
   ApplyViewSettings();

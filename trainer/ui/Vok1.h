@@ -17,15 +17,22 @@
 #include "Folders.h"
 #include "Shell.h"
 #include "StatusLine.h"
-#include "TrainerView.h"
+#include "ViewSettings.h"
 #include "VokDocument.h"
 #include "VokGrid.h"
+#include "filecls.h"
+#include "vokdisk.h"
+#include "vokdiskDesktop.h"
 
 class HelpViewer;
 class TAboutBox;
 class TFindDialog;
+class Tvokdlg1;
 
-class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
+class TForm1 : public QMainWindow,
+               private VokTableHost,
+               private StatusView,
+               private VokFileWindow {
   Q_OBJECT
 
  public:
@@ -33,7 +40,9 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
     Dialogs* dialogs = nullptr;
     Shell* shell = nullptr;
     HelpViewer* help = nullptr;
-    Folders folders;
+    Folders folders;  // an empty documents folder keeps no settings (tests)
+    std::string executableName;
+    std::optional<std::filesystem::path> argument;  // the file named on the command line
   };
 
   explicit TForm1(Services services, QWidget* parent = nullptr);
@@ -43,12 +52,13 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
   VokTable& CurrentTable() { return doc_.Current(); }
   VokGridView* Grid(int page) { return grids_.at(page); }
   VokGridView* CurrentGrid() { return grids_.at(doc_.CurrentPage()); }
-  TrainerView& View() { return view_; }
+  ViewSettings& View() { return desktop_.view; }
+  tFileClass& File() { return *file_; }
   QAction* Action(const QString& objectName) const;
   QToolButton* Button(const QString& objectName) const;
   QString StatusText(int panel) const;
   int HelpContext() const { return helpContext_; }
-  bool IsModified() const { return modified_; }
+  bool IsModified() const { return file_->Modified(); }
 
   // Screen pixels per inch; 96 unless a test or the screen says otherwise.
   void SetScreenDpi(double dpi);
@@ -57,6 +67,7 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
   // The title window is closed on the first activation.
   void SetTitleWindow(QWidget* title) { titleWindow_ = title; }
   void SetAboutBox(TAboutBox* about) { aboutBox_ = about; }
+  void SetLessonDialog(Tvokdlg1* dialog) { lessonDialog_ = dialog; }
 
   // First activation: settings, tables, window size, first page.
   void FormActivate();
@@ -79,12 +90,20 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
   void ShowRowStatus();
   void ShowHelp(int context);
   void Wrtersuchen1Click();
+
+  // Document and row commands (Vok1Commands.cpp).
+  void Lektionspeichern1Click();
+  void Bearbeiten1Click();
+  void MitteBtn1Click(QToolButton* button);
+  bool FormCloseQuery();
+  void FormClose();
   void FindDialog1Find();
   TFindDialog* FindWindow() { return FindDialog1; }
 
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -105,6 +124,15 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
   void ShowEnd(VokTable& table) override;
   void MarkModified() override { SetModified(); }
 
+  // VokFileWindow
+  void ShowBoxStarts() override;
+  void ShowFirstPage() override;
+  void RefreshTableViews() override { ApplyViewSettings(); }
+  VokFileEnv FileEnv() { return {this, services_.dialogs, this}; }
+  void CreateDocumentObject();
+  void StartDocument();
+  void WireCommands();
+
   // StatusView
   int PanelWidth(int panel) const override;
   int TextWidth(const std::string& text) const override;
@@ -117,7 +145,10 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
 
   Services services_;
   VokDocument doc_;
-  TrainerView view_;
+  TrainerDesktop desktop_;
+  std::unique_ptr<tFileClass> file_;
+  bool addMode_ = false;
+  Tvokdlg1* lessonDialog_ = nullptr;
   std::array<VokGridView*, 4> grids_{};
   QTabWidget* PageControl1 = nullptr;
   TFindDialog* FindDialog1 = nullptr;
@@ -133,6 +164,4 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView {
   double scale_ = 1.0;
   int helpContext_ = 100;
   bool activated_ = false;
-  bool modified_ = false;
-  std::string documentName_ = "unbenannt";
 };

@@ -1,0 +1,143 @@
+// The document, lesson and row commands of the main window: each handler picks the current
+// table and calls the document object or the row operations.
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+
+#include "DocumentCommands.h"
+#include "Vok1.h"
+#include "Vokunit1.h"
+#include "Vokunit1Dlg.h"
+#include "vokGridEdit.h"
+
+void TForm1::CreateDocumentObject() {
+  FileClassOperations ops;
+  ops.newDocument = [this](const std::filesystem::path& name) {
+    NewVocabDocument(doc_, *this, name);
+    ShowBoxStarts();
+    ShowFirstPage();
+  };
+  ops.read = [this](const std::filesystem::path& path) {
+    return ReadVocabFile(doc_, path, addMode_ ? ReadMode::Add : ReadMode::Replace, FileEnv());
+  };
+  ops.write = [this](const std::filesystem::path& path) {
+    return WriteVocabFile(doc_, path, FileEnv());
+  };
+  ops.onModifiedChanged = [this](bool modified) { Action("speichern1")->setEnabled(modified); };
+  file_ = std::make_unique<tFileClass>(*services_.dialogs, TrainerFileClassSettings(), ops);
+  Action("speichern1")->setEnabled(false);
+}
+
+// The start-up order: data folder, desktop file or defaults, then the document named on the
+// command line, the last one, or a new one. Without a documents folder nothing is kept.
+void TForm1::StartDocument() {
+  if (services_.folders.documents.empty()) {
+    file_->New();
+  } else if (StartTrainerDocument(services_.folders, services_.executableName,
+                                  services_.argument, desktop_, *file_)) {
+    resize(RestoreWindowSize(desktop_.view.windowWidth, 96.0 * scale_),
+           RestoreWindowSize(desktop_.view.windowHeight, 96.0 * scale_));
+  }
+  ShowStatus(*this, 0, file_->FileNameText());
+}
+
+void TForm1::WireCommands() {
+  const auto wire = [this](const char* name, std::function<void()> handler) {
+    QAction* action = Action(name);
+    connect(action, &QAction::triggered, this, [handler] { handler(); });
+    action->setEnabled(true);
+  };
+  // Each file command shows the document's name afterwards: it may have changed.
+  const auto fileCommand = [this, wire](const char* name, std::function<void()> command) {
+    wire(name, [this, command] {
+      command();
+      ShowStatus(*this, 0, file_->FileNameText());
+    });
+  };
+  fileCommand("neu1", [this] { file_->New(); });
+  fileCommand("ffnen1", [this] { OpenDocumentCommand(*file_); });
+  fileCommand("speichern1", [this] { file_->Save(); });
+  fileCommand("speichernunter1", [this] { SaveAsCommand(*file_); });
+  fileCommand("Lektionhinzufgen2", [this] { AddLessonCommand(*file_, addMode_); });
+  fileCommand("Lektionkorrigieren1", [this] { OpenLessonCommand(*file_); });
+  fileCommand("Lektionspeichern1", [this] { Lektionspeichern1Click(); });
+  Action("speichern1")->setEnabled(false);
+
+  wire("ausschneiden1", [this] { CutMarkedRows(doc_, this); });
+  wire("kopieren1", [this] { CopyMarkedRows(doc_, this); });
+  wire("einfgen1", [this] { PasteRows(doc_, this); });
+  wire("lschen1", [this] { DeleteMarkedRowsAsked(doc_, *services_.dialogs); });
+  wire("Leerzeileeinfgen1", [this] { InsertEmptyRow(doc_); });
+  wire("leereZeileanhngen1", [this] {
+    AppendEmptyRow(doc_);
+    EndeBtnClick();
+  });
+  wire("SpalteninmarkiertenZeilenvertauschen1", [this] { SwapMarkedVocabulary(doc_); });
+  connect(menuBar()->findChild<QMenu*>("Bearbeiten1"), &QMenu::aboutToShow, this,
+          [this] { Bearbeiten1Click(); });
+
+  for (const char* name : {"MitteBtn1", "RechtsBtn1", "LinksBtn1", "RechtsBtn2", "LinksBtn2", "MitteBtn2"}) {
+    QToolButton* button = findChild<QToolButton*>(name);
+    button->setEnabled(true);
+    connect(button, &QToolButton::clicked, this, [this, button] { MitteBtn1Click(button); });
+  }
+}
+
+void TForm1::Bearbeiten1Click() {
+  const EditMenuEnabling state = EditMenuState(doc_);
+  Action("ausschneiden1")->setEnabled(state.cut);
+  Action("kopieren1")->setEnabled(state.copy);
+  Action("einfgen1")->setEnabled(state.paste);
+  Action("lschen1")->setEnabled(state.del);
+}
+
+// "als Lektion speichern": every data row gets the lesson code, then the document is saved
+// under a name the user confirms, proposed as the code with ".le".
+void TForm1::Lektionspeichern1Click() {
+  if (!lessonDialog_) return;
+  const std::optional<std::string> code = lessonDialog_->Ask();
+  if (!code) return;
+  TagLessonRows(doc_, *code);
+  file_->SetSaveFilterIndex(kAllFilesFilter);
+  file_->SaveAs(LessonFileName(*code));
+  file_->SetSaveFilterIndex(kVocabFilesFilter);
+}
+
+// All six move buttons share this handler; the target box follows from the button's place.
+void TForm1::MitteBtn1Click(QToolButton* button) {
+  const int target = MoveTargetFromLeft(button->x());
+  if (target == 0) return;
+  if (MoveMarkedRows(doc_, target, this)) SetRowHeights();
+  CurrentGrid()->ShowCursor();
+}
+
+bool TForm1::FormCloseQuery() { return file_->CanClose(); }
+
+void TForm1::FormClose() {
+  if (services_.folders.documents.empty()) return;
+  SaveDesktop(DataFolder(services_.folders), desktop_, *file_, width(), height(), 96.0 * scale_);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+void TForm1::ShowBoxStarts() {
+  const int shown = doc_.CurrentPage();
+  for (int page = 0; page < VokDocument::kBoxCount; ++page) {
+    doc_.SetCurrentPage(page);
+    Pos1BtnClick();
+  }
+  doc_.SetCurrentPage(shown);
+}
+
+void TForm1::ShowFirstPage() {
+  PageControl1->setCurrentIndex(0);
+  doc_.SetCurrentPage(0);
+}
