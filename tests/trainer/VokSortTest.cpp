@@ -129,12 +129,32 @@ TEST(SortTableTest, SecondColumnSortsByItsWordsAndRowsMoveWhole) {
   EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"4", "2", "1", "3"}));
 }
 
-TEST(SortTableTest, MarkedRangeSortsOnlyItsRows) {
+namespace {
+// Notes the cell changes a view would be told of.
+struct ChangeListener : VokTableListener {
+  std::vector<std::array<int, 4>> changes;
+  void BeginInsertRows(int, int) override {}
+  void EndInsertRows() override {}
+  void BeginRemoveRows(int, int) override {}
+  void EndRemoveRows() override {}
+  void BeginMoveRow(int, int) override {}
+  void EndMoveRow() override {}
+  void CellsChanged(int r0, int r1, int c0, int c1) override { changes.push_back({r0, r1, c0, c1}); }
+  void BeginReset() override {}
+  void EndReset() override {}
+};
+}  // namespace
+
+TEST(SortTableTest, MarkedRangeSortsOnlyItsRowsAndTellsTheView) {
   VokTable t;
   FillWords(t, {"f", "e", "d", "c", "b", "a"});
+  ChangeListener view;
+  t.SetListener(&view);
   t.marked = {1, 2, 2, 4};
   SortTable(t, {SortKind::Alphabetic, 1, SortRange::Marked});
   EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"f", "c", "d", "e", "b", "a"}));
+  EXPECT_EQ(view.changes, (std::vector<std::array<int, 4>>{{2, 4, 0, 2}}));
+  t.SetListener(nullptr);
 
   t.marked = MarkedRange{};
   SortTable(t, {SortKind::Alphabetic, 1, SortRange::Marked});
