@@ -87,6 +87,7 @@ std::optional<std::string> FtpLineReader::NextLine() {
 }
 
 std::optional<std::string> FtpLineReader::TakeRest() {
+  if (auto line = NextLine()) return line;  // complete lines first, and the limit holds
   if (Buffered() == 0) return std::nullopt;
   std::size_t end = buffer_.size();
   if (buffer_[end - 1] == '\r') --end;

@@ -44,7 +44,7 @@ class FtpLineReader {
   // the over-long line is then dropped up to its LF so the stream stays usable.
   std::optional<std::string> NextLine();
 
-  // The bytes after the last LF once the stream has ended (a last line without LF).
+  // Once the stream has ended: the next line, the last line even without LF, or nothing.
   std::optional<std::string> TakeRest();
 
   // Bytes received and not yet returned as lines.

@@ -50,6 +50,11 @@ TEST(FtpLineReader, ReturnsTheLastLineWithoutLfOnlyWhenAsked) {
   EXPECT_FALSE(reader.NextLine());
   EXPECT_EQ(reader.TakeRest(), "last");
   EXPECT_FALSE(reader.TakeRest());
+
+  FtpLineReader ended(3);
+  ended.Feed("x\nyyyy");
+  EXPECT_EQ(ended.TakeRest(), "x") << "complete lines come first";
+  EXPECT_THROW(ended.TakeRest(), FtpError) << "the limit holds for the last line too";
 }
 
 TEST(FtpLineReader, RaisesForOverLongLinesAndResumesAfterTheirEnd) {
