@@ -112,6 +112,7 @@ void TTestDlg::BuildControls() {
       [this](int key, Qt::KeyboardModifiers modifiers) { return TestGridKeyDown(key, modifiers); });
   wfGrid = new TestGridView("wfGrid", testPage);
   wfGrid->setModel(markModel_);
+  wfGrid->Delegate()->SetLessonColumn(false);
   wfGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   wfGrid->setSelectionMode(QAbstractItemView::NoSelection);
   wfGrid->setFocusPolicy(Qt::NoFocus);
@@ -137,8 +138,10 @@ void TTestDlg::BuildControls() {
             &TTestDlg::wfGridTopLeftChanged);
   }
   // The solution page lays its grid out when it is first shown; it joins the shared top row then.
-  connect(PageControl1, &QTabWidget::currentChanged, this,
-          [this] { LsgGrid->SetTopRow(TestGrid->TopRow()); });
+  connect(PageControl1, &QTabWidget::currentChanged, this, [this] {
+    LsgGrid->SetTopRow(TestGrid->TopRow());
+    LsgGrid->selectionModel()->clearCurrentIndex();  // the solution shows no cursor
+  });
 }
 
 bool TTestDlg::StartTest(VokTable& box, const TestSettings& settings, const TestGridLook& look,
@@ -184,7 +187,8 @@ void TTestDlg::FormActivate() {
   PlaceOverMainWindow();
   wfGrid->setFixedWidth(0);
   wfGrid->setColumnWidth(0, kMarkColumnWidth);
-  wfGrid->clearSelection();
+  wfGrid->selectionModel()->clearCurrentIndex();
+  LsgGrid->selectionModel()->clearCurrentIndex();
   SetLook(look_);
   FormResize();
   LsgGrid->setColumnWidth(0, layout::kLessonColumnWidth);

@@ -44,7 +44,7 @@ void TestCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
 void TestCellDelegate::initStyleOption(QStyleOptionViewItem* option,
                                        const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
-  if (index.column() == 0) option->backgroundBrush = option->palette.button();
+  if (lessonColumn_ && index.column() == 0) option->backgroundBrush = option->palette.button();
 }
 
 bool TestCellDelegate::eventFilter(QObject* watched, QEvent* event) {

@@ -34,6 +34,8 @@ class TestCellDelegate : public QStyledItemDelegate {
   explicit TestCellDelegate(QObject* parent = nullptr) : QStyledItemDelegate(parent) {}
 
   void SetKeyHandler(KeyHandler handler) { keyHandler_ = std::move(handler); }
+  // The mark column has no lesson column: all its cells take the table colour.
+  void SetLessonColumn(bool shown) { lessonColumn_ = shown; }
   QWidget* OpenEditor() const { return editor_; }
   // True when the key was one of the moving keys and the grid has handled it.
   bool HandleMoveKey(int key, Qt::KeyboardModifiers modifiers) const {
@@ -53,6 +55,7 @@ class TestCellDelegate : public QStyledItemDelegate {
   KeyHandler keyHandler_;
   mutable QPointer<QWidget> editor_;
   mutable bool loadingEditor_ = false;
+  bool lessonColumn_ = true;
 };
 
 class TestGridView : public QTableView {
