@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <optional>
-#include <unordered_map>
+#include <cstdint>
+#include <functional>
+#include <string_view>
 #include <vector>
 
 #include "Win1252.h"
@@ -12,34 +14,107 @@ using vok::IsBlankText;
 
 namespace {
 
-// The word texts a table holds in columns 1 and 2, upper-cased, with how often each occurs,
-// so that the "already present" test is a lookup instead of a scan of the table. Counting
-// lets a cell that is overwritten leave the index.
-class PresenceIndex {
+// Upper-cased texts with how often each occurs, in one flat open-addressing table: a lookup is
+// a hash and, on a hit, one comparison of the texts, so the answer is exact. The texts live in
+// one buffer, so adding a text costs no allocation of its own. Counting lets a cell that is
+// overwritten leave the index.
+class UpperTextCounts {
  public:
-  explicit PresenceIndex(const VokTable& t) {
-    for (int r = 0; r < t.RowCount(); ++r) Add(t.Row(r));
-  }
+  explicit UpperTextCounts(size_t expected) { Rehash(Capacity(expected)); }
 
-  bool Contains(const VokRow& row) const {
-    return col1_.count(win1252::Upper(row[1])) > 0 && col2_.count(win1252::Upper(row[2])) > 0;
+  bool Contains(std::string_view text) {
+    const size_t slot = Find(Prepare(text));
+    return slot_[slot] != kEmpty && entries_[slot_[slot] - 1].count > 0;
   }
-  void Add(const VokRow& row) {
-    ++col1_[win1252::Upper(row[1])];
-    ++col2_[win1252::Upper(row[2])];
+  void Add(std::string_view text) {
+    const size_t slot = Find(Prepare(text));
+    if (slot_[slot] != kEmpty) {
+      ++entries_[slot_[slot] - 1].count;
+      return;
+    }
+    entries_.push_back({scratchHash_, texts_.size(), scratch_.size(), 1});
+    texts_ += scratch_;
+    slot_[slot] = static_cast<std::uint32_t>(entries_.size());
+    if (entries_.size() * 2 > slot_.size()) Rehash(slot_.size() * 2);
   }
-  void Remove(const VokRow& row) {
-    Drop(col1_, win1252::Upper(row[1]));
-    Drop(col2_, win1252::Upper(row[2]));
+  void Remove(std::string_view text) {
+    const size_t slot = Find(Prepare(text));
+    if (slot_[slot] != kEmpty && entries_[slot_[slot] - 1].count > 0) --entries_[slot_[slot] - 1].count;
   }
 
  private:
-  using Counts = std::unordered_map<std::string, int>;
-  static void Drop(Counts& counts, const std::string& key) {
-    const auto it = counts.find(key);
-    if (it != counts.end() && --it->second == 0) counts.erase(it);
+  static constexpr std::uint32_t kEmpty = 0;  // otherwise: entry index + 1
+  struct Entry {
+    size_t hash, offset, length;
+    int count;
+  };
+
+  static size_t Capacity(size_t expected) {
+    size_t capacity = 16;
+    while (capacity < expected * 2) capacity *= 2;
+    return capacity;
   }
-  Counts col1_, col2_;
+
+  // Upper-cases text into the scratch buffer and hashes it.
+  size_t Prepare(std::string_view text) {
+    scratch_.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+      scratch_[i] = static_cast<char>(win1252::UpperChar(static_cast<unsigned char>(text[i])));
+    scratchHash_ = std::hash<std::string_view>{}(scratch_);
+    return scratchHash_;
+  }
+
+  // The slot holding the scratch text, or the empty slot where it would go.
+  size_t Find(size_t hash) const {
+    const size_t mask = slot_.size() - 1;
+    for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+      const std::uint32_t index = slot_[slot];
+      if (index == kEmpty) return slot;
+      const Entry& e = entries_[index - 1];
+      if (e.hash == hash && std::string_view(texts_).substr(e.offset, e.length) == scratch_)
+        return slot;
+    }
+  }
+
+  void Rehash(size_t capacity) {
+    slot_.assign(capacity, kEmpty);
+    const size_t mask = capacity - 1;
+    for (size_t i = 0; i < entries_.size(); ++i) {
+      size_t slot = entries_[i].hash & mask;
+      while (slot_[slot] != kEmpty) slot = (slot + 1) & mask;
+      slot_[slot] = static_cast<std::uint32_t>(i + 1);
+    }
+  }
+
+  std::vector<std::uint32_t> slot_;
+  std::vector<Entry> entries_;
+  std::string texts_;
+  std::string scratch_;
+  size_t scratchHash_ = 0;
+};
+
+// The word texts a table holds in columns 1 and 2, for the "already present" test: a source
+// row is present when its column 1 text occurs in column 1 and its column 2 text in column 2,
+// without regard to case, header included.
+class PresenceIndex {
+ public:
+  explicit PresenceIndex(const VokTable& t)
+      : col1_(static_cast<size_t>(t.RowCount())), col2_(static_cast<size_t>(t.RowCount())) {
+    for (int r = 0; r < t.RowCount(); ++r) Add(t.Row(r));
+  }
+
+  bool Contains(const VokRow& row) { return col1_.Contains(row[1]) && col2_.Contains(row[2]); }
+  void Add(const VokRow& row) {
+    col1_.Add(row[1]);
+    col2_.Add(row[2]);
+  }
+  void Remove(const VokRow& row) {
+    col1_.Remove(row[1]);
+    col2_.Remove(row[2]);
+  }
+
+ private:
+  UpperTextCounts col1_, col2_;
 };
 
 bool BothWordsBlank(const VokRow& row) { return IsBlankText(row[1]) && IsBlankText(row[2]); }

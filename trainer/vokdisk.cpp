@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <optional>
 
 #include "ReplacingFile.h"
@@ -48,7 +47,10 @@ bool ReadBoxSection(vokfile::Reader& in, VokTable& staging) {
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   if (!file) return std::nullopt;
-  std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  std::string bytes;
+  char chunk[1 << 16];
+  while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
+    bytes.append(chunk, static_cast<size_t>(file.gcount()));
   if (file.bad()) return std::nullopt;
   return bytes;
 }
