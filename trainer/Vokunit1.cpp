@@ -1,5 +1,6 @@
 #include "Vokunit1.h"
 
+#include "DocumentCommands.h"
 #include "Win1252.h"
 
 namespace {
@@ -23,6 +24,14 @@ void TagLessonRows(VokDocument& doc, const std::string& code) {
 }
 
 std::string LessonFileName(const std::string& code) { return code + ".le"; }
+
+bool SaveAsLesson(VokDocument& doc, tFileClass& file, const std::string& code) {
+  TagLessonRows(doc, code);
+  file.SetSaveFilterIndex(kAllFilesFilter);
+  const bool saved = file.SaveAs(LessonFileName(code));
+  file.SetSaveFilterIndex(kVocabFilesFilter);
+  return saved;
+}
 
 bool TitleAcceptsKey(char c) {
   return c == kBackspace || static_cast<unsigned char>(c) >= static_cast<unsigned char>('0');

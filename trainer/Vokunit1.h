@@ -7,6 +7,7 @@
 
 #include "Dialogs.h"
 #include "VokDocument.h"
+#include "filecls.h"
 
 // title + "-" + class + "-" + lesson + suffix; the numbers in decimal without leading zeros.
 std::string LessonCode(const std::string& title, int schoolClass, int lesson,
@@ -18,6 +19,11 @@ void TagLessonRows(VokDocument& doc, const std::string& code);
 
 // The name the save dialog proposes for a lesson file.
 std::string LessonFileName(const std::string& code);
+
+// "als Lektion speichern" once the lesson dialog gave a code: tags the boxes, then the save
+// dialog on "alle Dateien (*.*)" proposing code + ".le"; afterwards the first filter entry
+// again. If the user cancels, the tags stay and the document keeps its name.
+bool SaveAsLesson(VokDocument& doc, tFileClass& file, const std::string& code);
 
 // The dialog's fields and their limits. Texts are Windows-1252.
 struct LessonFields {

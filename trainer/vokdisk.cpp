@@ -64,6 +64,16 @@ void AddStagedBox(VokDocument& doc, int box, StatusView* status) {
   AppendRows(clip, 1, clip.RowCount() - 1, doc.Box(box), status);
 }
 
+// The boxes of a file just read start at their first row, nothing marked.
+void ShowBoxStarts(VokDocument& doc) {
+  for (int box = 1; box <= VokDocument::kBoxCount; ++box) {
+    VokTable& t = doc.Box(box);
+    t.cursorRow = 1;
+    t.cursorCol = 1;
+    t.marked = MarkedRange{};
+  }
+}
+
 }  // namespace
 
 std::string WriteFailedText(const std::string& fileName) {
@@ -104,6 +114,7 @@ bool ReadVocabFile(VokDocument& doc, const std::filesystem::path& path, ReadMode
     if (mode == ReadMode::Replace) {
       Show(env, 0, DisplayPath(path));
       Show(env, 2, "");
+      ShowBoxStarts(doc);
       if (env.window) env.window->ShowBoxStarts();
     } else {
       Show(env, 2, kFileAdded);

@@ -2,7 +2,10 @@
 
 #include "ScriptedDialogs.h"
 #include "TableFixtures.h"
+#include "DocumentCommands.h"
+#include "VokFileFixtures.h"
 #include "Vokunit1.h"
+#include "vokdisk.h"
 
 TEST(LessonCode, JoinsTitleClassLessonAndSuffix) {
   EXPECT_EQ(LessonCode("ABC", 7, 12, "b"), "ABC-7-12b");
@@ -67,4 +70,48 @@ TEST(LessonDialogState, EmptyTitleAfterOkKeepsTheDialogOpenOnce) {
   EXPECT_EQ(state.Code(), "ABC-8-3a");
   state.Shown();
   EXPECT_FALSE(state.OkPressed());
+}
+
+namespace {
+
+// A document object wired to the real reader and writer, as the main window wires it.
+struct LessonSaveTest : ::testing::Test {
+  ScratchFolder folder;
+  VokDocument doc;
+  ScriptedDialogs dialogs;
+  VokFileEnv env{nullptr, &dialogs, nullptr};
+  tFileClass file{dialogs, TrainerFileClassSettings(),
+                  FileClassOperations{
+                      [this](const std::filesystem::path&) { doc.ResetBoxes(); },
+                      [this](const std::filesystem::path& p) {
+                        return ReadVocabFile(doc, p, ReadMode::Replace, env);
+                      },
+                      [this](const std::filesystem::path& p) { return WriteVocabFile(doc, p, env); },
+                      [](bool) {}}};
+};
+
+}  // namespace
+
+TEST_F(LessonSaveTest, SavesUnderTheProposedLessonNameWithAllFilesSelected) {
+  FillTable(doc.Box(1), {{"", "maison", "Haus"}});
+  dialogs.fileAnswers.push_back(FileChoice{folder / "ABC-7-12b.le", 2});
+  EXPECT_TRUE(SaveAsLesson(doc, file, "ABC-7-12b"));
+  ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+  EXPECT_EQ(dialogs.saveRequests[0].fileName, "ABC-7-12b.le");
+  EXPECT_EQ(dialogs.saveRequests[0].filterIndex, 2);
+  EXPECT_EQ(file.SaveFilterIndex(), 1);
+  EXPECT_EQ(file.FileName(), folder / "ABC-7-12b.le");
+
+  VokDocument lesson;
+  ASSERT_TRUE(ReadVocabFile(lesson, folder / "ABC-7-12b.le", ReadMode::Replace, env));
+  EXPECT_EQ(lesson.Box(1).Row(1), (VokRow{"ABC-7-12b", "maison", "Haus"}));
+}
+
+TEST_F(LessonSaveTest, CancelKeepsTheTagsAndTheName) {
+  FillTable(doc.Box(2), {{"alt", "chat", "Katze"}});
+  const auto name = file.FileName();
+  EXPECT_FALSE(SaveAsLesson(doc, file, "X-8-1"));
+  EXPECT_EQ(doc.Box(2).Row(1)[0], "X-8-1");
+  EXPECT_EQ(file.FileName(), name);
+  EXPECT_EQ(file.SaveFilterIndex(), 1);
 }
