@@ -11,9 +11,13 @@
 #include "Clock.h"
 #include "HelpViewer.h"
 #include "QtDialogs.h"
+#include "QtPrintDialogs.h"
+#include "QtPrinter.h"
 #include "QtShell.h"
 #include "Vok1.h"
 #include "VokInfo.h"
+#include "VokSort.h"
+#include "VokTestDlg.h"
 #include "Vokunit1Dlg.h"
 #include "Voktitel.h"
 
@@ -54,7 +58,9 @@ int main(int argc, char** argv) {
   QtShell shell;
   HelpViewer help(HelpFolder(), "Tirelo V - Hilfe");
 
-  TForm1::Services services{&dialogs, &shell, &help, SystemFolders()};
+  QtPrinter printer(dialogs);
+  QtPrintDialogs printDialogs(printer);
+  TForm1::Services services{&dialogs, &shell, &printer, &printDialogs, &help, SystemFolders()};
   services.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
   const QStringList arguments = QCoreApplication::arguments();
   if (arguments.size() > 1) services.argument = arguments.at(1).toStdString();
@@ -62,6 +68,10 @@ int main(int argc, char** argv) {
   dialogs.SetParent(&form1);
   Tvokdlg1 vokdlg1(dialogs, &form1);
   form1.SetLessonDialog(&vokdlg1);
+  TSortDlg sortDlg(&form1);
+  form1.SetSortDialog(&sortDlg);
+  TTestDlg testDlg(&form1);
+  form1.SetTestDialog(&testDlg);
   TAboutBox aboutBox(&form1);
   form1.SetAboutBox(&aboutBox);
   form1.SetTitleWindow(titel);

@@ -87,4 +87,3 @@ BENCHMARK_CAPTURE(StdSortPreparedKeys, Alphabetic, SortKind::Alphabetic)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(PrepareKeys)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();

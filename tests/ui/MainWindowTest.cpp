@@ -10,6 +10,7 @@
 
 #include "FindDialog.h"
 #include "QtText.h"
+#include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
 #include "TableFixtures.h"
 #include "Vok1.h"
@@ -18,11 +19,15 @@ namespace {
 
 struct MainWindowTest : ::testing::Test {
   ScriptedDialogs dialogs;
+  RecordingPrinter printer;
+  ScriptedPrintDialogs printDialogs;
   std::unique_ptr<TForm1> form;
 
   void Open(double dpi = 96.0) {
     TForm1::Services services;
     services.dialogs = &dialogs;
+    services.printer = &printer;
+    services.printDialogs = &printDialogs;
     form = std::make_unique<TForm1>(services);
     form->SetScreenDpi(dpi);
     form->show();
@@ -119,7 +124,7 @@ TEST_F(MainWindowTest, ColourAndFontComeFromTheDialogsAndApplyToAllTables) {
 
 TEST_F(MainWindowTest, UnbuiltCommandsExistButAreDisabled) {
   Open();
-  for (const char* name : {"VomFTPServerffnen1", "FTPDienststarten1", "Druckereinstellung1"}) {
+  for (const char* name : {"VomFTPServerffnen1", "FTPDienststarten1", "AufFTPServerspeichern1"}) {
     ASSERT_NE(form->Action(name), nullptr) << name;
     EXPECT_FALSE(form->Action(name)->isEnabled()) << name;
   }
@@ -272,6 +277,41 @@ TEST_F(MainWindowTest, CloseAsksToSaveAndCancelKeepsTheWindowOpen) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   dialogs.messageAnswers.push_back(MsgResult::No);
   EXPECT_TRUE(form->close());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, PrintButtonPrintsTheShownBoxOnce) {
+  Open();
+  ShowPage(2);
+  FillTable(form->Document().Box(3), {{"L1", "maison", "Haus"}});
+  form->Button("ToolButton1")->click();
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  const auto texts = printer.PageTexts(0, 0);
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "maison"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "Haus"), texts.end());
+}
+
+}  // namespace
+
+#include <QPushButton>
+
+#include "VokTestDlg.h"
+
+namespace {
+
+TEST_F(MainWindowTest, TestItemOnAnEmptyBoxChecksItAndReportsNoVocabulary) {
+  Open();
+  TTestDlg testDlg(form.get());
+  form->SetTestDialog(&testDlg);
+  form->Action("N10Vokabeln1")->trigger();
+  EXPECT_TRUE(form->Action("N10Vokabeln1")->isChecked());
+  EXPECT_FALSE(form->Action("N5Vokabeln1")->isChecked());
+  EXPECT_EQ(form->StatusText(2), "Keine Vokabeln vorhanden");
+  EXPECT_FALSE(testDlg.isVisible());
+  EXPECT_TRUE(testDlg.TestDruckBtn->isEnabled());
 }
 
 }  // namespace

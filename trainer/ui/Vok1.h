@@ -23,11 +23,16 @@
 #include "filecls.h"
 #include "vokdisk.h"
 #include "vokdiskDesktop.h"
+#include "vokPrint.h"
 
 class HelpViewer;
 class TAboutBox;
 class TFindDialog;
 class Tvokdlg1;
+class TSortDlg;
+class TTestDlg;
+class PrintCanvas;
+class PrintDialogs;
 
 class TForm1 : public QMainWindow,
                private VokTableHost,
@@ -39,6 +44,8 @@ class TForm1 : public QMainWindow,
   struct Services {
     Dialogs* dialogs = nullptr;
     Shell* shell = nullptr;
+    PrintCanvas* printer = nullptr;
+    PrintDialogs* printDialogs = nullptr;
     HelpViewer* help = nullptr;
     Folders folders;  // an empty documents folder keeps no settings (tests)
     std::string executableName;
@@ -68,6 +75,8 @@ class TForm1 : public QMainWindow,
   void SetTitleWindow(QWidget* title) { titleWindow_ = title; }
   void SetAboutBox(TAboutBox* about) { aboutBox_ = about; }
   void SetLessonDialog(Tvokdlg1* dialog) { lessonDialog_ = dialog; }
+  void SetSortDialog(TSortDlg* dialog) { sortDialog_ = dialog; }
+  void SetTestDialog(TTestDlg* dialog);
 
   // First activation: settings, tables, window size, first page.
   void FormActivate();
@@ -93,6 +102,8 @@ class TForm1 : public QMainWindow,
 
   // Document and row commands (Vok1Commands.cpp).
   void Lektionspeichern1Click();
+  void Sortieren1Click();
+  void insFrnzsische1Click();
   void Bearbeiten1Click();
   void MitteBtn1Click(QToolButton* button);
   bool FormCloseQuery();
@@ -132,6 +143,7 @@ class TForm1 : public QMainWindow,
   void CreateDocumentObject();
   void StartDocument();
   void WireCommands();
+  ListPrintSetup PrintSetup();
 
   // StatusView
   int PanelWidth(int panel) const override;
@@ -149,6 +161,8 @@ class TForm1 : public QMainWindow,
   std::unique_ptr<tFileClass> file_;
   bool addMode_ = false;
   Tvokdlg1* lessonDialog_ = nullptr;
+  TSortDlg* sortDialog_ = nullptr;
+  TTestDlg* testDialog_ = nullptr;
   std::array<VokGridView*, 4> grids_{};
   QTabWidget* PageControl1 = nullptr;
   TFindDialog* FindDialog1 = nullptr;

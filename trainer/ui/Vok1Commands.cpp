@@ -6,10 +6,16 @@
 #include <QTabWidget>
 
 #include "DocumentCommands.h"
+#include "PrintDialogs.h"
 #include "Vok1.h"
 #include "Vokunit1.h"
 #include "Vokunit1Dlg.h"
+#include "VokSort.h"
+#include "VokTestDlg.h"
+#include <QPushButton>
 #include "vokGridEdit.h"
+#include "vokPrint.h"
+#include "vokSort.h"
 
 void TForm1::CreateDocumentObject() {
   FileClassOperations ops;
@@ -74,6 +80,17 @@ void TForm1::WireCommands() {
     EndeBtnClick();
   });
   wire("SpalteninmarkiertenZeilenvertauschen1", [this] { SwapMarkedVocabulary(doc_); });
+  wire("Sortieren1", [this] { Sortieren1Click(); });
+  for (const char* name : {"N5Vokabeln1", "N10Vokabeln1", "N20Vokabeln1", "insFrnzsische1",
+                           "insDeutsche1", "durcheinander1"})
+    wire(name, [this] { insFrnzsische1Click(); });
+  if (services_.printer && services_.printDialogs) {
+    wire("drucken1", [this] { PrintWithDialog(PrintSetup(), *services_.printDialogs, CurrentTable()); });
+    wire("Druckereinstellung1", [this] { services_.printDialogs->PrinterSetup(); });
+    QToolButton* print = Button("ToolButton1");
+    print->setEnabled(true);
+    connect(print, &QToolButton::clicked, this, [this] { PrintWholeTable(PrintSetup(), CurrentTable()); });
+  }
   connect(menuBar()->findChild<QMenu*>("Bearbeiten1"), &QMenu::aboutToShow, this,
           [this] { Bearbeiten1Click(); });
 
@@ -102,6 +119,42 @@ void TForm1::Lektionspeichern1Click() {
   file_->SetSaveFilterIndex(kAllFilesFilter);
   file_->SaveAs(LessonFileName(*code));
   file_->SetSaveFilterIndex(kVocabFilesFilter);
+}
+
+// "Liste sortieren": the chosen order, after the table has been tidied.
+void TForm1::Sortieren1Click() {
+  if (!sortDialog_) return;
+  if (const auto options = sortDialog_->Ask()) SortList(CurrentTable(), *options);
+}
+
+ListPrintSetup TForm1::PrintSetup() {
+  return {*services_.printer, *services_.dialogs, desktop_.view.font, file_->FileNameText()};
+}
+
+void TForm1::SetTestDialog(TTestDlg* dialog) {
+  testDialog_ = dialog;
+  if (!services_.printer) return;
+  dialog->TestDruckBtn->setEnabled(true);
+  dialog->LsgDruckBtn->setEnabled(true);
+  connect(dialog->TestDruckBtn, &QPushButton::clicked, this,
+          [this] { PrintWholeTable(PrintSetup(), testDialog_->Test().test); });
+  connect(dialog->LsgDruckBtn, &QPushButton::clicked, this,
+          [this] { PrintWholeTable(PrintSetup(), testDialog_->Test().solution); });
+}
+
+// All six items of the "Test" menu: the checked size and direction, then a test at once.
+void TForm1::insFrnzsische1Click() {
+  if (!testDialog_) return;
+  TestSettings settings;
+  settings.size = Action("N20Vokabeln1")->isChecked() ? 20 : Action("N10Vokabeln1")->isChecked() ? 10 : 5;
+  settings.direction = Action("insDeutsche1")->isChecked()     ? TestDirection::IntoGerman
+                       : Action("durcheinander1")->isChecked() ? TestDirection::Mixed
+                                                               : TestDirection::IntoFrench;
+  const TestGridLook look{desktop_.view.gridLines, desktop_.view.background, desktop_.view.font,
+                          96.0 * scale_};
+  testDialog_->StartTest(CurrentTable(), settings, look, *this);
+  CurrentGrid()->ShowCursor();
+  ShowRowStatus();
 }
 
 // All six move buttons share this handler; the target box follows from the button's place.
