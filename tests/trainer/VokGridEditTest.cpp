@@ -246,3 +246,68 @@ TEST_F(DocTest, EditMenuEnablingFollowsRangeAndClipboard) {
   state = EditMenuState(doc);
   EXPECT_TRUE(state.cut && state.copy && state.del && state.paste);
 }
+
+namespace {
+
+// The "already present" rule stated directly: scan the destination as it stands.
+bool PresentByScan(const VokTable& dst, const VokRow& row) {
+  bool col1 = false, col2 = false;
+  for (int r = 0; r < dst.RowCount(); ++r) {
+    col1 = col1 || win1252::Upper(dst.Cell(1, r)) == win1252::Upper(row[1]);
+    col2 = col2 || win1252::Upper(dst.Cell(2, r)) == win1252::Upper(row[2]);
+  }
+  return col1 && col2;
+}
+
+// AppendRows done row by row the slow way, as the reference.
+void AppendRowsByScan(const VokTable& src, VokTable& dst) {
+  for (int r = 1; r < src.RowCount(); ++r) {
+    const VokRow& row = src.Row(r);
+    if (vok::IsBlankText(row[1]) && vok::IsBlankText(row[2])) continue;
+    if (PresentByScan(dst, row)) continue;
+    if (!vok::IsBlankText(GetRowText(dst, dst.RowCount() - 1))) dst.SetRowCount(dst.RowCount() + 1);
+    dst.SetRow(dst.RowCount() - 1, row);
+  }
+  TrimTable(dst);
+}
+
+}  // namespace
+
+// Small alphabets with upper case, accents and blanks make every kind of match happen.
+TEST(AppendRows, AgreesWithTheRuleOnRandomTables) {
+  const std::vector<std::string> words = {"", " ", "a", "A", "\xE9", "\xC9", "e"};
+  unsigned seed = 7;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) & 0x7FFF;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    VokTable src, dst, expected;
+    const auto fill = [&](VokTable& t, int rows) {
+      ResetTable(t, 2, rows + 1);
+      for (int r = 1; r <= rows; ++r)
+        t.SetRow(r, {next() % 2 ? "L" : "", words[next() % words.size()], words[next() % words.size()]});
+    };
+    fill(src, 1 + static_cast<int>(next() % 12));
+    fill(dst, 1 + static_cast<int>(next() % 3));
+    ResetTable(expected, 2, dst.RowCount());
+    for (int r = 1; r < dst.RowCount(); ++r) expected.SetRow(r, dst.Row(r));
+
+    AppendRows(src, 1, src.RowCount() - 1, dst, nullptr);
+    AppendRowsByScan(src, expected);
+    ASSERT_EQ(DataRows(dst), DataRows(expected)) << "round " << round;
+  }
+}
+
+TEST(AppendRows, LargeBatchStillFindsEveryTwin) {
+  VokTable src, dst;
+  const int half = 3000;
+  ResetTable(src, 2, 2 * half + 1);
+  for (int i = 0; i < half; ++i) {
+    src.SetRow(i + 1, {"", "mot" + std::to_string(i), "wort" + std::to_string(i)});
+    src.SetRow(half + i + 1, {"", "MOT" + std::to_string(i), "WORT" + std::to_string(i)});
+  }
+  EXPECT_TRUE(AppendRows(src, 1, 2 * half, dst, nullptr));
+  EXPECT_EQ(dst.RowCount(), half + 1);
+  EXPECT_FALSE(AppendRows(src, 1, 2 * half, dst, nullptr));
+}
