@@ -23,9 +23,14 @@
 
 namespace {
 
+// The files the program ships; a build keeps them in "programdata" beside the program.
+QString ProgramDataFolder() {
+  return QCoreApplication::applicationDirPath() + "/programdata";
+}
+
 QString HelpFolder() {
-  const QString besideProgram = QCoreApplication::applicationDirPath() + "/help/vokhelp";
-  if (QDir(besideProgram).exists()) return besideProgram;
+  const QString shipped = ProgramDataFolder() + "/help/vokhelp";
+  if (QDir(shipped).exists()) return shipped;
   return QStringLiteral(TIRELO_SOURCE_DIR "/help/vokhelp");
 }
 
@@ -33,7 +38,7 @@ Folders SystemFolders() {
   Folders folders;
   folders.documents =
       QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).toStdString();
-  folders.program = QCoreApplication::applicationDirPath().toStdString();
+  folders.program = ProgramDataFolder().toStdString();
   return folders;
 }
 
