@@ -125,6 +125,9 @@ class FtpClient {
   void Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode = FtpPutMode::Store);
 
  private:
+  // RETR into an open-able path; shownPath names the file in error messages.
+  void GetInto(const std::string& remoteName, const std::string& path, const std::string& shownPath,
+               int openFlags);
   using BlockSink = std::function<void(std::string_view)>;
 
   // Control connection plumbing (FtpClient.cpp).

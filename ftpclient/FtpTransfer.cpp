@@ -24,6 +24,13 @@ struct FileHandle {
   }
 };
 
+// The mode a newly created file gets: read and write for all, less the process's umask.
+mode_t DefaultFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
 std::string FileErrorText(const char* format, const std::string& path, int errorNumber) {
   return FtpFormat(format, path) + "\n" + std::strerror(errorNumber);
 }
@@ -220,12 +227,39 @@ void FtpClient::Get(const std::string& remoteName, const std::string& localPath,
   std::error_code ignored;
   if (overwrite == FtpOverwrite::No && std::filesystem::exists(localPath, ignored))
     throw FtpError(texts::kTargetExists);
-  FileHandle file{::open(localPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)};
-  if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, localPath, errno));
-  ReceiveData("RETR " + remoteName, [&](std::string_view block) { WriteAll(file.fd, block, localPath); });
+  struct stat target {};
+  const bool targetExists = ::stat(localPath.c_str(), &target) == 0;
+  if (targetExists && !S_ISREG(target.st_mode)) {
+    // A device or pipe (such as /dev/null) is written directly; it cannot be replaced.
+    GetInto(remoteName, localPath, localPath, O_WRONLY | O_CLOEXEC);
+    return;
+  }
+  // A failed download must not destroy the file it would replace: the bytes go to a scratch
+  // file beside it, which takes the target's place only after the transfer succeeded.
+  std::string scratch = localPath + ".ladeko-XXXXXX";
+  const int fd = ::mkstemp(scratch.data());
+  if (fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, localPath, errno));
+  const mode_t mode = targetExists ? (target.st_mode & 07777) : DefaultFileMode();
+  ::fchmod(fd, mode);
+  ::close(fd);
+  try {
+    GetInto(remoteName, scratch, localPath, O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (::rename(scratch.c_str(), localPath.c_str()) != 0)
+      throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
+  } catch (...) {
+    ::unlink(scratch.c_str());
+    throw;
+  }
+}
+
+void FtpClient::GetInto(const std::string& remoteName, const std::string& path,
+                        const std::string& shownPath, int openFlags) {
+  FileHandle file{::open(path.c_str(), openFlags)};
+  if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, shownPath, errno));
+  ReceiveData("RETR " + remoteName, [&](std::string_view block) { WriteAll(file.fd, block, shownPath); });
   const int fd = file.fd;
   file.fd = -1;
-  if (::close(fd) != 0) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
+  if (::close(fd) != 0) throw FtpError(FileErrorText(texts::kFileWriteError, shownPath, errno));
 }
 
 void FtpClient::Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode) {

@@ -146,16 +146,22 @@ TEST_F(FtpScriptedTransfer, BadPasvFieldFailsTheTransferButNotTheConnection) {
   EXPECT_EQ(Commands(), (Lines{"PASV", "NOOP"}));
 }
 
-TEST_F(FtpScriptedTransfer, RejectedRetrRaisesTheServersText) {
+TEST_F(FtpScriptedTransfer, RejectedRetrRaisesTheServersTextAndKeepsTheOldFile) {
+  const std::string target = folder.File("fehlt.evd");
+  WriteFile(target, "alte Vokabeln");
   server.Reply("227 (" + server.PasvFields() + ")").Reply("550 Keine solche Datei").Reply("200 NOOP");
   Run();
   try {
-    client.Get("fehlt.evd", folder.File("fehlt.evd"), FtpOverwrite::Yes);
+    client.Get("fehlt.evd", target, FtpOverwrite::Yes);
     FAIL();
   } catch (const FtpReplyError& error) {
     EXPECT_EQ(error.Code(), 550);
     EXPECT_STREQ(error.what(), "Keine solche Datei");
   }
+  EXPECT_EQ(ReadFile(target), "alte Vokabeln");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")),
+                          std::filesystem::directory_iterator()),
+            1);  // no scratch file left behind
   client.Noop();
   EXPECT_EQ(Commands(), (Lines{"PASV", "RETR fehlt.evd", "NOOP"}));
 }

@@ -304,6 +304,18 @@ void TForm1::WatchHelpContext(QWidget* widget) {
 
 // The window's help context follows the mouse: tool bars 290, tables 300, accent buttons 240.
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (auto* menu = qobject_cast<QMenu*>(watched); menu && event->type() == QEvent::KeyPress &&
+                                                 static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+    const QAction* active = menu->activeAction();
+    const int context = active && active->property("helpContext").toInt() > 0
+                            ? active->property("helpContext").toInt()
+                            : menu->property("helpContext").toInt();
+    if (context > 0) {
+      menu->close();
+      ShowHelp(context);
+      return true;
+    }
+  }
   if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
     if (watched->property("accent").toBool()) {
       helpContext_ = 240;

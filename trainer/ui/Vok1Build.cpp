@@ -145,6 +145,7 @@ void TForm1::BuildMenu() {
     m->setObjectName(name);
     m->menuAction()->setObjectName(name);
     m->setProperty("helpContext", context);
+    m->installEventFilter(this);  // F1 inside an open menu shows the menu's help
     return m;
   };
 

@@ -170,3 +170,9 @@ void VokGridView::keyPressEvent(QKeyEvent* event) {
   }
   QTableView::keyPressEvent(event);
 }
+
+// Entering a table shows its row in the status bar, as a click does.
+void VokGridView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  emit cursorMoved(Table().cursorRow);
+}

@@ -38,6 +38,7 @@ class VokGridView : public QTableView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
   void SyncTableFromView();
