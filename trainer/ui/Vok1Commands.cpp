@@ -113,12 +113,7 @@ void TForm1::Bearbeiten1Click() {
 // under a name the user confirms, proposed as the code with ".le".
 void TForm1::Lektionspeichern1Click() {
   if (!lessonDialog_) return;
-  const std::optional<std::string> code = lessonDialog_->Ask();
-  if (!code) return;
-  TagLessonRows(doc_, *code);
-  file_->SetSaveFilterIndex(kAllFilesFilter);
-  file_->SaveAs(LessonFileName(*code));
-  file_->SetSaveFilterIndex(kVocabFilesFilter);
+  if (const std::optional<std::string> code = lessonDialog_->Ask()) SaveAsLesson(doc_, *file_, *code);
 }
 
 // "Liste sortieren": the chosen order, after the table has been tidied.
