@@ -3,33 +3,10 @@
 #include <cmath>
 #include <ctime>
 
+#include "Clock.h"
+
 namespace {
 
-// Days from 1970-01-01 to a civil date (proleptic Gregorian), after H. Hinnant's algorithm.
-long long DaysFromCivil(int year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const long long era = (year >= 0 ? year : year - 399) / 400;
-  const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-  const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-  return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
-}
-
-FtpCivilDate CivilFromDays(long long days) {
-  days += 719468;
-  const long long era = (days >= 0 ? days : days - 146096) / 146097;
-  const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-  const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-  const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-  const unsigned mp = (5 * dayOfYear + 2) / 153;
-  const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  const int year = static_cast<int>(yearOfEra + era * 400) + (month <= 2 ? 1 : 0);
-  return {year, month, day};
-}
-
-// 30 December 1899, day 0 of the day count, as days since 1970.
-const long long kDayZero = DaysFromCivil(1899, 12, 30);
 constexpr double kMillisecondsPerDay = 86400000.0;
 
 }  // namespace
@@ -41,7 +18,7 @@ std::optional<double> FtpEncodeDate(int year, int month, int day) {
   if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return std::nullopt;
   const int last = kDaysInMonth[month - 1] + (month == 2 && FtpIsLeapYear(year) ? 1 : 0);
   if (day > last) return std::nullopt;
-  return static_cast<double>(DaysFromCivil(year, month, day) - kDayZero);
+  return timebase::EncodeDayCount({year, month, day});
 }
 
 std::optional<double> FtpEncodeTime(int hour, int minute, int second, int millisecond) {
@@ -53,21 +30,8 @@ std::optional<double> FtpEncodeTime(int hour, int minute, int second, int millis
 }
 
 FtpCivilDateTime FtpDecodeDateTime(double dayCount) {
-  // Times count forward from midnight also before day 0, as in the stored records.
-  const double wholeDays = std::trunc(dayCount);
-  long long days = static_cast<long long>(wholeDays);
-  long long ms = std::llround(std::fabs(dayCount - wholeDays) * kMillisecondsPerDay);
-  if (ms >= 86400000) {
-    ms -= 86400000;
-    days += dayCount < 0 ? -1 : 1;
-  }
-  FtpCivilDateTime result;
-  result.Date = CivilFromDays(days + kDayZero);
-  result.Hour = static_cast<int>(ms / 3600000);
-  result.Minute = static_cast<int>(ms / 60000 % 60);
-  result.Second = static_cast<int>(ms / 1000 % 60);
-  result.Millisecond = static_cast<int>(ms % 1000);
-  return result;
+  const timebase::DateTimeParts p = timebase::DecodeDayCount(dayCount);
+  return {{p.year, p.month, p.day}, p.hour, p.minute, p.second, p.millisecond};
 }
 
 FtpCivilDate FtpToday() {
