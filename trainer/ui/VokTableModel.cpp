@@ -33,7 +33,8 @@ QVariant VokTableModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 bool VokTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (!index.isValid() || role != Qt::EditRole) return false;
+  if (!index.isValid() || role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+    return false;
   // A cell holds one line: line breaks pasted into the editor become spaces.
   QString text = value.toString();
   text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));

@@ -4,40 +4,22 @@
 
 #include <QAbstractTableModel>
 
+#include "VokTableModel.h"
 #include "VokTest.h"
 
 // The test table (answers typed into the asked cell of each row) or the solution table
-// (read-only).
-class TestTableModel : public QAbstractTableModel, private VokTableListener {
+// (read-only): a table view that allows editing only where the test asks.
+class TestTableModel : public VokTableModel {
   Q_OBJECT
 
  public:
   enum class Editing { AskedCellOnly, None };
 
   TestTableModel(VokTable& table, const VokTest& test, Editing editing, QObject* parent = nullptr);
-  ~TestTableModel() override;
 
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  static int TableRow(const QModelIndex& index) { return index.row() + 1; }
-
  private:
-  void BeginInsertRows(int first, int last) override;
-  void EndInsertRows() override;
-  void BeginRemoveRows(int first, int last) override;
-  void EndRemoveRows() override;
-  void BeginMoveRow(int from, int to) override;
-  void EndMoveRow() override;
-  void CellsChanged(int firstRow, int lastRow, int firstCol, int lastCol) override;
-  void BeginReset() override;
-  void EndReset() override;
-
-  VokTable& table_;
   const VokTest& test_;
   Editing editing_;
 };
