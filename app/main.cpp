@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QStandardPaths>
 #include <chrono>
 #include <cstdlib>
@@ -50,8 +53,17 @@ void WaitAfterStart(std::uint32_t start) {
 
 }  // namespace
 
+// Qt's own dialogs (file, colour, font, print) speak German like the rest of the program.
+void LoadGermanQtTexts(QApplication& app) {
+  auto* translator = new QTranslator(&app);
+  if (translator->load(QLocale(QLocale::German), "qtbase", "_",
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(translator);
+}
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  LoadGermanQtTexts(app);
 
   auto* titel = new TTitel;
   titel->show();

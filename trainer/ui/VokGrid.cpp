@@ -17,12 +17,27 @@ class CoverDelegate : public QStyledItemDelegate {
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
+    if (index.column() == 0) {
+      PaintFixedCell(painter, option, index);
+      return;
+    }
     QStyledItemDelegate::paint(painter, option, index);
     if (grid_->CoveredColumn() != 0 && index.column() == grid_->CoveredColumn())
       painter->fillRect(option.rect, grid_->palette().color(QPalette::Text));
   }
 
  private:
+  // The lesson column looks like the title row: button colour, text in the table's colour.
+  void PaintFixedCell(QPainter* painter, const QStyleOptionViewItem& option,
+                      const QModelIndex& index) const {
+    const QPalette& palette = grid_->palette();
+    painter->fillRect(option.rect, palette.color(QPalette::Button));
+    painter->setPen(palette.color(QPalette::Text));
+    painter->setFont(option.font);
+    painter->drawText(option.rect.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                      index.data().toString());
+  }
+
   VokGridView* grid_;
 };
 
@@ -84,7 +99,7 @@ void VokGridView::ShowCursor() {
   VokTable& t = Table();
   if (t.RowCount() < 2) return;
   const int row = std::clamp(t.cursorRow, 1, t.RowCount() - 1) - 1;
-  const int col = std::clamp(t.cursorCol, 0, 2);
+  const int col = std::clamp(t.cursorCol, 1, 2);
   syncing_ = true;
   const QModelIndex current = model_->index(row, col);
   selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
@@ -169,6 +184,11 @@ void VokGridView::keyPressEvent(QKeyEvent* event) {
     }
   }
   QTableView::keyPressEvent(event);
+}
+
+// Typing in mark mode changes nothing, not even the current row.
+void VokGridView::keyboardSearch(const QString& search) {
+  if (mode_ == InputMode::Write) QTableView::keyboardSearch(search);
 }
 
 // Entering a table shows its row in the status bar, as a click does.

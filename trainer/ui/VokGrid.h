@@ -39,6 +39,7 @@ class VokGridView : public QTableView {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
+  void keyboardSearch(const QString& search) override;
 
  private:
   void SyncTableFromView();

@@ -45,8 +45,9 @@ bool VokTableModel::setData(const QModelIndex& index, const QVariant& value, int
   return true;
 }
 
+// The lesson column is the grid's fixed column: shown, but never current, marked or edited.
 Qt::ItemFlags VokTableModel::flags(const QModelIndex& index) const {
-  if (!index.isValid()) return Qt::NoItemFlags;
+  if (!index.isValid() || index.column() == 0) return Qt::NoItemFlags;
   Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   if (editable_) f |= Qt::ItemIsEditable;
   return f;
