@@ -26,7 +26,7 @@ class FtpTimeoutError : public FtpError {
   using FtpError::FtpError;
 };
 
-// A reply or listing line longer than the limit ("Max. Zeilenlänge überschritten.").
+// A reply line longer than the limit ("Max. Zeilenlänge überschritten.").
 class FtpLineTooLongError : public FtpError {
  public:
   using FtpError::FtpError;

@@ -156,30 +156,31 @@ bool FtpParseUnixLine(std::string_view line, const FtpCivilDate& today, FtpListI
   std::vector<std::string_view> fields = SplitAtBlanks(line);
   // A line without a group column has its month where the size should be.
   if (fields.size() == 8 && IsLetter(fields[4].front())) fields.insert(fields.begin() + 2, std::string_view());
-  if (fields.size() < 8) return false;
+  // Columns missing at the end read as empty: the month rule decides whether the line fails.
+  const auto field = [&](std::size_t number) {
+    return number <= fields.size() ? fields[number - 1] : std::string_view();
+  };
 
-  const std::string_view mode = fields[0];
-  const char type = Upper(mode.front());
+  const std::string_view mode = field(1);
+  const char type = mode.empty() ? ' ' : Upper(mode.front());
   item.ItemType = type == 'D' ? FtpItemType::Directory
                   : type == 'L' ? FtpItemType::SymbolicLink
                                 : FtpItemType::File;
-  if (mode.size() >= 10) {
-    item.OwnerPermissions = mode.substr(1, 3);
-    item.GroupPermissions = mode.substr(4, 3);
-    item.UserPermissions = mode.substr(7, 3);
-  }
-  item.ItemCount = IntOr<std::int32_t>(fields[1], 0);
-  item.OwnerName = fields[2];
-  item.GroupName = fields[3];
-  item.Size = IntOr<std::int64_t>(fields[4], 0);
+  item.OwnerPermissions = Columns(mode, 2, 3);
+  item.GroupPermissions = Columns(mode, 5, 3);
+  item.UserPermissions = Columns(mode, 8, 3);
+  item.ItemCount = IntOr<std::int32_t>(field(2), 0);
+  if (fields.size() >= 3) item.OwnerName = field(3);
+  if (fields.size() >= 4) item.GroupName = field(4);
+  item.Size = IntOr<std::int64_t>(field(5), 0);
 
-  const int month = MonthNumber(fields[5]);
+  const int month = MonthNumber(field(6));
   if (month == 0) return false;
-  const int day = IntOr(fields[6], today.Day);
+  const int day = IntOr(field(7), today.Day);
   int year = today.Year;
   int hour = 0;
   int minute = 0;
-  const std::string_view timeOrYear = fields[7];
+  const std::string_view timeOrYear = field(8);
   const auto colon = timeOrYear.find(':');
   if (colon != std::string_view::npos) {
     hour = IntOr(timeOrYear.substr(0, colon), 0);

@@ -206,14 +206,24 @@ void FtpClient::List(std::vector<std::string>* lines, const std::string& mask, F
   listResult_.clear();
   listing_.reset();
   const std::string command = FtpTrim((detail == FtpListDetail::Details ? "LIST " : "NLST ") + mask);
-  // Listing lines obey the same length limit as reply lines.
-  FtpLineReader splitter(MaxLineLength, MaxLineAction);
+  // The listing is held as text whatever its length, so its lines know no limit (the limit is
+  // for reply lines). Each block is searched only once for its line ends.
   std::vector<std::string> received;
+  std::string pending;
+  const auto endLine = [&] {
+    if (!pending.empty() && pending.back() == '\r') pending.pop_back();
+    received.push_back(std::move(pending));
+    pending.clear();
+  };
   ReceiveData(command, [&](std::string_view block) {
-    splitter.Feed(block);
-    while (auto line = splitter.NextLine()) received.push_back(std::move(*line));
+    for (auto lf = block.find('\n'); lf != std::string_view::npos; lf = block.find('\n')) {
+      pending.append(block.substr(0, lf));
+      endLine();
+      block.remove_prefix(lf + 1);
+    }
+    pending.append(block);
   });
-  if (auto rest = splitter.TakeRest()) received.push_back(std::move(*rest));
+  if (!pending.empty()) endLine();  // the last line may come without a line end
   listResult_ = std::move(received);
   if (lines) *lines = listResult_;
 }

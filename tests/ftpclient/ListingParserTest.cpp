@@ -132,6 +132,32 @@ TEST(FtpUnixListing, UnreadableNumbersFallBackAndBadDatesFailTheLine) {
   EXPECT_FALSE(FtpParseUnixLine("-rw-r--r-- 1 a", kMidJune2024, bad));
 }
 
+TEST(FtpUnixListing, MissingTrailingColumnsAreEmptyNotAFailure) {
+  // A line that ends after its day or month column is still an entry: the year is this year,
+  // an absent day is today's, the name is empty; the entries before it survive.
+  const FtpListItems items = FtpParseListing(
+      {"drwxr-xr-x 2 a b 4096 Jun 1 2020 Lektionen", "-rw-r--r-- 1 a b 5 Jun 3", "-rw-r--r-- 1 a b 7 Jul"},
+      kMidJune2024);
+  ASSERT_EQ(items.Count(), 3u);
+  EXPECT_EQ(items[0].FileName, "Lektionen");
+  EXPECT_EQ(items[1].FileName, "");
+  EXPECT_EQ(items[1].Size, 5);
+  ExpectDate(items[1], 2024, 6, 3, 0, 0);
+  ExpectDate(items[2], 2024, 7, 15, 0, 0);
+
+  FtpListItem noMonth;
+  EXPECT_FALSE(FtpParseUnixLine("-rw-r--r-- 1 a b 7", kMidJune2024, noMonth));
+}
+
+TEST(FtpUnixListing, PermissionTripletsAreTakenByPositionEvenFromAShortModeField) {
+  FtpListItem item;
+  ASSERT_TRUE(FtpParseUnixLine("drwx 1 a b 7 Jul 1 2020 kurz", kMidJune2024, item));
+  EXPECT_EQ(item.ItemType, FtpItemType::Directory);
+  EXPECT_EQ(item.OwnerPermissions, "rwx");
+  EXPECT_EQ(item.GroupPermissions, "");
+  EXPECT_EQ(item.UserPermissions, "");
+}
+
 TEST(FtpUnixListing, FailingLineDropsEverythingCollectedBeforeIt) {
   const FtpListItems items = FtpParseListing({"total 3", "-rw-r--r-- 1 a b 5 Jun 1 2020 erste",
                                               "", " \t ", "-rw-r--r-- 1 a b 5 Foo 1 2020 kaputt",

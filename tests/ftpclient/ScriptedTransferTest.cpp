@@ -93,6 +93,21 @@ TEST_F(FtpScriptedTransfer, DataConnectionGoesToTheControlPeerNotToTheHostInTheR
   EXPECT_EQ(Commands(), (Lines{"PASV", "NLST *.evd"}));
 }
 
+TEST_F(FtpScriptedTransfer, ListingLinesAreNotBoundByTheReplyLineLimit) {
+  const std::string name(20000, 'n');
+  const std::string longLine = "-rw-r--r-- 1 anna lehrer 5 Mar 14 2022 " + name;
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
+  server.DataSend("total 1\r\n" + longLine + "\r\n").Send("226 ok\r\n");
+  Run();
+  Lines lines;
+  client.List(&lines);
+  EXPECT_EQ(lines, (Lines{"total 1", longLine}));
+  const FtpListItems& items = client.DirectoryListing();
+  ASSERT_EQ(items.Count(), 1u);
+  EXPECT_EQ(items[0].FileName, name);
+  EXPECT_EQ(Commands(), (Lines{"PASV", "LIST"}));
+}
+
 TEST_F(FtpScriptedTransfer, ClosingReply426Then226CompletesTheDownloadAsAborted) {
   const std::string bytes = RandomBytes(70000);
   server.Reply("227 Entering Passive Mode (" + server.PasvFields() + ")").Reply("150 ok");
