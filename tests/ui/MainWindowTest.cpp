@@ -315,3 +315,23 @@ TEST_F(MainWindowTest, TestItemOnAnEmptyBoxChecksItAndReportsNoVocabulary) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ShiftClickMarksWholeRowsInMarkMode) {
+  Open();
+  FillTable(form->Document().Box(1), {{"L", "a", "A"}, {"L", "b", "B"}, {"L", "c", "C"}});
+  VokGridView* grid = form->Grid(0);
+  const QRect first = grid->visualRect(grid->model()->index(0, 1));
+  const QRect third = grid->visualRect(grid->model()->index(2, 2));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, first.center());
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, third.center());
+  EXPECT_EQ(form->Document().Box(1).marked, (MarkedRange{1, 1, 2, 3}));
+  EXPECT_EQ(form->Document().Box(1).cursorRow, 3);
+  // A click into the lesson column does not make it current.
+  const QRect lesson = grid->visualRect(grid->model()->index(1, 0));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, lesson.center());
+  EXPECT_NE(grid->currentIndex().column(), 0);
+}
+
+}  // namespace
