@@ -3,6 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
@@ -332,6 +333,38 @@ TEST_F(MainWindowTest, ShiftClickMarksWholeRowsInMarkMode) {
   const QRect lesson = grid->visualRect(grid->model()->index(1, 0));
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, lesson.center());
   EXPECT_NE(grid->currentIndex().column(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, TypingThroughOpenEditorsGrowsTheTableAtTheLastCell) {
+  Open();
+  form->MBtnClick(InputMode::Write);
+  VokGridView* grid = form->Grid(0);
+  grid->setFocus();
+  grid->setCurrentIndex(grid->model()->index(0, 1));
+  grid->edit(grid->currentIndex());
+  // Keys go to the open cell editor, as they do when the learner types.
+  const auto editor = [grid]() -> QWidget* {
+    for (QLineEdit* edit : grid->viewport()->findChildren<QLineEdit*>())
+      if (edit->isVisible()) return edit;
+    return grid;
+  };
+  const auto typeInto = [&](const char* text) {
+    QTest::keyClicks(editor(), text);
+    QTest::keyClick(editor(), Qt::Key_Tab);
+  };
+  typeInto("la maison");
+  typeInto("das Haus");
+  typeInto("le livre");
+  typeInto("das Buch");
+  EXPECT_EQ(DataRows(form->Document().Box(1)),
+            (std::vector<VokRow>{{"", "la maison", "das Haus"}, {"", "le livre", "das Buch"}, {}}));
+  EXPECT_TRUE(form->IsModified());
+  EXPECT_EQ(grid->currentIndex().row(), 2);
+  EXPECT_EQ(grid->currentIndex().column(), 1);
 }
 
 }  // namespace

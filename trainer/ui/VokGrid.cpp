@@ -15,6 +15,14 @@ class CoverDelegate : public QStyledItemDelegate {
  public:
   CoverDelegate(VokGridView* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
+  // Keys typed into a cell editor count for the document as keys typed into the grid.
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override {
+    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+    if (editor) editor->installEventFilter(grid_);
+    return editor;
+  }
+
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
              const QModelIndex& index) const override {
     if (index.column() == 0) {
@@ -170,20 +178,48 @@ void VokGridView::SyncTableFromView() {
   emit cursorMoved(t.cursorRow);
 }
 
+bool VokGridView::InLastCell() const {
+  const QModelIndex current = currentIndex();
+  return current.isValid() && current.column() == 2 && current.row() == model_->rowCount() - 1;
+}
+
+// Tab in the last cell grows the table by an empty row, which the cursor then moves into;
+// this alone does not change the document.
+void VokGridView::GrowForTab() {
+  Table().InsertEmptyRows(Table().RowCount(), 1);
+  emit growRequested();
+}
+
+void VokGridView::NoteKey(const QKeyEvent* event) {
+  if (IsEditingKey(VirtualKeyOf(event->key(), event->modifiers(), event->text())))
+    emit keyPressedForEdit(event->key());
+}
+
 void VokGridView::keyPressEvent(QKeyEvent* event) {
   if (mode_ == InputMode::Write) {
-    const QModelIndex current = currentIndex();
-    const bool lastCell = current.isValid() && current.column() == 2 &&
-                          current.row() == model_->rowCount() - 1;
-    if (event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier) && lastCell) {
-      // Tab in the last cell grows the table; this alone does not change the document.
-      Table().InsertEmptyRows(Table().RowCount(), 1);
-      emit growRequested();
-    } else if (IsEditingKey(VirtualKeyOf(event->key(), event->modifiers(), event->text()))) {
-      emit keyPressedForEdit(event->key());
+    if (event->key() == Qt::Key_Tab && !(event->modifiers() & Qt::ShiftModifier) && InLastCell()) {
+      GrowForTab();
+    } else {
+      NoteKey(event);
     }
   }
   QTableView::keyPressEvent(event);
+}
+
+// Keys reach an open cell editor, not the grid: they are noted here on their way.
+bool VokGridView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && mode_ == InputMode::Write) {
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) NoteKey(key);
+  }
+  return QTableView::eventFilter(watched, event);
+}
+
+// Tab out of an editor in the last cell closes it with "next item": grow first, then move on.
+void VokGridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  if (hint == QAbstractItemDelegate::EditNextItem && mode_ == InputMode::Write && InLastCell())
+    GrowForTab();
+  QTableView::closeEditor(editor, hint);
 }
 
 // Typing in mark mode changes nothing, not even the current row.

@@ -40,9 +40,14 @@ class VokGridView : public QTableView {
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void keyboardSearch(const QString& search) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
  private:
   void SyncTableFromView();
+  bool InLastCell() const;
+  void GrowForTab();
+  void NoteKey(const QKeyEvent* event);
 
   VokTableModel* model_;
   InputMode mode_ = InputMode::Mark;
