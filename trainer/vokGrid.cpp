@@ -16,18 +16,24 @@ std::string GetRowText(const VokTable& t, int r) {
 }
 
 void SetRowText(VokTable& t, int r, std::string_view text) {
+  if (r < 0 || r >= t.RowCount()) return;
   text = text.substr(0, text.find('\0'));
-  VokRow cells;
+  // The cells are refilled in place so their storage is reused.
+  VokRow& cells = t.MutableRows()[static_cast<size_t>(r)];
+  for (std::string& cell : cells) cell.clear();
   size_t pos = 0;
   for (int col = 0; col < VokTable::kColCount && pos < text.size(); ++col) {
-    size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = text.substr(pos, end - pos);
-    cells[col] = line.empty() ? std::string(" ") : std::string(line);
+    size_t end = pos;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    if (end == pos) {
+      cells[col] = " ";
+    } else {
+      cells[col].assign(text.data() + pos, end - pos);
+    }
     pos = end;
-    if (pos < text.size()) pos += (text.compare(pos, 2, "\r\n") == 0) ? 2 : 1;
+    if (pos < text.size()) pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
   }
-  t.SetRow(r, std::move(cells));
+  t.NotifyCellsChanged(r, r);
 }
 
 void ResetTable(VokTable& t, int germanColumn, int rowCount) {
