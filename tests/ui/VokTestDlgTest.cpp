@@ -196,6 +196,21 @@ TEST_F(TestWindow, OnlyTheAskedCellTakesTyping) {
   EXPECT_EQ(Cell(1, 3), "l");
 }
 
+TEST_F(TestWindow, EscapeDoesNotEndTheTest) {
+  Start({5, TestDirection::IntoFrench}, {1, 2, 3, 4, 5});
+  // Escape in the open editor, then on the grid itself: the answers and the window stay.
+  Answer("le chat", Qt::Key_Enter);
+  QTest::keyClick(Editor(), Qt::Key_Escape);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QTest::keyClick(dlg.TestGrid, Qt::Key_Escape);
+  QTest::keyClick(dlg.KorrektBtn, Qt::Key_Escape);
+  EXPECT_TRUE(dlg.isVisible());
+  EXPECT_EQ(Cell(1, 1), "le chat");
+  // The window's close button still ends it.
+  dlg.close();
+  EXPECT_FALSE(dlg.isVisible());
+}
+
 TEST_F(TestWindow, AccentButtonsDoNothingOnTheSolutionPage) {
   Start({5, TestDirection::IntoFrench}, {1, 2, 3, 4, 5});
   dlg.KorrektBtnClick();

@@ -207,6 +207,14 @@ void TTestDlg::resizeEvent(QResizeEvent* event) {
   FormResize();
 }
 
+void TTestDlg::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
 void TTestDlg::FormResize() {
   const int testWords = layout::WordColumnWidth(width() - wfGrid->width());
   TestGrid->setColumnWidth(0, layout::kLessonColumnWidth);

@@ -59,6 +59,8 @@ class TTestDlg : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Escape does not close the window: only its close button ends the test.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void BuildControls();
