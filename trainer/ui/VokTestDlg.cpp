@@ -62,7 +62,7 @@ QWidget* TTestDlg::BuildTopBar() {
   LsgDruckBtn->setObjectName("LsgDruckBtn");
   for (QPushButton* b : {TestDruckBtn, LsgDruckBtn}) {
     b->setAutoDefault(false);
-    b->setEnabled(false);  // printing of tables joins later
+    b->setEnabled(false);  // enabled by the window that provides a printer
   }
   row->addWidget(KorrektBtn);
   row->addWidget(TestDruckBtn);
