@@ -14,7 +14,7 @@
 
 // Shown when a print is asked for while an earlier job of the program is still open.
 inline const std::string kEarlierJobRunning =
-    "Ein fr\xFCherer Druckauftrag ist noch nicht beendet. \nBitte warten und neu anfordern!";
+    "Ein fr\xFCherer Druckauftrag ist noch nicht beendet. \rBitte warten und neu anfordern!";
 
 // What every print of a list needs from the window around it.
 struct ListPrintSetup {

@@ -32,7 +32,7 @@ MsgResult QtDialogs::Message(const std::string& title, const std::string& text, 
                              MsgIcon icon) {
   QMessageBox box(parent_);
   box.setWindowTitle(ToQ(title));
-  box.setText(ToQ(text));
+  box.setText(MessageToQ(text));
   switch (icon) {
     case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
     case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;

@@ -13,6 +13,13 @@ inline QString ToQ(const std::string& ansi) {
   return QString::fromUtf8(win1252::ToUtf8(ansi));
 }
 
+// Message texts break lines with CR, CR LF or LF; Qt's labels break only at LF.
+inline QString MessageToQ(const std::string& ansi) {
+  QString text = ToQ(ansi);
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
 inline std::string FromQ(const QString& text) {
   return win1252::FromUtf8(text.toUtf8().toStdString());
 }

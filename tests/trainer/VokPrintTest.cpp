@@ -196,7 +196,7 @@ TEST_F(PrintTableTest, AnOpenEarlierJobIsReportedAndNothingIsPrinted) {
   EXPECT_TRUE(printer_.jobs.empty());
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].text,
-            A("Ein früherer Druckauftrag ist noch nicht beendet. \nBitte warten und neu anfordern!"));
+            A("Ein früherer Druckauftrag ist noch nicht beendet. \rBitte warten und neu anfordern!"));
   EXPECT_EQ(dialogs_.messages[0].buttons, MsgButtons::Ok);
   EXPECT_EQ(dialogs_.messages[0].icon, MsgIcon::Information);
 

@@ -368,3 +368,8 @@ TEST_F(MainWindowTest, TypingThroughOpenEditorsGrowsTheTableAtTheLastCell) {
 }
 
 }  // namespace
+
+TEST(MessageToQ, EveryKindOfLineBreakBecomesOneLineFeed) {
+  EXPECT_EQ(MessageToQ(A("früher. \rBitte")), QString::fromUtf8("früher. \nBitte"));
+  EXPECT_EQ(MessageToQ("a\r\nb\nc"), QString("a\nb\nc"));
+}
