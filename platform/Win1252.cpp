@@ -75,20 +75,28 @@ int FromCodePoint(char32_t cp) {
 }
 
 std::string FromUtf8(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
+  // The result is never longer than the input: written by index, then cut to size.
+  std::string out(utf8.size(), '\0');
+  size_t n = 0;
   for (size_t i = 0; i < utf8.size();) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {
+      out[n++] = static_cast<char>(byte);
+      ++i;
+      continue;
+    }
     char32_t cp = 0;
     const size_t len = DecodeUtf8(utf8, i, cp);
     if (len == 0) {
-      out += '?';
+      out[n++] = '?';
       ++i;
       continue;
     }
     const int b = FromCodePoint(cp);
-    out += b < 0 ? '?' : static_cast<char>(b);
+    out[n++] = b < 0 ? '?' : static_cast<char>(b);
     i += len;
   }
+  out.resize(n);
   return out;
 }
 

@@ -10,26 +10,26 @@ bool IsBlankText(std::string_view s) {
   return true;
 }
 
-// Walks the text once. The kept prefix is `out`; `prev` is the last character that counted,
-// which stays a space after a space in front of a slash was dropped (so a following space or
-// slash is dropped too).
+// Walks the text once, compacting it in place: s[0..kept) is the text so far and never longer
+// than what has been read. `prev` is the last character that counted, which stays a space after
+// a space in front of a slash was dropped (so a following space or slash is dropped too).
 void NormalizeCell(std::string& s) {
-  std::string out;
-  out.reserve(s.size());
+  size_t kept = 0;
   char prev = ' ';
-  for (char c : s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
     if (c == ' ' && (prev == ' ' || prev == '/')) continue;
-    if (c == '/' && out.empty()) continue;
+    if (c == '/' && kept == 0) continue;
     if (c == '/' && prev == '/') continue;
     if (c == '/' && prev == ' ') {
-      out.back() = '/';  // the space before the slash goes; the slash takes its place
+      s[kept - 1] = '/';  // the space before the slash goes; the slash takes its place
       continue;
     }
-    out += c;
+    s[kept++] = c;
     prev = c;
   }
-  if (!out.empty() && (out.back() == ' ' || out.back() == '/')) out.pop_back();
-  s = std::move(out);
+  if (kept > 0 && (s[kept - 1] == ' ' || s[kept - 1] == '/')) --kept;
+  s.resize(kept);
 }
 
 std::string Normalized(std::string s) {
