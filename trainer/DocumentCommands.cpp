@@ -12,18 +12,21 @@ FileClassSettings TrainerFileClassSettings() {
   return s;
 }
 
-void NewVocabDocument(VokDocument& doc, StatusView& status, const std::filesystem::path& name) {
+void NewVocabDocument(VokDocument& doc, StatusView& status, const std::filesystem::path& name,
+                      VokFileWindow* window) {
   doc.ResetBoxes();
   ShowStatus(status, 0, PathText(name));
-  ShowStatus(status, 1, "");
-  ShowStatus(status, 2, "");
   for (int box = 1; box <= VokDocument::kBoxCount; ++box) {
     VokTable& t = doc.Box(box);
     t.cursorRow = 1;
     t.cursorCol = 1;
     t.marked = MarkedRange{};
   }
+  if (window) window->ShowBoxStarts();
   doc.SetCurrentPage(0);
+  if (window) window->ShowFirstPage();
+  ShowStatus(status, 1, "");
+  ShowStatus(status, 2, "");
 }
 
 bool OpenDocumentCommand(tFileClass& file) {

@@ -7,6 +7,7 @@
 #include "StatusLine.h"
 #include "VokDocument.h"
 #include "filecls.h"
+#include "vokdisk.h"
 
 // Filter entries of the trainer's file dialogs.
 constexpr int kVocabFilesFilter = 1;  // "Eigene Vokabel-Dateien (*.evd) Lektionen (*.le)"
@@ -17,8 +18,11 @@ constexpr int kAllFilesFilter = 2;    // "alle Dateien (*.*)"
 FileClassSettings TrainerFileClassSettings();
 
 // The new-document procedure: empty boxes (German in column 2, one empty data row), the name
-// in status panel 0, panels 1 and 2 cleared, every box at its first row, box 1 current.
-void NewVocabDocument(VokDocument& doc, StatusView& status, const std::filesystem::path& name);
+// in status panel 0, panels 1 and 2 cleared, every box at its first row, box 1 current. The
+// window, when given, shows every box at its first row and the first page; panels 1 and 2
+// are cleared after that, so a row number the window reports on the way does not stay.
+void NewVocabDocument(VokDocument& doc, StatusView& status, const std::filesystem::path& name,
+                      VokFileWindow* window = nullptr);
 
 // "öffnen": the open dialog on its first filter entry, then Open.
 bool OpenDocumentCommand(tFileClass& file);

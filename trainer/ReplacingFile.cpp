@@ -47,6 +47,7 @@ ReplacingFile::~ReplacingFile() { Discard(); }
 void ReplacingFile::Discard() {
   if (file_) std::fclose(file_);
   file_ = nullptr;
+  inPlace_ = false;
   if (!temp_.empty()) {
     std::error_code ec;
     fs::remove(temp_, ec);
@@ -67,6 +68,14 @@ bool ReplacingFile::Open(const fs::path& target) {
     if (file_) temp_ = candidate;
     else if (errno != EEXIST) break;
   }
+  if (!file_) {
+    // The folder takes no new file; an existing file that may be written is written in place.
+    std::error_code ec;
+    if (fs::is_regular_file(target_, ec)) {
+      file_ = std::fopen(target_.c_str(), "wb");
+      inPlace_ = file_ != nullptr;
+    }
+  }
   return file_ != nullptr;
 }
 
@@ -84,7 +93,7 @@ bool ReplacingFile::Commit() {
   bool ok = std::fflush(file_) == 0 && ::fsync(fileno(file_)) == 0;
   ok = (std::fclose(file_) == 0) && ok;
   file_ = nullptr;
-  if (ok) {
+  if (ok && !inPlace_) {
     std::error_code ec;
     const fs::file_status old = fs::status(target_, ec);
     if (fs::exists(old)) fs::permissions(temp_, old.permissions(), ec);

@@ -7,6 +7,7 @@
 
 #include "DocumentCommands.h"
 #include "ScriptedDialogs.h"
+#include "VokFileFixtures.h"
 #include "Win1252.h"
 #include "filecls.h"
 #include "vokdiskDesktop.h"
@@ -289,15 +290,19 @@ TEST_F(DesktopStartTest, ADesktopThatCannotBeOpenedCountsAsMissing) {
 }
 
 TEST_F(DesktopStartTest, AWriteProtectedDesktopCountsAsMissingAndIsNotWritten) {
-  if (::geteuid() == 0) GTEST_SKIP() << "file permissions do not bind the superuser";
   StoreDesktop(root / "letzte.evd", root / "ordner");
   const fs::path dtp = Data() / "vokfr.dtp";
   const auto before = ReadBytes(dtp);
-  fs::permissions(dtp, fs::perms::owner_read);
-  EXPECT_FALSE(StartTrainerDocument(folders, "tirelo", std::nullopt, desktop, file));
+  if (!WriteProtect(dtp)) GTEST_SKIP() << "files cannot be write-protected here";
+  const bool loaded = StartTrainerDocument(folders, "tirelo", std::nullopt, desktop, file);
+  const bool saved = SaveDesktop(Data(), desktop, file, 640, 480, 96);
+  const auto after = ReadBytes(dtp);
+  Unprotect(dtp);
+  EXPECT_FALSE(loaded);
   EXPECT_EQ(desktop.view, ViewSettings{});
-  EXPECT_FALSE(SaveDesktop(Data(), desktop, file, 640, 480, 96));
-  EXPECT_EQ(ReadBytes(dtp), before);
+  EXPECT_TRUE(reads.empty());  // the stored last document is not opened
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(after, before);
 }
 
 }  // namespace

@@ -285,3 +285,36 @@ TEST(NewVocabDocument, EmptiesTheBoxesAndTheStatusPanels) {
 }
 
 }  // namespace
+
+namespace {
+
+// A window that reports the row of each box it moves to, as the main window does.
+struct RowReportingWindow : VokFileWindow {
+  StatusView& status;
+  std::vector<std::string> calls;
+  explicit RowReportingWindow(StatusView& s) : status(s) {}
+  void ShowBoxStarts() override {
+    calls.push_back("starts");
+    status.SetPanelText(1, "Zeile: 1");
+  }
+  void ShowFirstPage() override {
+    calls.push_back("page");
+    status.SetPanelText(1, "Zeile: 1");
+  }
+  void RefreshTableViews() override { calls.push_back("refresh"); }
+};
+
+}  // namespace
+
+TEST(NewVocabDocument, LeavesTheRowPanelEmptyAfterTheWindowShowedTheStarts) {
+  VokDocument vok;
+  FakeStatus status;
+  RowReportingWindow window(status);
+  vok.SetCurrentPage(1);
+  NewVocabDocument(vok, status, "unbenannt", &window);
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"starts", "page"}));
+  EXPECT_EQ(vok.CurrentPage(), 0);
+  EXPECT_EQ(status.texts[0], "unbenannt");
+  EXPECT_EQ(status.texts[1], "");
+  EXPECT_EQ(status.texts[2], "");
+}

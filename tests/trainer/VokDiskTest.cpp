@@ -338,3 +338,49 @@ TEST_F(FileTest, SavingOverAnExistingFileReplacesItAndKeepsItsPermissions) {
     ++entries;
   EXPECT_EQ(entries, 1);
 }
+
+// Write protection decides, not the way the file is replaced: a protected file is refused, and
+// a writable file in a protected folder (which takes no new file) is still saved, in place.
+TEST_F(FileTest, WriteProtectionOfFileAndFolder) {
+  VokDocument doc;
+  FillTable(doc.Box(1), {{"A", "maison", "Haus"}});
+  const auto file = folder / "vok.evd";
+  PutFileBytes(file, "old content");
+
+  ASSERT_TRUE(std::filesystem::create_directory(folder / "fest"));
+  const auto inProtected = folder / "fest" / "vok.evd";
+  PutFileBytes(inProtected, "old content");
+
+  if (!WriteProtect(file)) GTEST_SKIP() << "files cannot be write-protected here";
+  const bool protectedFileWritten = WriteVocabFile(doc, file, env);
+  Unprotect(file);
+  EXPECT_FALSE(protectedFileWritten);
+  EXPECT_EQ(FileBytes(file), "old content");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].text,
+            A("Datei \"vok.evd\" konnte nicht gespeichert werden\n(wahrscheinlich schreibgeschützt)"));
+
+  ASSERT_TRUE(WriteProtect(folder / "fest"));
+  const bool inPlaceWritten = WriteVocabFile(doc, inProtected, env);
+  const bool newFileWritten = WriteVocabFile(doc, folder / "fest" / "neu.evd", env);
+  Unprotect(folder / "fest");
+  EXPECT_TRUE(inPlaceWritten);
+  EXPECT_EQ(FileBytes(inProtected), EncodeVocabFile(doc));
+  EXPECT_FALSE(newFileWritten);
+  EXPECT_FALSE(std::filesystem::exists(folder / "fest" / "neu.evd"));
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "fest"),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+// Saving under the name of a symbolic link writes the file it points to; the link stays.
+TEST_F(FileTest, SavingThroughALinkKeepsTheLink) {
+  std::filesystem::create_directory(folder / "echt");
+  PutFileBytes(folder / "echt" / "vok.evd", "old content");
+  std::filesystem::create_symlink("echt/vok.evd", folder / "verweis.evd");
+  VokDocument doc;
+  ASSERT_TRUE(WriteVocabFile(doc, folder / "verweis.evd", env));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "verweis.evd"));
+  EXPECT_EQ(FileBytes(folder / "echt" / "vok.evd"), EncodeVocabFile(doc));
+}

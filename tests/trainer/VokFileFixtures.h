@@ -1,6 +1,13 @@
 #pragma once
 // Helpers for the tests of vocabulary files and row editing.
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <linux/fs.h>
+#endif
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,4 +55,44 @@ inline std::string FileBytes(const std::filesystem::path& path) {
 
 inline void PutFileBytes(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Protects a file or folder against writing in a way that binds the superuser as well: the
+// permission bits for an ordinary user, the immutable flag for the superuser. False when the
+// system refuses, so the test can be skipped. Unprotect undoes both.
+inline bool SetImmutable(const std::filesystem::path& path, bool on) {
+#ifndef __linux__
+  (void)path;
+  (void)on;
+  return false;
+#else
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (ok) {
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  ::close(fd);
+  return ok;
+#endif
+}
+
+inline bool WriteProtect(const std::filesystem::path& path) {
+  if (::geteuid() == 0) return SetImmutable(path, true);
+  std::error_code ec;
+  std::filesystem::permissions(path,
+                               std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_write |
+                                   std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove, ec);
+  return !ec;
+}
+
+inline void Unprotect(const std::filesystem::path& path) {
+  if (::geteuid() == 0) SetImmutable(path, false);
+  std::error_code ec;
+  std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add, ec);
 }

@@ -311,3 +311,83 @@ TEST(AppendRows, LargeBatchStillFindsEveryTwin) {
   EXPECT_EQ(dst.RowCount(), half + 1);
   EXPECT_FALSE(AppendRows(src, 1, 2 * half, dst, nullptr));
 }
+
+namespace {
+
+// InsertRowsAt done as the rule states it: bottom row first, a blank last row of dst filled,
+// every other row put in with InsertRow at the same index, so it goes through its row text.
+void InsertRowsAtByScan(const VokTable& src, int first, int last, VokTable& dst, int at) {
+  for (int r = last; r >= first; --r) {
+    const VokRow& row = src.Row(r);
+    if (vok::IsBlankText(row[1]) && vok::IsBlankText(row[2])) continue;
+    if (PresentByScan(dst, row)) continue;
+    if (vok::IsBlankText(GetRowText(dst, dst.RowCount() - 1)))
+      dst.SetRow(dst.RowCount() - 1, row);
+    else
+      InsertRow(dst, at, GetRowText(src, r));
+  }
+  if (last >= first) TrimTable(dst);
+}
+
+// DeleteMarkedRows done as the rule states it: the top row, once per marked row.
+void DeleteMarkedRowsOneByOne(VokTable& t, int top, int bottom) {
+  for (int i = 0; i < bottom - top + 1; ++i) {
+    if (top == 1 && t.RowCount() == 2) t.SetRow(1, VokRow{});
+    else DeleteRow(t, top);
+  }
+}
+
+}  // namespace
+
+// Lesson cells empty, blank or tagged, so that the row text an inserted row goes through
+// (an empty cell comes back as a space) decides later matches.
+TEST(InsertRowsAt, AgreesWithTheRuleOnRandomTables) {
+  const std::vector<std::string> words = {"", " ", "a", "A", "\xE9", "\xC9", "e"};
+  const std::vector<std::string> lessons = {"", " ", "L"};
+  unsigned seed = 11;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 16) & 0x7FFF);
+  };
+  for (int round = 0; round < 5000; ++round) {
+    VokTable src, dst, expected;
+    const auto fill = [&](VokTable& t, int rows) {
+      ResetTable(t, 2, rows + 1);
+      for (int r = 1; r <= rows; ++r)
+        t.SetRow(r, {lessons[next() % 3], words[next() % words.size()], words[next() % words.size()]});
+    };
+    fill(src, 1 + next() % 8);
+    fill(dst, 1 + next() % 4);
+    ResetTable(expected, 2, dst.RowCount());
+    for (int r = 1; r < dst.RowCount(); ++r) expected.SetRow(r, dst.Row(r));
+    const int at = 1 + next() % dst.RowCount();
+    const int first = 1 + next() % (src.RowCount() - 1);
+    const int last = first + next() % (src.RowCount() - first);
+
+    InsertRowsAt(src, first, last, dst, at, nullptr);
+    InsertRowsAtByScan(src, first, last, expected, at);
+    ASSERT_EQ(DataRows(dst), DataRows(expected)) << "round " << round;
+  }
+}
+
+TEST(DeleteMarkedRows, AgreesWithDeletingTheTopRowOncePerMarkedRow) {
+  for (int rows = 1; rows <= 5; ++rows) {
+    for (int top = 1; top <= rows; ++top) {
+      for (int bottom = top; bottom <= rows; ++bottom) {
+        VokTable t, expected;
+        ResetTable(t, 2, rows + 1);
+        ResetTable(expected, 2, rows + 1);
+        for (int r = 1; r <= rows; ++r) {
+          t.SetRow(r, {"", std::to_string(r), "x"});
+          expected.SetRow(r, {"", std::to_string(r), "x"});
+        }
+        t.marked = {1, top, 2, bottom};
+        DeleteMarkedRows(t);
+        DeleteMarkedRowsOneByOne(expected, top, bottom);
+        ASSERT_EQ(DataRows(t), DataRows(expected)) << rows << " " << top << " " << bottom;
+        // The cursor stays on the table, where the last deletion left it.
+        EXPECT_EQ(t.cursorRow, std::min(expected.cursorRow, expected.RowCount() - 1));
+      }
+    }
+  }
+}
