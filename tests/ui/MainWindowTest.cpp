@@ -373,3 +373,19 @@ TEST(MessageToQ, EveryKindOfLineBreakBecomesOneLineFeed) {
   EXPECT_EQ(MessageToQ(A("früher. \rBitte")), QString::fromUtf8("früher. \nBitte"));
   EXPECT_EQ(MessageToQ("a\r\nb\nc"), QString("a\nb\nc"));
 }
+
+namespace {
+
+TEST_F(MainWindowTest, NewDocumentClearsTheRowAndMessagePanels) {
+  Open();
+  FillTable(form->Document().Box(1), {{"", "a", "A"}, {"", "b", "B"}});
+  form->EndeBtnClick();
+  EXPECT_EQ(form->StatusText(1), "Zeile: 2");
+  form->Action("neu1")->trigger();
+  EXPECT_EQ(form->Document().Box(1).RowCount(), 2);
+  EXPECT_EQ(form->StatusText(0), "unbenannt");
+  EXPECT_EQ(form->StatusText(1), "");
+  EXPECT_EQ(form->StatusText(2), "");
+}
+
+}  // namespace

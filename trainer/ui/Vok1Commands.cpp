@@ -20,9 +20,7 @@
 void TForm1::CreateDocumentObject() {
   FileClassOperations ops;
   ops.newDocument = [this](const std::filesystem::path& name) {
-    NewVocabDocument(doc_, *this, name);
-    ShowBoxStarts();
-    ShowFirstPage();
+    NewVocabDocument(doc_, *this, name, this);
   };
   ops.read = [this](const std::filesystem::path& path) {
     return ReadVocabFile(doc_, path, addMode_ ? ReadMode::Add : ReadMode::Replace, FileEnv());
@@ -40,6 +38,7 @@ void TForm1::CreateDocumentObject() {
 void TForm1::StartDocument() {
   if (services_.folders.documents.empty()) {
     file_->New();
+    if (services_.argument) file_->OpenFromPath(*services_.argument);
   } else if (StartTrainerDocument(services_.folders, services_.executableName,
                                   services_.argument, desktop_, *file_)) {
     resize(RestoreWindowSize(desktop_.view.windowWidth, 96.0 * scale_),
