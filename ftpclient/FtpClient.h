@@ -146,6 +146,9 @@ class FtpClient {
   // Data connection plumbing (FtpTransfer.cpp).
   FtpAddress PassiveAddress();
   void OpenActiveListener();
+  using BlockMover = std::function<std::size_t(std::string& block)>;
+  void Transfer(const std::string& command, FtpWorkMode mode, std::int64_t expected,
+                const BlockMover& moveBlock);
   void ReceiveData(const std::string& command, const BlockSink& sink);
   void SendData(const std::string& command, int fd, std::int64_t size, const std::string& path);
   void EstablishData(const std::string& command, FtpWorkMode mode);

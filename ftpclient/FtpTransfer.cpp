@@ -133,71 +133,58 @@ void FtpClient::PumpIfDue() {
 
 // ---- Moving the bytes ----
 
-void FtpClient::ReceiveData(const std::string& command, const BlockSink& sink) {
+// One transfer: the data connection, the work notifications and the closing reply, around a
+// step that moves one block and returns its size (0 at the end of the data).
+void FtpClient::Transfer(const std::string& command, FtpWorkMode mode, std::int64_t expected,
+                         const BlockMover& moveBlock) {
   TransferScope scope(inTransfer_);
   abortRequested_ = false;
   Status(FtpStatus::TransferStarted, texts::kTransferStarted);
   bool working = false;
   try {
-    EstablishData(command, FtpWorkMode::Read);
-    if (OnWorkBegin) OnWorkBegin(FtpWorkMode::Read, 0);
+    EstablishData(command, mode);
+    if (OnWorkBegin) OnWorkBegin(mode, expected);
     working = true;
     std::string block(BufferSize > 0 ? BufferSize : 1, '\0');
     std::int64_t done = 0;
     lastPump_ = std::chrono::steady_clock::now();
-    for (;;) {
-      const std::size_t received = data_.Receive(block.data(), block.size(), ReadTimeout, Pump);
-      if (received == 0) break;  // the server closes the data connection at the end
-      sink(std::string_view(block.data(), received));
-      done += static_cast<std::int64_t>(received);
-      if (OnWork) OnWork(FtpWorkMode::Read, done);
+    for (std::size_t moved; (moved = moveBlock(block)) > 0;) {
+      done += static_cast<std::int64_t>(moved);
+      if (OnWork) OnWork(mode, done);
       PumpIfDue();
     }
     EndDataPhase();
     working = false;
-    if (OnWorkEnd) OnWorkEnd(FtpWorkMode::Read);
+    if (OnWorkEnd) OnWorkEnd(mode);
   } catch (...) {
     EndDataPhase();
-    if (working && OnWorkEnd) OnWorkEnd(FtpWorkMode::Read);
+    if (working && OnWorkEnd) OnWorkEnd(mode);
     Status(FtpStatus::Ready, texts::kTransferDone);
     throw;
   }
   FinishTransfer();
 }
 
+void FtpClient::ReceiveData(const std::string& command, const BlockSink& sink) {
+  Transfer(command, FtpWorkMode::Read, 0, [&](std::string& block) -> std::size_t {
+    // The server closes the data connection at the end: a receive of 0 bytes.
+    const std::size_t received = data_.Receive(block.data(), block.size(), ReadTimeout, Pump);
+    if (received > 0) sink(std::string_view(block.data(), received));
+    return received;
+  });
+}
+
 void FtpClient::SendData(const std::string& command, int fd, std::int64_t size, const std::string& path) {
-  TransferScope scope(inTransfer_);
-  abortRequested_ = false;
-  Status(FtpStatus::TransferStarted, texts::kTransferStarted);
-  bool working = false;
-  try {
-    EstablishData(command, FtpWorkMode::Write);
-    if (OnWorkBegin) OnWorkBegin(FtpWorkMode::Write, size);
-    working = true;
-    std::string block(BufferSize > 0 ? BufferSize : 1, '\0');
-    std::int64_t done = 0;
-    lastPump_ = std::chrono::steady_clock::now();
-    for (;;) {
-      const ssize_t got = ::read(fd, block.data(), block.size());
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) throw FtpError(FileErrorText(texts::kFileReadError, path, errno));
-      if (got == 0) break;
-      // A closed data socket (Abort) makes this fail, so an aborted upload never looks complete.
-      data_.SendAll(std::string_view(block.data(), static_cast<std::size_t>(got)), Pump);
-      done += got;
-      if (OnWork) OnWork(FtpWorkMode::Write, done);
-      PumpIfDue();
-    }
-    EndDataPhase();
-    working = false;
-    if (OnWorkEnd) OnWorkEnd(FtpWorkMode::Write);
-  } catch (...) {
-    EndDataPhase();
-    if (working && OnWorkEnd) OnWorkEnd(FtpWorkMode::Write);
-    Status(FtpStatus::Ready, texts::kTransferDone);
-    throw;
-  }
-  FinishTransfer();
+  Transfer(command, FtpWorkMode::Write, size, [&](std::string& block) -> std::size_t {
+    ssize_t got;
+    do {
+      got = ::read(fd, block.data(), block.size());
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw FtpError(FileErrorText(texts::kFileReadError, path, errno));
+    // A closed data socket (Abort) makes this fail, so an aborted upload never looks complete.
+    if (got > 0) data_.SendAll(std::string_view(block.data(), static_cast<std::size_t>(got)), Pump);
+    return static_cast<std::size_t>(got);
+  });
 }
 
 // ---- Operations ----
