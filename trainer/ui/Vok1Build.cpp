@@ -202,24 +202,19 @@ void TForm1::BuildMenu() {
   AddAction(ansicht, "Font1", "Schrift", 230, [this] { Font1Click(); });
 
   QMenu* test = menu("Test1", "&Test", 240);
-  auto* sizes = new QActionGroup(this);
-  auto* directions = new QActionGroup(this);
-  const std::pair<const char*, const char*> sizeItems[] = {
-      {"N5Vokabeln1", "5 Vokabeln"}, {"N10Vokabeln1", "10 Vokabeln"}, {"N20Vokabeln1", "20 Vokabeln"}};
-  for (const auto& [name, caption] : sizeItems) {
-    QAction* a = AddAction(test, name, caption, 240, nullptr);
-    a->setCheckable(true);
-    sizes->addAction(a);
-  }
+  // Two groups of radio items: the test's size and its direction.
+  const auto radioGroup = [this, test](std::initializer_list<std::pair<const char*, const char*>> items) {
+    auto* group = new QActionGroup(this);
+    for (const auto& [name, caption] : items) {
+      QAction* a = AddAction(test, name, caption, 240, nullptr);
+      a->setCheckable(true);
+      group->addAction(a);
+    }
+  };
+  radioGroup({{"N5Vokabeln1", "5 Vokabeln"}, {"N10Vokabeln1", "10 Vokabeln"}, {"N20Vokabeln1", "20 Vokabeln"}});
   test->addSeparator();
-  const std::pair<const char*, const char*> directionItems[] = {
-      {"insFrnzsische1", "ins Französische"}, {"insDeutsche1", "ins Deutsche"},
-      {"durcheinander1", "durcheinander"}};
-  for (const auto& [name, caption] : directionItems) {
-    QAction* a = AddAction(test, name, caption, 240, nullptr);
-    a->setCheckable(true);
-    directions->addAction(a);
-  }
+  radioGroup({{"insFrnzsische1", "ins Französische"}, {"insDeutsche1", "ins Deutsche"},
+              {"durcheinander1", "durcheinander"}});
   Action("N5Vokabeln1")->setChecked(true);
   Action("insFrnzsische1")->setChecked(true);
 
