@@ -21,7 +21,7 @@ QWidget* CreditPage(const QString& text) {
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName("AboutBox");
   setWindowTitle("Info");
-  setFixedSize(380, 300);
+  setFixedSize(560, 320);
   auto* product = new QLabel("<b>Tirelo V - Vokabeltrainerin Französisch</b>", this);
   product->setObjectName("ProductName");
   auto* version = new QLabel("Tirelo V     Version 1.0", this);
