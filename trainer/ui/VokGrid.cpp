@@ -62,6 +62,7 @@ VokGridView::VokGridView(VokTable& table, const QString& objectName, QWidget* pa
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setMinimumSectionSize(8);
   verticalHeader()->setSectionsMovable(true);
+  verticalHeader()->setFixedWidth(12);
   horizontalHeader()->setSectionsMovable(true);
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -29,7 +29,7 @@ QVariant VokTableModel::data(const QModelIndex& index, int role) const {
 QVariant VokTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Horizontal) return ToQ(table_.Cell(section, 0));
-  return section + 1;
+  return {};  // rows carry no numbers: the row handle only serves to drag a row
 }
 
 bool VokTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {

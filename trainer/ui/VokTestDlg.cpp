@@ -180,7 +180,9 @@ void TTestDlg::PlaceOverMainWindow() {
   if (!main) return;
   const QRect frame = main->frameGeometry();
   move(frame.left() + 2, frame.top() + kMainTitleHeight);
-  resize(frame.width() - 4, frame.height() - kMainTitleHeight);
+  // The window's own title bar and frame come on top of the size set here.
+  const int ownDecoration = frameGeometry().height() - geometry().height();
+  resize(frame.width() - 4, frame.height() - kMainTitleHeight - ownDecoration);
 }
 
 void TTestDlg::FormActivate() {
