@@ -9,6 +9,7 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
+#include "FtpExpect.h"
 #include "FtpTexts.h"
 #include "PyftpdServer.h"
 #include "TestFiles.h"
@@ -188,12 +189,7 @@ TEST_F(FtpRealServer, AbortStopsADownloadAndTheSessionGoesOn) {
   int ends = 0;
   client.OnWork = [&](FtpWorkMode, std::int64_t) { client.Abort(); };
   client.OnWorkEnd = [&](FtpWorkMode) { ++ends; };
-  try {
-    client.Get("gross.bin", target, FtpOverwrite::Yes);
-    FAIL() << "an aborted download reported success";
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), texts::kNotConnected);
-  }
+  EXPECT_EQ(ErrorText([&] { client.Get("gross.bin", target, FtpOverwrite::Yes); }), texts::kNotConnected) << "an aborted download reported success";
   EXPECT_EQ(ends, 1);
   EXPECT_FALSE(fs::exists(target));  // no half-downloaded file is left behind
   client.OnWork = nullptr;

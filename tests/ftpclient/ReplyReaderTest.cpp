@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FtpError.h"
+#include "FtpExpect.h"
 #include "FtpReply.h"
 #include "FtpTexts.h"
 
@@ -61,12 +62,7 @@ TEST(FtpLineReader, RaisesForOverLongLinesAndResumesAfterTheirEnd) {
   FtpLineReader reader(10);
   reader.Feed("0123456789\r\n0123456789X\nnext\n");
   EXPECT_EQ(reader.NextLine(), "0123456789");  // exactly the limit is fine
-  try {
-    reader.NextLine();
-    FAIL() << "an 11-character line passed a limit of 10";
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), ftp::texts::kMaxLineLength);
-  }
+  EXPECT_EQ(ErrorText([&] { reader.NextLine(); }), ftp::texts::kMaxLineLength) << "an 11-character line passed a limit of 10";
   EXPECT_EQ(reader.NextLine(), "next");
 }
 

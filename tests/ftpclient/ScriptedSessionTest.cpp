@@ -8,6 +8,7 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
+#include "FtpExpect.h"
 #include "FtpTexts.h"
 #include "ScriptedServer.h"
 
@@ -114,12 +115,7 @@ TEST(FtpScriptedLogin, HttpProxyModeIsRefusedBeforeAnyCommand) {
   client.ProxySettings.ProxyType = FtpProxyType::fpcmHttpProxyWithFtp;
   client.ProxySettings.Host = "127.0.0.1";
   client.ProxySettings.Port = server.Port();
-  try {
-    client.Connect();
-    FAIL() << "connected through an HTTP proxy";
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), texts::kNotSupported);
-  }
+  EXPECT_EQ(ErrorText([&] { client.Connect(); }), texts::kNotSupported) << "connected through an HTTP proxy";
   EXPECT_FALSE(client.Connected());
   server.Finish();
   EXPECT_TRUE(server.Received().empty());
@@ -242,12 +238,7 @@ TEST(FtpScriptedReplies, OverLongLineFailsTheCommandButNotTheConnection) {
   FtpClient client;
   Aim(client, server);
   client.Connect();
-  try {
-    client.Noop();
-    FAIL() << "a 17000-character line was accepted";
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), texts::kMaxLineLength);
-  }
+  EXPECT_EQ(ErrorText([&] { client.Noop(); }), texts::kMaxLineLength) << "a 17000-character line was accepted";
   EXPECT_TRUE(client.Connected());
   EXPECT_EQ(client.RetrieveCurrentDir(), "/") << "the next command must get its own reply";
   client.Disconnect();
@@ -262,12 +253,7 @@ TEST(FtpScriptedReplies, EndlessLineFailsWithoutWaitingForItsEnd) {
   FtpClient client;
   Aim(client, server);
   client.Connect();
-  try {
-    client.Noop();
-    FAIL();
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), texts::kMaxLineLength) << "not a read time-out: the limit holds before the LF";
-  }
+  EXPECT_EQ(ErrorText([&] { client.Noop(); }), texts::kMaxLineLength) << "not a read time-out: the limit holds before the LF";
   client.Disconnect();
   server.Finish();
 }
@@ -311,23 +297,13 @@ TEST(FtpScriptedReplies, ServerHangingUpMidLineClosesTheClient) {
   client.OnDisconnected = [&] { ++disconnects; };
   client.Connect();
   statuses.clear();
-  try {
-    client.Noop();
-    FAIL();
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), texts::kClosedGracefully);
-  }
+  EXPECT_EQ(ErrorText([&] { client.Noop(); }), texts::kClosedGracefully);
   EXPECT_FALSE(client.Connected());
   EXPECT_EQ(disconnects, 1);
   ASSERT_EQ(statuses.size(), 1u);
   EXPECT_EQ(statuses[0].first, FtpStatus::Disconnected);
   EXPECT_EQ(statuses[0].second, texts::kDisconnected);
-  try {
-    client.Noop();
-    FAIL();
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), texts::kNotConnected);
-  }
+  EXPECT_EQ(ErrorText([&] { client.Noop(); }), texts::kNotConnected);
   server.Finish();
 }
 
@@ -343,12 +319,7 @@ TEST(FtpScriptedReplies, ReadTimeOutWhilePumpingAndTheLateReplyIsNotMistakenForT
   client.ReadTimeout = 600;
   int pumps = 0;
   client.Pump = [&] { ++pumps; };
-  try {
-    client.Noop();
-    FAIL();
-  } catch (const FtpTimeoutError& error) {
-    EXPECT_STREQ(error.what(), texts::kReadTimeout);
-  }
+  EXPECT_EQ(ErrorText<FtpTimeoutError>([&] { client.Noop(); }), texts::kReadTimeout);
   EXPECT_GE(pumps, 1) << "the wait must hand control to the pump between slices";
   EXPECT_TRUE(client.Connected());
   client.ReadTimeout = 8000;
@@ -364,12 +335,7 @@ TEST(FtpScriptedSession, ConnectWhileConnectedFailsAndCloses) {
   FtpClient client;
   Aim(client, server);
   client.Connect();
-  try {
-    client.Connect();
-    FAIL();
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), texts::kAlreadyConnected);
-  }
+  EXPECT_EQ(ErrorText([&] { client.Connect(); }), texts::kAlreadyConnected);
   EXPECT_FALSE(client.Connected());
   server.Finish();
 }

@@ -7,6 +7,7 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
+#include "FtpExpect.h"
 #include "FtpTexts.h"
 #include "ScriptedServer.h"
 #include "TestFiles.h"
@@ -186,12 +187,7 @@ TEST_F(FtpScriptedTransfer, GetOntoAnExistingFileNeedsPermission) {
   WriteFile(target, "alt");
   server.Reply("200 NOOP");
   Run();
-  try {
-    client.Get("da.evd", target, FtpOverwrite::No);
-    FAIL();
-  } catch (const FtpError& error) {
-    EXPECT_STREQ(error.what(), texts::kTargetExists);
-  }
+  EXPECT_EQ(ErrorText([&] { client.Get("da.evd", target, FtpOverwrite::No); }), texts::kTargetExists);
   EXPECT_EQ(ReadFile(target), "alt");
   try {
     client.Put(folder.File("gibt-es-nicht"), "x", FtpPutMode::Store);
