@@ -1,5 +1,5 @@
 #pragma once
-// The main window's status bar as the operations see it: three panels (document name, cursor
+// A status bar as the operations see it: three panels (document name, cursor
 // row, short messages). Texts too wide for a panel are shortened like a file path.
 
 #include <functional>

@@ -1,0 +1,284 @@
+#include "FtpConnection.h"
+
+#include <cstdio>
+
+#include "Clock.h"
+#include "FtpError.h"
+#include "FtpStatusTexts.h"
+#include "Win1252.h"
+
+std::uint16_t PortFromText(const std::string& text) {
+  if (text.empty() || text.size() > 5) return 21;
+  unsigned value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return 21;
+    value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  return value > 65535 ? 21 : static_cast<std::uint16_t>(value);
+}
+
+void ApplySettingsToClient(const FtpConnectionSettings& s, FtpClient& client) {
+  client.Host = s.Host;
+  client.Port = PortFromText(s.Port);
+  client.Username = s.User;
+  client.Password = s.Password;
+  client.ProxySettings.ProxyType =
+      s.ProxyIndex >= 0 && s.ProxyIndex <= 5 ? static_cast<FtpProxyType>(s.ProxyIndex)
+                                             : FtpProxyType::fpcmNone;
+  client.ProxySettings.Host = s.ProxyHost;
+  client.ProxySettings.Port = PortFromText(s.ProxyPort);
+  client.ProxySettings.UserName = s.ProxyUser;
+  client.ProxySettings.Password = s.ProxyPassword;
+}
+
+std::string RateText(double kilobytesPerSecond) {
+  char number[64];
+  std::snprintf(number, sizeof number, "%.2f", kilobytesPerSecond);
+  // snprintf follows the C locale, which the program never changes: the point stays.
+  return std::string(ftptexts::kRateHead) + number + ftptexts::kRateUnit;
+}
+
+FtpConnection::FtpConnection(FtpClient& client, FtpToolView& view, Clock now)
+    : client_(client), view_(view), now_(std::move(now)) {
+  InstallClientEvents();
+}
+
+void FtpConnection::InstallClientEvents() {
+  client_.OnWorkBegin = [this](FtpWorkMode, std::int64_t maximum) { WorkBegin(maximum); };
+  client_.OnWork = [this](FtpWorkMode, std::int64_t count) { Work(count); };
+  client_.OnWorkEnd = [this](FtpWorkMode) { WorkEnd(); };
+  client_.OnStatus = [this](FtpStatus, const std::string& text) {
+    view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + text);
+  };
+  client_.OnConnected = [this] { view_.ShowFtpStatus(2, A(ftptexts::kCheckingLogin)); };
+  client_.OnDisconnected = [this] {
+    view_.ShowFtpStatus(2, A(ftptexts::kDisconnected));
+    view_.ShowConnected(false);
+  };
+}
+
+bool FtpConnection::RefuseWhileBusy() {
+  if (!busy_) return false;
+  view_.ShowFtpStatus(2, A(ftptexts::kPleaseWait));
+  return true;
+}
+
+bool FtpConnection::Connect() {
+  if (RefuseWhileBusy()) return false;
+  if (client_.Connected()) {
+    view_.ShowFtpStatus(2, A(ftptexts::kAlreadyConnected));
+    return false;
+  }
+  hostDropped_ = false;
+  view_.ShowFtpStatus(2, A(ftptexts::kConnecting));
+  if (Settings) ApplySettingsToClient(Settings(), client_);
+  view_.SetCursor(FtpCursor::Hourglass);
+  busy_ = true;
+  try {
+    client_.Connect(FtpLogin::Auto, -1);
+  } catch (const std::exception&) {
+    view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
+    view_.SetCursor(FtpCursor::Normal);
+    busy_ = false;
+    return false;
+  }
+  view_.ShowFtpStatus(2, A(ftptexts::kConnected));
+  view_.SetCursor(FtpCursor::Normal);
+  busy_ = false;
+  view_.ShowConnected(true);
+  connectedSince_ = now_();
+  return true;
+}
+
+void FtpConnection::Disconnect() {
+  if (RefuseWhileBusy()) return;
+  if (client_.Connected()) {
+    try {
+      client_.Disconnect();
+    } catch (const std::exception&) {
+      view_.ShowFtpStatus(2, A(ftptexts::kDisconnectFailed));
+      view_.SetCursor(FtpCursor::Normal);
+      busy_ = false;
+    }
+  } else {
+    view_.ShowFtpStatus(2, A(ftptexts::kNotConnected));
+    view_.ShowConnected(false);
+  }
+  // Also a connection the client already found closed ends here, so that the timer does
+  // not go on reporting it as dropped.
+  connectedSince_ = 0;
+}
+
+bool FtpConnection::KeepAliveProbe() {
+  try {
+    if (!client_.Connected()) return false;
+    client_.Noop();
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+std::string FtpConnection::SinceText(double now) const {
+  return connectedSince_ == 0 ? std::string() : timebase::FormatTime(now - connectedSince_);
+}
+
+void FtpConnection::DropLostConnection() {
+  if (connectedSince_ != 0) hostDropped_ = true;
+  try {
+    client_.Disconnect();
+  } catch (const std::exception&) {
+    // The socket is closed whatever the disconnect reports.
+  }
+  connectedSince_ = 0;
+}
+
+// Changes into the directory of the remote path field after a reconnect; false when the
+// directory is gone and the server's start directory is shown instead.
+bool FtpConnection::EnterRemotePathField() {
+  const std::string path = RemotePathField ? RemotePathField() : std::string();
+  if (path.empty()) return true;
+  busy_ = true;
+  bool entered = true;
+  std::string startDirectory;
+  try {
+    client_.ChangeDir(path);
+  } catch (const std::exception&) {
+    entered = false;
+    try {
+      startDirectory = client_.RetrieveCurrentDir();
+    } catch (const std::exception&) {
+    }
+  }
+  busy_ = false;
+  if (entered) return true;
+  if (SetRemotePathField) SetRemotePathField(startDirectory);
+  view_.ShowFtpStatus(2, A(ftptexts::kStartDirectory));
+  if (ListRemoteDirectory) ListRemoteDirectory();
+  view_.ShowFtpStatus(1, A(ftptexts::kNoAction));
+  noAction_ = true;
+  return false;
+}
+
+bool FtpConnection::EnsureConnection() {
+  bool result = client_.Connected();
+  noAction_ = false;
+  if (busy_) return result;
+  const FtpReconnectOptions options = Options ? Options() : FtpReconnectOptions{};
+  if (!client_.Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset) &&
+      !forcedConnect_)
+    return result;
+  std::string text;
+  if (KeepAliveProbe()) {
+    text = ftptexts::kConnectedSince + SinceText(now_());
+    result = true;
+  } else {
+    DropLostConnection();
+    if (hostDropped_) text = ftptexts::kDroppedByHost;
+    if ((options.AutoReset && hostDropped_) || options.AutoSet || forcedConnect_) {
+      // The action must not run in another directory than the one it was meant for: after
+      // falling back to the start directory it does not run at all.
+      if (Connect()) result = EnterRemotePathField();
+      else result = false;
+    } else {
+      result = false;
+    }
+  }
+  view_.AddLogLine(ftptexts::kRequest + text);
+  return result;
+}
+
+bool FtpConnection::ProbeConnection() {
+  bool result = client_.Connected();
+  noAction_ = false;
+  if (busy_) return result;
+  const FtpReconnectOptions options = Options ? Options() : FtpReconnectOptions{};
+  if (!client_.Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset))
+    return result;
+  std::string text;
+  if (KeepAliveProbe()) {
+    text = ftptexts::kConnectedSince + SinceText(now_());
+    result = true;
+  } else {
+    DropLostConnection();
+    if (hostDropped_) text = ftptexts::kDroppedByHost;
+    if ((options.AutoReset && hostDropped_) || options.AutoSet) Connect();
+    result = connectedSince_ != 0;
+  }
+  view_.AddLogLine(ftptexts::kRequest1 + text);
+  return result;
+}
+
+void FtpConnection::TimerStep() {
+  if (busy_) return;
+  const double now = now_();
+  std::string text;
+  if (KeepAliveProbe()) {
+    text = ftptexts::kConnectedSince + SinceText(now);
+  } else if (connectedSince_ != 0) {
+    text = ftptexts::kDroppedAfter + SinceText(now);
+    Disconnect();
+    hostDropped_ = true;
+    if (Options && Options().TimerAutoReset) Connect();
+  } else {
+    text = ftptexts::kNoConnectionAt + timebase::FormatDate(now) + " " + timebase::FormatTime(now);
+  }
+  view_.AddLogLine(ftptexts::kTimer + text);
+}
+
+void FtpConnection::RequestAbort() {
+  abortRequested_ = true;
+  view_.SetCursor(FtpCursor::Normal);
+  busy_ = false;
+}
+
+void FtpConnection::CloseForWindow() {
+  RequestAbort();
+  try {
+    client_.Quit();
+    client_.Disconnect();
+  } catch (const std::exception&) {
+    // Closing goes on; the socket is closed by the failing step.
+  }
+  connectedSince_ = 0;
+}
+
+// ---- Progress events of the client ----
+
+void FtpConnection::WorkBegin(std::int64_t maximum) {
+  transferRunning_ = true;
+  view_.EnableAbort(true);
+  abortRequested_ = false;
+  workStart_ = now_();
+  if (maximum < 1) maximum = expectedSize_;
+  view_.SetProgressMaximum(maximum);
+  rate_ = 0;
+}
+
+void FtpConnection::Work(std::int64_t count) {
+  // The whole elapsed time counts, days included, so long transfers keep a true rate.
+  const double seconds = (now_() - workStart_) * 86400.0;
+  if (seconds > 0) rate_ = static_cast<double>(count) / 1024.0 / seconds;
+  if (!listingRunning_) view_.SetRateText(RateText(rate_));
+  if (abortRequested_) {
+    try {
+      client_.Abort();
+      client_.Quit();
+      client_.Disconnect();
+    } catch (const std::exception&) {
+      // The connection ends either way; the transfer then fails in the client.
+    }
+    connectedSince_ = 0;
+  }
+  view_.SetProgressPosition(count);
+}
+
+void FtpConnection::WorkEnd() {
+  view_.EnableAbort(false);
+  expectedSize_ = 0;
+  transferRunning_ = false;
+  view_.SetProgressPosition(0);
+  view_.SetRateText(ftptexts::kNoRate);
+  rate_ = 0;
+  abortRequested_ = false;
+}

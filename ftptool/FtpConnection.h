@@ -1,0 +1,120 @@
+// The FTP tool's one connection: connecting and disconnecting from the window, the check
+// before every server action with silent reconnection as the profile's options allow, the
+// minute timer's keep-alive step, the busy state that keeps server actions from overlapping,
+// the abort request and the progress and rate display fed by the client's work events.
+//
+// Plain code: it talks to the window only through FtpToolView and takes the clock as a
+// parameter (day counts), so tests drive it without a display and without waiting a minute.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "FtpClient.h"
+#include "FtpToolView.h"
+
+// The settings the connection reads from the page "Anmeldung" at each connect.
+struct FtpConnectionSettings {
+  std::string Host;
+  std::string Port;        // as typed; a text that is not a number connects to port 21
+  std::string User;
+  std::string Password;
+  int ProxyIndex = 0;      // ProxyGroup: 0 "kein Proxy" ... 5 "Transparent"
+  std::string ProxyHost;
+  std::string ProxyPort;
+  std::string ProxyUser;
+  std::string ProxyPassword;
+};
+
+// A port text as a number; a text that is not a port number (empty, not only digits, above
+// 65535) gives 21.
+std::uint16_t PortFromText(const std::string& text);
+// Puts host, port, user, password and the proxy data into the client, as Connect does.
+void ApplySettingsToClient(const FtpConnectionSettings& settings, FtpClient& client);
+// " Rate: " and the rate in KB/s with two decimals and " KB/s". The decimal separator is
+// always the point, whatever the system's locale, so the rate reads the same in the tool,
+// in the log book and in scripts.
+std::string RateText(double kilobytesPerSecond);
+
+// The three reconnect options of the profile (AutoSetBox, AutoResetBox, TimerAutoResetBox).
+struct FtpReconnectOptions {
+  bool AutoSet = false;
+  bool AutoReset = false;
+  bool TimerAutoReset = false;
+};
+
+class FtpConnection {
+ public:
+  using Clock = std::function<double()>;  // now as a day count
+
+  FtpConnection(FtpClient& client, FtpToolView& view, Clock now);
+
+  FtpClient& Client() { return client_; }
+
+  // Where the connection reads the window's current values.
+  std::function<FtpConnectionSettings()> Settings;
+  std::function<FtpReconnectOptions()> Options;
+  // The remote path field of the active page (VerzEdit2, or VerzEdit on the dialog page),
+  // read and written by the reconnect of EnsureConnection.
+  std::function<std::string()> RemotePathField;
+  std::function<void(const std::string&)> SetRemotePathField;
+  // Lists the remote directory again after a reconnect fell back to the start directory.
+  std::function<void()> ListRemoteDirectory;
+
+  bool Connect();
+  void Disconnect();
+  bool EnsureConnection();
+  bool ProbeConnection();
+  void TimerStep();  // Timer1, every 60 s
+  void RequestAbort();
+  // Window closing: the abort request, then QUIT and disconnect.
+  void CloseForWindow();
+
+  // The busy state shared by the whole tool; every entry point that starts server traffic
+  // tests it first and answers "Bitte warten!" while it is set.
+  bool Busy() const { return busy_; }
+  void SetBusy(bool busy) { busy_ = busy; }
+  // Says "Bitte warten!" in status panel 2 and returns true while busy.
+  bool RefuseWhileBusy();
+
+  bool NoActionMark() const { return noAction_; }
+  bool ForcedConnect() const { return forcedConnect_; }
+  void SetForcedConnect(bool forced) { forcedConnect_ = forced; }
+  bool AbortRequested() const { return abortRequested_; }
+  bool TransferRunning() const { return transferRunning_; }
+  void SetListingRunning(bool running) { listingRunning_ = running; }
+  // Size announced by the transfer code before a transfer; the progress maximum when the
+  // client reports none.
+  void SetExpectedSize(std::int64_t bytes) { expectedSize_ = bytes; }
+  double ConnectedSince() const { return connectedSince_; }
+  bool HostDropped() const { return hostDropped_; }
+  double Rate() const { return rate_; }
+
+ private:
+  bool KeepAliveProbe();
+  std::string SinceText(double now) const;
+  // Drops a connection found gone; the host-dropped mark follows from connected-since.
+  void DropLostConnection();
+  bool EnterRemotePathField();
+  void InstallClientEvents();
+  void WorkBegin(std::int64_t maximum);
+  void Work(std::int64_t count);
+  void WorkEnd();
+
+  FtpClient& client_;
+  FtpToolView& view_;
+  Clock now_;
+
+  bool busy_ = false;
+  double connectedSince_ = 0;
+  bool hostDropped_ = false;
+  bool noAction_ = false;
+  bool forcedConnect_ = false;
+  bool abortRequested_ = false;
+  bool transferRunning_ = false;
+  bool listingRunning_ = false;
+  std::int64_t expectedSize_ = 0;
+  double workStart_ = 0;
+  double rate_ = 0;
+};
