@@ -1,0 +1,121 @@
+#include "FtpBrowserRows.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <string_view>
+
+#include "Clock.h"
+#include "Win1252.h"
+
+namespace {
+
+// The remote file-type groups, tried in this order; image 4 is the first.
+constexpr std::array<std::string_view, 6> kTypeGroups = {
+    "txt.doc.htm.html.rtf.pas.php.php4",
+    "gif.tiff.bmp.jpg.tga.sct.ico.cur.img",
+    "HLP.CNT.TOC",
+    "DBF.MDX.DBT.NDX.DB.PX.Y*.X*.MB.VAL.QBE",
+    "wave.wav",
+    "zip.lzh.arj.arc.tar",
+};
+
+// Words are compared literally, so "Y*" stands for itself.
+bool GroupHolds(std::string_view group, const std::string& upperExtension) {
+  std::size_t start = 0;
+  while (start <= group.size()) {
+    std::size_t dot = group.find('.', start);
+    if (dot == std::string_view::npos) dot = group.size();
+    if (win1252::Upper(group.substr(start, dot - start)) == upperExtension) return true;
+    start = dot + 1;
+  }
+  return false;
+}
+
+// Groups of the name rule: "..", the current directory, directories, everything else.
+int NameGroup(const FtpBrowserRow& row) {
+  if (row.Caption == "..") return 0;
+  if (row.Image == ftpimage::kCurrentDirectory) return 1;
+  if (row.Image == ftpimage::kDirectory) return 2;
+  return 3;
+}
+
+// What the order compares, computed once per row.
+struct SortKey {
+  int group;
+  std::string caption;  // upper-cased
+  std::int64_t size;
+  bool hasDate;
+  double date;
+};
+
+SortKey KeyOf(const FtpBrowserRow& row) {
+  return {NameGroup(row), win1252::Upper(row.Caption), SizeTextValue(row.SizeText),
+          !row.DateText.empty(), row.Date};
+}
+
+bool NameBefore(const SortKey& a, const SortKey& b) {
+  if (a.group != b.group) return a.group < b.group;
+  return a.caption < b.caption;
+}
+
+bool KeyBefore(const SortKey& a, const SortKey& b, FtpSortColumn column) {
+  switch (column) {
+    case FtpSortColumn::Size:
+      if (a.size != b.size) return a.size < b.size;
+      break;
+    case FtpSortColumn::Date:
+      if (a.hasDate != b.hasDate) return a.hasDate;  // rows without a date go last
+      if (a.hasDate && a.date != b.date) return a.date > b.date;  // newest first
+      break;
+    case FtpSortColumn::Name:
+      break;
+  }
+  return NameBefore(a, b);
+}
+
+}  // namespace
+
+int RemoteFileImage(const std::string& fileName) {
+  const std::size_t dot = fileName.rfind('.');
+  if (dot == std::string::npos) return ftpimage::kUnknownRemoteFile;
+  const std::string extension = win1252::Upper(fileName.substr(dot + 1));
+  if (extension.empty()) return ftpimage::kUnknownRemoteFile;
+  for (std::size_t i = 0; i < kTypeGroups.size(); ++i)
+    if (GroupHolds(kTypeGroups[i], extension))
+      return ftpimage::kFirstRemoteGroup + static_cast<int>(i);
+  return ftpimage::kUnknownRemoteFile;
+}
+
+std::int64_t SizeTextValue(const std::string& sizeText) {
+  std::int64_t value = 0;
+  const char* first = sizeText.data();
+  const char* last = first + sizeText.size();
+  while (first != last && *first == ' ') ++first;
+  const auto [end, error] = std::from_chars(first, last, value);
+  if (error != std::errc() || end != last) return 0;
+  return value;
+}
+
+bool FtpRowBefore(const FtpBrowserRow& a, const FtpBrowserRow& b, FtpSortColumn column) {
+  return KeyBefore(KeyOf(a), KeyOf(b), column);
+}
+
+void SortBrowserRows(FtpBrowserRows& rows, FtpSortColumn column) {
+  std::vector<SortKey> keys;
+  keys.reserve(rows.size());
+  for (const auto& row : rows) keys.push_back(KeyOf(row));
+  std::vector<std::size_t> order(rows.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return KeyBefore(keys[a], keys[b], column);
+  });
+  FtpBrowserRows sorted;
+  sorted.reserve(rows.size());
+  for (std::size_t i : order) sorted.push_back(std::move(rows[i]));
+  rows = std::move(sorted);
+}
+
+std::string FtpDateText(double dayCount) {
+  return timebase::FormatDate(dayCount) + " " + timebase::FormatTime(dayCount);
+}

@@ -1,0 +1,249 @@
+#include "FtpSelectionTransfer.h"
+
+#include <system_error>
+
+#include "FtpConnection.h"
+#include "FtpError.h"
+#include "FtpLocalPaths.h"
+#include "FtpTreeWalk.h"
+#include "Win1252.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsDirectoryRow(const FtpSelectedRow& row) { return row.Image == 0; }
+bool IsSpecialRow(const FtpSelectedRow& row) { return row.Image == 1 || row.Image == 2; }
+
+FtpWalkHooks WalkHooks(FtpConnection& connection) {
+  return {[&connection] { return connection.AbortRequested(); },
+          [&connection](std::int64_t bytes) { connection.SetExpectedSize(bytes); }};
+}
+
+std::int64_t SizeValue(const std::string& text) {
+  try {
+    return std::stoll(text);
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+std::string FtpMarkerMissingText(const std::string& markerName) {
+  return "Keine Datei \"" + markerName + "\" gefunden";
+}
+
+FtpSelectionCommands::FtpSelectionCommands(FtpConnection& connection, FtpToolView& view,
+                                           Dialogs& dialogs, FtpSelectionHost host)
+    : connection_(connection), view_(view), dialogs_(dialogs), host_(std::move(host)) {}
+
+bool FtpSelectionCommands::Confirm(const std::string& question) {
+  return dialogs_.Message("Ladeko", question, MsgButtons::YesNo, MsgIcon::Question) ==
+         MsgResult::Yes;
+}
+
+void FtpSelectionCommands::Inform(const std::string& text) {
+  dialogs_.Message("Ladeko", text, MsgButtons::Ok, MsgIcon::Information);
+}
+
+bool FtpSelectionCommands::TransferSelection(FtpTag tag, const FtpSelection& selection,
+                                             bool noRefresh, bool withMarker,
+                                             const std::string& markerName) {
+  if (connection_.RefuseWhileBusy()) return false;
+  std::string text;
+  bool result = false;
+  if (selection.Editing) {
+    text = "Erst Editieren beenden";
+  } else if (selection.Rows.empty()) {
+    text = A("Nichts ausgewählt");
+  } else if (!connection_.EnsureConnection()) {
+    // After a reconnect that fell back to the start directory the check has spoken itself.
+    if (!connection_.NoActionMark()) text = "Keine Verbindung!";
+  } else {
+    view_.SetCursor(FtpCursor::Hourglass);
+    connection_.SetBusy(true);
+    const bool reconnected = RunTransfer(tag, selection, withMarker, markerName, result, text);
+    if (reconnected && !noRefresh) {
+      if (tag == FtpTag::Local && host_.ListRemoteDirectory) host_.ListRemoteDirectory();
+      if (tag != FtpTag::Local && host_.ListLocalDirectory) host_.ListLocalDirectory();
+    }
+    view_.SetCursor(FtpCursor::Normal);
+    connection_.SetBusy(false);
+    if (!reconnected) return false;
+  }
+  if (!text.empty()) {
+    view_.ShowFtpStatus(2, text);
+    view_.AddTrimmedLogLine(text);
+    if (host_.CopyLogToClipboard) host_.CopyLogToClipboard();
+  }
+  return result;
+}
+
+bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection, bool withMarker,
+                                       const std::string& markerName, bool& result,
+                                       std::string& text) {
+  FtpClient& client = connection_.Client();
+  result = true;
+  bool markerFound = false;
+  try {
+    if (tag == FtpTag::Remote && withMarker) {
+      try {
+        client.Delete(markerName);
+        markerFound = true;
+      } catch (const FtpReplyError&) {
+      }
+    }
+    for (const auto& row : selection.Rows) {
+      if (IsSpecialRow(row)) continue;
+      if (tag != FtpTag::Local && withMarker && !markerFound) {
+        result = false;
+        continue;
+      }
+      TransferRow(tag, row);
+    }
+    if (tag == FtpTag::Local)
+      text = "Hochladen beendet";
+    else
+      text = withMarker && !markerFound ? FtpMarkerMissingText(markerName) : "Herunterladen beendet";
+    return true;
+  } catch (const std::exception&) {
+    text = A("Übertragung abgebrochen");
+    result = false;
+  }
+  // The connection may be in any state after a failure; it starts afresh.
+  try {
+    client.Disconnect();
+  } catch (const FtpError&) {
+  }
+  try {
+    client.Connect(FtpLogin::Auto);
+  } catch (const FtpError& error) {
+    view_.ShowFtpStatus(2, error.what());
+    return false;
+  }
+  view_.ShowConnected(true);
+  view_.AddTrimmedLogLine(A("=======> Übertragung abgebrochen, neu verbunden!"));
+  return true;
+}
+
+void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
+  FtpClient& client = connection_.Client();
+  FtpTreeWalker walker(client, view_, WalkHooks(connection_));
+  const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
+  if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Caption)) {
+    view_.AddTrimmedLogLine(FtpUnsafeNameLine(row.Caption));
+    return;
+  }
+  const fs::path local = base / FtpTextPath(row.Caption);
+  if (IsDirectoryRow(row)) {
+    if (tag == FtpTag::Local)
+      walker.UploadTree(local);
+    else
+      walker.DownloadTree(local, row.Caption);
+    return;
+  }
+  connection_.SetExpectedSize(SizeValue(row.SizeText));
+  view_.ShowFtpStatus(1, row.SizeText);
+  view_.ShowFtpStatus(2, row.Caption);
+  if (tag == FtpTag::Local) {
+    view_.AddTrimmedLogLine("Uploadstart: " + row.Caption + "   " + row.SizeText);
+    client.Put(local.string(), row.Caption, FtpPutMode::Store);
+  } else {
+    view_.AddTrimmedLogLine("Downloadstart: " + row.Caption + "   " + row.SizeText);
+    client.Get(row.Caption, local.string(), FtpOverwrite::Yes);
+  }
+}
+
+void FtpSelectionCommands::DeleteSelection(FtpTag tag, const FtpSelection& selection) {
+  const bool remote = tag != FtpTag::Local;
+  if (remote && connection_.RefuseWhileBusy()) return;
+  if (selection.Editing) return view_.ShowFtpStatus(2, "Erst Editieren beenden");
+  if (selection.Rows.empty()) return view_.ShowFtpStatus(2, A("Nichts ausgewählt"));
+  if (remote && !connection_.EnsureConnection()) {
+    if (!connection_.NoActionMark()) view_.ShowFtpStatus(2, "Nicht verbunden");
+    return;
+  }
+  if (!Confirm(A("Wirklich löschen?"))) return;
+
+  view_.ClearFtpStatus(2, 2);
+  view_.SetCursor(FtpCursor::Hourglass);
+  connection_.SetBusy(true);
+  try {
+    for (const auto& row : selection.Rows) {
+      if (IsSpecialRow(row)) continue;
+      DeleteRow(tag, row);
+    }
+  } catch (const FtpDeleteRefusal& refusal) {
+    Inform(refusal.what());
+    view_.ShowFtpStatus(2, A("Löschen abgebrochen"));
+  } catch (const std::exception&) {
+    view_.ShowFtpStatus(2, A("Löschen abgebrochen"));
+  }
+  if (remote && host_.ListRemoteDirectory) host_.ListRemoteDirectory();
+  if (!remote && host_.ListLocalDirectory) host_.ListLocalDirectory();
+  view_.SetCursor(FtpCursor::Normal);
+  connection_.SetBusy(false);
+}
+
+void FtpSelectionCommands::DeleteRow(FtpTag tag, const FtpSelectedRow& row) {
+  // A remote caption is a name from the server: one that leads out of the current directory
+  // ("../x", "a/b") is not sent.
+  if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Caption)) {
+    view_.AddTrimmedLogLine(FtpUnsafeNameLine(row.Caption));
+    return;
+  }
+  FtpClient& client = connection_.Client();
+  FtpTreeWalker walker(client, view_, WalkHooks(connection_));
+  if (tag == FtpTag::Local) {
+    const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
+    const fs::path local = base / FtpTextPath(row.Caption);
+    if (IsDirectoryRow(row)) {
+      walker.DeleteLocalTree(local);
+    } else {
+      std::error_code ec;
+      if (!fs::remove(local, ec) || ec)
+        throw FtpError(A("Datei kann nicht gelöscht werden: ") + row.Caption);
+    }
+  } else if (IsDirectoryRow(row)) {
+    walker.DeleteRemoteTree(row.Caption);
+  } else {
+    client.Delete(row.Caption);
+  }
+  view_.ShowFtpStatus(2, row.Caption + A(" gelöscht"));
+  view_.AddTrimmedLogLine(row.Caption + A(" gelöscht"));
+}
+
+void FtpSelectionCommands::htDelBtnClick() {
+  view_.ClearFtpStatus(2, 2);
+  if (!connection_.EnsureConnection()) return view_.ShowFtpStatus(2, "Nicht verbunden");
+  if (!Confirm(A(".htaccess und .htpasswd wirklich löschen, wenn vorhanden?"))) return;
+  FtpClient& client = connection_.Client();
+  for (const char* name : {".htaccess", ".htpasswd"}) {
+    try {
+      client.Delete(name);
+      view_.ShowFtpStatus(2, std::string(name) + A(" gelöscht"));
+    } catch (const FtpError&) {
+      Inform(std::string("kein ") + name + " vorhanden");
+    }
+  }
+}
+
+void FtpSelectionCommands::htDownBtnClick() {
+  if (!connection_.EnsureConnection()) return view_.ShowFtpStatus(2, "Nicht verbunden");
+  if (!Confirm(A(".htaccess und .htpasswd im aktuellen Computer-Verzeichnis\n"
+                 "werden in jedem Fall überschrieben.\nWirklich ausführen?")))
+    return;
+  view_.ClearFtpStatus(2, 2);
+  const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
+  FtpClient& client = connection_.Client();
+  for (const char* name : {".htaccess", ".htpasswd"}) {
+    try {
+      client.Get(name, (base / name).string(), FtpOverwrite::Yes);
+      view_.ShowFtpStatus(2, name);
+    } catch (const FtpError&) {
+      Inform(std::string("kein ") + name);
+    }
+  }
+  if (host_.ListLocalDirectory) host_.ListLocalDirectory();
+}

@@ -1,0 +1,190 @@
+#include "FtpTreeWalk.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "FtpDateTime.h"
+#include "FtpLocalPaths.h"
+#include "Win1252.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
+
+// The entries of a local folder by name, so a walk runs in the same order every time.
+std::vector<fs::directory_entry> FolderEntries(const fs::path& folder) {
+  std::error_code ec;
+  std::vector<fs::directory_entry> entries;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    entries.push_back(*it);
+  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+  std::sort(entries.begin(), entries.end(),
+            [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
+  return entries;
+}
+
+}  // namespace
+
+std::string FtpSkippedLinkLine(const std::string& name) {
+  return A("Verknüpfung übersprungen: \"") + name + "\"";
+}
+
+FtpTreeWalker::FtpTreeWalker(FtpClient& client, FtpToolView& view, FtpWalkHooks hooks)
+    : client_(client), view_(view), hooks_(std::move(hooks)) {}
+
+std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() {
+  listingArea_.clear();
+  client_.List(&listingArea_, "", FtpListDetail::Details);
+  return FtpPairListing(listingArea_, client_.DirectoryListing(), FtpToday().Year);
+}
+
+void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText,
+                             const std::string& name) {
+  if (hooks_.SetExpectedSize) hooks_.SetExpectedSize(size);
+  view_.ShowFtpStatus(1, sizeText);
+  view_.ShowFtpStatus(2, name);
+}
+
+void FtpTreeWalker::Deleted(const std::string& name) {
+  view_.ShowFtpStatus(2, name + A(" gelöscht"));
+  Log(name + A(" gelöscht"));
+}
+
+bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
+  return DownloadTree(folder, FtpPathText(FtpLastComponent(folder)));
+}
+
+bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remoteName) {
+  try {
+    client_.ChangeDir(remoteName);
+  } catch (const FtpReplyError&) {
+    return false;  // refused: nothing below it is done
+  }
+  std::error_code ec;
+  fs::create_directory(folder, ec);
+  if (ec || !fs::is_directory(folder, ec))
+    throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpPathText(folder));
+  currentLocal_ = folder;
+
+  std::vector<FtpListedEntry> entries;
+  try {
+    entries = ListCurrent();
+  } catch (const FtpReplyError&) {
+    listingArea_.clear();  // a refused listing counts as empty
+  }
+  const std::string shownFolder = FtpPathText(folder);
+  for (const auto& entry : entries) {
+    if (entry.IsDirectory && IsDotName(entry.Name)) continue;
+    if (!FtpIsSafeLocalName(entry.Name)) {
+      Log(FtpUnsafeNameLine(entry.Name));
+    } else if (entry.IsLink) {
+      Log(FtpSkippedLinkLine(entry.Name));
+    } else if (entry.IsDirectory) {
+      if (!Aborted()) DownloadTree(folder / FtpTextPath(entry.Name), entry.Name);
+    } else {
+      Announce(entry.Size, entry.SizeText, entry.Name);
+      Log("Downloadstart: " + shownFolder + "/" + entry.Name + "   " + entry.SizeText);
+      client_.Get(entry.Name, (folder / FtpTextPath(entry.Name)).string(), FtpOverwrite::Yes);
+    }
+  }
+  client_.ChangeDir("..");
+  currentLocal_ = folder.parent_path();
+  view_.ShowFtpStatus(2, FtpPathText(FtpLastComponent(folder)) + " heruntergeladen");
+  return true;
+}
+
+void FtpTreeWalker::UploadTree(const fs::path& folder) {
+  currentLocal_ = folder;
+  const std::string remoteName = FtpPathText(FtpLastComponent(folder));
+  try {
+    client_.MakeDir(remoteName);
+  } catch (const FtpReplyError&) {
+    // Most often the directory is there already; it is reused.
+  }
+  client_.ChangeDir(remoteName);
+
+  for (const auto& item : FolderEntries(folder)) {
+    const std::string name = FtpPathText(item.path().filename());
+    std::error_code ec;
+    if (item.is_directory(ec)) {
+      // A linked folder may lead back into the tree; it is not followed.
+      if (item.is_symlink(ec)) {
+        Log(FtpSkippedLinkLine(name));
+      } else if (!Aborted()) {
+        UploadTree(item.path());
+      }
+      continue;
+    }
+    const auto size = item.file_size(ec);
+    if (ec) continue;  // a dangling link or an entry gone meanwhile
+    const std::string sizeText = std::to_string(size);
+    Announce(static_cast<std::int64_t>(size), sizeText, name);
+    Log("Uploadstart: " + name + "   " + sizeText);
+    client_.Put(item.path().string(), name, FtpPutMode::Store);
+  }
+  currentLocal_ = folder.parent_path();
+  client_.ChangeDir("..");
+  view_.ShowFtpStatus(2, remoteName + " hochgeladen");
+}
+
+void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
+  try {
+    client_.ChangeDir(name);
+  } catch (const FtpError&) {
+    throw FtpDeleteRefusal("Change " + name + " fehlgeschlage");
+  }
+  std::vector<FtpListedEntry> entries;
+  try {
+    entries = ListCurrent();
+  } catch (const FtpError&) {
+    throw FtpDeleteRefusal("Auflisten von " + name + " fehlgeschlagen");
+  }
+  for (const auto& entry : entries) {
+    if (entry.IsDirectory && IsDotName(entry.Name)) continue;
+    // The same names that could leave a local folder would leave this directory on the
+    // server ("../x" deletes a neighbour's file).
+    if (!FtpIsSafeLocalName(entry.Name)) {
+      Log(FtpUnsafeNameLine(entry.Name));
+    } else if (!entry.IsDirectory) {
+      client_.Delete(entry.Name);  // a link goes as the link itself
+      Deleted(entry.Name);
+    } else if (!Aborted()) {
+      DeleteRemoteTree(entry.Name);
+      Deleted(entry.Name);
+    }
+  }
+  client_.ChangeDirUp();
+  client_.RemoveDir(name);
+  // The listing area shows the directory the caller is in again.
+  try {
+    ListCurrent();
+  } catch (const FtpReplyError&) {
+    listingArea_.clear();
+  }
+}
+
+void FtpTreeWalker::DeleteLocalTree(const fs::path& folder) {
+  std::error_code ec;
+  if (fs::is_symlink(folder, ec)) {
+    // A link to a folder goes as the link; what it points to stays.
+    fs::remove(folder, ec);
+    if (ec) throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + FtpPathText(folder));
+    return;
+  }
+  currentLocal_ = folder;
+  for (const auto& item : FolderEntries(folder)) {
+    const std::string name = FtpPathText(item.path().filename());
+    if (item.is_directory(ec) && !item.is_symlink(ec)) {
+      DeleteLocalTree(item.path());
+    } else {
+      std::error_code ignored;
+      fs::remove(item.path(), ignored);  // a file that will not go shows when the folder will not
+    }
+    Deleted(name);
+  }
+  currentLocal_ = folder.parent_path();
+  if (!fs::remove(folder, ec) || ec)
+    throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + FtpPathText(folder));
+}

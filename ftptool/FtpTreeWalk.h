@@ -1,0 +1,80 @@
+// Whole directory trees between the local computer and the server: download, upload and
+// deletion on either side, depth first in listing order. The walks work on a client and the
+// local file system and report through the tool's view (status panels, log book, expected
+// size for the progress display); the caller holds the busy state and the connection.
+//
+// Names from a server listing are checked before they name anything: an entry called "",
+// ".", ".." or containing "/", "\" or NUL is left out with a log line, so a walk never
+// writes, creates or deletes outside the tree it was given, locally or on the server.
+// Symbolic links are never followed into: a remote link is not walked as a directory, a
+// local link inside a tree being deleted is removed as the link itself.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "FtpClient.h"
+#include "FtpError.h"
+#include "FtpListPairing.h"
+#include "FtpToolView.h"
+
+// A remote directory that could not be entered or listed while deleting. Its text is the
+// message box text; the delete command then ends with "Löschen abgebrochen".
+class FtpDeleteRefusal : public FtpError {
+ public:
+  using FtpError::FtpError;
+};
+
+// What a walk asks of the connection around it; both may stay empty.
+struct FtpWalkHooks {
+  std::function<bool()> AbortRequested;           // set by the abort command
+  std::function<void(std::int64_t)> SetExpectedSize;  // before each transfer, for the progress
+};
+
+class FtpTreeWalker {
+ public:
+  FtpTreeWalker(FtpClient& client, FtpToolView& view, FtpWalkHooks hooks = {});
+
+  // Downloads the remote directory named like the folder's last component (relative to the
+  // server's current directory) into that folder, made if missing. A directory the server
+  // refuses to enter is skipped; false then. Other errors pass to the caller.
+  bool DownloadTree(const std::filesystem::path& folder);
+  bool DownloadTree(const std::filesystem::path& folder, const std::string& remoteName);
+
+  // Uploads the folder into a remote directory of its last name (an existing one is reused).
+  void UploadTree(const std::filesystem::path& folder);
+
+  // Deletes the remote directory (relative to the current one) with everything below it,
+  // files first, directories bottom-up. Raises FtpDeleteRefusal when a directory cannot be
+  // entered or listed.
+  void DeleteRemoteTree(const std::string& name);
+
+  // Deletes the local folder with everything below it. Files that will not go are left
+  // (the folder's removal then fails and passes on).
+  void DeleteLocalTree(const std::filesystem::path& folder);
+
+  // Where the walks left off locally: the parent of the last tree handled.
+  const std::filesystem::path& CurrentLocalFolder() const { return currentLocal_; }
+  void SetCurrentLocalFolder(const std::filesystem::path& folder) { currentLocal_ = folder; }
+  // The raw lines of the walk's last listing (the listing text area).
+  const std::vector<std::string>& ListingArea() const { return listingArea_; }
+
+ private:
+  std::vector<FtpListedEntry> ListCurrent();
+  bool Aborted() const { return hooks_.AbortRequested && hooks_.AbortRequested(); }
+  void Announce(std::int64_t size, const std::string& sizeText, const std::string& name);
+  void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }
+  void Deleted(const std::string& name);
+
+  FtpClient& client_;
+  FtpToolView& view_;
+  FtpWalkHooks hooks_;
+  std::filesystem::path currentLocal_;
+  std::vector<std::string> listingArea_;
+};
+
+// The log line of a remote symbolic link a walk leaves alone.
+std::string FtpSkippedLinkLine(const std::string& name);
