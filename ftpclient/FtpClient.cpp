@@ -11,13 +11,16 @@ namespace texts = ftp::texts;
 
 namespace {
 
-// How long an owed reply may take before we stop waiting for it. Servers answer an ABOR
-// with one or two replies; when only one comes we must not hang on the second.
+// How long an owed reply may take before the connection is given up.
 constexpr int kOwedReplyGraceMs = 3000;
+// After an ABOR at most this many replies are read while looking for the NOOP's answer.
+constexpr int kMaxAbortReplies = 8;
 
 bool IsPreliminary(int code) { return code >= 100 && code <= 199; }
 
 }  // namespace
+
+FtpClient::FtpClient() : slicePump_([this] { PumpNow(); }) {}
 
 FtpClient::~FtpClient() {
   // No callbacks from here: the owner may already be half gone.
@@ -37,12 +40,17 @@ void FtpClient::Log(const char* prefix, std::string_view bytes) {
 // ---- Writing and reading ----
 
 void FtpClient::WriteCommand(const std::string& command, bool expectsReply) {
+  FtpCheckArgument(command);
   if (!control_.IsOpen()) throw FtpError(texts::kNotConnected);
   const std::string line = command + "\r\n";
   try {
-    control_.SendAll(line, Pump);
+    control_.SendAll(line, slicePump_, ReadTimeout);
   } catch (const FtpSocketError& error) {
-    if (FtpIsConnectionLost(error.ErrorNumber())) CloseControl(false);  // the stream is gone
+    // Lost or broken: either way part of the command may have gone out.
+    CloseControl(!FtpIsConnectionLost(error.ErrorNumber()));
+    throw;
+  } catch (const FtpTimeoutError&) {
+    CloseControl(true);
     throw;
   }
   Log("Sent ", line);
@@ -57,7 +65,7 @@ std::string FtpClient::ReadLine(int timeoutMs) {
     block.resize(BufferSize > 0 ? BufferSize : 1);
     std::size_t received = 0;
     try {
-      received = control_.Receive(block.data(), block.size(), timeoutMs, Pump);
+      received = control_.Receive(block.data(), block.size(), timeoutMs, slicePump_);
     } catch (const FtpSocketError& error) {
       if (FtpIsConnectionLost(error.ErrorNumber())) CloseControl(false);  // the stream is gone
       throw;
@@ -70,28 +78,25 @@ std::string FtpClient::ReadLine(int timeoutMs) {
     const std::string_view bytes(block.data(), received);
     Log("Recv ", bytes);
     reader_.Feed(bytes);
+    // A reply trickling in never lets a wait run out, so the pump also runs on the clock.
+    PumpIfDue();
   }
 }
 
 FtpReply FtpClient::ReadReply(int timeoutMs) {
-  bool inReply = false;
   try {
     for (;;) {
-      inReply = parser_.InReply();
       auto reply = parser_.PushLine(ReadLine(timeoutMs));
       if (!reply) continue;
       if (!IsPreliminary(reply->NumericCode)) owedReplies_ = std::max(0, owedReplies_ - 1);
       lastCmdResult_ = std::move(*reply);
       return lastCmdResult_;
     }
-  } catch (const FtpLineTooLongError&) {
-    // An over-long first line was the whole reply; the rest of a longer reply still
-    // comes and is read as the owed reply before the next command.
-    if (!inReply) owedReplies_ = std::max(0, owedReplies_ - 1);
-    parser_.Clear();
-    throw;
   } catch (...) {
-    parser_.Clear();
+    // Part of this reply (the rest of an over-long line, the lines of a multi-line reply, a
+    // late answer) may still be on its way, and nothing tells where it ends. Only a new
+    // connection guarantees that no later command takes it for its own answer.
+    CloseControl(true);
     throw;
   }
 }
@@ -105,21 +110,35 @@ int FtpClient::CheckReply(std::initializer_list<int> accepted) {
 }
 
 // Reads replies the server still owes from an earlier command, so the next reply read
-// really answers the next command.
+// really answers the next command. One that does not come in time closes the connection
+// (ReadReply) and the error reaches the caller of the next command.
 void FtpClient::SettleOwedReplies() {
-  while (owedReplies_ > 0 && control_.IsOpen()) {
-    try {
-      ReadReply(kOwedReplyGraceMs);
-    } catch (const FtpTimeoutError&) {
-      owedReplies_ = 0;  // nothing more is coming
-    } catch (const FtpError&) {
-      if (!control_.IsOpen()) throw;
-      owedReplies_ = std::max(0, owedReplies_ - 1);
+  const int graceMs = ReadTimeout > 0 ? std::min<int>(ReadTimeout, kOwedReplyGraceMs) : kOwedReplyGraceMs;
+  if (abortSent_ && control_.IsOpen()) {
+    // Servers answer an ABOR and the transfer it stopped with one reply or two, and nothing
+    // says which. The answer to a NOOP marks the end: none of those replies is a 200.
+    abortSent_ = false;
+    WriteCommand("NOOP");
+    for (int read = 0; read < kMaxAbortReplies; ++read) {
+      if (ReadReply(graceMs).NumericCode == 200) {
+        owedReplies_ = 0;
+        return;
+      }
     }
+    CloseControl(true);  // a server that talks without end is not one we can pair with
+    return;
   }
+  while (owedReplies_ > 0 && control_.IsOpen()) ReadReply(graceMs);
+}
+
+void FtpClient::PumpNow() {
+  if (!Pump) return;
+  lastPump_ = std::chrono::steady_clock::now();
+  Pump();
 }
 
 int FtpClient::SendCmd(const std::string& command, std::initializer_list<int> accepted) {
+  FtpCheckArgument(command);
   SettleOwedReplies();
   WriteCommand(command);
   return CheckReply(accepted);
@@ -140,6 +159,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     FtpSocket socket = FtpSocket::Connect(address, timeout, Pump);
 
     reader_.SetLimit(MaxLineLength, MaxLineAction);
+    parser_.SetLimits(MaxReplyLines, MaxReplyBytes);
     reader_.Clear();
     parser_.Clear();
     control_ = std::move(socket);
@@ -176,6 +196,9 @@ void FtpClient::ProxyLogin() {
 }
 
 void FtpClient::Login() {
+  // Every name of the sequence is checked before its first line goes out.
+  for (const std::string* text : {&Username, &Password, &Host, &ProxySettings.UserName, &ProxySettings.Password})
+    FtpCheckArgument(*text);
   switch (ProxySettings.ProxyType) {
     case FtpProxyType::fpcmNone:
       LoginAs(Username, Password);
@@ -240,6 +263,7 @@ void FtpClient::CloseControl(bool announceDisconnecting) {
   reader_.Clear();
   parser_.Clear();
   owedReplies_ = 0;
+  abortSent_ = false;
   if (OnLog) OnLog(std::string("Stat ") + texts::kDisconnected);
   if (OnDisconnected) OnDisconnected();
   Status(FtpStatus::Disconnected, texts::kDisconnected);
@@ -265,6 +289,7 @@ void FtpClient::RemoveDir(const std::string& name) { SendCmd("RMD " + name, {250
 void FtpClient::Delete(const std::string& name) { SendCmd("DELE " + name, {250}); }
 
 void FtpClient::Rename(const std::string& from, const std::string& to) {
+  FtpCheckArgument(to);  // before RNFR, so no half of the pair goes out
   SendCmd("RNFR " + from, {350});
   SendCmd("RNTO " + to, {250});
 }
@@ -289,7 +314,10 @@ void FtpClient::SetTransferType(FtpTransferType type) {
 void FtpClient::Abort() {
   if (inTransfer_) abortRequested_ = true;
   try {
-    if (control_.IsOpen()) WriteCommand("ABOR");
+    if (control_.IsOpen()) {
+      WriteCommand("ABOR", false);  // its replies are settled before the next command
+      abortSent_ = true;
+    }
   } catch (...) {
     data_.Close();
     listener_.Close();

@@ -50,7 +50,7 @@ enum class FtpPutMode { Store, Append };
 
 class FtpClient {
  public:
-  FtpClient() = default;
+  FtpClient();
   FtpClient(const FtpClient&) = delete;
   FtpClient& operator=(const FtpClient&) = delete;
   ~FtpClient();
@@ -62,9 +62,13 @@ class FtpClient {
   std::string Password;
   FtpProxySettings ProxySettings;
   bool Passive = false;
-  std::int32_t ReadTimeout = 0;          // milliseconds; 0 waits for a reply without limit
+  // Milliseconds a reply, a data block or a data connection may take; 0 waits without limit
+  // (a data connection then waits 120000 ms at most).
+  std::int32_t ReadTimeout = 0;
   std::size_t MaxLineLength = 16384;
   FtpMaxLineAction MaxLineAction = FtpMaxLineAction::Exception;
+  std::size_t MaxReplyLines = kFtpMaxReplyLines;   // a longer multi-line reply fails
+  std::size_t MaxReplyBytes = kFtpMaxReplyBytes;
   std::size_t BufferSize = 32768;        // bytes of one socket read or write
   FtpListingHooks ListingHooks;
 
@@ -110,6 +114,9 @@ class FtpClient {
   void Abort();
 
   // Sends a command and reads its reply; an empty list accepts any code. Returns the code.
+  // A command holding CR or LF is refused before anything is sent. When a reply cannot be
+  // read completely (time-out, over-long line or reply, lost connection), the control
+  // connection is closed: what is left of that reply must never answer a later command.
   int SendCmd(const std::string& command, std::initializer_list<int> accepted = {});
 
   // ---- Data transfers ----
@@ -125,9 +132,8 @@ class FtpClient {
   void Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode = FtpPutMode::Store);
 
  private:
-  // RETR into an open-able path; shownPath names the file in error messages.
-  void GetInto(const std::string& remoteName, const std::string& path, const std::string& shownPath,
-               int openFlags);
+  // RETR straight into a device or pipe, which cannot be replaced.
+  void GetIntoStream(const std::string& remoteName, const std::string& path);
   using BlockSink = std::function<void(std::string_view)>;
 
   // Control connection plumbing (FtpClient.cpp).
@@ -137,6 +143,8 @@ class FtpClient {
   FtpReply ReadReply() { return ReadReply(ReadTimeout); }
   int CheckReply(std::initializer_list<int> accepted);
   void SettleOwedReplies();
+  void PumpNow();
+  int DataLimitMs() const;
   void LoginAs(const std::string& user, const std::string& password);
   void ProxyLogin();
   void CloseControl(bool announceDisconnecting);
@@ -168,12 +176,14 @@ class FtpClient {
   // Final replies the server still owes (after an ABOR, a time-out or a failed transfer);
   // they are read before the next command so replies and commands stay paired.
   int owedReplies_ = 0;
+  bool abortSent_ = false;  // an ABOR went out; its replies are not yet settled
 
   FtpSocket data_;
   FtpListener listener_;
   bool inTransfer_ = false;
   bool abortRequested_ = false;
   std::chrono::steady_clock::time_point lastPump_;
+  FtpPump slicePump_;  // handed to the sockets: runs Pump and notes when it ran
 
   std::vector<std::string> listResult_;
   std::optional<FtpListItems> listing_;

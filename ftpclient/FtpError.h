@@ -32,6 +32,12 @@ class FtpLineTooLongError : public FtpError {
   using FtpError::FtpError;
 };
 
+// A multi-line reply with more lines or bytes than allowed ("Max. Antwortlänge überschritten.").
+class FtpReplyTooLongError : public FtpError {
+ public:
+  using FtpError::FtpError;
+};
+
 // A failure reported by the operating system's socket layer.
 class FtpSocketError : public FtpError {
  public:

@@ -4,8 +4,11 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <utility>
 
+#include "FtpError.h"
 #include "FtpReply.h"
+#include "FtpTexts.h"
 
 namespace {
 
@@ -64,12 +67,14 @@ bool IsBlankLine(std::string_view line) {
 
 bool StartsWithTotal(std::string_view line) { return ToUpper(line.substr(0, 5)) == "TOTAL"; }
 
-// "-", "D" or "L", then nine characters of "-RWX" (the line already upper-cased).
+// "-", "D" or "L", then nine characters of "-RWX", or "S" and "T" where setuid, setgid and
+// sticky bits show in the execute columns (the line already upper-cased).
 bool StartsWithPermissions(std::string_view upper) {
   if (upper.size() < 10) return false;
   if (upper[0] != '-' && upper[0] != 'D' && upper[0] != 'L') return false;
-  return std::all_of(upper.begin() + 1, upper.begin() + 10,
-                     [](char c) { return c == '-' || c == 'R' || c == 'W' || c == 'X'; });
+  return std::all_of(upper.begin() + 1, upper.begin() + 10, [](char c) {
+    return c == '-' || c == 'R' || c == 'W' || c == 'X' || c == 'S' || c == 'T';
+  });
 }
 
 // 1 to 12 for an English month abbreviation in any case, 0 otherwise.
@@ -117,6 +122,15 @@ std::string_view TakeWord(std::string_view& text) {
   return word;
 }
 
+// Whether month and day of the current year lie after tomorrow. The day is counted from the
+// first of the month, so a day the month lacks still compares (the date fails later).
+bool IsAfterTomorrow(int month, int day, const FtpCivilDate& today) {
+  const auto first = FtpEncodeDate(today.Year, month, 1);
+  const auto now = FtpEncodeDate(today.Year, today.Month, today.Day);
+  if (!first || !now) return false;
+  return *first + (static_cast<double>(day) - 1) > *now + 1;
+}
+
 bool ParseLine(FtpListFormat format, std::string_view line, const FtpCivilDate& today,
                const FtpListingHooks& hooks, FtpListItem& item) {
   switch (format) {
@@ -136,6 +150,22 @@ bool ParseLine(FtpListFormat format, std::string_view line, const FtpCivilDate& 
 }
 
 }  // namespace
+
+const FtpListItem& FtpListItems::operator[](std::size_t index) const {
+  if (index >= items_.size()) throw FtpError(FtpFormat(ftp::texts::kListIndexOutOfRange, std::to_string(index)));
+  return items_[index];
+}
+
+FtpListItem& FtpListItems::operator[](std::size_t index) {
+  return const_cast<FtpListItem&>(std::as_const(*this)[index]);
+}
+
+const FtpListItem* FtpListItems::ItemForLine(std::size_t lineIndex) const {
+  // Entries keep the order of their lines, so a binary search finds the line's entry.
+  const auto found = std::lower_bound(items_.begin(), items_.end(), lineIndex,
+                                      [](const FtpListItem& item, std::size_t line) { return item.LineIndex < line; });
+  return found != items_.end() && found->LineIndex == lineIndex ? &*found : nullptr;
+}
 
 FtpListFormat FtpDetectListFormat(std::string_view firstLine) {
   const std::string upper = ToUpper(firstLine);
@@ -185,7 +215,9 @@ bool FtpParseUnixLine(std::string_view line, const FtpCivilDate& today, FtpListI
   if (colon != std::string_view::npos) {
     hour = IntOr(timeOrYear.substr(0, colon), 0);
     minute = IntOr(timeOrYear.substr(colon + 1), 0);
-    if (month > today.Month) year = today.Year - 1;  // listed with a time: within the last year
+    // Listed with a time: within the last year, so a date after tomorrow is of the year before
+    // (tomorrow still counts, for a server in a time zone ahead of ours).
+    if (IsAfterTomorrow(month, day, today)) year = today.Year - 1;
   } else {
     year = IntOr(timeOrYear, today.Year);
   }
@@ -247,7 +279,10 @@ FtpListItems FtpParseListing(const std::vector<std::string>& lines, const FtpCiv
     if (IsBlankLine(line)) continue;
     FtpListItem& item = items.Add();
     item.Data = line;
-    if (!ParseLine(items.ListFormat, line, today, hooks, item)) items.Clear();
+    item.LineIndex = i;
+    // An unreadable line (a device's "1, 3" size, a month in another language) is that
+    // line's loss only.
+    if (!ParseLine(items.ListFormat, line, today, hooks, item)) items.RemoveLast();
   }
   return items;
 }

@@ -28,6 +28,7 @@ struct FtpListItem {
   std::string GroupPermissions = "???";
   std::string UserPermissions = "???";
   std::int32_t ItemCount = 0;
+  std::size_t LineIndex = 0;     // position of Data among the listing's lines
 };
 
 // An ordered collection of entries with the format it was read in.
@@ -37,11 +38,16 @@ class FtpListItems {
 
   std::size_t Count() const { return items_.size(); }
   bool Empty() const { return items_.empty(); }
-  // Positions count from 0; a position outside the collection raises std::out_of_range.
-  const FtpListItem& operator[](std::size_t index) const { return items_.at(index); }
-  FtpListItem& operator[](std::size_t index) { return items_.at(index); }
+  // Positions count from 0; a position outside the collection raises FtpError
+  // ("Listenindex überschreitet das Maximum (5)").
+  const FtpListItem& operator[](std::size_t index) const;
+  FtpListItem& operator[](std::size_t index);
   FtpListItem& Add() { return items_.emplace_back(); }
+  void RemoveLast() { items_.pop_back(); }
   void Clear() { items_.clear(); }
+  // The entry read from the listing line at lineIndex, nothing when that line gave none
+  // (blank, the total line, or a line the format could not read).
+  const FtpListItem* ItemForLine(std::size_t lineIndex) const;
 
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
@@ -64,13 +70,14 @@ struct FtpListingHooks {
 FtpListFormat FtpDetectListFormat(std::string_view firstLine);
 
 // Reads one line by the Unix rule into item; false when the line cannot be read.
-// today is the reader's date, needed for entries listed with a time instead of a year.
+// today is the reader's date, needed for entries listed with a time instead of a year: such
+// an entry is of the current year unless that puts it after tomorrow, then of the year before.
 bool FtpParseUnixLine(std::string_view line, const FtpCivilDate& today, FtpListItem& item);
 
 // Reads one fixed-column DOS line into item; false when the line cannot be read.
 bool FtpParseDosLine(std::string_view line, FtpListItem& item);
 
-// Detects the format and parses every line. A line that fails removes every entry
-// collected before it; parsing then goes on with the next line.
+// Detects the format and parses every line. A line that cannot be read gives no entry and
+// leaves the others alone; every entry knows its line by LineIndex.
 FtpListItems FtpParseListing(const std::vector<std::string>& lines, const FtpCivilDate& today,
                              const FtpListingHooks& hooks = {});

@@ -3,7 +3,9 @@
 #include <charconv>
 #include <ctime>
 
+#include "FtpError.h"
 #include "FtpReply.h"
+#include "FtpTexts.h"
 
 namespace {
 
@@ -58,7 +60,11 @@ std::int64_t FtpParseSizeReply(const FtpReply& reply) {
   if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), size);
   if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) return -1;
-  return size;
+  return size < 0 ? -1 : size;  // no file has a negative size
+}
+
+void FtpCheckArgument(std::string_view argument) {
+  if (argument.find_first_of("\r\n") != std::string_view::npos) throw FtpError(ftp::texts::kLineBreakInArgument);
 }
 
 std::string FtpPortArgument(const std::string& dottedHost, std::uint16_t port) {

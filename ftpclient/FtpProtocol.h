@@ -24,8 +24,12 @@ std::optional<FtpPasvFields> FtpParsePasvReply(std::string_view line);
 // The directory named in a 257 reply line: the text between the first two double quotes.
 std::string FtpParsePwdReply(std::string_view line);
 
-// The size in a SIZE reply, -1 when the code is not 213 or the text holds no number.
+// The size in a SIZE reply, -1 when the code is not 213 or the text holds no number of 0 or more.
 std::int64_t FtpParseSizeReply(const FtpReply& reply);
+
+// Refuses a command or name holding CR or LF ("Ungültiger Name: ..."): the line break would
+// end our command early and let the rest be read as a command of its own ("x\r\nDELE file").
+void FtpCheckArgument(std::string_view argument);
 
 // "h1,h2,h3,h4,p1,p2" for a PORT command.
 std::string FtpPortArgument(const std::string& dottedHost, std::uint16_t port);

@@ -127,11 +127,17 @@ std::optional<FtpReply> FtpReplyParser::PushLine(std::string_view rawLine) {
   if (lines_.empty()) {
     const bool opensMultiLine = line.size() > 3 && line[3] == '-';
     if (opensMultiLine) endMarker_ = line.substr(0, 3) + " ";
+    bytes_ = line.size();
     lines_.push_back(std::move(line));
     if (opensMultiLine) return std::nullopt;
     return Finish();
   }
   const bool ends = line.size() < 4 || EqualsIgnoringCase(std::string_view(line).substr(0, 4), endMarker_);
+  if (lines_.size() >= maxLines_ || bytes_ + line.size() > maxBytes_) {
+    Clear();
+    throw FtpReplyTooLongError(ftp::texts::kReplyTooLong);
+  }
+  bytes_ += line.size();
   lines_.push_back(std::move(line));
   if (!ends) return std::nullopt;
   return Finish();
@@ -144,6 +150,6 @@ FtpReply FtpReplyParser::Finish() {
   reply.NumericCode = ParseCode(reply.TextCode);
   reply.Text.reserve(lines_.size());
   for (const auto& line : lines_) reply.Text.push_back(line.size() > 4 ? line.substr(4) : std::string());
-  lines_.clear();
+  Clear();
   return reply;
 }

@@ -63,22 +63,39 @@ class FtpLineReader {
   bool skipToLineEnd_ = false;   // dropping the rest of an over-long line
 };
 
+// Bounds of one reply: a multi-line reply that never ends must not eat all memory.
+inline constexpr std::size_t kFtpMaxReplyLines = 10000;
+inline constexpr std::size_t kFtpMaxReplyBytes = 4 * 1024 * 1024;
+
 // Collects lines into replies, single- and multi-line.
 class FtpReplyParser {
  public:
-  // Takes one line as read; returns the reply when this line completes one.
+  void SetLimits(std::size_t maxLines, std::size_t maxBytes) {
+    maxLines_ = maxLines;
+    maxBytes_ = maxBytes;
+  }
+
+  // Takes one line as read; returns the reply when this line completes one. A reply that
+  // grows past the line count or byte limit raises "Max. Antwortlänge überschritten."; the
+  // lines collected so far are dropped.
   std::optional<FtpReply> PushLine(std::string_view line);
 
   // True while a multi-line reply is open.
   bool InReply() const { return !lines_.empty(); }
 
-  void Clear() { lines_.clear(); }
+  void Clear() {
+    lines_.clear();
+    bytes_ = 0;
+  }
 
  private:
   FtpReply Finish();
 
   std::vector<std::string> lines_;
   std::string endMarker_;
+  std::size_t bytes_ = 0;  // text held in lines_
+  std::size_t maxLines_ = kFtpMaxReplyLines;
+  std::size_t maxBytes_ = kFtpMaxReplyBytes;
 };
 
 // Removes characters up to and including blank (control characters too) at both ends.

@@ -109,7 +109,8 @@ FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump
   });
   WaitForFuture(lookup, kFtpConnectSliceMs, Clock::time_point::max(), pump);
   const Outcome outcome = lookup.get();
-  if (outcome.status != 0) throw FtpError(::gai_strerror(outcome.status));
+  if (outcome.status != 0)
+    throw FtpError(FtpFormat(ftp::texts::kCannotResolve, host) + "\n" + ::gai_strerror(outcome.status));
   return outcome.address;
 }
 
@@ -187,7 +188,7 @@ bool FtpSocket::WaitFor(short events, int timeoutMs, const FtpPump& pump) {
   }
 }
 
-void FtpSocket::SendAll(std::string_view data, const FtpPump& pump) {
+void FtpSocket::SendAll(std::string_view data, const FtpPump& pump, int timeoutMs) {
   while (!data.empty()) {
     if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
     const ssize_t sent = ::send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
@@ -197,7 +198,7 @@ void FtpSocket::SendAll(std::string_view data, const FtpPump& pump) {
     }
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) throw FtpSocketError(errno);
-    WaitFor(POLLOUT, 0, pump);
+    if (!WaitFor(POLLOUT, timeoutMs, pump)) throw FtpTimeoutError(ftp::texts::kReadTimeout);
   }
 }
 
@@ -247,13 +248,21 @@ FtpAddress FtpListener::LocalAddress() const {
   return address;
 }
 
-FtpSocket FtpListener::Accept(int limitMs, const FtpPump& pump) {
+FtpSocket FtpListener::Accept(int limitMs, const FtpPump& pump, const FtpAddress* onlyFrom) {
   if (limitMs <= 0) limitMs = kFtpDefaultConnectLimitMs;
   const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
   for (;;) {
     if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
-    const int fd = ::accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    sockaddr_in peer{};
+    socklen_t peerLength = sizeof peer;
+    const int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd >= 0) {
+      // Anyone may connect to the port we announced; the data belongs to the server only.
+      if (onlyFrom && (peer.sin_family != AF_INET || peer.sin_addr.s_addr != onlyFrom->Raw.sin_addr.s_addr)) {
+        ::close(fd);
+        if (RemainingMs(deadline) == 0) throw FtpError(ftp::texts::kConnectTimeout);
+        continue;
+      }
       SetNoDelay(fd);
       return FtpSocket(fd);
     }

@@ -32,8 +32,8 @@ inline constexpr int kFtpDefaultConnectLimitMs = 120000;
 // True for a numeric IPv4 address such as "127.0.0.1".
 bool FtpIsNumericHost(const std::string& host);
 
-// Resolves a host name on a helper thread while the caller pumps. Raises with the
-// resolver's message when the name is unknown.
+// Resolves a host name on a helper thread while the caller pumps. Raises "Host-Name %s kann
+// nicht aufgelöst werden." followed by the resolver's message when the name is unknown.
 FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump& pump);
 
 // One connected TCP stream. Not copyable; moving hands the descriptor over.
@@ -54,8 +54,9 @@ class FtpSocket {
   bool IsOpen() const { return fd_ >= 0; }
   void Close();
 
-  // Writes every byte, waiting while the peer is slow.
-  void SendAll(std::string_view data, const FtpPump& pump);
+  // Writes every byte, waiting while the peer is slow. timeoutMs 0 waits without limit; a
+  // peer that takes nothing for longer raises "Zeitüberschreitung beim Lesen".
+  void SendAll(std::string_view data, const FtpPump& pump, int timeoutMs = 0);
 
   // Receives at most size bytes; returns 0 once the peer has closed the stream.
   // timeoutMs 0 waits without limit; a passed limit raises "Zeitüberschreitung beim Lesen".
@@ -82,8 +83,9 @@ class FtpListener {
   // Listens on the given local address; port 0 lets the system choose.
   void Open(const FtpAddress& localAddress);
   FtpAddress LocalAddress() const;
-  // Accepts one connection within limitMs, waiting in slices.
-  FtpSocket Accept(int limitMs, const FtpPump& pump);
+  // Accepts one connection within limitMs, waiting in slices. With onlyFrom, a connection
+  // from any other host address is closed at once and the wait goes on.
+  FtpSocket Accept(int limitMs, const FtpPump& pump, const FtpAddress* onlyFrom = nullptr);
   bool IsOpen() const { return fd_ >= 0; }
   void Close();
 

@@ -20,6 +20,12 @@ inline constexpr const char* kCannotCreateFile = "Datei %s kann nicht erstellt w
 inline constexpr const char* kCannotOpenFile = "Datei %s kann nicht ge\xF6" "ffnet werden.";
 inline constexpr const char* kFileWriteError = "Fehler beim Schreiben der Datei %s.";
 inline constexpr const char* kFileReadError = "Fehler beim Lesen der Datei %s.";
+inline constexpr const char* kNotARegularFile = "%s ist keine gew\xF6hnliche Datei.";
+inline constexpr const char* kReplyTooLong = "Max. Antwortl\xE4nge \xFC" "berschritten.";
+inline constexpr const char* kLineBreakInArgument =
+    "Ung\xFC" "ltiger Name: Zeilenumbr\xFC" "che sind in FTP-Befehlen nicht erlaubt.";
+inline constexpr const char* kCannotResolve = "Host-Name %s kann nicht aufgel\xF6" "st werden.";
+inline constexpr const char* kListIndexOutOfRange = "Listenindex \xFC" "berschreitet das Maximum (%s)";
 
 // Status texts; a %s is filled with the status's argument.
 inline constexpr const char* kResolving = "Host-Name %s wird aufgel\xF6" "st.";

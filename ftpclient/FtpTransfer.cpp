@@ -11,6 +11,7 @@
 #include "FtpError.h"
 #include "FtpProtocol.h"
 #include "FtpTexts.h"
+#include "ReplacingFile.h"
 
 namespace texts = ftp::texts;
 
@@ -24,15 +25,11 @@ struct FileHandle {
   }
 };
 
-// The mode a newly created file gets: read and write for all, less the process's umask.
-mode_t DefaultFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
+// The German text for the file, and the system's words for the failure when it named one.
 std::string FileErrorText(const char* format, const std::string& path, int errorNumber) {
-  return FtpFormat(format, path) + "\n" + std::strerror(errorNumber);
+  std::string text = FtpFormat(format, path);
+  if (errorNumber != 0) text += std::string("\n") + std::strerror(errorNumber);
+  return text;
 }
 
 void WriteAll(int fd, std::string_view bytes, const std::string& path) {
@@ -75,6 +72,8 @@ void FtpClient::OpenActiveListener() {
   SendCmd("PORT " + FtpPortArgument(bound.Host(), bound.Port()), {200});
 }
 
+int FtpClient::DataLimitMs() const { return ReadTimeout > 0 ? ReadTimeout : kFtpDefaultConnectLimitMs; }
+
 // Opens the data connection and sends the transfer command, in the order each mode needs.
 void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
   const bool upload = mode == FtpWorkMode::Write;
@@ -84,10 +83,10 @@ void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
       // Uploads announce the command first, then connect and read its reply.
       SettleOwedReplies();
       WriteCommand(command);
-      data_ = FtpSocket::Connect(address, kFtpDefaultConnectLimitMs, Pump);
+      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_);
       CheckReply({110, 125, 150});
     } else {
-      data_ = FtpSocket::Connect(address, kFtpDefaultConnectLimitMs, Pump);
+      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_);
       SendCmd(command, {125, 150, 154});
     }
   } else {
@@ -96,7 +95,9 @@ void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
       SendCmd(command, {125, 150});
     else
       SendCmd(command, {125, 150, 154});
-    data_ = listener_.Accept(kFtpDefaultConnectLimitMs, Pump);
+    // Our port is open to anyone; only the server we talk to may deliver the data.
+    const FtpAddress server = control_.PeerAddress();
+    data_ = listener_.Accept(DataLimitMs(), slicePump_, &server);
     listener_.Close();
   }
   // An Abort while we were connecting must not let the transfer run on.
@@ -106,14 +107,17 @@ void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
   }
 }
 
-// Reads the reply that ends a transfer. 426 or 450 tell of an aborted transfer and are
-// followed by one more reply; the call still returns normally.
+// Reads the reply that ends a transfer. 426 or 450 tell of a transfer the server broke off;
+// one more reply follows. The data moved is then only a part, so the transfer fails with
+// "Transfer abgebrochen": a download keeps the old local file, and no caller takes the
+// part for the whole.
 void FtpClient::FinishTransfer() {
   Status(FtpStatus::Ready, texts::kTransferDone);
   const int code = CheckReply({225, 226, 250, 426, 450});
   if (code == 426 || code == 450) {
     CheckReply({226, 225});
     Status(FtpStatus::Aborted, texts::kTransferAborted);
+    throw FtpError(texts::kTransferAborted);
   }
 }
 
@@ -125,10 +129,8 @@ void FtpClient::EndDataPhase() {
 // Long transfers on a fast network never wait, so the pump also runs on the clock.
 void FtpClient::PumpIfDue() {
   if (!Pump) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (now - lastPump_ < std::chrono::milliseconds(kFtpWaitSliceMs)) return;
-  lastPump_ = now;
-  Pump();
+  if (std::chrono::steady_clock::now() - lastPump_ < std::chrono::milliseconds(kFtpWaitSliceMs)) return;
+  PumpNow();
 }
 
 // ---- Moving the bytes ----
@@ -168,7 +170,7 @@ void FtpClient::Transfer(const std::string& command, FtpWorkMode mode, std::int6
 void FtpClient::ReceiveData(const std::string& command, const BlockSink& sink) {
   Transfer(command, FtpWorkMode::Read, 0, [&](std::string& block) -> std::size_t {
     // The server closes the data connection at the end: a receive of 0 bytes.
-    const std::size_t received = data_.Receive(block.data(), block.size(), ReadTimeout, Pump);
+    const std::size_t received = data_.Receive(block.data(), block.size(), ReadTimeout, slicePump_);
     if (received > 0) sink(std::string_view(block.data(), received));
     return received;
   });
@@ -182,7 +184,8 @@ void FtpClient::SendData(const std::string& command, int fd, std::int64_t size, 
     } while (got < 0 && errno == EINTR);
     if (got < 0) throw FtpError(FileErrorText(texts::kFileReadError, path, errno));
     // A closed data socket (Abort) makes this fail, so an aborted upload never looks complete.
-    if (got > 0) data_.SendAll(std::string_view(block.data(), static_cast<std::size_t>(got)), Pump);
+    if (got > 0)
+      data_.SendAll(std::string_view(block.data(), static_cast<std::size_t>(got)), slicePump_, ReadTimeout);
     return static_cast<std::size_t>(got);
   });
 }
@@ -190,6 +193,7 @@ void FtpClient::SendData(const std::string& command, int fd, std::int64_t size, 
 // ---- Operations ----
 
 void FtpClient::List(std::vector<std::string>* lines, const std::string& mask, FtpListDetail detail) {
+  FtpCheckArgument(mask);
   listResult_.clear();
   listing_.reset();
   const std::string command = FtpTrim((detail == FtpListDetail::Details ? "LIST " : "NLST ") + mask);
@@ -221,49 +225,49 @@ const FtpListItems& FtpClient::DirectoryListing() {
 }
 
 void FtpClient::Get(const std::string& remoteName, const std::string& localPath, FtpOverwrite overwrite) {
+  FtpCheckArgument(remoteName);
   std::error_code ignored;
   if (overwrite == FtpOverwrite::No && std::filesystem::exists(localPath, ignored))
     throw FtpError(texts::kTargetExists);
   struct stat target {};
-  const bool targetExists = ::stat(localPath.c_str(), &target) == 0;
-  if (targetExists && !S_ISREG(target.st_mode)) {
+  if (::stat(localPath.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
     // A device or pipe (such as /dev/null) is written directly; it cannot be replaced.
-    GetInto(remoteName, localPath, localPath, O_WRONLY | O_CLOEXEC);
+    GetIntoStream(remoteName, localPath);
     return;
   }
-  // A failed download must not destroy the file it would replace: the bytes go to a scratch
-  // file beside it, which takes the target's place only after the transfer succeeded.
-  std::string scratch = localPath + ".ladeko-XXXXXX";
-  const int fd = ::mkstemp(scratch.data());
-  if (fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, localPath, errno));
-  const mode_t mode = targetExists ? (target.st_mode & 07777) : DefaultFileMode();
-  ::fchmod(fd, mode);
-  ::close(fd);
-  try {
-    GetInto(remoteName, scratch, localPath, O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (::rename(scratch.c_str(), localPath.c_str()) != 0)
-      throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
-  } catch (...) {
-    ::unlink(scratch.c_str());
-    throw;
-  }
+  // A failed or broken-off download must not touch the file it would replace: the old file
+  // gives way only once every byte is on disk.
+  ReplacingFile file;
+  errno = 0;
+  if (!file.Open(localPath)) throw FtpError(FileErrorText(texts::kCannotCreateFile, localPath, errno));
+  ReceiveData("RETR " + remoteName, [&](std::string_view block) {
+    errno = 0;
+    if (!file.Write(block)) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
+  });
+  errno = 0;
+  if (!file.Commit()) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
 }
 
-void FtpClient::GetInto(const std::string& remoteName, const std::string& path,
-                        const std::string& shownPath, int openFlags) {
-  FileHandle file{::open(path.c_str(), openFlags)};
-  if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, shownPath, errno));
-  ReceiveData("RETR " + remoteName, [&](std::string_view block) { WriteAll(file.fd, block, shownPath); });
+void FtpClient::GetIntoStream(const std::string& remoteName, const std::string& path) {
+  FileHandle file{::open(path.c_str(), O_WRONLY | O_CLOEXEC)};
+  if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, path, errno));
+  ReceiveData("RETR " + remoteName, [&](std::string_view block) { WriteAll(file.fd, block, path); });
   const int fd = file.fd;
   file.fd = -1;
-  if (::close(fd) != 0) throw FtpError(FileErrorText(texts::kFileWriteError, shownPath, errno));
+  if (::close(fd) != 0) throw FtpError(FileErrorText(texts::kFileWriteError, path, errno));
 }
 
 void FtpClient::Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode) {
-  FileHandle file{::open(localPath.c_str(), O_RDONLY | O_CLOEXEC)};
+  FtpCheckArgument(remoteName);
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer.
+  FileHandle file{::open(localPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
   if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotOpenFile, localPath, errno));
   struct stat info {};
   if (::fstat(file.fd, &info) != 0) throw FtpError(FileErrorText(texts::kCannotOpenFile, localPath, errno));
+  // A directory opens for reading too, but its read fails only after STOR has emptied the
+  // remote file; only a regular file is sent.
+  if (!S_ISREG(info.st_mode))
+    throw FtpError(FtpFormat(texts::kCannotOpenFile, localPath) + "\n" + FtpFormat(texts::kNotARegularFile, localPath));
   std::string command;
   if (remoteName.empty())
     command = "STOU ";

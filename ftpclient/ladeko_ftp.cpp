@@ -16,7 +16,7 @@ const char* const kUsage =
     "Aufruf: ladeko-ftp [Optionen] HOST BEFEHL [ARGUMENTE]\n"
     "Optionen: --port N  --user U  --password P (oder LADEKO_PASSWORD)  --active  --ascii\n"
     "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
-    "          --proxy-password P  --trace\n"
+    "          --proxy-password P  --timeout SEKUNDEN (Standard 60, 0 ohne Grenze)  --trace\n"
     "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
     "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
     "          size NAME | cd VERZ [BEFEHL ...]\n";
@@ -47,9 +47,14 @@ std::string ToUtf8(const std::string& text) {
 
 struct UsageError {};
 
+// A script must never hang on a silent server: replies, data blocks and connections wait
+// this long at most unless --timeout says otherwise.
+constexpr int kDefaultTimeoutSeconds = 60;
+
 struct Options {
   FtpClient* client = nullptr;
   bool trace = false;
+  int timeoutSeconds = kDefaultTimeoutSeconds;
   bool passwordGiven = false;
   std::vector<std::string> rest;  // HOST COMMAND ARGS
 };
@@ -59,6 +64,14 @@ std::uint16_t PortNumber(const std::string& text) {
   const long value = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || value < 1 || value > 65535) throw UsageError{};
   return static_cast<std::uint16_t>(value);
+}
+
+// 0 waits without limit; the milliseconds must fit the client's 32-bit setting.
+int TimeoutSeconds(const std::string& text) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 0 || value > 2000000) throw UsageError{};
+  return static_cast<int>(value);
 }
 
 void ParseOptions(int argc, char** argv, Options& options) {
@@ -87,6 +100,7 @@ void ParseOptions(int argc, char** argv, Options& options) {
     else if (arg == "--proxy-port") client.ProxySettings.Port = PortNumber(value());
     else if (arg == "--proxy-user") client.ProxySettings.UserName = value();
     else if (arg == "--proxy-password") client.ProxySettings.Password = value();
+    else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
     else if (arg == "--trace") options.trace = true;
     else throw UsageError{};
   }
@@ -189,8 +203,9 @@ int main(int argc, char** argv) {
   }
   if (options.trace) client.OnLog = [](const std::string& line) { std::cerr << ToUtf8(line) << '\n'; };
   client.Host = options.rest[0];
+  client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
-    client.Connect(FtpLogin::Auto, -1);
+    client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
     RunCommands(client, std::vector<std::string>(options.rest.begin() + 1, options.rest.end()));
     client.Quit();
   } catch (const FtpError& error) {

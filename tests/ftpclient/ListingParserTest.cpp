@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FtpDateTime.h"
+#include "FtpError.h"
 #include "FtpListing.h"
 
 namespace {
@@ -158,13 +159,57 @@ TEST(FtpUnixListing, PermissionTripletsAreTakenByPositionEvenFromAShortModeField
   EXPECT_EQ(item.UserPermissions, "");
 }
 
-TEST(FtpUnixListing, FailingLineDropsEverythingCollectedBeforeIt) {
-  const FtpListItems items = FtpParseListing({"total 3", "-rw-r--r-- 1 a b 5 Jun 1 2020 erste",
-                                              "", " \t ", "-rw-r--r-- 1 a b 5 Foo 1 2020 kaputt",
-                                              "-rw-r--r-- 1 a b 5 Jun 1 2020 letzte"},
-                                             kMidJune2024);
-  ASSERT_EQ(items.Count(), 1u);
-  EXPECT_EQ(items[0].FileName, "letzte");
+TEST(FtpUnixListing, UnreadableLinesDropOnlyThemselvesAndEntriesKnowTheirLines) {
+  const std::vector<std::string> lines = {"total 3",
+                                          "-rw-r--r-- 1 a b 5 Jun 1 2020 erste",
+                                          "",
+                                          " \t ",
+                                          "crw-rw-rw- 1 root root 1, 3 Jan 1 2020 null",
+                                          "-rw-r--r-- 1 a b 5 M\xE4r 1 2020 deutsch",
+                                          "-rw-r--r-- 1 a b 5 Jun 1 2020 letzte"};
+  const FtpListItems items = FtpParseListing(lines, kMidJune2024);
+  ASSERT_EQ(items.Count(), 2u);
+  EXPECT_EQ(items[0].FileName, "erste");
+  EXPECT_EQ(items[1].FileName, "letzte");
+  for (const FtpListItem& item : items) EXPECT_EQ(lines.at(item.LineIndex), item.Data);
+  EXPECT_EQ(items.ItemForLine(1), &items[0]);
+  EXPECT_EQ(items.ItemForLine(6), &items[1]);
+  for (std::size_t line : {0u, 2u, 3u, 4u, 5u, 7u}) EXPECT_EQ(items.ItemForLine(line), nullptr) << line;
+}
+
+TEST(FtpUnixListing, SetuidSetgidAndStickyBitsStillMakeAUnixListing) {
+  const std::vector<std::string> lines = {"-rwsr-xr-x 1 root root 5 Jun 1 2020 passwd",
+                                          "drwxrwxrwt 9 root root 4096 Jun 1 2020 tmp",
+                                          "-rwxr-sr-x 1 root mail 5 Jun 1 2020 postdrop",
+                                          "-rwSr--r-- 1 a b 5 Jun 1 2020 gross-s",
+                                          "drwxr-xr-T 2 a b 4096 Jun 1 2020 gross-t"};
+  for (const std::string& first : lines) EXPECT_EQ(FtpDetectListFormat(first), FtpListFormat::flfUnix) << first;
+  const FtpListItems items = FtpParseListing(lines, kMidJune2024);
+  ASSERT_EQ(items.Count(), 5u);
+  EXPECT_EQ(items[0].OwnerPermissions, "rws");
+  EXPECT_EQ(items[1].ItemType, FtpItemType::Directory);
+  EXPECT_EQ(items[1].UserPermissions, "rwt");
+  EXPECT_EQ(items[4].FileName, "gross-t");
+}
+
+TEST(FtpUnixListing, ATimeAfterTomorrowIsOfTheYearBefore) {
+  const FtpCivilDate december8{2024, 12, 8};
+  const FtpListItems items = FtpParseListing({"-rw-r--r-- 1 a b 1 Dec 31 23:59 silvester",
+                                              "-rw-r--r-- 1 a b 1 Dec 10 08:00 uebermorgen",
+                                              "-rw-r--r-- 1 a b 1 Dec 9 23:00 morgen",
+                                              "-rw-r--r-- 1 a b 1 Dec 8 12:00 heute",
+                                              "-rw-r--r-- 1 a b 1 Jan 1 00:00 neujahr"},
+                                             december8);
+  ASSERT_EQ(items.Count(), 5u);
+  ExpectDate(items[0], 2023, 12, 31, 23, 59);
+  ExpectDate(items[1], 2023, 12, 10, 8, 0);
+  ExpectDate(items[2], 2024, 12, 9, 23, 0);  // tomorrow allows for a server a time zone ahead
+  ExpectDate(items[3], 2024, 12, 8, 12, 0);
+  ExpectDate(items[4], 2024, 1, 1, 0, 0);
+  // The end of a month: the first of the next month is tomorrow, still this year.
+  const FtpListItems june = FtpParseListing({"-rw-r--r-- 1 a b 1 Jul 1 06:00 juli"}, FtpCivilDate{2024, 6, 30});
+  ASSERT_EQ(june.Count(), 1u);
+  ExpectDate(june[0], 2024, 7, 1, 6, 0);
 }
 
 TEST(FtpDosListing, DirectoriesFilesAndTwelveHourTimes) {
@@ -199,7 +244,12 @@ TEST(FtpListing, UnknownFormatGivesAnEmptyCollection) {
   const FtpListItems items = FtpParseListing({"vokabeln.evd", "Lektionen"}, kMidJune2024);
   EXPECT_EQ(items.ListFormat, FtpListFormat::flfUnknown);
   EXPECT_TRUE(items.Empty());
-  EXPECT_THROW(items[0], std::out_of_range);
+  try {
+    (void)items[0];
+    ADD_FAILURE() << "position 0 of an empty listing";
+  } catch (const FtpError& error) {
+    EXPECT_STREQ(error.what(), "Listenindex \xFC" "berschreitet das Maximum (0)");
+  }
 
   const FtpListItems none = FtpParseListing({}, kMidJune2024);
   EXPECT_EQ(none.ListFormat, FtpListFormat::flfNone);

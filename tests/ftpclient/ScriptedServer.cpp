@@ -99,11 +99,11 @@ ScriptedServer& ScriptedServer::Send(const std::string& bytes) {
   return *this;
 }
 
-ScriptedServer& ScriptedServer::SendInPieces(const std::string& bytes, std::size_t pieceSize) {
-  steps_.push_back([bytes, pieceSize](Session& s) {
+ScriptedServer& ScriptedServer::SendInPieces(const std::string& bytes, std::size_t pieceSize, int gapMs) {
+  steps_.push_back([bytes, pieceSize, gapMs](Session& s) {
     for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
       if (!SendAll(s.fd, bytes.substr(at, pieceSize))) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));  // let each piece leave alone
+      std::this_thread::sleep_for(std::chrono::milliseconds(gapMs));  // let each piece leave alone
     }
     return true;
   });
@@ -133,6 +133,24 @@ ScriptedServer& ScriptedServer::DataSend(const std::string& bytes) {
       return false;
     }
     const bool ok = SendAll(fd, bytes);
+    ::close(fd);
+    return ok;
+  });
+  return *this;
+}
+
+ScriptedServer& ScriptedServer::DataSendThenHold(const std::string& bytes, int holdMs) {
+  steps_.push_back([bytes, holdMs](Session& s) {
+    const int fd = AcceptOne(s.server.dataListenFd_);
+    if (fd < 0) {
+      s.server.problems_.push_back("no data connection");
+      return false;
+    }
+    bool ok = SendAll(fd, bytes);
+    pollfd entry{fd, POLLIN, 0};
+    char block[4096];
+    // Returns early once the client hangs up (poll reports the end of the stream).
+    if (ok && ::poll(&entry, 1, holdMs) > 0) ok = ::recv(fd, block, sizeof block, 0) >= 0;
     ::close(fd);
     return ok;
   });

@@ -22,14 +22,17 @@ class ScriptedServer {
 
   // ---- Building the script (before Start) ----
   ScriptedServer& Send(const std::string& bytes);
-  // Sends the bytes in pieces of the given size, each as its own packet.
-  ScriptedServer& SendInPieces(const std::string& bytes, std::size_t pieceSize);
+  // Sends the bytes in pieces of the given size, each as its own packet, gapMs apart.
+  ScriptedServer& SendInPieces(const std::string& bytes, std::size_t pieceSize, int gapMs = 1);
   // Reads one command line and records it.
   ScriptedServer& Expect();
   // Reads one command line and answers with the reply line (CR LF is added).
   ScriptedServer& Reply(const std::string& line);
   // Accepts the data connection, sends the bytes and closes it.
   ScriptedServer& DataSend(const std::string& bytes);
+  // Accepts the data connection, sends the bytes and keeps it open for holdMs (a server that
+  // never finishes its data), or until the client closes it.
+  ScriptedServer& DataSendThenHold(const std::string& bytes, int holdMs);
   // Accepts the data connection and reads it until the client closes it.
   ScriptedServer& DataReceive();
   // Waits a while before the next step.

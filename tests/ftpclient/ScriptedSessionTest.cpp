@@ -2,6 +2,7 @@
 // and proxy mode, reply handling, failures and the hooks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -230,19 +231,93 @@ TEST(FtpScriptedReplies, MultiLineRepliesSeveralPerPacketAndTinyPackets) {
   EXPECT_EQ(server.Received(), (Lines{"USER anna", "TYPE I", "SYST", "PWD", "STAT"}));
 }
 
-TEST(FtpScriptedReplies, OverLongLineFailsTheCommandButNotTheConnection) {
+namespace {
+
+// The commands the server received after the plain log-in.
+Lines AfterLogin(const ScriptedServer& server) {
+  const auto& received = server.Received();
+  return Lines(received.begin() + static_cast<long>(std::min(kPlainLogin.size(), received.size())), received.end());
+}
+
+}  // namespace
+
+TEST(FtpScriptedReplies, OverLongFirstLineOfAMultiLineReplyLeavesNoRestForTheNextCommand) {
   ScriptedServer server;
   ScriptLogin(server, kPlainLogin);
-  server.Expect().Send("200 " + std::string(17000, 'x') + "\r\n").Reply("257 \"/\"");
+  // The rest of the NOOP's reply ends in a 250 that a DELE would take for its own.
+  server.Expect().Send("250-" + std::string(17000, 'x') + "\r\n250 erledigt\r\n").Reply("550 nicht geloescht");
   server.Start();
   FtpClient client;
   Aim(client, server);
   client.Connect();
   EXPECT_EQ(ErrorText([&] { client.Noop(); }), texts::kMaxLineLength) << "a 17000-character line was accepted";
-  EXPECT_TRUE(client.Connected());
-  EXPECT_EQ(client.RetrieveCurrentDir(), "/") << "the next command must get its own reply";
+  EXPECT_FALSE(client.Connected());
+  EXPECT_EQ(ErrorText([&] { client.Delete("vokabeln.evd"); }), texts::kNotConnected);
+  server.Finish();
+  EXPECT_EQ(AfterLogin(server), Lines{"NOOP"}) << "no DELE may go out on a connection of unknown state";
+}
+
+TEST(FtpScriptedReplies, EndlessMultiLineReplyIsBoundedInLinesAndBytes) {
+  for (const bool byLines : {true, false}) {
+    ScriptedServer server;
+    ScriptLogin(server, kPlainLogin);
+    std::string flood;
+    for (int i = 0; i < 300; ++i) flood += "211-Zeile " + std::to_string(i) + " " + std::string(40, 'z') + "\r\n";
+    server.Expect().Send(flood);
+    server.Start();
+    FtpClient client;
+    Aim(client, server);
+    if (byLines)
+      client.MaxReplyLines = 100;
+    else
+      client.MaxReplyBytes = 5000;
+    client.Connect();
+    EXPECT_EQ(ErrorText([&] { client.Quote("STAT"); }), texts::kReplyTooLong) << byLines;
+    EXPECT_FALSE(client.Connected()) << "the rest of the flood must not answer the next command";
+    server.Finish();
+  }
+}
+
+TEST(FtpScriptedReplies, ReplyTricklingInStillRunsThePumpOnTheClock) {
+  ScriptedServer server;
+  ScriptLogin(server, kPlainLogin);
+  // 40 pieces 40 ms apart: no wait ever reaches a 250 ms slice, the reply takes 1.6 s.
+  server.Expect().SendInPieces("257 \"/" + std::string(32, 'l') + "\" ok\r\n", 1, 40);
+  server.Start();
+  FtpClient client;
+  Aim(client, server);
+  client.Connect();
+  int pumps = 0;
+  client.Pump = [&] { ++pumps; };
+  EXPECT_EQ(client.RetrieveCurrentDir(), "/" + std::string(32, 'l'));
+  EXPECT_GE(pumps, 3) << "the window would freeze while a slow reply arrives";
   client.Disconnect();
   server.Finish();
+}
+
+TEST(FtpScriptedReplies, LineBreaksInNamesAreRefusedBeforeAnythingIsSent) {
+  ScriptedServer server;
+  ScriptLogin(server, kPlainLogin);
+  server.Reply("200 NOOP");
+  server.Start();
+  FtpClient client;
+  Aim(client, server);
+  client.Connect();
+  const std::string refused = texts::kLineBreakInArgument;
+  EXPECT_EQ(ErrorText([&] { client.ChangeDir("x\r\nDELE vokabeln.evd"); }), refused);
+  EXPECT_EQ(ErrorText([&] { client.Delete("a\nb"); }), refused);
+  EXPECT_EQ(ErrorText([&] { client.Rename("alt.evd", "neu\r.evd"); }), refused) << "RNFR must not go out alone";
+  EXPECT_EQ(ErrorText([&] { client.MakeDir("neu\n"); }), refused);
+  EXPECT_EQ(ErrorText([&] { client.Size("x\ny"); }), refused);
+  EXPECT_EQ(ErrorText([&] { client.Quote("NOOP\r\nDELE x"); }), refused);
+  EXPECT_EQ(ErrorText([&] { client.List(nullptr, "*\r\nDELE x"); }), refused) << "PASV must not go out either";
+  EXPECT_EQ(ErrorText([&] { client.Get("x\r\n", "/dev/null", FtpOverwrite::Yes); }), refused);
+  EXPECT_EQ(ErrorText([&] { client.Put("/dev/null", "y\n", FtpPutMode::Store); }), refused);
+  EXPECT_TRUE(client.Connected());
+  client.Noop();
+  client.Disconnect();
+  server.Finish();
+  EXPECT_EQ(AfterLogin(server), Lines{"NOOP"});
 }
 
 TEST(FtpScriptedReplies, EndlessLineFailsWithoutWaitingForItsEnd) {
@@ -307,25 +382,25 @@ TEST(FtpScriptedReplies, ServerHangingUpMidLineClosesTheClient) {
   server.Finish();
 }
 
-TEST(FtpScriptedReplies, ReadTimeOutWhilePumpingAndTheLateReplyIsNotMistakenForTheNext) {
+TEST(FtpScriptedReplies, ReplyCutByTheReadTimeOutClosesTheConnection) {
   ScriptedServer server;
   ScriptLogin(server, kPlainLogin);
-  server.Expect().Pause(1200).Send("200 spaet\r\n");  // NOOP answered too late
-  server.Reply("257 \"/richtig\"");
+  // The NOOP's reply starts, stalls past the limit, then ends in a 250 a DELE would take.
+  server.Expect().Send("250-Anfang\r\n").Pause(900).Send("fortsetzung\r\n250 Ende\r\n");
+  server.Reply("550 nicht geloescht");
   server.Start();
   FtpClient client;
   Aim(client, server);
   client.Connect();
-  client.ReadTimeout = 600;
+  client.ReadTimeout = 300;
   int pumps = 0;
   client.Pump = [&] { ++pumps; };
   EXPECT_EQ(ErrorText<FtpTimeoutError>([&] { client.Noop(); }), texts::kReadTimeout);
   EXPECT_GE(pumps, 1) << "the wait must hand control to the pump between slices";
-  EXPECT_TRUE(client.Connected());
-  client.ReadTimeout = 8000;
-  EXPECT_EQ(client.RetrieveCurrentDir(), "/richtig");
-  client.Disconnect();
+  EXPECT_FALSE(client.Connected());
+  EXPECT_EQ(ErrorText([&] { client.Delete("vokabeln.evd"); }), texts::kNotConnected);
   server.Finish();
+  EXPECT_EQ(AfterLogin(server), Lines{"NOOP"}) << "the late reply must confirm nothing";
 }
 
 TEST(FtpScriptedSession, ConnectWhileConnectedFailsAndCloses) {

@@ -1,6 +1,9 @@
 // Data connections against the scripted server: PASV variants, closing replies, STOU and
 // the work notifications.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -109,19 +112,79 @@ TEST_F(FtpScriptedTransfer, ListingLinesAreNotBoundByTheReplyLineLimit) {
   EXPECT_EQ(Commands(), (Lines{"PASV", "LIST"}));
 }
 
-TEST_F(FtpScriptedTransfer, ClosingReply426Then226CompletesTheDownloadAsAborted) {
+TEST_F(FtpScriptedTransfer, ClosingReply426Then226FailsTheDownloadAndKeepsTheOldFile) {
   const std::string bytes = RandomBytes(70000);
   server.Reply("227 Entering Passive Mode (" + server.PasvFields() + ")").Reply("150 ok");
   server.DataSend(bytes).Send("426 Verbindung unterbrochen\r\n226 ABOR erledigt\r\n").Reply("200 NOOP");
   Run();
   const std::string target = folder.File("ziel.bin");
-  client.Get("lektion.evd", target, FtpOverwrite::No);
+  WriteFile(target, "alte Vokabeln");
+  EXPECT_EQ(ErrorText([&] { client.Get("lektion.evd", target, FtpOverwrite::Yes); }), texts::kTransferAborted)
+      << "a broken-off download was reported as success";
   EXPECT_EQ(abortedStatuses, 1);
   EXPECT_EQ(statuses.back(), texts::kTransferAborted);
-  EXPECT_EQ(ReadFile(target), bytes);
+  EXPECT_EQ(ReadFile(target), "alte Vokabeln") << "the partial data replaced the old file";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")),
+                          std::filesystem::directory_iterator()),
+            1);  // no scratch file left behind
   client.Noop();  // the 226 was read as part of the transfer, so NOOP gets its own reply
   EXPECT_EQ(client.LastCmdResult().Text.front(), "NOOP");
   EXPECT_EQ(Commands(), (Lines{"PASV", "RETR lektion.evd", "NOOP"}));
+}
+
+TEST_F(FtpScriptedTransfer, ClosingReply450FailsAListingAndAnUpload) {
+  const std::string source = folder.File("quelle.evd");
+  WriteFile(source, "Haus/maison");
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
+  server.DataSend("-rw-r--r-- 1 a b 5 Jun 1 2020 halb\r\n").Send("450 abgebrochen\r\n226 ok\r\n");
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataReceive();
+  server.Send("426 abgebrochen\r\n226 ok\r\n");
+  Run();
+  Lines lines{"vorher"};
+  EXPECT_EQ(ErrorText([&] { client.List(&lines); }), texts::kTransferAborted);
+  EXPECT_TRUE(client.ListResult().empty()) << "a part of a listing is no listing";
+  EXPECT_TRUE(client.DirectoryListing().Empty());
+  EXPECT_EQ(ErrorText([&] { client.Put(source, "ziel.evd", FtpPutMode::Store); }), texts::kTransferAborted);
+  EXPECT_EQ(abortedStatuses, 2);
+  EXPECT_EQ(Commands(), (Lines{"PASV", "LIST", "PASV", "STOR ziel.evd"}));
+}
+
+TEST_F(FtpScriptedTransfer, PutOfSomethingElseThanARegularFileSendsNothing) {
+  const std::string fifo = folder.File("rohr");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  server.Reply("200 NOOP");
+  Run();
+  for (const std::string& source : {folder.File(""), fifo}) {
+    const std::string text = ErrorText([&] { client.Put(source, "vokabeln.evd", FtpPutMode::Store); });
+    EXPECT_NE(text.find(FtpFormat(texts::kNotARegularFile, source)), std::string::npos) << text;
+  }
+  client.Noop();
+  EXPECT_EQ(Commands(), (Lines{"NOOP"})) << "a STOR would empty the remote file";
+}
+
+// A listener that takes its data only from the server's address. 192.0.2.1 is a documentation
+// address that is never contacted: it only stands for "a server other than the caller".
+TEST(FtpActiveListener, AcceptsTheDataConnectionOnlyFromTheServersAddress) {
+  FtpListener listener;
+  listener.Open(FtpAddress::FromIPv4(0x7F000001, 0));
+  const FtpAddress port = listener.LocalAddress();
+  const auto connectFromLoopback = [&] {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&port.Raw), sizeof port.Raw), 0);
+    return fd;
+  };
+  const int intruder = connectFromLoopback();
+  const FtpAddress elsewhere = FtpAddress::FromIPv4(0xC0000201, 21);
+  EXPECT_EQ(ErrorText([&] { listener.Accept(400, nullptr, &elsewhere); }), texts::kConnectTimeout);
+  char byte = 0;
+  EXPECT_EQ(::recv(intruder, &byte, 1, 0), 0) << "the foreign connection must be closed";
+  ::close(intruder);
+
+  const int server = connectFromLoopback();
+  const FtpAddress loopback = FtpAddress::FromIPv4(0x7F000001, 21);
+  FtpSocket data = listener.Accept(2000, nullptr, &loopback);
+  EXPECT_TRUE(data.IsOpen());
+  ::close(server);
 }
 
 TEST_F(FtpScriptedTransfer, UploadWithoutRemoteNameSendsStou) {
