@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 #include <QStandardPaths>
 #include <chrono>
@@ -18,6 +19,9 @@
 #include "QtPrinter.h"
 #include "QtShell.h"
 #include "Vok1.h"
+#include "VokKreuz1.h"
+#include "VokKreuz2.h"
+#include "XdgFileTypes.h"
 #include "VokInfo.h"
 #include "VokSort.h"
 #include "VokTestDlg.h"
@@ -26,10 +30,25 @@
 
 namespace {
 
-// The files the program ships; a build keeps them in "programdata" beside the program.
+// The files the program ships; a build keeps them in "programdata" beside the program, an
+// installed program in share/tirelo under its prefix.
 QString ProgramDataFolder() {
-  return QCoreApplication::applicationDirPath() + "/programdata";
+  const QString beside = QCoreApplication::applicationDirPath() + "/programdata";
+  const QString installed = QCoreApplication::applicationDirPath() + "/../share/tirelo";
+  if (!QDir(beside).exists() && QDir(installed).exists()) return QDir(installed).canonicalPath();
+  return beside;
 }
+
+// The icon the file-type association gives the program and its types.
+std::filesystem::path IconFile() {
+  const QString dir = QCoreApplication::applicationDirPath();
+  for (const QString& icon : {dir + "/tirelo.svg", dir + "/../share/icons/hicolor/scalable/apps/tirelo.svg"})
+    if (QFileInfo::exists(icon)) return icon.toStdString();
+  return {};
+}
+
+// "--kreuzwort" opens the crossword window, whose menu the main window keeps hidden.
+constexpr char kCrosswordSwitch[] = "--kreuzwort";
 
 QString HelpFolder() {
   const QString shipped = ProgramDataFolder() + "/help/vokhelp";
@@ -79,8 +98,14 @@ int main(int argc, char** argv) {
   QtPrintDialogs printDialogs(printer);
   TForm1::Services services{&dialogs, &shell, &printer, &printDialogs, &help, SystemFolders()};
   services.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
-  const QStringList arguments = QCoreApplication::arguments();
+  QStringList arguments = QCoreApplication::arguments();
+  const bool openCrossword = arguments.removeAll(kCrosswordSwitch) > 0;
   if (arguments.size() > 1) services.argument = arguments.at(1).toStdString();
+  const std::string executable = QCoreApplication::applicationFilePath().toStdString();
+  const std::filesystem::path icon = IconFile();
+  services.registerFileType = [executable, icon](const std::string& ext, const std::string& description) {
+    return RegisterTrainerFileType(ext, description, executable, icon);
+  };
   TForm1 form1(services);
   dialogs.SetParent(&form1);
   Tvokdlg1 vokdlg1(dialogs, &form1);
@@ -91,11 +116,17 @@ int main(int argc, char** argv) {
   form1.SetTestDialog(&testDlg);
   TAboutBox aboutBox(&form1);
   form1.SetAboutBox(&aboutBox);
+  TKreuzDlg kreuzDlg(form1.Document(), &form1);
+  form1.SetCrosswordDialog(&kreuzDlg);
+  TKreuzForm kreuzForm(kreuzDlg.Puzzle(), &printer,
+                       [&printer] { return printer.Printer().resolution() / 254.0; }, &kreuzDlg);
+  kreuzDlg.SetTaskList(&kreuzForm);
   form1.SetTitleWindow(titel);
 
   const std::uint32_t start = timebase::TickCount();
   WaitAfterStart(start);
 
   form1.show();
+  if (openCrossword) QTimer::singleShot(0, &form1, [&form1] { form1.insFranzsische1Click(); });
   return app.exec();
 }

@@ -12,7 +12,7 @@
 #include "vokGrid.h"
 
 // Hands out a fixed sequence; each value must lie below the bound asked for.
-class ScriptedRandom : public RandomSource {
+class ScriptedRandom : public CrosswordRandom {
  public:
   ScriptedRandom(std::initializer_list<int> values = {}) : values_(values) {}
   void SeedFromClock() override { ++seeds; }
@@ -32,7 +32,7 @@ class ScriptedRandom : public RandomSource {
 };
 
 // A fixed-seed generator for layouts of many words, the same on every run.
-class SeededRandom : public RandomSource {
+class SeededRandom : public CrosswordRandom {
  public:
   explicit SeededRandom(unsigned seed) : engine_(seed) {}
   void SeedFromClock() override {}

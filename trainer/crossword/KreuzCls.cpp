@@ -87,7 +87,7 @@ void ClearCrossword(Crossword& puzzle) {
   puzzle.clueCounter = 0;
 }
 
-CrosswordGenerator::CrosswordGenerator(Crossword& puzzle, RandomSource& random,
+CrosswordGenerator::CrosswordGenerator(Crossword& puzzle, CrosswordRandom& random,
                                        CrosswordProgress* progress)
     : puzzle_(puzzle), random_(random), progress_(progress) {}
 

@@ -54,14 +54,14 @@ struct Crossword {
 };
 
 // random(m): a uniform integer from 0 to m - 1. Tests inject a fixed sequence.
-class RandomSource {
+class CrosswordRandom {
  public:
-  virtual ~RandomSource() = default;
+  virtual ~CrosswordRandom() = default;
   virtual void SeedFromClock() = 0;
   virtual int Random(int m) = 0;
 };
 
-class ClockRandom : public RandomSource {
+class ClockRandom : public CrosswordRandom {
  public:
   void SeedFromClock() override;
   int Random(int m) override;
@@ -100,7 +100,7 @@ std::string SlotPattern(const CrosswordBoard& board, int x, int y, int length, D
 
 class CrosswordGenerator {
  public:
-  CrosswordGenerator(Crossword& puzzle, RandomSource& random, CrosswordProgress* progress = nullptr);
+  CrosswordGenerator(Crossword& puzzle, CrosswordRandom& random, CrosswordProgress* progress = nullptr);
 
   // Builds a new puzzle: seeds the random source, clears board, typed letters and clues, then
   // runs the passes 13, 10, 9, ... 2. Lengths 11, 12 and above 13 are never used.
@@ -135,7 +135,7 @@ class CrosswordGenerator {
   ChosenWord Candidate(size_t i) const;
 
   Crossword& puzzle_;
-  RandomSource& random_;
+  CrosswordRandom& random_;
   CrosswordProgress* progress_;
   const VokTable* box1_ = nullptr;
   const VokTable* shown_ = nullptr;

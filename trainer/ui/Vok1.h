@@ -26,6 +26,7 @@
 #include "vokPrint.h"
 
 class HelpViewer;
+class QDialog;
 class TAboutBox;
 class TFindDialog;
 class Tvokdlg1;
@@ -50,6 +51,8 @@ class TForm1 : public QMainWindow,
     Folders folders;  // an empty documents folder keeps no settings (tests)
     std::string executableName;
     std::optional<std::filesystem::path> argument;  // the file named on the command line
+    // Associates a file type with the program (ext, description); none in tests.
+    std::function<bool(const std::string&, const std::string&)> registerFileType;
   };
 
   explicit TForm1(Services services, QWidget* parent = nullptr);
@@ -77,6 +80,7 @@ class TForm1 : public QMainWindow,
   void SetLessonDialog(Tvokdlg1* dialog) { lessonDialog_ = dialog; }
   void SetSortDialog(TSortDlg* dialog) { sortDialog_ = dialog; }
   void SetTestDialog(TTestDlg* dialog);
+  void SetCrosswordDialog(QDialog* dialog) { kreuzDlg_ = dialog; }
 
   // First activation: settings, tables, window size, first page.
   void FormActivate();
@@ -104,6 +108,8 @@ class TForm1 : public QMainWindow,
   void Lektionspeichern1Click();
   void Sortieren1Click();
   void insFrnzsische1Click();
+  void insFranzsische1Click();  // the crossword window, modal
+  void RegisterFileTypes();      // ".evd" then ".le"; the results are ignored
   void Bearbeiten1Click();
   void MitteBtn1Click(QToolButton* button);
   bool FormCloseQuery();
@@ -163,6 +169,7 @@ class TForm1 : public QMainWindow,
   Tvokdlg1* lessonDialog_ = nullptr;
   TSortDlg* sortDialog_ = nullptr;
   TTestDlg* testDialog_ = nullptr;
+  QDialog* kreuzDlg_ = nullptr;
   std::array<VokGridView*, 4> grids_{};
   QTabWidget* PageControl1 = nullptr;
   TFindDialog* FindDialog1 = nullptr;

@@ -222,7 +222,7 @@ void TForm1::BuildMenu() {
   AddAction(internet, "FTPDienststarten1", "FTP-Dienst starten", 0, nullptr);
 
   QMenu* kreuz = menu("KreuzwortRtsel1", "&Kreuzwort-Rätsel", 0);
-  AddAction(kreuz, "insFranzsische1", "ins Französische", 0, nullptr);
+  AddAction(kreuz, "insFranzsische1", "ins Französische", 0, [this] { insFranzsische1Click(); });
   kreuz->menuAction()->setVisible(false);
 
   QMenu* hilfe = menu("Hilfe1", "&Hilfe", 280);

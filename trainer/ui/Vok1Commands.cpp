@@ -1,6 +1,7 @@
 // The document, lesson and row commands of the main window: each handler picks the current
 // table and calls the document object or the row operations.
 #include <QCloseEvent>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabWidget>
@@ -149,6 +150,19 @@ void TForm1::insFrnzsische1Click() {
   testDialog_->StartTest(CurrentTable(), settings, look, *this);
   CurrentGrid()->ShowCursor();
   ShowRowStatus();
+}
+
+// "Kreuzwort-Rätsel" / "ins Französische": the crossword window on the box shown. The menu
+// and its tool button stay hidden; "tirelo --kreuzwort" reaches the window.
+void TForm1::insFranzsische1Click() {
+  if (kreuzDlg_) kreuzDlg_->exec();
+}
+
+// The last step of the first activation. A failed association changes nothing for the user.
+void TForm1::RegisterFileTypes() {
+  if (!services_.registerFileType) return;
+  services_.registerFileType(".evd", "Vokabel-Datei");
+  services_.registerFileType(".le", "Lektion/Lerneinheit");
 }
 
 // All six move buttons share this handler; the target box follows from the button's place.
