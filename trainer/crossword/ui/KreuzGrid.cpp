@@ -3,6 +3,7 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include "KreuzPlay.h"
@@ -19,6 +20,17 @@ class SquaresModel : public QAbstractTableModel {
   QVariant data(const QModelIndex&, int) const override { return {}; }
   Qt::ItemFlags flags(const QModelIndex&) const override { return Qt::ItemIsEnabled | Qt::ItemIsSelectable; }
 };
+
+// A font whose line (ascent and descent) is cellHeight pixels high: the heights of the board's
+// texts count the whole text line, not the letters alone.
+QFont FontOfCellHeight(int cellHeight, bool bold) {
+  QFont font("Arial");
+  font.setBold(bold);
+  font.setPixelSize(cellHeight);
+  const int line = QFontMetrics(font).height();
+  if (line > cellHeight) font.setPixelSize(std::max(1, cellHeight * cellHeight / line));
+  return font;
+}
 
 }  // namespace
 
@@ -77,19 +89,16 @@ void KreuzSquareDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
   } else {
     painter->fillRect(square, Qt::white);
     if (look.number != 0) {
-      QFont small("Arial");
-      small.setPixelSize(16);
-      painter->setFont(small);
+      static const QFont numberFont = FontOfCellHeight(16, false);
+      painter->setFont(numberFont);
       painter->setPen(Qt::black);
       painter->drawText(square.adjusted(1, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, QString::number(look.number));
     }
     if (!look.letter.empty()) {
-      QFont big("Arial");
-      big.setPixelSize(26);
-      big.setBold(true);
-      painter->setFont(big);
+      static const QFont letterFont = FontOfCellHeight(26, true);
+      painter->setFont(letterFont);
       painter->setPen(ToQColor(look.letterColor));
-      painter->drawText(QRect(square.left() + 12, square.top() + 12, 28, 28), Qt::AlignLeft | Qt::AlignTop,
+      painter->drawText(QRect(square.left() + 12, square.top() + 12, 28, 26), Qt::AlignLeft | Qt::AlignTop,
                         ToQ(look.letter));
     }
   }

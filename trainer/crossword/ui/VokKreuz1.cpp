@@ -45,7 +45,6 @@ TKreuzDlg::TKreuzDlg(VokDocument& doc, QWidget* parent) : QDialog(parent), doc_(
   Gauge1 = new QProgressBar(bar);
   Gauge1->setObjectName("Gauge1");
   Gauge1->setFixedWidth(313);
-  Gauge1->setRange(0, 0);
   Gauge1->setMaximum(100);
   Gauge1->setValue(0);
   bar->addWidget(Gauge1);
