@@ -74,29 +74,49 @@ int FromCodePoint(char32_t cp) {
   return -1;
 }
 
-std::string FromUtf8(std::string_view utf8) {
+void AssignFromUtf8(std::string& out, std::string_view utf8) {
   // The result is never longer than the input: written by index, then cut to size.
-  std::string out(utf8.size(), '\0');
+  out.resize(utf8.size());
+  char* const to = out.data();
+  const char* const from = utf8.data();
+  const size_t size = utf8.size();
   size_t n = 0;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto byte = static_cast<unsigned char>(utf8[i]);
+  for (size_t i = 0; i < size;) {
+    const auto byte = static_cast<unsigned char>(from[i]);
     if (byte < 0x80) {
-      out[n++] = static_cast<char>(byte);
+      to[n++] = static_cast<char>(byte);
       ++i;
       continue;
     }
     char32_t cp = 0;
     const size_t len = DecodeUtf8(utf8, i, cp);
     if (len == 0) {
-      out[n++] = '?';
+      to[n++] = '?';
       ++i;
       continue;
     }
     const int b = FromCodePoint(cp);
-    out[n++] = b < 0 ? '?' : static_cast<char>(b);
+    to[n++] = b < 0 ? '?' : static_cast<char>(b);
     i += len;
   }
   out.resize(n);
+}
+
+size_t TakeUtf8Char(std::string_view utf8, size_t i, char& out) {
+  char32_t cp = 0;
+  const size_t len = DecodeUtf8(utf8, i, cp);
+  if (len == 0) {
+    out = '?';
+    return 1;
+  }
+  const int b = FromCodePoint(cp);
+  out = b < 0 ? '?' : static_cast<char>(b);
+  return len;
+}
+
+std::string FromUtf8(std::string_view utf8) {
+  std::string out;
+  AssignFromUtf8(out, utf8);
   return out;
 }
 

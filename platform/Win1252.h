@@ -11,6 +11,11 @@ namespace win1252 {
 // UTF-8 to Windows-1252. A character without a Windows-1252 form becomes "?"; a malformed
 // UTF-8 sequence yields one "?" per offending byte.
 std::string FromUtf8(std::string_view utf8);
+// The same into out, whose storage is reused (for readers converting many texts).
+void AssignFromUtf8(std::string& out, std::string_view utf8);
+// One character of UTF-8 at utf8[i] as Windows-1252 into out, "?" as above; returns the bytes
+// it took, at least 1.
+size_t TakeUtf8Char(std::string_view utf8, size_t i, char& out);
 
 // Windows-1252 to UTF-8. The five unassigned codes (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1
 // control characters of the same number so that every byte round-trips.

@@ -1,6 +1,13 @@
 #include "VokFileCodec.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
 
 #include "Win1252.h"
 
@@ -50,15 +57,92 @@ void Writer::String(std::string_view win1252Text) {
   }
 }
 
+FileSource::FileSource(const std::string& path) {
+  // Not blocking on open: a named pipe without a writer reads as empty instead of waiting.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd_ < 0) return;
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags != -1) ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+  struct stat info {};
+  if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
+    size_ = static_cast<std::uint64_t>(info.st_size);
+}
+
+FileSource::~FileSource() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+size_t FileSource::Read(char* into, size_t size) {
+  size_t done = 0;
+  while (fd_ >= 0 && done < size) {
+    const ssize_t got = ::read(fd_, into + done, size - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;  // the end, or a failure (a folder, a device error)
+    done += static_cast<size_t>(got);
+  }
+  return done;
+}
+
+namespace {
+constexpr size_t kBufferSize = size_t{1} << 16;
+}  // namespace
+
+Reader::Reader(ByteSource& source) : source_(&source), known_(source.Size()) {
+  buffer_.resize(kBufferSize);
+}
+
 std::nullopt_t Reader::Fail() {
   failed_ = true;
+  window_ = {};
   return std::nullopt;
 }
 
+std::uint64_t Reader::Remaining() const {
+  if (failed_) return 0;
+  return known_ ? *known_ : std::numeric_limits<std::uint64_t>::max();
+}
+
+// Moves what is at hand to the front of the buffer and reads until count bytes are at hand
+// or the source ends. count is at most the buffer's size.
+bool Reader::Refill(size_t count) {
+  const size_t have = window_.size();
+  std::memmove(buffer_.data(), window_.data(), have);
+  const size_t got = source_->Read(buffer_.data() + have, buffer_.size() - have);
+  window_ = std::string_view(buffer_.data(), have + got);
+  return window_.size() >= count;
+}
+
+// An item longer than the buffer grows as its bytes arrive, never ahead of them.
+bool Reader::TakeLarge(size_t count, std::string_view& out) {
+  large_.assign(window_);
+  window_ = {};
+  if (known_) large_.reserve(count);  // checked against the bytes left
+  while (large_.size() < count) {
+    const size_t old = large_.size();
+    const size_t want = std::min(count - old, kBufferSize);
+    large_.resize(old + want);
+    const size_t got = source_->Read(large_.data() + old, want);
+    large_.resize(old + got);
+    if (got < want) return false;
+  }
+  out = large_;
+  return true;
+}
+
 bool Reader::Take(size_t count, std::string_view& out) {
-  if (failed_ || count > bytes_.size() - pos_) return false;
-  out = bytes_.substr(pos_, count);
-  pos_ += count;
+  if (failed_ || count > Remaining()) return false;
+  if (count > window_.size()) {
+    if (!source_) return false;
+    if (count > kBufferSize) {
+      if (!TakeLarge(count, out)) return false;
+      if (known_) *known_ -= count;
+      return true;
+    }
+    if (!Refill(count)) return false;
+  }
+  out = window_.substr(0, count);
+  window_.remove_prefix(count);
+  if (known_) *known_ -= count;
   return true;
 }
 
@@ -87,10 +171,10 @@ std::optional<std::int32_t> Reader::Integer() {
   return Fail();
 }
 
-std::optional<std::string> Reader::String() {
+std::optional<RawString> Reader::RawStringItem() {
   std::string_view tag;
   if (!Take(1, tag)) return Fail();
-  const auto kind = static_cast<unsigned char>(tag[0]);
+  const auto kind = static_cast<Tag>(static_cast<unsigned char>(tag[0]));
   if (kind != kShortString && kind != kLongString && kind != kUtf8String && kind != kUtf16String)
     return Fail();
 
@@ -99,17 +183,30 @@ std::optional<std::string> Reader::String() {
   // The byte count of a UTF-16 string is twice its unit count; computed in 64 bits so a huge
   // count cannot wrap round to a small one.
   const std::uint64_t byteCount = kind == kUtf16String ? std::uint64_t{*length} * 2 : *length;
-  if (byteCount > Remaining()) return Fail();
+  if (byteCount > Remaining() || (!known_ && byteCount > kLongestUnsizedString)) return Fail();
   std::string_view raw;
   if (!Take(static_cast<size_t>(byteCount), raw)) return Fail();
+  return RawString{kind, raw};
+}
 
-  switch (kind) {
+std::optional<std::string> Reader::String() {
+  const std::optional<RawString> item = RawStringItem();
+  if (!item) return std::nullopt;
+  std::string text;
+  ConvertString(*item, text);
+  return text;
+}
+
+void ConvertString(const RawString& item, std::string& out) {
+  switch (item.kind) {
     case kUtf8String:
-      return win1252::FromUtf8(raw);
+      win1252::AssignFromUtf8(out, item.bytes);
+      break;
     case kUtf16String:
-      return Utf16LeToWin1252(raw);
+      out = Utf16LeToWin1252(item.bytes);
+      break;
     default:
-      return std::string(raw);
+      out.assign(item.bytes);
   }
 }
 

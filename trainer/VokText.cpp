@@ -14,21 +14,35 @@ bool IsBlankText(std::string_view s) {
 // than what has been read. `prev` is the last character that counted, which stays a space after
 // a space in front of a slash was dropped (so a following space or slash is dropped too).
 void NormalizeCell(std::string& s) {
-  size_t kept = 0;
+  char* const text = s.data();
+  const size_t size = s.size();
+  // Most cells are tidy already: find the first place a rule changes anything, cheaply.
+  size_t i = 0;
   char prev = ' ';
-  for (size_t i = 0; i < s.size(); ++i) {
-    const char c = s[i];
+  for (; i < size; ++i) {
+    const char c = text[i];
+    if ((c == ' ' || c == '/') && (prev == ' ' || prev == '/')) break;
+    prev = c;
+  }
+  if (i == size) {
+    if (size > 0 && (prev == ' ' || prev == '/')) s.pop_back();
+    return;
+  }
+  // From there on the rules run one by one; `kept` bytes are final.
+  size_t kept = i;
+  for (; i < size; ++i) {
+    const char c = text[i];
     if (c == ' ' && (prev == ' ' || prev == '/')) continue;
     if (c == '/' && kept == 0) continue;
     if (c == '/' && prev == '/') continue;
     if (c == '/' && prev == ' ') {
-      s[kept - 1] = '/';  // the space before the slash goes; the slash takes its place
+      text[kept - 1] = '/';  // the space before the slash goes; the slash takes its place
       continue;
     }
-    s[kept++] = c;
+    text[kept++] = c;
     prev = c;
   }
-  if (kept > 0 && (s[kept - 1] == ' ' || s[kept - 1] == '/')) --kept;
+  if (kept > 0 && (text[kept - 1] == ' ' || text[kept - 1] == '/')) --kept;
   s.resize(kept);
 }
 

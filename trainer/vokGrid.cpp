@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Win1252.h"
+
 using vok::NormalizeCell;
 
 std::string GetRowText(const VokTable& t, int r) {
@@ -15,24 +17,73 @@ std::string GetRowText(const VokTable& t, int r) {
   return text;
 }
 
-void SetRowText(VokTable& t, int r, std::string_view text) {
-  if (r < 0 || r >= t.RowCount()) return;
-  text = text.substr(0, text.find('\0'));
-  // The cells are refilled in place so their storage is reused.
-  VokRow& cells = t.MutableRows()[static_cast<size_t>(r)];
-  for (std::string& cell : cells) cell.clear();
+namespace {
+
+// SplitRowText for UTF-8 text in one pass: each line is converted as it is split (CR, LF and
+// NUL are single bytes in UTF-8 as well), through a small buffer so each cell is stored once.
+void SplitUtf8RowText(std::string_view text, VokRow& cells) {
+  const size_t size = text.size();
   size_t pos = 0;
-  for (int col = 0; col < VokTable::kColCount && pos < text.size(); ++col) {
+  char line[256];
+  for (int col = 0; col < VokTable::kColCount && pos < size; ++col) {
+    std::string& cell = cells[col];
+    size_t n = 0;
+    bool nul = false;
+    while (pos < size) {
+      const auto byte = static_cast<unsigned char>(text[pos]);
+      if (byte == '\r' || byte == '\n') break;
+      if (byte == 0) {
+        nul = true;  // the text ends here
+        break;
+      }
+      if (byte < 0x80) {
+        line[n] = static_cast<char>(byte);
+        ++pos;
+      } else {
+        pos += win1252::TakeUtf8Char(text, pos, line[n]);
+      }
+      if (++n == sizeof line) {
+        cell.append(line, n);
+        n = 0;
+      }
+    }
+    cell.append(line, n);
+    if (nul) break;  // a line cut short by the NUL keeps its bytes; an empty one is no line
+    if (cell.empty()) cell = " ";
+    if (pos < size) pos += (text[pos] == '\r' && pos + 1 < size && text[pos + 1] == '\n') ? 2 : 1;
+  }
+}
+
+}  // namespace
+
+void SplitRowText(std::string_view text, VokRow& cells, bool utf8) {
+  // The cells are refilled in place so their storage is reused.
+  for (std::string& cell : cells) cell.clear();
+  if (utf8) {
+    SplitUtf8RowText(text, cells);
+    return;
+  }
+  const size_t nul = text.find('\0');
+  if (nul != std::string_view::npos) text = text.substr(0, nul);
+  const char* const data = text.data();
+  const size_t size = text.size();
+  size_t pos = 0;
+  for (int col = 0; col < VokTable::kColCount && pos < size; ++col) {
     size_t end = pos;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+    while (end < size && data[end] != '\r' && data[end] != '\n') ++end;
     if (end == pos) {
       cells[col] = " ";
     } else {
-      cells[col].assign(text.data() + pos, end - pos);
+      cells[col].assign(data + pos, end - pos);
     }
     pos = end;
-    if (pos < text.size()) pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+    if (pos < size) pos += (data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n') ? 2 : 1;
   }
+}
+
+void SetRowText(VokTable& t, int r, std::string_view text) {
+  if (r < 0 || r >= t.RowCount()) return;
+  SplitRowText(text, t.MutableRows()[static_cast<size_t>(r)]);
   t.NotifyCellsChanged(r, r);
 }
 
@@ -107,14 +158,25 @@ void TrimTable(VokTable& t) {
   t.NotifyCellsChanged(1, t.RowCount() - 1, 1, 2);
 }
 
+void CompactTable(VokTable& t) {
+  TrimTable(t);
+  RemoveEmptyRows(t);
+}
+
 // Gives exactly the result of deleting empty rows one by one from the top (re-examining the
 // same index after each removal), in one pass: kept rows slide up in order, and the cursor ends
 // where the last removal put it.
-void CompactTable(VokTable& t) {
-  TrimTable(t);
+void RemoveEmptyRows(VokTable& t) {
   const std::vector<VokRow>& rows = t.MutableRows();
   const auto isEmpty = [](const VokRow& row) { return row[1].empty() && row[2].empty(); };
-  if (rows.size() < 2 || std::none_of(rows.begin() + 1, rows.end(), isEmpty)) return;
+  // The cursor is brought inside the table whether or not a row goes.
+  const auto clampCursor = [&t] {
+    if (t.cursorRow > t.RowCount() - 1) t.cursorRow = t.RowCount() - 1;
+  };
+  if (rows.size() < 2 || std::none_of(rows.begin() + 1, rows.end(), isEmpty)) {
+    clampCursor();
+    return;
+  }
 
   std::vector<VokRow> kept;
   kept.reserve(rows.size());
@@ -138,7 +200,7 @@ void CompactTable(VokTable& t) {
     t.cursorRow = lastRemovedAt;
     if (t.cursorRow == t.RowCount() - 1 && t.Host()) t.Host()->ShowEnd(t);
   }
-  if (t.cursorRow > t.RowCount() - 1) t.cursorRow = t.RowCount() - 1;
+  clampCursor();
 }
 
 void CompactAllBoxes(VokDocument& doc) {

@@ -16,6 +16,9 @@ std::string GetRowText(const VokTable& t, int r);
 // ends at its first NUL) into columns 0, 1, 2. An empty line is stored as a single space;
 // lines after the third are dropped.
 void SetRowText(VokTable& t, int r, std::string_view text);
+// The same split into a row that belongs to no table yet (a reader filling rows); with utf8
+// each line is converted from UTF-8 to Windows-1252 as it is stored.
+void SplitRowText(std::string_view text, VokRow& cells, bool utf8 = false);
 
 // Empties every cell, sets the row count and writes the header row.
 void ResetTable(VokTable& t, int germanColumn, int rowCount);
@@ -48,6 +51,9 @@ void TrimTable(VokTable& t);
 // TrimTable, then removes every data row whose two word cells are empty, keeping one empty
 // data row when none is left. Linear in the number of rows.
 void CompactTable(VokTable& t);
+// CompactTable without the tidying, for a table whose word cells are tidy already. In both the
+// cursor row ends inside the table.
+void RemoveEmptyRows(VokTable& t);
 
 // CompactTable on the three boxes; the current table keeps its marked range.
 void CompactAllBoxes(VokDocument& doc);

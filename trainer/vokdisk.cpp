@@ -1,7 +1,6 @@
 #include "vokdisk.h"
 
 #include <algorithm>
-#include <fstream>
 #include <optional>
 
 #include "ReplacingFile.h"
@@ -20,39 +19,49 @@ void Show(const VokFileEnv& env, int panel, const std::string& text) {
   if (env.status) ShowStatus(*env.status, panel, text);
 }
 
-// Reads one box section into a table of its own. The row count is checked against the bytes
-// left before any row is made, so a damaged count cannot ask for a huge table.
-bool ReadBoxSection(vokfile::Reader& in, VokTable& staging) {
+// Reads one box section into rows of its own. The row count is checked against the bytes
+// left before any row is made, so a damaged count cannot ask for a huge table; a count below
+// 2 (negative ones too) reads that many rows, none for a negative count, and the box is then
+// filled up to its header and one data row. With tidy, the word cells of each data row are
+// tidied as it arrives, while its text is at hand; emptyRows counts the rows left empty.
+bool ReadBoxSection(vokfile::Reader& in, std::vector<VokRow>& rows, bool tidy, int& emptyRows) {
   const std::optional<std::int32_t> count = in.Integer();
-  if (!count || *count < 0 ||
-      static_cast<std::uint64_t>(*count) > in.Remaining() / vokfile::Reader::kSmallestString)
+  if (!count) return false;
+  const int n = std::max(*count, 0);
+  if (static_cast<std::uint64_t>(n) > in.Remaining() / vokfile::Reader::kSmallestString)
     return false;
   // Rows are made only as their texts arrive, so memory follows the bytes really there.
-  auto& rows = staging.MutableRows();
   rows.clear();
-  rows.reserve(std::min<size_t>(static_cast<size_t>(*count), 1u << 16));
-  for (int r = 0; r < *count; ++r) {
-    const std::optional<std::string> text = in.String();
-    if (!text) return false;
-    rows.emplace_back();
-    SetRowText(staging, r, *text);
+  rows.reserve(std::min<size_t>(static_cast<size_t>(n), 1u << 16));
+  std::string text;
+  for (int r = 0; r < n; ++r) {
+    const std::optional<vokfile::RawString> item = in.RawStringItem();
+    if (!item) return false;
+    VokRow& row = rows.emplace_back();
+    if (item->kind != vokfile::kUtf16String) {
+      SplitRowText(item->bytes, row, item->kind == vokfile::kUtf8String);
+    } else {
+      vokfile::ConvertString(*item, text);
+      SplitRowText(text, row);
+    }
+    if (tidy && r > 0) {
+      vok::NormalizeCell(row[1]);
+      vok::NormalizeCell(row[2]);
+      if (row[1].empty() && row[2].empty()) ++emptyRows;
+    }
   }
   // A box always keeps its header and one data row; a file without a header row gives the
   // box of a new document.
-  if (staging.RowCount() == 0) ResetTable(staging, 2, 2);
-  if (staging.RowCount() == 1) staging.SetRowCount(2);
+  if (rows.empty()) {
+    VokTable fresh;
+    ResetTable(fresh, 2, 2);
+    rows = std::move(fresh.MutableRows());
+    ++emptyRows;
+  } else if (rows.size() == 1) {
+    rows.emplace_back();
+    ++emptyRows;
+  }
   return true;
-}
-
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::string bytes;
-  char chunk[1 << 16];
-  while (file.read(chunk, sizeof chunk) || file.gcount() > 0)
-    bytes.append(chunk, static_cast<size_t>(file.gcount()));
-  if (file.bad()) return std::nullopt;
-  return bytes;
 }
 
 // Box k of the file goes into box k of the document, its columns first brought into the
@@ -90,42 +99,87 @@ std::string EncodeVocabFile(const VokDocument& doc) {
   return out.TakeBytes();
 }
 
-bool DecodeVocabFile(std::string_view bytes, VokDocument& doc, ReadMode mode,
-                     StatusView* status) {
-  vokfile::Reader in(bytes);
+namespace {
+
+// Reads the three boxes into the document. The result says whether the whole file was taken;
+// emptyRows counts the empty rows a tidying read left in the boxes.
+bool DecodeBoxes(vokfile::Reader& in, VokDocument& doc, ReadMode mode, StatusView* status,
+                 bool tidy, int& emptyRows) {
   for (int box = 1; box <= VokDocument::kBoxCount; ++box) {
-    VokTable staging;
-    if (!ReadBoxSection(in, staging)) return false;
+    std::vector<VokRow> rows;
+    if (!ReadBoxSection(in, rows, tidy, emptyRows)) return false;
     if (mode == ReadMode::Replace) {
-      doc.Box(box).ReplaceRows(std::move(staging.MutableRows()));
+      doc.Box(box).ReplaceRows(std::move(rows));
     } else {
-      doc.Clipboard().ReplaceRows(std::move(staging.MutableRows()));
+      doc.Clipboard().ReplaceRows(std::move(rows));
       AddStagedBox(doc, box, status);
     }
   }
   return true;
 }
 
+// CompactAllBoxes for boxes whose cells were tidied while they were read: only rows left
+// empty need to go, and the cursor of each box must lie inside it.
+void CompactReadBoxes(VokDocument& doc, int emptyRows) {
+  const MarkedRange noted = doc.Current().marked;
+  for (int box = 1; box <= VokDocument::kBoxCount; ++box) {
+    VokTable& t = doc.Box(box);
+    if (emptyRows > 0) {
+      RemoveEmptyRows(t);
+    } else if (t.cursorRow > t.RowCount() - 1) {
+      t.cursorRow = t.RowCount() - 1;
+    }
+  }
+  doc.Current().marked = noted;
+}
+
+// Reads the file into the document and reports as ReadVocabFile says; false when it cannot
+// be opened or is damaged. Reading runs piece by piece from the file, so memory follows the
+// rows really read.
+bool ReadIntoDocument(VokDocument& doc, const std::filesystem::path& path, ReadMode mode,
+                      const VokFileEnv& env) {
+  vokfile::FileSource source(path.string());
+  if (!source.IsOpen()) return false;
+  vokfile::Reader in(source);
+  int emptyRows = 0;
+  const bool tidy = mode == ReadMode::Replace;
+  if (!DecodeBoxes(in, doc, mode, env.status, tidy, emptyRows)) return false;
+  if (mode == ReadMode::Replace) {
+    Show(env, 0, DisplayPath(path));
+    Show(env, 2, "");
+    ShowBoxStarts(doc);
+    if (env.window) env.window->ShowBoxStarts();
+    CompactReadBoxes(doc, emptyRows);
+  } else {
+    Show(env, 2, kFileAdded);
+    CompactAllBoxes(doc);
+  }
+  doc.SetCurrentPage(0);
+  if (env.window) env.window->ShowFirstPage();
+  Show(env, 1, "");
+  return true;
+}
+
+}  // namespace
+
+bool DecodeVocabFile(std::string_view bytes, VokDocument& doc, ReadMode mode,
+                     StatusView* status) {
+  vokfile::Reader in(bytes);
+  int emptyRows = 0;
+  return DecodeBoxes(in, doc, mode, status, false, emptyRows);
+}
+
 bool ReadVocabFile(VokDocument& doc, const std::filesystem::path& path, ReadMode mode,
                    const VokFileEnv& env) {
-  const std::optional<std::string> bytes = ReadWholeFile(path);
-  const bool ok = bytes && DecodeVocabFile(*bytes, doc, mode, env.status);
-  if (ok) {
-    if (mode == ReadMode::Replace) {
-      Show(env, 0, DisplayPath(path));
-      Show(env, 2, "");
-      ShowBoxStarts(doc);
-      if (env.window) env.window->ShowBoxStarts();
-    } else {
-      Show(env, 2, kFileAdded);
-    }
-    CompactAllBoxes(doc);
-    doc.SetCurrentPage(0);
-    if (env.window) env.window->ShowFirstPage();
-    Show(env, 1, "");
-  } else {
-    Show(env, 2, kFileNotRead);
+  bool ok = false;
+  try {
+    ok = ReadIntoDocument(doc, path, mode, env);
+  } catch (const std::exception&) {
+    // Running out of memory (or any other failure inside the read) is a file not read; the
+    // boxes already taken stay, and the program goes on.
+    ok = false;
   }
+  if (!ok) Show(env, 2, kFileNotRead);
   if (env.window) env.window->RefreshTableViews();
   return ok;
 }

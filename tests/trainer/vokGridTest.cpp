@@ -176,6 +176,18 @@ TEST(CompactTable, CursorEndsWhereTheLastRemovalPutIt) {
   EXPECT_EQ(host.showEndCalls, 1);
 }
 
+TEST(CompactTable, CursorPastTheEndComesBackWhenNothingIsRemoved) {
+  VokTable t;
+  FillTable(t, {{"", "a", "b"}, {"", "c", "d"}});
+  t.cursorRow = 7;
+  CompactTable(t);
+  EXPECT_EQ(t.RowCount(), 3);
+  EXPECT_EQ(t.cursorRow, 2);
+  t.cursorRow = 9;
+  RemoveEmptyRows(t);
+  EXPECT_EQ(t.cursorRow, 2);
+}
+
 // The one-pass compaction must agree with removing rows one by one.
 TEST(CompactTable, MatchesTheRowByRowRule) {
   for (unsigned seed = 1; seed < 200; ++seed) {
