@@ -23,6 +23,9 @@ std::string ShortenPath(const std::string& text, int maxWidth,
   } else if (IsSeparator(text[0])) {
     pos = 1;
   }
+  // A separator that only marks the root ("/lektion7.evd", "C:\\x.evd") stands for no folder:
+  // there is nothing to replace.
+  if (lastSep < pos) return text;
   std::vector<std::string> folders;
   std::string current;
   for (size_t i = pos; i < lastSep; ++i) {
@@ -42,9 +45,11 @@ std::string ShortenPath(const std::string& text, int maxWidth,
     shortened = prefix + "..." + sep;
     for (size_t k = dropped; k < folders.size(); ++k) shortened += folders[k];
     shortened += fileName;
-    if (textWidth(shortened) <= maxWidth) break;
+    if (textWidth(shortened) <= maxWidth) return shortened;
   }
-  return shortened;
+  // Even without its folders the text does not fit; a "shortened" text wider than the whole
+  // one would only hide the folders.
+  return textWidth(shortened) < textWidth(text) ? shortened : text;
 }
 
 void ShowStatus(StatusView& view, int panel, const std::string& text) {

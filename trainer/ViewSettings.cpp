@@ -29,7 +29,39 @@ std::optional<WindowGeometry> WindowPreset(const ViewSettings& view, double dpi,
   WindowGeometry g;
   g.width = RestoreWindowSize(view.windowWidth, dpi);
   g.height = RestoreWindowSize(view.windowHeight, dpi);
-  g.left = (screenWidth - g.width) / 2;
-  g.top = (screenHeight - g.height) / 2;
+  g.left = static_cast<int>((static_cast<long long>(screenWidth) - g.width) / 2);
+  g.top = static_cast<int>((static_cast<long long>(screenHeight) - g.height) / 2);
   return g;
+}
+
+namespace {
+
+bool IsColor(Color c) { return c <= 0x00FFFFFF; }
+
+bool IsSaneFont(const FontDesc& font) {
+  const auto inRange = [](int v, int limit) { return v >= -limit && v <= limit && v != 0; };
+  return inRange(font.height, kMaxFontHeight) && font.size >= 1 && font.size <= kMaxFontSize &&
+         font.pitch <= 2 && (font.style & ~0x0F) == 0 && !font.name.empty();
+}
+
+}  // namespace
+
+void CheckViewSettings(ViewSettings& view) {
+  const ViewSettings defaults;
+  if (!IsColor(view.background)) view.background = defaults.background;
+  const Color textColor = IsColor(view.font.color) ? view.font.color : defaults.font.color;
+  if (!IsSaneFont(view.font)) view.font = defaults.font;
+  view.font.color = textColor;
+}
+
+WindowSize StartupWindowSize(ViewSettings& view, double dpi, int screenWidth, int screenHeight) {
+  const auto fits = [&](int stored, int screen) {
+    return stored >= kMinWindowSize && RestoreWindowSize(stored, dpi) <= screen;
+  };
+  if (!fits(view.windowWidth, screenWidth) || !fits(view.windowHeight, screenHeight)) {
+    const ViewSettings defaults;
+    view.windowWidth = defaults.windowWidth;
+    view.windowHeight = defaults.windowHeight;
+  }
+  return {RestoreWindowSize(view.windowWidth, dpi), RestoreWindowSize(view.windowHeight, dpi)};
 }

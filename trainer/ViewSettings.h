@@ -30,6 +30,27 @@ struct ViewSettings {
 int StoreWindowSize(int pixels, double dpi);
 int RestoreWindowSize(int stored, double dpi);
 
+// The ranges inside which stored view values are taken; a damaged desktop file may hold
+// anything, and what lies outside falls back to the default, as without a desktop file.
+constexpr int kMaxFontHeight = 96;  // pixels, either sign
+constexpr int kMaxFontSize = 72;    // points
+constexpr int kMinWindowSize = 100;  // 1/96 inch, either side
+
+// Colours that are not of the form 0x00BBGGRR go back to their defaults; a font whose height,
+// size, pitch, style bits or name lie outside their ranges goes back to the default font as a
+// whole (its colour, the text colour, is checked on its own).
+void CheckViewSettings(ViewSettings& view);
+
+struct WindowSize {
+  int width = 0, height = 0;
+  bool operator==(const WindowSize&) const = default;
+};
+
+// The window's size at start-up in pixels: the stored size scaled to the screen. A stored
+// size below kMinWindowSize, or one that would be larger than the screen, gives way to the
+// default 640 x 480 (written back into view, so the preset and the next close agree).
+WindowSize StartupWindowSize(ViewSettings& view, double dpi, int screenWidth, int screenHeight);
+
 struct WindowGeometry {
   int left = 0, top = 0, width = 0, height = 0;
   bool operator==(const WindowGeometry&) const = default;

@@ -49,6 +49,12 @@ std::optional<std::string> GetShortString(std::span<const std::uint8_t> b, std::
   return std::string(b.begin() + at + 1, b.begin() + at + 1 + length);
 }
 
+// The extension is the text from the last dot on; a name that is only ".dtp" has it too (the
+// file system library would call that a name without extension).
+bool HasDtpExtension(const std::string& name) {
+  return name.size() >= 4 && name.compare(name.size() - 4, 4, ".dtp") == 0;
+}
+
 // True when inner is folder itself or lies somewhere inside it.
 bool Holds(const fs::path& folder, const fs::path& inner) {
   std::error_code ec;
@@ -76,7 +82,7 @@ void CopyFolder(const fs::path& from, const fs::path& to, const std::string& ski
       // program folder; neither is followed.
       if (it->is_symlink(entryError) || Holds(source, dataFolder)) continue;
       CopyFolder(source, to / source.filename(), "", dataFolder);
-    } else if (name != skipFile && source.extension() != ".dtp") {
+    } else if (name != skipFile && !HasDtpExtension(name)) {
       fs::copy_file(source, to / source.filename(), fs::copy_options::overwrite_existing,
                     entryError);
     }
@@ -155,6 +161,8 @@ bool LoadDesktop(const fs::path& dataFolder, const std::optional<fs::path>& argu
   if (!stored) return false;
 
   desktop = *stored;
+  // Values no window can show (a damaged file) fall back to their defaults.
+  CheckViewSettings(desktop.view);
   // A record without an open folder starts the dialogs in the data folder, as the defaults do.
   document.SetFolders(desktop.openFolder.empty() ? dataFolder : TextPath(desktop.openFolder));
   document.OpenFromPath(argument ? *argument : TextPath(desktop.lastDocument));

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 
@@ -10,6 +11,7 @@
 #include "VokFileFixtures.h"
 #include "Win1252.h"
 #include "filecls.h"
+#include "Layout.h"
 #include "vokdiskDesktop.h"
 
 namespace {
@@ -137,9 +139,12 @@ class DesktopStartTest : public ::testing::Test {
   TrainerDesktop desktop;
 
   void SetUp() override {
-    root = fs::temp_directory_path() /
-           ("tirelo-desktop-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    // Stored paths are cut at 120 characters, so the paths these tests store must stay short
+    // whatever the temporary folder is called.
+    static int serial = 0;
+    fs::path base = fs::temp_directory_path();
+    if (PathText(base).size() > 40) base = "/tmp";
+    root = base / ("tirelo-dt-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
     fs::remove_all(root);
     folders.documents = root / "docs";
     folders.program = root / "prog";
@@ -181,6 +186,8 @@ TEST_F(DesktopStartTest, FirstStartCopiesTheProgramFolderOnce) {
   Touch(folders.program / "Vokhelp.hlp", "hilfe");
   Touch(folders.program / "vokfr.dtp");
   Touch(folders.program / "alt.DTP2");
+  Touch(folders.program / ".dtp");
+  Touch(folders.program / "dtp");
   Touch(folders.program / "Beispiele" / "franz.evd", "evd");
   Touch(folders.program / "Beispiele" / "x.dtp");
   Touch(folders.program / "Beispiele" / "tief" / "a.le");
@@ -191,7 +198,7 @@ TEST_F(DesktopStartTest, FirstStartCopiesTheProgramFolderOnce) {
   std::set<std::string> copied;
   for (const auto& e : fs::recursive_directory_iterator(Data()))
     copied.insert(fs::relative(e.path(), Data()).generic_string());
-  EXPECT_EQ(copied, (std::set<std::string>{"Vokhelp.hlp", "alt.DTP2", "Beispiele",
+  EXPECT_EQ(copied, (std::set<std::string>{"Vokhelp.hlp", "alt.DTP2", "dtp", "Beispiele",
                                            "Beispiele/franz.evd", "Beispiele/tief",
                                            "Beispiele/tief/a.le"}));
 
@@ -306,3 +313,75 @@ TEST_F(DesktopStartTest, AWriteProtectedDesktopCountsAsMissingAndIsNotWritten) {
 }
 
 }  // namespace
+
+namespace {
+
+// A desktop record with the given view, as LoadDesktop would take it from disk.
+TrainerDesktop Loaded(const ViewSettings& view) {
+  TrainerDesktop d = SampleDesktop();
+  d.view = view;
+  auto back = DecodeDesktop(EncodeDesktop(d));
+  CheckViewSettings(back->view);
+  return *back;
+}
+
+}  // namespace
+
+TEST(DamagedDesktop, OutOfRangeFontAndColoursFallBackToTheirDefaults) {
+  const ViewSettings defaults;
+  ViewSettings view = SampleDesktop().view;
+  EXPECT_EQ(Loaded(view).view, view);  // sensible values stay as stored
+
+  for (int height : {2000000000, -2147483647 - 1, 0, 97, -97}) {
+    ViewSettings bad = view;
+    bad.font.height = height;
+    const FontDesc font = Loaded(bad).view.font;
+    EXPECT_EQ(font.height, defaults.font.height) << height;
+    EXPECT_EQ(font.name, defaults.font.name) << height;
+    EXPECT_EQ(font.color, view.font.color) << height;  // the text colour is checked on its own
+  }
+  for (auto damage : std::vector<std::function<void(FontDesc&)>>{
+           [](FontDesc& f) { f.size = 0; }, [](FontDesc& f) { f.size = 400; },
+           [](FontDesc& f) { f.pitch = 3; }, [](FontDesc& f) { f.style = 0x10; },
+           [](FontDesc& f) { f.name.clear(); }}) {
+    ViewSettings bad = view;
+    damage(bad.font);
+    FontDesc expected = defaults.font;
+    expected.color = view.font.color;
+    EXPECT_EQ(Loaded(bad).view.font, expected);
+  }
+  ViewSettings bad = view;
+  bad.background = 0x01000000;
+  bad.font.color = 0xFF00FF00;
+  const ViewSettings loaded = Loaded(bad).view;
+  EXPECT_EQ(loaded.background, defaults.background);
+  EXPECT_EQ(loaded.font.color, defaults.font.color);
+  EXPECT_EQ(loaded.font.name, view.font.name);
+}
+
+TEST(DamagedDesktop, WindowSizeBeyondTheScreenGivesTheDefault) {
+  ViewSettings view;
+  view.windowWidth = 800;
+  view.windowHeight = 600;
+  EXPECT_EQ(StartupWindowSize(view, 120, 1920, 1080), (WindowSize{1000, 750}));
+  EXPECT_EQ(view.windowWidth, 800);
+
+  for (const auto& [w, h] : std::vector<std::pair<int, int>>{
+           {2000000000, 480}, {640, 2000000000}, {-640, 480}, {640, 0}, {99, 480}, {1921, 480}}) {
+    view.windowWidth = w;
+    view.windowHeight = h;
+    EXPECT_EQ(StartupWindowSize(view, 96, 1920, 1080), (WindowSize{640, 480})) << w << "x" << h;
+    EXPECT_EQ(view.windowWidth, 640);
+    EXPECT_EQ(view.windowHeight, 480);
+  }
+  // 800 x 600 fits a 1024 x 768 screen at 96 dpi but not at 144 dpi (1200 x 900).
+  view.windowWidth = 800;
+  view.windowHeight = 600;
+  EXPECT_EQ(StartupWindowSize(view, 144, 1024, 768), (WindowSize{960, 720}));
+}
+
+TEST(DamagedDesktop, SizeArithmeticHoldsAtTheEndsOfTheRange) {
+  EXPECT_EQ(layout::RowHeight(-2147483647 - 1, 96), 2147483647);
+  EXPECT_EQ(layout::WordColumnWidth(-2147483647 - 1), -1073741891);
+  EXPECT_EQ(RestoreWindowSize(2000000000, 192), 2147483647);
+}

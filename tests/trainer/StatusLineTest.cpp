@@ -29,6 +29,13 @@ TEST(ShortenPath, KeepsDriveAndNeverCutsNamesWithoutFolders) {
             "unbenannt-mit-sehr-langem-Namen");
 }
 
+TEST(ShortenPath, NeverMakesATextWider) {
+  EXPECT_EQ(ShortenPath("/lektion7.evd", 5, CharCount), "/lektion7.evd");
+  EXPECT_EQ(ShortenPath("C:\\datei.evd", 5, CharCount), "C:\\datei.evd");
+  EXPECT_EQ(ShortenPath("/a/datei.evd", 5, CharCount), "/a/datei.evd");  // ".../" is wider than "/a/"
+  EXPECT_EQ(ShortenPath("/a/bbbbbbbbbb/datei.evd", 5, CharCount), ".../datei.evd");
+}
+
 TEST(ShowStatus, ShortensToPanelWidthLessForty) {
   FakeStatus status;
   status.width = 60;  // 20 characters fit

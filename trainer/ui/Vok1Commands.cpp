@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTabWidget>
 
 #include "DocumentCommands.h"
@@ -42,8 +43,11 @@ void TForm1::StartDocument() {
     if (services_.argument) file_->OpenFromPath(*services_.argument);
   } else if (StartTrainerDocument(services_.folders, services_.executableName,
                                   services_.argument, desktop_, *file_)) {
-    resize(RestoreWindowSize(desktop_.view.windowWidth, 96.0 * scale_),
-           RestoreWindowSize(desktop_.view.windowHeight, 96.0 * scale_));
+    // A stored size the screen cannot hold gives way to the default one.
+    const QRect screenRect = screen() ? screen()->geometry() : QRect(0, 0, 1024, 768);
+    const WindowSize size =
+        StartupWindowSize(desktop_.view, 96.0 * scale_, screenRect.width(), screenRect.height());
+    resize(size.width, size.height);
   }
   ShowStatus(*this, 0, file_->FileNameText());
 }
