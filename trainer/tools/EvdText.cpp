@@ -115,6 +115,12 @@ bool ParseText(std::string_view text, VokDocument& doc, std::string& error) {
       error = LineError(lineNumber, "Zeilenumbruch innerhalb einer Zelle");
       return false;
     }
+    // Every reader of vocabulary files ends a row text at its first NUL, so a cell holding one
+    // would lose the rest of its row.
+    if (line.find('\0') != std::string_view::npos) {
+      error = LineError(lineNumber, "Nullzeichen innerhalb einer Zelle");
+      return false;
+    }
     if (const std::optional<int> box = SectionNumber(line)) {
       if (*box == 0) {
         error = LineError(lineNumber, "Abschnitt muss #box mit 1, 2 oder 3 sein");
