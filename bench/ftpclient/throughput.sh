@@ -9,7 +9,7 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
-ladeko="${1:-$here/../../build/ftpclient/ladeko-ftp}"
+ladeko="${1:-$here/../../build/ftptool/tools/ladeko-ftp}"
 size_mib="${2:-1024}"
 rounds="${3:-3}"
 

@@ -1,5 +1,6 @@
 // ladeko-ftp: the FTP client on the command line, for scripted transfers and checks.
 //   ladeko-ftp [options] HOST COMMAND [ARGS]
+//   ladeko-ftp --profile FILE.ftpz [options] COMMAND [ARGS]
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -7,43 +8,31 @@
 #include <string>
 #include <vector>
 
+#include "ConsoleToolView.h"
 #include "FtpClient.h"
 #include "FtpError.h"
+#include "FtpProfileClient.h"
+#include "FtpTreeWalk.h"
+#include "Win1252.h"
 
 namespace {
 
 const char* const kUsage =
     "Aufruf: ladeko-ftp [Optionen] HOST BEFEHL [ARGUMENTE]\n"
+    "        ladeko-ftp --profile DATEI.ftpz [Optionen] BEFEHL [ARGUMENTE]\n"
+    "          (Host, Port, Benutzer, Passwort, Proxy-Art und Proxy-Angaben aus dem\n"
+    "          gespeicherten FTP-Zugang; ausdrücklich angegebene Optionen gelten vorrangig;\n"
+    "          --host H ersetzt den Host des Zugangs)\n"
     "Optionen: --port N  --user U  --password P (oder LADEKO_PASSWORD)  --active  --ascii\n"
     "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
     "          --proxy-password P  --timeout SEKUNDEN (Standard 60, 0 ohne Grenze)  --trace\n"
     "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
     "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
-    "          size NAME | cd VERZ [BEFEHL ...]\n";
+    "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
+    "          cd VERZ [BEFEHL ...]\n";
 
 // Our texts are Windows-1252; the terminal speaks UTF-8.
-std::string ToUtf8(const std::string& text) {
-  static const char16_t kHigh[32] = {0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x8D,   0x017D, 0x8F,
-                                     0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
-  std::string out;
-  for (unsigned char c : text) {
-    char32_t code = c;
-    if (c >= 0x80 && c < 0xA0) code = kHigh[c - 0x80];
-    if (code < 0x80) {
-      out += static_cast<char>(code);
-    } else if (code < 0x800) {
-      out += static_cast<char>(0xC0 | (code >> 6));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (code >> 12));
-      out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  }
-  return out;
-}
+std::string ToUtf8(const std::string& text) { return win1252::ToUtf8(text); }
 
 struct UsageError {};
 
@@ -56,6 +45,7 @@ struct Options {
   bool trace = false;
   int timeoutSeconds = kDefaultTimeoutSeconds;
   bool passwordGiven = false;
+  bool profileGiven = false;
   std::vector<std::string> rest;  // HOST COMMAND ARGS
 };
 
@@ -86,7 +76,9 @@ void ParseOptions(int argc, char** argv, Options& options) {
       if (i + 1 >= argc) throw UsageError{};
       return argv[++i];
     };
-    if (arg == "--port") client.Port = PortNumber(value());
+    if (arg == "--profile") { value(); continue; }  // read before the other options
+    if (arg == "--host") client.Host = value();
+    else if (arg == "--port") client.Port = PortNumber(value());
     else if (arg == "--user") client.Username = value();
     else if (arg == "--password") { client.Password = value(); options.passwordGiven = true; }
     else if (arg == "--active") client.Passive = false;
@@ -104,6 +96,29 @@ void ParseOptions(int argc, char** argv, Options& options) {
     else if (arg == "--trace") options.trace = true;
     else throw UsageError{};
   }
+}
+
+// "--profile FILE" fills the client from a saved access profile before the other options,
+// so that each option given explicitly wins over the profile's value.
+bool LoadProfileOption(int argc, char** argv, FtpClient& client, Options& options) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string(argv[i]).rfind("--", 0) != 0) return true;  // options end at HOST/COMMAND
+    if (std::string(argv[i]) != "--profile") {
+      if (std::string(argv[i]) != "--active" && std::string(argv[i]) != "--ascii" &&
+          std::string(argv[i]) != "--trace")
+        ++i;  // skip the option's value
+      continue;
+    }
+    std::string error;
+    if (!LoadProfileIntoClient(argv[i + 1], client, &error)) {
+      std::cerr << ToUtf8(error) << '\n';
+      return false;
+    }
+    options.profileGiven = true;
+    options.passwordGiven = !client.Password.empty();
+    return true;
+  }
+  return true;
 }
 
 std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
@@ -127,7 +142,7 @@ void PrintListing(const FtpListItems& items) {
 const std::map<std::string, std::pair<std::size_t, std::size_t>> kArity = {
     {"pwd", {0, 0}},  {"ls", {0, 1}},    {"nlst", {0, 1}},  {"get", {2, 2}},  {"put", {1, 2}},
     {"append", {2, 2}}, {"mkdir", {1, 1}}, {"rmdir", {1, 1}}, {"rm", {1, 1}}, {"rename", {2, 2}},
-    {"size", {1, 1}}};
+    {"size", {1, 1}}, {"getdir", {2, 2}}, {"putdir", {1, 1}}};
 
 // Checks the command words before anything goes to the server.
 void CheckCommands(const std::vector<std::string>& args) {
@@ -140,6 +155,26 @@ void CheckCommands(const std::vector<std::string>& args) {
   const auto found = kArity.find(args[at]);
   const std::size_t count = args.size() - at - 1;
   if (found == kArity.end() || count < found->second.first || count > found->second.second) throw UsageError{};
+}
+
+// The tree walks of the tool window, with its log lines on standard output. A directory the
+// server refuses to enter is skipped by the walk and fails the command at its end.
+void RunTreeWalk(FtpClient& client, const std::string& command, const std::vector<std::string>& args,
+                 std::size_t at) {
+  ConsoleToolView view(std::cout);
+  FtpTreeWalker walker(client, view);
+  if (command == "putdir") {
+    walker.UploadTree(std::filesystem::absolute(args[at + 1]).lexically_normal());
+    return;
+  }
+  const std::string& remote = args[at + 1];
+  std::filesystem::path name = std::filesystem::path(remote).lexically_normal().filename();
+  if (name.empty()) name = std::filesystem::path(remote).lexically_normal().parent_path().filename();
+  if (name.empty() || name == "." || name == "..") throw FtpError(A("Ungültiges Verzeichnis: ") + remote);
+  const std::filesystem::path folder = std::filesystem::absolute(args[at + 2]) / name;
+  if (!walker.DownloadTree(folder, remote))
+    throw FtpError(view.LastMessage().empty() ? A("Nicht alle Verzeichnisse konnten übertragen werden!")
+                                              : view.LastMessage());
 }
 
 // Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
@@ -179,6 +214,8 @@ void RunCommands(FtpClient& client, std::vector<std::string> args) {
     client.Rename(argument(1), argument(2));
   } else if (command == "size") {
     std::cout << client.Size(argument(1)) << '\n';
+  } else if (command == "getdir" || command == "putdir") {
+    RunTreeWalk(client, command, args, at);
   }
 }
 
@@ -191,9 +228,11 @@ int main(int argc, char** argv) {
   Options options;
   options.client = &client;
   try {
+    if (!LoadProfileOption(argc, argv, client, options)) return 1;
     ParseOptions(argc, argv, options);
-    if (options.rest.size() < 2) throw UsageError{};
-    CheckCommands({options.rest.begin() + 1, options.rest.end()});
+    const std::size_t first = options.profileGiven ? 0 : 1;  // a profile names the host
+    if (options.rest.size() < first + 1) throw UsageError{};
+    CheckCommands({options.rest.begin() + first, options.rest.end()});
   } catch (const UsageError&) {
     std::cerr << kUsage;
     return 2;
@@ -202,11 +241,12 @@ int main(int argc, char** argv) {
     if (const char* password = std::getenv("LADEKO_PASSWORD")) client.Password = password;
   }
   if (options.trace) client.OnLog = [](const std::string& line) { std::cerr << ToUtf8(line) << '\n'; };
-  client.Host = options.rest[0];
+  if (!options.profileGiven) client.Host = options.rest[0];
+  const std::size_t first = options.profileGiven ? 0 : 1;
   client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    RunCommands(client, std::vector<std::string>(options.rest.begin() + 1, options.rest.end()));
+    RunCommands(client, std::vector<std::string>(options.rest.begin() + first, options.rest.end()));
     client.Quit();
   } catch (const FtpError& error) {
     client.Disconnect();
