@@ -14,28 +14,10 @@
 #include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
 #include "TableFixtures.h"
+#include "MainWindowFixture.h"
 #include "Vok1.h"
 
 namespace {
-
-struct MainWindowTest : ::testing::Test {
-  ScriptedDialogs dialogs;
-  RecordingPrinter printer;
-  ScriptedPrintDialogs printDialogs;
-  std::unique_ptr<TForm1> form;
-
-  void Open(double dpi = 96.0) {
-    TForm1::Services services;
-    services.dialogs = &dialogs;
-    services.printer = &printer;
-    services.printDialogs = &printDialogs;
-    form = std::make_unique<TForm1>(services);
-    form->SetScreenDpi(dpi);
-    form->show();
-  }
-  QTabWidget* Pages() { return form->findChild<QTabWidget*>("PageControl1"); }
-  void ShowPage(int page) { Pages()->setCurrentIndex(page); }
-};
 
 TEST_F(MainWindowTest, StartsOnFirstBoxWithClipboardHiddenAndDefaultColours) {
   Open();

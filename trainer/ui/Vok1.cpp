@@ -92,6 +92,7 @@ void TForm1::FormActivate() {
   doc_.SetCurrentPage(0);
   ShowStatus(*this, 0, file_->FileNameText());
   ShowRowStatus();
+  RegisterFileTypes();
 }
 
 void TForm1::SetRowHeights() {
@@ -231,18 +232,17 @@ void TForm1::EndeBtnClick() {
   grid->GoToRow(t.RowCount() - 1);
 }
 
-// In write mode the letter is typed into the cell being edited, at the caret.
+// In write mode the letter is typed into the cell being edited, at the caret. The editor
+// keeps the focus afterwards: focusing the grid itself would close it, and the next key
+// would then start a new edit that replaces the word typed so far.
 void TForm1::FrenchBtnClick(const std::string& letter) {
   VokGridView* grid = CurrentGrid();
   if (grid->Mode() == InputMode::Write) {
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    if (!editor || !grid->isAncestorOf(editor)) {
-      grid->edit(grid->currentIndex());
-      editor = grid->viewport()->findChild<QLineEdit*>();
-    }
-    if (editor) {
+    if (QLineEdit* editor = grid->OpenCellEditor()) {
       editor->insert(ToQ(letter));
       SetModified();
+      editor->setFocus();
+      return;
     }
   }
   grid->setFocus();

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QTimer>
 
 #include "EditKeys.h"
 #include "vokGrid.h"
@@ -29,7 +30,13 @@ class CoverDelegate : public QStyledItemDelegate {
       PaintFixedCell(painter, option, index);
       return;
     }
-    QStyledItemDelegate::paint(painter, option, index);
+    // The marking shown is the table's: the same rows the row commands act on.
+    QStyleOptionViewItem marked(option);
+    if (grid_->Marks(index))
+      marked.state |= QStyle::State_Selected;
+    else
+      marked.state &= ~QStyle::State_Selected;
+    QStyledItemDelegate::paint(painter, marked, index);
     if (grid_->CoveredColumn() != 0 && index.column() == grid_->CoveredColumn())
       painter->fillRect(option.rect, grid_->palette().color(QPalette::Text));
   }
@@ -54,7 +61,11 @@ class CoverDelegate : public QStyledItemDelegate {
 VokGridView::VokGridView(VokTable& table, const QString& objectName, QWidget* parent)
     : QTableView(parent), model_(new VokTableModel(table, this)) {
   setObjectName(objectName);
+  // Before the view's own connections, so the view's selection changes during a change of
+  // rows are not taken for the user's marking; the ends come after Qt's own handling.
+  WatchShapeChangesBegin();
   setModel(model_);
+  WatchShapeChangesEnd();
   setItemDelegate(new CoverDelegate(this));
   setCornerButtonEnabled(false);
   setWordWrap(false);
@@ -106,6 +117,7 @@ void VokGridView::SetInputMode(InputMode mode) {
 
 void VokGridView::ShowCursor() {
   VokTable& t = Table();
+  viewport()->update();
   if (t.RowCount() < 2) return;
   const int row = std::clamp(t.cursorRow, 1, t.RowCount() - 1) - 1;
   const int col = std::clamp(t.cursorCol, 1, 2);
@@ -121,6 +133,65 @@ void VokGridView::ShowCursor() {
   }
   selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
   syncing_ = false;
+}
+
+namespace {
+
+// Keeps a table's cursor and marked range on rows it still has.
+void KeepMarkingInRows(VokTable& t) {
+  const int last = t.RowCount() - 1;
+  if (last < 1) return;
+  t.cursorRow = std::clamp(t.cursorRow, 1, last);
+  if (t.marked.IsNone()) return;
+  t.marked.bottom = std::clamp(t.marked.bottom, 1, last);
+  t.marked.top = std::clamp(t.marked.top, 1, t.marked.bottom);
+}
+
+}  // namespace
+
+// Replacing, inserting, removing or moving rows makes Qt adjust or drop the view's
+// selection on its own. The table's marking stays what its operations set, so the view takes
+// it over again: once at once, and once more when the operation that changed the rows has
+// finished setting the marking.
+void VokGridView::WatchShapeChangesBegin() {
+  const auto begin = [this] { reshaping_ = true; };
+  connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, begin);
+  connect(model_, &QAbstractItemModel::rowsAboutToBeInserted, this, begin);
+  connect(model_, &QAbstractItemModel::rowsAboutToBeRemoved, this, begin);
+  connect(model_, &QAbstractItemModel::rowsAboutToBeMoved, this, begin);
+}
+
+void VokGridView::WatchShapeChangesEnd() {
+  const auto end = [this] { AfterShapeChange(); };
+  connect(model_, &QAbstractItemModel::modelReset, this, end);
+  connect(model_, &QAbstractItemModel::rowsInserted, this, end);
+  connect(model_, &QAbstractItemModel::rowsRemoved, this, end);
+  connect(model_, &QAbstractItemModel::rowsMoved, this, end);
+}
+
+void VokGridView::AfterShapeChange() {
+  reshaping_ = false;
+  KeepMarkingInRows(Table());
+  ShowCursor();
+  QTimer::singleShot(0, this, [this] {
+    KeepMarkingInRows(Table());
+    ShowCursor();
+    viewport()->update();
+  });
+}
+
+bool VokGridView::Marks(const QModelIndex& index) const {
+  const MarkedRange& m = model_->Table().marked;
+  if (m.IsNone() || !index.isValid()) return false;
+  const int row = VokTableModel::TableRow(index);
+  return row >= m.top && row <= m.bottom && index.column() >= m.left && index.column() <= m.right;
+}
+
+QLineEdit* VokGridView::OpenCellEditor() {
+  const QModelIndex current = currentIndex();
+  if (!current.isValid() || !(current.flags() & Qt::ItemIsEditable)) return nullptr;
+  if (!indexWidget(current)) edit(current);
+  return qobject_cast<QLineEdit*>(indexWidget(current));
 }
 
 void VokGridView::GoToRow(int tableRow) {
@@ -154,7 +225,7 @@ int VokGridView::CoveredColumn() const {
 // The table keeps what the view shows: the current cell and the marked rows (whole rows
 // in mark mode, the single current cell in write mode).
 void VokGridView::SyncTableFromView() {
-  if (syncing_) return;
+  if (syncing_ || reshaping_) return;
   VokTable& t = Table();
   const QModelIndex current = currentIndex();
   if (current.isValid()) {
