@@ -278,3 +278,40 @@ TEST(TestWindowStart, EmptyBoxShowsTheNoticeAndOpensNothing) {
   EXPECT_FALSE(dlg.isVisible());
   EXPECT_EQ(box.RowCount(), 2);
 }
+
+namespace {
+
+// The test window lies over its main window: frame top + 24, left + 2, width - 4,
+// height - 24, whatever the result line says and whatever the previous test did.
+TEST(TestWindowPlace, CoversTheMainWindowBelowItsTitleRowAcrossTests) {
+  QWidget main;
+  main.setGeometry(100, 80, 640, 480);
+  main.show();
+  VokTable box;
+  FillTable(box, {{"", "la maison", "das Haus"}, {"", "le chat", "die Katze"}});
+  TTestDlg dlg(&main);
+  const auto run = [&] {
+    ASSERT_TRUE(dlg.PrepareTest(box, TestSettings{5, TestDirection::IntoFrench}, InOrder({1, 2})));
+    dlg.show();
+    QApplication::processEvents();
+  };
+  const QRect expected(main.frameGeometry().left() + 2, main.frameGeometry().top() + 24,
+                       main.frameGeometry().width() - 4, main.frameGeometry().height() - 24);
+  run();
+  EXPECT_EQ(dlg.frameGeometry(), expected);
+  dlg.KorrektBtnClick();  // two wrong answers: a long result line
+  QApplication::processEvents();
+  EXPECT_EQ(dlg.frameGeometry(), expected);
+  dlg.hide();
+  run();
+  EXPECT_EQ(dlg.frameGeometry(), expected);
+  EXPECT_EQ(dlg.Label1->text(), "Ergebnis:");
+}
+
+TEST(TestWindowPlace, OwnFrameIsTakenOffTheClientArea) {
+  const QRect mainFrame(100, 80, 640, 480);
+  EXPECT_EQ(TestWindowFrame(mainFrame), QRect(102, 104, 636, 456));
+  EXPECT_EQ(TestWindowClient(mainFrame, QMargins(4, 23, 4, 4)), QRect(106, 127, 628, 429));
+}
+
+}  // namespace

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QEvent>
 
 #include "Layout.h"
 #include "QtText.h"
@@ -23,6 +24,7 @@ constexpr int kPageSolution = 1;
 constexpr int kMarkColumnWidth = 20;     // the mark column's own column
 constexpr int kMarkControlWidth = 56;    // the mark column once the test is corrected
 constexpr int kMainTitleHeight = 24;     // the window leaves the main window's title row free
+constexpr int kSideInset = 2;            // and two pixels of the main window's frame on each side
 
 // The accent letters in tool bar order; only Ç ç ë ï œ are shown.
 const char* const kAccentLetters[] = {"Ç", "ç", "à", "â", "è", "é", "ê",
@@ -87,6 +89,9 @@ QWidget* TTestDlg::BuildTopBar() {
   QFont bold = Label1->font();
   bold.setBold(true);
   Label1->setFont(bold);
+  // A long result line is cut at the window's edge rather than widening the window.
+  Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  Label1->setMinimumWidth(0);
   row->addWidget(Label1, 1);
   return bar;
 }
@@ -151,6 +156,9 @@ bool TTestDlg::StartTest(VokTable& box, const TestSettings& settings, const Test
     return false;
   }
   SetLook(look);
+  Label1->setText(ToQ(kResultPending));
+  wfGrid->setFixedWidth(0);
+  PlaceOverMainWindow();
   exec();
   return true;
 }
@@ -172,21 +180,49 @@ void TTestDlg::SetLook(const TestGridLook& look) {
 
 void TTestDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!event->spontaneous()) FormActivate();
+  if (!event->spontaneous()) {
+    FormActivate();
+    placeOnActivation_ = true;
+  }
 }
 
+// The window manager frames a window only once it is shown: the first activation of each
+// showing places the window again with its real frame.
+bool TTestDlg::event(QEvent* event) {
+  const bool handled = QDialog::event(event);
+  if (event->type() == QEvent::WindowActivate && placeOnActivation_) {
+    placeOnActivation_ = false;
+    PlaceOverMainWindow();
+  }
+  return handled;
+}
+
+QRect TestWindowFrame(const QRect& mainFrame) {
+  return QRect(mainFrame.left() + kSideInset, mainFrame.top() + kMainTitleHeight,
+               mainFrame.width() - 2 * kSideInset, mainFrame.height() - kMainTitleHeight);
+}
+
+QRect TestWindowClient(const QRect& mainFrame, const QMargins& ownFrame) {
+  return TestWindowFrame(mainFrame).marginsRemoved(ownFrame);
+}
+
+// The whole window, frame included, lies over the main window's frame less its title row.
+// Before the window manager has framed this window once, its frame is taken to be as wide
+// as the main window's.
 void TTestDlg::PlaceOverMainWindow() {
   QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
   if (!main) return;
-  const QRect frame = main->frameGeometry();
-  move(frame.left() + 2, frame.top() + kMainTitleHeight);
-  // The window's own title bar and frame come on top of the size set here.
-  const int ownDecoration = frameGeometry().height() - geometry().height();
-  resize(frame.width() - 4, frame.height() - kMainTitleHeight - ownDecoration);
+  const auto margins = [](const QWidget* w) {
+    const QRect frame = w->frameGeometry(), client = w->geometry();
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                    frame.right() - client.right(), frame.bottom() - client.bottom());
+  };
+  const QMargins own = frameGeometry() != geometry() ? margins(this) : margins(main);
+  setGeometry(TestWindowClient(main->frameGeometry(), own));
 }
 
 void TTestDlg::FormActivate() {
-  PlaceOverMainWindow();
+  Label1->setText(ToQ(kResultPending));
   wfGrid->setFixedWidth(0);
   wfGrid->setColumnWidth(0, kMarkColumnWidth);
   wfGrid->selectionModel()->clearCurrentIndex();
@@ -196,7 +232,7 @@ void TTestDlg::FormActivate() {
   LsgGrid->setColumnWidth(0, layout::kLessonColumnWidth);
   PageControl1->setCurrentIndex(kPageTest);
   PageControl1->setTabVisible(kPageSolution, false);
-  Label1->setText(ToQ(kResultPending));
+  PlaceOverMainWindow();
   TestGrid->setFocus();
   wfGrid->SetTopRow(TestGrid->TopRow());
   const QModelIndex current = TestGrid->currentIndex();

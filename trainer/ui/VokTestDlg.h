@@ -5,6 +5,8 @@
 // everything in it.
 
 #include <QDialog>
+#include <QMargins>
+#include <QRect>
 #include <vector>
 
 #include "StatusLine.h"
@@ -17,6 +19,12 @@ class QTabWidget;
 class QToolButton;
 class MarkColumnModel;
 class TestTableModel;
+
+// Where the test window goes over the main window (its frame rectangle): top + 24,
+// left + 2, width - 4, height - 24. TestWindowClient is the same less the test window's own
+// frame, which is what setGeometry takes.
+QRect TestWindowFrame(const QRect& mainFrame);
+QRect TestWindowClient(const QRect& mainFrame, const QMargins& ownFrame);
 
 class TTestDlg : public QDialog {
   Q_OBJECT
@@ -58,6 +66,7 @@ class TTestDlg : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   // Escape does not close the window: only its close button ends the test.
   void keyPressEvent(QKeyEvent* event) override;
@@ -77,4 +86,5 @@ class TTestDlg : public QDialog {
   MarkColumnModel* markModel_;
   TestGridLook look_;
   bool syncingScroll_ = false;
+  bool placeOnActivation_ = false;
 };
