@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "QtText.h"
+
 namespace {
 
 const QString kPdfEntry = QStringLiteral("PDF-Datei");
@@ -87,13 +89,20 @@ std::optional<PrintChoice> QtPrintDialogs::ChoosePrint(bool selectionAvailable) 
   QPrinter& printer = printer_.Printer();
   printer.setPrintRange(QPrinter::AllPages);
   printer.setCopyCount(1);
+  // Printing to a file proposes a file that does not exist yet; one chosen for an earlier
+  // job is never offered again.
+  if (printer.outputFormat() == QPrinter::PdfFormat && !printer_.FixedPdfFile())
+    printer.setOutputFileName(PathToQ(printer_.ProposedPdfFile()));
   QPrintDialog dialog(&printer, parent_);
   dialog.setWindowTitle(QStringLiteral("Drucken"));
   dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionAvailable);
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
   dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (dialog.exec() != QDialog::Accepted) {
+    if (!printer_.FixedPdfFile()) printer.setOutputFileName(QString());
+    return std::nullopt;
+  }
 
   PrintChoice choice;
   choice.copies = printer.copyCount();

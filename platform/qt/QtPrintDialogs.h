@@ -14,6 +14,9 @@ class QtPrintDialogs : public PrintDialogs {
   void SetParent(QWidget* parent) { parent_ = parent; }
 
   std::optional<PrintChoice> ChoosePrint(bool selectionAvailable) override;
+  void SetDocumentName(const std::string& documentName) override {
+    printer_.SetDocumentName(documentName);
+  }
   bool PrinterSetup() override;
 
  private:

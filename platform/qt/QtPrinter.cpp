@@ -1,7 +1,10 @@
 #include "QtPrinter.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 
 #include "QtText.h"
 
@@ -18,29 +21,52 @@ void QtPrinter::SetPdfFile(const std::filesystem::path& path) {
   fixedPdfFile_ = true;
 }
 
-bool QtPrinter::ChoosePdfFile(const std::string& title) {
+void QtPrinter::SetDocumentName(const std::string& documentName) {
+  // The document's name is a full path; the job and a proposed PDF file take only its
+  // last part (Qt's print dialog puts the job's name behind the home folder).
+  documentName_ = QFileInfo(ToQ(documentName)).fileName();
+  printer_->setDocName(documentName_);
+}
+
+std::filesystem::path QtPrinter::ProposedPdfFile() const {
+  QString folder = pdfFolder_;
+  if (folder.isEmpty() || !QDir(folder).exists())
+    folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  QString stem = QFileInfo(documentName_).completeBaseName();
+  if (stem.isEmpty()) stem = QStringLiteral("Vokabeln");
+  const QDir dir(folder);
+  QString name = stem + QStringLiteral(".pdf");
+  for (int n = 2; dir.exists(name); ++n) name = QStringLiteral("%1 (%2).pdf").arg(stem).arg(n);
+  return PathFromQ(dir.filePath(name));
+}
+
+bool QtPrinter::ChoosePdfFile() {
+  const std::filesystem::path proposed = ProposedPdfFile();
   FileDialogRequest request;
   request.title = A("Druckausgabe in PDF-Datei");
   request.filter = "PDF-Dateien (*.pdf)|*.pdf|";
   request.defaultExt = "pdf";
-  request.fileName = std::filesystem::path(title).stem().string() + ".pdf";
+  request.initialDir = proposed.parent_path();
+  request.fileName = FromQ(PathToQ(proposed.filename()));
   request.confirmOverwrite = true;
   const std::optional<FileChoice> choice = dialogs_.SaveFile(request);
   if (!choice) return false;
   printer_->setOutputFileName(PathToQ(choice->path));
-  pdfFileOfThisJob_ = true;
   return true;
 }
 
 bool QtPrinter::BeginJob(const std::string& title) {
   if (painter_.isActive()) return false;
-  printer_->setDocName(ToQ(title));
+  SetDocumentName(title);
   // Copies are printed as passes of the job itself, never multiplied by the driver.
   printer_->setCopyCount(1);
   if (printer_->outputFormat() == QPrinter::PdfFormat && printer_->outputFileName().isEmpty() &&
-      !ChoosePdfFile(title)) {
+      !ChoosePdfFile()) {
     return false;
   }
+  if (printer_->outputFormat() == QPrinter::PdfFormat)
+    pdfFolder_ = QFileInfo(printer_->outputFileName()).absolutePath();
   if (!painter_.begin(printer_.get())) {
     dialogs_.Message("Drucken", A("Der Druckauftrag konnte nicht begonnen werden."),
                      MsgButtons::Ok, MsgIcon::Error);
@@ -57,9 +83,9 @@ void QtPrinter::NewPage() {
 
 void QtPrinter::EndJob() {
   if (painter_.isActive()) painter_.end();
-  // A file chosen for one job is not silently overwritten by the next one.
-  if (pdfFileOfThisJob_ && !fixedPdfFile_) printer_->setOutputFileName(QString());
-  pdfFileOfThisJob_ = false;
+  // A file chosen for one job, here or in the print dialog, is never silently overwritten
+  // by the next one: that one asks again.
+  if (!fixedPdfFile_) printer_->setOutputFileName(QString());
 }
 
 int QtPrinter::PageWidth() const { return printer_->width(); }

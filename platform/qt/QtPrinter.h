@@ -23,6 +23,13 @@ class QtPrinter : public PrintCanvas {
   static bool HasSystemPrinter();
   // Every following job goes into this PDF file without asking.
   void SetPdfFile(const std::filesystem::path& path);
+  // The document the next job prints; its name without folder becomes the job's name.
+  void SetDocumentName(const std::string& documentName);
+  // A PDF file for the document that does not exist yet: the document's name with ".pdf",
+  // numbered when taken, in the folder of the last PDF file or the documents folder.
+  std::filesystem::path ProposedPdfFile() const;
+  // True when every job goes into the file given by SetPdfFile.
+  bool FixedPdfFile() const { return fixedPdfFile_; }
 
   bool JobRunning() const override { return painter_.isActive(); }
   bool BeginJob(const std::string& title) override;
@@ -39,7 +46,7 @@ class QtPrinter : public PrintCanvas {
   void FillRect(int left, int top, int right, int bottom, Color color) override;
 
  private:
-  bool ChoosePdfFile(const std::string& title);
+  bool ChoosePdfFile();
   QFontMetrics Metrics() const;
 
   Dialogs& dialogs_;
@@ -49,5 +56,6 @@ class QtPrinter : public PrintCanvas {
   QColor textColor_ = Qt::black;
   QPen pen_{Qt::black, 0};
   bool fixedPdfFile_ = false;
-  bool pdfFileOfThisJob_ = false;
+  QString documentName_;  // without folder
+  QString pdfFolder_;     // where the last PDF file went
 };

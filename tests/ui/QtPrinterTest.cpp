@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <fstream>
 #include <iterator>
@@ -87,4 +88,48 @@ TEST(QtPrinterTest, WithoutAChosenPdfFileNoJobBegins) {
   EXPECT_FALSE(printer.JobRunning());
   ASSERT_EQ(dialogs.saveRequests.size(), 1u);
   EXPECT_EQ(dialogs.saveRequests[0].fileName, "Vokabeln.pdf");
+}
+
+namespace {
+
+void PrintOneRow(QtPrinter& printer, ScriptedDialogs& dialogs, const std::string& title) {
+  VokTable t;
+  FillTable(t, {{"", "la maison", "das Haus"}});
+  PrintTable(ListPrintSetup{printer, dialogs, FontDesc{}, title}, 1, t, PrintRows::All);
+}
+
+}  // namespace
+
+// The document's name is a full path: the job is named by its last part only, and a file
+// chosen for one print (here as the print dialog leaves it) is never written by the next.
+TEST(QtPrinterTest, EveryPrintToAFileAsksForAFreshFile) {
+  QTemporaryDir dir;
+  ScriptedDialogs dialogs;
+  QtPrinter printer(dialogs);
+  const std::string document = PathFromQ(dir.filePath("lektion7.evd")).string();
+  const QString chosen = dir.filePath("lektion7.pdf");
+  printer.Printer().setOutputFormat(QPrinter::PdfFormat);
+  printer.Printer().setOutputFileName(chosen);
+  PrintOneRow(printer, dialogs, document);
+  EXPECT_EQ(printer.Printer().docName(), "lektion7.evd");
+  ASSERT_EQ(ReadAll(chosen).rfind("%PDF", 0), 0u);
+  EXPECT_TRUE(dialogs.saveRequests.empty());
+  const std::string firstPdf = ReadAll(chosen);
+
+  // The next print asks, proposing a name not taken yet in the same folder.
+  dialogs.fileAnswers.push_back(std::nullopt);
+  PrintOneRow(printer, dialogs, document);
+  ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+  EXPECT_EQ(dialogs.saveRequests[0].fileName, "lektion7 (2).pdf");
+  EXPECT_EQ(QDir(PathToQ(dialogs.saveRequests[0].initialDir)), QDir(dir.path()));
+  EXPECT_TRUE(dialogs.saveRequests[0].confirmOverwrite);
+  EXPECT_EQ(ReadAll(chosen), firstPdf);
+  EXPECT_EQ(printer.ProposedPdfFile(), PathFromQ(dir.filePath("lektion7 (2).pdf")));
+
+  // A file chosen in that dialog is used once, then asked for again.
+  dialogs.fileAnswers.push_back(FileChoice{PathFromQ(dir.filePath("zweite.pdf")), 1});
+  PrintOneRow(printer, dialogs, document);
+  EXPECT_EQ(ReadAll(dir.filePath("zweite.pdf")).rfind("%PDF", 0), 0u);
+  PrintOneRow(printer, dialogs, document);
+  EXPECT_EQ(dialogs.saveRequests.size(), 3u);
 }

@@ -89,7 +89,10 @@ void TForm1::WireCommands() {
                            "insDeutsche1", "durcheinander1"})
     wire(name, [this] { insFrnzsische1Click(); });
   if (services_.printer && services_.printDialogs) {
-    wire("drucken1", [this] { PrintWithDialog(PrintSetup(), *services_.printDialogs, CurrentTable()); });
+    wire("drucken1", [this] {
+      services_.printDialogs->SetDocumentName(file_->FileNameText());
+      PrintWithDialog(PrintSetup(), *services_.printDialogs, CurrentTable());
+    });
     wire("Druckereinstellung1", [this] { services_.printDialogs->PrinterSetup(); });
     QToolButton* print = Button("ToolButton1");
     print->setEnabled(true);
