@@ -14,6 +14,9 @@ HelpViewer::HelpViewer(const QString& folder, const QString& title, QWidget* par
     : QDialog(parent), folder_(folder) {
   setObjectName("HelpViewer");
   setWindowTitle(title);
+  // The help window has no owner window; it never keeps the program running once the main
+  // window has closed.
+  setAttribute(Qt::WA_QuitOnClose, false);
   resize(620, 480);
   browser_ = new QTextBrowser(this);
   browser_->setSearchPaths({folder});

@@ -36,7 +36,11 @@ TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
   connect(cancel, &QPushButton::clicked, this, &QDialog::hide);
 
   auto* grid = new QGridLayout(this);
-  grid->addWidget(new QLabel("Suchen &nach:", this), 0, 0);
+  // The label's "&" marks its shortcut into the text field; without a buddy it would be
+  // shown as it is.
+  auto* label = new QLabel("Suchen &nach:", this);
+  label->setBuddy(textEdit_);
+  grid->addWidget(label, 0, 0);
   grid->addWidget(textEdit_, 0, 1);
   grid->addWidget(next, 0, 2);
   grid->addWidget(wholeWord_, 1, 0, 1, 2);

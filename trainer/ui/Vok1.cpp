@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
@@ -317,12 +318,24 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-    if (watched->property("accent").toBool()) {
-      helpContext_ = 240;
-    } else if (qobject_cast<QToolBar*>(watched) || qobject_cast<QToolButton*>(watched)) {
-      helpContext_ = 290;
-    } else if (qobject_cast<QTabWidget*>(watched) || qobject_cast<QTableView*>(watched)) {
-      helpContext_ = 300;
+    // A mouse move a button does not take goes on to its tool bar: the context follows the
+    // widget under the mouse, not the one the event reached.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && event->type() == QEvent::MouseMove) {
+      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      if (QWidget* child = widget->childAt(at)) widget = child;
+    }
+    for (; widget; widget = widget->parentWidget()) {
+      if (widget->property("accent").toBool()) {
+        helpContext_ = 240;
+      } else if (qobject_cast<QToolBar*>(widget) || qobject_cast<QToolButton*>(widget)) {
+        helpContext_ = 290;
+      } else if (qobject_cast<QTabWidget*>(widget) || qobject_cast<QTableView*>(widget)) {
+        helpContext_ = 300;
+      } else {
+        continue;
+      }
+      break;
     }
   }
   return QMainWindow::eventFilter(watched, event);
