@@ -1,6 +1,8 @@
 #include "QtDialogs.h"
 
 #include <QColorDialog>
+#include <QComboBox>
+#include <QFileSystemModel>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -18,14 +20,43 @@
 QStringList FilterToQt(const std::string& filter) {
   const QStringList parts = ToQ(filter).split('|');
   QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) {
-    QString patterns = parts[i + 1];
-    patterns.replace(';', ' ');
-    QString text = parts[i];
-    // The text may already name its patterns; Qt reads the last parentheses as the patterns.
-    out << QString("%1 (%2)").arg(text.remove(QRegularExpression(R"(\s*\([^)]*\)\s*$)")), patterns);
-  }
+  for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i];
   return out;
+}
+
+QList<QStringList> FilterPatterns(const std::string& filter) {
+  const QStringList parts = ToQ(filter).split('|');
+  QList<QStringList> out;
+  for (int i = 0; i + 1 < parts.size(); i += 2)
+    out << parts[i + 1].split(';', Qt::SkipEmptyParts);
+  return out;
+}
+
+// The filter texts are shown as they are written. Qt would take the patterns from a text's
+// last parentheses ("Eigene Vokabel-Dateien (*.evd) Lektionen (*.le)" would list only
+// "*.le"), so the dialog's file list gets the patterns of the chosen entry directly.
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, bool save) {
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+  const QStringList filters = FilterToQt(request.filter);
+  const QList<QStringList> patterns = FilterPatterns(request.filter);
+  dialog.setNameFilters(filters);
+  auto* files = dialog.findChild<QFileSystemModel*>();
+  const auto applyPatterns = [&dialog, files, filters, patterns] {
+    const qsizetype index = filters.indexOf(dialog.selectedNameFilter());
+    if (files && index >= 0) files->setNameFilters(patterns.at(index));
+  };
+  if (auto* choice = dialog.findChild<QComboBox*>("fileTypeCombo"))
+    QObject::connect(choice, &QComboBox::currentIndexChanged, &dialog, applyPatterns);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, applyPatterns);
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+    dialog.selectNameFilter(filters[request.filterIndex - 1]);
+  applyPatterns();
+  if (!request.initialDir.empty()) dialog.setDirectory(PathToQ(request.initialDir));
+  if (!request.defaultExt.empty()) dialog.setDefaultSuffix(ToQ(request.defaultExt));
+  if (!request.fileName.empty()) dialog.selectFile(ToQ(request.fileName));
 }
 
 MsgResult QtDialogs::Message(const std::string& title, const std::string& text, MsgButtons buttons,
@@ -60,17 +91,9 @@ MsgResult QtDialogs::Message(const std::string& title, const std::string& text, 
 
 std::optional<FileChoice> QtDialogs::RunFileDialog(const FileDialogRequest& request, bool save) {
   QFileDialog dialog(parent_, ToQ(request.title));
-  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
-  const QStringList filters = FilterToQt(request.filter);
-  dialog.setNameFilters(filters);
-  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
-    dialog.selectNameFilter(filters[request.filterIndex - 1]);
-  if (!request.initialDir.empty()) dialog.setDirectory(PathToQ(request.initialDir));
-  if (!request.defaultExt.empty()) dialog.setDefaultSuffix(ToQ(request.defaultExt));
-  if (!request.fileName.empty()) dialog.selectFile(ToQ(request.fileName));
+  ConfigureFileDialog(dialog, request, save);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const QStringList filters = FilterToQt(request.filter);
   FileChoice choice;
   choice.path = PathFromQ(dialog.selectedFiles().first());
   choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;

@@ -25,5 +25,11 @@ class QtDialogs : public Dialogs {
   QPointer<QWidget> parent_;
 };
 
-// "Text|*.a;*.b|Text|*.*|" becomes Qt's list of "Text (*.a *.b)" entries.
+class QFileDialog;
+struct FileDialogRequest;
+
+// "Text|*.a;*.b|Text|*.*|": the texts as the dialog lists them, and the patterns of each.
 QStringList FilterToQt(const std::string& filter);
+QList<QStringList> FilterPatterns(const std::string& filter);
+// Sets up a file dialog for the request; the file list follows the chosen entry's patterns.
+void ConfigureFileDialog(QFileDialog& dialog, const FileDialogRequest& request, bool save);
