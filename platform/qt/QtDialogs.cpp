@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "FontChooser.h"
 #include "QtText.h"
 
 QStringList FilterToQt(const std::string& filter) {
@@ -115,75 +116,10 @@ std::optional<Color> QtDialogs::ChooseColor(Color initial) {
   return FromQColor(chosen);
 }
 
-namespace {
-
-// A swatch button that opens the colour dialog: the font's colour is one of its effects.
-class ColorButton : public QPushButton {
- public:
-  ColorButton(Color color, QWidget* parent) : QPushButton("Farbe ...", parent), color_(color) {
-    Paint();
-    connect(this, &QPushButton::clicked, this, [this] {
-      const QColor chosen = QColorDialog::getColor(ToQColor(color_), this);
-      if (chosen.isValid()) {
-        color_ = FromQColor(chosen);
-        Paint();
-      }
-    });
-  }
-  Color Value() const { return color_; }
-
- private:
-  void Paint() {
-    QPixmap swatch(16, 16);
-    swatch.fill(ToQColor(color_));
-    setIcon(QIcon(swatch));
-  }
-  Color color_;
-};
-
-}  // namespace
-
 std::optional<FontDesc> QtDialogs::ChooseFont(const FontDesc& initial, int maxSize) {
-  QFont font(ToQ(initial.name));
-  font.setPointSize(std::clamp(initial.size, 1, maxSize));
-  font.setBold(initial.style & FontStyle::Bold);
-  font.setItalic(initial.style & FontStyle::Italic);
-  font.setUnderline(initial.style & FontStyle::Underline);
-  font.setStrikeOut(initial.style & FontStyle::StrikeOut);
-
-  QDialog dialog(parent_);
-  dialog.setWindowTitle("Schrift");
-  auto* fonts = new QFontDialog(font, &dialog);
-  fonts->setWindowFlags(Qt::Widget);
-  fonts->setOptions(QFontDialog::NoButtons | QFontDialog::ScalableFonts |
-                    QFontDialog::NonScalableFonts | QFontDialog::ProportionalFonts |
-                    QFontDialog::MonospacedFonts);
-  auto* color = new ColorButton(initial.color, &dialog);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Cancel)->setText("Abbrechen");
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  auto* layout = new QVBoxLayout(&dialog);
-  layout->addWidget(fonts);
-  auto* row = new QHBoxLayout;
-  row->addWidget(color);
-  row->addStretch(1);
-  row->addWidget(buttons);
-  layout->addLayout(row);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-
-  const QFont chosen = fonts->currentFont();
-  FontDesc out = initial;
-  out.color = color->Value();
-  out.name = FromQ(chosen.family());
-  // Sizes above the largest the tables allow are cut back to it.
-  out.size = std::min(chosen.pointSize() > 0 ? chosen.pointSize() : initial.size, maxSize);
-  out.height = -static_cast<int>(std::lround(out.size * 96.0 / 72.0));
-  out.pitch = chosen.fixedPitch() ? 2 : 0;
-  out.style = (chosen.bold() ? FontStyle::Bold : 0) | (chosen.italic() ? FontStyle::Italic : 0) |
-              (chosen.underline() ? FontStyle::Underline : 0) |
-              (chosen.strikeOut() ? FontStyle::StrikeOut : 0);
-  return out;
+  FontChooser chooser(initial, maxSize, parent_);
+  if (chooser.exec() != QDialog::Accepted) return std::nullopt;
+  return chooser.Chosen();
 }
 
 std::optional<std::string> QtDialogs::InputBox(const std::string& title, const std::string& prompt,
