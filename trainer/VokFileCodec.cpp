@@ -106,7 +106,8 @@ std::uint64_t Reader::Remaining() const {
 // or the source ends. count is at most the buffer's size.
 bool Reader::Refill(size_t count) {
   const size_t have = window_.size();
-  std::memmove(buffer_.data(), window_.data(), have);
+  if (have > 0) std::memmove(buffer_.data(), window_.data(), have);  // an empty window has no data
+
   const size_t got = source_->Read(buffer_.data() + have, buffer_.size() - have);
   window_ = std::string_view(buffer_.data(), have + got);
   return window_.size() >= count;
