@@ -89,8 +89,9 @@ QWidget* TTestDlg::BuildTopBar() {
   QFont bold = Label1->font();
   bold.setBold(true);
   Label1->setFont(bold);
-  // A long result line is cut at the window's edge rather than widening the window.
+  // A long result line wraps within the window rather than widening it.
   Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  Label1->setWordWrap(true);
   Label1->setMinimumWidth(0);
   row->addWidget(Label1, 1);
   return bar;
