@@ -13,6 +13,8 @@
 #include <thread>
 
 #include "Clock.h"
+#include "FTP1.h"
+#include "FtpPar.h"
 #include "HelpViewer.h"
 #include "QtDialogs.h"
 #include "QtPrintDialogs.h"
@@ -50,10 +52,10 @@ std::filesystem::path IconFile() {
 // "--kreuzwort" opens the crossword window, whose menu the main window keeps hidden.
 constexpr char kCrosswordSwitch[] = "--kreuzwort";
 
-QString HelpFolder() {
-  const QString shipped = ProgramDataFolder() + "/help/vokhelp";
+QString HelpFolder(const QString& name = QStringLiteral("vokhelp")) {
+  const QString shipped = ProgramDataFolder() + "/help/" + name;
   if (QDir(shipped).exists()) return shipped;
-  return QStringLiteral(TIRELO_SOURCE_DIR "/help/vokhelp");
+  return QStringLiteral(TIRELO_SOURCE_DIR "/help/") + name;
 }
 
 Folders SystemFolders() {
@@ -121,6 +123,10 @@ int main(int argc, char** argv) {
   TKreuzForm kreuzForm(kreuzDlg.Puzzle(), &printer,
                        [&printer] { return printer.Printer().resolution() / 254.0; }, &kreuzDlg);
   kreuzDlg.SetTaskList(&kreuzForm);
+  FtpPar ftpPar;  // the tool mode block, written by the trainer, read by the tool
+  HelpViewer ftpHelp(HelpFolder("ftphelp"), "Ladeko - Hilfe");
+  TFTPForm1 ftpForm1({&dialogs, &shell, &ftpHelp, &ftpPar}, &form1);
+  form1.SetFtpService([&ftpForm1] { ftpForm1.FTPDienststarten(); });
   form1.SetTitleWindow(titel);
 
   const std::uint32_t start = timebase::TickCount();

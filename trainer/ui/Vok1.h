@@ -77,6 +77,8 @@ class TForm1 : public QMainWindow,
   // The title window is closed on the first activation.
   void SetTitleWindow(QWidget* title) { titleWindow_ = title; }
   void SetAboutBox(TAboutBox* about) { aboutBox_ = about; }
+  // The FTP tool in service mode ("FTP-Dienst starten"); the command is enabled once it is set.
+  void SetFtpService(std::function<void()> open);
   void SetLessonDialog(Tvokdlg1* dialog) { lessonDialog_ = dialog; }
   void SetSortDialog(TSortDlg* dialog) { sortDialog_ = dialog; }
   void SetTestDialog(TTestDlg* dialog);

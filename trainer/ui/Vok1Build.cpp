@@ -323,3 +323,9 @@ void TForm1::BuildStatusBar() {
   panels_[2]->setMinimumWidth(widths[2]);
   panels_[2]->setMaximumWidth(QWIDGETSIZE_MAX);
 }
+
+void TForm1::SetFtpService(std::function<void()> open) {
+  QAction* action = Action("FTPDienststarten1");
+  connect(action, &QAction::triggered, this, [open = std::move(open)] { open(); });
+  action->setEnabled(true);
+}

@@ -1,0 +1,204 @@
+#include "FTP1.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "Clock.h"
+#include "FtpConnectionPanel.h"
+#include "FtpLogPage.h"
+#include "FtpLoginPage.h"
+#include "HelpViewer.h"
+#include "QtText.h"
+
+TFTPForm1::TFTPForm1(Services services, QWidget* parent)
+    : QDialog(parent), services_(services) {
+  setObjectName("FTPForm1");
+  setWindowTitle(QString::fromUtf8("FTP-Dienst (File Transfer Protocol)"));
+  setSizeGripEnabled(true);
+  resize(640, 480);
+
+  connection_ = std::make_unique<FtpConnection>(FtpClient1, *this, [] { return timebase::NowDayCount(); });
+  // The window stays usable while the client waits for the server.
+  FtpClient1.Pump = [] { QApplication::processEvents(); };
+  FtpProfileControls& controls = *this;
+  store_ = std::make_unique<FtpProfileStore>(profile_, controls, *this, *services_.dialogs);
+  document_ = std::make_unique<ProfileDocument>(
+      *services_.dialogs,
+      ProfileDocumentActions{
+          [this](const std::filesystem::path& name) { store_->NewProfile(name, document_->LastDirectory()); },
+          [this](const std::filesystem::path& path) { return store_->ReadProfile(path); },
+          [this](const std::filesystem::path& path) { return store_->WriteProfile(path); },
+          [this](bool modified) {
+            if (QAction* save = Action("FTPspeichern1")) save->setEnabled(modified);
+          }});
+
+  BuildPages();
+  BuildToolBar();
+  BuildMenu();
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(MainMenu1);
+  layout->addWidget(ToolBar1);
+  layout->addWidget(FTPPageControl1, 1);
+  layout->addWidget(log_->BuildStatusBar());
+
+  connection_->Settings = [this] { return login_->Settings(); };
+  connection_->Options = [this] { return login_->Options(); };
+  connection_->RemotePathField = [this] { return login_->LastShown().RemoteDir; };
+  connection_->SetRemotePathField = [this](const std::string& path) { login_->LastShown().RemoteDir = path; };
+
+  auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+  connect(f1, &QShortcut::activated, this, [this] { ShowHelpTopic(helpContext_); });
+
+  document_->NewDocument();
+  EnableAbort(false);
+}
+
+TFTPForm1::~TFTPForm1() {
+  // The client's events point into the window; none may come while it goes.
+  FtpClient1.Pump = nullptr;
+  FtpClient1.OnStatus = nullptr;
+  FtpClient1.OnDisconnected = nullptr;
+}
+
+QAction* TFTPForm1::Action(const QString& objectName) const {
+  for (QAction* a : findChildren<QAction*>())
+    if (a->objectName() == objectName) return a;
+  return nullptr;
+}
+
+QToolButton* TFTPForm1::Button(const QString& objectName) const {
+  return findChild<QToolButton*>(objectName);
+}
+
+QString TFTPForm1::StatusText(int panel) const { return log_->StatusText(panel); }
+
+int TFTPForm1::FTPDienststarten() {
+  if (services_.par) services_.par->SetServiceMode();
+  return exec();
+}
+
+// ---- Showing and closing ----
+
+void TFTPForm1::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  document_->ClearModified();
+  EnableAbort(false);
+  if (OnShown) OnShown();
+  ActivateMode();
+}
+
+// Caption, tabs, tool bar and menu from the mode block; the page the mode names is shown and
+// the page active before is remembered for closing.
+void TFTPForm1::ActivateMode() {
+  const FtpToolMode mode = services_.par ? services_.par->Mode : FtpToolMode::Service;
+  const int dpi = screen() ? static_cast<int>(screen()->logicalDotsPerInchX()) : 96;
+  const FtpModeLook look = ModeLook(mode, dpi);
+  setWindowTitle(ToQ(look.Caption));
+  FTPPageControl1->setTabVisible(kPageAnmeldung, look.TabAnmeldung);
+  FTPPageControl1->setTabVisible(kPageVerzeichnisse, look.TabVerzeichnisse);
+  FTPPageControl1->setTabVisible(kPageEinzel, look.TabEinzel);
+  FTPPageControl1->setTabVisible(kPageLogbuch, look.TabLogbuch);
+  FTPPageControl1->setTabVisible(kPageDialog, look.TabDialog);
+  if (!look.DialogCaption.empty()) FTPPageControl1->setTabText(kPageDialog, ToQ(look.DialogCaption));
+  ToolBar1->setVisible(look.ToolBarAndMenu);
+  for (QAction* menu : MainMenu1->actions()) menu->setVisible(look.ToolBarAndMenu);
+  pageBeforeActivation_ = FTPPageControl1->currentIndex();
+  FTPPageControl1->setCurrentIndex(look.PageShown);
+  log_->ShowFtpStatus(0, document_->FileNameText());
+}
+
+void TFTPForm1::done(int result) {
+  if (!connectionPanel_->FormCloseQuery()) return;
+  FTPPageControl1->setCurrentIndex(pageBeforeActivation_);
+  QDialog::done(result);
+  if (OnClosed) OnClosed();
+}
+
+void TFTPForm1::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  log_->LayoutStatusBar(width());
+}
+
+// ---- Help ----
+
+void TFTPForm1::ShowHelpTopic(int context) {
+  if (!services_.help) return;
+  if (context == -1) services_.help->ShowSearch();
+  else if (context == -2) services_.help->ShowUsingHelp();
+  else if (context == 0) services_.help->ShowContents();
+  else services_.help->ShowTopic(context);
+}
+
+void TFTPForm1::WatchHelpContext(QWidget* widget, int context) {
+  widget->setProperty("helpContext", context);
+  widget->setMouseTracking(true);
+  widget->installEventFilter(this);
+}
+
+// The window's help context follows the mouse: each watched control names its own.
+bool TFTPForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
+    const int context = watched->property("helpContext").toInt();
+    if (context > 0) helpContext_ = context;
+    // Over the remote side the busy tool shows the hourglass; over the tool bar the arrow.
+    if (watched == ToolBar1 && !connection_->Busy()) unsetCursor();
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+// ---- Menu "Datei" ----
+
+void TFTPForm1::FTPneuClick() {
+  FTPPageControl1->setCurrentIndex(kPageAnmeldung);
+  document_->NewDocument();
+}
+
+void TFTPForm1::FTPffnen1Click() { document_->OpenDocument(); }
+
+void TFTPForm1::FTPspeichern1Click() { document_->SaveDocument(); }
+
+void TFTPForm1::FTPspeichernunter1Click() { document_->SaveDocumentAs(); }
+
+// ---- The profile controls ----
+
+FtpProfileValues TFTPForm1::ReadControls() { return login_->ReadControls(); }
+
+void TFTPForm1::ShowControls(const FtpProfileValues& values) { login_->ShowControls(values); }
+
+void TFTPForm1::ClearRemoteList() {
+  if (OnClearRemoteList) OnClearRemoteList();
+}
+
+void TFTPForm1::DisconnectServer() { connection_->Disconnect(); }
+
+// ---- FtpToolView ----
+
+void TFTPForm1::ShowFtpStatus(int panel, const std::string& text) { log_->ShowFtpStatus(panel, text); }
+
+void TFTPForm1::ClearFtpStatus(int first, int last) { log_->ClearFtpStatus(first, last); }
+
+void TFTPForm1::AddLogLine(const std::string& line) { log_->AddLogLine(line); }
+
+void TFTPForm1::AddTrimmedLogLine(const std::string& line) { log_->AddTrimmedLogLine(line); }
+
+void TFTPForm1::SetCursor(FtpCursor cursor) {
+  if (cursor == FtpCursor::Hourglass) setCursor(Qt::WaitCursor);
+  else unsetCursor();
+}
+
+void TFTPForm1::ShowConnected(bool connected) { connectionPanel_->ShowConnected(connected); }
+
+void TFTPForm1::SetProgressMaximum(std::int64_t maximum) { connectionPanel_->SetProgressMaximum(maximum); }
+
+void TFTPForm1::SetProgressPosition(std::int64_t position) {
+  connectionPanel_->SetProgressPosition(position);
+}
+
+void TFTPForm1::SetRateText(const std::string& text) { connectionPanel_->RateLabel->setText(ToQ(text)); }
+
+void TFTPForm1::EnableAbort(bool enabled) { connectionPanel_->EnableAbort(enabled); }

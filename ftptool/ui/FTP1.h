@@ -1,0 +1,150 @@
+#pragma once
+// The FTP tool's window "Ladeko": the pages "Anmeldung", "Verzeichnisse / Dateien",
+// "Einzel-Bearbeitung / Automatik", "Logbuch" and the dialog page, the tool bar, the menu and
+// the status bar. Created once at start-up and kept for the whole run; its minute timer keeps
+// the connection alive also while it is hidden. The behaviour lives in helpers it owns, one per
+// concern: the page "Anmeldung" with the profile controls (FtpLoginPage), the connection with
+// its timer and progress display (FtpConnectionPanel), the log book and status bar
+// (FtpLogPage); the window itself only builds the frame and wires the commands.
+#include <QAction>
+#include <QDialog>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <functional>
+#include <memory>
+
+#include "Dialogs.h"
+#include "FtpAccessProfile.h"
+#include "FtpClient.h"
+#include "FtpConnection.h"
+#include "FtpFilecls.h"
+#include "FtpPar.h"
+#include "FtpToolView.h"
+#include "Shell.h"
+#include "ftpdisk.h"
+
+class HelpViewer;
+class FtpLoginPage;
+class FtpConnectionPanel;
+class FtpLogPage;
+class QLabel;
+
+class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls {
+  Q_OBJECT
+
+ public:
+  struct Services {
+    Dialogs* dialogs = nullptr;
+    Shell* shell = nullptr;
+    HelpViewer* help = nullptr;
+    FtpPar* par = nullptr;  // the tool mode block, shared with the trainer
+  };
+
+  explicit TFTPForm1(Services services, QWidget* parent = nullptr);
+  ~TFTPForm1() override;
+
+  // The trainer's "FTP-Dienst starten": service mode, shown modally.
+  int FTPDienststarten();
+
+  // Pages the later parts of the tool fill from helpers of their own.
+  QWidget* TabSheet1Page() const { return TabSheet1; }
+  QWidget* TabSheet2Page() const { return TabSheet2; }
+  QWidget* TabSheet3Page() const { return TabSheet3; }
+  QWidget* TabSheet4Page() const { return TabSheet4; }
+  QWidget* TabSheet5Page() const { return TabSheet5; }
+  QTabWidget* PageControl() const { return FTPPageControl1; }
+  QToolBar* ToolBar() const { return ToolBar1; }
+  QMenuBar* MainMenu() const { return MainMenu1; }
+  QAction* Action(const QString& objectName) const;
+  QToolButton* Button(const QString& objectName) const;
+
+  FtpClient& Client() { return FtpClient1; }
+  FtpConnection& Connection() { return *connection_; }
+  ProfileDocument& Document() { return *document_; }
+  FtpProfileStore& Profiles() { return *store_; }
+  FtpAccessProfile& Profile() { return profile_; }
+  FtpLoginPage& LoginPage() { return *login_; }
+  FtpConnectionPanel& ConnectionPanel() { return *connectionPanel_; }
+  FtpLogPage& LogPage() { return *log_; }
+  Dialogs& DialogsService() { return *services_.dialogs; }
+  int HelpContext() const { return helpContext_; }
+  void SetHelpContext(int context) { helpContext_ = context; }
+  // Lets the help context follow the mouse over the widget (its "helpContext" property).
+  void WatchHelpContext(QWidget* widget, int context);
+  // The tool's help: 0 contents, -1 keyword search, -2 using help, else the topic.
+  void ShowHelpTopic(int context);
+
+  // Menu "Datei".
+  void FTPneuClick();
+  void FTPffnen1Click();
+  void FTPspeichern1Click();
+  void FTPspeichernunter1Click();
+
+  // One-line hooks for the pages built elsewhere: after the window was shown (the desktop
+  // is read), after it closed (the desktop is written), when the remote list is emptied.
+  std::function<void()> OnShown, OnClosed, OnClearRemoteList;
+
+  QString StatusText(int panel) const;
+
+  // FtpToolView
+  void ShowFtpStatus(int panel, const std::string& text) override;
+  void ClearFtpStatus(int first, int last) override;
+  void AddLogLine(const std::string& line) override;
+  void AddTrimmedLogLine(const std::string& line) override;
+  void SetCursor(FtpCursor cursor) override;
+  void ShowConnected(bool connected) override;
+  void SetProgressMaximum(std::int64_t maximum) override;
+  void SetProgressPosition(std::int64_t position) override;
+  void SetRateText(const std::string& text) override;
+  void EnableAbort(bool enabled) override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  // Every way of closing ends here (close button, Escape, "Beenden"): abort, disconnect, the
+  // save prompt.
+  void done(int result) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Building the frame (FTP1Build.cpp).
+  void BuildPages();
+  void BuildMenu();
+  void BuildToolBar();
+  QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
+                     std::function<void()> handler);
+  QToolButton* AddButton(const QString& name, const QString& hint, const QIcon& icon,
+                         QAction* action = nullptr);
+  void ActivateMode();
+
+  // FtpProfileControls
+  FtpProfileValues ReadControls() override;
+  void ShowControls(const FtpProfileValues& values) override;
+  void ClearRemoteList() override;
+  void DisconnectServer() override;
+
+  Services services_;
+  FtpClient FtpClient1;
+  FtpAccessProfile profile_;
+  std::unique_ptr<FtpConnection> connection_;
+  std::unique_ptr<FtpProfileStore> store_;
+  std::unique_ptr<ProfileDocument> document_;
+
+  QMenuBar* MainMenu1 = nullptr;
+  QToolBar* ToolBar1 = nullptr;
+  QTabWidget* FTPPageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QWidget* TabSheet3 = nullptr;
+  QWidget* TabSheet4 = nullptr;
+  QWidget* TabSheet5 = nullptr;
+
+  std::unique_ptr<FtpLogPage> log_;
+  std::unique_ptr<FtpLoginPage> login_;
+  std::unique_ptr<FtpConnectionPanel> connectionPanel_;
+
+  int helpContext_ = 300;
+  int pageBeforeActivation_ = 0;
+};

@@ -1,0 +1,208 @@
+// Construction of the tool window's frame: pages, tool bar and menu. Commands whose features
+// come with the browser, the transfers, the printout, the desktop and the information box are
+// there with caption and hint and stay disabled until then.
+#include <QApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QStyle>
+#include <QTabBar>
+
+#include "FTP1.h"
+#include "FtpConnectionPanel.h"
+#include "FtpLogPage.h"
+#include "FtpLoginPage.h"
+#include "QtText.h"
+
+namespace {
+
+QIcon GlyphIcon(const QString& glyph, const QColor& color = QColor(0, 0, 160)) {
+  QPixmap pixmap(20, 20);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QFont font = painter.font();
+  font.setBold(true);
+  font.setPixelSize(glyph.size() > 1 ? 9 : 15);
+  painter.setFont(font);
+  painter.setPen(color);
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+  return QIcon(pixmap);
+}
+
+QIcon StdIcon(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which); }
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+}  // namespace
+
+QAction* TFTPForm1::AddAction(QMenu* menu, const QString& name, const QString& caption,
+                              std::function<void()> handler) {
+  QAction* action = menu->addAction(caption);
+  action->setObjectName(name);
+  action->setProperty("helpContext", 200);
+  if (handler) connect(action, &QAction::triggered, this, [handler] { handler(); });
+  else action->setEnabled(false);  // its feature is not built yet
+  return action;
+}
+
+QToolButton* TFTPForm1::AddButton(const QString& name, const QString& hint, const QIcon& icon,
+                                  QAction* action) {
+  auto* button = new QToolButton(ToolBar1);
+  button->setObjectName(name);
+  button->setAutoRaise(true);
+  button->setFixedSize(25, 25);
+  button->setIconSize(QSize(20, 20));
+  button->setIcon(icon);
+  button->setToolTip(hint);
+  if (action) {
+    connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    button->setEnabled(action->isEnabled());
+    connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
+  } else {
+    button->setEnabled(false);  // its feature is not built yet
+  }
+  ToolBar1->addWidget(button);
+  WatchHelpContext(button, 290);
+  return button;
+}
+
+void TFTPForm1::BuildPages() {
+  FTPPageControl1 = new QTabWidget(this);
+  FTPPageControl1->setObjectName("FTPPageControl1");
+  const char* const names[] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
+  const char* const captions[] = {"Anmeldung", "Verzeichnisse / Dateien",
+                                  "Einzel-Bearbeitung / Automatik", "Logbuch", ""};
+  const int contexts[] = {300, 310, 320, 330, 0};
+  QWidget** pages[] = {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5};
+  for (int i = 0; i < 5; ++i) {
+    *pages[i] = new QWidget;
+    (*pages[i])->setObjectName(names[i]);
+    FTPPageControl1->addTab(*pages[i], U(captions[i]));
+    if (contexts[i] > 0) WatchHelpContext(*pages[i], contexts[i]);
+  }
+  WatchHelpContext(FTPPageControl1->tabBar(), 10);
+  log_ = std::make_unique<FtpLogPage>(*this, TabSheet4);
+  login_ = std::make_unique<FtpLoginPage>(*this, TabSheet1);
+  // Showing "Anmeldung" brings the proxy box up to date.
+  connect(FTPPageControl1, &QTabWidget::currentChanged, this, [this](int page) {
+    if (page == kPageAnmeldung) login_->UpdateProxyBox();
+  });
+}
+
+void TFTPForm1::BuildMenu() {
+  MainMenu1 = new QMenuBar(this);
+  MainMenu1->setObjectName("MainMenu1");
+  auto menu = [this](const QString& name, const QString& caption) {
+    QMenu* m = MainMenu1->addMenu(caption);
+    m->setObjectName(name);
+    m->menuAction()->setObjectName(name);
+    return m;
+  };
+  QMenu* datei = menu("Datei1", "&Datei");
+  QAction* heading = datei->addAction("FTP-Zugang");
+  heading->setObjectName("FTPZugang1");
+  heading->setEnabled(false);  // a heading over the profile commands
+  AddAction(datei, "FTPneu1", "- neu", [this] { FTPneuClick(); });
+  AddAction(datei, "FTPffnen1", U("- öffnen"), [this] { FTPffnen1Click(); });
+  AddAction(datei, "FTPspeichern1", "- speichern", [this] { FTPspeichern1Click(); })->setEnabled(false);
+  AddAction(datei, "FTPspeichernunter1", "- speichern unter", [this] { FTPspeichernunter1Click(); });
+  datei->addSeparator();
+  AddAction(datei, "FTPdrucken1", "drucken", nullptr);
+  AddAction(datei, "FTPDruckereinstellung1", "Druckereinstellung", nullptr);
+  datei->addSeparator();
+  AddAction(datei, "FTPBeenden1", "Beenden", [this] { close(); });
+
+  QMenu* verbindung = menu("Verbindung1", "&Verbindung");
+  AddAction(verbindung, "herstellen1", "herstellen", [this] { connectionPanel_->herstellen1Click(); });
+  AddAction(verbindung, "trennen1", "trennen", [this] { connectionPanel_->trennen1Click(); });
+
+  QMenu* down = menu("Herunterladen1", "&Herunterladen");
+  AddAction(down, "Downstarten1", "starten", nullptr)->setProperty("tag", 2);
+  connectionPanel_->AddAbortControl(
+      AddAction(down, "Downabbrechen1", "abbrechen", [this] { connectionPanel_->AbortClick(); }));
+  QMenu* up = menu("Hochladen1", "H&ochladen");
+  AddAction(up, "Upstarten1", "starten", nullptr)->setProperty("tag", 1);
+  connectionPanel_->AddAbortControl(
+      AddAction(up, "Upabbrechen1", "abbrechen", [this] { connectionPanel_->AbortClick(); }));
+
+  QMenu* ansicht = menu("Ansicht1", "&Ansicht");
+  AddAction(ansicht, "FTPFormulargre640x4801", U("Formulargröße 640x480"), nullptr)->setProperty("tag", 1);
+  AddAction(ansicht, "FTPFormulargre800x6001", U("Formulargröße 800x600"), nullptr)->setProperty("tag", 2);
+
+  QMenu* hilfe = menu("Hilfe1", "H&ilfe");
+  AddAction(hilfe, "Hilfeaufrufen1", "Hilfe aufrufen", [this] { ShowHelpTopic(0); });
+  AddAction(hilfe, "suchen1", "suchen", [this] { ShowHelpTopic(-1); });
+  AddAction(hilfe, "Hilfebenutzen1", "benutzen", [this] { ShowHelpTopic(-2); });
+  hilfe->addSeparator();
+  AddAction(hilfe, "Homepage1", "Homepage", [this] {
+    if (services_.shell) services_.shell->OpenUrl("https://www.ombrax.de/ladeko/");
+  });
+  AddAction(hilfe, "Download1", "Download", [this] {
+    if (services_.shell) services_.shell->OpenUrl("https://www.ombrax.de/ladeko/download/");
+  });
+  hilfe->addSeparator();
+  AddAction(hilfe, "Info1", "Info", nullptr);
+
+  // The tool bar buttons act as their menu items do.
+  auto mirror = [this](const char* button, const char* action) {
+    QToolButton* b = Button(button);
+    QAction* a = Action(action);
+    connect(b, &QToolButton::clicked, a, &QAction::trigger);
+    b->setEnabled(a->isEnabled());
+    connect(a, &QAction::enabledChanged, b, &QToolButton::setEnabled);
+  };
+  mirror("NewBtn", "FTPneu1");
+  mirror("OpenBtn", "FTPffnen1");
+  mirror("SaveBtn", "FTPspeichern1");
+  mirror("ToolButton2", "FTPspeichernunter1");
+  mirror("ConnectBtn", "herstellen1");
+  mirror("DisConBtn", "trennen1");
+  mirror("HelpTBtn", "Hilfeaufrufen1");
+}
+
+void TFTPForm1::BuildToolBar() {
+  ToolBar1 = new QToolBar(this);
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setIconSize(QSize(20, 20));
+  WatchHelpContext(ToolBar1, 290);
+  connectionPanel_ = std::make_unique<FtpConnectionPanel>(*this);
+  auto enabledButton = [this](const char* name, const QString& hint, const QIcon& icon) {
+    QToolButton* b = AddButton(name, hint, icon);
+    b->setEnabled(true);  // wired by the menu that it mirrors
+    return b;
+  };
+  enabledButton("NewBtn", "- neu", StdIcon(QStyle::SP_FileIcon));
+  enabledButton("OpenBtn", U("- öffnen"), StdIcon(QStyle::SP_DialogOpenButton));
+  enabledButton("SaveBtn", "- speichern unter", StdIcon(QStyle::SP_DialogSaveButton));
+  enabledButton("ToolButton2", "", GlyphIcon("S.."));
+  AddButton("PrintBtn", "Zugangsdaten drucken", GlyphIcon("P"));
+  ToolBar1->addSeparator();
+  enabledButton("ConnectBtn", "verbinden", GlyphIcon("+", QColor(0, 128, 0)));
+  enabledButton("DisConBtn", "trennen", GlyphIcon("-", QColor(160, 0, 0)));
+  QToolButton* indicator = enabledButton("Image1Btn", "Anzeige", QIcon());
+  connectionPanel_->SetIndicator(indicator);
+  connectionPanel_->ShowConnected(false);
+  AddButton("DownTBtn", "herunterladen", GlyphIcon("⇩"))->setProperty("tag", 2);
+  QToolButton* abort = enabledButton("AbortBtn", U("zerreißen"), GlyphIcon("×", QColor(160, 0, 0)));
+  connect(abort, &QToolButton::clicked, this, [this] { connectionPanel_->AbortClick(); });
+  connectionPanel_->AddAbortControl(abort);
+  AddButton("UpTBtn", "hochladen", GlyphIcon("⇧"))->setProperty("tag", 1);
+  ToolBar1->addSeparator();
+  AddButton("View640Btn", "640x480", GlyphIcon("S"))->setProperty("tag", 1);
+  AddButton("View800Btn", "800x600", GlyphIcon("L"))->setProperty("tag", 2);
+  ToolBar1->addSeparator();
+  enabledButton("HelpTBtn", "Hilfe aufrufen", StdIcon(QStyle::SP_DialogHelpButton));
+  AddButton("ToolButton3", "", GlyphIcon("N"));
+  // Kept for their names; never shown.
+  for (const char* hidden : {"SimuWaitBtn", "CheckBtn"}) {
+    QToolButton* b = AddButton(hidden, hidden == std::string("CheckBtn") ? "R" : "", QIcon());
+    ToolBar1->actions().back()->setVisible(false);
+    b->setVisible(false);
+  }
+  auto* image3 = new QLabel(ToolBar1);
+  image3->setObjectName("Image3");
+  ToolBar1->addWidget(image3)->setVisible(false);
+  ToolBar1->addSeparator();
+  ToolBar1->addWidget(connectionPanel_->ProgressBar1);
+  ToolBar1->addWidget(connectionPanel_->RateLabel);
+}

@@ -1,0 +1,116 @@
+#include "FtpLogPage.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "FTP1.h"
+#include "QtText.h"
+
+FtpLogPage::FtpLogPage(TFTPForm1& form, QWidget* page) : form_(form) {
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  auto* bar = new QToolBar(page);
+  bar->setObjectName("ToolBar2");
+  auto* clear = new QToolButton(bar);
+  clear->setObjectName("ToolButton1");
+  clear->setToolTip(QString::fromUtf8("Protokoll löschen"));
+  clear->setText("X");
+  clear->setAutoRaise(true);
+  bar->addWidget(clear);
+  QObject::connect(clear, &QToolButton::clicked, page, [this] { ToolButton1Click(); });
+  auto* heading = new QLabel("   Eintragungen", page);
+  heading->setObjectName("Panel2");
+  heading->setFrameShape(QFrame::StyledPanel);
+  memo_ = new QPlainTextEdit(page);
+  memo_->setObjectName("DebugListMemo");
+  memo_->setReadOnly(true);
+  memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  memo_->setUndoRedoEnabled(false);
+  memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  layout->addWidget(bar);
+  layout->addWidget(heading);
+  layout->addWidget(memo_, 1);
+  for (QWidget* w : {static_cast<QWidget*>(bar), static_cast<QWidget*>(clear),
+                     static_cast<QWidget*>(memo_), memo_->viewport()})
+    form_.WatchHelpContext(w, 330);
+}
+
+QStatusBar* FtpLogPage::BuildStatusBar() {
+  bar_ = new QStatusBar;
+  bar_->setObjectName("StatusBar1");
+  bar_->setSizeGripEnabled(true);
+  const int widths[] = {330, 75, 200};
+  for (int i = 0; i < 3; ++i) {
+    panels_[i] = new QLabel(bar_);
+    panels_[i]->setObjectName(QString("Panel%1").arg(i));
+    panels_[i]->setFrameShape(QFrame::StyledPanel);
+    panels_[i]->setFrameShadow(QFrame::Sunken);
+    panels_[i]->setFixedWidth(widths[i]);
+    bar_->addWidget(panels_[i], i == 2 ? 1 : 0);
+  }
+  panels_[2]->setMinimumWidth(widths[2]);
+  panels_[2]->setMaximumWidth(QWIDGETSIZE_MAX);
+  return bar_;
+}
+
+void FtpLogPage::LayoutStatusBar(int windowWidth) {
+  panels_[0]->setFixedWidth(std::max(40, (windowWidth - 640) / 2 + 330));
+}
+
+int FtpLogPage::PanelWidth(int panel) const { return panels_.at(panel)->width(); }
+
+int FtpLogPage::TextWidth(const std::string& text) const {
+  return bar_->fontMetrics().horizontalAdvance(ToQ(text));
+}
+
+void FtpLogPage::SetPanelText(int panel, const std::string& text) {
+  panels_.at(panel)->setText(ToQ(text));
+  // Seen at once, also while a long action goes on.
+  panels_.at(panel)->repaint();
+}
+
+void FtpLogPage::ShowFtpStatus(int panel, const std::string& text) {
+  if (panel < 0 || panel > 2) return;
+  ShowStatus(*this, panel, text);
+}
+
+void FtpLogPage::SetPanelDirect(int panel, const std::string& text) { SetPanelText(panel, text); }
+
+void FtpLogPage::ClearFtpStatus(int first, int last) {
+  for (int i = std::max(first, 0); i <= std::min(last, 2); ++i) SetPanelText(i, "");
+}
+
+// One line is one block: line breaks inside an entry are shown as blanks.
+void FtpLogPage::Append(const std::string& line) {
+  QString text = ToQ(line);
+  text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+  memo_->appendPlainText(text);
+}
+
+void FtpLogPage::DropFirstBlocks(std::size_t count) {
+  if (count == 0) return;
+  QTextCursor cursor(memo_->document()->begin());
+  cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, static_cast<int>(count));
+  cursor.removeSelectedText();
+}
+
+void FtpLogPage::AddLogLine(const std::string& line) {
+  book_.Add(line);
+  Append(line);
+}
+
+void FtpLogPage::AddTrimmedLogLine(const std::string& line) {
+  book_.Add(line);
+  Append(line);
+  const std::size_t excess = book_.Excess();
+  book_.DropFirst(excess);
+  DropFirstBlocks(excess);
+}
+
+void FtpLogPage::ToolButton1Click() {
+  book_.Clear();
+  memo_->clear();
+}
