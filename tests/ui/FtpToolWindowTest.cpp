@@ -1,0 +1,177 @@
+// The FTP tool's window: its frame (pages, tool bar, menu), service mode, and the profile and
+// log book wiring as a user meets them.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+#include <filesystem>
+
+#include "FTP1.h"
+#include "FtpConnectionPanel.h"
+#include "FtpLogPage.h"
+#include "FtpLoginPage.h"
+#include "ScriptedDialogs.h"
+#include "Win1252.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FtpToolWindow : public ::testing::Test {
+ protected:
+  ScriptedDialogs dialogs;
+  FtpPar par;
+  TFTPForm1 form{{&dialogs, nullptr, nullptr, &par}};
+
+  QStringList MenuItems(const char* menu) {
+    QStringList items;
+    for (QAction* a : form.MainMenu()->findChild<QMenu*>(menu)->actions())
+      items << (a->isSeparator() ? "-" : a->text());
+    return items;
+  }
+};
+
+}  // namespace
+
+TEST_F(FtpToolWindow, PagesToolBarAndMenuCaptions) {
+  QTabWidget* pages = form.PageControl();
+  ASSERT_EQ(pages->count(), 5);
+  EXPECT_EQ(pages->tabText(0), "Anmeldung");
+  EXPECT_EQ(pages->tabText(1), "Verzeichnisse / Dateien");
+  EXPECT_EQ(pages->tabText(2), "Einzel-Bearbeitung / Automatik");
+  EXPECT_EQ(pages->tabText(3), "Logbuch");
+  EXPECT_EQ(form.TabSheet2Page()->objectName(), "TabSheet2");
+  EXPECT_EQ(form.TabSheet5Page(), pages->widget(4));
+
+  // Buttons and separators, left to right; the hidden ones stay hidden.
+  QStringList bar;
+  for (QAction* a : form.ToolBar()->actions()) {
+    if (a->isSeparator()) bar << "|";
+    else if (auto* w = form.ToolBar()->widgetForAction(a); w && a->isVisible()) bar << w->objectName();
+  }
+  EXPECT_EQ(bar.join(' '),
+            "NewBtn OpenBtn SaveBtn ToolButton2 PrintBtn | ConnectBtn DisConBtn Image1Btn DownTBtn "
+            "AbortBtn UpTBtn | View640Btn View800Btn | HelpTBtn ToolButton3 | ProgressBar1 RateLabel");
+  EXPECT_EQ(form.Button("AbortBtn")->toolTip(), QString::fromUtf8("zerreißen"));
+  EXPECT_EQ(form.Button("SaveBtn")->toolTip(), "- speichern unter");
+  EXPECT_EQ(form.Button("CheckBtn")->toolTip(), "R");
+
+  EXPECT_EQ(MenuItems("Datei1"), QStringList({"FTP-Zugang", "- neu", QString::fromUtf8("- öffnen"),
+                                              "- speichern", "- speichern unter", "-", "drucken",
+                                              "Druckereinstellung", "-", "Beenden"}));
+  EXPECT_EQ(MenuItems("Verbindung1"), QStringList({"herstellen", "trennen"}));
+  EXPECT_EQ(MenuItems("Herunterladen1"), QStringList({"starten", "abbrechen"}));
+  EXPECT_EQ(MenuItems("Hochladen1"), QStringList({"starten", "abbrechen"}));
+  EXPECT_EQ(MenuItems("Ansicht1"), QStringList({QString::fromUtf8("Formulargröße 640x480"),
+                                                QString::fromUtf8("Formulargröße 800x600")}));
+  EXPECT_EQ(MenuItems("Hilfe1"), QStringList({"Hilfe aufrufen", "suchen", "benutzen", "-", "Homepage",
+                                              "Download", "-", "Info"}));
+
+  // Commands of later work are there but disabled; abort and save wait for their moment.
+  for (const char* name : {"FTPdrucken1", "Downstarten1", "Upstarten1", "Info1", "FTPspeichern1",
+                           "Downabbrechen1", "Upabbrechen1"})
+    EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
+  for (const char* name : {"PrintBtn", "DownTBtn", "UpTBtn", "AbortBtn", "SaveBtn"})
+    EXPECT_FALSE(form.Button(name)->isEnabled()) << name;
+  EXPECT_TRUE(form.Button("ConnectBtn")->isEnabled());
+
+  FtpLoginPage& login = form.LoginPage();
+  EXPECT_EQ(login.AutoSetBox->text(), QString::fromUtf8("Ladeko stellt bei Ausführungen  die Verbindung automatisch her"));
+  EXPECT_EQ(login.PwCheckBox->text(), QString::fromUtf8("Passwort speichern (verschlüsselt)"));
+  EXPECT_EQ(login.HostEdit->maxLength(), 120);
+  EXPECT_EQ(login.PortEdit->maxLength(), 5);
+  EXPECT_EQ(form.findChild<QLabel*>("Panel2")->text(), "   Eintragungen");
+  EXPECT_EQ(form.findChild<QTimer*>("Timer1")->interval(), 60000);
+  EXPECT_TRUE(form.findChild<QTimer*>("Timer1")->isActive());
+}
+
+TEST_F(FtpToolWindow, ServiceModeShowsItsTabsAndStartsOnAnmeldung) {
+  form.PageControl()->setCurrentIndex(3);
+  QTimer::singleShot(0, &form, [this] {
+    EXPECT_EQ(form.windowTitle(), "FTP-Dienst (File Transfer Protocol)");
+    QTabWidget* pages = form.PageControl();
+    EXPECT_TRUE(pages->isTabVisible(0));
+    EXPECT_TRUE(pages->isTabVisible(1));
+    EXPECT_FALSE(pages->isTabVisible(2));
+    EXPECT_TRUE(pages->isTabVisible(3));
+    EXPECT_FALSE(pages->isTabVisible(4));
+    EXPECT_EQ(pages->currentIndex(), 0);
+    EXPECT_TRUE(form.ToolBar()->isVisible());
+    EXPECT_TRUE(form.isModal());
+    form.close();
+  });
+  par.Mode = FtpToolMode::Open;
+  form.FTPDienststarten();
+  EXPECT_EQ(par.Mode, FtpToolMode::Service);
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_EQ(form.PageControl()->currentIndex(), 3);  // the page before, for the desktop
+}
+
+TEST_F(FtpToolWindow, NewProfileDefaultsAndTheModifiedMark) {
+  FtpLoginPage& login = form.LoginPage();
+  EXPECT_EQ(login.PortEdit->text(), "21");
+  EXPECT_EQ(login.UserEdit->text(), "anonymous");
+  EXPECT_TRUE(login.PwCheckBox->isChecked());
+  EXPECT_FALSE(login.ProxyBox->isEnabled());
+  EXPECT_FALSE(form.Document().Modified());
+  EXPECT_EQ(form.StatusText(0), "unbenannt ()");
+
+  login.HostEdit->setText("127.0.0.1");
+  EXPECT_TRUE(form.Document().Modified());
+  EXPECT_TRUE(form.Button("SaveBtn")->isEnabled());
+  login.ProxyGroup->button(3)->click();
+  EXPECT_TRUE(login.ProxyBox->isEnabled());
+
+  // Typing letters into a port field changes nothing.
+  QTest::keyClicks(login.PortEdit, "2a1b");
+  EXPECT_EQ(login.PortEdit->text(), "2121");
+
+  const fs::path file = fs::temp_directory_path() / "ftptool-window-test.ftpz";
+  dialogs.fileAnswers.push_back(FileChoice{file, 1});
+  form.Action("FTPspeichern1")->trigger();
+  EXPECT_FALSE(form.Document().Modified());
+  EXPECT_EQ(fs::file_size(file), 1984u);
+  EXPECT_EQ(form.StatusText(2), "Datei gespeichert!");
+
+  dialogs.messageAnswers.push_back(MsgResult::No);
+  form.Action("FTPneu1")->trigger();
+  EXPECT_EQ(login.HostEdit->text(), "");
+  dialogs.fileAnswers.push_back(FileChoice{file, 1});
+  form.Action("FTPffnen1")->trigger();
+  EXPECT_EQ(login.HostEdit->text(), "127.0.0.1");
+  EXPECT_EQ(login.PortEdit->text(), "2121");
+  EXPECT_EQ(login.ProxyIndex(), 3);
+  EXPECT_FALSE(form.Document().Modified());  // reading is no user change
+  fs::remove(file);
+}
+
+TEST_F(FtpToolWindow, LogBookViewFollowsTheLimitAndClears) {
+  FtpLogPage& log = form.LogPage();
+  for (int i = 0; i < 15003; ++i) form.AddTrimmedLogLine("Zeile " + std::to_string(i));
+  form.AddLogLine("Timer: ohne\r\nUmbruch");
+  EXPECT_EQ(log.LogBook().Size(), 15001u);
+  QPlainTextEdit* memo = log.DebugListMemo();
+  EXPECT_EQ(memo->document()->blockCount(), 15001);
+  EXPECT_EQ(memo->document()->firstBlock().text(), "Zeile 3");
+  EXPECT_EQ(memo->document()->lastBlock().text(), "Timer: ohne  Umbruch");
+  form.AddTrimmedLogLine("neu");
+  EXPECT_EQ(memo->document()->blockCount(), 15000);
+  EXPECT_EQ(memo->document()->firstBlock().text(), "Zeile 5");
+  form.findChild<QToolButton*>("ToolButton1")->click();
+  EXPECT_EQ(log.LogBook().Size(), 0u);
+  EXPECT_TRUE(memo->toPlainText().isEmpty());
+}
+
+TEST_F(FtpToolWindow, LongProfilePathIsShortenedFromTheLeft) {
+  const std::string path = "/home/lerner/" + std::string(60, 'a') + "/" + std::string(60, 'b') + "/zugang.ftpz";
+  form.ShowFtpStatus(0, path);
+  const QString shown = form.StatusText(0);
+  EXPECT_TRUE(shown.startsWith("...")) << shown.toStdString();
+  EXPECT_LT(shown.size(), static_cast<qsizetype>(path.size()));
+  EXPECT_TRUE(shown.endsWith("zugang.ftpz"));
+}
