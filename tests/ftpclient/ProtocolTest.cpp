@@ -45,6 +45,12 @@ TEST(FtpSizeReply, ReadsTheNumberOnlyFrom213) {
   EXPECT_EQ(FtpParseSizeReply(reply), 42);
   reply.Text = {"groß"};
   EXPECT_EQ(FtpParseSizeReply(reply), -1);
+  reply.Text = {"-5"};
+  EXPECT_EQ(FtpParseSizeReply(reply), -1) << "no file has a negative size";
+  reply.Text = {"Size: -1234"};
+  EXPECT_EQ(FtpParseSizeReply(reply), -1);
+  reply.Text = {"0"};
+  EXPECT_EQ(FtpParseSizeReply(reply), 0);
   reply.NumericCode = 550;
   reply.Text = {"42"};
   EXPECT_EQ(FtpParseSizeReply(reply), -1);

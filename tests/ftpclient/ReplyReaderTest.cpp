@@ -1,6 +1,7 @@
 // The line reader and the reply parser, fed with bytes as they come off the wire.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,4 +140,24 @@ TEST(FtpReplyParser, ReplySplitIntoOneBytePiecesReadsTheSame) {
     EXPECT_EQ(pieces[i].Text, whole[i].Text);
   }
   EXPECT_EQ(pieces[1].Text.front(), "Tsch\xFC\x73");
+}
+
+TEST(FtpReplyParser, ReplyMayHoldExactlyItsLimitsAndNoMore) {
+  const auto push = [](FtpReplyParser& parser, int lines, const std::string& text) {
+    std::optional<FtpReply> reply = parser.PushLine("211-" + text);
+    for (int i = 1; i < lines - 1; ++i) reply = parser.PushLine("211-" + text);
+    return parser.PushLine("211 " + text);
+  };
+  FtpReplyParser parser;
+  parser.SetLimits(5, 1000);
+  const auto full = push(parser, 5, "x");
+  ASSERT_TRUE(full.has_value());
+  EXPECT_EQ(full->Text.size(), 5u);
+  EXPECT_EQ(ErrorText<FtpReplyTooLongError>([&] { push(parser, 6, "x"); }), ftp::texts::kReplyTooLong);
+  EXPECT_FALSE(parser.InReply()) << "the lines held so far are let go";
+  // 3 lines of 8 bytes ("211-" and four letters) fit 24 bytes; a 25th byte does not.
+  parser.SetLimits(100, 24);
+  EXPECT_TRUE(push(parser, 3, "abcd").has_value());
+  EXPECT_EQ(ErrorText<FtpReplyTooLongError>([&] { push(parser, 3, "abcde"); }), ftp::texts::kReplyTooLong);
+  EXPECT_EQ(parser.PushLine("200 ok")->NumericCode, 200) << "the parser reads on after the failure";
 }

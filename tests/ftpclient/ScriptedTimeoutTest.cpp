@@ -1,0 +1,80 @@
+// The read limit against servers that go silent: before the greeting, after USER, and with a
+// data connection that never closes. Name resolution failures, in a private network namespace.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "FtpClient.h"
+#include "FtpError.h"
+#include "FtpExpect.h"
+#include "FtpTexts.h"
+#include "ScriptedServer.h"
+#include "TestFiles.h"
+
+namespace texts = ftp::texts;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+void Aim(FtpClient& client, const ScriptedServer& server, int timeoutMs) {
+  client.Host = "127.0.0.1";
+  client.Port = server.Port();
+  client.Username = "anna";
+  client.Password = "geheim";
+  client.Passive = true;
+  client.ReadTimeout = timeoutMs;
+}
+
+}  // namespace
+
+TEST(FtpScriptedTimeout, SilentServerBeforeTheGreetingOrAfterUser) {
+  for (const bool greets : {false, true}) {
+    ScriptedServer server;
+    if (greets) server.Send("220 Bereit\r\n").Expect();  // then nothing after USER
+    server.Start();
+    FtpClient client;
+    Aim(client, server, 400);
+    EXPECT_EQ(ErrorText<FtpTimeoutError>([&] { client.Connect(); }), texts::kReadTimeout) << greets;
+    EXPECT_FALSE(client.Connected());
+    server.Finish();
+    EXPECT_EQ(server.Received(), greets ? Lines{"USER anna"} : Lines{});
+  }
+}
+
+TEST(FtpScriptedTimeout, DataConnectionThatNeverClosesEndsTheDownloadAndKeepsTheOldFile) {
+  ScratchFolder folder;
+  const std::string target = folder.File("ziel.evd");
+  WriteFile(target, "alt");
+  ScriptedServer server;
+  server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataSendThenHold("halb", 8000);
+  server.Start();
+  FtpClient client;
+  Aim(client, server, 400);
+  client.Connect();
+  EXPECT_EQ(ErrorText<FtpTimeoutError>([&] { client.Get("lektion.evd", target, FtpOverwrite::Yes); }),
+            texts::kReadTimeout);
+  EXPECT_EQ(ReadFile(target), "alt");
+  client.Disconnect();
+  server.Finish();
+}
+
+// Runs itself again inside a private network namespace, where no name query can leave the
+// machine, and checks the German text of the failure there.
+TEST(FtpResolver, UnknownHostNameIsReportedInGerman) {
+  if (std::getenv("FTP_TEST_PRIVATE_NETWORK")) {
+    const std::string text = ErrorText([] { FtpResolve("ftp.beispiel.invalid", 21, nullptr); });
+    const std::string prefix = FtpFormat(texts::kCannotResolve, "ftp.beispiel.invalid") + "\n";
+    EXPECT_EQ(text.rfind(prefix, 0), 0u) << text;
+    EXPECT_GT(text.size(), prefix.size()) << "the resolver's own words follow";
+    return;
+  }
+  if (std::system("unshare -rn true >/dev/null 2>&1") != 0) GTEST_SKIP() << "no private network namespace";
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string command = "FTP_TEST_PRIVATE_NETWORK=1 unshare -rn '" + self +
+                              "' --gtest_filter=FtpResolver.UnknownHostNameIsReportedInGerman >/dev/null 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << "the check inside the namespace failed";
+}
