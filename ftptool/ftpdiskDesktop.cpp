@@ -1,0 +1,181 @@
+#include "ftpdiskDesktop.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "FtpLocalPaths.h"
+#include "ReplacingFile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::array<std::uint8_t, FtpToolDesktop::kSize>;
+
+// Offsets of the fields in the record.
+constexpr std::size_t kVersion = 0;
+constexpr std::size_t kProfileName = 11;
+constexpr std::size_t kLastDirectory = 132;
+constexpr std::size_t kHeight = 256;
+constexpr std::size_t kWidth = 260;
+constexpr std::size_t kActivePage = 264;
+
+void PutI32(Bytes& b, std::size_t at, std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::int32_t GetI32(std::span<const std::uint8_t> b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
+  return static_cast<std::int32_t>(v);
+}
+
+void PutText(Bytes& b, std::size_t at, const std::string& text, std::size_t room) {
+  const std::size_t length = std::min(text.size(), room);
+  b[at] = static_cast<std::uint8_t>(length);
+  std::memcpy(b.data() + at + 1, text.data(), length);
+}
+
+std::optional<std::string> GetText(std::span<const std::uint8_t> b, std::size_t at,
+                                   std::size_t room) {
+  const std::size_t length = b[at];
+  if (length > room) return std::nullopt;
+  return std::string(b.begin() + at + 1, b.begin() + at + 1 + length);
+}
+
+// The whole record, from a file that opens for reading and writing.
+std::optional<Bytes> ReadRecord(const fs::path& path) {
+  std::FILE* file = std::fopen(path.c_str(), "r+b");
+  if (!file) return std::nullopt;
+  Bytes bytes{};
+  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+  if (got != bytes.size()) return std::nullopt;
+  return bytes;
+}
+
+void OpenProfile(const std::string& name, const FtpDesktopProfileHooks& hooks) {
+  if (hooks.SetProfileName) hooks.SetProfileName(name);
+  if (hooks.ReadProfile && hooks.ReadProfile(name)) {
+    if (hooks.ShowProfileName) hooks.ShowProfileName(name);
+  } else if (hooks.NewDocument) {
+    hooks.NewDocument();
+  }
+}
+
+}  // namespace
+
+Bytes EncodeToolDesktop(const FtpToolDesktop& desktop) {
+  Bytes b{};
+  PutText(b, kVersion, desktop.Version, FtpToolDesktop::kVersionLimit);
+  PutText(b, kProfileName, desktop.ProfileName, FtpToolDesktop::kPathLimit);
+  PutText(b, kLastDirectory, desktop.LastDirectory, FtpToolDesktop::kPathLimit);
+  PutI32(b, kHeight, desktop.Height);
+  PutI32(b, kWidth, desktop.Width);
+  PutI32(b, kActivePage, desktop.ActivePage);
+  return b;
+}
+
+std::optional<FtpToolDesktop> DecodeToolDesktop(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < FtpToolDesktop::kSize) return std::nullopt;
+  // The version's length byte and its characters must be those of "1.00"; the rest of its
+  // room is not looked at.
+  const std::size_t versionLength = std::strlen(kToolDesktopVersion);
+  if (bytes[kVersion] != versionLength ||
+      std::memcmp(bytes.data() + kVersion + 1, kToolDesktopVersion, versionLength) != 0)
+    return std::nullopt;
+  const auto profile = GetText(bytes, kProfileName, FtpToolDesktop::kPathLimit);
+  const auto last = GetText(bytes, kLastDirectory, FtpToolDesktop::kPathLimit);
+  if (!profile || !last) return std::nullopt;
+  FtpToolDesktop desktop;
+  desktop.ProfileName = *profile;
+  desktop.LastDirectory = *last;
+  desktop.Height = GetI32(bytes, kHeight);
+  desktop.Width = GetI32(bytes, kWidth);
+  desktop.ActivePage = GetI32(bytes, kActivePage);
+  return desktop;
+}
+
+bool LoadDesktop(const fs::path& settingsFolder, const std::optional<std::string>& argument,
+                 FtpToolDesktop& desktop, const FtpDesktopProfileHooks& hooks) {
+  const auto bytes = ReadRecord(settingsFolder / kToolDesktopFileName);
+  if (!bytes) return false;
+  const auto read = DecodeToolDesktop(*bytes);
+  if (!read) return false;
+  desktop = *read;
+  if (hooks.SetLastDirectory) hooks.SetLastDirectory(desktop.LastDirectory);
+  OpenProfile(argument ? *argument : desktop.ProfileName, hooks);
+  return true;
+}
+
+void DefaultDesktop(const fs::path& settingsFolder, FtpToolDesktop& desktop,
+                    const FtpDesktopProfileHooks& hooks) {
+  desktop = FtpToolDesktop{};
+  desktop.LastDirectory = FtpPathText(settingsFolder);
+  if (hooks.SetLastDirectory) hooks.SetLastDirectory(desktop.LastDirectory);
+  if (hooks.NewDocument) hooks.NewDocument();
+}
+
+void StartDesktop(const fs::path& settingsFolder, const std::optional<std::string>& argument,
+                  FtpToolDesktop& desktop, const FtpDesktopProfileHooks& hooks) {
+  if (LoadDesktop(settingsFolder, argument, desktop, hooks)) return;
+  if (!argument) return DefaultDesktop(settingsFolder, desktop, hooks);
+  const FtpToolDesktop defaults;
+  desktop.Version = defaults.Version;
+  desktop.Height = defaults.Height;
+  desktop.Width = defaults.Width;
+  desktop.ActivePage = defaults.ActivePage;
+  OpenProfile(*argument, hooks);
+}
+
+bool SaveDesktop(const fs::path& settingsFolder, FtpToolDesktop& desktop,
+                 const std::string& profileName, const std::string& lastDirectory,
+                 const FtpWindowState& window, double screenFactor, Dialogs& dialogs) {
+  desktop.ProfileName = profileName.substr(0, FtpToolDesktop::kPathLimit);
+  desktop.LastDirectory = lastDirectory;
+  // A size fixed by the open or save mode is not the learner's: the service mode's stays.
+  if (!window.FixedHeight) desktop.Height = ToStoredPixels(window.Height, screenFactor);
+  if (!window.FixedWidth) desktop.Width = ToStoredPixels(window.Width, screenFactor);
+  desktop.ActivePage = window.ActivePage;
+
+  const Bytes bytes = EncodeToolDesktop(desktop);
+  ReplacingFile file;
+  const bool saved =
+      file.Open(settingsFolder / kToolDesktopFileName) &&
+      file.Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())) &&
+      file.Commit();
+  if (!saved) dialogs.Message("Ladeko", kDesktopSaveFailed, MsgButtons::Ok, MsgIcon::Error);
+  return saved;
+}
+
+double ScreenFactor(double pixelsPerInch) { return pixelsPerInch / 96.0; }
+
+// std::nearbyint rounds in the default mode, to the nearest with ties to even.
+int ToScreenPixels(int stored, double factor) {
+  return static_cast<int>(std::nearbyint(stored * factor));
+}
+
+int ToStoredPixels(int shown, double factor) {
+  return static_cast<int>(std::nearbyint(shown / factor));
+}
+
+std::optional<FtpCentring::Position> FtpCentring::Layout(int screenWidth, int screenHeight,
+                                                         int windowWidth, int windowHeight) {
+  if (!CentreOnce || !LayoutAllowed) return std::nullopt;
+  CentreOnce = false;
+  return Position{(screenWidth - windowWidth) / 2, (screenHeight - windowHeight) / 2};
+}
+
+FtpWindowSize SizeCommand(int tag, double screenFactor, FtpToolDesktop& desktop,
+                          FtpCentring& centring) {
+  desktop.Height = tag == 2 ? 600 : 480;
+  desktop.Width = tag == 2 ? 800 : 640;
+  centring.LayoutAllowed = false;
+  centring.CentreOnce = true;
+  const FtpWindowSize size{ToScreenPixels(desktop.Width, screenFactor),
+                           ToScreenPixels(desktop.Height, screenFactor)};
+  centring.LayoutAllowed = true;
+  return size;
+}
