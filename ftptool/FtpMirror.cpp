@@ -1,0 +1,45 @@
+#include "FtpMirror.h"
+
+#include <system_error>
+
+#include "FtpError.h"
+#include "FtpLocalPaths.h"
+#include "FtpTreeWalk.h"
+#include "Win1252.h"
+
+namespace fs = std::filesystem;
+
+void FtpStreamView::AddLogLine(const std::string& line) {
+  out_ << win1252::ToUtf8(line) << '\n';
+}
+
+void MirrorGetDir(FtpClient& client, const std::string& remoteDir, const fs::path& localParent,
+                  std::ostream& log) {
+  std::string path = remoteDir;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const std::size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  // The last name becomes a local folder: it must not lead out of the local parent.
+  if (!FtpIsSafeLocalName(name)) throw FtpError(FtpUnsafeNameLine(name));
+  if (slash != std::string::npos) {
+    try {
+      client.ChangeDir(slash == 0 ? "/" : path.substr(0, slash));
+    } catch (const FtpReplyError&) {
+      throw FtpError("Verzeichniswechsel verweigert");
+    }
+  }
+  FtpStreamView view(log);
+  FtpTreeWalker walker(client, view);
+  if (!walker.DownloadTree(localParent / FtpTextPath(name), name))
+    throw FtpError("Verzeichniswechsel verweigert");
+}
+
+void MirrorPutDir(FtpClient& client, const fs::path& localDir, std::ostream& log) {
+  std::error_code ec;
+  const fs::path folder = localDir.has_filename() ? localDir : localDir.parent_path();
+  if (!fs::is_directory(folder, ec))
+    throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+  FtpStreamView view(log);
+  FtpTreeWalker walker(client, view);
+  walker.UploadTree(folder);
+}

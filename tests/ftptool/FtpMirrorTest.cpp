@@ -1,0 +1,72 @@
+// ladeko-ftp's getdir and putdir over the tree walks, against pyftpdlib on loopback.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+#include "FtpExpect.h"
+#include "FtpMirror.h"
+#include "PyftpdServer.h"
+#include "TestFiles.h"
+#include "Win1252.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FtpMirror : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = std::make_unique<PyftpdServer>(); }
+  static void TearDownTestSuite() { server_.reset(); }
+  void SetUp() override {
+    ASSERT_TRUE(server_->Running()) << server_->Problem();
+    server_->ClearHome();
+    client.Host = "127.0.0.1";
+    client.Port = server_->Port();
+    client.Username = PyftpdServer::kUser;
+    client.Password = PyftpdServer::kPassword;
+    client.Passive = true;
+    client.ReadTimeout = 20000;
+    client.Connect();
+  }
+  static fs::path Home() { return server_->Home(); }
+
+  static std::unique_ptr<PyftpdServer> server_;
+  FtpClient client;
+  ScratchFolder folder;
+  std::ostringstream log;
+};
+
+std::unique_ptr<PyftpdServer> FtpMirror::server_;
+
+}  // namespace
+
+TEST_F(FtpMirror, GetdirFetchesANestedDirectoryIntoTheParentUnderItsLastName) {
+  fs::create_directories(Home() / "www" / "Lektionen" / "Teil");
+  WriteFile((Home() / "www" / "Lektionen" / "Teil" / "uebung.evd").string(), "Uebung");
+  WriteFile((Home() / "www" / "Lektionen" / "eins.le").string(), "eins");
+  MirrorGetDir(client, "www/Lektionen/", folder.File(""), log);
+  EXPECT_EQ(ReadFile(folder.File("Lektionen/eins.le")), "eins");
+  EXPECT_EQ(ReadFile(folder.File("Lektionen/Teil/uebung.evd")), "Uebung");
+  EXPECT_NE(log.str().find("Downloadstart: "), std::string::npos);
+  EXPECT_NE(log.str().find("/Lektionen/Teil/uebung.evd   6\n"), std::string::npos) << log.str();
+
+  EXPECT_EQ(ErrorText([&] { MirrorGetDir(client, "fehlt", folder.File(""), log); }),
+            "Verzeichniswechsel verweigert");
+  EXPECT_EQ(ErrorText([&] { MirrorGetDir(client, "www/..", folder.File(""), log); }),
+            A("Unzulässiger Name übersprungen: \"..\""));
+}
+
+TEST_F(FtpMirror, PutdirSendsATreeIntoTheCurrentDirectory) {
+  fs::create_directories(folder.File("Baum/Ast"));
+  WriteFile(folder.File("Baum/Ast/blatt.txt"), "Blatt");
+  client.MakeDir("ziel");
+  client.ChangeDir("ziel");
+  MirrorPutDir(client, folder.File("Baum/"), log);
+  EXPECT_EQ(ReadFile((Home() / "ziel" / "Baum" / "Ast" / "blatt.txt").string()), "Blatt");
+  EXPECT_EQ(log.str(), "Uploadstart: blatt.txt   5\n");
+  EXPECT_EQ(client.RetrieveCurrentDir(), "/ziel");
+  EXPECT_EQ(ErrorText([&] { MirrorPutDir(client, folder.File("nichts"), log); }).substr(0, 20),
+            "Verzeichnis kann nic");
+}

@@ -1,0 +1,255 @@
+// The selection transfer, deletion and the single-file transfer over the tool's connection,
+// against pyftpdlib on loopback.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Clock.h"
+#include "FtpConnection.h"
+#include "FtpSelectionTransfer.h"
+#include "FtpSingleTransfer.h"
+#include "PyftpdServer.h"
+#include "RecordingToolView.h"
+#include "ScriptedDialogs.h"
+#include "TestFiles.h"
+#include "Win1252.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ToolTransfer : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = std::make_unique<PyftpdServer>(); }
+  static void TearDownTestSuite() { server_.reset(); }
+
+  void SetUp() override {
+    ASSERT_TRUE(server_->Running()) << server_->Problem();
+    server_->ClearHome();
+    Aim(*server_);
+    conn.Settings = [this] { return settings; };
+    ASSERT_TRUE(conn.Connect());
+  }
+
+  void Aim(const PyftpdServer& server) {
+    settings.Host = "127.0.0.1";
+    settings.Port = std::to_string(server.Port());
+    settings.User = PyftpdServer::kUser;
+    settings.Password = PyftpdServer::kPassword;
+    client.Passive = true;
+    client.ReadTimeout = 20000;  // only so a broken test cannot hang
+  }
+
+  static fs::path Home() { return server_->Home(); }
+  std::string Local(const std::string& name) const { return folder.File(name); }
+  std::string LastLog(std::size_t back) const { return view.log.Line(view.log.Size() - 1 - back); }
+
+  static std::unique_ptr<PyftpdServer> server_;
+  FtpClient client;
+  RecordingToolView view;
+  ScriptedDialogs dialogs;
+  ScratchFolder folder;
+  FtpConnectionSettings settings;
+  double now = timebase::EncodeDayCount({2024, 5, 1, 10, 0, 0, 0});
+  FtpConnection conn{client, view, [this] { return now; }};
+  int localListings = 0, remoteListings = 0, clipboardCopies = 0;
+  FtpSelectionCommands commands{
+      conn, view, dialogs,
+      {[this] { return folder.File(""); }, [this] { ++localListings; },
+       [this] { ++remoteListings; }, [this] { ++clipboardCopies; }}};
+};
+
+std::unique_ptr<PyftpdServer> ToolTransfer::server_;
+
+FtpSelection Rows(std::vector<FtpSelectedRow> rows) { return {std::move(rows), false}; }
+
+}  // namespace
+
+TEST_F(ToolTransfer, SelectedFilesAndTreesGoDownWithoutTheSpecialRows) {
+  WriteFile((Home() / "eins.txt").string(), "eins");
+  fs::create_directories(Home() / "Ordner" / "Unter");
+  WriteFile((Home() / "Ordner" / "Unter" / "tief.txt").string(), "tief");
+  const auto selection = Rows({{"..", "", 2}, {"hier", "", 1}, {"eins.txt", "4", -1},
+                               {"Ordner", "", 0}});
+  EXPECT_TRUE(commands.TransferSelection(FtpTag::Remote, selection, false, false));
+  EXPECT_EQ(ReadFile(Local("eins.txt")), "eins");
+  EXPECT_EQ(ReadFile(Local("Ordner/Unter/tief.txt")), "tief");
+  EXPECT_FALSE(fs::exists(Local("..hier")));
+  EXPECT_EQ(view.panels[2], "Herunterladen beendet");
+  EXPECT_EQ(LastLog(0), "Herunterladen beendet");
+  EXPECT_TRUE(view.log.Size() > 1 && !view.LinesStartingWith("Downloadstart: eins.txt   4").empty());
+  EXPECT_EQ(localListings, 1);
+  EXPECT_EQ(clipboardCopies, 1);
+  EXPECT_FALSE(conn.Busy());
+  EXPECT_EQ(view.cursor, FtpCursor::Normal);
+
+  // And up again under another name.
+  fs::rename(Local("Ordner"), Local("Kopie"));
+  EXPECT_TRUE(commands.TransferSelection(FtpTag::Local, Rows({{"Kopie", "", 0}}), false, false));
+  EXPECT_EQ(ReadFile((Home() / "Kopie" / "Unter" / "tief.txt").string()), "tief");
+  EXPECT_EQ(view.panels[2], "Hochladen beendet");
+  EXPECT_EQ(remoteListings, 1);
+}
+
+TEST_F(ToolTransfer, AFailureInTheMiddleStopsTheRunAndReconnects) {
+  WriteFile((Home() / "a.txt").string(), "a");
+  WriteFile((Home() / "c.txt").string(), "c");
+  const auto selection = Rows({{"a.txt", "1", 4}, {"weg.txt", "1", 4}, {"c.txt", "1", 4}});
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, selection, true, false));
+  EXPECT_EQ(ReadFile(Local("a.txt")), "a");
+  EXPECT_FALSE(fs::exists(Local("c.txt")));  // the rest was not processed
+  EXPECT_EQ(LastLog(1), A("=======> Übertragung abgebrochen, neu verbunden!"));
+  EXPECT_EQ(LastLog(0), A("Übertragung abgebrochen"));
+  EXPECT_EQ(view.panels[2], A("Übertragung abgebrochen"));
+  EXPECT_EQ(view.connectedShown, 1);
+  EXPECT_EQ(clipboardCopies, 1);
+  EXPECT_EQ(localListings, 0);  // noRefresh
+  EXPECT_FALSE(conn.Busy());
+  EXPECT_TRUE(client.Connected());
+  client.Noop();  // the new connection works
+}
+
+TEST_F(ToolTransfer, AStoppedServerEndsTheCommandWithTheConnectionError) {
+  PyftpdServer doomed;
+  ASSERT_TRUE(doomed.Running()) << doomed.Problem();
+  client.Disconnect();
+  Aim(doomed);
+  ASSERT_TRUE(conn.Connect());
+  WriteFile((doomed.Home() / "gross.bin").string(), RandomBytes(3'000'000));
+  WriteFile((doomed.Home() / "danach.txt").string(), "danach");
+  view.onProgress = [&](std::int64_t) {
+    if (doomed.Running()) doomed.Kill();
+  };
+  const auto selection = Rows({{"gross.bin", "3000000", -1}, {"danach.txt", "6", 4}});
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, selection, false, false));
+  EXPECT_FALSE(fs::exists(Local("danach.txt")));
+  EXPECT_FALSE(conn.Busy());
+  EXPECT_EQ(view.cursor, FtpCursor::Normal);
+  EXPECT_FALSE(view.panels[2].empty());
+  EXPECT_NE(view.panels[2], "Herunterladen beendet");
+  EXPECT_TRUE(view.LinesStartingWith(A("=======> Übertragung abgebrochen")).empty());
+  EXPECT_FALSE(client.Connected());  // the reconnect found no server
+}
+
+TEST_F(ToolTransfer, TheMarkerRuleDownloadsOnlyWhenTheMarkerWasThere) {
+  WriteFile((Home() / "daten.evd").string(), "Vokabeln");
+  const auto selection = Rows({{"daten.evd", "8", -1}});
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, selection, true, true, "neu.txt"));
+  EXPECT_FALSE(fs::exists(Local("daten.evd")));
+  EXPECT_EQ(view.panels[2], "Keine Datei \"neu.txt\" gefunden");
+  EXPECT_EQ(LastLog(0), "Keine Datei \"neu.txt\" gefunden");
+
+  WriteFile((Home() / "neu.txt").string(), "");
+  EXPECT_TRUE(commands.TransferSelection(FtpTag::Remote, selection, true, true, "neu.txt"));
+  EXPECT_EQ(ReadFile(Local("daten.evd")), "Vokabeln");
+  EXPECT_FALSE(fs::exists(Home() / "neu.txt"));
+}
+
+TEST_F(ToolTransfer, RefusalsComeBeforeAnyServerTraffic) {
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, {{{"a", "", 4}}, true}, false, false));
+  EXPECT_EQ(view.panels[2], "Erst Editieren beenden");
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, Rows({}), false, false));
+  EXPECT_EQ(view.panels[2], A("Nichts ausgewählt"));
+  conn.SetBusy(true);
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, Rows({{"a", "", 4}}), false, false));
+  EXPECT_EQ(view.panels[2], "Bitte warten!");
+  conn.SetBusy(false);
+  // A caption from the server that would lead out of the local folder is not used.
+  WriteFile((Home() / "x").string(), "x");
+  EXPECT_TRUE(commands.TransferSelection(FtpTag::Remote, Rows({{"../x", "1", -1}}), true, false));
+  EXPECT_FALSE(fs::exists(fs::path(Local("")).parent_path() / "x"));
+}
+
+TEST_F(ToolTransfer, DeletingSelectedRowsOnBothSides) {
+  fs::create_directories(Home() / "Baum" / "Ast");
+  WriteFile((Home() / "Baum" / "Ast" / "blatt.txt").string(), "b");
+  WriteFile((Home() / "datei.txt").string(), "d");
+  dialogs.messageAnswers = {MsgResult::No, MsgResult::Yes};
+  const auto remote = Rows({{"..", "", 2}, {"Baum", "", 0}, {"datei.txt", "1", 4}});
+  commands.DeleteSelection(FtpTag::Remote, remote);  // answered No
+  EXPECT_TRUE(fs::exists(Home() / "datei.txt"));
+  commands.DeleteSelection(FtpTag::Remote, remote);
+  EXPECT_FALSE(fs::exists(Home() / "Baum"));
+  EXPECT_FALSE(fs::exists(Home() / "datei.txt"));
+  EXPECT_EQ(dialogs.messages.back().text, A("Wirklich löschen?"));
+  EXPECT_EQ(view.panels[2], A("datei.txt gelöscht"));
+  EXPECT_EQ(remoteListings, 1);
+
+  // A directory that is not there: message box, "Löschen abgebrochen".
+  dialogs.messageAnswers = {MsgResult::Yes, MsgResult::Ok};
+  commands.DeleteSelection(FtpTag::Remote, Rows({{"fehlt", "", 0}}));
+  EXPECT_EQ(dialogs.messages.back().text, "Change fehlt fehlgeschlage");
+  EXPECT_EQ(view.panels[2], A("Löschen abgebrochen"));
+
+  fs::create_directories(Local("Lokal/Unter"));
+  WriteFile(Local("Lokal/Unter/x.txt"), "x");
+  WriteFile(Local("lose.txt"), "l");
+  dialogs.messageAnswers = {MsgResult::Yes};
+  commands.DeleteSelection(FtpTag::Local, Rows({{"Lokal", "", 0}, {"lose.txt", "1", 10}}));
+  EXPECT_FALSE(fs::exists(Local("Lokal")));
+  EXPECT_FALSE(fs::exists(Local("lose.txt")));
+  EXPECT_EQ(localListings, 1);
+  EXPECT_FALSE(conn.Busy());
+}
+
+TEST_F(ToolTransfer, SingleDownloadToABlankTargetAndTheAccessFile) {
+  FtpSingleTransfer single(conn, view, [this] { return now; });
+  fs::create_directory(Home() / "sub");
+  WriteFile((Home() / "sub" / "lektion.evd").string(), "Lektion 1");
+  WriteFile((Home() / ".htaccess").string(), "Deny from all");
+  FtpSingleTransferFields fields;
+  fields.DownDateiEdit2 = "sub/lektion.evd";
+  fields.CopyDateiEdit1 = Local("kopie.evd");
+  const std::string label = single.RunSingleTransfer(FtpTag::Remote, fields, Local("ziel"));
+  EXPECT_EQ(fields.DownDateiEdit1, Local("ziel") + "/lektion.evd");
+  // The last good folder does not exist yet: the download fails with the client's text.
+  EXPECT_NE(view.panels[2], "Herunterladen beendet");
+
+  fs::create_directory(Local("ziel"));
+  fields.DownDateiEdit1.clear();
+  const std::string second = single.RunSingleTransfer(FtpTag::Remote, fields, Local("ziel") + "/");
+  EXPECT_EQ(ReadFile(Local("ziel/lektion.evd")), "Lektion 1");
+  EXPECT_EQ(ReadFile(Local("kopie.evd")), "Lektion 1");
+  EXPECT_EQ(view.panels[2], "Herunterladen beendet");
+  EXPECT_EQ(second.substr(0, 40), "Letztes Herunterladen 10:00:00 Uhr+Kopie");
+  EXPECT_GT(single.Record().LastDownloadSourceDate, 0);
+  EXPECT_EQ(label.find("+Kopie"), std::string::npos);
+
+  fields = {};
+  fields.DownDateiEdit2 = ".htaccess";
+  view.panels[2] = "vorher";
+  single.TransferSingleFile(FtpTag::Remote, fields, Local(""));
+  EXPECT_FALSE(fs::exists(Local(".htaccess")));
+  EXPECT_EQ(view.panels[2], "");
+
+  fields.DownDateiEdit2 = "gibtsnicht.evd";
+  single.TransferSingleFile(FtpTag::Remote, fields, Local(""));
+  EXPECT_EQ(view.panels[2], "Datei nicht vorhanden");
+  fields.DownDateiEdit2 = " mit Blank";
+  single.TransferSingleFile(FtpTag::Remote, fields, Local(""));
+  EXPECT_EQ(view.panels[2], "Quelldatei fehlt!");
+}
+
+TEST_F(ToolTransfer, SingleUploadAppendsAndRecordsTheSourceTime) {
+  FtpSingleTransfer single(conn, view, [this] { return now; });
+  WriteFile(Local("quelle.txt"), "Teil 2");
+  WriteFile((Home() / "quelle.txt").string(), "Teil 1, ");
+  FtpSingleTransferFields fields;
+  fields.UpDateiEdit1 = Local("quelle.txt");
+  fields.AppendBox = true;
+  const std::string label = single.RunSingleTransfer(FtpTag::Local, fields, "");
+  EXPECT_EQ(fields.UpDateiEdit2, "quelle.txt");
+  EXPECT_EQ(ReadFile((Home() / "quelle.txt").string()), "Teil 1, Teil 2");
+  EXPECT_EQ(view.panels[2], "Hochladen beendet");
+  EXPECT_EQ(view.LinesStartingWith("Uploadstart: ").back(),
+            "Uploadstart: " + Local("quelle.txt") + "   6");
+  EXPECT_GT(single.Record().LastUploadSourceTime, 0);
+  EXPECT_EQ(label.rfind("Letztes Hochladen 10:00:00 Uhr (", 0), 0u);
+
+  fields.UpDateiEdit1 = Local("fehlt.txt");
+  single.TransferSingleFile(FtpTag::Local, fields, "");
+  EXPECT_EQ(view.panels[2], "Datei nicht vorhanden");
+}
