@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleToolView.h"
 #include "FtpClient.h"
 #include "FtpError.h"
 #include "FtpProfileClient.h"
-#include "FtpTreeWalk.h"
+#include "FtpMirror.h"
 #include "Win1252.h"
 
 namespace {
@@ -157,26 +156,6 @@ void CheckCommands(const std::vector<std::string>& args) {
   if (found == kArity.end() || count < found->second.first || count > found->second.second) throw UsageError{};
 }
 
-// The tree walks of the tool window, with its log lines on standard output. A directory the
-// server refuses to enter is skipped by the walk and fails the command at its end.
-void RunTreeWalk(FtpClient& client, const std::string& command, const std::vector<std::string>& args,
-                 std::size_t at) {
-  ConsoleToolView view(std::cout);
-  FtpTreeWalker walker(client, view);
-  if (command == "putdir") {
-    walker.UploadTree(std::filesystem::absolute(args[at + 1]).lexically_normal());
-    return;
-  }
-  const std::string& remote = args[at + 1];
-  std::filesystem::path name = std::filesystem::path(remote).lexically_normal().filename();
-  if (name.empty()) name = std::filesystem::path(remote).lexically_normal().parent_path().filename();
-  if (name.empty() || name == "." || name == "..") throw FtpError(A("Ungültiges Verzeichnis: ") + remote);
-  const std::filesystem::path folder = std::filesystem::absolute(args[at + 2]) / name;
-  if (!walker.DownloadTree(folder, remote))
-    throw FtpError(view.LastMessage().empty() ? A("Nicht alle Verzeichnisse konnten übertragen werden!")
-                                              : view.LastMessage());
-}
-
 // Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
 void RunCommands(FtpClient& client, std::vector<std::string> args) {
   std::size_t at = 0;
@@ -215,7 +194,10 @@ void RunCommands(FtpClient& client, std::vector<std::string> args) {
   } else if (command == "size") {
     std::cout << client.Size(argument(1)) << '\n';
   } else if (command == "getdir" || command == "putdir") {
-    RunTreeWalk(client, command, args, at);
+    if (command == "getdir")
+      MirrorGetDir(client, argument(1), argument(2), std::cout);
+    else
+      MirrorPutDir(client, argument(1), std::cout);
   }
 }
 
