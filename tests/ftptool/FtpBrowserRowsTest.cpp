@@ -7,6 +7,9 @@
 
 #include "FtpBrowserRows.h"
 #include "FtpListPairing.h"
+#include "FtpLocalListing.h"
+#include "RecordingToolView.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -158,4 +161,37 @@ TEST(FtpRemoteRows, DotEntriesBecomeTheSpecialRowsOrAreAdded) {
   const FtpFileFilter onlyEvd = [](const std::string& name) { return name.ends_with(".evd"); };
   rows = FtpRemoteRows(entries, "/", onlyEvd, FtpSortColumn::Name);
   EXPECT_EQ(Captions(rows), (std::vector<std::string>{"..", ".", "Ordner"}));
+}
+
+TEST(FtpLocalListing, AFolderListsTheSameWithAndWithoutTrailingSlash) {
+  ScratchFolder folder;
+  const std::filesystem::path root = folder.File("Ablage");
+  std::filesystem::create_directories(root / "Unter");
+  WriteFile((root / "b.txt").string(), "12");
+  WriteFile((root / "a.evd").string(), "1");
+  RecordingToolView view;
+  FtpLocalSide side{root.string(), "", {}};
+  ASSERT_TRUE(ListLocalDirectory(side, view, FtpSortColumn::Name));
+  EXPECT_EQ(Captions(side.Rows), (std::vector<std::string>{"..", "Ablage", "Unter", "a.evd", "b.txt"}));
+  EXPECT_EQ(side.Rows[4].SizeText, "2");
+  EXPECT_GE(side.Rows[3].Image, 10);
+  EXPECT_GE(side.Rows[4].Image, 10);
+  EXPECT_NE(side.Rows[3].Image, side.Rows[4].Image);
+  EXPECT_FALSE(side.Rows[2].DateText.empty());
+  EXPECT_EQ(side.LastGoodFolder, root.string());
+
+  FtpLocalSide slashed{root.string() + "/", "", {}};
+  ASSERT_TRUE(ListLocalDirectory(slashed, view, FtpSortColumn::Name));
+  EXPECT_EQ(slashed.Rows, side.Rows);
+
+  // A field naming no folder: the last good one comes back and is listed.
+  side.PathField = root.string() + "/fehlt";
+  int cleared = 0;
+  EXPECT_FALSE(ChangeLocalDirectory(side, view, FtpSortColumn::Name, [&] { ++cleared; }));
+  EXPECT_EQ(side.PathField, root.string());
+  EXPECT_EQ(view.panels[2], "Wechsel ins Verzeichnis fehlgeschlagen");
+  EXPECT_EQ(cleared, 1);
+  EXPECT_EQ(side.Rows.size(), 5u);
+  EXPECT_EQ(FtpLocalFieldAfterOpen(root.string() + "/", side.Rows[0]), root.parent_path().string());
+  EXPECT_EQ(FtpLocalFieldAfterOpen(root.string(), side.Rows[2]), root.string() + "/Unter");
 }

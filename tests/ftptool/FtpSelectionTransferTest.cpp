@@ -9,6 +9,7 @@
 
 #include "Clock.h"
 #include "FtpConnection.h"
+#include "FtpRemoteListing.h"
 #include "FtpSelectionTransfer.h"
 #include "FtpSingleTransfer.h"
 #include "PyftpdServer.h"
@@ -252,4 +253,28 @@ TEST_F(ToolTransfer, SingleUploadAppendsAndRecordsTheSourceTime) {
   fields.UpDateiEdit1 = Local("fehlt.txt");
   single.TransferSingleFile(FtpTag::Local, fields, "");
   EXPECT_EQ(view.panels[2], "Datei nicht vorhanden");
+}
+
+TEST_F(ToolTransfer, RemoteListingFillsTheRowsAndEndsTheBusyState) {
+  fs::create_directories(Home() / "Lektionen" / "Ordner");
+  WriteFile((Home() / "Lektionen" / "vok.evd").string(), "12345");
+  FtpRemoteSide side;
+  side.PathField = "/Lektionen";
+  ChangeRemoteDirectory(conn, view, side, FtpSortColumn::Name);
+  EXPECT_EQ(side.PathField, "/Lektionen");
+  ASSERT_EQ(side.Rows.size(), 4u);
+  EXPECT_EQ(side.Rows[0].Caption, "..");
+  EXPECT_EQ(side.Rows[1].Caption, "Lektionen");
+  EXPECT_EQ(side.Rows[1].Image, 1);
+  EXPECT_EQ(side.Rows[2].Caption, "Ordner");
+  EXPECT_EQ(side.Rows[3].Caption, "vok.evd");
+  EXPECT_EQ(side.Rows[3].SizeText, "5");
+  EXPECT_EQ(view.panels[1], "");
+  EXPECT_FALSE(conn.Busy());
+
+  side.PathField = "/gibtsnicht";
+  ChangeRemoteDirectory(conn, view, side, FtpSortColumn::Name);
+  EXPECT_EQ(view.panels[2], "Verzeichniswechsel verweigert");
+  EXPECT_EQ(side.PathField, "/Lektionen");
+  EXPECT_EQ(side.Rows.size(), 4u);  // the list stays as it was
 }
