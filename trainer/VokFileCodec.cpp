@@ -172,7 +172,38 @@ std::optional<std::int32_t> Reader::Integer() {
   return Fail();
 }
 
+// Nearly every string item lies whole inside the window at hand: it is taken from there in
+// one step. Everything else (a bad tag, an item crossing the window's end or longer than the
+// buffer) goes the checked way, piece by piece.
 std::optional<RawString> Reader::RawStringItem() {
+  const size_t have = window_.size();
+  if (have >= 2) {
+    const auto* p = reinterpret_cast<const unsigned char*>(window_.data());
+    size_t head = 0;
+    std::uint64_t byteCount = 0;
+    if (p[0] == kShortString) {
+      head = 2;
+      byteCount = p[1];
+    } else if ((p[0] == kLongString || p[0] == kUtf8String || p[0] == kUtf16String) && have >= 5) {
+      head = 5;
+      byteCount = std::uint64_t{p[1]} | std::uint64_t{p[2]} << 8 | std::uint64_t{p[3]} << 16 |
+                  std::uint64_t{p[4]} << 24;
+      if (p[0] == kUtf16String) byteCount *= 2;
+    }
+    // The window never holds more than the bytes known to be left, so an item inside it
+    // passes every length check of the slow way too.
+    if (head > 0 && byteCount <= have - head) {
+      const size_t total = head + static_cast<size_t>(byteCount);
+      const RawString item{static_cast<Tag>(p[0]), window_.substr(head, total - head)};
+      window_.remove_prefix(total);
+      if (known_) *known_ -= total;
+      return item;
+    }
+  }
+  return CheckedRawStringItem();
+}
+
+std::optional<RawString> Reader::CheckedRawStringItem() {
   std::string_view tag;
   if (!Take(1, tag)) return Fail();
   const auto kind = static_cast<Tag>(static_cast<unsigned char>(tag[0]));

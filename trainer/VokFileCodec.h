@@ -95,6 +95,7 @@ class Reader {
   static constexpr std::uint64_t kLongestUnsizedString = std::uint64_t{64} << 20;
 
  private:
+  std::optional<RawString> CheckedRawStringItem();
   bool Take(size_t count, std::string_view& out);
   bool Refill(size_t count);
   bool TakeLarge(size_t count, std::string_view& out);

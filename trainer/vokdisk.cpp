@@ -1,6 +1,8 @@
 #include "vokdisk.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <optional>
 
 #include "ReplacingFile.h"
@@ -11,6 +13,9 @@
 
 namespace {
 
+// The empty row as the system writes it: tag, length and three CR LF.
+constexpr std::uint64_t kSmallestWrittenRow = 8;
+
 std::string DisplayPath(const std::filesystem::path& path) {
   return win1252::FromUtf8(path.string());
 }
@@ -18,6 +23,124 @@ std::string DisplayPath(const std::filesystem::path& path) {
 void Show(const VokFileEnv& env, int panel, const std::string& text) {
   if (env.status) ShowStatus(*env.status, panel, text);
 }
+
+// Splits the bytes of one row item into its cells, writing each line's Windows-1252 bytes to
+// out (room for the whole item) before the cell takes them. kUtf8 converts each character on
+// the way: CR, LF, NUL, space and slash are single bytes in UTF-8 too, and no other character
+// turns into one of them, so lines and tidiness are seen the same before and after converting.
+// Whether a word cell needs NormalizeCell at all is noted as its bytes go by: only a space or
+// slash at its start or end, or two of them in a row, makes the rule change anything.
+// How many of the 8 bytes at p, from the first on, lie in 0x30..0x7F (digits, letters and
+// most signs), which need nothing but copying. Each byte's top bit says whether it is such a
+// byte; a carry out of a byte of 0xB0 or more can spoil only the bytes after it, and the count
+// stops at that byte anyway.
+inline int PlainBytes(const unsigned char* p) {
+  static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+  std::uint64_t x;
+  std::memcpy(&x, p, 8);
+  constexpr std::uint64_t kHigh = 0x8080808080808080u;
+  constexpr std::uint64_t kTo80 = 0x5050505050505050u;  // 0x30 + 0x50 = 0x80
+  const std::uint64_t other = ~(~x & (x + kTo80)) & kHigh;
+  return other == 0 ? 8 : std::countr_zero(other) / 8;
+}
+
+// A cell holding len bytes from out. Built fresh rather than assigned into, which spares the
+// general replace path of std::string for each of the many small cells.
+inline void PutCell(std::string& cell, const char* out, size_t len) {
+  std::string text(out, len);
+  cell.swap(text);
+}
+
+template <bool kUtf8>
+void SplitItem(std::string_view text, VokRow& row, bool tidyWords, char* const out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  for (int col = 0; col < VokTable::kColCount && p < end; ++col) {
+    char* o = out;
+    const char* afterMark = out;  // just past the last space or slash; the start counts as one
+    bool untidy = false;
+    bool nul = false;
+    while (p < end) {
+      if (end - p >= 8) {
+        // Digits and letters, by far the most bytes, are copied 8 at a time; the copy may
+        // run past them, but out has room for the whole item and the bytes past o count not.
+        const int plain = PlainBytes(p);
+        std::memcpy(o, p, 8);
+        o += plain;
+        p += plain;
+        if (plain == 8) continue;
+      }
+      const unsigned char b = *p;
+      if (b - 0x30u < 0x50u) {
+        *o++ = static_cast<char>(b);
+        ++p;
+      } else if (b < 0x80) {
+        if (b == '\r' || b == '\n') break;
+        if (b == 0) {
+          nul = true;  // the text ends here
+          break;
+        }
+        if (b == ' ' || b == '/') {
+          untidy = untidy || o == afterMark;
+          afterMark = o + 1;
+        }
+        *o++ = static_cast<char>(b);
+        ++p;
+      } else if constexpr (kUtf8) {
+        // Two-byte sequences carry the accented letters; longer or odd ones go the general way.
+        if (b >= 0xC2 && b <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+          const char32_t cp = static_cast<char32_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
+          const int code = (cp >= 0xA0 && cp <= 0xFF) ? static_cast<int>(cp)
+                                                      : win1252::FromCodePoint(cp);
+          *o++ = code < 0 ? '?' : static_cast<char>(code);
+          p += 2;
+        } else {
+          const auto at = static_cast<size_t>(reinterpret_cast<const char*>(p) - text.data());
+          p += win1252::TakeUtf8Char(text, at, *o++);
+        }
+      } else {
+        *o++ = static_cast<char>(b);
+        ++p;
+      }
+    }
+    std::string& cell = row[static_cast<size_t>(col)];
+    const bool word = tidyWords && col > 0;
+    if (nul) {
+      // A line cut short by the NUL keeps its bytes; an empty one is no line.
+      PutCell(cell, out, static_cast<size_t>(o - out));
+      if (word && (untidy || (o > out && o == afterMark))) vok::NormalizeCell(cell);
+      return;
+    }
+    if (o == out) {
+      if (!word) cell = " ";  // an empty line; tidying would empty a word cell again
+    } else {
+      PutCell(cell, out, static_cast<size_t>(o - out));
+      if (word && (untidy || o == afterMark)) vok::NormalizeCell(cell);
+    }
+    if (p < end) p += (*p == '\r' && end - p >= 2 && p[1] == '\n') ? 2 : 1;
+  }
+}
+
+}  // namespace
+
+void ReadRowItem(const vokfile::RawString& item, VokRow& row, bool tidyWords,
+                 std::string& scratch) {
+  for (std::string& cell : row) cell.clear();
+  std::string_view text = item.bytes;
+  std::string utf16Text;
+  if (item.kind == vokfile::kUtf16String) {
+    vokfile::ConvertString(item, utf16Text);
+    text = utf16Text;
+  }
+  if (scratch.size() < text.size()) scratch.resize(text.size());
+  if (item.kind == vokfile::kUtf8String) {
+    SplitItem<true>(text, row, tidyWords, scratch.data());
+  } else {
+    SplitItem<false>(text, row, tidyWords, scratch.data());
+  }
+}
+
+namespace {
 
 // Reads one box section into rows of its own. The row count is checked against the bytes
 // left before any row is made, so a damaged count cannot ask for a huge table; a count below
@@ -30,25 +153,21 @@ bool ReadBoxSection(vokfile::Reader& in, std::vector<VokRow>& rows, bool tidy, i
   const int n = std::max(*count, 0);
   if (static_cast<std::uint64_t>(n) > in.Remaining() / vokfile::Reader::kSmallestString)
     return false;
-  // Rows are made only as their texts arrive, so memory follows the bytes really there.
+  // Rows are made only as their texts arrive, so memory follows the bytes really there. Room
+  // for all of them is taken at once when the bytes left could hold them as the system writes
+  // rows (8 bytes at the least, the empty row); a damaged count gets no more room than that.
   rows.clear();
-  rows.reserve(std::min<size_t>(static_cast<size_t>(n), 1u << 16));
-  std::string text;
+  rows.reserve(std::min<size_t>(static_cast<size_t>(n),
+                                std::max<std::uint64_t>(std::uint64_t{1} << 16,
+                                                        in.Remaining() / kSmallestWrittenRow)));
+  std::string scratch;
   for (int r = 0; r < n; ++r) {
     const std::optional<vokfile::RawString> item = in.RawStringItem();
     if (!item) return false;
     VokRow& row = rows.emplace_back();
-    if (item->kind != vokfile::kUtf16String) {
-      SplitRowText(item->bytes, row, item->kind == vokfile::kUtf8String);
-    } else {
-      vokfile::ConvertString(*item, text);
-      SplitRowText(text, row);
-    }
-    if (tidy && r > 0) {
-      vok::NormalizeCell(row[1]);
-      vok::NormalizeCell(row[2]);
-      if (row[1].empty() && row[2].empty()) ++emptyRows;
-    }
+    const bool tidyWords = tidy && r > 0;
+    ReadRowItem(*item, row, tidyWords, scratch);
+    if (tidyWords && row[1].empty() && row[2].empty()) ++emptyRows;
   }
   // A box always keeps its header and one data row; a file without a header row gives the
   // box of a new document.
