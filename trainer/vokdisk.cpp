@@ -24,12 +24,6 @@ void Show(const VokFileEnv& env, int panel, const std::string& text) {
   if (env.status) ShowStatus(*env.status, panel, text);
 }
 
-// Splits the bytes of one row item into its cells, writing each line's Windows-1252 bytes to
-// out (room for the whole item) before the cell takes them. kUtf8 converts each character on
-// the way: CR, LF, NUL, space and slash are single bytes in UTF-8 too, and no other character
-// turns into one of them, so lines and tidiness are seen the same before and after converting.
-// Whether a word cell needs NormalizeCell at all is noted as its bytes go by: only a space or
-// slash at its start or end, or two of them in a row, makes the rule change anything.
 // How many of the 8 bytes at p, from the first on, lie in 0x30..0x7F (digits, letters and
 // most signs), which need nothing but copying. Each byte's top bit says whether it is such a
 // byte; a carry out of a byte of 0xB0 or more can spoil only the bytes after it, and the count
@@ -44,26 +38,38 @@ inline int PlainBytes(const unsigned char* p) {
   return other == 0 ? 8 : std::countr_zero(other) / 8;
 }
 
-// A cell holding len bytes from out. Built fresh rather than assigned into, which spares the
-// general replace path of std::string for each of the many small cells.
-inline void PutCell(std::string& cell, const char* out, size_t len) {
-  std::string text(out, len);
-  cell.swap(text);
-}
+// The cells of one row item: their Windows-1252 bytes, and which of them need NormalizeCell.
+struct ItemCells {
+  std::string_view text[VokTable::kColCount];
+  bool untidy[VokTable::kColCount] = {};
 
+  // The row itself, built straight in its place: the strings are made once, with exactly
+  // the room they need, and never moved or zeroed beforehand.
+  operator VokRow() const {
+    return VokRow{std::string(text[0]), std::string(text[1]), std::string(text[2])};
+  }
+};
+
+// Splits the bytes of one row item into its cells, writing the Windows-1252 bytes of the lines
+// one after the other to out (room for the whole item). kUtf8 converts each character on the
+// way: CR, LF, NUL, space and slash are single bytes in UTF-8 too, and no other character
+// turns into one of them, so lines and tidiness are seen the same before and after converting.
+// Whether a word cell needs NormalizeCell at all is noted as its bytes go by: only a space or
+// slash at its start or end, or two of them in a row, makes the rule change anything.
 template <bool kUtf8>
-void SplitItem(std::string_view text, VokRow& row, bool tidyWords, char* const out) {
+void SplitItem(std::string_view text, bool tidyWords, char* out, ItemCells& cells) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* const end = p + text.size();
   for (int col = 0; col < VokTable::kColCount && p < end; ++col) {
+    char* const start = out;
     char* o = out;
-    const char* afterMark = out;  // just past the last space or slash; the start counts as one
+    const char* afterMark = o;  // just past the last space or slash; the start counts as one
     bool untidy = false;
     bool nul = false;
     while (p < end) {
       if (end - p >= 8) {
-        // Digits and letters, by far the most bytes, are copied 8 at a time; the copy may
-        // run past them, but out has room for the whole item and the bytes past o count not.
+        // Digits and letters, by far the most bytes, are copied 8 at a time; the copy may run
+        // past them, but out has room for the whole item and the bytes past o do not count.
         const int plain = PlainBytes(p);
         std::memcpy(o, p, 8);
         o += plain;
@@ -103,29 +109,23 @@ void SplitItem(std::string_view text, VokRow& row, bool tidyWords, char* const o
         ++p;
       }
     }
-    std::string& cell = row[static_cast<size_t>(col)];
     const bool word = tidyWords && col > 0;
-    if (nul) {
-      // A line cut short by the NUL keeps its bytes; an empty one is no line.
-      PutCell(cell, out, static_cast<size_t>(o - out));
-      if (word && (untidy || (o > out && o == afterMark))) vok::NormalizeCell(cell);
-      return;
-    }
-    if (o == out) {
-      if (!word) cell = " ";  // an empty line; tidying would empty a word cell again
-    } else {
-      PutCell(cell, out, static_cast<size_t>(o - out));
-      if (word && (untidy || o == afterMark)) vok::NormalizeCell(cell);
-    }
+    std::string_view& cell = cells.text[col];
+    cell = std::string_view(start, static_cast<size_t>(o - start));
+    cells.untidy[col] = word && (untidy || (o > start && o == afterMark));
+    // A line cut short by the NUL keeps its bytes; an empty one is no line.
+    if (nul) return;
+    // An empty line is a single space; tidying would empty a word cell again.
+    if (o == start && !word) cell = " ";
+    out = o;
     if (p < end) p += (*p == '\r' && end - p >= 2 && p[1] == '\n') ? 2 : 1;
   }
 }
 
 }  // namespace
 
-void ReadRowItem(const vokfile::RawString& item, VokRow& row, bool tidyWords,
-                 std::string& scratch) {
-  for (std::string& cell : row) cell.clear();
+void AppendRowItem(const vokfile::RawString& item, std::vector<VokRow>& rows, bool tidyWords,
+                   std::string& scratch) {
   std::string_view text = item.bytes;
   std::string utf16Text;
   if (item.kind == vokfile::kUtf16String) {
@@ -133,11 +133,15 @@ void ReadRowItem(const vokfile::RawString& item, VokRow& row, bool tidyWords,
     text = utf16Text;
   }
   if (scratch.size() < text.size()) scratch.resize(text.size());
+  ItemCells cells;
   if (item.kind == vokfile::kUtf8String) {
-    SplitItem<true>(text, row, tidyWords, scratch.data());
+    SplitItem<true>(text, tidyWords, scratch.data(), cells);
   } else {
-    SplitItem<false>(text, row, tidyWords, scratch.data());
+    SplitItem<false>(text, tidyWords, scratch.data(), cells);
   }
+  VokRow& row = rows.emplace_back(cells);
+  for (int col = 1; col < VokTable::kColCount; ++col)
+    if (cells.untidy[col]) vok::NormalizeCell(row[static_cast<size_t>(col)]);
 }
 
 namespace {
@@ -164,10 +168,9 @@ bool ReadBoxSection(vokfile::Reader& in, std::vector<VokRow>& rows, bool tidy, i
   for (int r = 0; r < n; ++r) {
     const std::optional<vokfile::RawString> item = in.RawStringItem();
     if (!item) return false;
-    VokRow& row = rows.emplace_back();
     const bool tidyWords = tidy && r > 0;
-    ReadRowItem(*item, row, tidyWords, scratch);
-    if (tidyWords && row[1].empty() && row[2].empty()) ++emptyRows;
+    AppendRowItem(*item, rows, tidyWords, scratch);
+    if (tidyWords && rows.back()[1].empty() && rows.back()[2].empty()) ++emptyRows;
   }
   // A box always keeps its header and one data row; a file without a header row gives the
   // box of a new document.

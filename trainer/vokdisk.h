@@ -39,11 +39,11 @@ inline const std::string kFileNotRead = "Datei nicht eingelesen";
 // The message box text when a file cannot be written; fileName without folder.
 std::string WriteFailedText(const std::string& fileName);
 
-// One row item of a file, as stored, into the cells of a new row: what converting it to
+// One row item of a file, as stored, appended as a new row: what converting it to
 // Windows-1252 and SplitRowText give, in one pass over its bytes. With tidyWords the two word
 // cells are tidied as NormalizeCell does. scratch is working storage, reused from row to row.
-void ReadRowItem(const vokfile::RawString& item, VokRow& row, bool tidyWords,
-                 std::string& scratch);
+void AppendRowItem(const vokfile::RawString& item, std::vector<VokRow>& rows, bool tidyWords,
+                   std::string& scratch);
 
 // Reads a vocabulary file into the document. A file that cannot be opened, or an item that
 // is damaged or cut short, stops the read with "Datei nicht eingelesen" and false; boxes

@@ -48,16 +48,18 @@ std::string RandomText(std::mt19937& rng) {
 void ExpectSameAsGeneralWay(vokfile::Tag kind, const std::string& bytes, std::string& scratch) {
   const vokfile::RawString item{kind, bytes};
   for (bool tidy : {false, true}) {
-    VokRow row{"alt", "alter Inhalt, lang genug fuer den Heap", "x"};  // storage being reused
-    ReadRowItem(item, row, tidy, scratch);
-    ASSERT_EQ(row, GeneralWay(item, tidy))
+    std::vector<VokRow> rows{{"L", "vorige Zeile", "bleibt"}};
+    AppendRowItem(item, rows, tidy, scratch);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (VokRow{"L", "vorige Zeile", "bleibt"}));
+    ASSERT_EQ(rows[1], GeneralWay(item, tidy))
         << "kind " << int(kind) << " tidy " << tidy << " bytes " << testing::PrintToString(bytes);
   }
 }
 
 }  // namespace
 
-TEST(ReadRowItem, GivesWhatConvertingSplittingAndTidyingGive) {
+TEST(AppendRowItem, GivesWhatConvertingSplittingAndTidyingGive) {
   std::mt19937 rng(4711);
   std::string scratch;
   for (int round = 0; round < 20000; ++round) {
@@ -69,7 +71,7 @@ TEST(ReadRowItem, GivesWhatConvertingSplittingAndTidyingGive) {
   }
 }
 
-TEST(ReadRowItem, RowsAsTheSystemWritesThem) {
+TEST(AppendRowItem, RowsAsTheSystemWritesThem) {
   std::string scratch;
   const std::vector<std::pair<std::string, VokRow>> cases = {
       {"7A-7-1\r\nla maison\r\ndas Haus\r\n", {"7A-7-1", "la maison", "das Haus"}},
@@ -81,11 +83,11 @@ TEST(ReadRowItem, RowsAsTheSystemWritesThem) {
       {"a\r\nb\r\nc\r\nd\r\ne\r\n", {"a", "b", "c"}},
   };
   for (const auto& [text, expected] : cases) {
-    VokRow row;
+    std::vector<VokRow> rows;
     vokfile::Tag kind = vokfile::kShortString;
     for (unsigned char c : text)
       if (c >= 0x80) kind = vokfile::kUtf8String;
-    ReadRowItem({kind, text}, row, true, scratch);
-    EXPECT_EQ(row, expected) << text;
+    AppendRowItem({kind, text}, rows, true, scratch);
+    EXPECT_EQ(rows, std::vector<VokRow>{expected}) << text;
   }
 }
