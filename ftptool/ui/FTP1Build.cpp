@@ -11,23 +11,10 @@
 #include "FtpConnectionPanel.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
+#include "GlyphIcon.h"
 #include "QtText.h"
 
 namespace {
-
-QIcon GlyphIcon(const QString& glyph, const QColor& color = QColor(0, 0, 160)) {
-  QPixmap pixmap(20, 20);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  QFont font = painter.font();
-  font.setBold(true);
-  font.setPixelSize(glyph.size() > 1 ? 9 : 15);
-  painter.setFont(font);
-  painter.setPen(color);
-  painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
-  return QIcon(pixmap);
-}
 
 QIcon StdIcon(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which); }
 

@@ -7,26 +7,12 @@
 #include <QStatusBar>
 #include <QStyle>
 
+#include "GlyphIcon.h"
 #include "QtText.h"
 #include "Vok1.h"
 #include "VokInfo.h"
 
 namespace {
-
-// A small tool bar picture drawn from a glyph, for commands without a standard icon.
-QIcon GlyphIcon(const QString& glyph, const QColor& color = QColor(0, 0, 160)) {
-  QPixmap pixmap(20, 20);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  QFont font = painter.font();
-  font.setBold(true);
-  font.setPixelSize(glyph.size() > 1 ? 10 : 15);
-  painter.setFont(font);
-  painter.setPen(color);
-  painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
-  return QIcon(pixmap);
-}
 
 QIcon StdIcon(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which); }
 
