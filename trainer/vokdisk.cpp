@@ -24,17 +24,21 @@ void Show(const VokFileEnv& env, int panel, const std::string& text) {
   if (env.status) ShowStatus(*env.status, panel, text);
 }
 
-// How many of the 8 bytes at p, from the first on, lie in 0x30..0x7F (digits, letters and
-// most signs), which need nothing but copying. Each byte's top bit says whether it is such a
-// byte; a carry out of a byte of 0xB0 or more can spoil only the bytes after it, and the count
-// stops at that byte anyway.
+// How many of the 8 bytes at p, from the first on, need nothing but copying: every code from
+// 0x21 to 0x7F except the slash (digits, letters, signs). Space and slash matter for tidying,
+// CR, LF and NUL end a line, and 0x80 and up are UTF-8. Each byte's top bit says whether it
+// is such a byte; carries and borrows run only from a byte that is not (0x80 and up, or a
+// slash) into the bytes after it, and the count stops at that byte anyway.
 inline int PlainBytes(const unsigned char* p) {
   static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
   std::uint64_t x;
   std::memcpy(&x, p, 8);
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
   constexpr std::uint64_t kHigh = 0x8080808080808080u;
-  constexpr std::uint64_t kTo80 = 0x5050505050505050u;  // 0x30 + 0x50 = 0x80
-  const std::uint64_t other = ~(~x & (x + kTo80)) & kHigh;
+  const std::uint64_t below21 = ~(x + 0x5F * kOnes);  // 0x21 + 0x5F = 0x80
+  const std::uint64_t slash = x ^ (0x2F * kOnes);     // a zero byte where x holds a slash
+  const std::uint64_t isSlash = (slash - kOnes) & ~slash;
+  const std::uint64_t other = (below21 | x | isSlash) & kHigh;
   return other == 0 ? 8 : std::countr_zero(other) / 8;
 }
 
@@ -77,10 +81,7 @@ void SplitItem(std::string_view text, bool tidyWords, char* out, ItemCells& cell
         if (plain == 8) continue;
       }
       const unsigned char b = *p;
-      if (b - 0x30u < 0x50u) {
-        *o++ = static_cast<char>(b);
-        ++p;
-      } else if (b < 0x80) {
+      if (b < 0x80) {
         if (b == '\r' || b == '\n') break;
         if (b == 0) {
           nul = true;  // the text ends here
@@ -93,8 +94,12 @@ void SplitItem(std::string_view text, bool tidyWords, char* out, ItemCells& cell
         *o++ = static_cast<char>(b);
         ++p;
       } else if constexpr (kUtf8) {
-        // Two-byte sequences carry the accented letters; longer or odd ones go the general way.
-        if (b >= 0xC2 && b <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+        // Two-byte sequences carry the accented letters, nearly all of them C3 xx (U+00C0 to
+        // U+00FF, the same codes in Windows-1252); longer or odd ones go the general way.
+        if (b == 0xC3 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+          *o++ = static_cast<char>(p[1] + 0x40);
+          p += 2;
+        } else if (b >= 0xC2 && b <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
           const char32_t cp = static_cast<char32_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
           const int code = (cp >= 0xA0 && cp <= 0xFF) ? static_cast<int>(cp)
                                                       : win1252::FromCodePoint(cp);
