@@ -5,6 +5,10 @@
 #include <cstring>
 #include <optional>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "ReplacingFile.h"
 #include "VokFileCodec.h"
 #include "Win1252.h"
@@ -24,11 +28,24 @@ void Show(const VokFileEnv& env, int panel, const std::string& text) {
   if (env.status) ShowStatus(*env.status, panel, text);
 }
 
-// How many of the 8 bytes at p, from the first on, need nothing but copying: every code from
-// 0x21 to 0x7F except the slash (digits, letters, signs). Space and slash matter for tidying,
-// CR, LF and NUL end a line, and 0x80 and up are UTF-8. Each byte's top bit says whether it
-// is such a byte; carries and borrows run only from a byte that is not (0x80 and up, or a
-// slash) into the bytes after it, and the count stops at that byte anyway.
+// How many bytes at p, from the first on, need nothing but copying: every code from 0x21 to
+// 0x7F except the slash (digits, letters, signs). Space and slash matter for tidying, CR, LF
+// and NUL end a line, and 0x80 and up are UTF-8. kRun bytes are looked at, all readable.
+#if defined(__SSE2__)
+constexpr int kRun = 16;
+inline int PlainBytes(const unsigned char* p) {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  // Compared as signed bytes, 0x21..0x7F are those above 0x20; 0x80 and up are below zero.
+  const __m128i printable = _mm_cmpgt_epi8(x, _mm_set1_epi8(0x20));
+  const __m128i plain = _mm_andnot_si128(_mm_cmpeq_epi8(x, _mm_set1_epi8('/')), printable);
+  const auto other = static_cast<unsigned>(~_mm_movemask_epi8(plain)) & 0xFFFFu;
+  return other == 0 ? kRun : std::countr_zero(other);
+}
+#else
+// Eight bytes at a time in one word: each byte's top bit says whether it is plain; carries and
+// borrows run only from a byte that is not (0x80 and up, or a slash) into the bytes after it,
+// and the count stops at that byte anyway.
+constexpr int kRun = 8;
 inline int PlainBytes(const unsigned char* p) {
   static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
   std::uint64_t x;
@@ -39,8 +56,9 @@ inline int PlainBytes(const unsigned char* p) {
   const std::uint64_t slash = x ^ (0x2F * kOnes);     // a zero byte where x holds a slash
   const std::uint64_t isSlash = (slash - kOnes) & ~slash;
   const std::uint64_t other = (below21 | x | isSlash) & kHigh;
-  return other == 0 ? 8 : std::countr_zero(other) / 8;
+  return other == 0 ? kRun : std::countr_zero(other) / 8;
 }
+#endif
 
 // The cells of one row item: their Windows-1252 bytes, and which of them need NormalizeCell.
 struct ItemCells {
@@ -55,7 +73,9 @@ struct ItemCells {
 };
 
 // Splits the bytes of one row item into its cells, writing the Windows-1252 bytes of the lines
-// one after the other to out (room for the whole item). kUtf8 converts each character on the
+// one after the other to out (room for the whole item and kRun more). The item is followed by
+// a NUL and kRun - 1 further bytes: the end of the text reads as the NUL that also ends it, so
+// no step has to look where the item ends, and every run of kRun bytes is there. kUtf8 converts each character on the
 // way: CR, LF, NUL, space and slash are single bytes in UTF-8 too, and no other character
 // turns into one of them, so lines and tidiness are seen the same before and after converting.
 // Whether a word cell needs NormalizeCell at all is noted as its bytes go by: only a space or
@@ -69,24 +89,17 @@ void SplitItem(std::string_view text, bool tidyWords, char* out, ItemCells& cell
     char* o = out;
     const char* afterMark = o;  // just past the last space or slash; the start counts as one
     bool untidy = false;
-    bool nul = false;
-    while (p < end) {
-      if (end - p >= 8) {
-        // Digits and letters, by far the most bytes, are copied 8 at a time; the copy may run
-        // past them, but out has room for the whole item and the bytes past o do not count.
-        const int plain = PlainBytes(p);
-        std::memcpy(o, p, 8);
-        o += plain;
-        p += plain;
-        if (plain == 8) continue;
-      }
+    for (;;) {
+      // Digits and letters, by far the most bytes, are copied kRun at a time; the copy may
+      // run past them, but the bytes past o do not count.
+      const int plain = PlainBytes(p);
+      std::memcpy(o, p, kRun);
+      o += plain;
+      p += plain;
+      if (plain == kRun) continue;
       const unsigned char b = *p;
       if (b < 0x80) {
-        if (b == '\r' || b == '\n') break;
-        if (b == 0) {
-          nul = true;  // the text ends here
-          break;
-        }
+        if (b == '\r' || b == '\n' || b == 0) break;
         if (b == ' ' || b == '/') {
           untidy = untidy || o == afterMark;
           afterMark = o + 1;
@@ -95,11 +108,12 @@ void SplitItem(std::string_view text, bool tidyWords, char* out, ItemCells& cell
         ++p;
       } else if constexpr (kUtf8) {
         // Two-byte sequences carry the accented letters, nearly all of them C3 xx (U+00C0 to
-        // U+00FF, the same codes in Windows-1252); longer or odd ones go the general way.
-        if (b == 0xC3 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+        // U+00FF, the same codes in Windows-1252); longer or odd ones go the general way. The
+        // byte after the item's last is the NUL, never a continuation byte.
+        if (b == 0xC3 && (p[1] & 0xC0) == 0x80) {
           *o++ = static_cast<char>(p[1] + 0x40);
           p += 2;
-        } else if (b >= 0xC2 && b <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+        } else if (b >= 0xC2 && b <= 0xDF && (p[1] & 0xC0) == 0x80) {
           const char32_t cp = static_cast<char32_t>((b & 0x1F) << 6 | (p[1] & 0x3F));
           const int code = (cp >= 0xA0 && cp <= 0xFF) ? static_cast<int>(cp)
                                                       : win1252::FromCodePoint(cp);
@@ -118,12 +132,12 @@ void SplitItem(std::string_view text, bool tidyWords, char* out, ItemCells& cell
     std::string_view& cell = cells.text[col];
     cell = std::string_view(start, static_cast<size_t>(o - start));
     cells.untidy[col] = word && (untidy || (o > start && o == afterMark));
-    // A line cut short by the NUL keeps its bytes; an empty one is no line.
-    if (nul) return;
+    // A line cut short by the NUL (or the end) keeps its bytes; an empty one is no line.
+    if (*p == 0) return;
     // An empty line is a single space; tidying would empty a word cell again.
     if (o == start && !word) cell = " ";
     out = o;
-    if (p < end) p += (*p == '\r' && end - p >= 2 && p[1] == '\n') ? 2 : 1;
+    p += (p[0] == '\r' && p[1] == '\n') ? 2 : 1;
   }
 }
 
@@ -137,12 +151,19 @@ void AppendRowItem(const vokfile::RawString& item, std::vector<VokRow>& rows, bo
     vokfile::ConvertString(item, utf16Text);
     text = utf16Text;
   }
-  if (scratch.size() < text.size()) scratch.resize(text.size());
+  // scratch holds the item, the NUL and padding after it, then room for the cells' bytes.
+  const size_t size = text.size();
+  const size_t padded = size + kRun;
+  if (scratch.size() < 2 * padded) scratch.resize(2 * padded);
+  char* const copy = scratch.data();
+  std::memcpy(copy, text.data(), size);
+  std::memset(copy + size, 0, kRun);
+  const std::string_view bytes(copy, size);
   ItemCells cells;
   if (item.kind == vokfile::kUtf8String) {
-    SplitItem<true>(text, tidyWords, scratch.data(), cells);
+    SplitItem<true>(bytes, tidyWords, copy + padded, cells);
   } else {
-    SplitItem<false>(text, tidyWords, scratch.data(), cells);
+    SplitItem<false>(bytes, tidyWords, copy + padded, cells);
   }
   VokRow& row = rows.emplace_back(cells);
   for (int col = 1; col < VokTable::kColCount; ++col)
