@@ -19,11 +19,14 @@ std::optional<RepeatedPasswords> AskWith(TDruDlg& dlg, QString password, QString
   QTimer::singleShot(10, &dlg, [&dlg, password, proxy, button] {
     EXPECT_TRUE(dlg.PassEdit->text().isEmpty());
     EXPECT_TRUE(dlg.PassEditP->text().isEmpty());
+    // On a loaded machine the dialog may take a moment to become active.
+    QTest::qWaitFor([&dlg] { return QApplication::focusWidget() == dlg.PassEdit; }, 3000);
     EXPECT_EQ(QApplication::focusWidget(), dlg.PassEdit);
-    // Typed where the focus is; a character beyond ASCII is inserted as the keyboard would.
+    // Typed into the field that must have the focus; a character beyond ASCII is inserted as
+    // the keyboard would.
     for (const QChar c : password) {
-      if (c.unicode() < 0x80) QTest::keyClicks(QApplication::focusWidget(), QString(c));
-      else if (auto* edit = qobject_cast<QLineEdit*>(QApplication::focusWidget())) edit->insert(c);
+      if (c.unicode() < 0x80) QTest::keyClicks(dlg.PassEdit, QString(c));
+      else dlg.PassEdit->insert(c);
     }
     dlg.PassEditP->setText(proxy);
     (dlg.*button)->click();
