@@ -7,9 +7,12 @@
 #include <QVBoxLayout>
 
 #include "Clock.h"
+#include "FtpBrowserPage.h"
 #include "FtpConnectionPanel.h"
+#include "FtpDialogPage.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
+#include "FtpTransferPage.h"
 #include "HelpViewer.h"
 #include "QtText.h"
 
@@ -38,6 +41,9 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
   BuildPages();
   BuildToolBar();
   BuildMenu();
+  browser_ = std::make_unique<FtpBrowserPage>(*this, TabSheet2);
+  transfer_ = std::make_unique<FtpTransferPage>(*this, TabSheet3);
+  dialogPage_ = std::make_unique<FtpDialogPage>(*this, TabSheet5);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -89,6 +95,9 @@ void TFTPForm1::showEvent(QShowEvent* event) {
   document_->ClearModified();
   EnableAbort(false);
   if (OnShown) OnShown();
+  browser_->StartUp();
+  transfer_->StartUp();
+  dialogPage_->StartUp();
   ActivateMode();
 }
 
@@ -110,6 +119,7 @@ void TFTPForm1::ActivateMode() {
   pageBeforeActivation_ = FTPPageControl1->currentIndex();
   FTPPageControl1->setCurrentIndex(look.PageShown);
   log_->ShowFtpStatus(0, document_->FileNameText());
+  dialogPage_->Activate(look);
 }
 
 void TFTPForm1::done(int result) {
@@ -122,6 +132,11 @@ void TFTPForm1::done(int result) {
 void TFTPForm1::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   log_->LayoutStatusBar(width());
+  if (browser_) {
+    browser_->Layout();
+    transfer_->Layout();
+    dialogPage_->Layout();
+  }
 }
 
 // ---- Help ----

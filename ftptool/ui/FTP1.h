@@ -29,6 +29,9 @@ class HelpViewer;
 class FtpLoginPage;
 class FtpConnectionPanel;
 class FtpLogPage;
+class FtpBrowserPage;
+class FtpTransferPage;
+class FtpDialogPage;
 class QLabel;
 
 class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls {
@@ -68,6 +71,11 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   FtpLoginPage& LoginPage() { return *login_; }
   FtpConnectionPanel& ConnectionPanel() { return *connectionPanel_; }
   FtpLogPage& LogPage() { return *log_; }
+  FtpBrowserPage& BrowserPage() { return *browser_; }
+  FtpTransferPage& TransferPage() { return *transfer_; }
+  FtpDialogPage& DialogPage() { return *dialogPage_; }
+  FtpPar* Par() const { return services_.par; }
+  Shell* ShellService() const { return services_.shell; }
   Dialogs& DialogsService() { return *services_.dialogs; }
   int HelpContext() const { return helpContext_; }
   void SetHelpContext(int context) { helpContext_ = context; }
@@ -144,6 +152,9 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   std::unique_ptr<FtpLogPage> log_;
   std::unique_ptr<FtpLoginPage> login_;
   std::unique_ptr<FtpConnectionPanel> connectionPanel_;
+  std::unique_ptr<FtpBrowserPage> browser_;
+  std::unique_ptr<FtpTransferPage> transfer_;
+  std::unique_ptr<FtpDialogPage> dialogPage_;
 
   int helpContext_ = 300;
   int pageBeforeActivation_ = 0;
