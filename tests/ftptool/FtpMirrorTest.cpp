@@ -7,7 +7,7 @@
 
 #include "FtpExpect.h"
 #include "FtpMirror.h"
-#include "PyftpdServer.h"
+#include "PyftpdSuite.h"
 #include "TestFiles.h"
 #include "Win1252.h"
 
@@ -15,30 +15,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FtpMirror : public testing::Test {
+class FtpMirror : public PyftpdSuite {
  protected:
-  static void SetUpTestSuite() { server_ = std::make_unique<PyftpdServer>(); }
-  static void TearDownTestSuite() { server_.reset(); }
   void SetUp() override {
-    ASSERT_TRUE(server_->Running()) << server_->Problem();
-    server_->ClearHome();
-    client.Host = "127.0.0.1";
-    client.Port = server_->Port();
-    client.Username = PyftpdServer::kUser;
-    client.Password = PyftpdServer::kPassword;
-    client.Passive = true;
-    client.ReadTimeout = 20000;
+    PyftpdSuite::SetUp();
+    if (HasFatalFailure()) return;
+    Aim(client);
     client.Connect();
   }
   static fs::path Home() { return server_->Home(); }
 
-  static std::unique_ptr<PyftpdServer> server_;
   FtpClient client;
   ScratchFolder folder;
   std::ostringstream log;
 };
 
-std::unique_ptr<PyftpdServer> FtpMirror::server_;
 
 }  // namespace
 

@@ -12,7 +12,7 @@
 #include "FtpRemoteListing.h"
 #include "FtpSelectionTransfer.h"
 #include "FtpSingleTransfer.h"
-#include "PyftpdServer.h"
+#include "PyftpdSuite.h"
 #include "RecordingToolView.h"
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
@@ -22,20 +22,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ToolTransfer : public testing::Test {
+class ToolTransfer : public PyftpdSuite {
  protected:
-  static void SetUpTestSuite() { server_ = std::make_unique<PyftpdServer>(); }
-  static void TearDownTestSuite() { server_.reset(); }
-
   void SetUp() override {
-    ASSERT_TRUE(server_->Running()) << server_->Problem();
-    server_->ClearHome();
-    Aim(*server_);
+    PyftpdSuite::SetUp();
+    if (HasFatalFailure()) return;
+    AimAt(*server_);
     conn.Settings = [this] { return settings; };
     ASSERT_TRUE(conn.Connect());
   }
 
-  void Aim(const PyftpdServer& server) {
+  void AimAt(const PyftpdServer& server) {
     settings.Host = "127.0.0.1";
     settings.Port = std::to_string(server.Port());
     settings.User = PyftpdServer::kUser;
@@ -48,7 +45,6 @@ class ToolTransfer : public testing::Test {
   std::string Local(const std::string& name) const { return folder.File(name); }
   std::string LastLog(std::size_t back) const { return view.log.Line(view.log.Size() - 1 - back); }
 
-  static std::unique_ptr<PyftpdServer> server_;
   FtpClient client;
   RecordingToolView view;
   ScriptedDialogs dialogs;
@@ -63,7 +59,6 @@ class ToolTransfer : public testing::Test {
        [this] { ++remoteListings; }, [this] { ++clipboardCopies; }}};
 };
 
-std::unique_ptr<PyftpdServer> ToolTransfer::server_;
 
 FtpSelection Rows(std::vector<FtpSelectedRow> rows) { return {std::move(rows), false}; }
 
@@ -117,7 +112,7 @@ TEST_F(ToolTransfer, AStoppedServerEndsTheCommandWithTheConnectionError) {
   PyftpdServer doomed;
   ASSERT_TRUE(doomed.Running()) << doomed.Problem();
   client.Disconnect();
-  Aim(doomed);
+  AimAt(doomed);
   ASSERT_TRUE(conn.Connect());
   WriteFile((doomed.Home() / "gross.bin").string(), RandomBytes(3'000'000));
   WriteFile((doomed.Home() / "danach.txt").string(), "danach");

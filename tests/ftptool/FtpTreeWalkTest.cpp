@@ -14,7 +14,7 @@
 #include "FtpExpect.h"
 #include "FtpLocalPaths.h"
 #include "FtpTreeWalk.h"
-#include "PyftpdServer.h"
+#include "PyftpdSuite.h"
 #include "RecordingToolView.h"
 #include "ScriptedServer.h"
 #include "TestFiles.h"
@@ -24,20 +24,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FtpTreeWalkReal : public testing::Test {
+class FtpTreeWalkReal : public PyftpdSuite {
  protected:
-  static void SetUpTestSuite() { server_ = std::make_unique<PyftpdServer>(); }
-  static void TearDownTestSuite() { server_.reset(); }
-
   void SetUp() override {
-    ASSERT_TRUE(server_->Running()) << server_->Problem();
-    server_->ClearHome();
-    client.Host = "127.0.0.1";
-    client.Port = server_->Port();
-    client.Username = PyftpdServer::kUser;
-    client.Password = PyftpdServer::kPassword;
-    client.Passive = true;
-    client.ReadTimeout = 20000;  // only so a broken test cannot hang
+    PyftpdSuite::SetUp();
+    if (HasFatalFailure()) return;
+    Aim(client);
     client.Connect();
   }
 
@@ -58,13 +50,11 @@ class FtpTreeWalkReal : public testing::Test {
     EXPECT_TRUE(fs::is_directory(b / "Eins" / "Zwei" / "leer"));
   }
 
-  static std::unique_ptr<PyftpdServer> server_;
   FtpClient client;
   RecordingToolView view;
   ScratchFolder folder;
 };
 
-std::unique_ptr<PyftpdServer> FtpTreeWalkReal::server_;
 
 }  // namespace
 

@@ -1,0 +1,34 @@
+// A test suite that shares one pyftpdlib server among its tests: started before the first,
+// stopped after the last, its home emptied before each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "FtpClient.h"
+#include "PyftpdServer.h"
+
+class PyftpdSuite : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = std::make_unique<PyftpdServer>(); }
+  static void TearDownTestSuite() { server_.reset(); }
+
+  void SetUp() override {
+    ASSERT_TRUE(server_->Running()) << server_->Problem();
+    server_->ClearHome();
+  }
+
+  // Points a client at the server, passive, with a read time-out only so that a broken test
+  // cannot hang.
+  static void Aim(FtpClient& client) {
+    client.Host = "127.0.0.1";
+    client.Port = server_->Port();
+    client.Username = PyftpdServer::kUser;
+    client.Password = PyftpdServer::kPassword;
+    client.Passive = true;
+    client.ReadTimeout = 20000;
+  }
+
+  static inline std::unique_ptr<PyftpdServer> server_;
+};
