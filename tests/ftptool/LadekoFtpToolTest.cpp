@@ -9,6 +9,7 @@
 
 #include "FtpFilecls.h"
 #include "PyftpdServer.h"
+#include "RecordingProfileControls.h"
 #include "RecordingToolView.h"
 #include "ScriptedDialogs.h"
 #include "ftpdisk.h"
@@ -17,14 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class NoControls : public FtpProfileControls {
- public:
-  FtpProfileValues values;
-  FtpProfileValues ReadControls() override { return values; }
-  void ShowControls(const FtpProfileValues& v) override { values = v; }
-  void ClearRemoteList() override {}
-  void DisconnectServer() override {}
-};
 
 std::string ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -64,7 +57,7 @@ class LadekoFtpTool : public ::testing::Test {
   // A profile as the window saves it; port is what the profile stores.
   fs::path SaveProfile(const std::string& port, bool savePassword) {
     FtpAccessProfile profile;
-    NoControls controls;
+    RecordingProfileControls controls;
     RecordingToolView view;
     ScriptedDialogs dialogs;
     FtpProfileStore store(profile, controls, view, dialogs);

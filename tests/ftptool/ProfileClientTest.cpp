@@ -4,30 +4,18 @@
 #include "FtpFilecls.h"
 #include "FtpProfileClient.h"
 #include "PyftpdServer.h"
+#include "RecordingProfileControls.h"
 #include "RecordingToolView.h"
 #include "ScriptedDialogs.h"
 #include "ftpdisk.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class NoControls : public FtpProfileControls {
- public:
-  FtpProfileValues values;
-  FtpProfileValues ReadControls() override { return values; }
-  void ShowControls(const FtpProfileValues& v) override { values = v; }
-  void ClearRemoteList() override {}
-  void DisconnectServer() override {}
-};
-
-}  // namespace
-
 TEST(ProfileClient, SavedProfileConnectsAClient) {
   PyftpdServer server;
   ASSERT_TRUE(server.Running()) << server.Problem();
   FtpAccessProfile profile;
-  NoControls controls;
+  RecordingProfileControls controls;
   RecordingToolView view;
   ScriptedDialogs dialogs;
   FtpProfileStore store(profile, controls, view, dialogs);

@@ -8,9 +8,11 @@
 #include "FTPkey.h"
 #include "FtpFilecls.h"
 #include "FtpStatusTexts.h"
+#include "RecordingProfileControls.h"
 #include "RecordingToolView.h"
 #include "ScriptedDialogs.h"
 #include "Win1252.h"
+#include "RecordingProfileControls.h"
 #include "ftpdisk.h"
 
 namespace fs = std::filesystem;
@@ -27,17 +29,6 @@ void PutFile(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The window's controls as plain values.
-class ValueControls : public FtpProfileControls {
- public:
-  FtpProfileValues values;
-  int disconnects = 0, remoteListCleared = 0;
-  FtpProfileValues ReadControls() override { return values; }
-  void ShowControls(const FtpProfileValues& v) override { values = v; }
-  void ClearRemoteList() override { ++remoteListCleared; }
-  void DisconnectServer() override { ++disconnects; }
-};
-
 class ProfileFiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,7 +42,7 @@ class ProfileFiles : public ::testing::Test {
 
   fs::path folder_;
   FtpAccessProfile profile_;
-  ValueControls controls_;
+  RecordingProfileControls controls_;
   RecordingToolView view_;
   ScriptedDialogs dialogs_;
   FtpProfileStore store_{profile_, controls_, view_, dialogs_};
