@@ -127,6 +127,7 @@ int main(int argc, char** argv) {
   HelpViewer ftpHelp(HelpFolder("ftphelp"), "Ladeko - Hilfe");
   TFTPForm1 ftpForm1({&dialogs, &shell, &ftpHelp, &ftpPar}, &form1);
   form1.SetFtpService([&ftpForm1] { ftpForm1.FTPDienststarten(); });
+  form1.SetFtpDialog(&ftpPar, [&ftpForm1] { return ftpForm1.exec() == QDialog::Accepted; });
   form1.SetTitleWindow(titel);
 
   const std::uint32_t start = timebase::TickCount();

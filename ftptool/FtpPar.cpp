@@ -11,12 +11,14 @@ void FtpPar::SetServiceMode() {
 
 void FtpPar::SetOpenMode(const std::filesystem::path& target) {
   Mode = FtpToolMode::Open;
+  ProposedName.clear();
   Filter = kTrainerFtpFilter;
   DownloadTarget = target;
 }
 
-void FtpPar::SetSaveMode(const std::filesystem::path& source) {
+void FtpPar::SetSaveMode(const std::filesystem::path& source, const std::string& proposedName) {
   Mode = FtpToolMode::Save;
+  ProposedName = proposedName;
   Filter = kTrainerFtpFilter;
   DefaultExt = "evd";
   UploadSource = source;

@@ -27,6 +27,7 @@ struct FtpPar {
   std::string DefaultExt;                 // appended to a name without extension in save mode
   std::filesystem::path DownloadTarget;   // open mode: where the chosen remote file goes
   std::filesystem::path UploadSource;     // save mode: the local file that is sent
+  std::string ProposedName;               // save mode: FileEdit starts with it unless empty
   std::string TransferredName;            // written by the tool: the last dialog transfer's name
 
   // FTPDienststarten1Click.
@@ -34,8 +35,8 @@ struct FtpPar {
   // VomFTPServerffnen1Click: the remote file the user picks is downloaded to target.
   void SetOpenMode(const std::filesystem::path& target);
   // AufFTPServerspeichern1Click: source is uploaded under the name the user gives ("evd"
-  // appended when it has no extension).
-  void SetSaveMode(const std::filesystem::path& source);
+  // appended when it has no extension); proposedName (no folder) is offered first.
+  void SetSaveMode(const std::filesystem::path& source, const std::string& proposedName = {});
 };
 
 struct FtpWindowSize {

@@ -61,6 +61,8 @@ void tFileClass::BecomeUntitled() {
   ClearModified();
 }
 
+void tFileClass::MarkUntitled() { fileName_ = TextPath(settings_.untitledName); }
+
 bool tFileClass::New() {
   if (!QuerySave()) return false;
   BecomeUntitled();

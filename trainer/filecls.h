@@ -62,6 +62,9 @@ class tFileClass {
   void SetModified();
   void ClearModified();
   bool Modified() const { return modified_; }
+  // The document keeps its contents but takes the untitled name (it came from elsewhere, so a
+  // plain save asks for a local file).
+  void MarkUntitled();
 
   void SetFolders(const std::filesystem::path& folder);
   std::filesystem::path GetOpenFolder() const { return openFolder_; }

@@ -1,14 +1,206 @@
 #include "FtpDialogPage.h"
 
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
 #include "FTP1.h"
+#include "QtText.h"
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kButtonSize = 23;
+
+}  // namespace
 
 FtpDialogPage::FtpDialogPage(TFTPForm1& window, QWidget* page)
-    : window_(window), page_(page) {}
+    : QObject(page), window_(window), page_(page) {
+  BuildControls();
+  side_.Filter = [this](const std::string& name) {
+    const std::string filter = window_.Par() ? window_.Par()->Filter : kAllFilesFilter;
+    return MatchesFileType(FtpFileList::DialogPage, filter, FromQ(FilterBox->currentText()), name);
+  };
+}
 
 FtpDialogPage::~FtpDialogPage() = default;
 
-void FtpDialogPage::StartUp() {}
+void FtpDialogPage::BuildControls() {
+  Label15 = new QLabel("Suchen in:", page_);
+  Label15->setObjectName("Label15");
+  VerzEdit = new QLineEdit(page_);
+  VerzEdit->setObjectName("VerzEdit");
+  connect(VerzEdit, &QLineEdit::returnPressed, this, [this] { VerzEditEnter(); });
 
-void FtpDialogPage::Activate(const FtpModeLook&) {}
+  SpeedButton2 = new QToolButton(page_);
+  SpeedButton2->setObjectName("SpeedButton2");
+  SpeedButton2->setText(QString::fromUtf8("⬑"));
+  SpeedButton2->setToolTip("eine Ebene nach oben");
+  connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
+  // The new-directory command of the remote lists is not built yet; the button waits for it.
+  SpeedButton1 = new QToolButton(page_);
+  SpeedButton1->setObjectName("SpeedButton1");
+  SpeedButton1->setText("+");
+  SpeedButton1->setToolTip("neues Verzeichnis");
+  SpeedButton1->setEnabled(false);
 
-void FtpDialogPage::Layout() {}
+  auto* group = new QButtonGroup(this);
+  group->setExclusive(true);
+  btn1 = AddViewButton("btn1", "kleine Symbole", FtpListStyle::SmallIcons);
+  btn2 = AddViewButton("btn2", "Liste", FtpListStyle::List);
+  btn3 = AddViewButton("btn3", "Details", FtpListStyle::Details);
+  for (QToolButton* b : {btn1, btn2, btn3}) group->addButton(b);
+  btn2->setChecked(true);
+
+  ListView = new QTreeView(page_);
+  ListView->setObjectName("ListView");
+  ListView->setRootIsDecorated(false);
+
+  FileLabel = new QLabel("Dateiname:", page_);
+  FileLabel->setObjectName("FileLabel");
+  FileEdit = new QLineEdit(page_);
+  FileEdit->setObjectName("FileEdit");
+  FilterLabel = new QLabel("Dateityp:", page_);
+  FilterLabel->setObjectName("FilterLabel");
+  FilterBox = new QComboBox(page_);
+  FilterBox->setObjectName("FilterBox");
+  connect(FilterBox, &QComboBox::currentIndexChanged, this, [this] { FilterBoxChange(); });
+
+  OkBtn = new QPushButton("OK", page_);
+  OkBtn->setObjectName("OkBtn");
+  OkBtn->setDefault(true);
+  connect(OkBtn, &QPushButton::clicked, this, [this] { OkBtnClick(); });
+  CancelBtn = new QPushButton("Abbrechen", page_);
+  CancelBtn->setObjectName("CancelBtn");
+  connect(CancelBtn, &QPushButton::clicked, this, [this] { CancelBtnClick(); });
+}
+
+QToolButton* FtpDialogPage::AddViewButton(const char* name, const QString& hint, FtpListStyle style) {
+  auto* b = new QToolButton(page_);
+  b->setObjectName(name);
+  b->setCheckable(true);
+  b->setToolTip(hint);
+  b->setText(QString::number(static_cast<int>(style) + 1));
+  connect(b, &QToolButton::clicked, this, [this, style] { btn4Click(style); });
+  return b;
+}
+
+bool FtpDialogPage::InDialogMode() const {
+  return window_.Par() && window_.Par()->Mode != FtpToolMode::Service;
+}
+
+// ---- Start-up, activation, layout ----
+
+void FtpDialogPage::StartUp() {
+  filling_ = true;
+  FilterBox->clear();
+  const std::string filter = window_.Par() ? window_.Par()->Filter : kAllFilesFilter;
+  for (const std::string& item : FileTypeItems(filter)) FilterBox->addItem(ToQ(item));
+  if (FilterBox->count() > 0) FilterBox->setCurrentIndex(0);
+  filling_ = false;
+}
+
+void FtpDialogPage::Activate(const FtpModeLook& look) {
+  fixedSize_ = look.FixedSize;
+  if (window_.Par() && window_.Par()->Mode == FtpToolMode::Save &&
+      !window_.Par()->ProposedName.empty())
+    FileEdit->setText(ToQ(window_.Par()->ProposedName));
+  ApplyListStyle();
+  if (fixedSize_) window_.resize(fixedSize_->Width, fixedSize_->Height);
+  Layout();
+  if (look.EntersDialogPage) QueueEnterDialogPage();
+}
+
+void FtpDialogPage::Layout() {
+  if (fixedSize_ && InDialogMode() &&
+      (window_.width() != fixedSize_->Width || window_.height() != fixedSize_->Height)) {
+    window_.resize(fixedSize_->Width, fixedSize_->Height);  // a new resize event lays out again
+    return;
+  }
+  const int w = page_->width(), h = page_->height();
+  const int editHeight = VerzEdit->sizeHint().height();
+  Label15->setGeometry(kMargin, kMargin + 3, 70, editHeight);
+  const int pathLeft = kMargin + 72;
+  const int panelWidth = 5 * (kButtonSize + 2);
+  const int pathWidth = std::max(60, w - pathLeft - 6 - panelWidth - kMargin);
+  VerzEdit->setGeometry(pathLeft, kMargin, pathWidth, editHeight);
+  int x = pathLeft + pathWidth + 6;  // the button panel follows the path field at 6 pixels
+  for (QToolButton* b : {SpeedButton2, SpeedButton1, btn1, btn2, btn3}) {
+    b->setGeometry(x, kMargin, kButtonSize, kButtonSize);
+    x += kButtonSize + 2;
+  }
+
+  const int fileHeight = FileEdit->sizeHint().height();
+  const int filterHeight = FilterBox->sizeHint().height();
+  const int listTop = kMargin + editHeight + 6;
+  const int listWidth = std::max(0, w - 26);
+  const int listHeight = std::max(0, h - fileHeight - filterHeight - 100);
+  ListView->setGeometry(kMargin, listTop, listWidth, listHeight);
+
+  const int labelWidth = 80, buttonWidth = 90;
+  const int fieldLeft = kMargin + labelWidth;
+  const int fieldWidth = std::max(40, listWidth - labelWidth - buttonWidth - kMargin);
+  const int fileTop = listTop + listHeight + 8;
+  FileLabel->setGeometry(kMargin, fileTop, labelWidth, fileHeight);
+  FileEdit->setGeometry(fieldLeft, fileTop, fieldWidth, fileHeight);
+  OkBtn->setGeometry(fieldLeft + fieldWidth + kMargin, fileTop, buttonWidth, fileHeight);
+  const int filterTop = fileTop + fileHeight + 8;
+  FilterLabel->setGeometry(kMargin, filterTop, labelWidth, filterHeight);
+  FilterBox->setGeometry(fieldLeft, filterTop, fieldWidth, filterHeight);
+  CancelBtn->setGeometry(fieldLeft + fieldWidth + kMargin, filterTop, buttonWidth, filterHeight);
+  LayoutColumns();
+}
+
+// Up to a window width of 640 the name column is 300 pixels; wider windows give it a quarter
+// of the list and the size column an eighth.
+void FtpDialogPage::LayoutColumns() {
+  if (!ListView->model() || ListView->model()->columnCount() < 2) return;
+  const int listWidth = ListView->width();
+  if (window_.width() <= 640) {
+    ListView->setColumnWidth(0, 300);
+  } else {
+    ListView->setColumnWidth(0, listWidth / 4);
+    ListView->setColumnWidth(1, listWidth / 8);
+  }
+}
+
+// ---- The list's view styles ----
+
+void FtpDialogPage::btn4Click(FtpListStyle style) {
+  style_ = style;
+  ApplyListStyle();
+}
+
+// The list shows only names in the icon and list styles, every column with its header in
+// the details style.
+void FtpDialogPage::ApplyListStyle() {
+  const bool details = style_ == FtpListStyle::Details;
+  ListView->setHeaderHidden(!details);
+  if (QAbstractItemModel* model = ListView->model())
+    for (int column = 1; column < model->columnCount(); ++column)
+      ListView->setColumnHidden(column, !details);
+  const int icon = style_ == FtpListStyle::SmallIcons ? 16 : 0;
+  ListView->setIconSize(QSize(icon, icon));
+}
+
+// ---- The file-type box ----
+
+void FtpDialogPage::FilterBoxChange() {
+  if (filling_ || window_.Document().Loading() || !window_.isVisible()) return;
+  QueueEnterDialogPage();
+}
+
+void FtpDialogPage::QueueEnterDialogPage() {
+  if (enterQueued_) return;
+  enterQueued_ = true;
+  QTimer::singleShot(0, this, [this] {
+    enterQueued_ = false;
+    if (window_.isVisible()) EnterDialogPage();
+  });
+}

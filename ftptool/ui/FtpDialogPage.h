@@ -1,13 +1,25 @@
 #pragma once
 // The dialog page (TabSheet5): in the trainer's open and save modes the window is a compact
 // file dialog over the server's current directory, with a file-name field, a file-type box
-// and OK/Cancel.
+// and OK/Cancel. The page keeps a remote side of its own, so its list and path field never
+// disturb the browser page's.
 #include <QObject>
+#include <optional>
 
 #include "FtpPar.h"
+#include "FtpRemoteListing.h"
 
 class TFTPForm1;
 class QWidget;
+class QLabel;
+class QLineEdit;
+class QComboBox;
+class QPushButton;
+class QToolButton;
+class QTreeView;
+
+// The view styles of the page's list (btn1 to btn3).
+enum class FtpListStyle { SmallIcons = 0, List = 1, Details = 2 };
 
 class FtpDialogPage : public QObject {
   Q_OBJECT
@@ -20,10 +32,53 @@ class FtpDialogPage : public QObject {
   void StartUp();
   // Every activation of the window, after caption, tabs and page were set from the mode.
   void Activate(const FtpModeLook& look);
-  // The page layout after a resize of the window.
+  // The page layout after a resize of the window; in the dialog modes the fixed size returns.
   void Layout();
 
+  // The commands of the page's controls.
+  void EnterDialogPage();
+  void OkBtnClick();
+  void CancelBtnClick();
+  void SpeedButton2Click();  // one level up
+  void ListViewClick(int row);
+  void btn4Click(FtpListStyle style);
+  void VerzEditEnter();
+
+  FtpRemoteSide& Side() { return side_; }
+  FtpListStyle ListStyle() const { return style_; }
+  bool EnterQueued() const { return enterQueued_; }
+
+  QLabel* Label15 = nullptr;
+  QLineEdit* VerzEdit = nullptr;
+  QToolButton* SpeedButton2 = nullptr;
+  QToolButton* SpeedButton1 = nullptr;
+  QToolButton *btn1 = nullptr, *btn2 = nullptr, *btn3 = nullptr;
+  QTreeView* ListView = nullptr;
+  QLabel* FileLabel = nullptr;
+  QLineEdit* FileEdit = nullptr;
+  QLabel* FilterLabel = nullptr;
+  QComboBox* FilterBox = nullptr;
+  QPushButton* OkBtn = nullptr;
+  QPushButton* CancelBtn = nullptr;
+
  private:
+  void BuildControls();
+  QToolButton* AddViewButton(const char* name, const QString& hint, FtpListStyle style);
+  void QueueEnterDialogPage();
+  void FilterBoxChange();
+  bool InDialogMode() const;
+  bool Download(const std::string& remoteName);
+  bool Upload(std::string& remoteName);
+  void ShowSide();
+  void ApplyListStyle();
+  void LayoutColumns();
+
   TFTPForm1& window_;
   QWidget* page_;
+  FtpRemoteSide side_;
+  FtpSortColumn column_ = FtpSortColumn::Name;
+  FtpListStyle style_ = FtpListStyle::List;
+  std::optional<FtpWindowSize> fixedSize_;
+  bool enterQueued_ = false;
+  bool filling_ = false;  // the file-type box is being filled: no change of the user's
 };

@@ -27,6 +27,7 @@
 
 class HelpViewer;
 class QDialog;
+struct FtpPar;
 class TAboutBox;
 class TFindDialog;
 class Tvokdlg1;
@@ -79,6 +80,10 @@ class TForm1 : public QMainWindow,
   void SetAboutBox(TAboutBox* about) { aboutBox_ = about; }
   // The FTP tool in service mode ("FTP-Dienst starten"); the command is enabled once it is set.
   void SetFtpService(std::function<void()> open);
+  // The FTP tool as a file dialog: the mode block shared with the tool and its modal show
+  // (true when it ended with OK). "Vom FTP-Server öffnen" and "Auf FTP-Server speichern" are
+  // enabled once it is set.
+  void SetFtpDialog(FtpPar* par, std::function<bool()> showModal);
   void SetLessonDialog(Tvokdlg1* dialog) { lessonDialog_ = dialog; }
   void SetSortDialog(TSortDlg* dialog) { sortDialog_ = dialog; }
   void SetTestDialog(TTestDlg* dialog);
@@ -116,6 +121,10 @@ class TForm1 : public QMainWindow,
   void MitteBtn1Click(QToolButton* button);
   bool FormCloseQuery();
   void FormClose();
+
+  // Vocabulary on an FTP server (Vok1Ftp.cpp).
+  void VomFTPServerffnen1Click();
+  void AufFTPServerspeichern1Click();
   void FindDialog1Find();
   TFindDialog* FindWindow() { return FindDialog1; }
 
@@ -162,6 +171,8 @@ class TForm1 : public QMainWindow,
   void SetColumnWidths();
   void UpdateCovering();
   void ScrollToCursor(VokGridView* grid);
+  // Boxes read from elsewhere take the place of the document's, as the reader shows them.
+  void TakeBoxes(VokDocument& read);
 
   Services services_;
   VokDocument doc_;
@@ -172,6 +183,8 @@ class TForm1 : public QMainWindow,
   TSortDlg* sortDialog_ = nullptr;
   TTestDlg* testDialog_ = nullptr;
   QDialog* kreuzDlg_ = nullptr;
+  FtpPar* ftpPar_ = nullptr;
+  std::function<bool()> showFtpDialog_;
   std::array<VokGridView*, 4> grids_{};
   QTabWidget* PageControl1 = nullptr;
   TFindDialog* FindDialog1 = nullptr;

@@ -1,0 +1,136 @@
+// The dialog page's commands: entering the page, OK with its one download or upload, Cancel,
+// one level up, the row click and the path field.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include "FTP1.h"
+#include "FtpDialogPage.h"
+#include "FtpError.h"
+#include "QtText.h"
+
+namespace {
+
+// Hourglass and busy state for one server action, reset however it ends.
+class BusyScope {
+ public:
+  BusyScope(FtpConnection& connection, FtpToolView& view) : connection_(connection), view_(view) {
+    view_.SetCursor(FtpCursor::Hourglass);
+    connection_.SetBusy(true);
+  }
+  ~BusyScope() {
+    view_.SetCursor(FtpCursor::Normal);
+    connection_.SetBusy(false);
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  FtpConnection& connection_;
+  FtpToolView& view_;
+};
+
+}  // namespace
+
+void FtpDialogPage::EnterDialogPage() {
+  FtpConnection& connection = window_.Connection();
+  connection.SetForcedConnect(true);
+  if (!connection.EnsureConnection()) {
+    window_.ShowFtpStatus(2, "Keine Verbindung!");
+  } else {
+    try {
+      side_.PathField = connection.Client().RetrieveCurrentDir();
+    } catch (const FtpError&) {
+      side_.PathField.clear();
+    }
+    EnterRemoteStartDirectory(connection, window_, side_, column_);
+  }
+  connection.SetForcedConnect(false);
+  ShowSide();
+}
+
+void FtpDialogPage::VerzEditEnter() {
+  side_.PathField = FromQ(VerzEdit->text());
+  ChangeRemoteDirectory(window_.Connection(), window_, side_, column_);
+  ShowSide();
+}
+
+void FtpDialogPage::SpeedButton2Click() {
+  FtpConnection& connection = window_.Connection();
+  window_.ClearFtpStatus(2, 2);
+  if (connection.RefuseWhileBusy()) return;
+  bool changed = false;
+  {
+    BusyScope busy(connection, window_);
+    try {
+      connection.Client().ChangeDir("..");
+      changed = true;
+    } catch (const std::exception&) {
+    }
+  }
+  if (changed) changed = ListRemoteDirectory(connection, window_, side_, column_);
+  ShowSide();
+  if (!changed)
+    window_.DialogsService().Message("Ladeko", "Verzeichniswechsel fehlgeschlagen", MsgButtons::Ok,
+                                     MsgIcon::Error);
+}
+
+void FtpDialogPage::ListViewClick(int row) {
+  if (row < 0 || row >= static_cast<int>(side_.Rows.size())) return;
+  const FtpBrowserRow& r = side_.Rows[static_cast<size_t>(row)];
+  if (r.Image > ftpimage::kParent) FileEdit->setText(ToQ(r.Caption));
+}
+
+void FtpDialogPage::CancelBtnClick() { window_.reject(); }
+
+void FtpDialogPage::OkBtnClick() {
+  window_.setResult(0);
+  std::string name = FromQ(FileEdit->text());
+  if (!IsDialogFileName(name) || !window_.Par()) return;
+  FtpConnection& connection = window_.Connection();
+  window_.ClearFtpStatus(2, 2);
+  if (connection.RefuseWhileBusy()) return;
+  if (!connection.EnsureConnection()) return;
+  bool done = false;
+  {
+    BusyScope busy(connection, window_);
+    done = window_.Par()->Mode == FtpToolMode::Open ? Download(name) : Upload(name);
+  }
+  if (!done) return;
+  window_.Par()->TransferredName = name;
+  window_.accept();
+}
+
+bool FtpDialogPage::Download(const std::string& remoteName) {
+  try {
+    window_.Connection().Client().Get(remoteName, window_.Par()->DownloadTarget.string(),
+                                      FtpOverwrite::Yes);
+    return true;
+  } catch (const std::exception&) {
+    window_.DialogsService().Message("Ladeko", "Herunterladen fehlgeschlagen", MsgButtons::Ok,
+                                     MsgIcon::Error);
+    return false;
+  }
+}
+
+bool FtpDialogPage::Upload(std::string& remoteName) {
+  if (!HasExtension(remoteName)) {
+    remoteName = WithDefaultExtension(remoteName, window_.Par()->DefaultExt);
+    FileEdit->setText(ToQ(remoteName));
+  }
+  try {
+    window_.Connection().Client().Put(window_.Par()->UploadSource.string(), remoteName,
+                                      FtpPutMode::Store);
+    return true;
+  } catch (const std::exception&) {
+    window_.DialogsService().Message("Ladeko", "Hochladen fehlgeschlagen", MsgButtons::Ok,
+                                     MsgIcon::Error);
+    return false;
+  }
+}
+
+// The path field and the list show the page's remote side as it now stands.
+void FtpDialogPage::ShowSide() {
+  VerzEdit->setText(ToQ(side_.PathField));
+  LayoutColumns();
+}

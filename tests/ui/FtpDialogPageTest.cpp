@@ -1,0 +1,217 @@
+// The trainer's "Vom FTP-Server öffnen" and "Auf FTP-Server speichern" against pyftpdlib on
+// loopback: the FTP tool shown as a file dialog, driven while it runs modally.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <unistd.h>
+
+#include "FTP1.h"
+#include "FtpDialogPage.h"
+#include "FtpLoginPage.h"
+#include "MainWindowFixture.h"
+#include "PyftpdServer.h"
+#include "QtText.h"
+#include "vokdisk.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class FtpDialogPageTest : public MainWindowTest {
+ protected:
+  static void SetUpTestSuite() { server_ = std::make_unique<PyftpdServer>(); }
+  static void TearDownTestSuite() { server_.reset(); }
+
+  void SetUp() override {
+    ASSERT_TRUE(server_->Running()) << server_->Problem();
+    server_->ClearHome();
+    Open();
+    tool = std::make_unique<TFTPForm1>(TFTPForm1::Services{&dialogs, nullptr, nullptr, &par});
+    FtpLoginPage& login = tool->LoginPage();
+    login.HostEdit->setText("127.0.0.1");
+    login.PortEdit->setText(QString::number(server_->Port()));
+    login.UserEdit->setText(PyftpdServer::kUser);
+    login.PassEdit->setText(PyftpdServer::kPassword);
+    tool->Client().Passive = true;
+    tool->Client().ReadTimeout = 20000;
+    form->SetFtpDialog(&par, [this] {
+      ++shown;
+      QTimer::singleShot(0, tool.get(), [this] {
+        if (WaitForList() && script) script();
+        if (tool->isVisible()) tool->reject();  // a script that left it open must not hang
+      });
+      return tool->exec() == QDialog::Accepted;
+    });
+  }
+
+  FtpDialogPage& Page() { return tool->DialogPage(); }
+
+  // The queued entry of the page has run: the path field shows the server's directory.
+  bool WaitForList() {
+    return QTest::qWaitFor([this] {
+      return !Page().EnterQueued() && !Page().VerzEdit->text().isEmpty();
+    }, 10000);
+  }
+
+  std::set<std::string> Captions() const {
+    std::set<std::string> names;
+    for (const FtpBrowserRow& row : tool->DialogPage().Side().Rows)
+      if (!row.IsSpecialRow()) names.insert(row.Caption);
+    return names;
+  }
+
+  int RowOf(const std::string& caption) {
+    const FtpBrowserRows& rows = Page().Side().Rows;
+    for (size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].Caption == caption) return static_cast<int>(i);
+    return -1;
+  }
+
+  void FillBox1() {
+    VokTable& box = form->Document().Box(1);
+    box.SetRowCount(3);
+    box.SetRow(1, {"L1", "Haus", "maison"});
+    box.SetRow(2, {"L1", "Baum", "arbre"});
+    form->SetModified();
+  }
+
+  static inline std::unique_ptr<PyftpdServer> server_;
+  FtpPar par;
+  std::unique_ptr<TFTPForm1> tool;
+  std::function<void()> script;
+  int shown = 0;
+};
+
+}  // namespace
+
+TEST_F(FtpDialogPageTest, SaveToServerThenOpenFromServer) {
+  FillBox1();
+  const fs::path local =
+      fs::temp_directory_path() / ("wortschatz-" + std::to_string(::getpid()) + ".evd");
+  dialogs.fileAnswers.push_back(FileChoice{local, 1});
+  form->Action("speichernunter1")->trigger();
+  ASSERT_FALSE(form->File().IsUntitled());
+  script = [this, local] {
+    EXPECT_EQ(tool->windowTitle(), "FTP-Dienst (Datei speichern)");
+    EXPECT_EQ(Page().FileEdit->text(), ToQ(local.filename().string()));  // the document's name, no folder
+    Page().FileEdit->setText("lektion3");
+    Page().OkBtn->click();
+  };
+  form->Action("AufFTPServerspeichern1")->trigger();
+  ASSERT_EQ(shown, 1);
+  EXPECT_EQ(Page().FileEdit->text(), "lektion3.evd");
+  EXPECT_EQ(par.TransferredName, "lektion3.evd");
+  EXPECT_EQ(form->StatusText(2), "als lektion3.evd hochgeladen");
+  ASSERT_TRUE(fs::exists(server_->Home() / "lektion3.evd"));
+  EXPECT_EQ(ReadAll(server_->Home() / "lektion3.evd"), EncodeVocabFile(form->Document()));
+  EXPECT_FALSE(fs::exists(par.UploadSource));  // the scratch file is gone
+
+  // The learner changes the document, lets the changes go and opens the uploaded file.
+  form->Document().Box(1).SetRow(1, {"L2", "Tisch", "table"});
+  dialogs.messageAnswers.push_back(MsgResult::No);
+  script = [this] {
+    EXPECT_EQ(tool->windowTitle(), QString::fromUtf8("FTP-Dienst (Datei öffnen)"));
+    Page().ListViewClick(RowOf("lektion3.evd"));
+    EXPECT_EQ(Page().FileEdit->text(), "lektion3.evd");
+    Page().OkBtn->click();
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  ASSERT_EQ(shown, 2);
+  EXPECT_EQ(form->Document().Box(1).Cell(1, 1), "Haus");
+  EXPECT_EQ(form->Document().Box(1).Cell(1, 2), "Baum");
+  EXPECT_TRUE(form->File().IsUntitled());  // a plain save asks for a local name
+  EXPECT_TRUE(form->IsModified());
+  EXPECT_EQ(form->StatusText(2), "lektion3.evd heruntergeladen");
+  EXPECT_TRUE(form->StatusText(0).startsWith("unbenannt (")) << form->StatusText(0).toStdString();
+  EXPECT_FALSE(fs::exists(par.DownloadTarget));
+  fs::remove(local);
+}
+
+TEST_F(FtpDialogPageTest, FileTypesFilterFilesButNeverDirectories) {
+  for (const char* name : {"a.le", "b.evd", "ohne", "c.LE"}) WriteAll(server_->Home() / name, "x");
+  fs::create_directory(server_->Home() / "unter.evd.d");
+  script = [this] {
+    QComboBox* box = Page().FilterBox;
+    ASSERT_EQ(box->count(), 3);
+    EXPECT_EQ(box->currentText(), "Eigene Vokabel-Dateien (*.evd)");
+    EXPECT_EQ(Captions(), (std::set<std::string>{"b.evd", "unter.evd.d"}));
+    box->setCurrentIndex(1);
+    ASSERT_TRUE(WaitForList());
+    EXPECT_EQ(Captions(), (std::set<std::string>{"a.le", "c.LE", "unter.evd.d"}));
+    box->setCurrentIndex(2);
+    ASSERT_TRUE(WaitForList());
+    EXPECT_EQ(Captions(), (std::set<std::string>{"a.le", "b.evd", "c.LE", "ohne", "unter.evd.d"}));
+
+    // The window keeps its dialog size whatever is asked of it.
+    const QSize fixed = tool->size();
+    tool->resize(fixed.width() + 200, fixed.height() + 100);
+    QTest::qWait(20);
+    EXPECT_EQ(tool->size(), fixed);
+
+    // Wildcards and a leading blank are no file name: OK leaves the dialog open.
+    for (const char* name : {"*.le", "a?.le", " a.le"}) {
+      Page().FileEdit->setText(name);
+      Page().OkBtn->click();
+      EXPECT_TRUE(tool->isVisible()) << name;
+    }
+    EXPECT_TRUE(dialogs.messages.empty());  // nothing was even tried
+    Page().CancelBtn->click();
+  };
+  const std::string before = EncodeVocabFile(form->Document());
+  form->Action("VomFTPServerffnen1")->trigger();
+  ASSERT_EQ(shown, 1);
+  EXPECT_EQ(EncodeVocabFile(form->Document()), before);
+  EXPECT_FALSE(fs::exists(par.DownloadTarget));
+}
+
+TEST_F(FtpDialogPageTest, FailedDownloadOrDamagedFileLeavesTheDocumentAsItWas) {
+  FillBox1();
+  const std::string before = EncodeVocabFile(form->Document());
+  // A file whose first box is sound and whose second is cut short.
+  VokDocument other;
+  other.Box(1).SetRow(1, {"L9", "Tisch", "table"});
+  const std::string whole = EncodeVocabFile(other);
+  WriteAll(server_->Home() / "kaputt.evd", whole.substr(0, whole.size() - 3));
+  dialogs.messageAnswers.push_back(MsgResult::No);
+  script = [this] {
+    Page().FileEdit->setText("fehlt.evd");
+    Page().OkBtn->click();
+    EXPECT_TRUE(tool->isVisible());
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().text, "Herunterladen fehlgeschlagen");
+    Page().FileEdit->setText("kaputt.evd");
+    Page().OkBtn->click();
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  ASSERT_EQ(shown, 1);
+  EXPECT_EQ(par.TransferredName, "kaputt.evd");
+  EXPECT_EQ(EncodeVocabFile(form->Document()), before);
+  EXPECT_EQ(form->StatusText(2), "Datei nicht eingelesen");
+  EXPECT_TRUE(form->IsModified());
+}
+
+TEST_F(FtpDialogPageTest, CancellingTheSavePromptLeavesTheToolClosed) {
+  FillBox1();
+  dialogs.messageAnswers.push_back(MsgResult::Cancel);
+  form->Action("VomFTPServerffnen1")->trigger();
+  EXPECT_EQ(shown, 0);
+  EXPECT_EQ(par.Mode, FtpToolMode::Service);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}

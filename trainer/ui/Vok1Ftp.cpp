@@ -1,0 +1,87 @@
+// "Vom FTP-Server öffnen" and "Auf FTP-Server speichern": the FTP tool, shown as a file dialog,
+// moves one vocabulary file between the server and a scratch file of this transfer, which
+// the trainer reads or writes with its ordinary vocabulary-file routines.
+#include <optional>
+
+#include "FtpPar.h"
+#include "FtpScratchFile.h"
+#include "Vok1.h"
+#include "Win1252.h"
+
+namespace {
+
+// A scratch file for one transfer, or nothing after its error box.
+std::optional<FtpScratchFile> MakeScratchFile(Dialogs& dialogs) {
+  try {
+    return std::optional<FtpScratchFile>(std::in_place);
+  } catch (const FtpScratchError& error) {
+    dialogs.Message("Tirelo V", error.what(), MsgButtons::Ok, MsgIcon::Error);
+    return std::nullopt;
+  }
+}
+
+}  // namespace
+
+void TForm1::SetFtpDialog(FtpPar* par, std::function<bool()> showModal) {
+  ftpPar_ = par;
+  showFtpDialog_ = std::move(showModal);
+  const auto wire = [this](const char* name, void (TForm1::*command)()) {
+    QAction* action = Action(name);
+    connect(action, &QAction::triggered, this, [this, command] { (this->*command)(); });
+    action->setEnabled(true);
+  };
+  wire("VomFTPServerffnen1", &TForm1::VomFTPServerffnen1Click);
+  wire("AufFTPServerspeichern1", &TForm1::AufFTPServerspeichern1Click);
+}
+
+// The download lands in a scratch file and is read into a document of its own: only a
+// complete read replaces the learner's boxes, so a failed transfer or a damaged file leaves
+// the open document exactly as it was.
+void TForm1::VomFTPServerffnen1Click() {
+  if (!ftpPar_ || !showFtpDialog_ || !file_->QuerySave()) return;
+  std::optional<FtpScratchFile> scratch = MakeScratchFile(*services_.dialogs);
+  if (!scratch) return;
+  ftpPar_->SetOpenMode(scratch->Path());
+  if (!showFtpDialog_()) return;
+
+  VokDocument read;
+  if (!ReadVocabFile(read, scratch->Path(), ReadMode::Replace, VokFileEnv{})) {
+    ShowStatus(*this, 2, kFileNotRead);
+    return;
+  }
+  TakeBoxes(read);
+  file_->MarkUntitled();
+  ShowStatus(*this, 0, file_->FileNameText() + " (" + PathText(file_->GetOpenFolder()) + ")");
+  ShowStatus(*this, 1, "");
+  ShowStatus(*this, 2, DownloadedStatusText(ftpPar_->TransferredName));
+  SetModified();
+}
+
+void TForm1::TakeBoxes(VokDocument& read) {
+  for (int box = 1; box <= VokDocument::kBoxCount; ++box) {
+    VokTable& from = read.Box(box);
+    VokTable& to = doc_.Box(box);
+    to.ReplaceRows(std::move(from.MutableRows()));
+    to.cursorRow = from.cursorRow;
+    to.cursorCol = from.cursorCol;
+    to.marked = from.marked;
+  }
+  ShowBoxStarts();
+  doc_.SetCurrentPage(0);
+  ShowFirstPage();
+  ApplyViewSettings();
+}
+
+// The vocabulary is written to the scratch file first; when that fails the writer's box has
+// said so, and the dialog still opens (the upload then fails on the empty file or sends it).
+void TForm1::AufFTPServerspeichern1Click() {
+  if (!ftpPar_ || !showFtpDialog_) return;
+  std::optional<FtpScratchFile> scratch = MakeScratchFile(*services_.dialogs);
+  if (!scratch) return;
+  const std::string proposed =
+      file_->IsUntitled() ? std::string() : PathText(file_->FileName().filename());
+  ftpPar_->SetSaveMode(scratch->Path(), proposed);
+  WriteVocabFile(doc_, scratch->Path(), FileEnv());
+  if (showFtpDialog_()) ShowStatus(*this, 2, UploadedStatusText(ftpPar_->TransferredName));
+  ShowStatus(*this, 0, file_->FileNameText());
+}
