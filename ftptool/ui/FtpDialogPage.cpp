@@ -29,6 +29,33 @@ FtpDialogPage::FtpDialogPage(TFTPForm1& window, QWidget* page)
   };
 }
 
+// A silent reconnect of the connection goes back into the path field of the page shown; on
+// this page that is VerzEdit, and the list to refresh is this page's.
+void FtpDialogPage::WatchReconnects() {
+  if (reconnectsWatched_) return;
+  reconnectsWatched_ = true;
+  FtpConnection& connection = window_.Connection();
+  auto readOther = connection.RemotePathField;
+  auto writeOther = connection.SetRemotePathField;
+  auto listOther = connection.ListRemoteDirectory;
+  const auto here = [this] { return window_.PageControl()->currentIndex() == kPageDialog; };
+  connection.RemotePathField = [this, here, readOther] {
+    return here() ? side_.PathField : readOther ? readOther() : std::string();
+  };
+  connection.SetRemotePathField = [this, here, writeOther](const std::string& path) {
+    if (here()) side_.PathField = path;
+    else if (writeOther) writeOther(path);
+  };
+  connection.ListRemoteDirectory = [this, here, listOther] {
+    if (!here()) {
+      if (listOther) listOther();
+      return;
+    }
+    ListRemoteDirectory(window_.Connection(), window_, side_, column_);
+    ShowSide();
+  };
+}
+
 FtpDialogPage::~FtpDialogPage() = default;
 
 void FtpDialogPage::BuildControls() {
@@ -98,6 +125,7 @@ bool FtpDialogPage::InDialogMode() const {
 // ---- Start-up, activation, layout ----
 
 void FtpDialogPage::StartUp() {
+  WatchReconnects();  // once, after the window has set up its own
   filling_ = true;
   FilterBox->clear();
   const std::string filter = window_.Par() ? window_.Par()->Filter : kAllFilesFilter;

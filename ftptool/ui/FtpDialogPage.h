@@ -63,6 +63,7 @@ class FtpDialogPage : public QObject {
 
  private:
   void BuildControls();
+  void WatchReconnects();
   QToolButton* AddViewButton(const char* name, const QString& hint, FtpListStyle style);
   void QueueEnterDialogPage();
   void FilterBoxChange();
@@ -80,5 +81,6 @@ class FtpDialogPage : public QObject {
   FtpListStyle style_ = FtpListStyle::List;
   std::optional<FtpWindowSize> fixedSize_;
   bool enterQueued_ = false;
+  bool reconnectsWatched_ = false;
   bool filling_ = false;  // the file-type box is being filled: no change of the user's
 };

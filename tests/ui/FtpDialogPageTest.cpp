@@ -215,3 +215,47 @@ TEST_F(FtpDialogPageTest, CancellingTheSavePromptLeavesTheToolClosed) {
   EXPECT_EQ(par.Mode, FtpToolMode::Service);
   EXPECT_EQ(dialogs.messages.size(), 1u);
 }
+
+TEST_F(FtpDialogPageTest, PathFieldAndLevelUpMoveThroughTheServer) {
+  fs::create_directory(server_->Home() / "unter");
+  WriteAll(server_->Home() / "unter" / "tief.evd", "x");
+  script = [this] {
+    EXPECT_EQ(Page().VerzEdit->text(), "/");
+    Page().VerzEdit->setText("/unter");
+    QTest::keyClick(Page().VerzEdit, Qt::Key_Return);
+    EXPECT_EQ(Page().VerzEdit->text(), "/unter");
+    EXPECT_EQ(Captions(), (std::set<std::string>{"tief.evd"}));
+    Page().VerzEdit->setText("/gibtsnicht");
+    QTest::keyClick(Page().VerzEdit, Qt::Key_Return);
+    EXPECT_EQ(tool->StatusText(2), "Verzeichniswechsel verweigert");
+    EXPECT_EQ(Page().VerzEdit->text(), "/unter");
+    Page().SpeedButton2->click();
+    EXPECT_EQ(Page().VerzEdit->text(), "/");
+    EXPECT_EQ(Captions(), (std::set<std::string>{"unter"}));
+    EXPECT_TRUE(dialogs.messages.empty());
+    Page().CancelBtn->click();
+  };
+  form->Action("AufFTPServerspeichern1")->trigger();
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(fs::exists(server_->Home() / "unbenannt.evd"));
+}
+
+TEST_F(FtpDialogPageTest, WithoutAServerTheDialogSaysSoAndOkTriesNothing) {
+  tool->LoginPage().PortEdit->setText("1");  // nothing listens on port 1 of loopback
+  form->SetFtpDialog(&par, [this] {
+    ++shown;
+    QTimer::singleShot(0, tool.get(), [this] {
+      EXPECT_TRUE(QTest::qWaitFor([this] { return tool->StatusText(2) == "Keine Verbindung!"; }, 10000));
+      Page().FileEdit->setText("lektion.evd");
+      Page().OkBtn->click();
+      EXPECT_TRUE(tool->isVisible());
+      tool->reject();
+    });
+    return tool->exec() == QDialog::Accepted;
+  });
+  const std::string before = EncodeVocabFile(form->Document());
+  form->Action("VomFTPServerffnen1")->trigger();
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(EncodeVocabFile(form->Document()), before);
+  for (const auto& message : dialogs.messages) EXPECT_NE(message.text, "Herunterladen fehlgeschlagen");
+}

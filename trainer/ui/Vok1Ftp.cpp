@@ -23,8 +23,10 @@ std::optional<FtpScratchFile> MakeScratchFile(Dialogs& dialogs) {
 }  // namespace
 
 void TForm1::SetFtpDialog(FtpPar* par, std::function<bool()> showModal) {
+  const bool wired = static_cast<bool>(showFtpDialog_);
   ftpPar_ = par;
   showFtpDialog_ = std::move(showModal);
+  if (wired) return;  // the commands call whatever was set last
   const auto wire = [this](const char* name, void (TForm1::*command)()) {
     QAction* action = Action(name);
     connect(action, &QAction::triggered, this, [this, command] { (this->*command)(); });
