@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -23,6 +25,7 @@ constexpr int kButtonSize = 23;
 FtpDialogPage::FtpDialogPage(TFTPForm1& window, QWidget* page)
     : QObject(page), window_(window), page_(page) {
   BuildControls();
+  page_->installEventFilter(this);
   side_.Filter = [this](const std::string& name) {
     const std::string filter = window_.Par() ? window_.Par()->Filter : kAllFilesFilter;
     return MatchesFileType(FtpFileList::DialogPage, filter, FromQ(FilterBox->currentText()), name);
@@ -136,6 +139,17 @@ void FtpDialogPage::StartUp() {
 
 void FtpDialogPage::Activate(const FtpModeLook& look) {
   fixedSize_ = look.FixedSize;
+  // The hidden pages would hold the window at their own minimum width; the dialog size is
+  // kept here instead.
+  if (QLayout* frame = window_.layout())
+    frame->setSizeConstraint(fixedSize_ ? QLayout::SetNoConstraint : QLayout::SetDefaultConstraint);
+  if (fixedSize_) {
+    window_.setMinimumSize(fixedSize_->Width, fixedSize_->Height);
+    window_.setMaximumSize(fixedSize_->Width, fixedSize_->Height);
+  } else {
+    window_.setMinimumSize(0, 0);
+    window_.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
   if (window_.Par() && window_.Par()->Mode == FtpToolMode::Save &&
       !window_.Par()->ProposedName.empty())
     FileEdit->setText(ToQ(window_.Par()->ProposedName));
@@ -151,6 +165,16 @@ void FtpDialogPage::Layout() {
     window_.resize(fixedSize_->Width, fixedSize_->Height);  // a new resize event lays out again
     return;
   }
+  LayoutControls();
+}
+
+// The page follows the window only once the window's layout has passed the new size on.
+bool FtpDialogPage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == page_ && event->type() == QEvent::Resize) LayoutControls();
+  return QObject::eventFilter(watched, event);
+}
+
+void FtpDialogPage::LayoutControls() {
   const int w = page_->width(), h = page_->height();
   const int editHeight = VerzEdit->sizeHint().height();
   Label15->setGeometry(kMargin, kMargin + 3, 70, editHeight);

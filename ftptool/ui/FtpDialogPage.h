@@ -44,6 +44,8 @@ class FtpDialogPage : public QObject {
   void btn4Click(FtpListStyle style);
   void VerzEditEnter();
 
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
   FtpRemoteSide& Side() { return side_; }
   FtpListStyle ListStyle() const { return style_; }
   bool EnterQueued() const { return enterQueued_; }
@@ -73,6 +75,7 @@ class FtpDialogPage : public QObject {
   void ShowSide();
   void ApplyListStyle();
   void LayoutColumns();
+  void LayoutControls();
 
   TFTPForm1& window_;
   QWidget* page_;

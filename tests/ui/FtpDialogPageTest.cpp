@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -160,10 +161,17 @@ TEST_F(FtpDialogPageTest, FileTypesFilterFilesButNeverDirectories) {
     EXPECT_EQ(Captions(), (std::set<std::string>{"a.le", "b.evd", "c.LE", "ohne", "unter.evd.d"}));
 
     // The window keeps its dialog size whatever is asked of it.
-    const QSize fixed = tool->size();
+    const FtpModeLook look =
+        ModeLook(FtpToolMode::Open, static_cast<int>(tool->screen()->logicalDotsPerInchX()));
+    ASSERT_TRUE(look.FixedSize);
+    const QSize fixed(look.FixedSize->Width, look.FixedSize->Height);
+    EXPECT_EQ(tool->size(), fixed);
     tool->resize(fixed.width() + 200, fixed.height() + 100);
     QTest::qWait(20);
     EXPECT_EQ(tool->size(), fixed);
+    // Every control of the page lies inside it.
+    for (QWidget* control : {static_cast<QWidget*>(Page().FilterBox), static_cast<QWidget*>(Page().CancelBtn)})
+      EXPECT_TRUE(tool->TabSheet5Page()->rect().contains(control->geometry())) << control->objectName().toStdString();
 
     // Wildcards and a leading blank are no file name: OK leaves the dialog open.
     for (const char* name : {"*.le", "a?.le", " a.le"}) {
