@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "FtpWindowSize.h"
+
 enum class FtpToolMode { Service = 1, Open = 2, Save = 3 };
 
 // The filter text of both dialog modes: items separated by "|", each a description whose
@@ -37,11 +39,6 @@ struct FtpPar {
   // AufFTPServerspeichern1Click: source is uploaded under the name the user gives ("evd"
   // appended when it has no extension); proposedName (no folder) is offered first.
   void SetSaveMode(const std::filesystem::path& source, const std::string& proposedName = {});
-};
-
-struct FtpWindowSize {
-  int Width = 0, Height = 0;
-  bool operator==(const FtpWindowSize&) const = default;
 };
 
 // The page indices of the tool window's page control.

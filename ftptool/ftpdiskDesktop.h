@@ -14,6 +14,7 @@
 #include <string>
 
 #include "Dialogs.h"
+#include "FtpWindowSize.h"
 
 struct FtpToolDesktop {
   static constexpr std::size_t kSize = 268;
@@ -102,11 +103,6 @@ struct FtpCentring {
   // The position to move the window to at this layout, if any; clears the centre-once flag.
   std::optional<Position> Layout(int screenWidth, int screenHeight, int windowWidth,
                                  int windowHeight);
-};
-
-struct FtpWindowSize {
-  int Width, Height;
-  bool operator==(const FtpWindowSize&) const = default;
 };
 
 // FTPFormulargre640x4801Click: tag 1 is 640 x 480, tag 2 800 x 600. Stores the size in the

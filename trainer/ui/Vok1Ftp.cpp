@@ -84,6 +84,6 @@ void TForm1::AufFTPServerspeichern1Click() {
       file_->IsUntitled() ? std::string() : PathText(file_->FileName().filename());
   ftpPar_->SetSaveMode(scratch->Path(), proposed);
   WriteVocabFile(doc_, scratch->Path(), FileEnv());
+  ShowStatus(*this, 0, file_->FileNameText());  // the scratch file's name means nothing to anyone
   if (showFtpDialog_()) ShowStatus(*this, 2, UploadedStatusText(ftpPar_->TransferredName));
-  ShowStatus(*this, 0, file_->FileNameText());
 }
