@@ -27,6 +27,7 @@
 #include "VokInfo.h"
 #include "VokSort.h"
 #include "VokTestDlg.h"
+#include "vokdiskDesktop.h"
 #include "Vokunit1Dlg.h"
 #include "Voktitel.h"
 
@@ -125,7 +126,9 @@ int main(int argc, char** argv) {
   kreuzDlg.SetTaskList(&kreuzForm);
   FtpPar ftpPar;  // the tool mode block, written by the trainer, read by the tool
   HelpViewer ftpHelp(HelpFolder("ftphelp"), "Ladeko - Hilfe");
-  TFTPForm1 ftpForm1({&dialogs, &shell, &ftpHelp, &ftpPar}, &form1);
+  TFTPForm1 ftpForm1({&dialogs, &shell, &ftpHelp, &ftpPar, &printer, &printDialogs,
+                      DataFolder(services.folders)},
+                     &form1);
   form1.SetFtpService([&ftpForm1] { ftpForm1.FTPDienststarten(); });
   form1.SetFtpDialog(&ftpPar, [&ftpForm1] { return ftpForm1.exec() == QDialog::Accepted; });
   form1.SetTitleWindow(titel);

@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "Clock.h"
 #include "FtpBrowserPage.h"
@@ -21,7 +23,10 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
   setObjectName("FTPForm1");
   setWindowTitle(QString::fromUtf8("FTP-Dienst (File Transfer Protocol)"));
   setSizeGripEnabled(true);
-  resize(640, 480);
+  QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
+  screenFactor_ = services_.screenFactor > 0 ? services_.screenFactor
+                                             : ScreenFactor(on ? on->logicalDotsPerInchX() : 96.0);
+  resize(ToScreenPixels(640, screenFactor_), ToScreenPixels(480, screenFactor_));
 
   connection_ = std::make_unique<FtpConnection>(FtpClient1, *this, [] { return timebase::NowDayCount(); });
   // The window stays usable while the client waits for the server.
@@ -92,21 +97,28 @@ int TFTPForm1::FTPDienststarten() {
 
 void TFTPForm1::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  shown_ = false;
+  StartUpDesktop();
   document_->ClearModified();
   EnableAbort(false);
   if (OnShown) OnShown();
   browser_->StartUp();
   transfer_->StartUp();
   dialogPage_->StartUp();
+  shown_ = true;
   ActivateMode();
+  if (!fixedSize_ && !services_.settingsFolder.empty())
+    resize(ToScreenPixels(desktop_.Width, screenFactor_), ToScreenPixels(desktop_.Height, screenFactor_));
+  LayoutWindow();
 }
 
 // Caption, tabs, tool bar and menu from the mode block; the page the mode names is shown and
 // the page active before is remembered for closing.
 void TFTPForm1::ActivateMode() {
   const FtpToolMode mode = services_.par ? services_.par->Mode : FtpToolMode::Service;
-  const int dpi = screen() ? static_cast<int>(screen()->logicalDotsPerInchX()) : 96;
+  const int dpi = static_cast<int>(std::lround(96.0 * screenFactor_));
   const FtpModeLook look = ModeLook(mode, dpi);
+  fixedSize_ = look.FixedSize;
   setWindowTitle(ToQ(look.Caption));
   FTPPageControl1->setTabVisible(kPageAnmeldung, look.TabAnmeldung);
   FTPPageControl1->setTabVisible(kPageVerzeichnisse, look.TabVerzeichnisse);
@@ -125,6 +137,7 @@ void TFTPForm1::ActivateMode() {
 void TFTPForm1::done(int result) {
   if (!connectionPanel_->FormCloseQuery()) return;
   FTPPageControl1->setCurrentIndex(pageBeforeActivation_);
+  SaveDesktopOnClose();
   QDialog::done(result);
   if (OnClosed) OnClosed();
 }
@@ -132,6 +145,7 @@ void TFTPForm1::done(int result) {
 void TFTPForm1::resizeEvent(QResizeEvent* event) {
   QDialog::resizeEvent(event);
   log_->LayoutStatusBar(width());
+  LayoutWindow();
   if (browser_) {
     browser_->Layout();
     transfer_->Layout();

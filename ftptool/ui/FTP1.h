@@ -12,8 +12,10 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "Dialogs.h"
 #include "FtpAccessProfile.h"
@@ -22,8 +24,11 @@
 #include "FtpFilecls.h"
 #include "FtpPar.h"
 #include "FtpToolView.h"
+#include "PrintCanvas.h"
+#include "PrintDialogs.h"
 #include "Shell.h"
 #include "ftpdisk.h"
+#include "ftpdiskDesktop.h"
 
 class HelpViewer;
 class FtpLoginPage;
@@ -43,6 +48,12 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
     Shell* shell = nullptr;
     HelpViewer* help = nullptr;
     FtpPar* par = nullptr;  // the tool mode block, shared with the trainer
+    PrintCanvas* printer = nullptr;  // the access-data printout
+    PrintDialogs* printDialogs = nullptr;
+    // Where "ladeko.dtp" lives (the trainer's data folder); empty keeps no desktop (tests).
+    std::filesystem::path settingsFolder;
+    // Horizontal pixels per inch / 96; 0 measures the screen when the window is created.
+    double screenFactor = 0;
   };
 
   explicit TFTPForm1(Services services, QWidget* parent = nullptr);
@@ -90,6 +101,20 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   void FTPspeichern1Click();
   void FTPspeichernunter1Click();
 
+  // Menu "Datei": "drucken" (copies from the print dialog), PrintBtn (one copy),
+  // "Druckereinstellung".
+  void FTPdrucken1Click();
+  void PrintBtnClick();
+  void FTPDruckereinstellung1Click();
+  void PrintAccessDataCopies(int copies);
+  // Menu "Ansicht" and View640Btn/View800Btn: tag 1 is 640 x 480, tag 2 800 x 600.
+  void FTPFormulargre640x4801Click(int tag);
+  // Menu "Hilfe" > "Info".
+  void Info1Click();
+
+  double ScreenFactorValue() const { return screenFactor_; }
+  const FtpToolDesktop& Desktop() const { return desktop_; }
+
   // One-line hooks for the pages built elsewhere: after the window was shown (the desktop
   // is read), after it closed (the desktop is written), when the remote list is emptied.
   std::function<void()> OnShown, OnClosed, OnClearRemoteList;
@@ -127,6 +152,12 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
                          QAction* action = nullptr);
   void ActivateMode();
 
+  // The desktop (FTP1Desktop.cpp): start-up on each show, saving on each close, the layout
+  // that centres the window once after a size command.
+  void StartUpDesktop();
+  void SaveDesktopOnClose();
+  void LayoutWindow();
+
   // FtpProfileControls
   FtpProfileValues ReadControls() override;
   void ShowControls(const FtpProfileValues& values) override;
@@ -155,6 +186,12 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   std::unique_ptr<FtpBrowserPage> browser_;
   std::unique_ptr<FtpTransferPage> transfer_;
   std::unique_ptr<FtpDialogPage> dialogPage_;
+
+  FtpToolDesktop desktop_;
+  FtpCentring centring_;
+  double screenFactor_ = 1.0;
+  bool shown_ = false;  // the start-up of this show has finished
+  std::optional<FtpWindowSize> fixedSize_;  // the open and save modes fix the size
 
   int helpContext_ = 300;
   int pageBeforeActivation_ = 0;

@@ -1,6 +1,6 @@
-// Construction of the tool window's frame: pages, tool bar and menu. Commands whose features
-// come with the browser, the transfers, the printout, the desktop and the information box are
-// there with caption and hint and stay disabled until then.
+// Construction of the tool window's frame: pages, tool bar and menu. The transfer commands
+// (DownTBtn, UpTBtn, "starten") and the marker check (ToolButton3) are built disabled here;
+// the pages that own them enable and connect them.
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
@@ -94,8 +94,8 @@ void TFTPForm1::BuildMenu() {
   AddAction(datei, "FTPspeichern1", "- speichern", [this] { FTPspeichern1Click(); })->setEnabled(false);
   AddAction(datei, "FTPspeichernunter1", "- speichern unter", [this] { FTPspeichernunter1Click(); });
   datei->addSeparator();
-  AddAction(datei, "FTPdrucken1", "drucken", nullptr);
-  AddAction(datei, "FTPDruckereinstellung1", "Druckereinstellung", nullptr);
+  AddAction(datei, "FTPdrucken1", "drucken", [this] { FTPdrucken1Click(); });
+  AddAction(datei, "FTPDruckereinstellung1", "Druckereinstellung", [this] { FTPDruckereinstellung1Click(); });
   datei->addSeparator();
   AddAction(datei, "FTPBeenden1", "Beenden", [this] { close(); });
 
@@ -113,8 +113,10 @@ void TFTPForm1::BuildMenu() {
       AddAction(up, "Upabbrechen1", "abbrechen", [this] { connectionPanel_->AbortClick(); }));
 
   QMenu* ansicht = menu("Ansicht1", "&Ansicht");
-  AddAction(ansicht, "FTPFormulargre640x4801", U("Formulargröße 640x480"), nullptr)->setProperty("tag", 1);
-  AddAction(ansicht, "FTPFormulargre800x6001", U("Formulargröße 800x600"), nullptr)->setProperty("tag", 2);
+  AddAction(ansicht, "FTPFormulargre640x4801", U("Formulargröße 640x480"),
+            [this] { FTPFormulargre640x4801Click(1); })->setProperty("tag", 1);
+  AddAction(ansicht, "FTPFormulargre800x6001", U("Formulargröße 800x600"),
+            [this] { FTPFormulargre640x4801Click(2); })->setProperty("tag", 2);
 
   QMenu* hilfe = menu("Hilfe1", "H&ilfe");
   AddAction(hilfe, "Hilfeaufrufen1", "Hilfe aufrufen", [this] { ShowHelpTopic(0); });
@@ -128,7 +130,7 @@ void TFTPForm1::BuildMenu() {
     if (services_.shell) services_.shell->OpenUrl("https://www.ombrax.de/ladeko/download/");
   });
   hilfe->addSeparator();
-  AddAction(hilfe, "Info1", "Info", nullptr);
+  AddAction(hilfe, "Info1", "Info", [this] { Info1Click(); });
 
   // The tool bar buttons act as their menu items do.
   auto mirror = [this](const char* button, const char* action) {
@@ -145,6 +147,8 @@ void TFTPForm1::BuildMenu() {
   mirror("ConnectBtn", "herstellen1");
   mirror("DisConBtn", "trennen1");
   mirror("HelpTBtn", "Hilfeaufrufen1");
+  mirror("View640Btn", "FTPFormulargre640x4801");
+  mirror("View800Btn", "FTPFormulargre800x6001");
 }
 
 void TFTPForm1::BuildToolBar() {
@@ -162,7 +166,8 @@ void TFTPForm1::BuildToolBar() {
   enabledButton("OpenBtn", U("- öffnen"), StdIcon(QStyle::SP_DialogOpenButton));
   enabledButton("SaveBtn", "- speichern unter", StdIcon(QStyle::SP_DialogSaveButton));
   enabledButton("ToolButton2", "", GlyphIcon("S.."));
-  AddButton("PrintBtn", "Zugangsdaten drucken", GlyphIcon("P"));
+  QToolButton* print = enabledButton("PrintBtn", "Zugangsdaten drucken", GlyphIcon("P"));
+  connect(print, &QToolButton::clicked, this, [this] { PrintBtnClick(); });
   ToolBar1->addSeparator();
   enabledButton("ConnectBtn", "verbinden", GlyphIcon("+", QColor(0, 128, 0)));
   enabledButton("DisConBtn", "trennen", GlyphIcon("-", QColor(160, 0, 0)));

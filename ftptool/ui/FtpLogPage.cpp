@@ -7,6 +7,29 @@
 #include "FTP1.h"
 #include "QtText.h"
 
+namespace {
+
+// A status panel that asks for its width but gives way when the window is made smaller, so
+// the panels never hold the window wider than the user sizes it.
+class StatusPanel : public QLabel {
+ public:
+  explicit StatusPanel(QWidget* parent) : QLabel(parent) {
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  }
+  void SetWantedWidth(int width) {
+    wanted_ = width;
+    setMaximumWidth(width);
+    updateGeometry();
+  }
+  QSize sizeHint() const override { return {wanted_, QLabel::sizeHint().height()}; }
+  QSize minimumSizeHint() const override { return {40, QLabel::minimumSizeHint().height()}; }
+
+ private:
+  int wanted_ = 40;
+};
+
+}  // namespace
+
 FtpLogPage::FtpLogPage(TFTPForm1& form, QWidget* page) : form_(form) {
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -44,20 +67,20 @@ QStatusBar* FtpLogPage::BuildStatusBar() {
   bar_->setSizeGripEnabled(true);
   const int widths[] = {330, 75, 200};
   for (int i = 0; i < 3; ++i) {
-    panels_[i] = new QLabel(bar_);
+    auto* panel = new StatusPanel(bar_);
+    panel->SetWantedWidth(widths[i]);
+    panels_[i] = panel;
     panels_[i]->setObjectName(QString("Panel%1").arg(i));
     panels_[i]->setFrameShape(QFrame::StyledPanel);
     panels_[i]->setFrameShadow(QFrame::Sunken);
-    panels_[i]->setFixedWidth(widths[i]);
     bar_->addWidget(panels_[i], i == 2 ? 1 : 0);
   }
-  panels_[2]->setMinimumWidth(widths[2]);
   panels_[2]->setMaximumWidth(QWIDGETSIZE_MAX);
   return bar_;
 }
 
 void FtpLogPage::LayoutStatusBar(int windowWidth) {
-  panels_[0]->setFixedWidth(std::max(40, (windowWidth - 640) / 2 + 330));
+  static_cast<StatusPanel*>(panels_[0])->SetWantedWidth(std::max(40, (windowWidth - 640) / 2 + 330));
 }
 
 int FtpLogPage::PanelWidth(int panel) const { return panels_.at(panel)->width(); }
@@ -113,4 +136,10 @@ void FtpLogPage::AddTrimmedLogLine(const std::string& line) {
 void FtpLogPage::ToolButton1Click() {
   book_.Clear();
   memo_->clear();
+}
+
+void FtpLogPage::CopyToClipboard() {
+  memo_->selectAll();
+  memo_->copy();
+  memo_->moveCursor(QTextCursor::End);
 }

@@ -2,6 +2,8 @@
 
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
@@ -17,18 +19,39 @@ void DigitsOnly(QLineEdit* edit) {
   edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
 }
 
+// The caption of an option as a wrapping label beside its box: the long captions would
+// otherwise hold the window wider than 640 pixels. A click on it toggles the box.
+class OptionCaption : public QLabel {
+ public:
+  OptionCaption(const QString& text, QCheckBox* check, QWidget* parent)
+      : QLabel(text, parent), check_(check) {
+    setWordWrap(true);
+    setBuddy(check);
+  }
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (check_->isEnabled()) check_->click();
+    QLabel::mouseReleaseEvent(event);
+  }
+
+ private:
+  QCheckBox* check_;
+};
+
 }  // namespace
 
 FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
   auto* grid = new QGridLayout(page);
   grid->addWidget(BuildAccessBox(page), 0, 0);
   grid->addWidget(BuildProxyBox(page), 0, 1);
-  grid->addWidget(BuildProxyGroup(page), 1, 1);
-  grid->addWidget(BuildOptionsBox(page), 1, 0);
+  grid->addWidget(BuildProxyGroup(page), 1, 0, 1, 2);
+  // The options' long captions get the whole width, so the page fits a 640-pixel window.
+  grid->addWidget(BuildOptionsBox(page), 2, 0, 1, 2);
   BitBtn1 = new QPushButton("Hilfe", page);
   BitBtn1->setObjectName("BitBtn1");
-  grid->addWidget(BitBtn1, 2, 1, Qt::AlignRight);
-  grid->setRowStretch(3, 1);
+  grid->addWidget(BitBtn1, 3, 1, Qt::AlignRight);
+  grid->setRowStretch(4, 1);
   QObject::connect(BitBtn1, &QPushButton::clicked, page, [this] { form_.ShowHelpTopic(300); });
   form_.WatchHelpContext(page, 300);
   UpdateProxyBox();
@@ -109,9 +132,15 @@ QGroupBox* FtpLoginPage::BuildOptionsBox(QWidget* page) {
   box->setObjectName("ZusatzBox");
   auto* layout = new QVBoxLayout(box);
   auto option = [&](const char* name, const char* caption) {
-    auto* check = new QCheckBox(QString::fromUtf8(caption), box);
+    auto* check = new QCheckBox(box);
     check->setObjectName(name);
-    layout->addWidget(check);
+    check->setAccessibleName(QString::fromUtf8(caption));
+    auto* label = new OptionCaption(QString::fromUtf8(caption), check, box);
+    label->setObjectName(QString(name) + "Caption");
+    auto* row = new QHBoxLayout;
+    row->addWidget(check, 0, Qt::AlignTop);
+    row->addWidget(label, 1);
+    layout->addLayout(row);
     QObject::connect(check, &QCheckBox::toggled, box, [this] { HostEditChange(); });
     return check;
   };

@@ -1,0 +1,200 @@
+// The FTP tool window's frame as the learner meets it across shows: the desktop file, the
+// size commands on a 120-dpi screen, the access-data printout and the information box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+#include "FTP1.h"
+#include "FTPdru.h"
+#include "FtpInfoBox.h"
+#include "FtpLoginPage.h"
+#include "RecordingPrinter.h"
+#include "ScriptedDialogs.h"
+#include "TestFiles.h"
+#include "ftpdisk.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FtpWindowFrame : public ::testing::Test {
+ protected:
+  ScratchFolder folder;
+  ScriptedDialogs dialogs;
+  RecordingPrinter printer;
+  ScriptedPrintDialogs printDialogs;
+  FtpPar par;
+  // f = 1.25, as on a 120-dpi screen.
+  TFTPForm1 form{{&dialogs, nullptr, nullptr, &par, &printer, &printDialogs, fs::path(folder.File("")), 1.25}};
+
+  fs::path DesktopFile() const { return fs::path(folder.File("ladeko.dtp")); }
+
+  std::optional<FtpToolDesktop> StoredDesktop() const {
+    std::ifstream in(DesktopFile(), std::ios::binary);
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    return DecodeToolDesktop(bytes);
+  }
+
+  // Shows the window in service mode, runs the steps inside it, closes it.
+  void WhileShown(const std::function<void()>& steps) {
+    QTimer::singleShot(0, &form, [this, steps] {
+      steps();
+      form.close();
+    });
+    form.FTPDienststarten();
+  }
+};
+
+// Presses OK in the next modal dialog of the given type once it is up.
+template <typename Dialog>
+void AnswerNextDialog(const std::function<void(Dialog&)>& answer) {
+  QTimer::singleShot(10, [answer] {
+    Dialog* dialog = nullptr;
+    QTest::qWaitFor([&dialog] {
+      dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+      return dialog != nullptr;
+    }, 3000);
+    ASSERT_NE(dialog, nullptr);
+    answer(*dialog);
+  });
+}
+
+}  // namespace
+
+TEST_F(FtpWindowFrame, FirstStartWithoutDesktopThenSizeCommandIsStoredIn96DpiPixels) {
+  ASSERT_FALSE(fs::exists(DesktopFile()));
+  WhileShown([this] {
+    EXPECT_EQ(form.size(), QSize(800, 600));  // 640 x 480 at f = 1.25
+    EXPECT_EQ(form.PageControl()->currentIndex(), kPageAnmeldung);
+    EXPECT_TRUE(form.Document().IsUntitled());
+    form.Action("FTPFormulargre800x6001")->trigger();
+    EXPECT_EQ(form.size(), QSize(1000, 750));
+    form.PageControl()->setCurrentIndex(kPageLogbuch);
+  });
+  const auto stored = StoredDesktop();
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->Width, 800);
+  EXPECT_EQ(stored->Height, 600);
+  // The page stored is the one that was active before the mode chose its page.
+  EXPECT_EQ(stored->ActivePage, kPageAnmeldung);
+
+  // The next show takes the size again.
+  WhileShown([this] {
+    EXPECT_EQ(form.size(), QSize(1000, 750));
+    EXPECT_EQ(form.PageControl()->currentIndex(), kPageAnmeldung);  // the service mode's page
+    form.Button("View640Btn")->click();
+    EXPECT_EQ(form.size(), QSize(800, 600));
+  });
+  EXPECT_EQ(StoredDesktop()->Width, 640);
+}
+
+TEST_F(FtpWindowFrame, TheProfileOpenAtClosingIsOpenAgainAtTheNextShow) {
+  const fs::path profile = folder.File("schule.ftpz");
+  WhileShown([this, &profile] {
+    form.LoginPage().HostEdit->setText("127.0.0.1");
+    dialogs.fileAnswers.push_back(FileChoice{profile, 1});
+    form.FTPspeichernunter1Click();
+  });
+  ASSERT_TRUE(fs::exists(profile));
+  EXPECT_EQ(StoredDesktop()->ProfileName, profile.string());
+
+  form.FTPneuClick();
+  ASSERT_TRUE(form.Document().IsUntitled());
+  WhileShown([this, &profile] {
+    EXPECT_EQ(form.Document().FileName(), profile);
+    EXPECT_EQ(form.LoginPage().HostEdit->text(), "127.0.0.1");
+    EXPECT_EQ(form.StatusText(0).toStdString(), profile.string());
+  });
+}
+
+TEST_F(FtpWindowFrame, ADesktopOfAnotherVersionIsIgnored) {
+  FtpToolDesktop other;
+  other.Width = 800;
+  other.Height = 600;
+  auto bytes = EncodeToolDesktop(other);
+  bytes[4] = '1';  // "1.01"
+  std::ofstream(DesktopFile(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  WhileShown([this] { EXPECT_EQ(form.size(), QSize(800, 600)); });  // the defaults, scaled
+}
+
+TEST_F(FtpWindowFrame, TheTrainersDialogModesKeepTheStoredServiceSize) {
+  WhileShown([this] { form.Action("FTPFormulargre800x6001")->trigger(); });
+  ASSERT_EQ(StoredDesktop()->Width, 800);
+  par.Mode = FtpToolMode::Open;
+  QTimer::singleShot(0, &form, [this] {
+    EXPECT_EQ(form.size(), QSize(625, 500));  // 500 x 400 at f = 1.25
+    form.reject();
+  });
+  form.exec();
+  EXPECT_EQ(StoredDesktop()->Width, 800);
+  EXPECT_EQ(StoredDesktop()->Height, 600);
+}
+
+TEST_F(FtpWindowFrame, AnUnwritableDesktopIsReportedAndTheOldOneKept) {
+  WhileShown([] {});
+  const auto before = StoredDesktop();
+  ASSERT_TRUE(before);
+  fs::permissions(folder.File(""), fs::perms::owner_read | fs::perms::owner_exec);
+  WhileShown([this] { form.Action("FTPFormulargre800x6001")->trigger(); });
+  fs::permissions(folder.File(""), fs::perms::owner_all);
+  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  ASSERT_FALSE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.messages.back().text, kDesktopSaveFailed);
+  EXPECT_EQ(StoredDesktop(), before);
+}
+
+TEST_F(FtpWindowFrame, PrintMenuAsksCopiesAndPrintsWhatTheWindowShows) {
+  FtpLoginPage& login = form.LoginPage();
+  login.HostEdit->setText("ftp.schule.example");
+  login.PassEdit->setText("Geheim");
+  printDialogs.printAnswers.push_back(PrintChoice{3, false});
+  AnswerNextDialog<TDruDlg>([](TDruDlg& dlg) {
+    dlg.PassEdit->setText("geheim");  // wrong letter case: printed as "#"
+    dlg.BitBtn1->click();
+  });
+  form.Action("FTPdrucken1")->trigger();
+  ASSERT_EQ(printer.jobs.size(), 1u);
+  const RecordingPrinter::Job& job = printer.jobs[0];
+  EXPECT_TRUE(job.ended);
+  ASSERT_EQ(job.pages.size(), 3u);
+  std::vector<std::string> lines;
+  for (const auto& text : job.pages[0].texts) lines.push_back(text.text);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Host: ftp.schule.example"), lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Passwort: ######"), lines.end());
+  EXPECT_EQ(form.PageControl()->currentIndex(), kPageAnmeldung);
+
+  // The tool button prints one copy without the print dialog; a cancelled TDruDlg prints none.
+  AnswerNextDialog<TDruDlg>([](TDruDlg& dlg) { dlg.BitBtn2->click(); });
+  form.Button("PrintBtn")->click();
+  EXPECT_EQ(printer.jobs.size(), 1u);
+  AnswerNextDialog<TDruDlg>([](TDruDlg& dlg) {
+    dlg.PassEdit->setText("Geheim");
+    dlg.BitBtn1->click();
+  });
+  form.Button("PrintBtn")->click();
+  ASSERT_EQ(printer.jobs.size(), 2u);
+  EXPECT_EQ(printer.jobs[1].pages.size(), 1u);
+
+  form.Action("FTPDruckereinstellung1")->trigger();
+  EXPECT_EQ(printDialogs.setupCalls, 1);
+}
+
+TEST_F(FtpWindowFrame, InfoBoxNamesTheToolAndItsVersion) {
+  AnswerNextDialog<FtpInfoBox>([](FtpInfoBox& box) {
+    EXPECT_EQ(box.windowTitle(), "Info");
+    EXPECT_EQ(box.findChild<QLabel*>("ProductName")->text(), "Ladeko");
+    EXPECT_EQ(box.findChild<QLabel*>("Version")->text(), "Version 1.0");
+    box.findChild<QPushButton*>()->click();
+  });
+  form.Action("Info1")->trigger();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
