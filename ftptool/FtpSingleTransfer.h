@@ -52,6 +52,9 @@ class FtpSingleTransfer {
                            const std::string& lastGoodLocalFolder);
 
   const FtpTransferRecord& Record() const { return record_; }
+  // The window's start-up sets both times to one fixed moment, so files older than it are
+  // not fetched or sent by the first automatic run.
+  void ResetRecord(double dayCount) { record_ = {dayCount, dayCount}; }
 
  private:
   void Upload(FtpSingleTransferFields& fields);

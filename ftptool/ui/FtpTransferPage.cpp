@@ -1,12 +1,347 @@
 #include "FtpTransferPage.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "Clock.h"
 #include "FTP1.h"
+#include "FtpLoginPage.h"
+#include "QtText.h"
+
+namespace {
+
+// The profile's start times are day counts; the pickers show their time of day.
+QTime TimeOfDay(double dayCount) {
+  double whole = 0;
+  const double fraction = std::fabs(std::modf(dayCount, &whole));
+  const auto ms = static_cast<int>(std::llround(fraction * 86400000.0) % 86400000);
+  return QTime::fromMSecsSinceStartOfDay(ms);
+}
+
+double DayFraction(const QTime& time) { return time.msecsSinceStartOfDay() / 86400000.0; }
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+QLineEdit* Edit(const char* name) { return Named(new QLineEdit, name); }
+
+QTimeEdit* TimePicker(const char* name) {
+  auto* picker = Named(new QTimeEdit, name);
+  picker->setDisplayFormat("HH:mm");
+  return picker;
+}
+
+QSpinBox* Spin(const char* name, int minimum) {
+  auto* spin = Named(new QSpinBox, name);
+  spin->setRange(minimum, 360);
+  spin->setSingleStep(5);
+  spin->setValue(5);
+  return spin;
+}
+
+QLabel* Label(const char* name, const QString& text) { return Named(new QLabel(text), name); }
+
+// The option, the command and its result line of a transfer group, side by side.
+QHBoxLayout* ButtonRow(QWidget* option, QPushButton* command, QLabel* result) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(option);
+  row->addWidget(command);
+  row->addWidget(result, 1);
+  return row;
+}
+
+// A start time and interval row of an automatic side.
+QHBoxLayout* TimesRow(QLabel* start, QTimeEdit* time, QLabel* repeat, QSpinBox* spin, QLabel* min) {
+  auto* row = new QHBoxLayout;
+  for (QWidget* w : std::initializer_list<QWidget*>{start, time, repeat, spin, min}) row->addWidget(w);
+  row->addStretch(1);
+  return row;
+}
+
+}  // namespace
 
 FtpTransferPage::FtpTransferPage(TFTPForm1& window, QWidget* page)
-    : window_(window), page_(page) {}
+    : window_(window), page_(page), now_([] { return timebase::NowDayCount(); }) {
+  auto clock = [this] { return now_(); };
+  single_ = std::make_unique<FtpSingleTransfer>(window_.Connection(), window_, clock);
+  FtpSchedulerHost& host = *this;
+  scheduler_ = std::make_unique<FtpScheduler>(host, window_, clock);
+
+  // The page may be smaller than its controls (the 640 x 480 window size): it scrolls then
+  // rather than pushing the window beyond the size the size commands set.
+  auto* scroll = new QScrollArea;
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidgetResizable(true);
+  auto* content = new QWidget;
+  auto* grid = new QGridLayout(content);
+  grid->addWidget(BuildUpBox(), 0, 0, 1, 2);
+  grid->addWidget(BuildDownBox(), 1, 0, 1, 2);
+  grid->addWidget(BuildAutoDownBox(), 2, 0);
+  grid->addWidget(BuildAutoUpBox(), 2, 1);
+  grid->setRowStretch(3, 1);
+  scroll->setWidget(content);
+  auto* pageLayout = new QVBoxLayout(page_);
+  pageLayout->setContentsMargins(0, 0, 0, 0);
+  pageLayout->addWidget(scroll);
+  window_.WatchHelpContext(page_, 320);
+  window_.WatchHelpContext(OneUpBox, 320);
+  window_.WatchHelpContext(OneDownBox, 320);
+
+  ConnectChanges();
+  ChainProfileHooks();
+  ApplyEnabled();
+
+  if (QToolButton* marker = window_.Button("ToolButton3")) {
+    marker->setEnabled(true);
+    connect(marker, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
+  }
+  // Runs for as long as the window exists, shown or hidden: a loaded profile's automatic
+  // transfers go on while the trainer has the tool closed.
+  timer2_ = new QTimer(this);
+  timer2_->setObjectName("Timer2");
+  timer2_->setInterval(kTimer2IntervalMs);
+  connect(timer2_, &QTimer::timeout, this, [this] { Timer2Timer(); });
+  timer2_->start();
+}
 
 FtpTransferPage::~FtpTransferPage() = default;
 
-void FtpTransferPage::StartUp() {}
+void FtpTransferPage::StartUp() {
+  single_->ResetRecord(timebase::EncodeDayCount({2008, 1, 1, 12, 0, 0, 0}));
+}
 
 void FtpTransferPage::Layout() {}
+
+QGroupBox* FtpTransferPage::BuildUpBox() {
+  OneUpBox = Named(new QGroupBox("Hochladen"), "OneUpBox");
+  UpDateiEdit1 = Edit("UpDateiEdit1");
+  UpDateiEdit2 = Edit("UpDateiEdit2");
+  QuellBtn = Named(new QPushButton("..."), "QuellBtn");
+  AppendBox = Named(new QCheckBox(ToQ(A("An Zieldatei anhängen"))), "AppendBox");
+  UpBtn = Named(new QPushButton("Hochladen"), "UpBtn");
+  Label19 = Label("Label19", "");
+  auto* grid = new QGridLayout(OneUpBox);
+  grid->addWidget(new QLabel("Quelldatei auf lokalem Computer"), 0, 0);
+  grid->addWidget(UpDateiEdit1, 0, 1);
+  grid->addWidget(QuellBtn, 0, 2);
+  grid->addWidget(new QLabel("Zieldatei auf Internet-Server"), 1, 0);
+  grid->addWidget(UpDateiEdit2, 1, 1, 1, 2);
+  grid->addLayout(ButtonRow(AppendBox, UpBtn, Label19), 2, 0, 1, 3);
+  grid->setColumnStretch(1, 1);
+  connect(QuellBtn, &QPushButton::clicked, this, [this] { QuellBtnClick(); });
+  connect(UpBtn, &QPushButton::clicked, this, [this] { DownBtnClick(FtpTag::Local); });
+  return OneUpBox;
+}
+
+QGroupBox* FtpTransferPage::BuildDownBox() {
+  OneDownBox = Named(new QGroupBox("Herunterladen"), "OneDownBox");
+  DownDateiEdit2 = Edit("DownDateiEdit2");
+  DownDateiEdit1 = Edit("DownDateiEdit1");
+  CopyDateiEdit1 = Edit("CopyDateiEdit1");
+  ZielBtn = Named(new QPushButton("..."), "ZielBtn");
+  BitBtn2 = Named(new QPushButton("..."), "BitBtn2");
+  OverwriteBox = Named(new QCheckBox(ToQ(A("Zieldatei überschreiben"))), "OverwriteBox");
+  OverwriteBox->setChecked(true);
+  DownBtn = Named(new QPushButton("Herunterladen"), "DownBtn");
+  Label18 = Label("Label18", "");
+  auto* grid = new QGridLayout(OneDownBox);
+  grid->addWidget(new QLabel("Quell-Datei auf Internet-Server"), 0, 0);
+  grid->addWidget(DownDateiEdit2, 0, 1, 1, 2);
+  grid->addWidget(new QLabel("Zieldatei auf lokalem Computer"), 1, 0);
+  grid->addWidget(DownDateiEdit1, 1, 1);
+  grid->addWidget(ZielBtn, 1, 2);
+  grid->addWidget(new QLabel("Kopie auf lokalem Computer"), 2, 0);
+  grid->addWidget(CopyDateiEdit1, 2, 1);
+  grid->addWidget(BitBtn2, 2, 2);
+  grid->addLayout(ButtonRow(OverwriteBox, DownBtn, Label18), 3, 0, 1, 3);
+  grid->setColumnStretch(1, 1);
+  connect(ZielBtn, &QPushButton::clicked, this, [this] { ZielBtnClick(); });
+  connect(BitBtn2, &QPushButton::clicked, this, [this] { ZielBtnClick(); });
+  connect(DownBtn, &QPushButton::clicked, this, [this] { DownBtnClick(FtpTag::Remote); });
+  return OneDownBox;
+}
+
+QGroupBox* FtpTransferPage::BuildAutoDownBox() {
+  auto* box = Named(new QGroupBox("Automatik Herunterladen"), "AutoDownBox");
+  AutoDownBtn = Named(new QPushButton("Autom. Herunterladen"), "AutoDownBtn");
+  AutoDownBtn->setCheckable(true);
+  DateTimePicker1 = TimePicker("DateTimePicker1");
+  SpinEdit1 = Spin("SpinEdit1", 1);
+  StartLabel1 = Label("StartLabel1", "Startzeit");
+  RepeatLabel1 = Label("RepeatLabel1", "Wiederholung ");
+  MinLabel1 = Label("MinLabel1", "min");
+  AutoEinzelDownRadioBtn = Named(new QRadioButton("Einzelbearbeitung"), "AutoEinzelDownRadioBtn");
+  MarkierungAutoDownRadioBtn =
+      Named(new QRadioButton("Markierungen im Verzeichnis"), "MarkierungAutoDownRadioBtn");
+  AutoEinzelDownRadioBtn->setChecked(true);
+  auto* modes = new QButtonGroup(box);
+  modes->addButton(AutoEinzelDownRadioBtn);
+  modes->addButton(MarkierungAutoDownRadioBtn);
+  NeudateiCB = Named(new QCheckBox("mit \"Neu-Datei\""), "NeudateiCB");
+  NeuDateiLabel = Label("NeuDateiLabel", "Neu-Dateiname: ");
+  NeuDateiEdit = Edit("NeuDateiEdit");
+  NeuDateiEdit->setText("neu.txt");
+  auto* column = new QVBoxLayout(box);
+  column->addWidget(AutoDownBtn);
+  column->addLayout(TimesRow(StartLabel1, DateTimePicker1, RepeatLabel1, SpinEdit1, MinLabel1));
+  auto* modeRow = new QHBoxLayout;
+  modeRow->addWidget(AutoEinzelDownRadioBtn);
+  modeRow->addWidget(MarkierungAutoDownRadioBtn);
+  modeRow->addStretch(1);
+  column->addLayout(modeRow);
+  auto* markerRow = new QHBoxLayout;
+  markerRow->addWidget(NeudateiCB);
+  markerRow->addWidget(NeuDateiLabel);
+  markerRow->addWidget(NeuDateiEdit, 1);
+  column->addLayout(markerRow);
+  return box;
+}
+
+QGroupBox* FtpTransferPage::BuildAutoUpBox() {
+  auto* box = Named(new QGroupBox("Automatik Hochladen"), "AutoUpBox");
+  AutoUpBtn = Named(new QPushButton("Autom. Hochladen"), "AutoUpBtn");
+  AutoUpBtn->setCheckable(true);
+  DateTimePicker2 = TimePicker("DateTimePicker2");
+  SpinEdit2 = Spin("SpinEdit2", 5);
+  StartLabel2 = Label("StartLabel2", "Startzeit");
+  RepeatLabel2 = Label("RepeatLabel2", "Wiederholung ");
+  MinLabel2 = Label("MinLabel2", "min");
+  auto* column = new QVBoxLayout(box);
+  column->addWidget(AutoUpBtn);
+  column->addLayout(TimesRow(StartLabel2, DateTimePicker2, RepeatLabel2, SpinEdit2, MinLabel2));
+  column->addStretch(1);
+  return box;
+}
+
+void FtpTransferPage::ConnectChanges() {
+  for (QPushButton* b : {AutoDownBtn, AutoUpBtn})
+    connect(b, &QPushButton::toggled, this, [this] { AutoDownBtnClick(); });
+  for (QTimeEdit* t : {DateTimePicker1, DateTimePicker2})
+    connect(t, &QTimeEdit::timeChanged, this, [this] { DateTimePicker1Change(); });
+  for (QSpinBox* s : {SpinEdit1, SpinEdit2})
+    connect(s, &QSpinBox::valueChanged, this, [this] { DateTimePicker1Change(); });
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+           AutoEinzelDownRadioBtn, MarkierungAutoDownRadioBtn, NeudateiCB})
+    connect(b, &QAbstractButton::toggled, this, [this] { AutoEinzelDownRadioBtnClick(); });
+  connect(NeuDateiEdit, &QLineEdit::textChanged, this, [this] { AutoEinzelDownRadioBtnClick(); });
+}
+
+void FtpTransferPage::AutoDownBtnClick() {
+  ApplyEnabled();
+  MarkModified();
+}
+
+void FtpTransferPage::AutoEinzelDownRadioBtnClick() {
+  MarkModified();
+  ApplyEnabled();
+}
+
+void FtpTransferPage::DateTimePicker1Change() { MarkModified(); }
+
+void FtpTransferPage::MarkModified() {
+  if (!showing_ && !window_.Document().Loading()) window_.Document().SetModified();
+}
+
+void FtpTransferPage::ApplyEnabled() {
+  const AutoControlsEnabled e = EnabledAutoControls(AutoSettings());
+  for (QWidget* w : std::initializer_list<QWidget*>{DateTimePicker1, SpinEdit1, StartLabel1,
+                                                    RepeatLabel1, MinLabel1})
+    w->setEnabled(e.DownTimes);
+  for (QWidget* w : std::initializer_list<QWidget*>{DateTimePicker2, SpinEdit2, StartLabel2,
+                                                    RepeatLabel2, MinLabel2})
+    w->setEnabled(e.UpTimes);
+  NeudateiCB->setEnabled(e.NewFileBox);
+  NeuDateiEdit->setEnabled(e.NewFileName);
+  NeuDateiLabel->setEnabled(e.NewFileName);
+  // Without a browser list to take the marked rows from, that mode is not offered.
+  MarkierungAutoDownRadioBtn->setEnabled(static_cast<bool>(TransferMarkedRows) ||
+                                         MarkierungAutoDownRadioBtn->isChecked());
+}
+
+AutoTransferSettings FtpTransferPage::AutoSettings() const {
+  AutoTransferSettings s;
+  s.AutoDown = AutoDownBtn->isChecked();
+  s.DownStartTime = DayFraction(DateTimePicker1->time());
+  s.DownRepeatMinutes = SpinEdit1->value();
+  s.DownMode = MarkierungAutoDownRadioBtn->isChecked() ? AutoDownMode::Marked : AutoDownMode::Single;
+  s.DownWithNewFile = NeudateiCB->isChecked();
+  s.NewFileName = FromQ(NeuDateiEdit->text());
+  s.DownSourceFile = FromQ(DownDateiEdit2->text());
+  s.AutoUp = AutoUpBtn->isChecked();
+  s.UpStartTime = DayFraction(DateTimePicker2->time());
+  s.UpRepeatMinutes = SpinEdit2->value();
+  s.UpSourceFile = FromQ(UpDateiEdit1->text());
+  return s;
+}
+
+// ---- The profile's fields of this page ----
+
+void FtpTransferPage::ChainProfileHooks() {
+  FtpLoginPage& login = window_.LoginPage();
+  auto read = login.ReadOtherPages;
+  login.ReadOtherPages = [this, read](FtpProfileValues& values) {
+    if (read) read(values);
+    ReadFields(values);
+  };
+  auto show = login.ShowOtherPages;
+  login.ShowOtherPages = [this, show](const FtpProfileValues& values) {
+    if (show) show(values);
+    ShowFields(values);
+  };
+}
+
+void FtpTransferPage::ReadFields(FtpProfileValues& v) const {
+  const FtpSingleTransferFields f = Fields();
+  v.DownTargetFile = f.DownDateiEdit1;
+  v.DownSourceFile = f.DownDateiEdit2;
+  v.UpSourceFile = f.UpDateiEdit1;
+  v.UpTargetFile = f.UpDateiEdit2;
+  v.DownCopyFile = f.CopyDateiEdit1;
+  v.OverwriteTarget = f.OverwriteBox;
+  v.AppendTarget = f.AppendBox;
+  const AutoTransferSettings s = AutoSettings();
+  v.AutoDownload = s.AutoDown;
+  v.DownStartTime = s.DownStartTime;
+  v.DownRepeatMinutes = s.DownRepeatMinutes;
+  v.AutoUpload = s.AutoUp;
+  v.UpStartTime = s.UpStartTime;
+  v.UpRepeatMinutes = s.UpRepeatMinutes;
+  v.DownSingleMode = s.DownMode == AutoDownMode::Single;
+  v.DownWithNewFile = s.DownWithNewFile;
+  v.NewFileName = s.NewFileName;
+}
+
+void FtpTransferPage::ShowFields(const FtpProfileValues& v) {
+  showing_ = true;
+  ShowFields(FtpSingleTransferFields{v.UpSourceFile, v.UpTargetFile, v.DownTargetFile,
+                                     v.DownSourceFile, v.DownCopyFile, v.AppendTarget,
+                                     v.OverwriteTarget});
+  AutoDownBtn->setChecked(v.AutoDownload);
+  DateTimePicker1->setTime(TimeOfDay(v.DownStartTime));
+  SpinEdit1->setValue(v.DownRepeatMinutes);
+  AutoUpBtn->setChecked(v.AutoUpload);
+  DateTimePicker2->setTime(TimeOfDay(v.UpStartTime));
+  SpinEdit2->setValue(v.UpRepeatMinutes);
+  (v.DownSingleMode ? AutoEinzelDownRadioBtn : MarkierungAutoDownRadioBtn)->setChecked(true);
+  NeudateiCB->setChecked(v.DownWithNewFile);
+  NeuDateiEdit->setText(ToQ(v.NewFileName));
+  ApplyEnabled();
+  showing_ = false;
+}
