@@ -139,17 +139,7 @@ void FtpDialogPage::StartUp() {
 
 void FtpDialogPage::Activate(const FtpModeLook& look) {
   fixedSize_ = look.FixedSize;
-  // The hidden pages would hold the window at their own minimum width; the dialog size is
-  // kept here instead.
-  if (QLayout* frame = window_.layout())
-    frame->setSizeConstraint(fixedSize_ ? QLayout::SetNoConstraint : QLayout::SetDefaultConstraint);
-  if (fixedSize_) {
-    window_.setMinimumSize(fixedSize_->Width, fixedSize_->Height);
-    window_.setMaximumSize(fixedSize_->Width, fixedSize_->Height);
-  } else {
-    window_.setMinimumSize(0, 0);
-    window_.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  }
+  HoldDialogSize();
   if (window_.Par() && window_.Par()->Mode == FtpToolMode::Save &&
       !window_.Par()->ProposedName.empty())
     FileEdit->setText(ToQ(window_.Par()->ProposedName));
@@ -219,6 +209,25 @@ void FtpDialogPage::LayoutColumns() {
   } else {
     ListView->setColumnWidth(0, listWidth / 4);
     ListView->setColumnWidth(1, listWidth / 8);
+  }
+}
+
+// The hidden pages would hold the window at their own minimum width, so in the dialog modes
+// the window's own limits are the dialog size; the service mode gets back the limits it had.
+void FtpDialogPage::HoldDialogSize() {
+  QLayout* frame = window_.layout();
+  if (fixedSize_) {
+    if (!heldLimits_)
+      heldLimits_ = HeldLimits{window_.minimumSize(), window_.maximumSize(),
+                               frame ? frame->sizeConstraint() : QLayout::SetDefaultConstraint};
+    if (frame) frame->setSizeConstraint(QLayout::SetNoConstraint);
+    window_.setMinimumSize(fixedSize_->Width, fixedSize_->Height);
+    window_.setMaximumSize(fixedSize_->Width, fixedSize_->Height);
+  } else if (heldLimits_) {
+    window_.setMinimumSize(heldLimits_->minimum);
+    window_.setMaximumSize(heldLimits_->maximum);
+    if (frame) frame->setSizeConstraint(heldLimits_->constraint);
+    heldLimits_.reset();
   }
 }
 

@@ -3,7 +3,9 @@
 // file dialog over the server's current directory, with a file-name field, a file-type box
 // and OK/Cancel. The page keeps a remote side of its own, so its list and path field never
 // disturb the browser page's.
+#include <QLayout>
 #include <QObject>
+#include <QSize>
 #include <optional>
 
 #include "FtpPar.h"
@@ -76,6 +78,7 @@ class FtpDialogPage : public QObject {
   void ApplyListStyle();
   void LayoutColumns();
   void LayoutControls();
+  void HoldDialogSize();
 
   TFTPForm1& window_;
   QWidget* page_;
@@ -85,5 +88,11 @@ class FtpDialogPage : public QObject {
   std::optional<FtpWindowSize> fixedSize_;
   bool enterQueued_ = false;
   bool reconnectsWatched_ = false;
+  // The window's size limits of the service mode while a dialog mode holds its size.
+  struct HeldLimits {
+    QSize minimum, maximum;
+    QLayout::SizeConstraint constraint;
+  };
+  std::optional<HeldLimits> heldLimits_;
   bool filling_ = false;  // the file-type box is being filled: no change of the user's
 };

@@ -187,6 +187,14 @@ TEST_F(FtpDialogPageTest, FileTypesFilterFilesButNeverDirectories) {
   ASSERT_EQ(shown, 1);
   EXPECT_EQ(EncodeVocabFile(form->Document()), before);
   EXPECT_FALSE(fs::exists(par.DownloadTarget));
+
+  // Back in service mode the learner sizes the window again.
+  par.SetServiceMode();
+  tool->show();
+  tool->resize(900, 700);
+  QTest::qWait(20);
+  EXPECT_EQ(tool->size(), QSize(900, 700));
+  tool->reject();
 }
 
 TEST_F(FtpDialogPageTest, FailedDownloadOrDamagedFileLeavesTheDocumentAsItWas) {
