@@ -45,13 +45,14 @@ FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
   auto* grid = new QGridLayout(page);
   grid->addWidget(BuildAccessBox(page), 0, 0);
   grid->addWidget(BuildProxyBox(page), 0, 1);
-  grid->addWidget(BuildProxyGroup(page), 1, 0, 1, 2);
-  // The options' long captions get the whole width, so the page fits a 640-pixel window.
-  grid->addWidget(BuildOptionsBox(page), 2, 0, 1, 2);
+  grid->addWidget(BuildProxyGroup(page), 1, 1);
+  grid->addWidget(BuildOptionsBox(page), 1, 0);
   BitBtn1 = new QPushButton("Hilfe", page);
   BitBtn1->setObjectName("BitBtn1");
-  grid->addWidget(BitBtn1, 3, 1, Qt::AlignRight);
-  grid->setRowStretch(4, 1);
+  grid->addWidget(BitBtn1, 2, 1, Qt::AlignRight);
+  grid->setRowStretch(3, 1);
+  grid->setColumnStretch(0, 1);
+  grid->setColumnStretch(1, 1);
   QObject::connect(BitBtn1, &QPushButton::clicked, page, [this] { form_.ShowHelpTopic(300); });
   form_.WatchHelpContext(page, 300);
   UpdateProxyBox();
