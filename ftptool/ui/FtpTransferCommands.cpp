@@ -144,8 +144,8 @@ void FtpTransferPage::RunSingleTransfer(FtpSide side) {
 }
 
 bool FtpTransferPage::TransferSelection(FtpSide side, bool withMarker, const std::string& markerName) {
-  if (side != FtpSide::Download || !TransferMarkedRows) return false;
-  return TransferMarkedRows(withMarker, markerName);
+  if (side != FtpSide::Download || !transferMarkedRows_) return false;
+  return transferMarkedRows_(withMarker, markerName);
 }
 
 bool FtpTransferPage::DeleteRemoteFile(const std::string& remoteName) {

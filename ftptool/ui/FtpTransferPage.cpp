@@ -271,8 +271,13 @@ void FtpTransferPage::ApplyEnabled() {
   NeuDateiEdit->setEnabled(e.NewFileName);
   NeuDateiLabel->setEnabled(e.NewFileName);
   // Without a browser list to take the marked rows from, that mode is not offered.
-  MarkierungAutoDownRadioBtn->setEnabled(static_cast<bool>(TransferMarkedRows) ||
+  MarkierungAutoDownRadioBtn->setEnabled(static_cast<bool>(transferMarkedRows_) ||
                                          MarkierungAutoDownRadioBtn->isChecked());
+}
+
+void FtpTransferPage::SetMarkedRowsTransfer(MarkedRowsTransfer transfer) {
+  transferMarkedRows_ = std::move(transfer);
+  ApplyEnabled();
 }
 
 AutoTransferSettings FtpTransferPage::AutoSettings() const {

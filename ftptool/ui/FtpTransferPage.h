@@ -59,9 +59,10 @@ class FtpTransferPage : public QObject, private FtpSchedulerHost {
   const FtpTransferRecord& Record() const { return single_->Record(); }
   QTimer* Timer2() const { return timer2_; }
 
-  // The marked-rows download; the browser page sets it (the rows selected in its remote
-  // list). While it is unset that mode cannot be chosen.
-  std::function<bool(bool withMarker, const std::string& markerName)> TransferMarkedRows;
+  // The marked-rows download (the rows selected in the browser's remote list, no refresh).
+  // While none is set that mode cannot be chosen.
+  using MarkedRowsTransfer = std::function<bool(bool withMarker, const std::string& markerName)>;
+  void SetMarkedRowsTransfer(MarkedRowsTransfer transfer);
   // The last good local folder, where a blank download target goes.
   std::function<std::string()> LastGoodLocalFolder;
 
@@ -133,5 +134,6 @@ class FtpTransferPage : public QObject, private FtpSchedulerHost {
   std::unique_ptr<FtpSingleTransfer> single_;
   std::unique_ptr<FtpScheduler> scheduler_;
   QTimer* timer2_ = nullptr;
+  MarkedRowsTransfer transferMarkedRows_;
   bool showing_ = false;  // values of a profile are being shown: no modified mark
 };
