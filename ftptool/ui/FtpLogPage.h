@@ -29,6 +29,8 @@ class FtpLogPage : private StatusView {
   void AddLogLine(const std::string& line);
   void AddTrimmedLogLine(const std::string& line);
   void ToolButton1Click();  // clears the log book
+  // The whole log book to the clipboard; the caret ends at the end with nothing selected.
+  void CopyToClipboard();
 
   const FtpLogBook& LogBook() const { return book_; }
   QPlainTextEdit* DebugListMemo() const { return memo_; }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,11 +13,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 #include "FTP1.h"
 #include "FTPdru.h"
 #include "FtpInfoBox.h"
+#include "FtpLogPage.h"
 #include "FtpLoginPage.h"
 #include "RecordingPrinter.h"
 #include "ScriptedDialogs.h"
@@ -139,17 +141,15 @@ TEST_F(FtpWindowFrame, TheTrainersDialogModesKeepTheStoredServiceSize) {
   EXPECT_EQ(StoredDesktop()->Height, 600);
 }
 
-TEST_F(FtpWindowFrame, AnUnwritableDesktopIsReportedAndTheOldOneKept) {
-  WhileShown([] {});
-  const auto before = StoredDesktop();
-  ASSERT_TRUE(before);
-  fs::permissions(folder.File(""), fs::perms::owner_read | fs::perms::owner_exec);
-  WhileShown([this] { form.Action("FTPFormulargre800x6001")->trigger(); });
-  fs::permissions(folder.File(""), fs::perms::owner_all);
-  if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+TEST_F(FtpWindowFrame, ADesktopThatCannotBeWrittenIsReported) {
+  // A settings folder below a plain file cannot be created, not even by root.
+  std::ofstream(folder.File("plain")) << "x";
+  TFTPForm1 other{{&dialogs, nullptr, nullptr, &par, &printer, &printDialogs,
+                   fs::path(folder.File("plain")) / "sub", 1.0}};
+  QTimer::singleShot(0, &other, [&other] { other.close(); });
+  other.FTPDienststarten();
   ASSERT_FALSE(dialogs.messages.empty());
   EXPECT_EQ(dialogs.messages.back().text, kDesktopSaveFailed);
-  EXPECT_EQ(StoredDesktop(), before);
 }
 
 TEST_F(FtpWindowFrame, PrintMenuAsksCopiesAndPrintsWhatTheWindowShows) {
@@ -197,4 +197,14 @@ TEST_F(FtpWindowFrame, InfoBoxNamesTheToolAndItsVersion) {
   });
   form.Action("Info1")->trigger();
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(FtpWindowFrame, LogBookCopyLeavesTheWholeTextOnTheClipboardAndNothingSelected) {
+  form.AddLogLine("220 bereit");
+  form.AddLogLine("226 fertig");
+  form.LogPage().CopyToClipboard();
+  EXPECT_EQ(QApplication::clipboard()->text(), "220 bereit\n226 fertig");
+  const QTextCursor cursor = form.LogPage().DebugListMemo()->textCursor();
+  EXPECT_FALSE(cursor.hasSelection());
+  EXPECT_TRUE(cursor.atEnd());
 }
