@@ -58,6 +58,12 @@ QSpinBox* Spin(const char* name, int minimum) {
 
 QLabel* Label(const char* name, const QString& text) { return Named(new QLabel(text), name); }
 
+QPushButton* Chooser(const char* name) {
+  auto* button = Named(new QPushButton("..."), name);
+  button->setMaximumWidth(32);
+  return button;
+}
+
 // The option, the command and its result line of a transfer group, side by side.
 QHBoxLayout* ButtonRow(QWidget* option, QPushButton* command, QLabel* result) {
   auto* row = new QHBoxLayout;
@@ -67,12 +73,14 @@ QHBoxLayout* ButtonRow(QWidget* option, QPushButton* command, QLabel* result) {
   return row;
 }
 
-// A start time and interval row of an automatic side.
-QHBoxLayout* TimesRow(QLabel* start, QTimeEdit* time, QLabel* repeat, QSpinBox* spin, QLabel* min) {
-  auto* row = new QHBoxLayout;
-  for (QWidget* w : std::initializer_list<QWidget*>{start, time, repeat, spin, min}) row->addWidget(w);
-  row->addStretch(1);
-  return row;
+// The start time and the interval of an automatic side, one above the other from the row.
+void AddTimes(QGridLayout* grid, int row, QLabel* start, QTimeEdit* time, QLabel* repeat,
+              QSpinBox* spin, QLabel* min) {
+  grid->addWidget(start, row, 0);
+  grid->addWidget(time, row, 1);
+  grid->addWidget(repeat, row + 1, 0);
+  grid->addWidget(spin, row + 1, 1);
+  grid->addWidget(min, row + 1, 2);
 }
 
 }  // namespace
@@ -106,6 +114,10 @@ FtpTransferPage::FtpTransferPage(TFTPForm1& window, QWidget* page)
 
   ConnectChanges();
   ChainProfileHooks();
+  // A new profile keeps the single transfer's options of the one before; the first one
+  // starts with the page's own (overwrite on), not with an empty record's.
+  window_.Profile().SetBool(profilefield::OverwriteTarget, OverwriteBox->isChecked());
+  window_.Profile().SetBool(profilefield::AppendTarget, AppendBox->isChecked());
   ApplyEnabled();
 
   if (QToolButton* marker = window_.Button("ToolButton3")) {
@@ -133,7 +145,7 @@ QGroupBox* FtpTransferPage::BuildUpBox() {
   OneUpBox = Named(new QGroupBox("Hochladen"), "OneUpBox");
   UpDateiEdit1 = Edit("UpDateiEdit1");
   UpDateiEdit2 = Edit("UpDateiEdit2");
-  QuellBtn = Named(new QPushButton("..."), "QuellBtn");
+  QuellBtn = Chooser("QuellBtn");
   AppendBox = Named(new QCheckBox(ToQ(A("An Zieldatei anhängen"))), "AppendBox");
   UpBtn = Named(new QPushButton("Hochladen"), "UpBtn");
   Label19 = Label("Label19", "");
@@ -155,8 +167,8 @@ QGroupBox* FtpTransferPage::BuildDownBox() {
   DownDateiEdit2 = Edit("DownDateiEdit2");
   DownDateiEdit1 = Edit("DownDateiEdit1");
   CopyDateiEdit1 = Edit("CopyDateiEdit1");
-  ZielBtn = Named(new QPushButton("..."), "ZielBtn");
-  BitBtn2 = Named(new QPushButton("..."), "BitBtn2");
+  ZielBtn = Chooser("ZielBtn");
+  BitBtn2 = Chooser("BitBtn2");
   OverwriteBox = Named(new QCheckBox(ToQ(A("Zieldatei überschreiben"))), "OverwriteBox");
   OverwriteBox->setChecked(true);
   DownBtn = Named(new QPushButton("Herunterladen"), "DownBtn");
@@ -198,19 +210,15 @@ QGroupBox* FtpTransferPage::BuildAutoDownBox() {
   NeuDateiLabel = Label("NeuDateiLabel", "Neu-Dateiname: ");
   NeuDateiEdit = Edit("NeuDateiEdit");
   NeuDateiEdit->setText("neu.txt");
-  auto* column = new QVBoxLayout(box);
-  column->addWidget(AutoDownBtn);
-  column->addLayout(TimesRow(StartLabel1, DateTimePicker1, RepeatLabel1, SpinEdit1, MinLabel1));
-  auto* modeRow = new QHBoxLayout;
-  modeRow->addWidget(AutoEinzelDownRadioBtn);
-  modeRow->addWidget(MarkierungAutoDownRadioBtn);
-  modeRow->addStretch(1);
-  column->addLayout(modeRow);
-  auto* markerRow = new QHBoxLayout;
-  markerRow->addWidget(NeudateiCB);
-  markerRow->addWidget(NeuDateiLabel);
-  markerRow->addWidget(NeuDateiEdit, 1);
-  column->addLayout(markerRow);
+  auto* grid = new QGridLayout(box);
+  grid->addWidget(AutoDownBtn, 0, 0, 1, 3);
+  AddTimes(grid, 1, StartLabel1, DateTimePicker1, RepeatLabel1, SpinEdit1, MinLabel1);
+  grid->addWidget(AutoEinzelDownRadioBtn, 3, 0, 1, 3);
+  grid->addWidget(MarkierungAutoDownRadioBtn, 4, 0, 1, 3);
+  grid->addWidget(NeudateiCB, 5, 0, 1, 3);
+  grid->addWidget(NeuDateiLabel, 6, 0);
+  grid->addWidget(NeuDateiEdit, 6, 1, 1, 2);
+  grid->setColumnStretch(2, 1);
   return box;
 }
 
@@ -223,10 +231,11 @@ QGroupBox* FtpTransferPage::BuildAutoUpBox() {
   StartLabel2 = Label("StartLabel2", "Startzeit");
   RepeatLabel2 = Label("RepeatLabel2", "Wiederholung ");
   MinLabel2 = Label("MinLabel2", "min");
-  auto* column = new QVBoxLayout(box);
-  column->addWidget(AutoUpBtn);
-  column->addLayout(TimesRow(StartLabel2, DateTimePicker2, RepeatLabel2, SpinEdit2, MinLabel2));
-  column->addStretch(1);
+  auto* grid = new QGridLayout(box);
+  grid->addWidget(AutoUpBtn, 0, 0, 1, 3);
+  AddTimes(grid, 1, StartLabel2, DateTimePicker2, RepeatLabel2, SpinEdit2, MinLabel2);
+  grid->setColumnStretch(2, 1);
+  grid->setRowStretch(3, 1);
   return box;
 }
 

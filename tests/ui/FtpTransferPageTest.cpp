@@ -83,6 +83,8 @@ class FtpTransferPageTest : public PyftpdSuite {
 
 TEST_F(FtpTransferPageTest, SwitchesEnableTheirSideAndTheMarkerOptionFollowsTheMode) {
   FtpTransferPage& p = page();
+  EXPECT_TRUE(p.OverwriteBox->isChecked()) << "the window's first profile overwrites";
+  EXPECT_FALSE(p.AppendBox->isChecked());
   p.SetMarkedRowsTransfer([](bool, const std::string&) { return false; });
   EXPECT_FALSE(p.DateTimePicker1->isEnabled());
   EXPECT_FALSE(p.SpinEdit2->isEnabled());
