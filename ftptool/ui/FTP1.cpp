@@ -98,6 +98,8 @@ int TFTPForm1::FTPDienststarten() {
 void TFTPForm1::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   shown_ = false;
+  // Closing already asked about the changes; the start-up replaces the profile without asking.
+  document_->ClearModified();
   StartUpDesktop();
   document_->ClearModified();
   EnableAbort(false);

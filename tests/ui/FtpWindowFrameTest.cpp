@@ -208,3 +208,16 @@ TEST_F(FtpWindowFrame, LogBookCopyLeavesTheWholeTextOnTheClipboardAndNothingSele
   EXPECT_FALSE(cursor.hasSelection());
   EXPECT_TRUE(cursor.atEnd());
 }
+
+TEST_F(FtpWindowFrame, ChangesLetGoAtClosingAreNotAskedAboutAgainAtTheNextShow) {
+  dialogs.messageAnswers.push_back(MsgResult::No);
+  WhileShown([this] { form.LoginPage().HostEdit->setText("127.0.0.1"); });
+  ASSERT_EQ(dialogs.messages.size(), 1u);  // the save prompt of the closing
+
+  WhileShown([this] {
+    EXPECT_TRUE(form.Document().IsUntitled());
+    EXPECT_EQ(form.LoginPage().HostEdit->text(), "");
+    EXPECT_FALSE(form.Document().Modified());
+  });
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+}
