@@ -164,6 +164,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     parser_.Clear();
     control_ = std::move(socket);
     owedReplies_ = 1;  // the greeting
+    epsvRefused_ = false;
     if (OnLog) OnLog(std::string("Stat ") + texts::kConnected);
     Status(FtpStatus::Connected, texts::kConnected);
     if (OnConnected) OnConnected();

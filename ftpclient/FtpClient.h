@@ -177,6 +177,7 @@ class FtpClient {
   // they are read before the next command so replies and commands stay paired.
   int owedReplies_ = 0;
   bool abortSent_ = false;  // an ABOR went out; its replies are not yet settled
+  bool epsvRefused_ = false;  // the server refused EPSV on this connection; PASV from now on
 
   FtpSocket data_;
   FtpListener listener_;

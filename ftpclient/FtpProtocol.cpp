@@ -44,6 +44,31 @@ std::optional<FtpPasvFields> FtpParsePasvReply(std::string_view line) {
   return fields;
 }
 
+std::optional<std::uint16_t> FtpParseEpsvReply(std::string_view line) {
+  const auto open = line.find('(');
+  if (open == std::string_view::npos || line.size() < open + 6) return std::nullopt;
+  const char d = line[open + 1];
+  if (d < 33 || d > 126 || (d >= '0' && d <= '9')) return std::nullopt;
+  std::string_view rest = line.substr(open + 1);
+  if (rest.size() < 3 || rest[1] != d || rest[2] != d) return std::nullopt;  // no family, no address
+  rest.remove_prefix(3);
+  const auto end = rest.find(d);
+  if (end == std::string_view::npos || end + 1 >= rest.size() || rest[end + 1] != ')') return std::nullopt;
+  const std::string_view digits = rest.substr(0, end);
+  if (digits.empty() || digits.size() > 5) return std::nullopt;
+  int port = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    port = port * 10 + (c - '0');
+  }
+  if (port < 1 || port > 65535) return std::nullopt;
+  return static_cast<std::uint16_t>(port);
+}
+
+std::string FtpEprtArgument(bool ipv6, const std::string& host, std::uint16_t port) {
+  return std::string(ipv6 ? "|2|" : "|1|") + host + "|" + std::to_string(port) + "|";
+}
+
 std::string FtpParsePwdReply(std::string_view line) {
   const auto first = line.find('"');
   if (first != std::string_view::npos) line.remove_prefix(first + 1);

@@ -21,6 +21,14 @@ struct FtpPasvFields {
 // from 0 to 255 or there are not exactly six.
 std::optional<FtpPasvFields> FtpParsePasvReply(std::string_view line);
 
+// The port of a 229 reply line: "(|||port|)", where any printable character of 33 to 126
+// may stand for "|". Nothing when the form or the port (1 to 65535) is wrong; a network
+// address in the reply is refused too, as the data goes to the control peer only.
+std::optional<std::uint16_t> FtpParseEpsvReply(std::string_view line);
+
+// "|1|host|port|" or "|2|host|port|" for an EPRT command.
+std::string FtpEprtArgument(bool ipv6, const std::string& host, std::uint16_t port);
+
 // The directory named in a 257 reply line: the text between the first two double quotes.
 std::string FtpParsePwdReply(std::string_view line);
 

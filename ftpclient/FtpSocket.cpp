@@ -10,7 +10,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <future>
 #include <thread>
 
@@ -33,8 +35,8 @@ void SetNoDelay(int fd) {
 }
 
 // Runs on the connecting thread: touches nothing but the socket and the cancel flag.
-int ConnectOnThread(int fd, sockaddr_in address, const std::atomic<bool>& cancel) {
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) return 0;
+int ConnectOnThread(int fd, FtpAddress address, const std::atomic<bool>& cancel) {
+  if (::connect(fd, address.Sockaddr(), address.Length()) == 0) return 0;
   if (errno != EINPROGRESS) return errno;
   while (!cancel.load()) {
     pollfd entry{fd, POLLOUT, 0};
@@ -64,27 +66,65 @@ bool WaitForFuture(std::future<T>& future, int sliceMs, Clock::time_point deadli
 
 // ---- FtpAddress ----
 
+namespace {
+sockaddr_in& V4(sockaddr_storage& raw) { return reinterpret_cast<sockaddr_in&>(raw); }
+const sockaddr_in& V4(const sockaddr_storage& raw) { return reinterpret_cast<const sockaddr_in&>(raw); }
+sockaddr_in6& V6(sockaddr_storage& raw) { return reinterpret_cast<sockaddr_in6&>(raw); }
+const sockaddr_in6& V6(const sockaddr_storage& raw) { return reinterpret_cast<const sockaddr_in6&>(raw); }
+}  // namespace
+
 FtpAddress FtpAddress::FromIPv4(std::uint32_t hostOrderAddress, std::uint16_t port) {
   FtpAddress address;
-  address.Raw.sin_family = AF_INET;
-  address.Raw.sin_addr.s_addr = htonl(hostOrderAddress);
-  address.Raw.sin_port = htons(port);
+  V4(address.Raw).sin_family = AF_INET;
+  V4(address.Raw).sin_addr.s_addr = htonl(hostOrderAddress);
+  V4(address.Raw).sin_port = htons(port);
   return address;
 }
 
+std::optional<FtpAddress> FtpAddress::FromIPv6(const std::string& text, std::uint16_t port) {
+  FtpAddress address;
+  if (::inet_pton(AF_INET6, FtpBareHost(text).c_str(), &V6(address.Raw).sin6_addr) != 1) return std::nullopt;
+  V6(address.Raw).sin6_family = AF_INET6;
+  V6(address.Raw).sin6_port = htons(port);
+  return address;
+}
+
+socklen_t FtpAddress::Length() const { return IsIPv6() ? sizeof(sockaddr_in6) : sizeof(sockaddr_in); }
+
 std::string FtpAddress::Host() const {
-  char text[INET_ADDRSTRLEN] = {};
-  ::inet_ntop(AF_INET, &Raw.sin_addr, text, sizeof text);
+  char text[INET6_ADDRSTRLEN] = {};
+  if (IsIPv6())
+    ::inet_ntop(AF_INET6, &V6(Raw).sin6_addr, text, sizeof text);
+  else
+    ::inet_ntop(AF_INET, &V4(Raw).sin_addr, text, sizeof text);
   return text;
 }
 
-std::uint16_t FtpAddress::Port() const { return ntohs(Raw.sin_port); }
+std::uint16_t FtpAddress::Port() const { return ntohs(IsIPv6() ? V6(Raw).sin6_port : V4(Raw).sin_port); }
 
-void FtpAddress::SetPort(std::uint16_t port) { Raw.sin_port = htons(port); }
+void FtpAddress::SetPort(std::uint16_t port) {
+  if (IsIPv6())
+    V6(Raw).sin6_port = htons(port);
+  else
+    V4(Raw).sin_port = htons(port);
+}
+
+bool FtpAddress::SameHost(const FtpAddress& other) const {
+  if (Family() != other.Family()) return false;
+  if (IsIPv6()) return std::memcmp(&V6(Raw).sin6_addr, &V6(other.Raw).sin6_addr, sizeof(in6_addr)) == 0;
+  return V4(Raw).sin_addr.s_addr == V4(other.Raw).sin_addr.s_addr;
+}
+
+std::string FtpBareHost(const std::string& host) {
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') return host.substr(1, host.size() - 2);
+  return host;
+}
 
 bool FtpIsNumericHost(const std::string& host) {
   in_addr parsed{};
-  return ::inet_pton(AF_INET, host.c_str(), &parsed) == 1;
+  in6_addr parsed6{};
+  const std::string bare = FtpBareHost(host);
+  return ::inet_pton(AF_INET, host.c_str(), &parsed) == 1 || ::inet_pton(AF_INET6, bare.c_str(), &parsed6) == 1;
 }
 
 FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump& pump) {
@@ -93,15 +133,15 @@ FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump
     FtpAddress address;
   };
   // The resolver cannot be cancelled, so the caller waits for it as long as it takes.
-  auto lookup = std::async(std::launch::async, [host, port] {
+  auto lookup = std::async(std::launch::async, [bare = FtpBareHost(host), port] {
     Outcome outcome;
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    outcome.status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+    outcome.status = ::getaddrinfo(bare.c_str(), nullptr, &hints, &found);
     if (outcome.status == 0) {
-      outcome.address.Raw = *reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+      std::memcpy(&outcome.address.Raw, found->ai_addr, std::min<std::size_t>(found->ai_addrlen, sizeof outcome.address.Raw));
       outcome.address.SetPort(port);
       ::freeaddrinfo(found);
     }
@@ -134,12 +174,12 @@ FtpSocket& FtpSocket::operator=(FtpSocket&& other) noexcept {
 
 FtpSocket FtpSocket::Connect(const FtpAddress& address, int limitMs, const FtpPump& pump) {
   if (limitMs <= 0) limitMs = kFtpDefaultConnectLimitMs;
-  FtpSocket socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  FtpSocket socket(::socket(address.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!socket.IsOpen()) throw FtpSocketError(errno);
 
   std::atomic<bool> cancel{false};
-  std::packaged_task<int()> task([fd = socket.fd_, raw = address.Raw, &cancel] {
-    return ConnectOnThread(fd, raw, cancel);
+  std::packaged_task<int()> task([fd = socket.fd_, address, &cancel] {
+    return ConnectOnThread(fd, address, cancel);
   });
   auto result = task.get_future();
   std::thread connector(std::move(task));
@@ -231,9 +271,9 @@ FtpAddress FtpSocket::PeerAddress() const {
 
 void FtpListener::Open(const FtpAddress& localAddress) {
   Close();
-  fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  fd_ = ::socket(localAddress.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd_ < 0) throw FtpSocketError(errno);
-  if (::bind(fd_, reinterpret_cast<const sockaddr*>(&localAddress.Raw), sizeof localAddress.Raw) != 0 ||
+  if (::bind(fd_, localAddress.Sockaddr(), localAddress.Length()) != 0 ||
       ::listen(fd_, 1) != 0) {
     const int error = errno;
     Close();
@@ -253,12 +293,12 @@ FtpSocket FtpListener::Accept(int limitMs, const FtpPump& pump, const FtpAddress
   const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
   for (;;) {
     if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
-    sockaddr_in peer{};
-    socklen_t peerLength = sizeof peer;
-    const int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&peer), &peerLength, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    FtpAddress peer;
+    socklen_t peerLength = sizeof peer.Raw;
+    const int fd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&peer.Raw), &peerLength, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd >= 0) {
       // Anyone may connect to the port we announced; the data belongs to the server only.
-      if (onlyFrom && (peer.sin_family != AF_INET || peer.sin_addr.s_addr != onlyFrom->Raw.sin_addr.s_addr)) {
+      if (onlyFrom && !peer.SameHost(*onlyFrom)) {
         ::close(fd);
         if (RemainingMs(deadline) == 0) throw FtpError(ftp::texts::kConnectTimeout);
         continue;

@@ -4,23 +4,33 @@
 #pragma once
 
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 using FtpPump = std::function<void()>;
 
-// An IPv4 address with a port; FTP's PORT and PASV speak IPv4 only.
+// An IPv4 or IPv6 address with a port.
 struct FtpAddress {
-  sockaddr_in Raw{};
+  sockaddr_storage Raw{};
 
   static FtpAddress FromIPv4(std::uint32_t hostOrderAddress, std::uint16_t port);
-  std::string Host() const;            // dotted form
+  // From a numeric IPv6 text such as "::1"; nothing when the text is not one.
+  static std::optional<FtpAddress> FromIPv6(const std::string& text, std::uint16_t port);
+  int Family() const { return Raw.ss_family; }
+  bool IsIPv6() const { return Raw.ss_family == AF_INET6; }
+  const sockaddr* Sockaddr() const { return reinterpret_cast<const sockaddr*>(&Raw); }
+  socklen_t Length() const;
+  std::string Host() const;            // dotted or IPv6 text form, without brackets
   std::uint16_t Port() const;
   void SetPort(std::uint16_t port);
+  // The same host (the port is not compared).
+  bool SameHost(const FtpAddress& other) const;
 };
 
 // Slice lengths of the waits.
@@ -29,10 +39,13 @@ inline constexpr int kFtpConnectSliceMs = 125;
 // The limit of a connection attempt when the caller gives none.
 inline constexpr int kFtpDefaultConnectLimitMs = 120000;
 
-// True for a numeric IPv4 address such as "127.0.0.1".
+// True for a numeric IPv4 or IPv6 address such as "127.0.0.1" or "::1" (also "[::1]").
 bool FtpIsNumericHost(const std::string& host);
 
-// Resolves a host name on a helper thread while the caller pumps. Raises "Host-Name %s kann
+// A host as the user may type it: an IPv6 literal may stand in brackets ("[::1]").
+std::string FtpBareHost(const std::string& host);
+
+// Resolves a host name (IPv4 or IPv6, the system's preferred address first) on a helper thread while the caller pumps. Raises "Host-Name %s kann
 // nicht aufgelöst werden." followed by the resolver's message when the name is unknown.
 FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump& pump);
 

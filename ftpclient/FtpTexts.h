@@ -16,6 +16,7 @@ inline constexpr const char* kSocketError = "Socket-Fehler # %d";
 inline constexpr const char* kTargetExists = "Die Zieldatei existiert bereits.";
 inline constexpr const char* kUnknownListFormat = "Unbekanntes FTP-Listenformat";
 inline constexpr const char* kBadPasvReply = "Ung\xFC" "ltige Antwort auf PASV: %s";
+inline constexpr const char* kBadEpsvReply = "Ung\xFC" "ltige Antwort auf EPSV: %s";
 inline constexpr const char* kCannotCreateFile = "Datei %s kann nicht erstellt werden.";
 inline constexpr const char* kCannotOpenFile = "Datei %s kann nicht ge\xF6" "ffnet werden.";
 inline constexpr const char* kFileWriteError = "Fehler beim Schreiben der Datei %s.";

@@ -52,24 +52,39 @@ struct TransferScope {
 
 // ---- Setting up the data connection ----
 
+// EPSV first; a server that refuses it is asked with PASV from then on for this connection.
+// Either way only the port comes from the reply: the data goes to the peer we already talk
+// to, as a host in the reply could send us to any machine a hostile server picks.
 FtpAddress FtpClient::PassiveAddress() {
+  FtpAddress address = control_.PeerAddress();
+  if (!epsvRefused_) {
+    if (SendCmd("EPSV") == 229) {
+      const std::string line = lastCmdResult_.Text.empty() ? std::string() : FtpTrim(lastCmdResult_.Text.front());
+      const auto port = FtpParseEpsvReply(line);
+      if (!port) throw FtpError(FtpFormat(texts::kBadEpsvReply, line));
+      address.SetPort(*port);
+      return address;
+    }
+    epsvRefused_ = true;
+  }
   SendCmd("PASV", {227});
   const std::string line = lastCmdResult_.Text.empty() ? std::string() : FtpTrim(lastCmdResult_.Text.front());
   const auto fields = FtpParsePasvReply(line);
   if (!fields) throw FtpError(FtpFormat(texts::kBadPasvReply, line));
-  // Connect to the peer we already talk to and take only the port from the reply: the host
-  // in it could send us to any machine a hostile server picks.
-  FtpAddress address = control_.PeerAddress();
   address.SetPort(fields->Port);
   return address;
 }
 
+// PORT speaks IPv4 only; over IPv6 the listener is announced with EPRT.
 void FtpClient::OpenActiveListener() {
   FtpAddress local = control_.LocalAddress();
   local.SetPort(0);
   listener_.Open(local);
   const FtpAddress bound = listener_.LocalAddress();
-  SendCmd("PORT " + FtpPortArgument(bound.Host(), bound.Port()), {200});
+  if (bound.IsIPv6())
+    SendCmd("EPRT " + FtpEprtArgument(true, bound.Host(), bound.Port()), {200});
+  else
+    SendCmd("PORT " + FtpPortArgument(bound.Host(), bound.Port()), {200});
 }
 
 int FtpClient::DataLimitMs() const { return ReadTimeout > 0 ? ReadTimeout : kFtpDefaultConnectLimitMs; }

@@ -12,7 +12,7 @@
 
 extern char** environ;
 
-PyftpdServer::PyftpdServer() {
+PyftpdServer::PyftpdServer(const Options& options) {
   char pattern[] = "/tmp/ftpclient-home-XXXXXX";
   if (::mkdtemp(pattern) == nullptr) {
     problem_ = "cannot create a home folder";
@@ -30,9 +30,12 @@ PyftpdServer::PyftpdServer() {
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   const std::string homeText = home_.string();
-  std::vector<char*> argv = {const_cast<char*>(TIRELO_PYTHON), const_cast<char*>(FTP_SERVER_SCRIPT),
-                             const_cast<char*>(homeText.c_str()), const_cast<char*>(kUser),
-                             const_cast<char*>(kPassword), nullptr};
+  std::vector<std::string> args = {TIRELO_PYTHON, FTP_SERVER_SCRIPT, homeText, kUser, kPassword,
+                                   "--bind", options.Bind};
+  if (!options.CertFile.empty()) args.insert(args.end(), {"--tls", options.CertFile, options.KeyFile});
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
   if (::posix_spawn(&pid_, TIRELO_PYTHON, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipeFds[1]);

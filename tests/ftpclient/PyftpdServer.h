@@ -1,4 +1,5 @@
-// Starts Debian's pyftpdlib on a free loopback port with a temporary home and one user.
+// Starts Debian's pyftpdlib on a free loopback port with a temporary home and one user;
+// on request on ::1, or offering TLS with a given certificate.
 #pragma once
 
 #include <sys/types.h>
@@ -6,13 +7,21 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 class PyftpdServer {
  public:
   static constexpr const char* kUser = "lerner";
   static constexpr const char* kPassword = "g3heim!";
 
-  PyftpdServer();   // starts the server; Running() tells whether that worked
+  struct Options {
+    std::string Bind = "127.0.0.1";
+    std::string CertFile;  // with KeyFile: offers AUTH TLS
+    std::string KeyFile;
+  };
+
+  PyftpdServer() : PyftpdServer(Options()) {}
+  explicit PyftpdServer(const Options& options);  // starts it; Running() tells whether that worked
   ~PyftpdServer();  // stops it and removes the home folder
   PyftpdServer(const PyftpdServer&) = delete;
   PyftpdServer& operator=(const PyftpdServer&) = delete;

@@ -50,7 +50,7 @@ TEST(FtpScriptedTimeout, DataConnectionThatNeverClosesEndsTheDownloadAndKeepsThe
   WriteFile(target, "alt");
   ScriptedServer server;
   server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
-  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataSendThenHold("halb", 8000);
+  server.Reply("502 EPSV nicht bekannt").Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataSendThenHold("halb", 8000);
   server.Start();
   FtpClient client;
   Aim(client, server, 400);

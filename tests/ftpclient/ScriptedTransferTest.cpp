@@ -65,7 +65,7 @@ TEST_F(FtpScriptedTransfer, PasvWithoutParenthesesAndTheListingItBrings) {
       "total 2\r\n"
       "-rw-r--r-- 1 anna lehrer 1234 Mar 14 2022 vokabeln.evd\r\n"
       "drwxr-xr-x 2 anna lehrer 4096 Mar 14 2022 Lektionen";  // last line without line end
-  server.Reply("227 Entering Passive Mode " + server.PasvFields()).Reply("150 Liste kommt");
+  server.Reply("502 EPSV nicht bekannt").Reply("227 Entering Passive Mode " + server.PasvFields()).Reply("150 Liste kommt");
   server.DataSend(listing).Send("226 Fertig\r\n");
   Run();
   Lines lines;
@@ -77,7 +77,7 @@ TEST_F(FtpScriptedTransfer, PasvWithoutParenthesesAndTheListingItBrings) {
   ASSERT_EQ(items.Count(), 2u);
   EXPECT_EQ(items[0].FileName, "vokabeln.evd");
   EXPECT_EQ(items[1].ItemType, FtpItemType::Directory);
-  EXPECT_EQ(Commands(), (Lines{"PASV", "LIST"}));
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "LIST"}));
   EXPECT_EQ(statuses, (Lines{"Verbinden mit 127.0.0.1.", "Verbunden.", "Verbindung hergestellt",
                              "FTP-Transfer wird gestartet", "Transfer abgeschlossen",
                              "Verbindung wird getrennt.", "Verbindung aufgehoben."}));
@@ -87,20 +87,20 @@ TEST_F(FtpScriptedTransfer, DataConnectionGoesToTheControlPeerNotToTheHostInTheR
   // 10.255.255.1 is no machine of ours; a client obeying the reply would never reach the data.
   const std::string foreign = "10,255,255,1," + std::to_string(server.DataPort() / 256) + "," +
                               std::to_string(server.DataPort() % 256);
-  server.Reply("227 Entering Passive Mode (" + foreign + ").").Reply("150 ok");
+  server.Reply("502 EPSV nicht bekannt").Reply("227 Entering Passive Mode (" + foreign + ").").Reply("150 ok");
   server.DataSend("a.evd\r\nb.evd\r\n").Send("226 ok\r\n");
   Run();
   Lines lines;
   client.List(&lines, "*.evd", FtpListDetail::NamesOnly);
   EXPECT_EQ(lines, (Lines{"a.evd", "b.evd"}));
   EXPECT_TRUE(client.DirectoryListing().Empty()) << "names alone are no detailed format";
-  EXPECT_EQ(Commands(), (Lines{"PASV", "NLST *.evd"}));
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "NLST *.evd"}));
 }
 
 TEST_F(FtpScriptedTransfer, ListingLinesAreNotBoundByTheReplyLineLimit) {
   const std::string name(20000, 'n');
   const std::string longLine = "-rw-r--r-- 1 anna lehrer 5 Mar 14 2022 " + name;
-  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
+  server.Reply("502 EPSV nicht bekannt").Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
   server.DataSend("total 1\r\n" + longLine + "\r\n").Send("226 ok\r\n");
   Run();
   Lines lines;
@@ -109,12 +109,12 @@ TEST_F(FtpScriptedTransfer, ListingLinesAreNotBoundByTheReplyLineLimit) {
   const FtpListItems& items = client.DirectoryListing();
   ASSERT_EQ(items.Count(), 1u);
   EXPECT_EQ(items[0].FileName, name);
-  EXPECT_EQ(Commands(), (Lines{"PASV", "LIST"}));
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "LIST"}));
 }
 
 TEST_F(FtpScriptedTransfer, ClosingReply426Then226FailsTheDownloadAndKeepsTheOldFile) {
   const std::string bytes = RandomBytes(70000);
-  server.Reply("227 Entering Passive Mode (" + server.PasvFields() + ")").Reply("150 ok");
+  server.Reply("502 EPSV nicht bekannt").Reply("227 Entering Passive Mode (" + server.PasvFields() + ")").Reply("150 ok");
   server.DataSend(bytes).Send("426 Verbindung unterbrochen\r\n226 ABOR erledigt\r\n").Reply("200 NOOP");
   Run();
   const std::string target = folder.File("ziel.bin");
@@ -129,13 +129,13 @@ TEST_F(FtpScriptedTransfer, ClosingReply426Then226FailsTheDownloadAndKeepsTheOld
             1);  // no scratch file left behind
   client.Noop();  // the 226 was read as part of the transfer, so NOOP gets its own reply
   EXPECT_EQ(client.LastCmdResult().Text.front(), "NOOP");
-  EXPECT_EQ(Commands(), (Lines{"PASV", "RETR lektion.evd", "NOOP"}));
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "RETR lektion.evd", "NOOP"}));
 }
 
 TEST_F(FtpScriptedTransfer, ClosingReply450FailsAListingAndAnUpload) {
   const std::string source = folder.File("quelle.evd");
   WriteFile(source, "Haus/maison");
-  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
+  server.Reply("502 EPSV nicht bekannt").Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
   server.DataSend("-rw-r--r-- 1 a b 5 Jun 1 2020 halb\r\n").Send("450 abgebrochen\r\n226 ok\r\n");
   server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataReceive();
   server.Send("426 abgebrochen\r\n226 ok\r\n");
@@ -146,7 +146,7 @@ TEST_F(FtpScriptedTransfer, ClosingReply450FailsAListingAndAnUpload) {
   EXPECT_TRUE(client.DirectoryListing().Empty());
   EXPECT_EQ(ErrorText([&] { client.Put(source, "ziel.evd", FtpPutMode::Store); }), texts::kTransferAborted);
   EXPECT_EQ(abortedStatuses, 2);
-  EXPECT_EQ(Commands(), (Lines{"PASV", "LIST", "PASV", "STOR ziel.evd"}));
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "LIST", "PASV", "STOR ziel.evd"}));
 }
 
 TEST_F(FtpScriptedTransfer, PutOfSomethingElseThanARegularFileSendsNothing) {
@@ -191,7 +191,7 @@ TEST_F(FtpScriptedTransfer, UploadWithoutRemoteNameSendsStou) {
   const std::string source = folder.File("quelle.evd");
   const std::string bytes = RandomBytes(40000, 3);
   WriteFile(source, bytes);
-  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 FILE: vok.1").DataReceive().Send("226 ok\r\n");
+  server.Reply("502 EPSV nicht bekannt").Reply("227 (" + server.PasvFields() + ")").Reply("150 FILE: vok.1").DataReceive().Send("226 ok\r\n");
   Run();
   std::vector<std::int64_t> work;
   std::int64_t expected = -1;
@@ -201,7 +201,7 @@ TEST_F(FtpScriptedTransfer, UploadWithoutRemoteNameSendsStou) {
   };
   client.OnWork = [&](FtpWorkMode, std::int64_t done) { work.push_back(done); };
   client.Put(source, "", FtpPutMode::Store);
-  EXPECT_EQ(Commands(), (Lines{"PASV", "STOU "}));
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "STOU "}));
   EXPECT_EQ(server.DataReceived(), bytes);
   EXPECT_EQ(expected, 40000);
   ASSERT_FALSE(work.empty());
@@ -211,7 +211,7 @@ TEST_F(FtpScriptedTransfer, UploadWithoutRemoteNameSendsStou) {
 }
 
 TEST_F(FtpScriptedTransfer, BadPasvFieldFailsTheTransferButNotTheConnection) {
-  server.Reply("227 Entering Passive Mode (127,0,0,1,x,1)").Reply("200 NOOP");
+  server.Reply("502 EPSV nicht bekannt").Reply("227 Entering Passive Mode (127,0,0,1,x,1)").Reply("200 NOOP");
   Run();
   try {
     client.List(nullptr);
@@ -222,13 +222,13 @@ TEST_F(FtpScriptedTransfer, BadPasvFieldFailsTheTransferButNotTheConnection) {
   EXPECT_TRUE(client.Connected());
   EXPECT_EQ(statuses.back(), texts::kTransferDone);
   client.Noop();
-  EXPECT_EQ(Commands(), (Lines{"PASV", "NOOP"}));
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "NOOP"}));
 }
 
 TEST_F(FtpScriptedTransfer, RejectedRetrRaisesTheServersTextAndKeepsTheOldFile) {
   const std::string target = folder.File("fehlt.evd");
   WriteFile(target, "alte Vokabeln");
-  server.Reply("227 (" + server.PasvFields() + ")").Reply("550 Keine solche Datei").Reply("200 NOOP");
+  server.Reply("502 EPSV nicht bekannt").Reply("227 (" + server.PasvFields() + ")").Reply("550 Keine solche Datei").Reply("200 NOOP");
   Run();
   try {
     client.Get("fehlt.evd", target, FtpOverwrite::Yes);
@@ -242,7 +242,7 @@ TEST_F(FtpScriptedTransfer, RejectedRetrRaisesTheServersTextAndKeepsTheOldFile) 
                           std::filesystem::directory_iterator()),
             1);  // no scratch file left behind
   client.Noop();
-  EXPECT_EQ(Commands(), (Lines{"PASV", "RETR fehlt.evd", "NOOP"}));
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "RETR fehlt.evd", "NOOP"}));
 }
 
 TEST_F(FtpScriptedTransfer, GetOntoAnExistingFileNeedsPermission) {

@@ -1,7 +1,8 @@
 """A pyftpdlib server for the FTP client tests.
 
-Usage: ftp_server.py HOME USER PASSWORD
-Listens on a free loopback port, prints that port on one line, then serves until killed.
+Usage: ftp_server.py HOME USER PASSWORD [--bind ADDRESS] [--tls CERTFILE KEYFILE]
+Listens on a free port of ADDRESS (127.0.0.1 when not given), prints that port on one line,
+then serves until killed. With --tls the server offers AUTH TLS and PROT P.
 """
 import logging
 import sys
@@ -13,12 +14,26 @@ from pyftpdlib.servers import FTPServer
 
 def main():
     home, user, password = sys.argv[1:4]
+    options = sys.argv[4:]
+    bind = "127.0.0.1"
+    tls = None
+    while options:
+        if options[0] == "--bind":
+            bind, options = options[1], options[2:]
+        elif options[0] == "--tls":
+            tls, options = (options[1], options[2]), options[3:]
+        else:
+            sys.exit("unknown option " + options[0])
     logging.basicConfig(level=logging.ERROR)
     authorizer = DummyAuthorizer()
     authorizer.add_user(user, password, home, perm="elradfmwMT")
     handler = FTPHandler
+    if tls:
+        from pyftpdlib.handlers import TLS_FTPHandler
+        handler = TLS_FTPHandler
+        handler.certfile, handler.keyfile = tls
     handler.authorizer = authorizer
-    server = FTPServer(("127.0.0.1", 0), handler)
+    server = FTPServer((bind, 0), handler)
     print(server.address[1], flush=True)
     server.serve_forever(handle_exit=True)
 
