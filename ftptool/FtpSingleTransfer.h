@@ -38,12 +38,15 @@ class FtpSingleTransfer {
 
   // TransferSingleFile: tag Local uploads UpDateiEdit1, tag Remote downloads DownDateiEdit2.
   // Blank targets are filled in (the upload's from the source's file name, the download's
-  // in the last good local folder). A source named ".htaccess" is never downloaded.
-  void TransferSingleFile(FtpTag tag, FtpSingleTransferFields& fields,
+  // in the last good local folder). A source named ".htaccess" is never downloaded. True when
+  // the file went over.
+  bool TransferSingleFile(FtpTag tag, FtpSingleTransferFields& fields,
                           const std::string& lastGoodLocalFolder);
 
   // RunSingleTransfer: the transfer, then the record and the result label's text
-  // (Label19 for uploads, Label18 for downloads), which it returns.
+  // (Label19 for uploads, Label18 for downloads), which it returns. Only a transfer that went
+  // over moves the record on (and makes the second copy), so that the scheduler tries a
+  // failed one again instead of taking the file as fetched or sent.
   std::string RunSingleTransfer(FtpTag tag, FtpSingleTransferFields& fields,
                                 const std::string& lastGoodLocalFolder);
 
@@ -57,9 +60,11 @@ class FtpSingleTransfer {
   void ResetRecord(double dayCount) { record_ = {dayCount, dayCount}; }
 
  private:
-  void Upload(FtpSingleTransferFields& fields);
-  void Download(FtpSingleTransferFields& fields, const std::string& lastGoodLocalFolder);
-  std::string DownloadLabel(const FtpSingleTransferFields& fields);
+  bool Upload(FtpSingleTransferFields& fields);
+  bool Download(FtpSingleTransferFields& fields, const std::string& lastGoodLocalFolder);
+  std::string DownloadLabel(const FtpSingleTransferFields& fields, bool transferred);
+  // The remote source's date after a download, from a listing of its name.
+  void RecordRemoteDate(const std::string& remoteName);
 
   FtpConnection& connection_;
   FtpToolView& view_;

@@ -319,3 +319,31 @@ TEST_F(FtpTransferPageTest, MarkerButtonTellsWhetherTheMarkerWasThere) {
   form.Button("ToolButton3")->click();
   EXPECT_EQ(form.StatusText(2), "Neu-Datei nicht vorhanden");
 }
+
+TEST_F(FtpTransferPageTest, AFailedAutomaticDownloadIsTriedAgainInTheNextSlot) {
+  ConnectToServer();
+  WriteFile(server_->Home() / "stand.txt", "vom Server");
+  WriteFile(local / "stand.txt", "alt");
+  WriteFile(local / "kopie.txt", "alte Kopie");
+  FtpTransferPage& p = page();
+  p.StartUp();
+  p.DownDateiEdit2->setText("stand.txt");
+  p.DownDateiEdit1->setText(QString::fromStdString((local / "stand.txt").string()));
+  p.CopyDateiEdit1->setText(QString::fromStdString((local / "kopie.txt").string()));
+  p.OverwriteBox->setChecked(false);
+  p.DateTimePicker1->setTime(QTime(8, 0));
+  p.SpinEdit1->setValue(30);
+  p.AutoDownBtn->click();
+
+  p.Timer2Timer();  // the target is there and may not be overwritten
+  EXPECT_EQ(ReadFile(local / "stand.txt"), "alt");
+  EXPECT_EQ(p.Label18->text().indexOf("+Kopie"), -1) << "no copy of a file that did not come";
+  EXPECT_DOUBLE_EQ(p.Record().LastDownloadSourceDate, 39448.5) << "nothing was fetched";
+
+  p.OverwriteBox->setChecked(true);
+  now = At(8, 31);  // the next slot; the server's file has not changed
+  p.Timer2Timer();
+  EXPECT_EQ(ReadFile(local / "stand.txt"), "vom Server");
+  EXPECT_EQ(ReadFile(local / "kopie.txt"), "vom Server");
+  EXPECT_GT(p.Record().LastDownloadSourceDate, 39448.5);
+}
