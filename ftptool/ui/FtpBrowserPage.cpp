@@ -1,12 +1,374 @@
 #include "FtpBrowserPage.h"
 
-#include "FTP1.h"
+#include <QAction>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+#include <system_error>
 
-FtpBrowserPage::FtpBrowserPage(TFTPForm1& window, QWidget* page)
-    : window_(window), page_(page) {}
+#include "FTP1.h"
+#include "FtpConnectionPanel.h"
+#include "FtpDirDlg.h"
+#include "FtpLocalPaths.h"
+#include "FtpLogPage.h"
+#include "FtpLoginPage.h"
+#include "FtpRemoteListView.h"
+#include "QtText.h"
+#include "Win1252.h"
+
+namespace {
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setAutoDefault(false);
+  return button;
+}
+
+// The path of an entry inside the folder of a local path field.
+std::filesystem::path LocalEntry(const std::string& field, const std::string& name) {
+  return FtpFolderOfField(field) / FtpTextPath(name);
+}
+
+}  // namespace
+
+FtpBrowserPage::FtpBrowserPage(TFTPForm1& window, QWidget* page) : window_(window), page_(page) {
+  FtpSelectionHost host;
+  host.LocalPathField = [this] { return local_.PathField; };
+  host.ListLocalDirectory = [this] { ListLocal(); };
+  host.ListRemoteDirectory = [this] { ListRemote(); };
+  host.CopyLogToClipboard = [this] { window_.LogPage().CopyToClipboard(); };
+  commands_ = std::make_unique<FtpSelectionCommands>(window_.Connection(), window_,
+                                                     window_.DialogsService(), std::move(host));
+  BuildControls();
+  WireLists();
+  WireWindow();
+  WireProfile();
+}
 
 FtpBrowserPage::~FtpBrowserPage() = default;
 
-void FtpBrowserPage::StartUp() {}
+void FtpBrowserPage::BuildControls() {
+  Label1 = new QLabel(QStringLiteral("Lokaler Computer"), page_);
+  Label2 = new QLabel(QStringLiteral("Internet-Server"), page_);
+  VerzEdit1 = new QLineEdit(page_);
+  VerzEdit1->setObjectName(QStringLiteral("VerzEdit1"));
+  VerzEdit2 = new QLineEdit(page_);
+  VerzEdit2->setObjectName(QStringLiteral("VerzEdit2"));
+  ListView1 = new FtpBrowserListView(local_.Rows, FtpTag::Local, window_.ScreenFactorValue(), page_);
+  ListView1->setObjectName(QStringLiteral("ListView1"));
+  ListView2 = new FtpRemoteListView(window_, remote_, FtpTag::Remote, page_);
+  ListView2->setObjectName(QStringLiteral("ListView2"));
+  ListBtn1 = MakeButton(page_, "ListBtn1", QStringLiteral("auflisten"));
+  ListBtn2 = MakeButton(page_, "ListBtn2", QStringLiteral("auflisten"));
+  ExploreBtn = MakeButton(page_, "ExploreBtn", QStringLiteral("Verzeichnis-Explorer"));
+  NeuBtn1 = MakeButton(page_, "NeuBtn1", QStringLiteral("neues Verzeichnis"));
+  NeuBtn2 = MakeButton(page_, "NeuBtn2", QStringLiteral("neues Verzeichnis"));
+  DelBtn1 = MakeButton(page_, "DelBtn1", QStringLiteral("löschen"));
+  DelBtn2 = MakeButton(page_, "DelBtn2", QStringLiteral("löschen"));
+  HochBtn = MakeButton(page_, "HochBtn", QStringLiteral("Hochladen"));
+  HerunterBtn = MakeButton(page_, "HerunterBtn", QStringLiteral("Herunterladen"));
+  htDelBtn = MakeButton(page_, "htDelBtn", QStringLiteral("htaccess löschen"));
+  htDownBtn = MakeButton(page_, "htDownBtn", QStringLiteral("htaccess herunterladen"));
 
-void FtpBrowserPage::Layout() {}
+  auto* grid = new QGridLayout(page_);
+  grid->setContentsMargins(4, 4, 4, 4);
+  grid->addWidget(Label1, 0, 0);
+  grid->addWidget(Label2, 0, 1);
+  auto* field1 = new QHBoxLayout;
+  field1->addWidget(VerzEdit1, 1);
+  field1->addWidget(ListBtn1);
+  auto* field2 = new QHBoxLayout;
+  field2->addWidget(VerzEdit2, 1);
+  field2->addWidget(ListBtn2);
+  grid->addLayout(field1, 1, 0);
+  grid->addLayout(field2, 1, 1);
+  grid->addWidget(ListView1, 2, 0);
+  grid->addWidget(ListView2, 2, 1);
+  auto* buttons1 = new QHBoxLayout;
+  for (QPushButton* b : {ExploreBtn, NeuBtn1, DelBtn1, HochBtn}) buttons1->addWidget(b);
+  buttons1->addStretch(1);
+  auto* buttons2 = new QHBoxLayout;
+  for (QPushButton* b : {NeuBtn2, DelBtn2, HerunterBtn}) buttons2->addWidget(b);
+  buttons2->addStretch(1);
+  auto* buttons3 = new QHBoxLayout;
+  buttons3->addStretch(1);
+  buttons3->addWidget(htDelBtn);
+  buttons3->addWidget(htDownBtn);
+  grid->addLayout(buttons1, 3, 0);
+  grid->addLayout(buttons2, 3, 1);
+  grid->addLayout(buttons3, 4, 1);
+  grid->setRowStretch(2, 1);
+  grid->setColumnStretch(0, 1);
+  grid->setColumnStretch(1, 1);
+}
+
+void FtpBrowserPage::WireLists() {
+  for (FtpBrowserListView* list : {static_cast<FtpBrowserListView*>(ListView1),
+                                   static_cast<FtpBrowserListView*>(ListView2)}) {
+    list->SortColumn = [this] { return sortColumn_; };
+    list->SetSortColumn = [this](FtpSortColumn column) { sortColumn_ = column; };
+    const FtpTag tag = list->Tag();
+    list->OnDeleteKey = [this, tag] { DelBtn1Click(tag); };
+    list->OnDrop = [this, tag](int source) { DropOnto(tag, source); };
+  }
+  ListView1->SortRows = [this](FtpSortColumn column) { SortBrowserRows(local_.Rows, column); };
+  ListView1->OnDoubleClick = [this](int row) { ListView1DblClick(row); };
+  ListView1->OnRename = [this](int row, const std::string& text) { RenameLocal(row, text); };
+  ListView2->OnListed = [this] { VerzEdit2->setText(ToQ(remote_.PathField)); };
+
+  connect(ListBtn1, &QPushButton::clicked, this, [this] { ChangeLocal(); });
+  connect(ListBtn2, &QPushButton::clicked, this, [this] { ChangeRemote(); });
+  connect(ExploreBtn, &QPushButton::clicked, this, [this] { ExploreBtnClick(); });
+  connect(NeuBtn1, &QPushButton::clicked, this, [this] { NeuBtn2Click(FtpTag::Local); });
+  connect(NeuBtn2, &QPushButton::clicked, this, [this] { NeuBtn2Click(FtpTag::Remote); });
+  connect(DelBtn1, &QPushButton::clicked, this, [this] { DelBtn1Click(FtpTag::Local); });
+  connect(DelBtn2, &QPushButton::clicked, this, [this] { DelBtn1Click(FtpTag::Remote); });
+  connect(HochBtn, &QPushButton::clicked, this, [this] { DownTBtnClick(FtpTag::Local); });
+  connect(HerunterBtn, &QPushButton::clicked, this, [this] { DownTBtnClick(FtpTag::Remote); });
+  connect(htDelBtn, &QPushButton::clicked, this, [this] { commands_->htDelBtnClick(); });
+  connect(htDownBtn, &QPushButton::clicked, this, [this] { commands_->htDownBtnClick(); });
+  VerzEdit1->installEventFilter(this);
+  VerzEdit2->installEventFilter(this);
+}
+
+void FtpBrowserPage::WireWindow() {
+  // The tool bar and menu commands act on this page only; page 3 has its own handlers.
+  const struct { const char* action; const char* button; FtpTag tag; } commands[] = {
+      {"Downstarten1", "DownTBtn", FtpTag::Remote}, {"Upstarten1", "UpTBtn", FtpTag::Local}};
+  for (const auto& c : commands) {
+    const FtpTag tag = c.tag;
+    if (QAction* action = window_.Action(QString::fromLatin1(c.action))) {
+      action->setEnabled(true);
+      connect(action, &QAction::triggered, this, [this, tag] {
+        if (OnBrowserPage()) DownTBtnClick(tag);
+      });
+    }
+    if (QToolButton* button = window_.Button(QString::fromLatin1(c.button))) {
+      button->setEnabled(true);
+      connect(button, &QToolButton::clicked, this, [this, tag] {
+        if (OnBrowserPage()) DownTBtnClick(tag);
+      });
+    }
+  }
+  auto clearBefore = window_.OnClearRemoteList;
+  window_.OnClearRemoteList = [this, clearBefore] {
+    if (clearBefore) clearBefore();
+    remote_.Rows.clear();
+    ListView2->ShowRows();
+  };
+  auto startBefore = window_.ConnectionPanel().EnterRemoteStartDirectory;
+  window_.ConnectionPanel().EnterRemoteStartDirectory = [this, startBefore] {
+    if (startBefore) startBefore();
+    remote_.PathField = FromQ(VerzEdit2->text());
+    ListView2->EnterStartDirectory();
+  };
+  // A reconnect on this page falls back into this page's path field and list.
+  FtpConnection& connection = window_.Connection();
+  auto fieldBefore = connection.RemotePathField;
+  auto setFieldBefore = connection.SetRemotePathField;
+  auto listBefore = connection.ListRemoteDirectory;
+  connection.RemotePathField = [this, fieldBefore] {
+    if (OnBrowserPage() || !fieldBefore) return FromQ(VerzEdit2->text());
+    return fieldBefore();
+  };
+  connection.SetRemotePathField = [this, setFieldBefore](const std::string& path) {
+    if (OnBrowserPage() || !setFieldBefore) {
+      remote_.PathField = path;
+      VerzEdit2->setText(ToQ(path));
+    } else {
+      setFieldBefore(path);
+    }
+  };
+  connection.ListRemoteDirectory = [this, listBefore] {
+    if (OnBrowserPage() || !listBefore) ListRemote();
+    else listBefore();
+  };
+}
+
+void FtpBrowserPage::WireProfile() {
+  FtpLoginPage& login = window_.LoginPage();
+  auto readBefore = login.ReadOtherPages;
+  login.ReadOtherPages = [this, readBefore](FtpProfileValues& values) {
+    if (readBefore) readBefore(values);
+    values.LocalDir = FromQ(VerzEdit1->text());
+    values.RemoteDir = FromQ(VerzEdit2->text());
+  };
+  auto showBefore = login.ShowOtherPages;
+  login.ShowOtherPages = [this, showBefore](const FtpProfileValues& values) {
+    if (showBefore) showBefore(values);
+    VerzEdit1->setText(ToQ(values.LocalDir));
+    VerzEdit2->setText(ToQ(values.RemoteDir));
+    remote_.PathField = values.RemoteDir;
+    ChangeLocal();
+  };
+}
+
+bool FtpBrowserPage::OnBrowserPage() const {
+  return window_.PageControl()->currentWidget() == page_;
+}
+
+void FtpBrowserPage::StartUp() {
+  if (local_.Rows.empty() && !VerzEdit1->text().isEmpty()) ChangeLocal();
+}
+
+void FtpBrowserPage::Layout() {
+  // The date column follows the screen; the name column takes what the list has left.
+  for (FtpBrowserListView* list : {static_cast<FtpBrowserListView*>(ListView1),
+                                   static_cast<FtpBrowserListView*>(ListView2)}) {
+    const int rest = list->viewport()->width() - list->columnWidth(1) - list->columnWidth(2);
+    if (rest > 120) list->setColumnWidth(0, rest);
+  }
+}
+
+FtpBrowserListView* FtpBrowserPage::List(FtpTag tag) const {
+  if (tag == FtpTag::Local) return ListView1;
+  return ListView2;
+}
+
+FtpSelection FtpBrowserPage::MarkedRows(FtpTag tag) const { return List(tag)->Selection(); }
+
+std::optional<FtpSelectedRow> FtpBrowserPage::CurrentRow(FtpTag tag) const {
+  return List(tag)->Current();
+}
+
+void FtpBrowserPage::ReadLocalField() { local_.PathField = FromQ(VerzEdit1->text()); }
+
+void FtpBrowserPage::ShowLocal() {
+  VerzEdit1->setText(ToQ(local_.PathField));
+  ListView1->Model().SetLocalFolder(ToQ(FtpPathText(FtpFolderOfField(local_.PathField))));
+  ListView1->ShowRows();
+}
+
+void FtpBrowserPage::ListLocal() {
+  ReadLocalField();
+  ListLocalDirectory(local_, window_, sortColumn_);
+  ShowLocal();
+}
+
+void FtpBrowserPage::ListRemote() {
+  remote_.PathField = FromQ(VerzEdit2->text());
+  ListView2->List();
+}
+
+void FtpBrowserPage::ChangeLocal() {
+  ReadLocalField();
+  ChangeLocalDirectory(local_, window_, sortColumn_, [this] { window_.Document().ClearModified(); });
+  ShowLocal();
+}
+
+void FtpBrowserPage::ChangeRemote() {
+  remote_.PathField = FromQ(VerzEdit2->text());
+  ListView2->ChangeDirectory();
+}
+
+void FtpBrowserPage::ListView1DblClick(int index) {
+  const FtpBrowserRow* row = ListView1->Model().Row(index);
+  if (!row) return;
+  ReadLocalField();
+  local_.PathField = FtpLocalFieldAfterOpen(local_.PathField, *row);
+  VerzEdit1->setText(ToQ(local_.PathField));
+  const bool changed = ChangeLocalDirectory(local_, window_, sortColumn_,
+                                            [this] { window_.Document().ClearModified(); });
+  ShowLocal();
+  if (!changed && row->Image != ftpimage::kCurrentDirectory)
+    window_.DialogsService().Message("Ladeko", "Verzeichniswechsel fehlgeschlagen", MsgButtons::Ok,
+                                     MsgIcon::Error);
+}
+
+void FtpBrowserPage::NeuBtn2Click(FtpTag tag) {
+  window_.ClearFtpStatus(2, 2);
+  FtpConnection& connection = window_.Connection();
+  const bool remote = tag != FtpTag::Local;
+  if (remote && connection.RefuseWhileBusy()) return;
+  if (remote && !connection.EnsureConnection()) {
+    window_.ShowFtpStatus(2, "Keine Verbindung!");
+    return;
+  }
+  const auto name = window_.DialogsService().InputBox("Eingabe", "Neues Verzeichnis:", "");
+  if (!name) return;
+  bool made = true;
+  if (remote) {
+    try {
+      connection.Client().MakeDir(*name);
+    } catch (const std::exception&) {
+      made = false;
+    }
+    ListRemote();
+  } else {
+    ReadLocalField();
+    std::error_code error;
+    made = FtpIsSafeLocalName(*name) &&
+           std::filesystem::create_directory(LocalEntry(local_.PathField, *name), error) && !error;
+    ListLocal();
+  }
+  if (!made) window_.ShowFtpStatus(2, "Verzeichnis konnte nicht angelegt werden!");
+}
+
+void FtpBrowserPage::RenameLocal(int index, const std::string& newText) {
+  const FtpBrowserRow* row = ListView1->Model().Row(index);
+  if (row && !newText.empty() && newText[0] != ' ') {
+    ReadLocalField();
+    std::error_code error;
+    if (FtpIsSafeLocalName(newText))
+      std::filesystem::rename(LocalEntry(local_.PathField, row->Caption),
+                              LocalEntry(local_.PathField, newText), error);
+    else
+      error = std::make_error_code(std::errc::invalid_argument);
+    if (!error) window_.ClearFtpStatus(2, 2);
+    else
+      window_.DialogsService().Message("Ladeko", "Umbenennung fehlgeschlagen", MsgButtons::Ok,
+                                       MsgIcon::Error);
+  }
+  QTimer::singleShot(0, this, [this] { ListLocal(); });
+}
+
+void FtpBrowserPage::ExploreBtnClick() {
+  TDirDlg dialog(page_);
+  dialog.SetPath(VerzEdit1->text());
+  if (dialog.exec() != QDialog::Accepted) return;
+  VerzEdit1->setText(dialog.Path());
+  ChangeLocal();
+}
+
+void FtpBrowserPage::DownTBtnClick(FtpTag tag) {
+  if (window_.Connection().RefuseWhileBusy()) return;
+  ReadLocalField();
+  commands_->TransferSelection(tag, MarkedRows(tag), false, false);
+}
+
+void FtpBrowserPage::DelBtn1Click(FtpTag tag) {
+  ReadLocalField();
+  commands_->DeleteSelection(tag, MarkedRows(tag));
+}
+
+void FtpBrowserPage::DropOnto(FtpTag target, int sourceTag) {
+  const FtpTag source = static_cast<FtpTag>(sourceTag);
+  if (source == target || (source != FtpTag::Local && source != FtpTag::Remote)) return;
+  DownTBtnClick(source);
+}
+
+bool FtpBrowserPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  if (watched == VerzEdit2) {
+    if (window_.Connection().RefuseWhileBusy()) return true;
+    if (enter) {
+      ChangeRemote();
+      return true;
+    }
+  }
+  if (watched == VerzEdit1 && enter) {
+    ChangeLocal();
+    return true;
+  }
+  return false;
+}

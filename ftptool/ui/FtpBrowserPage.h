@@ -4,9 +4,21 @@
 // drag and drop between the lists. The rows, their order and every server and file action are
 // core code; this page shows rows and calls it.
 #include <QObject>
+#include <memory>
+#include <optional>
+
+#include "FtpBrowserRows.h"
+#include "FtpLocalListing.h"
+#include "FtpRemoteListing.h"
+#include "FtpSelectionTransfer.h"
 
 class TFTPForm1;
 class QWidget;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class FtpBrowserListView;
+class FtpRemoteListView;
 
 class FtpBrowserPage : public QObject {
   Q_OBJECT
@@ -20,7 +32,62 @@ class FtpBrowserPage : public QObject {
   // The page layout after a resize of the window.
   void Layout();
 
+  // What the other pages and the scheduler use.
+  FtpSelection MarkedRows(FtpTag tag) const;
+  std::optional<FtpSelectedRow> CurrentRow(FtpTag tag) const;
+  FtpSelectionCommands& SelectionCommands() { return *commands_; }
+  FtpLocalSide& Local() { return local_; }
+  FtpRemoteSide& Remote() { return remote_; }
+  void ListLocal();
+  void ListRemote();
+  FtpSortColumn SortColumn() const { return sortColumn_; }
+  void SetSortColumn(FtpSortColumn column) { sortColumn_ = column; }
+
+  // The commands of the page's controls.
+  void ChangeLocal();      // Enter in VerzEdit1, ListBtn1
+  void ChangeRemote();     // Enter in VerzEdit2, ListBtn2
+  void ListView1DblClick(int row);
+  void NeuBtn2Click(FtpTag tag);
+  void ExploreBtnClick();
+  void DownTBtnClick(FtpTag tag);
+  void DelBtn1Click(FtpTag tag);
+  void DropOnto(FtpTag target, int sourceTag);
+  void RenameLocal(int row, const std::string& newText);
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLineEdit* VerzEdit1 = nullptr;
+  QLineEdit* VerzEdit2 = nullptr;
+  FtpBrowserListView* ListView1 = nullptr;
+  FtpRemoteListView* ListView2 = nullptr;
+  QPushButton* ListBtn1 = nullptr;
+  QPushButton* ListBtn2 = nullptr;
+  QPushButton* ExploreBtn = nullptr;
+  QPushButton* NeuBtn1 = nullptr;
+  QPushButton* NeuBtn2 = nullptr;
+  QPushButton* DelBtn1 = nullptr;
+  QPushButton* DelBtn2 = nullptr;
+  QPushButton* HochBtn = nullptr;
+  QPushButton* HerunterBtn = nullptr;
+  QPushButton* htDelBtn = nullptr;
+  QPushButton* htDownBtn = nullptr;
+
  private:
+  void BuildControls();
+  void WireLists();
+  void WireWindow();
+  void WireProfile();
+  FtpBrowserListView* List(FtpTag tag) const;
+  void ReadLocalField();
+  void ShowLocal();
+  bool OnBrowserPage() const;
+
   TFTPForm1& window_;
   QWidget* page_;
+  FtpLocalSide local_;
+  FtpRemoteSide remote_;
+  FtpSortColumn sortColumn_ = FtpSortColumn::Name;
+  std::unique_ptr<FtpSelectionCommands> commands_;
 };
