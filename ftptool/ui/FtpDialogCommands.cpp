@@ -7,6 +7,7 @@
 #include "FTP1.h"
 #include "FtpDialogPage.h"
 #include "FtpError.h"
+#include "FtpRemoteListView.h"
 #include "QtText.h"
 
 namespace {
@@ -43,7 +44,7 @@ void FtpDialogPage::EnterDialogPage() {
     } catch (const FtpError&) {
       side_.PathField.clear();
     }
-    EnterRemoteStartDirectory(connection, window_, side_, column_);
+    EnterRemoteStartDirectory(connection, window_, side_, Column());
   }
   connection.SetForcedConnect(false);
   ShowSide();
@@ -51,7 +52,7 @@ void FtpDialogPage::EnterDialogPage() {
 
 void FtpDialogPage::VerzEditEnter() {
   side_.PathField = FromQ(VerzEdit->text());
-  ChangeRemoteDirectory(window_.Connection(), window_, side_, column_);
+  ChangeRemoteDirectory(window_.Connection(), window_, side_, Column());
   ShowSide();
 }
 
@@ -68,7 +69,7 @@ void FtpDialogPage::SpeedButton2Click() {
     } catch (const std::exception&) {
     }
   }
-  if (changed) changed = ListRemoteDirectory(connection, window_, side_, column_);
+  if (changed) changed = ListRemoteDirectory(connection, window_, side_, Column());
   ShowSide();
   if (!changed)
     window_.DialogsService().Message("Ladeko", "Verzeichniswechsel fehlgeschlagen", MsgButtons::Ok,
@@ -132,5 +133,7 @@ bool FtpDialogPage::Upload(std::string& remoteName) {
 // The path field and the list show the page's remote side as it now stands.
 void FtpDialogPage::ShowSide() {
   VerzEdit->setText(ToQ(side_.PathField));
+  ListView->ShowRows();
+  ApplyListStyle();
   LayoutColumns();
 }

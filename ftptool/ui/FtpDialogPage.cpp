@@ -13,6 +13,7 @@
 #include <QTreeView>
 
 #include "FTP1.h"
+#include "FtpRemoteListView.h"
 #include "QtText.h"
 
 namespace {
@@ -54,7 +55,7 @@ void FtpDialogPage::WatchReconnects() {
       if (listOther) listOther();
       return;
     }
-    ListRemoteDirectory(window_.Connection(), window_, side_, column_);
+    ListRemoteDirectory(window_.Connection(), window_, side_, Column());
     ShowSide();
   };
 }
@@ -88,9 +89,13 @@ void FtpDialogPage::BuildControls() {
   for (QToolButton* b : {btn1, btn2, btn3}) group->addButton(b);
   btn2->setChecked(true);
 
-  ListView = new QTreeView(page_);
+  // The remote list's own sorting, double click, renaming and keys; a double click on a file
+  // row is OK, a click on one takes its name.
+  ListView = new FtpRemoteListView(window_, side_, FtpTag::DialogList, page_);
   ListView->setObjectName("ListView");
-  ListView->setRootIsDecorated(false);
+  ListView->OnRowClick = [this](int row) { ListViewClick(row); };
+  ListView->OnFileDoubleClick = [this](int) { OkBtnClick(); };
+  ListView->OnListed = [this] { ShowSide(); };
 
   FileLabel = new QLabel("Dateiname:", page_);
   FileLabel->setObjectName("FileLabel");
@@ -229,6 +234,11 @@ void FtpDialogPage::HoldDialogSize() {
     if (frame) frame->setSizeConstraint(heldLimits_->constraint);
     heldLimits_.reset();
   }
+}
+
+// The sort column that every list of the window shares.
+FtpSortColumn FtpDialogPage::Column() const {
+  return ListView->SortColumn ? ListView->SortColumn() : FtpSortColumn::Name;
 }
 
 // ---- The list's view styles ----

@@ -18,7 +18,7 @@ class QLineEdit;
 class QComboBox;
 class QPushButton;
 class QToolButton;
-class QTreeView;
+class FtpRemoteListView;
 
 // The view styles of the page's list (btn1 to btn3).
 enum class FtpListStyle { SmallIcons = 0, List = 1, Details = 2 };
@@ -57,7 +57,7 @@ class FtpDialogPage : public QObject {
   QToolButton* SpeedButton2 = nullptr;
   QToolButton* SpeedButton1 = nullptr;
   QToolButton *btn1 = nullptr, *btn2 = nullptr, *btn3 = nullptr;
-  QTreeView* ListView = nullptr;
+  FtpRemoteListView* ListView = nullptr;
   QLabel* FileLabel = nullptr;
   QLineEdit* FileEdit = nullptr;
   QLabel* FilterLabel = nullptr;
@@ -79,11 +79,11 @@ class FtpDialogPage : public QObject {
   void LayoutColumns();
   void LayoutControls();
   void HoldDialogSize();
+  FtpSortColumn Column() const;
 
   TFTPForm1& window_;
   QWidget* page_;
   FtpRemoteSide side_;
-  FtpSortColumn column_ = FtpSortColumn::Name;
   FtpListStyle style_ = FtpListStyle::List;
   std::optional<FtpWindowSize> fixedSize_;
   bool enterQueued_ = false;

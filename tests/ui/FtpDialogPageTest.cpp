@@ -17,6 +17,7 @@
 #include "FTP1.h"
 #include "FtpDialogPage.h"
 #include "FtpLoginPage.h"
+#include "FtpRemoteListView.h"
 #include "MainWindowFixture.h"
 #include "PyftpdServer.h"
 #include "QtText.h"
@@ -129,9 +130,13 @@ TEST_F(FtpDialogPageTest, SaveToServerThenOpenFromServer) {
   dialogs.messageAnswers.push_back(MsgResult::No);
   script = [this] {
     EXPECT_EQ(tool->windowTitle(), QString::fromUtf8("FTP-Dienst (Datei öffnen)"));
-    Page().ListViewClick(RowOf("lektion3.evd"));
+    // A click on the file's row takes its name, a double click opens it.
+    QTreeView* list = Page().ListView;
+    ASSERT_EQ(list->model()->rowCount(), static_cast<int>(Page().Side().Rows.size()));
+    const QRect rect = list->visualRect(list->model()->index(RowOf("lektion3.evd"), 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     EXPECT_EQ(Page().FileEdit->text(), "lektion3.evd");
-    Page().OkBtn->click();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
   };
   form->Action("VomFTPServerffnen1")->trigger();
   ASSERT_EQ(shown, 2);
