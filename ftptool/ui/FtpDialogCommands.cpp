@@ -6,6 +6,7 @@
 
 #include "FTP1.h"
 #include "FtpDialogPage.h"
+#include "FtpBrowserPage.h"
 #include "FtpError.h"
 #include "FtpRemoteListView.h"
 #include "QtText.h"
@@ -74,6 +75,13 @@ void FtpDialogPage::SpeedButton2Click() {
   if (!changed)
     window_.DialogsService().Message("Ladeko", "Verzeichniswechsel fehlgeschlagen", MsgButtons::Ok,
                                      MsgIcon::Error);
+}
+
+// The remote lists' new-directory command, made in the server's current directory, which is
+// the one this page shows; then this page's list shows it.
+void FtpDialogPage::SpeedButton1Click() {
+  window_.BrowserPage().NeuBtn2Click(FtpTag::DialogList);
+  if (!window_.Connection().Busy() && window_.Connection().Client().Connected()) ListView->List();
 }
 
 void FtpDialogPage::ListViewClick(int row) {

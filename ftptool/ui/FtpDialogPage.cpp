@@ -74,12 +74,11 @@ void FtpDialogPage::BuildControls() {
   SpeedButton2->setText(QString::fromUtf8("⬑"));
   SpeedButton2->setToolTip("eine Ebene nach oben");
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { SpeedButton2Click(); });
-  // The new-directory command of the remote lists is not built yet; the button waits for it.
   SpeedButton1 = new QToolButton(page_);
   SpeedButton1->setObjectName("SpeedButton1");
   SpeedButton1->setText("+");
   SpeedButton1->setToolTip("neues Verzeichnis");
-  SpeedButton1->setEnabled(false);
+  connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
 
   auto* group = new QButtonGroup(this);
   group->setExclusive(true);

@@ -42,6 +42,7 @@ class FtpDialogPage : public QObject {
   void OkBtnClick();
   void CancelBtnClick();
   void SpeedButton2Click();  // one level up
+  void SpeedButton1Click();  // new directory
   void ListViewClick(int row);
   void btn4Click(FtpListStyle style);
   void VerzEditEnter();

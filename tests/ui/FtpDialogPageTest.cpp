@@ -237,7 +237,7 @@ TEST_F(FtpDialogPageTest, CancellingTheSavePromptLeavesTheToolClosed) {
   EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
-TEST_F(FtpDialogPageTest, PathFieldAndLevelUpMoveThroughTheServer) {
+TEST_F(FtpDialogPageTest, PathFieldLevelUpAndNewDirectoryWorkOnTheServer) {
   fs::create_directory(server_->Home() / "unter");
   WriteAll(server_->Home() / "unter" / "tief.evd", "x");
   script = [this] {
@@ -253,6 +253,10 @@ TEST_F(FtpDialogPageTest, PathFieldAndLevelUpMoveThroughTheServer) {
     Page().SpeedButton2->click();
     EXPECT_EQ(Page().VerzEdit->text(), "/");
     EXPECT_EQ(Captions(), (std::set<std::string>{"unter"}));
+    dialogs.inputAnswers.push_back("neu");
+    Page().SpeedButton1->click();
+    EXPECT_TRUE(fs::is_directory(server_->Home() / "neu"));
+    EXPECT_EQ(Captions(), (std::set<std::string>{"neu", "unter"}));
     EXPECT_TRUE(dialogs.messages.empty());
     Page().CancelBtn->click();
   };
