@@ -92,19 +92,20 @@ void FtpBrowserPage::BuildControls() {
   grid->addLayout(field2, 1, 1);
   grid->addWidget(ListView1, 2, 0);
   grid->addWidget(ListView2, 2, 1);
-  auto* buttons1 = new QHBoxLayout;
-  for (QPushButton* b : {ExploreBtn, NeuBtn1, DelBtn1, HochBtn}) buttons1->addWidget(b);
-  buttons1->addStretch(1);
-  auto* buttons2 = new QHBoxLayout;
-  for (QPushButton* b : {NeuBtn2, DelBtn2, HerunterBtn}) buttons2->addWidget(b);
-  buttons2->addStretch(1);
-  auto* buttons3 = new QHBoxLayout;
-  buttons3->addStretch(1);
-  buttons3->addWidget(htDelBtn);
-  buttons3->addWidget(htDownBtn);
-  grid->addLayout(buttons1, 3, 0);
-  grid->addLayout(buttons2, 3, 1);
-  grid->addLayout(buttons3, 4, 1);
+  // Two buttons a row on each side, so that the page fits the window's 640 pixels.
+  auto* buttons1 = new QGridLayout;
+  buttons1->addWidget(ExploreBtn, 0, 0);
+  buttons1->addWidget(NeuBtn1, 0, 1);
+  buttons1->addWidget(DelBtn1, 1, 0);
+  buttons1->addWidget(HochBtn, 1, 1);
+  auto* buttons2 = new QGridLayout;
+  buttons2->addWidget(NeuBtn2, 0, 0);
+  buttons2->addWidget(DelBtn2, 0, 1);
+  buttons2->addWidget(HerunterBtn, 1, 0);
+  buttons2->addWidget(htDelBtn, 2, 0);
+  buttons2->addWidget(htDownBtn, 2, 1);
+  grid->addLayout(buttons1, 3, 0, Qt::AlignTop);
+  grid->addLayout(buttons2, 3, 1, Qt::AlignTop);
   grid->setRowStretch(2, 1);
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(1, 1);
@@ -220,12 +221,8 @@ void FtpBrowserPage::StartUp() {
 }
 
 void FtpBrowserPage::Layout() {
-  // The date column follows the screen; the name column takes what the list has left.
-  for (FtpBrowserListView* list : {static_cast<FtpBrowserListView*>(ListView1),
-                                   static_cast<FtpBrowserListView*>(ListView2)}) {
-    const int rest = list->viewport()->width() - list->columnWidth(1) - list->columnWidth(2);
-    if (rest > 120) list->setColumnWidth(0, rest);
-  }
+  // The grid follows the page by itself; the columns keep their set widths, as the lists
+  // scroll sideways when the names are longer.
 }
 
 FtpBrowserListView* FtpBrowserPage::List(FtpTag tag) const {
