@@ -151,6 +151,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     if (control_.IsOpen()) throw FtpError(texts::kAlreadyConnected);
     // Through a proxy we connect to the proxy; Host and Port stay the server's for the log-in.
     const bool viaProxy = ProxySettings.ProxyType != FtpProxyType::fpcmNone && !ProxySettings.Host.empty();
+    if (viaProxy && TlsMode == FtpTlsMode::Require) throw FtpError(texts::kTlsWithProxy);
     const std::string& host = viaProxy ? ProxySettings.Host : Host;
     const std::uint16_t port = viaProxy ? ProxySettings.Port : Port;
     if (!FtpIsNumericHost(host)) Status(FtpStatus::Resolving, FtpFormat(texts::kResolving, host));
@@ -171,6 +172,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
 
     greeting_ = ReadReply();
     if (greeting_.NumericCode != 220) throw FtpReplyError(greeting_.NumericCode, greeting_.JoinedText());
+    NegotiateTls(viaProxy);
     if (login == FtpLogin::Auto) {
       Login();
       if (OnAfterLogin) OnAfterLogin();
@@ -265,6 +267,7 @@ void FtpClient::CloseControl(bool announceDisconnecting) {
   parser_.Clear();
   owedReplies_ = 0;
   abortSent_ = false;
+  tls_.reset();
   if (OnLog) OnLog(std::string("Stat ") + texts::kDisconnected);
   if (OnDisconnected) OnDisconnected();
   Status(FtpStatus::Disconnected, texts::kDisconnected);

@@ -15,6 +15,7 @@
 #include "FtpListing.h"
 #include "FtpReply.h"
 #include "FtpSocket.h"
+#include "FtpTls.h"
 
 enum class FtpProxyType {
   fpcmNone,
@@ -71,6 +72,13 @@ class FtpClient {
   std::size_t MaxReplyBytes = kFtpMaxReplyBytes;
   std::size_t BufferSize = 32768;        // bytes of one socket read or write
   FtpListingHooks ListingHooks;
+  // Explicit TLS (AUTH TLS, PBSZ 0, PROT P) for control and data, only without a proxy. The
+  // library speaks plain FTP unless asked; the tool and ladeko-ftp ask for Auto.
+  FtpTlsMode TlsMode = FtpTlsMode::Off;
+  // A certificate the trust store does not vouch for is accepted when it has this SHA-256
+  // fingerprint, else when OnCertificate accepts it; otherwise the connection fails.
+  std::string TrustedFingerprint;
+  FtpCertificateCheck OnCertificate;
 
   // ---- Hooks ----
   FtpPump Pump;                                                   // runs between wait slices
@@ -92,6 +100,13 @@ class FtpClient {
   const FtpReply& LoginMsg() const { return loginMsg_; }
   const std::string& SystemDesc() const { return systemDesc_; }
   bool Connected() const { return control_.IsOpen(); }
+  // Whether the control and data connections are encrypted, and with which version ("TLS 1.3").
+  bool Encrypted() const { return control_.Tls() != nullptr; }
+  std::string TlsVersion() const;
+  // The certificate the user or TrustedFingerprint accepted on this connection (Sha256 empty
+  // when the trust store vouched for it or there is no TLS), and how.
+  const FtpCertificateInfo& AcceptedCertificate() const { return acceptedCertificate_; }
+  FtpTrustDecision CertificateDecision() const { return certificateDecision_; }
 
   // ---- Control connection ----
   // timeout -1 or 0 limits the connection attempt to 120000 ms, other values are the limit.
@@ -147,6 +162,10 @@ class FtpClient {
   int DataLimitMs() const;
   void LoginAs(const std::string& user, const std::string& password);
   void ProxyLogin();
+  void NegotiateTls(bool viaProxy);
+  bool ServerOffersTls();
+  void JudgeCertificate();
+  void ProtectData();
   void CloseControl(bool announceDisconnecting);
   void Status(FtpStatus status, const std::string& text);
   void Log(const char* prefix, std::string_view bytes);
@@ -178,6 +197,11 @@ class FtpClient {
   int owedReplies_ = 0;
   bool abortSent_ = false;  // an ABOR went out; its replies are not yet settled
   bool epsvRefused_ = false;  // the server refused EPSV on this connection; PASV from now on
+
+  std::shared_ptr<FtpTlsContext> tls_;  // set while the connection is encrypted
+  std::string controlFingerprint_;
+  FtpCertificateInfo acceptedCertificate_;
+  FtpTrustDecision certificateDecision_ = FtpTrustDecision::AcceptOnce;
 
   FtpSocket data_;
   FtpListener listener_;

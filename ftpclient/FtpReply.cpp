@@ -150,6 +150,7 @@ FtpReply FtpReplyParser::Finish() {
   reply.NumericCode = ParseCode(reply.TextCode);
   reply.Text.reserve(lines_.size());
   for (const auto& line : lines_) reply.Text.push_back(line.size() > 4 ? line.substr(4) : std::string());
+  reply.Lines = std::move(lines_);
   Clear();
   return reply;
 }

@@ -13,6 +13,7 @@ struct FtpReply {
   int NumericCode = 0;             // 0 when TextCode is not a number
   std::string TextCode;            // normally three digits
   std::vector<std::string> Text;   // every reply line from its fifth character on
+  std::vector<std::string> Lines;  // the lines whole (trimmed), as FEAT lists its features
 
   // The text lines joined with line breaks, the message of a reply error.
   std::string JoinedText() const;

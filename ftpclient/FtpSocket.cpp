@@ -16,8 +16,13 @@
 #include <future>
 #include <thread>
 
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
+
 #include "FtpError.h"
 #include "FtpTexts.h"
+#include "FtpTls.h"
 
 namespace {
 
@@ -161,12 +166,17 @@ bool FtpIsConnectionLost(int errorNumber) {
 
 // ---- FtpSocket ----
 
-FtpSocket::FtpSocket(FtpSocket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+FtpSocket::FtpSocket() = default;
+FtpSocket::FtpSocket(int fd) : fd_(fd) {}
+FtpSocket::~FtpSocket() { Close(); }
+
+FtpSocket::FtpSocket(FtpSocket&& other) noexcept : fd_(other.fd_), tls_(std::move(other.tls_)) { other.fd_ = -1; }
 
 FtpSocket& FtpSocket::operator=(FtpSocket&& other) noexcept {
   if (this != &other) {
     Close();
     fd_ = other.fd_;
+    tls_ = std::move(other.tls_);
     other.fd_ = -1;
   }
   return *this;
@@ -205,8 +215,82 @@ FtpSocket FtpSocket::Connect(const FtpAddress& address, int limitMs, const FtpPu
 }
 
 void FtpSocket::Close() {
+  if (tls_ && fd_ >= 0) tls_->Shutdown();
+  tls_.reset();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+}
+
+namespace {
+
+std::string TlsErrorText() {
+  std::string text;
+  for (unsigned long code; (code = ERR_get_error()) != 0;) {
+    char line[256];
+    ERR_error_string_n(code, line, sizeof line);
+    if (!text.empty()) text += "; ";
+    text += line;
+  }
+  return text.empty() ? std::string("SSL") : text;
+}
+
+}  // namespace
+
+// One step of OpenSSL on a non-blocking socket: true when done, false when it must wait
+// (events says for what); a failure raises.
+bool FtpSocket::TlsStep(int result, short& events) {
+  const int error = SSL_get_error(tls_->Native(), result);
+  if (error == SSL_ERROR_WANT_READ) events = POLLIN;
+  else if (error == SSL_ERROR_WANT_WRITE) events = POLLOUT;
+  else if (error == SSL_ERROR_SYSCALL && errno != 0 && errno != EAGAIN) throw FtpSocketError(errno);
+  else throw FtpError(FtpFormat(ftp::texts::kTlsFailed, TlsErrorText()));
+  return false;
+}
+
+void FtpSocket::StartTls(const std::shared_ptr<FtpTlsContext>& context, const std::string& host, bool control,
+                         int timeoutMs, const FtpPump& pump) {
+  if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
+  SSL* ssl = SSL_new(context->Native());
+  if (!ssl) throw FtpError(FtpFormat(ftp::texts::kTlsFailed, TlsErrorText()));
+  tls_ = std::make_unique<FtpTlsLayer>(context, ssl);
+  SSL_set_fd(ssl, fd_);
+  const std::string bare = FtpBareHost(host);
+  if (FtpIsNumericHost(bare)) {
+    X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), bare.c_str());
+  } else {
+    SSL_set_tlsext_host_name(ssl, bare.c_str());
+    SSL_set1_host(ssl, bare.c_str());
+  }
+  if (control)
+    SSL_set_app_data(ssl, context.get());
+  else if (context->Session())
+    SSL_set_session(ssl, context->Session());
+  for (;;) {
+    ERR_clear_error();
+    errno = 0;
+    const int result = SSL_connect(ssl);
+    if (result == 1) return;
+    short events = 0;
+    TlsStep(result, events);
+    if (!WaitFor(events, timeoutMs, pump)) throw FtpTimeoutError(ftp::texts::kReadTimeout);
+  }
+}
+
+void FtpSocket::FinishSending(int timeoutMs, const FtpPump& pump) {
+  if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
+  if (tls_) tls_->Shutdown();
+  ::shutdown(fd_, SHUT_WR);
+  char discard[4096];
+  for (;;) {
+    const ssize_t received = ::recv(fd_, discard, sizeof discard, 0);
+    if (received == 0) break;
+    if (received > 0) continue;
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN && errno != EWOULDBLOCK) break;  // the peer has gone; nothing is left to lose
+    if (!WaitFor(POLLIN, timeoutMs, pump)) throw FtpTimeoutError(ftp::texts::kReadTimeout);
+  }
+  tls_.reset();
+  Close();
 }
 
 bool FtpSocket::WaitFor(short events, int timeoutMs, const FtpPump& pump) {
@@ -231,6 +315,20 @@ bool FtpSocket::WaitFor(short events, int timeoutMs, const FtpPump& pump) {
 void FtpSocket::SendAll(std::string_view data, const FtpPump& pump, int timeoutMs) {
   while (!data.empty()) {
     if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
+    if (tls_) {
+      ERR_clear_error();
+      errno = 0;
+      const int piece = data.size() > (1 << 30) ? (1 << 30) : static_cast<int>(data.size());
+      const int sent = SSL_write(tls_->Native(), data.data(), piece);
+      if (sent > 0) {
+        data.remove_prefix(static_cast<std::size_t>(sent));
+        continue;
+      }
+      short events = 0;
+      TlsStep(sent, events);
+      if (!WaitFor(events, timeoutMs, pump)) throw FtpTimeoutError(ftp::texts::kReadTimeout);
+      continue;
+    }
     const ssize_t sent = ::send(fd_, data.data(), data.size(), MSG_NOSIGNAL);
     if (sent >= 0) {
       data.remove_prefix(static_cast<std::size_t>(sent));
@@ -245,6 +343,18 @@ void FtpSocket::SendAll(std::string_view data, const FtpPump& pump, int timeoutM
 std::size_t FtpSocket::Receive(char* buffer, std::size_t size, int timeoutMs, const FtpPump& pump) {
   for (;;) {
     if (!IsOpen()) throw FtpError(ftp::texts::kNotConnected);
+    if (tls_) {
+      ERR_clear_error();
+      errno = 0;
+      const int piece = size > (1u << 30) ? (1 << 30) : static_cast<int>(size);
+      const int received = SSL_read(tls_->Native(), buffer, piece);
+      if (received > 0) return static_cast<std::size_t>(received);
+      if (SSL_get_error(tls_->Native(), received) == SSL_ERROR_ZERO_RETURN) return 0;
+      short events = 0;
+      TlsStep(received, events);
+      if (!WaitFor(events, timeoutMs, pump)) throw FtpTimeoutError(ftp::texts::kReadTimeout);
+      continue;
+    }
     const ssize_t received = ::recv(fd_, buffer, size, 0);
     if (received >= 0) return static_cast<std::size_t>(received);
     if (errno == EINTR) continue;

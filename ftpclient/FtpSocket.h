@@ -9,11 +9,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 using FtpPump = std::function<void()>;
+
+class FtpTlsContext;
+class FtpTlsLayer;
 
 // An IPv4 or IPv6 address with a port.
 struct FtpAddress {
@@ -52,20 +56,35 @@ FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump
 // One connected TCP stream. Not copyable; moving hands the descriptor over.
 class FtpSocket {
  public:
-  FtpSocket() = default;
-  explicit FtpSocket(int fd) : fd_(fd) {}
+  FtpSocket();
+  explicit FtpSocket(int fd);
   FtpSocket(FtpSocket&& other) noexcept;
   FtpSocket& operator=(FtpSocket&& other) noexcept;
   FtpSocket(const FtpSocket&) = delete;
   FtpSocket& operator=(const FtpSocket&) = delete;
-  ~FtpSocket() { Close(); }
+  ~FtpSocket();
 
   // Opens a connection on a connecting thread; the caller waits in 125 ms slices and pumps.
   // Raises "Zeitüberschreitung der Verbindung." when limitMs passes first.
   static FtpSocket Connect(const FtpAddress& address, int limitMs, const FtpPump& pump);
 
   bool IsOpen() const { return fd_ >= 0; }
+  // Ends TLS with close_notify when it runs, then closes the descriptor.
   void Close();
+
+  // Runs the TLS handshake as client; the peer's certificate is verified for host (a name or
+  // numeric address) but judged by the caller (Tls()->Verified). With control set, the
+  // connection's sessions are kept in the context; otherwise the kept one is resumed.
+  // Raises "TLS-Verbindung fehlgeschlagen: ..." or the time-out of a read.
+  void StartTls(const std::shared_ptr<FtpTlsContext>& context, const std::string& host, bool control,
+                int timeoutMs, const FtpPump& pump);
+  const FtpTlsLayer* Tls() const { return tls_.get(); }
+
+  // Ends the sending side cleanly (close_notify under TLS, then FIN) and waits until the
+  // peer closes too, discarding what it still sends. Closing with unread bytes (a session
+  // ticket, say) would reset the connection, and the peer would lose the last data it has
+  // not yet read. The socket is closed afterwards.
+  void FinishSending(int timeoutMs, const FtpPump& pump);
 
   // Writes every byte, waiting while the peer is slow. timeoutMs 0 waits without limit; a
   // peer that takes nothing for longer raises "Zeitüberschreitung beim Lesen".
@@ -81,8 +100,10 @@ class FtpSocket {
  private:
   // Waits until the socket is ready for events; false when timeoutMs passed first.
   bool WaitFor(short events, int timeoutMs, const FtpPump& pump);
+  bool TlsStep(int result, short& events);
 
   int fd_ = -1;
+  std::unique_ptr<FtpTlsLayer> tls_;
 };
 
 // A listening socket for one incoming data connection (active mode).

@@ -28,6 +28,15 @@ inline constexpr const char* kLineBreakInArgument =
 inline constexpr const char* kCannotResolve = "Host-Name %s kann nicht aufgel\xF6" "st werden.";
 inline constexpr const char* kListIndexOutOfRange = "Listenindex \xFC" "berschreitet das Maximum (%s)";
 
+inline constexpr const char* kTlsFailed = "TLS-Verbindung fehlgeschlagen: %s";
+inline constexpr const char* kTlsNotOffered =
+    "Der Server bietet keine verschl\xFC" "sselte Verbindung (AUTH TLS) an.";
+inline constexpr const char* kTlsWithProxy = "Eine verschl\xFC" "sselte Verbindung ist \xFC" "ber einen Proxy nicht m\xF6" "glich.";
+inline constexpr const char* kCertificateRefused =
+    "Das Zertifikat des Servers %s wird nicht anerkannt (%s).\nSHA-256-Fingerabdruck: %s";
+inline constexpr const char* kDataCertificateDiffers =
+    "Die Datenverbindung zeigt ein anderes Zertifikat als die Steuerverbindung.";
+
 // Status texts; a %s is filled with the status's argument.
 inline constexpr const char* kResolving = "Host-Name %s wird aufgel\xF6" "st.";
 inline constexpr const char* kConnecting = "Verbinden mit %s.";
@@ -38,6 +47,7 @@ inline constexpr const char* kTransferStarted = "FTP-Transfer wird gestartet";
 inline constexpr const char* kTransferDone = "Transfer abgeschlossen";
 inline constexpr const char* kConnectionReady = "Verbindung hergestellt";
 inline constexpr const char* kTransferAborted = "Transfer abgebrochen";
+inline constexpr const char* kEncrypted = "Verbindung verschl\xFC" "sselt (%s)";
 
 // The system description when the server does not know SYST.
 inline constexpr const char* kUnknownSystem = "Unbekannt";

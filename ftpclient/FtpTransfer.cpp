@@ -115,6 +115,8 @@ void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
     data_ = listener_.Accept(DataLimitMs(), slicePump_, &server);
     listener_.Close();
   }
+  // After the preliminary reply: servers start their side of the handshake only then.
+  ProtectData();
   // An Abort while we were connecting must not let the transfer run on.
   if (abortRequested_) {
     data_.Close();
@@ -201,6 +203,8 @@ void FtpClient::SendData(const std::string& command, int fd, std::int64_t size, 
     // A closed data socket (Abort) makes this fail, so an aborted upload never looks complete.
     if (got > 0)
       data_.SendAll(std::string_view(block.data(), static_cast<std::size_t>(got)), slicePump_, ReadTimeout);
+    else if (data_.Tls())
+      data_.FinishSending(DataLimitMs(), slicePump_);  // a plain close loses nothing
     return static_cast<std::size_t>(got);
   });
 }

@@ -25,6 +25,9 @@ const char* const kUsage =
     "Optionen: --port N  --user U  --password P (oder LADEKO_PASSWORD)  --active  --ascii\n"
     "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
     "          --proxy-password P  --timeout SEKUNDEN (Standard 60, 0 ohne Grenze)  --trace\n"
+    "          --tls (nur verschlüsselt)  --no-tls (nie verschlüsselt)\n"
+    "          --fingerprint SHA256 (dieses Serverzertifikat annehmen)\n"
+    "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
     "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
     "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
     "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
@@ -93,6 +96,9 @@ void ParseOptions(int argc, char** argv, Options& options) {
     else if (arg == "--proxy-password") client.ProxySettings.Password = value();
     else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
     else if (arg == "--trace") options.trace = true;
+    else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
+    else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
+    else if (arg == "--fingerprint") client.TrustedFingerprint = value();
     else throw UsageError{};
   }
 }
@@ -103,8 +109,8 @@ bool LoadProfileOption(int argc, char** argv, FtpClient& client, Options& option
   for (int i = 1; i + 1 < argc; ++i) {
     if (std::string(argv[i]).rfind("--", 0) != 0) return true;  // options end at HOST/COMMAND
     if (std::string(argv[i]) != "--profile") {
-      if (std::string(argv[i]) != "--active" && std::string(argv[i]) != "--ascii" &&
-          std::string(argv[i]) != "--trace")
+      const std::string flag = argv[i];
+      if (flag != "--active" && flag != "--ascii" && flag != "--trace" && flag != "--tls" && flag != "--no-tls")
         ++i;  // skip the option's value
       continue;
     }
@@ -207,6 +213,9 @@ int main(int argc, char** argv) {
   FtpClient client;
   client.Passive = true;
   client.Username = "anonymous";
+  // Encrypted when the server offers it; an unverifiable certificate fails unless
+  // --fingerprint names it.
+  client.TlsMode = FtpTlsMode::Auto;
   Options options;
   options.client = &client;
   try {

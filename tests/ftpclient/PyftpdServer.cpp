@@ -30,8 +30,8 @@ PyftpdServer::PyftpdServer(const Options& options) {
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
   const std::string homeText = home_.string();
-  std::vector<std::string> args = {TIRELO_PYTHON, FTP_SERVER_SCRIPT, homeText, kUser, kPassword,
-                                   "--bind", options.Bind};
+  std::vector<std::string> args = {TIRELO_PYTHON, FTP_SERVER_SCRIPT, homeText, kUser, kPassword};
+  if (options.Bind != Options().Bind) args.insert(args.end(), {"--bind", options.Bind});
   if (!options.CertFile.empty()) args.insert(args.end(), {"--tls", options.CertFile, options.KeyFile});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());

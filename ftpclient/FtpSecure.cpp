@@ -1,0 +1,87 @@
+// Explicit TLS on the FTP connection: asking the server, the handshakes and the judgement
+// of a certificate the trust store does not vouch for.
+#include <algorithm>
+#include <cctype>
+
+#include "FtpClient.h"
+#include "FtpError.h"
+#include "FtpTexts.h"
+
+namespace texts = ftp::texts;
+
+namespace {
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+
+// The format with each "%s" filled in order; an argument's own "%s" stays as it is.
+std::string FillIn(const char* format, std::initializer_list<std::string> arguments) {
+  std::string text = format;
+  std::size_t from = 0;
+  for (const std::string& argument : arguments) {
+    const auto at = text.find("%s", from);
+    if (at == std::string::npos) break;
+    text.replace(at, 2, argument);
+    from = at + argument.size();
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string FtpClient::TlsVersion() const { return control_.Tls() ? control_.Tls()->Version() : std::string(); }
+
+// FEAT lists "AUTH TLS" (perhaps among other AUTH words) when the server can encrypt.
+bool FtpClient::ServerOffersTls() {
+  if (SendCmd("FEAT") != 211) return false;
+  for (const std::string& line : lastCmdResult_.Lines) {
+    const std::string words = " " + Upper(FtpTrim(line)) + " ";
+    if (words.rfind(" AUTH ", 0) == 0 && words.find(" TLS ") != std::string::npos) return true;
+  }
+  return false;
+}
+
+// Before the log-in, so name and password never travel in clear once TLS is possible.
+void FtpClient::NegotiateTls(bool viaProxy) {
+  acceptedCertificate_ = FtpCertificateInfo();
+  certificateDecision_ = FtpTrustDecision::AcceptOnce;
+  if (TlsMode == FtpTlsMode::Off || viaProxy) return;
+  if (!ServerOffersTls() && TlsMode == FtpTlsMode::Auto) return;
+  if (SendCmd("AUTH TLS") != 234) {
+    if (TlsMode == FtpTlsMode::Require) throw FtpError(texts::kTlsNotOffered);
+    return;
+  }
+  auto context = std::make_shared<FtpTlsContext>();
+  control_.StartTls(context, Host, true, DataLimitMs(), slicePump_);
+  tls_ = context;
+  JudgeCertificate();
+  controlFingerprint_ = control_.Tls()->PeerFingerprint();
+  if (OnLog) OnLog(std::string("Stat ") + FtpFormat(texts::kEncrypted, TlsVersion()));
+  SendCmd("PBSZ 0", {200});
+  SendCmd("PROT P", {200});
+}
+
+void FtpClient::JudgeCertificate() {
+  FtpCertificateInfo info;
+  if (control_.Tls()->Verified(info, Host)) return;
+  if (!TrustedFingerprint.empty() && FtpSameFingerprint(TrustedFingerprint, info.Sha256)) {
+    acceptedCertificate_ = info;
+    certificateDecision_ = FtpTrustDecision::AcceptOnce;
+    return;
+  }
+  const FtpTrustDecision decision = OnCertificate ? OnCertificate(info) : FtpTrustDecision::Reject;
+  if (decision == FtpTrustDecision::Reject)
+    throw FtpError(FillIn(texts::kCertificateRefused, {Host, info.Problem, info.Sha256}));
+  acceptedCertificate_ = info;
+  certificateDecision_ = decision;
+}
+
+// The data connection speaks TLS too and must show the control connection's certificate:
+// whoever else answers on the data port is not the server we judged.
+void FtpClient::ProtectData() {
+  if (!tls_) return;
+  data_.StartTls(tls_, Host, false, DataLimitMs(), slicePump_);
+  if (data_.Tls()->PeerFingerprint() != controlFingerprint_) throw FtpError(texts::kDataCertificateDiffers);
+}

@@ -1,0 +1,85 @@
+// ladeko-ftp's TLS flags, run as a script would run it: against pyftpdlib with TLS and a
+// self-signed certificate, and against a plain pyftpdlib.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "PyftpdServer.h"
+#include "TestFiles.h"
+#include "TlsCertificate.h"
+
+namespace {
+
+struct CommandRun {
+  int exitCode;
+  std::string output;
+};
+
+CommandRun Ladeko(std::uint16_t port, const std::string& options, const std::string& command) {
+  ScratchFolder folder;
+  const std::string out = folder.File("ausgabe.txt");
+  const std::string line = std::string(LADEKO_FTP) + " --timeout 20 --port " + std::to_string(port) + " --user " +
+                           PyftpdServer::kUser + " --password '" + PyftpdServer::kPassword + "' " + options +
+                           " 127.0.0.1 " + command + " >" + out + " 2>&1 </dev/null";
+  const int status = std::system(line.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out)};
+}
+
+class LadekoTls : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    certificate_ = std::make_unique<TlsCertificate>();
+    PyftpdServer::Options options;
+    options.CertFile = certificate_->CertFile();
+    options.KeyFile = certificate_->KeyFile();
+    tls_ = std::make_unique<PyftpdServer>(options);
+    plain_ = std::make_unique<PyftpdServer>();
+  }
+  static void TearDownTestSuite() {
+    tls_.reset();
+    plain_.reset();
+    certificate_.reset();
+  }
+  void SetUp() override {
+    ASSERT_TRUE(certificate_->Made());
+    ASSERT_TRUE(tls_->Running()) << tls_->Problem();
+    ASSERT_TRUE(plain_->Running()) << plain_->Problem();
+  }
+  static inline std::unique_ptr<TlsCertificate> certificate_;
+  static inline std::unique_ptr<PyftpdServer> tls_;
+  static inline std::unique_ptr<PyftpdServer> plain_;
+};
+
+}  // namespace
+
+TEST_F(LadekoTls, UnverifiableCertificateFailsUntilItsFingerprintIsGiven) {
+  WriteFile((tls_->Home() / "wort.evd").string(), "Baum;tree\r\n");
+  CommandRun run = Ladeko(tls_->Port(), "", "ls");
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find(certificate_->Fingerprint()), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find("wort.evd"), std::string::npos);
+
+  run = Ladeko(tls_->Port(), "--trace --fingerprint " + certificate_->Fingerprint(), "nlst");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("wort.evd"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Verbindung verschlüsselt (TLS 1."), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("PROT P"), std::string::npos);
+
+  run = Ladeko(tls_->Port(), "--no-tls --trace", "nlst");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(run.output.find("AUTH TLS"), std::string::npos) << run.output;
+}
+
+TEST_F(LadekoTls, RequiredTlsFailsAgainstAPlainServerWhichOtherwiseWorks) {
+  WriteFile((plain_->Home() / "klar.evd").string(), "x");
+  CommandRun run = Ladeko(plain_->Port(), "--tls", "nlst");
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find("Der Server bietet keine verschlüsselte Verbindung (AUTH TLS) an."), std::string::npos)
+      << run.output;
+  run = Ladeko(plain_->Port(), "", "nlst");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("klar.evd"), std::string::npos) << run.output;
+}
