@@ -90,7 +90,8 @@ void FtpTransferPage::ZielBtnClick() {
   FileDialogRequest request;
   request.title = "Zieldatei";
   const std::string target = FromQ(DownDateiEdit1->text());
-  request.initialDir = FtpIsBlankField(target) ? FtpFolderOfField(LocalFolder())
+  const std::string field = LocalPathField ? LocalPathField() : LocalFolder();
+  request.initialDir = FtpIsBlankField(target) ? FtpFolderOfField(field)
                                                : FtpTextPath(target).parent_path();
   if (auto choice = window_.DialogsService().SaveFile(request))
     DownDateiEdit1->setText(ToQ(FtpPathText(choice->path)));

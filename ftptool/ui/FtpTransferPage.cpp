@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -19,6 +20,7 @@
 
 #include "Clock.h"
 #include "FTP1.h"
+#include "FtpBrowserPage.h"
 #include "FtpLoginPage.h"
 #include "QtText.h"
 
@@ -120,6 +122,8 @@ FtpTransferPage::FtpTransferPage(TFTPForm1& window, QWidget* page)
   window_.Profile().SetBool(profilefield::AppendTarget, AppendBox->isChecked());
   ApplyEnabled();
 
+  WireBrowser();
+  WireToolBar();
   if (QToolButton* marker = window_.Button("ToolButton3")) {
     marker->setEnabled(true);
     connect(marker, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
@@ -134,6 +138,37 @@ FtpTransferPage::FtpTransferPage(TFTPForm1& window, QWidget* page)
 }
 
 FtpTransferPage::~FtpTransferPage() = default;
+
+// The marked rows and the local folder come from the page "Verzeichnisse / Dateien".
+void FtpTransferPage::WireBrowser() {
+  FtpBrowserPage& browser = window_.BrowserPage();
+  SetMarkedRowsTransfer([&browser](bool withMarker, const std::string& markerName) {
+    return browser.SelectionCommands().TransferSelection(
+        FtpTag::Remote, browser.MarkedRows(FtpTag::Remote), true, withMarker, markerName);
+  });
+  LastGoodLocalFolder = [&browser] {
+    const FtpLocalSide& local = browser.Local();
+    return local.LastGoodFolder.empty() ? local.PathField : local.LastGoodFolder;
+  };
+  LocalPathField = [&browser] { return browser.Local().PathField; };
+}
+
+// The tool bar's and the menu's transfer commands run the single transfer on this page.
+void FtpTransferPage::WireToolBar() {
+  const struct { const char* action; const char* button; FtpTag tag; } commands[] = {
+      {"Downstarten1", "DownTBtn", FtpTag::Remote}, {"Upstarten1", "UpTBtn", FtpTag::Local}};
+  for (const auto& c : commands) {
+    const FtpTag tag = c.tag;
+    auto run = [this, tag] {
+      if (window_.PageControl()->currentWidget() != page_) return;
+      if (!window_.Connection().RefuseWhileBusy()) TransferSingleFile(tag);
+    };
+    if (QAction* action = window_.Action(QString::fromLatin1(c.action)))
+      connect(action, &QAction::triggered, this, run);
+    if (QToolButton* button = window_.Button(QString::fromLatin1(c.button)))
+      connect(button, &QToolButton::clicked, this, run);
+  }
+}
 
 void FtpTransferPage::StartUp() {
   single_->ResetRecord(timebase::EncodeDayCount({2008, 1, 1, 12, 0, 0, 0}));

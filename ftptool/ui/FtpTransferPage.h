@@ -63,8 +63,9 @@ class FtpTransferPage : public QObject, private FtpSchedulerHost {
   // While none is set that mode cannot be chosen.
   using MarkedRowsTransfer = std::function<bool(bool withMarker, const std::string& markerName)>;
   void SetMarkedRowsTransfer(MarkedRowsTransfer transfer);
-  // The last good local folder, where a blank download target goes.
-  std::function<std::string()> LastGoodLocalFolder;
+  // The last good local folder, where a blank download target goes, and the local path field
+  // where the target chooser starts.
+  std::function<std::string()> LastGoodLocalFolder, LocalPathField;
 
   // Upload group.
   QGroupBox* OneUpBox;
@@ -100,6 +101,8 @@ class FtpTransferPage : public QObject, private FtpSchedulerHost {
   QGroupBox* BuildAutoDownBox();
   QGroupBox* BuildAutoUpBox();
   void ConnectChanges();
+  void WireBrowser();
+  void WireToolBar();
   void ChainProfileHooks();
   void ReadFields(FtpProfileValues& values) const;
   void ShowFields(const FtpProfileValues& values);

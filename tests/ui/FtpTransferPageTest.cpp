@@ -17,6 +17,7 @@
 
 #include "Clock.h"
 #include "FTP1.h"
+#include "FtpBrowserPage.h"
 #include "FtpBrowserRows.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
@@ -47,7 +48,8 @@ class FtpTransferPageTest : public PyftpdSuite {
     local = fs::temp_directory_path() / ("tirelo-transfer-page-" + std::to_string(::getpid()));
     fs::remove_all(local);
     fs::create_directories(local);
-    form.LoginPage().LastShown().LocalDir = local.string();
+    form.BrowserPage().Local().PathField = local.string();
+    form.BrowserPage().Local().LastGoodFolder = local.string();
     page().SetClock([this] { return now; });
   }
   void TearDown() override { fs::remove_all(local); }
@@ -125,10 +127,25 @@ TEST_F(FtpTransferPageTest, SwitchesEnableTheirSideAndTheMarkerOptionFollowsTheM
   EXPECT_TRUE(form.Button("ToolButton3")->isEnabled());
 }
 
-TEST_F(FtpTransferPageTest, MarkedRowsModeIsNotOfferedWithoutABrowserList) {
+TEST_F(FtpTransferPageTest, MarkedRowsModeIsOfferedOnlyWithAListToTakeThemFrom) {
+  EXPECT_TRUE(page().MarkierungAutoDownRadioBtn->isEnabled()) << "the browser list is there";
+  page().SetMarkedRowsTransfer(nullptr);
   EXPECT_FALSE(page().MarkierungAutoDownRadioBtn->isEnabled());
-  page().SetMarkedRowsTransfer([](bool, const std::string&) { return true; });
-  EXPECT_TRUE(page().MarkierungAutoDownRadioBtn->isEnabled());
+}
+
+TEST_F(FtpTransferPageTest, ToolBarTransferRunsTheSingleTransferOnThisPageOnly) {
+  ConnectToServer();
+  WriteFile(server_->Home() / "bar.txt", "vom Server");
+  page().DownDateiEdit2->setText("bar.txt");
+  form.PageControl()->setCurrentIndex(2);
+  form.Button("DownTBtn")->click();
+  EXPECT_EQ(ReadFile(local / "bar.txt"), "vom Server");
+  EXPECT_TRUE(page().Label18->text().isEmpty()) << "the tool bar runs the transfer without its label";
+
+  form.Connection().SetBusy(true);
+  form.Action("Upstarten1")->trigger();
+  EXPECT_EQ(form.StatusText(2), "Bitte warten!");
+  form.Connection().SetBusy(false);
 }
 
 TEST_F(FtpTransferPageTest, ProfileValuesFillThePageAndAreReadBackWithoutAModifiedMark) {
