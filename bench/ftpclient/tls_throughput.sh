@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Download and upload throughput over explicit TLS of ladeko-ftp next to curl --ssl-reqd,
+# both against the same vsftpd with a self-signed certificate made here (control and data
+# encrypted, data sessions resumed as vsftpd demands), on a free loopback port.
+#
+#   bench/ftpclient/tls_throughput.sh [LADEKO_FTP] [SIZE_MIB] [ROUNDS]
+#
+# Prints MiB/s of every tool and direction (best of ROUNDS) and the ratio ours/curl.
+# Downloads go to /dev/null so the figure is the client's, not the local disk's.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+ladeko="${1:-$here/../../build/ftptool/tools/ladeko-ftp}"
+size_mib="${2:-1024}"
+rounds="${3:-3}"
+
+[ -x "$ladeko" ] || { echo "ladeko-ftp not found at $ladeko (build it first)" >&2; exit 1; }
+vsftpd_bin="$(command -v vsftpd || echo /usr/sbin/vsftpd)"
+[ -x "$vsftpd_bin" ] || { echo "vsftpd is missing (scripts/setup installs it)" >&2; exit 1; }
+command -v curl >/dev/null || { echo "curl is missing" >&2; exit 1; }
+
+work="$(mktemp -d /tmp/ftp-throughput-XXXXXX)"
+vsftpd_pid=""
+cleanup() {
+  [ -n "$vsftpd_pid" ] && kill "$vsftpd_pid" 2>/dev/null && wait "$vsftpd_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+
+# vsftpd refuses a root writable by the anonymous user, so uploads go to pub/.
+mkdir -p "$work/root/pub" "$work/empty"
+chmod 555 "$work/root"
+chmod 777 "$work/root/pub"
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
+  -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
+fingerprint="$(openssl x509 -noout -fingerprint -sha256 -in "$work/cert.pem" | cut -d= -f2)"
+head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$work/root/pub/big.bin"
+cp "$work/root/pub/big.bin" "$work/source.bin"
+
+cat > "$work/vsftpd.conf" <<CONF
+listen=YES
+listen_ipv6=NO
+listen_address=127.0.0.1
+listen_port=$port
+background=NO
+anonymous_enable=YES
+local_enable=NO
+no_anon_password=YES
+anon_root=$work/root
+write_enable=YES
+anon_upload_enable=YES
+anon_other_write_enable=YES
+anon_umask=022
+run_as_launching_user=YES
+seccomp_sandbox=NO
+allow_writeable_chroot=YES
+xferlog_enable=NO
+vsftpd_log_file=$work/vsftpd.log
+secure_chroot_dir=$work/empty
+ftpd_banner=throughput
+ssl_enable=YES
+allow_anon_ssl=YES
+force_anon_logins_ssl=YES
+force_anon_data_ssl=YES
+require_ssl_reuse=YES
+rsa_cert_file=$work/cert.pem
+rsa_private_key_file=$work/key.pem
+CONF
+"$vsftpd_bin" "$work/vsftpd.conf" &
+vsftpd_pid=$!
+for _ in $(seq 50); do
+  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  sleep 0.1
+done
+
+seconds() { date +%s.%N; }
+
+# Runs the command and prints the seconds it took.
+timed() {
+  local start end
+  start="$(seconds)"
+  "$@" >/dev/null
+  end="$(seconds)"
+  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
+}
+
+best() { printf '%s\n' "$@" | sort -g | head -1; }
+
+ours_down=(); curl_down=(); ours_up=(); curl_up=()
+url="ftp://127.0.0.1:$port/pub"
+for _ in $(seq "$rounds"); do
+  ours_down+=("$(timed "$ladeko" --tls --fingerprint "$fingerprint" --port "$port" 127.0.0.1 get pub/big.bin /dev/null)")
+  curl_down+=("$(timed curl --ssl-reqd -k -sS -o /dev/null "$url/big.bin")")
+  ours_up+=("$(timed "$ladeko" --tls --fingerprint "$fingerprint" --port "$port" 127.0.0.1 put "$work/source.bin" pub/up.bin)")
+  rm -f "$work/root/pub/up.bin"
+  curl_up+=("$(timed curl --ssl-reqd -k -sS -T "$work/source.bin" "$url/up.bin")")
+  rm -f "$work/root/pub/up.bin"
+done
+
+report() {
+  local name="$1" ours curl_time
+  ours="$(best "${@:2:$rounds}")"
+  shift $((rounds + 1))
+  curl_time="$(best "$@")"
+  awk -v n="$name" -v s="$size_mib" -v o="$ours" -v c="$curl_time" \
+    'BEGIN { printf "%-9s ladeko-ftp %8.1f MiB/s   curl %8.1f MiB/s   ratio %.3f\n", n, s / o, s / c, c / o }'
+}
+echo "TLS: file ${size_mib} MiB, best of $rounds rounds, vsftpd on 127.0.0.1:$port"
+report download "${ours_down[@]}" "${curl_down[@]}"
+report upload "${ours_up[@]}" "${curl_up[@]}"
