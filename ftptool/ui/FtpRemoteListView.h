@@ -22,6 +22,7 @@ class FtpBrowserListView : public QTreeView {
   FtpBrowserListView(const FtpBrowserRows& rows, FtpTag tag, double screenFactor,
                      QWidget* parent = nullptr);
 
+  using QTreeView::edit;
   FtpRowModel& Model() { return model_; }
   FtpTag Tag() const { return model_.Tag(); }
   // Shows the rows again after they changed.

@@ -350,6 +350,28 @@ TEST_F(FtpBrowserPageTest, DropRuleRefusesTheTopRowsAndSpecialSources) {
   form.hide();
 }
 
+TEST_F(FtpBrowserPageTest, WhileBusyTheRemoteSideRefusesKeysClicksAndEditing) {
+  fs::create_directories(server_->Home() / "sub");
+  ConnectToServer();
+  form.Connection().SetBusy(true);
+  page().VerzEdit2->setText("/");
+  QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+  QApplication::sendEvent(page().VerzEdit2, &key);
+  EXPECT_EQ(page().VerzEdit2->text(), "/");
+  EXPECT_EQ(form.StatusText(2), "Bitte warten!");
+
+  form.ClearFtpStatus(2, 2);
+  page().ListView2->DoubleClickRow(RowOf(page().Remote().Rows, "sub"));
+  EXPECT_EQ(form.StatusText(2), "Bitte warten!");
+  EXPECT_EQ(page().VerzEdit2->text(), "/");
+
+  const QModelIndex row = page().ListView2->model()->index(RowOf(page().Remote().Rows, "sub"), 0);
+  page().ListView2->setCurrentIndex(row);
+  page().ListView2->edit(row);
+  EXPECT_FALSE(page().ListView2->Selection().Editing);
+  form.Connection().SetBusy(false);
+}
+
 TEST_F(FtpBrowserPageTest, ProfileFoldersFillTheFieldsAndAreReadBack) {
   WriteFile(local / "p.txt", "p");
   FtpProfileValues shown;
