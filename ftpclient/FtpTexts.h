@@ -48,6 +48,8 @@ inline constexpr const char* kTransferDone = "Transfer abgeschlossen";
 inline constexpr const char* kConnectionReady = "Verbindung hergestellt";
 inline constexpr const char* kTransferAborted = "Transfer abgebrochen";
 inline constexpr const char* kEncrypted = "Verbindung verschl\xFC" "sselt (%s)";
+inline constexpr const char* kUnencryptedLogin =
+    "Achtung: unverschl\xFC" "sselte Anmeldung bei %s, Name und Passwort gehen im Klartext \xFC" "ber das Netz!";
 
 // The system description when the server does not know SYST.
 inline constexpr const char* kUnknownSystem = "Unbekannt";

@@ -5,6 +5,8 @@
 #include "Clock.h"
 #include "FtpError.h"
 #include "FtpStatusTexts.h"
+#include "FtpTexts.h"
+#include "FtpTrustStore.h"
 #include "Win1252.h"
 
 std::uint16_t PortFromText(const std::string& text) {
@@ -36,6 +38,11 @@ std::string RateText(double kilobytesPerSecond) {
   std::snprintf(number, sizeof number, "%.2f", kilobytesPerSecond);
   // snprintf follows the C locale, which the program never changes: the point stays.
   return std::string(ftptexts::kRateHead) + number + ftptexts::kRateUnit;
+}
+
+bool FtpIsLocalHost(const std::string& host) {
+  const std::string bare = FtpBareHost(host);
+  return bare == "localhost" || bare == "::1" || (bare.rfind("127.", 0) == 0 && FtpIsNumericHost(bare));
 }
 
 FtpConnection::FtpConnection(FtpClient& client, FtpToolView& view, Clock now)
@@ -74,9 +81,16 @@ bool FtpConnection::Connect() {
   if (Settings) ApplySettingsToClient(Settings(), client_);
   view_.SetCursor(FtpCursor::Hourglass);
   busy_ = true;
+  FtpTrustStore store(TrustFile);
+  if (!TrustFile.empty()) {
+    client_.TlsMode = FtpTlsMode::Auto;
+    client_.OnCertificate = FtpTrustingCheck(store, client_.Host, client_.Port, AskCertificate);
+  }
   try {
     client_.Connect(FtpLogin::Auto, -1);
+    client_.OnCertificate = nullptr;  // it holds the store of this call
   } catch (const std::exception&) {
+    client_.OnCertificate = nullptr;
     view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
     view_.SetCursor(FtpCursor::Normal);
     busy_ = false;
@@ -87,7 +101,20 @@ bool FtpConnection::Connect() {
   busy_ = false;
   view_.ShowConnected(true);
   connectedSince_ = now_();
+  if (!TrustFile.empty()) ReportEncryption();
   return true;
+}
+
+void FtpConnection::ReportEncryption() {
+  std::string text;
+  if (client_.Encrypted())
+    text = FtpFormat(ftp::texts::kEncrypted, client_.TlsVersion());
+  else if (!FtpIsLocalHost(client_.Host))
+    text = FtpFormat(ftp::texts::kUnencryptedLogin, client_.Host);
+  else
+    return;
+  view_.ShowFtpStatus(2, text);
+  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + text);
 }
 
 void FtpConnection::Disconnect() {

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -36,6 +37,8 @@ void ApplySettingsToClient(const FtpConnectionSettings& settings, FtpClient& cli
 // always the point, whatever the system's locale, so the rate reads the same in the tool,
 // in the log book and in scripts.
 std::string RateText(double kilobytesPerSecond);
+// True for a host on this machine (loopback addresses, "localhost"), judged without a lookup.
+bool FtpIsLocalHost(const std::string& host);
 
 // The three reconnect options of the profile (AutoSetBox, AutoResetBox, TimerAutoResetBox).
 struct FtpReconnectOptions {
@@ -61,6 +64,11 @@ class FtpConnection {
   std::function<void(const std::string&)> SetRemotePathField;
   // Lists the remote directory again after a reconnect fell back to the start directory.
   std::function<void()> ListRemoteDirectory;
+  // The file of the certificates trusted always (FtpTrustStore). Once set, the connection
+  // encrypts when the server offers it (without a proxy), puts an unknown certificate to
+  // AskCertificate, and says in the status bar and log book whether it is encrypted.
+  std::filesystem::path TrustFile;
+  std::function<FtpTrustDecision(const FtpCertificateInfo&)> AskCertificate;
 
   bool Connect();
   void Disconnect();
@@ -93,6 +101,7 @@ class FtpConnection {
 
  private:
   bool KeepAliveProbe();
+  void ReportEncryption();
   std::string SinceText(double now) const;
   // Drops a connection found gone; the host-dropped mark follows from connected-since.
   void DropLostConnection();
