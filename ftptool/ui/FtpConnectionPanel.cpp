@@ -62,7 +62,9 @@ void FtpConnectionPanel::ShowConnected(bool connected) {
 
 void FtpConnectionPanel::SetProgressMaximum(std::int64_t maximum) {
   progressScale_ = maximum > INT_MAX ? maximum / INT_MAX + 1 : 1;
-  ProgressBar1->setRange(0, static_cast<int>(std::max<std::int64_t>(0, maximum) / progressScale_));
+  // A range of 0 to 0 would make Qt show its endless busy animation after an empty file or a
+  // reset, as if a transfer were still running; an empty bar is shown instead.
+  ProgressBar1->setRange(0, static_cast<int>(std::max<std::int64_t>(1, maximum) / progressScale_));
 }
 
 void FtpConnectionPanel::SetProgressPosition(std::int64_t position) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -179,4 +180,16 @@ TEST_F(FtpToolWindow, LongProfilePathIsShortenedFromTheLeft) {
   EXPECT_TRUE(shown.startsWith("...")) << shown.toStdString();
   EXPECT_LT(shown.size(), static_cast<qsizetype>(path.size()));
   EXPECT_TRUE(shown.endsWith("zugang.ftpz"));
+}
+
+TEST_F(FtpToolWindow, ProgressBarOfAnEmptyTransferStandsStill) {
+  auto* bar = form.findChild<QProgressBar*>("ProgressBar1");
+  ASSERT_NE(bar, nullptr);
+  form.SetProgressMaximum(0);  // an empty file, or the reset after a transfer
+  form.SetProgressPosition(0);
+  EXPECT_GT(bar->maximum(), bar->minimum());  // 0..0 would be Qt's endless busy animation
+  EXPECT_EQ(bar->value(), 0);
+  form.SetProgressMaximum(5'000'000'000);  // beyond int: scaled, still full at the end
+  form.SetProgressPosition(5'000'000'000);
+  EXPECT_EQ(bar->value(), bar->maximum());
 }
