@@ -10,11 +10,13 @@
 
 #include "Clock.h"
 #include "FtpBrowserPage.h"
+#include "FtpCertificateQuestion.h"
 #include "FtpConnectionPanel.h"
 #include "FtpDialogPage.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
 #include "FtpTransferPage.h"
+#include "FtpTrustStore.h"
 #include "HelpViewer.h"
 #include "QtText.h"
 
@@ -57,6 +59,14 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
   layout->addWidget(FTPPageControl1, 1);
   layout->addWidget(log_->BuildStatusBar());
 
+  // With a data folder the connection encrypts when the server offers it and asks about a
+  // certificate it cannot verify; the certificates trusted always live beside the desktop.
+  if (!services_.settingsFolder.empty()) {
+    connection_->TrustFile = services_.settingsFolder / FtpTrustStore::kFileName;
+    connection_->AskCertificate = [this](const FtpCertificateInfo& info) {
+      return AskCertificateTrust(this, info);
+    };
+  }
   connection_->Settings = [this] { return login_->Settings(); };
   connection_->Options = [this] { return login_->Options(); };
   connection_->RemotePathField = [this] { return login_->LastShown().RemoteDir; };
