@@ -11,7 +11,7 @@
 #include "FtpError.h"
 #include "FtpExpect.h"
 #include "FtpTexts.h"
-#include "PyftpdServer.h"
+#include "PyftpdSuite.h"
 #include "TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -19,35 +19,20 @@ namespace texts = ftp::texts;
 
 namespace {
 
-class FtpRealServer : public testing::Test {
+class FtpRealServer : public PyftpdSuite {
  protected:
-  static void SetUpTestSuite() { server_ = std::make_unique<PyftpdServer>(); }
-  static void TearDownTestSuite() { server_.reset(); }
-
   void SetUp() override {
-    ASSERT_TRUE(server_->Running()) << server_->Problem();
-    server_->ClearHome();
+    PyftpdSuite::SetUp();
+    if (HasFatalFailure()) return;
     Aim(client);
     client.Connect();
   }
 
-  static void Aim(FtpClient& c) {
-    c.Host = "127.0.0.1";
-    c.Port = server_->Port();
-    c.Username = PyftpdServer::kUser;
-    c.Password = PyftpdServer::kPassword;
-    c.Passive = true;
-    c.ReadTimeout = 20000;  // only so a broken test cannot hang
-  }
-
   static fs::path Home() { return server_->Home(); }
 
-  static std::unique_ptr<PyftpdServer> server_;
   FtpClient client;
   ScratchFolder folder;
 };
-
-std::unique_ptr<PyftpdServer> FtpRealServer::server_;
 
 // Transfers in both data-connection modes and at the block-size edges.
 class FtpRealTransfer : public FtpRealServer,

@@ -11,6 +11,7 @@
 #include "FtpExpect.h"
 #include "FtpTexts.h"
 #include "PyftpdServer.h"
+#include "PyftpdSuite.h"
 #include "ScriptedServer.h"
 #include "TestFiles.h"
 #include "TlsCertificate.h"
@@ -40,8 +41,9 @@ struct SentCommands {
   }
 };
 
-class FtpTls : public testing::Test {
+class FtpTls : public PyftpdSuite {
  protected:
+  // The suite's server offers TLS with a certificate made for it.
   static void SetUpTestSuite() {
     certificate_ = std::make_unique<TlsCertificate>();
     PyftpdServer::Options options;
@@ -50,28 +52,22 @@ class FtpTls : public testing::Test {
     server_ = std::make_unique<PyftpdServer>(options);
   }
   static void TearDownTestSuite() {
-    server_.reset();
+    PyftpdSuite::TearDownTestSuite();
     certificate_.reset();
   }
   void SetUp() override {
     ASSERT_TRUE(certificate_->Made()) << "openssl req failed";
-    ASSERT_TRUE(server_->Running()) << server_->Problem();
-    server_->ClearHome();
+    PyftpdSuite::SetUp();
+    if (HasFatalFailure()) return;
     Aim(client);
     sent.Attach(client);
   }
   static void Aim(FtpClient& c) {
-    c.Host = "127.0.0.1";
-    c.Port = server_->Port();
-    c.Username = PyftpdServer::kUser;
-    c.Password = PyftpdServer::kPassword;
-    c.Passive = true;
-    c.ReadTimeout = 20000;
+    PyftpdSuite::Aim(c);
     c.TlsMode = FtpTlsMode::Auto;
   }
 
   static inline std::unique_ptr<TlsCertificate> certificate_;
-  static inline std::unique_ptr<PyftpdServer> server_;
   FtpClient client;
   SentCommands sent;
   ScratchFolder folder;
