@@ -1,14 +1,51 @@
 #!/usr/bin/env bash
 # Download and upload throughput of ladeko-ftp next to curl, both against the same vsftpd
-# (started here with its own configuration on a free loopback port).
+# (started here with its own configuration on a free loopback port). With --tls both speak
+# explicit TLS to a vsftpd with a self-signed certificate made here (control and data
+# encrypted, data sessions resumed as vsftpd demands); curl runs with --ssl-reqd -k and
+# ladeko-ftp with --tls and the certificate's fingerprint.
 #
-#   bench/ftpclient/throughput.sh [LADEKO_FTP] [SIZE_MIB] [ROUNDS]
+#   bench/ftpclient/throughput.sh [--tls] [LADEKO_FTP] [SIZE_MIB] [ROUNDS]
 #
 # Prints MiB/s of every tool and direction (best of ROUNDS) and the ratio ours/curl.
 # Downloads go to /dev/null so the figure is the client's, not the local disk's.
 set -euo pipefail
 
-source "$(cd "$(dirname "$0")" && pwd)/bench_setup.sh"
+tls=no
+if [ "${1:-}" = "--tls" ]; then tls=yes; shift; fi
+here="$(cd "$(dirname "$0")" && pwd)"
+ladeko="${1:-$here/../../build/ftptool/tools/ladeko-ftp}"
+size_mib="${2:-1024}"
+rounds="${3:-3}"
+
+[ -x "$ladeko" ] || { echo "ladeko-ftp not found at $ladeko (build it first)" >&2; exit 1; }
+vsftpd_bin="$(command -v vsftpd || echo /usr/sbin/vsftpd)"
+[ -x "$vsftpd_bin" ] || { echo "vsftpd is missing (scripts/setup installs it)" >&2; exit 1; }
+command -v curl >/dev/null || { echo "curl is missing" >&2; exit 1; }
+
+work="$(mktemp -d /tmp/ftp-throughput-XXXXXX)"
+vsftpd_pid=""
+cleanup() {
+  [ -n "$vsftpd_pid" ] && kill "$vsftpd_pid" 2>/dev/null && wait "$vsftpd_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
+
+# vsftpd refuses a root writable by the anonymous user, so uploads go to pub/.
+mkdir -p "$work/root/pub" "$work/empty"
+chmod 555 "$work/root"
+chmod 777 "$work/root/pub"
+ours_tls=(); curl_tls=(); label=""
+if [ "$tls" = yes ]; then
+  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
+    -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
+  fingerprint="$(openssl x509 -noout -fingerprint -sha256 -in "$work/cert.pem" | cut -d= -f2)"
+  ours_tls=(--tls --fingerprint "$fingerprint")
+  curl_tls=(--ssl-reqd -k)
+  label="TLS: "
+fi
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$work/root/pub/big.bin"
 cp "$work/root/pub/big.bin" "$work/source.bin"
 
@@ -34,6 +71,17 @@ vsftpd_log_file=$work/vsftpd.log
 secure_chroot_dir=$work/empty
 ftpd_banner=throughput
 CONF
+if [ "$tls" = yes ]; then
+  cat >> "$work/vsftpd.conf" <<CONF
+ssl_enable=YES
+allow_anon_ssl=YES
+force_anon_logins_ssl=YES
+force_anon_data_ssl=YES
+require_ssl_reuse=YES
+rsa_cert_file=$work/cert.pem
+rsa_private_key_file=$work/key.pem
+CONF
+fi
 "$vsftpd_bin" "$work/vsftpd.conf" &
 vsftpd_pid=$!
 for _ in $(seq 50); do
@@ -57,11 +105,11 @@ best() { printf '%s\n' "$@" | sort -g | head -1; }
 ours_down=(); curl_down=(); ours_up=(); curl_up=()
 url="ftp://127.0.0.1:$port/pub"
 for _ in $(seq "$rounds"); do
-  ours_down+=("$(timed "$ladeko" --port "$port" 127.0.0.1 get pub/big.bin /dev/null)")
-  curl_down+=("$(timed curl -sS -o /dev/null "$url/big.bin")")
-  ours_up+=("$(timed "$ladeko" --port "$port" 127.0.0.1 put "$work/source.bin" pub/up.bin)")
+  ours_down+=("$(timed "$ladeko" "${ours_tls[@]}" --port "$port" 127.0.0.1 get pub/big.bin /dev/null)")
+  curl_down+=("$(timed curl "${curl_tls[@]}" -sS -o /dev/null "$url/big.bin")")
+  ours_up+=("$(timed "$ladeko" "${ours_tls[@]}" --port "$port" 127.0.0.1 put "$work/source.bin" pub/up.bin)")
   rm -f "$work/root/pub/up.bin"
-  curl_up+=("$(timed curl -sS -T "$work/source.bin" "$url/up.bin")")
+  curl_up+=("$(timed curl "${curl_tls[@]}" -sS -T "$work/source.bin" "$url/up.bin")")
   rm -f "$work/root/pub/up.bin"
 done
 
@@ -73,6 +121,6 @@ report() {
   awk -v n="$name" -v s="$size_mib" -v o="$ours" -v c="$curl_time" \
     'BEGIN { printf "%-9s ladeko-ftp %8.1f MiB/s   curl %8.1f MiB/s   ratio %.3f\n", n, s / o, s / c, c / o }'
 }
-echo "file ${size_mib} MiB, best of $rounds rounds, vsftpd on 127.0.0.1:$port"
+echo "${label}file ${size_mib} MiB, best of $rounds rounds, vsftpd on 127.0.0.1:$port"
 report download "${ours_down[@]}" "${curl_down[@]}"
 report upload "${ours_up[@]}" "${curl_up[@]}"

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "FTP1.h"
+#include "FtpLoginForServer.h"
 #include "FtpCertificateQuestion.h"
 #include "FtpLoginPage.h"
 #include "FtpTrustStore.h"
@@ -44,11 +45,7 @@ class FtpCertificateWindow : public ::testing::Test {
     server = std::make_unique<PyftpdServer>(
         PyftpdServer::Options{"127.0.0.1", certificate.CertFile(), certificate.KeyFile()});
     ASSERT_TRUE(server->Running()) << server->Problem();
-    FtpLoginPage& login = form.LoginPage();
-    login.HostEdit->setText("127.0.0.1");
-    login.PortEdit->setText(QString::number(server->Port()));
-    login.UserEdit->setText(PyftpdServer::kUser);
-    login.PassEdit->setText(PyftpdServer::kPassword);
+    FillLoginForServer(form, server->Port());
   }
 
   TlsCertificate certificate;

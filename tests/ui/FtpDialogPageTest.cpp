@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "FTP1.h"
+#include "FtpLoginForServer.h"
 #include "FtpDialogPage.h"
 #include "FtpLoginPage.h"
 #include "FtpRemoteListView.h"
@@ -46,13 +47,7 @@ class FtpDialogPageTest : public MainWindowTest {
     server_->ClearHome();
     Open();
     tool = std::make_unique<TFTPForm1>(TFTPForm1::Services{&dialogs, nullptr, nullptr, &par});
-    FtpLoginPage& login = tool->LoginPage();
-    login.HostEdit->setText("127.0.0.1");
-    login.PortEdit->setText(QString::number(server_->Port()));
-    login.UserEdit->setText(PyftpdServer::kUser);
-    login.PassEdit->setText(PyftpdServer::kPassword);
-    tool->Client().Passive = true;
-    tool->Client().ReadTimeout = 20000;
+    FillLoginForServer(*tool, server_->Port());
     form->SetFtpDialog(&par, [this] {
       ++shown;
       QTimer::singleShot(0, tool.get(), [this] {

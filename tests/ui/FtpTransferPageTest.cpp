@@ -17,6 +17,7 @@
 
 #include "Clock.h"
 #include "FTP1.h"
+#include "FtpLoginForServer.h"
 #include "FtpBrowserPage.h"
 #include "FtpBrowserRows.h"
 #include "FtpLogPage.h"
@@ -57,13 +58,7 @@ class FtpTransferPageTest : public PyftpdSuite {
   FtpTransferPage& page() { return form.TransferPage(); }
 
   void ConnectToServer() {
-    FtpLoginPage& login = form.LoginPage();
-    login.HostEdit->setText("127.0.0.1");
-    login.PortEdit->setText(QString::number(server_->Port()));
-    login.UserEdit->setText(PyftpdServer::kUser);
-    login.PassEdit->setText(PyftpdServer::kPassword);
-    form.Client().Passive = true;
-    form.Client().ReadTimeout = 20000;
+    FillLoginForServer(form, server_->Port());
     ASSERT_TRUE(form.Connection().Connect());
   }
 
