@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "FtpClient.h"
@@ -31,4 +32,19 @@ class PyftpdSuite : public testing::Test {
   }
 
   static inline std::unique_ptr<PyftpdServer> server_;
+};
+
+// The suite with a client logged in to the server before each test.
+class PyftpdClientSuite : public PyftpdSuite {
+ protected:
+  void SetUp() override {
+    PyftpdSuite::SetUp();
+    if (HasFatalFailure()) return;
+    Aim(client);
+    client.Connect();
+  }
+
+  static std::filesystem::path Home() { return server_->Home(); }
+
+  FtpClient client;
 };

@@ -19,18 +19,8 @@ namespace texts = ftp::texts;
 
 namespace {
 
-class FtpRealServer : public PyftpdSuite {
+class FtpRealServer : public PyftpdClientSuite {
  protected:
-  void SetUp() override {
-    PyftpdSuite::SetUp();
-    if (HasFatalFailure()) return;
-    Aim(client);
-    client.Connect();
-  }
-
-  static fs::path Home() { return server_->Home(); }
-
-  FtpClient client;
   ScratchFolder folder;
 };
 

@@ -15,17 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FtpMirror : public PyftpdSuite {
+class FtpMirror : public PyftpdClientSuite {
  protected:
-  void SetUp() override {
-    PyftpdSuite::SetUp();
-    if (HasFatalFailure()) return;
-    Aim(client);
-    client.Connect();
-  }
-  static fs::path Home() { return server_->Home(); }
-
-  FtpClient client;
   ScratchFolder folder;
   std::ostringstream log;
 };

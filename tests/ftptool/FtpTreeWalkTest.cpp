@@ -24,16 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FtpTreeWalkReal : public PyftpdSuite {
+class FtpTreeWalkReal : public PyftpdClientSuite {
  protected:
-  void SetUp() override {
-    PyftpdSuite::SetUp();
-    if (HasFatalFailure()) return;
-    Aim(client);
-    client.Connect();
-  }
-
-  static fs::path Home() { return server_->Home(); }
   fs::path Local(const std::string& name) const { return fs::path(folder.File(name)); }
 
   // Baum/a.txt, Baum/Eins/b.bin (more than one block), Baum/Eins/Zwei/c.txt, Baum/Eins/Zwei/leer/
@@ -50,7 +42,6 @@ class FtpTreeWalkReal : public PyftpdSuite {
     EXPECT_TRUE(fs::is_directory(b / "Eins" / "Zwei" / "leer"));
   }
 
-  FtpClient client;
   RecordingToolView view;
   ScratchFolder folder;
 };
