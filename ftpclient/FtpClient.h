@@ -47,7 +47,9 @@ enum class FtpWorkMode { Read, Write };
 enum class FtpLogin { Manual, Auto };
 enum class FtpListDetail { NamesOnly, Details };
 enum class FtpOverwrite { No, Yes };
-enum class FtpPutMode { Store, Append };
+// Store replaces the server's file only once the whole upload is there; Direct is the plain
+// STOR for servers that allow no rename; Append adds to the end (APPE).
+enum class FtpPutMode { Store, Append, Direct };
 
 class FtpClient {
  public:
