@@ -4,6 +4,7 @@
 
 #include "Clock.h"
 #include "FtpError.h"
+#include "FtpNameCodec.h"
 #include "FtpStatusTexts.h"
 #include "FtpTexts.h"
 #include "FtpTrustStore.h"
@@ -47,6 +48,7 @@ bool FtpIsLocalHost(const std::string& host) {
 
 FtpConnection::FtpConnection(FtpClient& client, FtpToolView& view, Clock now)
     : client_(client), view_(view), now_(std::move(now)) {
+  client_.NameEncodingMode = FtpNameEncodingMode::Auto;  // the server's FEAT decides
   InstallClientEvents();
 }
 
@@ -169,11 +171,11 @@ bool FtpConnection::EnterRemotePathField() {
   bool entered = true;
   std::string startDirectory;
   try {
-    client_.ChangeDir(path);
+    client_.ChangeDir(FtpServerPathOfText(path, client_.NameEncoding()));
   } catch (const std::exception&) {
     entered = false;
     try {
-      startDirectory = client_.RetrieveCurrentDir();
+      startDirectory = FtpLogName(client_.RetrieveCurrentDir(), client_.NameEncoding());
     } catch (const std::exception&) {
     }
   }

@@ -5,6 +5,7 @@
 
 #include "FtpDateTime.h"
 #include "FtpLocalPaths.h"
+#include "FtpNameCodec.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +24,23 @@ std::vector<fs::directory_entry> FolderEntries(const fs::path& folder) {
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
   return entries;
+}
+
+// The server name of a local entry; one the connection's encoding cannot carry is refused.
+std::string ServerName(const fs::path& localName, FtpNameEncoding encoding) {
+  const auto name = FtpServerNameOf(localName, encoding);
+  if (!name) throw FtpError(FtpNotWritableText(localName.native()));
+  return *name;
+}
+
+// Every name below the folder must reach the server as it is before the first of them goes.
+void CheckUploadNames(const fs::path& folder, FtpNameEncoding encoding) {
+  ServerName(FtpLastComponent(folder), encoding);
+  for (const auto& item : FolderEntries(folder)) {
+    std::error_code ec;
+    if (item.is_directory(ec) && !item.is_symlink(ec)) CheckUploadNames(item.path(), encoding);
+    else ServerName(item.path().filename(), encoding);
+  }
 }
 
 }  // namespace
@@ -53,7 +71,17 @@ void FtpTreeWalker::Deleted(const std::string& name) {
 }
 
 bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
-  return DownloadTree(folder, FtpPathText(FtpLastComponent(folder)));
+  return DownloadTree(folder, ServerName(FtpLastComponent(folder), client_.NameEncoding()));
+}
+
+std::string FtpTreeWalker::Shown(const std::string& serverName) const {
+  return FtpLogName(serverName, client_.NameEncoding());
+}
+
+fs::path FtpTreeWalker::LocalName(const std::string& serverName) {
+  const FtpLocalName local = FtpLocalNameOf(serverName, client_.NameEncoding());
+  if (local.Escaped) Log(FtpEscapedNameLine(serverName, local));
+  return local.Name;
 }
 
 bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remoteName) {
@@ -78,15 +106,15 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
     if (!FtpIsSafeLocalName(entry.Name)) {
-      Log(FtpUnsafeNameLine(entry.Name));
+      Log(FtpUnsafeNameLine(Shown(entry.Name)));
     } else if (entry.IsLink) {
-      Log(FtpSkippedLinkLine(entry.Name));
+      Log(FtpSkippedLinkLine(Shown(entry.Name)));
     } else if (entry.IsDirectory) {
-      if (!Aborted()) DownloadTree(folder / FtpTextPath(entry.Name), entry.Name);
+      if (!Aborted()) DownloadTree(folder / LocalName(entry.Name), entry.Name);
     } else {
-      Announce(entry.Size, entry.SizeText, entry.Name);
-      Log("Downloadstart: " + shownFolder + "/" + entry.Name + "   " + entry.SizeText);
-      client_.Get(entry.Name, (folder / FtpTextPath(entry.Name)).string(), FtpOverwrite::Yes);
+      Announce(entry.Size, entry.SizeText, Shown(entry.Name));
+      Log("Downloadstart: " + shownFolder + "/" + Shown(entry.Name) + "   " + entry.SizeText);
+      client_.Get(entry.Name, (folder / LocalName(entry.Name)).string(), FtpOverwrite::Yes);
     }
   }
   client_.ChangeDir("..");
@@ -96,8 +124,13 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
 }
 
 void FtpTreeWalker::UploadTree(const fs::path& folder) {
+  CheckUploadNames(folder, client_.NameEncoding());
+  UploadFolder(folder);
+}
+
+void FtpTreeWalker::UploadFolder(const fs::path& folder) {
   currentLocal_ = folder;
-  const std::string remoteName = FtpPathText(FtpLastComponent(folder));
+  const std::string remoteName = ServerName(FtpLastComponent(folder), client_.NameEncoding());
   try {
     client_.MakeDir(remoteName);
   } catch (const FtpReplyError&) {
@@ -113,7 +146,7 @@ void FtpTreeWalker::UploadTree(const fs::path& folder) {
       if (item.is_symlink(ec)) {
         Log(FtpSkippedLinkLine(name));
       } else if (!Aborted()) {
-        UploadTree(item.path());
+        UploadFolder(item.path());
       }
       continue;
     }
@@ -122,37 +155,38 @@ void FtpTreeWalker::UploadTree(const fs::path& folder) {
     const std::string sizeText = std::to_string(size);
     Announce(static_cast<std::int64_t>(size), sizeText, name);
     Log("Uploadstart: " + name + "   " + sizeText);
-    client_.Put(item.path().string(), name, FtpPutMode::Store);
+    client_.Put(item.path().string(), ServerName(item.path().filename(), client_.NameEncoding()),
+                FtpPutMode::Store);
   }
   currentLocal_ = folder.parent_path();
   client_.ChangeDir("..");
-  view_.ShowFtpStatus(2, remoteName + " hochgeladen");
+  view_.ShowFtpStatus(2, Shown(remoteName) + " hochgeladen");
 }
 
 void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     client_.ChangeDir(name);
   } catch (const FtpError&) {
-    throw FtpDeleteRefusal("Change " + name + " fehlgeschlage");
+    throw FtpDeleteRefusal("Change " + Shown(name) + " fehlgeschlage");
   }
   std::vector<FtpListedEntry> entries;
   try {
     entries = ListCurrent();
   } catch (const FtpError&) {
-    throw FtpDeleteRefusal("Auflisten von " + name + " fehlgeschlagen");
+    throw FtpDeleteRefusal("Auflisten von " + Shown(name) + " fehlgeschlagen");
   }
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
     // The same names that could leave a local folder would leave this directory on the
     // server ("../x" deletes a neighbour's file).
     if (!FtpIsSafeLocalName(entry.Name)) {
-      Log(FtpUnsafeNameLine(entry.Name));
+      Log(FtpUnsafeNameLine(Shown(entry.Name)));
     } else if (!entry.IsDirectory) {
       client_.Delete(entry.Name);  // a link goes as the link itself
-      Deleted(entry.Name);
+      Deleted(Shown(entry.Name));
     } else if (!Aborted()) {
       DeleteRemoteTree(entry.Name);
-      Deleted(entry.Name);
+      Deleted(Shown(entry.Name));
     }
   }
   client_.ChangeDirUp();

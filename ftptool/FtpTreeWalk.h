@@ -39,12 +39,15 @@ class FtpTreeWalker {
   FtpTreeWalker(FtpClient& client, FtpToolView& view, FtpWalkHooks hooks = {});
 
   // Downloads the remote directory named like the folder's last component (relative to the
-  // server's current directory) into that folder, made if missing. A directory the server
+  // server's current directory) into that folder, made if missing. Entries are stored under
+  // their names as shown (FtpLocalNameOf); remoteName is the directory's server bytes. A directory the server
   // refuses to enter is skipped; false then. Other errors pass to the caller.
   bool DownloadTree(const std::filesystem::path& folder);
   bool DownloadTree(const std::filesystem::path& folder, const std::string& remoteName);
 
   // Uploads the folder into a remote directory of its last name (an existing one is reused).
+  // A name below it that the connection's encoding cannot carry fails the upload before
+  // anything is sent.
   void UploadTree(const std::filesystem::path& folder);
 
   // Deletes the remote directory (relative to the current one) with everything below it,
@@ -64,6 +67,9 @@ class FtpTreeWalker {
 
  private:
   std::vector<FtpListedEntry> ListCurrent();
+  void UploadFolder(const std::filesystem::path& folder);
+  std::string Shown(const std::string& serverName) const;
+  std::filesystem::path LocalName(const std::string& serverName);
   bool Aborted() const { return hooks_.AbortRequested && hooks_.AbortRequested(); }
   void Announce(std::int64_t size, const std::string& sizeText, const std::string& name);
   void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }

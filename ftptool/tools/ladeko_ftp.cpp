@@ -12,6 +12,7 @@
 #include "FtpError.h"
 #include "FtpProfileClient.h"
 #include "FtpMirror.h"
+#include "FtpNameCodec.h"
 #include "Win1252.h"
 
 namespace {
@@ -28,6 +29,8 @@ const char* const kUsage =
     "          --tls (nur verschlüsselt)  --no-tls (nie verschlüsselt)\n"
     "          --fingerprint SHA256 (dieses Serverzertifikat annehmen)\n"
     "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
+    "          --encoding utf-8|windows-1252 (Zeichenkodierung der Namen auf dem Server;\n"
+    "          ohne die Option UTF-8, wenn FEAT es nennt)\n"
     "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
     "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
     "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
@@ -56,6 +59,12 @@ std::uint16_t PortNumber(const std::string& text) {
   const long value = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || value < 1 || value > 65535) throw UsageError{};
   return static_cast<std::uint16_t>(value);
+}
+
+FtpNameEncodingMode EncodingMode(const std::string& text) {
+  if (text == "utf-8") return FtpNameEncodingMode::Utf8;
+  if (text == "windows-1252") return FtpNameEncodingMode::Windows1252;
+  throw UsageError{};
 }
 
 // 0 waits without limit; the milliseconds must fit the client's 32-bit setting.
@@ -99,6 +108,7 @@ void ParseOptions(int argc, char** argv, Options& options) {
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
     else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
     else if (arg == "--fingerprint") client.TrustedFingerprint = value();
+    else if (arg == "--encoding") client.NameEncodingMode = EncodingMode(value());
     else throw UsageError{};
   }
 }
@@ -128,7 +138,12 @@ bool LoadProfileOption(int argc, char** argv, FtpClient& client, Options& option
 
 std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
-void PrintListing(const FtpListItems& items) {
+// Arguments and output are the terminal's UTF-8; names on the wire are the server's bytes.
+std::string Shown(const FtpClient& client, const std::string& serverName) {
+  return FtpShownName(serverName, client.NameEncoding());
+}
+
+void PrintListing(const FtpClient& client, const FtpListItems& items) {
   for (const FtpListItem& item : items) {
     const char type = item.ItemType == FtpItemType::Directory      ? 'd'
                       : item.ItemType == FtpItemType::SymbolicLink ? 'l'
@@ -136,9 +151,9 @@ void PrintListing(const FtpListItems& items) {
     const FtpCivilDateTime when = FtpDecodeDateTime(item.ModifiedDate);
     std::cout << type << ' ' << item.Size << ' ' << when.Date.Year << '-' << TwoDigits(when.Date.Month) << '-'
               << TwoDigits(when.Date.Day) << ' ' << TwoDigits(when.Hour) << ':' << TwoDigits(when.Minute) << ' '
-              << item.FileName;
+              << Shown(client, item.FileName);
     if (item.ItemType == FtpItemType::SymbolicLink && !item.LinkedItemName.empty())
-      std::cout << " -> " << item.LinkedItemName;
+      std::cout << " -> " << Shown(client, item.LinkedItemName);
     std::cout << '\n';
   }
 }
@@ -166,42 +181,48 @@ void CheckCommands(const std::vector<std::string>& args) {
 void RunCommands(FtpClient& client, std::vector<std::string> args) {
   std::size_t at = 0;
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
+  // A remote name argument in the connection's encoding; one it cannot carry is refused.
+  const auto remote = [&](std::size_t offset) {
+    const auto name = FtpServerNameOf(std::string_view(args[at + offset]), client.NameEncoding());
+    if (!name) throw FtpError(FtpNotWritableText(args[at + offset]));
+    return *name;
+  };
   while (at < args.size() && args[at] == "cd") {
-    client.ChangeDir(argument(1));
+    client.ChangeDir(remote(1));
     at += 2;
   }
   if (at == args.size()) return;
   const std::string& command = args[at];
   const std::size_t count = args.size() - at - 1;  // arguments after the command
   if (command == "pwd") {
-    std::cout << client.RetrieveCurrentDir() << '\n';
+    std::cout << Shown(client, client.RetrieveCurrentDir()) << '\n';
   } else if (command == "ls" || command == "nlst") {
-    const std::string mask = count == 1 ? argument(1) : std::string();
+    const std::string mask = count == 1 ? remote(1) : std::string();
     std::vector<std::string> lines;
     client.List(&lines, mask, command == "ls" ? FtpListDetail::Details : FtpListDetail::NamesOnly);
     if (command == "ls")
-      PrintListing(client.DirectoryListing());
+      PrintListing(client, client.DirectoryListing());
     else
-      for (const auto& line : lines) std::cout << line << '\n';
+      for (const auto& line : lines) std::cout << Shown(client, line) << '\n';
   } else if (command == "get") {
-    client.Get(argument(1), argument(2), FtpOverwrite::Yes);
+    client.Get(remote(1), argument(2), FtpOverwrite::Yes);
   } else if (command == "put") {
-    client.Put(argument(1), count == 2 ? argument(2) : std::string(), FtpPutMode::Store);
+    client.Put(argument(1), count == 2 ? remote(2) : std::string(), FtpPutMode::Store);
   } else if (command == "append") {
-    client.Put(argument(1), argument(2), FtpPutMode::Append);
+    client.Put(argument(1), remote(2), FtpPutMode::Append);
   } else if (command == "mkdir") {
-    client.MakeDir(argument(1));
+    client.MakeDir(remote(1));
   } else if (command == "rmdir") {
-    client.RemoveDir(argument(1));
+    client.RemoveDir(remote(1));
   } else if (command == "rm") {
-    client.Delete(argument(1));
+    client.Delete(remote(1));
   } else if (command == "rename") {
-    client.Rename(argument(1), argument(2));
+    client.Rename(remote(1), remote(2));
   } else if (command == "size") {
-    std::cout << client.Size(argument(1)) << '\n';
+    std::cout << client.Size(remote(1)) << '\n';
   } else if (command == "getdir" || command == "putdir") {
     if (command == "getdir")
-      MirrorGetDir(client, argument(1), argument(2), std::cout);
+      MirrorGetDir(client, remote(1), argument(2), std::cout);
     else
       MirrorPutDir(client, argument(1), std::cout);
   }
@@ -216,6 +237,7 @@ int main(int argc, char** argv) {
   // Encrypted when the server offers it; an unverifiable certificate fails unless
   // --fingerprint names it.
   client.TlsMode = FtpTlsMode::Auto;
+  client.NameEncodingMode = FtpNameEncodingMode::Auto;
   Options options;
   options.client = &client;
   try {
