@@ -201,8 +201,8 @@ void FtpBrowserPage::WireProfile() {
   auto readBefore = login.ReadOtherPages;
   login.ReadOtherPages = [this, readBefore](FtpProfileValues& values) {
     if (readBefore) readBefore(values);
-    values.LocalDir = FromQ(VerzEdit1->text());
-    values.RemoteDir = FromQ(VerzEdit2->text());
+    values.LocalDir = FromQStored(VerzEdit1->text(), values.Unwritable);
+    values.RemoteDir = FromQStored(VerzEdit2->text(), values.Unwritable);
   };
   auto showBefore = login.ShowOtherPages;
   login.ShowOtherPages = [this, showBefore](const FtpProfileValues& values) {

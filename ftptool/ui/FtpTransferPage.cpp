@@ -357,6 +357,8 @@ void FtpTransferPage::ChainProfileHooks() {
 }
 
 void FtpTransferPage::ReadFields(FtpProfileValues& v) const {
+  for (const QLineEdit* edit : {UpDateiEdit1, UpDateiEdit2, DownDateiEdit1, DownDateiEdit2, CopyDateiEdit1})
+    FromQStored(edit->text(), v.Unwritable);
   const FtpSingleTransferFields f = Fields();
   v.DownTargetFile = f.DownDateiEdit1;
   v.DownSourceFile = f.DownDateiEdit2;
