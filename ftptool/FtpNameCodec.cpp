@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "Utf8Chars.h"
 #include "Win1252.h"
 
 namespace {

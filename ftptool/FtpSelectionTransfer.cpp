@@ -90,7 +90,7 @@ bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection
   try {
     if (tag == FtpTag::Remote && withMarker) {
       try {
-        client.Delete(markerName);
+        client.Delete(FtpServerPathOfText(markerName, client.NameEncoding()));  // a stored name
         markerFound = true;
       } catch (const FtpReplyError&) {
       }

@@ -124,7 +124,12 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
 }
 
 void FtpTreeWalker::UploadTree(const fs::path& folder) {
-  CheckUploadNames(folder, client_.NameEncoding());
+  try {
+    CheckUploadNames(folder, client_.NameEncoding());
+  } catch (const FtpError& refusal) {
+    Log(refusal.what());  // the log book says why nothing went
+    throw;
+  }
   UploadFolder(folder);
 }
 

@@ -1,5 +1,7 @@
 #include "Win1252.h"
 
+#include "Utf8Chars.h"
+
 #include <array>
 
 namespace win1252 {

@@ -33,12 +33,6 @@ std::string Upper(std::string_view s);
 // ASCII-only upper-casing (a to z); every other byte stays.
 std::string UpperAscii(std::string_view s);
 
-// One UTF-8 character at s[i]: its code point into cp and its length, 0 when the bytes there
-// are no well-formed character (overlong forms and surrogates included).
-size_t DecodeUtf8Char(std::string_view s, size_t i, char32_t& cp);
-// A code point appended to out as UTF-8.
-void AppendUtf8Char(std::string& out, char32_t cp);
-
 // True when the text, read as UTF-8, is well formed and contains a byte above 0x7F.
 bool IsValidUtf8(std::string_view s);
 

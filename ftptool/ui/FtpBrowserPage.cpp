@@ -21,6 +21,7 @@
 #include "FtpLoginPage.h"
 #include "FtpRemoteListView.h"
 #include "FtpNameCodec.h"
+#include "FtpStoredText.h"
 #include "QtText.h"
 #include "Win1252.h"
 

@@ -22,6 +22,7 @@
 #include "FTP1.h"
 #include "FtpBrowserPage.h"
 #include "FtpLoginPage.h"
+#include "FtpStoredText.h"
 #include "QtText.h"
 
 namespace {

@@ -24,14 +24,6 @@ inline std::string FromQ(const QString& text) {
   return win1252::FromUtf8(text.toUtf8().toStdString());
 }
 
-// A field's text for a record's Windows-1252 field; a text that field cannot hold whole (a
-// "Ł") is named in unwritable, the first one only, so the save can refuse it.
-inline std::string FromQStored(const QString& text, std::string& unwritable) {
-  std::string ansi = FromQ(text);
-  if (unwritable.empty() && QString::fromUtf8(win1252::ToUtf8(ansi)) != text) unwritable = ansi;
-  return ansi;
-}
-
 inline QString PathToQ(const std::filesystem::path& p) {
   return QString::fromStdString(p.string());
 }

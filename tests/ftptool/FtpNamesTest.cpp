@@ -21,6 +21,7 @@
 #include "RecordingToolView.h"
 #include "ScriptedServer.h"
 #include "TestFiles.h"
+#include "Utf8Chars.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;

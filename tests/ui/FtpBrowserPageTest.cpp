@@ -23,7 +23,7 @@
 #include "FtpLoginPage.h"
 #include "FtpRemoteListView.h"
 #include "PyftpdSuite.h"
-#include "QtText.h"
+#include "FtpStoredText.h"
 #include "ScriptedDialogs.h"
 #include "Win1252.h"
 
