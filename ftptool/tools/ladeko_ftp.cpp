@@ -28,6 +28,8 @@ const char* const kUsage =
     "          --tls (nur verschlüsselt)  --no-tls (nie verschlüsselt)\n"
     "          --fingerprint SHA256 (dieses Serverzertifikat annehmen)\n"
     "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
+    "          --direct (put/putdir schreiben direkt in die Zieldatei, für Server ohne\n"
+    "          Umbenennen; sonst erst unter einem vorläufigen Namen, dann umbenannt)\n"
     "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
     "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
     "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
@@ -45,6 +47,7 @@ constexpr int kDefaultTimeoutSeconds = 60;
 struct Options {
   FtpClient* client = nullptr;
   bool trace = false;
+  FtpPutMode putMode = FtpPutMode::Store;  // --direct: Direct
   int timeoutSeconds = kDefaultTimeoutSeconds;
   bool passwordGiven = false;
   bool profileGiven = false;
@@ -96,6 +99,7 @@ void ParseOptions(int argc, char** argv, Options& options) {
     else if (arg == "--proxy-password") client.ProxySettings.Password = value();
     else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
     else if (arg == "--trace") options.trace = true;
+    else if (arg == "--direct") options.putMode = FtpPutMode::Direct;
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
     else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
     else if (arg == "--fingerprint") client.TrustedFingerprint = value();
@@ -110,7 +114,8 @@ bool LoadProfileOption(int argc, char** argv, FtpClient& client, Options& option
     if (std::string(argv[i]).rfind("--", 0) != 0) return true;  // options end at HOST/COMMAND
     if (std::string(argv[i]) != "--profile") {
       const std::string flag = argv[i];
-      if (flag != "--active" && flag != "--ascii" && flag != "--trace" && flag != "--tls" && flag != "--no-tls")
+      if (flag != "--active" && flag != "--ascii" && flag != "--trace" && flag != "--tls" && flag != "--no-tls" &&
+          flag != "--direct")
         ++i;  // skip the option's value
       continue;
     }
@@ -163,7 +168,7 @@ void CheckCommands(const std::vector<std::string>& args) {
 }
 
 // Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
-void RunCommands(FtpClient& client, std::vector<std::string> args) {
+void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode) {
   std::size_t at = 0;
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
   while (at < args.size() && args[at] == "cd") {
@@ -186,7 +191,7 @@ void RunCommands(FtpClient& client, std::vector<std::string> args) {
   } else if (command == "get") {
     client.Get(argument(1), argument(2), FtpOverwrite::Yes);
   } else if (command == "put") {
-    client.Put(argument(1), count == 2 ? argument(2) : std::string(), FtpPutMode::Store);
+    client.Put(argument(1), count == 2 ? argument(2) : std::string(), putMode);
   } else if (command == "append") {
     client.Put(argument(1), argument(2), FtpPutMode::Append);
   } else if (command == "mkdir") {
@@ -203,7 +208,7 @@ void RunCommands(FtpClient& client, std::vector<std::string> args) {
     if (command == "getdir")
       MirrorGetDir(client, argument(1), argument(2), std::cout);
     else
-      MirrorPutDir(client, argument(1), std::cout);
+      MirrorPutDir(client, argument(1), std::cout, putMode);
   }
 }
 
@@ -237,7 +242,7 @@ int main(int argc, char** argv) {
   client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    RunCommands(client, std::vector<std::string>(options.rest.begin() + first, options.rest.end()));
+    RunCommands(client, std::vector<std::string>(options.rest.begin() + first, options.rest.end()), options.putMode);
     client.Quit();
   } catch (const FtpError& error) {
     client.Disconnect();
