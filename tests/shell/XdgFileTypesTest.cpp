@@ -108,8 +108,8 @@ TEST_F(XdgFileTypesTest, FirstRegistrationWritesPackagesDesktopEntryDefaultsAndI
 TEST_F(XdgFileTypesTest, SecondStartChangesNothing) {
   Register(".evd", "Vokabel-Datei");
   Register(".le", "Lektion/Lerneinheit");
+  exe = MakeProgram(root / "moved/tirelo");  // a second installation; the first stays
   const auto before = Snapshot(root);
-  exe = MakeProgram(root / "moved/tirelo");
   EXPECT_TRUE(Register(".evd", "Vokabel-Datei"));
   EXPECT_TRUE(Register(".le", "Lektion/Lerneinheit"));
   EXPECT_EQ(Snapshot(root), before);

@@ -134,10 +134,8 @@ std::string EmptyRows(int n) {
   return w.TakeBytes();
 }
 
-VokDocument OpenDocument() {
-  VokDocument doc;
+void FillOpenDocument(VokDocument& doc) {
   for (int box = 1; box <= 3; ++box) FillTable(doc.Box(box), {{"A", "maison", "Haus"}, {"B", "chat", "Katze"}});
-  return doc;
 }
 
 void ExpectUnchanged(const VokDocument& doc) {
@@ -152,7 +150,8 @@ TEST_F(ReadLimitsTest, TinyRowsPastTheBudgetLeaveTheDocumentAsItWas) {
   const std::string good = Section({"Lektion\r\nFranz\xF6sisch\r\nDeutsch\r\n", "\r\nx\r\ny\r\n"});
   PutFileBytes(folder / "winzig.evd", EmptyRows(10'000'000) + good + good);
   for (ReadMode mode : {ReadMode::Replace, ReadMode::Add}) {
-    VokDocument doc = OpenDocument();
+    VokDocument doc;
+    FillOpenDocument(doc);
     status.texts[2].clear();
     EXPECT_FALSE(ReadVocabFile(doc, folder / "winzig.evd", mode, env));
     EXPECT_EQ(status.texts[2], kFileNotRead);
@@ -172,7 +171,8 @@ TEST_F(ReadLimitsTest, TheBudgetCountsRowsAndTextsOfTheWholeFile) {
   PutFileBytes(folder / "lang.evd", small + box + small);
   const size_t rowArrays = (2 + 1001 + 2) * sizeof(VokRow);
   for (ReadMode mode : {ReadMode::Replace, ReadMode::Add}) {
-    VokDocument doc = OpenDocument();
+    VokDocument doc;
+    FillOpenDocument(doc);
     env.readBudget = rowArrays + 1000;  // the rows fit, their 1000 long texts do not
     EXPECT_FALSE(ReadVocabFile(doc, folder / "lang.evd", mode, env));
     EXPECT_EQ(status.texts[2], kFileNotRead);
