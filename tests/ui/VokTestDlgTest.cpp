@@ -357,7 +357,7 @@ TEST(FramedPlacementSteps, WaitsForTheFramePlacesUntilInPlaceAndGivesUp) {
   EXPECT_EQ(p.Next(off, off.adjusted(1, 20, -1, -5), wanted, true), FramedPlacement::Step::Done);
   // A window that is never framed is left as placed at show.
   p.Start();
-  for (int i = 0; i < FramedPlacement::kMaxChecks; ++i) p.Next(inside, inside, wanted, true);
+  for (int i = 0; i <= FramedPlacement::kMaxChecks; ++i) p.Next(inside, inside, wanted, true);
   EXPECT_FALSE(p.Waiting());
 }
 
