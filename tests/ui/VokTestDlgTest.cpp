@@ -322,8 +322,9 @@ struct FrameRecorder : QObject {
 
 // As openbox does it now and then: the window is framed only after its first activation, and
 // its frame lands where its client area was meant to go (20 pixels too low, 25 too short).
-// The window ends where it belongs. (The offscreen platform does not reproduce the race
-// itself; FramedPlacementSteps holds the rule, the fresh starts under openbox the proof.)
+// The window ends where it belongs. (The offscreen platform puts it back by itself, so this
+// does not reproduce the race; FramedPlacementSteps holds the rule, fresh starts under
+// openbox the proof.)
 TEST(TestWindowPlace, PlacedAgainWhenFramedAfterItsActivation) {
   QWidget main;
   main.setGeometry(100, 80, 640, 480);
@@ -343,8 +344,8 @@ TEST(TestWindowPlace, PlacedAgainWhenFramedAfterItsActivation) {
   const QRect client = expected.marginsRemoved(own);
   FrameRecorder frames(dlg);
   dlg.setGeometry(client.marginsRemoved(own));  // its frame where its client area belongs
-  QTRY_VERIFY(frames.seen.contains(client));   // the manager's frame did arrive
-  QTRY_COMPARE(dlg.frameGeometry(), expected);
+  QTRY_VERIFY_WITH_TIMEOUT(frames.seen.contains(client), 300);  // the manager's frame arrived
+  QTRY_COMPARE_WITH_TIMEOUT(dlg.frameGeometry(), expected, 300);
 }
 
 TEST(FramedPlacementSteps, WaitsForTheFramePlacesUntilInPlaceAndGivesUp) {
