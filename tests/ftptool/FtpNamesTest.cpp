@@ -206,7 +206,7 @@ TEST(FtpNamesHostile, AUtf8ServerWithABrokenNameNeitherCrashesNorLosesTheName) {
   ScriptedServer server;
   server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x");
   server.Reply("211-Features:\r\n UTF8\r\n211 End").Reply("200 ok").Reply("200 x").Reply("215 UNIX");
-  server.Reply("250 drin");
+  server.Reply("250 drin").Reply("257 \"/Ziel\"");
   server.Reply("502 EPSV unbekannt");
   server.Reply("227 (" + server.PasvFields() + ")").Reply("150 Liste").DataSend(listing);
   server.Send("226 fertig\r\n");
@@ -236,7 +236,7 @@ TEST(FtpNamesHostile, AUtf8ServerWithABrokenNameNeitherCrashesNorLosesTheName) {
 
   // The commands carry the server's bytes back, the broken one included.
   const std::vector<std::string> commands(server.Received().begin() + 2, server.Received().end());
-  EXPECT_EQ(commands, (std::vector<std::string>{"FEAT", "OPTS UTF8 ON", "TYPE I", "SYST", "CWD Ziel", "EPSV", "PASV", "LIST", "PASV", "RETR kaputt\xFF.txt", "PASV",
+  EXPECT_EQ(commands, (std::vector<std::string>{"FEAT", "OPTS UTF8 ON", "TYPE I", "SYST", "CWD Ziel", "PWD", "EPSV", "PASV", "LIST", "PASV", "RETR kaputt\xFF.txt", "PASV",
                                                 "RETR " + kLodz, "CWD .."}));
   EXPECT_EQ(ReadFile(folder.File("Ziel/kaputt%FF.txt")), "eins");
   EXPECT_EQ(ReadFile((fs::path(folder.File("Ziel")) / kLodz).string()), "zwei");
