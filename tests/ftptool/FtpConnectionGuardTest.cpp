@@ -148,6 +148,7 @@ TEST(FtpConnectionGuard, ADataFileThatIsNoFileRefusesTheConnectAtOnce) {
     FtpClient client;
     RecordingToolView view;
     FtpConnection connection(client, view, [] { return 45000.0; });
+    client.ReadTimeout = 2000;  // a connect that got past the check fails instead of waiting
     connection.TrustFile = trust;
     connection.Settings = [&] {
       FtpConnectionSettings s;
