@@ -270,7 +270,12 @@ void FtpSocket::StartTls(const std::shared_ptr<FtpTlsContext>& context, const st
     SSL_set1_host(ssl, bare.c_str());
   }
   if (!control) {
-    if (SSL_SESSION* session = context->SessionForData()) SSL_set_session(ssl, session);
+    // A copy, so that a failure of this connection leaves the kept session resumable.
+    if (SSL_SESSION* session = context->SessionForData()) {
+      SSL_SESSION* copy = SSL_SESSION_dup(session);
+      SSL_set_session(ssl, copy ? copy : session);
+      if (copy) SSL_SESSION_free(copy);
+    }
     tls_->RequireCloseNotify();
   }
   for (;;) {

@@ -91,6 +91,11 @@ void FtpTlsContext::KeepSession(ssl_session_st* session) {
 // A TLS 1.2 session may be resumed again and again, so the last one offered stays the
 // fallback when the server hands out no new ones.
 ssl_session_st* FtpTlsContext::SessionForData() {
+  // A connection that fails with a fatal TLS error makes its sessions unresumable.
+  while (!unused_.empty() && !SSL_SESSION_is_resumable(unused_.front())) {
+    SSL_SESSION_free(unused_.front());
+    unused_.pop_front();
+  }
   if (!unused_.empty()) {
     if (offered_) SSL_SESSION_free(offered_);
     offered_ = unused_.front();
