@@ -125,7 +125,7 @@ TEST_P(VsftpdTls, CutDownloadOrListingFailsWhateverTheServerRepliesAndKeepsTheOl
   WriteFile(folder_.File("alt.bin"), "alte Fassung");
   EXPECT_EQ(ErrorText([&] { client_.Get("pub/gross.bin", folder_.File("alt.bin"), FtpOverwrite::Yes); }),
             texts::kTransferAborted);
-  EXPECT_EQ(ReadFile(folder_.File("alt.bin")), "alte Fassung");
+  EXPECT_TRUE(ReadFile(folder_.File("alt.bin")) == "alte Fassung") << "the old file must stay";
   EXPECT_NE(log_.find(texts::kDataCutOff), std::string::npos) << log_;
   // The server's reply to the cut transfer is read before the next command.
   EXPECT_EQ(client_.Size("pub/klein.txt"), 13);
