@@ -187,6 +187,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     if (greeting_.NumericCode != 220) throw FtpReplyError(greeting_.NumericCode, greeting_.JoinedText());
     NegotiateTls(viaProxy);
     if (login == FtpLogin::Auto) {
+      if (OnBeforeLogin) OnBeforeLogin();
       Login();
       if (OnAfterLogin) OnAfterLogin();
       SendTransferType();

@@ -89,6 +89,9 @@ class FtpClient {
   std::function<void(FtpStatus, const std::string&)> OnStatus;
   std::function<void()> OnConnected;
   std::function<void()> OnDisconnected;
+  // After the TLS negotiation, right before the log-in: Encrypted() tells whether the name
+  // and password will travel protected; an exception here ends the connection before USER.
+  std::function<void()> OnBeforeLogin;
   std::function<void()> OnAfterLogin;                             // after Login, before "TYPE "
   std::function<void(const std::string&)> OnLog;                  // "Sent ", "Recv ", "Stat " lines
   std::function<void(FtpWorkMode, std::int64_t expected)> OnWorkBegin;
