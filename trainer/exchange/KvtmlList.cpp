@@ -249,7 +249,10 @@ pugi::xml_node Container(pugi::xml_node lessons, std::map<std::string, pugi::xml
     parent = Container(lessons, made, path.substr(0, cut));
     name = path.substr(cut + 3);
   }
-  pugi::xml_node c = parent.append_child("container");
+  // Sub-containers stand before the entries of their parent, as the format orders them.
+  const pugi::xml_node firstEntry = parent.child("entry");
+  pugi::xml_node c = firstEntry ? parent.insert_child_before("container", firstEntry)
+                                : parent.append_child("container");
   c.append_child("name").text() = name.c_str();
   c.append_child("inpractice").text() = "true";
   made.emplace(path, c);
