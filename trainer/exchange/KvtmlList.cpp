@@ -153,7 +153,8 @@ bool ReadKvtml(std::string_view text, KvtmlFile& file, std::string& error) {
   }
   pugi::xml_document doc;
   const pugi::xml_parse_result parsed =
-      doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+      doc.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single,
+                    pugi::encoding_utf8);
   const LineIndex lines(text);
   if (!parsed) {
     error = "XML-Fehler in Zeile " + std::to_string(lines.Line(parsed.offset)) + ", Spalte " +
