@@ -86,6 +86,17 @@ TEST_F(ImportExportTest, CsvComesInThroughThePreviewWithTheChosenColumns) {
   EXPECT_EQ(form->StatusText(2), ToQ(kFileAdded));
 }
 
+// A separator named by the file's header line is offered and kept, though it is none of the
+// three the dialog lists.
+TEST_F(ImportExportTest, SeparatorNamedByTheFileIsKept) {
+  Import(Write("p.txt", "#separator:pipe\nHaus|maison|L1\n"), [](TImportDlg& dlg) {
+    EXPECT_EQ(dlg.SeparatorBox->currentText(), "\"|\"");
+    EXPECT_EQ(dlg.Preview->columnCount(), 3);
+    dlg.OkBtn->click();
+  });
+  EXPECT_EQ(DataRows(form->Document().Box(1)), (std::vector<VokRow>{{"L1", "maison", "Haus"}}));
+}
+
 TEST_F(ImportExportTest, CancelAndBadFilesLeaveTheDocumentUnchanged) {
   FillTable(form->Document().Box(1), {{"", "maison", "Haus"}});
   Import(Write("a.csv", "x;y\n"), [](TImportDlg& dlg) { dlg.CancelBtn->click(); });

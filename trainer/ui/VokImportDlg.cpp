@@ -16,11 +16,15 @@
 namespace {
 
 constexpr int kPreviewRecords = 20;
-const char kSeparators[] = {'\t', ';', ','};
+constexpr int kFixedSeparators = 3;  // Tabulator, Semikolon, Komma
 
-int SeparatorIndex(char sep) {
-  const auto* at = std::find(std::begin(kSeparators), std::end(kSeparators), sep);
-  return at == std::end(kSeparators) ? 0 : static_cast<int>(at - std::begin(kSeparators));
+// The entry of the separator, added when a file names another one ("#separator:pipe").
+int SeparatorIndex(QComboBox* box, char sep) {
+  while (box->count() > kFixedSeparators) box->removeItem(kFixedSeparators);
+  const int found = box->findData(static_cast<int>(sep));
+  if (found >= 0) return found;
+  box->addItem(QStringLiteral("\"%1\"").arg(QChar(sep)), static_cast<int>(sep));
+  return kFixedSeparators;
 }
 
 }  // namespace
@@ -35,7 +39,9 @@ TImportDlg::TImportDlg(QWidget* parent) : QDialog(parent) {
   auto* csvForm = new QFormLayout(csvPart_);
   csvForm->setContentsMargins(0, 0, 0, 0);
   SeparatorBox = new QComboBox(csvPart_);
-  SeparatorBox->addItems({QStringLiteral("Tabulator"), QStringLiteral("Semikolon"), QStringLiteral("Komma")});
+  SeparatorBox->addItem(QStringLiteral("Tabulator"), static_cast<int>('\t'));
+  SeparatorBox->addItem(QStringLiteral("Semikolon"), static_cast<int>(';'));
+  SeparatorBox->addItem(QStringLiteral("Komma"), static_cast<int>(','));
   EncodingBox = new QComboBox(csvPart_);
   EncodingBox->addItems({QStringLiteral("UTF-8"), QStringLiteral("Windows-1252")});
   HeaderBox = new QCheckBox(QStringLiteral("erste Zeile ist Überschrift"), csvPart_);
@@ -84,7 +90,7 @@ TImportDlg::TImportDlg(QWidget* parent) : QDialog(parent) {
 
 CsvOptions TImportDlg::ChosenOptions() const {
   CsvOptions options;
-  options.separator = kSeparators[std::max(0, SeparatorBox->currentIndex())];
+  options.separator = static_cast<char>(SeparatorBox->currentData().toInt());
   options.encoding = EncodingBox->currentIndex() == 1 ? CsvEncoding::Windows1252 : CsvEncoding::Utf8;
   options.header = HeaderBox->isChecked() ? CsvHeader::Yes : CsvHeader::No;
   // Entry 0 of a column box is "(keine)"; entry k is column k.
@@ -151,7 +157,7 @@ bool TImportDlg::AskCsv(const std::string& bytes, CsvOptions& options) {
   std::string error;
   const bool ok = ReadCsvTable(bytes_, options, table_, error);
   filling_ = true;
-  SeparatorBox->setCurrentIndex(SeparatorIndex(table_.separator));
+  SeparatorBox->setCurrentIndex(SeparatorIndex(SeparatorBox, table_.separator));
   EncodingBox->setCurrentIndex(table_.encoding == CsvEncoding::Windows1252 ? 1 : 0);
   HeaderBox->setChecked(table_.hasHeader);
   int columns = 0;
