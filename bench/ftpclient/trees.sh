@@ -74,17 +74,17 @@ measure() {
 # ---- the commands ----
 ours_getdir() { "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 getdir pub/tree "$1"; }
 lftp_getdir() { lftp "${lftp_tls[@]}" -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "mirror pub/tree $1/tree; quit"; }
-wget_getdir() { wget -q -m -nH --cut-dirs=1 -P "$1" "ftp://127.0.0.1:$vsftpd_port/pub/tree/"; }
+wget_getdir() { wget -q -m --remove-listing -nH --cut-dirs=1 -P "$1" "ftp://127.0.0.1:$vsftpd_port/pub/tree/"; }
 check_getdir() { same_tree "$work/tree" "$1/tree"; }
 
-# Uploads go to a fresh folder below pub/ per round; the check fetches nothing, it compares
-# the server's folder on disk.
-up_counter=0
-ours_putdir() { up_counter=$((up_counter + 1)); mkdir -p "$work/root/pub/up$up_counter"; chmod 777 "$work/root/pub/up$up_counter"
-  "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 cd "pub/up$up_counter" putdir "$work/tree"; }
-lftp_putdir() { up_counter=$((up_counter + 1)); mkdir -p "$work/root/pub/up$up_counter"; chmod 777 "$work/root/pub/up$up_counter"
-  lftp "${lftp_tls[@]}" -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "mirror -R $work/tree pub/up$up_counter/tree; quit"; }
-check_putdir() { same_tree "$work/tree" "$work/root/pub/up$up_counter/tree"; rm -rf "$work/root/pub/up$up_counter"; }
+# Uploads go to a fresh folder below pub/ named after the round's output folder; the check
+# compares the server's folder on disk.
+up_folder() { local d="$work/root/pub/$(basename "$1")"; mkdir -p "$d"; chmod 777 "$d"; }
+ours_putdir() { up_folder "$1"
+  "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 cd "pub/$(basename "$1")" putdir "$work/tree"; }
+lftp_putdir() { up_folder "$1"
+  lftp "${lftp_tls[@]}" -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "mirror -R $work/tree pub/$(basename "$1")/tree; quit"; }
+check_putdir() { local d="$work/root/pub/$(basename "$1")"; same_tree "$work/tree" "$d/tree"; rm -rf "$d"; }
 
 ours_big() { "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 get pub/big.bin "$1/big.bin"; }
 curl_big() { curl "${curl_tls[@]}" -sS -o "$1/big.bin" "ftp://127.0.0.1:$vsftpd_port/pub/big.bin"; }
