@@ -106,3 +106,18 @@ TEST(ExchangeRowsTest, KindIsToldByContentAndFormatByExtension) {
   EXPECT_EQ(FormatOfPath("a.tsv"), ListFormat::Tsv);
   EXPECT_FALSE(FormatOfPath("a.evd"));
 }
+
+// Files of tiny items would take many times their size in memory: they are refused before.
+TEST(ExchangeRowsTest, ListsOfTinyItemsKeepWithinTheReadBudget) {
+  std::string csv;
+  for (int i = 0; i < 3000000; ++i) csv += "a\n";
+  std::vector<ExchangeRow> rows;
+  std::string error;
+  EXPECT_FALSE(ListRows(csv, CsvOptions{}, rows, error));
+  EXPECT_NE(error.find(A("zu viele Zeilen für den Speicher")), std::string::npos) << error;
+  std::string xml = "<kvtml version=\"2.0\"><entries>";
+  for (int i = 0; i < 3000000; ++i) xml += "<a/>";
+  xml += "</entries></kvtml>";
+  EXPECT_FALSE(ListRows(xml, CsvOptions{}, rows, error));
+  EXPECT_EQ(error, A("zu viele XML-Elemente für den Speicher"));
+}

@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "Win1252.h"
+#include "vokdisk.h"
 
 namespace {
 
@@ -124,12 +125,19 @@ bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& t
   size_t recordLine = line;
   bool quoted = false, wasQuoted = false;
   size_t quoteLine = 0;
+  // Memory follows the records, not the bytes: a file of tiny cells would take many times its
+  // size, so the records and the rows made of them keep within the budget of one file read.
+  VokReadBudget budget(kVokReadBudget);
+  bool tooLarge = false;
   const auto endRecord = [&] {
     record.push_back(std::move(cell));
     cell.clear();
     wasQuoted = false;
     const bool empty = record.size() == 1 && record[0].empty();
-    if (!empty) {
+    const size_t cost = sizeof(record) + sizeof(size_t) + sizeof(ExchangeRow) +
+                        record.size() * sizeof(std::string);
+    if (!empty && !budget.Take(cost)) tooLarge = true;
+    if (!empty && !tooLarge) {
       table.records.push_back(std::move(record));
       table.lines.push_back(recordLine);
     }
@@ -160,6 +168,7 @@ bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& t
       wasQuoted = false;
     } else if (c == '\n') {
       endRecord();
+      if (tooLarge) break;
       recordLine = ++line;
     } else if (c == '\r' && (i + 1 == text.size() || text[i + 1] == '\n')) {
       // the CR of a CR LF
@@ -167,11 +176,19 @@ bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& t
       cell.push_back(c);
     }
   }
+  if (tooLarge) {
+    error = LineMessage(recordLine, A("zu viele Zeilen für den Speicher"));
+    return false;
+  }
   if (quoted) {
     error = LineMessage(quoteLine, A("Anführungszeichen nicht geschlossen"));
     return false;
   }
   if (!cell.empty() || !record.empty()) endRecord();
+  if (tooLarge) {
+    error = LineMessage(recordLine, A("zu viele Zeilen für den Speicher"));
+    return false;
+  }
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include "Win1252.h"
+#include "vokdisk.h"
 
 namespace {
 
@@ -149,6 +150,17 @@ bool ReadKvtml(std::string_view text, KvtmlFile& file, std::string& error) {
   file = KvtmlFile{};
   if (const size_t nul = text.find('\0'); nul != std::string_view::npos) {
     error = LineMessage(LineIndex(text).Line(static_cast<std::ptrdiff_t>(nul)), "Nullzeichen in der Datei");
+    return false;
+  }
+  // Each element becomes a node of the XML library, its text another one (some 96 bytes
+  // together with their share of the tree), and then part of an entry; a file of tiny elements
+  // would take many times its size, so their number keeps within the budget of one file read.
+  constexpr size_t kElementCost = 96;
+  size_t elements = 0;
+  for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1))
+    if (at + 1 < text.size() && text[at + 1] != '/') ++elements;
+  if (elements > kVokReadBudget / kElementCost) {
+    error = A("zu viele XML-Elemente für den Speicher");
     return false;
   }
   pugi::xml_document doc;
