@@ -2,6 +2,7 @@
 // argument, saving through the replacing writer, and the size commands on a 120-dpi screen.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
+#include "ftpdisk.h"
 #include "ftpdiskDesktop.h"
 
 namespace fs = std::filesystem;
@@ -169,4 +171,27 @@ TEST(ToolDesktop, ASaveThatCannotWriteSaysSoAndTouchesNothing) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Fehler beim Abspeichern des Desktops");
   EXPECT_EQ(ReadFile(folder.File("ladeko.dtp")), Image(old));
+}
+
+// The desktop names the last profile and the profile holds the password: both are written
+// for their owner only, also over a file an older version left readable by all.
+TEST(ToolDesktopFiles, TheDesktopAndTheAccessProfileAreTheOwnersOnly) {
+  const mode_t mask = ::umask(022);
+  const auto mode = [](const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777;
+  };
+  ScratchFolder folder;
+  ScriptedDialogs dialogs;
+  FtpToolDesktop desktop;
+  const std::string profile = folder.File("zugang.ftpz");
+  for (int save = 0; save < 2; ++save) {
+    ASSERT_TRUE(SaveDesktop(folder.File(""), desktop, "/p/a.ftpz", "/p", {640, 480, 0}, 1.0, dialogs));
+    ASSERT_TRUE(WriteProfileFile(profile, FtpAccessProfile{}));
+    EXPECT_EQ(mode(folder.File("ladeko.dtp")), 0600u) << save;
+    EXPECT_EQ(mode(profile), 0600u) << save;
+    ::chmod(folder.File("ladeko.dtp").c_str(), 0644);
+    ::chmod(profile.c_str(), 0644);
+  }
+  ::umask(mask);
 }
