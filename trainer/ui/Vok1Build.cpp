@@ -148,6 +148,9 @@ void TForm1::BuildMenu() {
   AddAction(datei, "Lektionspeichern1", "als Lektion speichern", 0, nullptr);
   AddAction(datei, "Lektionkorrigieren1", "Lektion öffnen", 0, nullptr, Qt::Key_F4);
   datei->addSeparator();
+  AddAction(datei, "Importieren1", "Importieren ...", 205, nullptr);
+  AddAction(datei, "Exportieren1", "Exportieren ...", 205, nullptr);
+  datei->addSeparator();
   AddAction(datei, "drucken1", "drucken", 200, nullptr);
   AddAction(datei, "Druckereinstellung1", "Druckereinstellung", 200, nullptr);
   datei->addSeparator();
