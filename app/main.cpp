@@ -16,6 +16,7 @@
 #include "FTP1.h"
 #include "FtpPar.h"
 #include "HelpViewer.h"
+#include "NoCoreFiles.h"
 #include "QtDialogs.h"
 #include "QtPrintDialogs.h"
 #include "QtPrinter.h"
@@ -84,6 +85,7 @@ void LoadGermanQtTexts(QApplication& app) {
 }
 
 int main(int argc, char** argv) {
+  ForbidCoreFiles();  // the FTP tool keeps passwords in memory
   QApplication app(argc, argv);
   LoadGermanQtTexts(app);
 

@@ -14,6 +14,12 @@ std::string Unscrambled(const FtpAccessProfile& profile, std::size_t field, std:
   return profile.Bool(flag) ? ftpkey::UnscramblePassword(profile.Text(field)) : std::string();
 }
 
+// A password is a control text like the others and is cut to the field's 120 characters
+// before it is scrambled: scrambled first, the stored length would be that of the whole.
+std::string StoredPassword(bool save, const std::string& password, const ftpkey::FillerSource& filler) {
+  return ftpkey::ScramblePassword(save ? password.substr(0, FtpAccessProfile::kTextCapacity) : "", filler);
+}
+
 }  // namespace
 
 FtpProfileValues ProfileValues(const FtpAccessProfile& p) {
@@ -59,7 +65,7 @@ void StoreProfileValues(FtpAccessProfile& p, const FtpProfileValues& v,
   p.SetText(pf::Port, v.Port);
   p.SetText(pf::User, v.User);
   p.SetBool(pf::SavePassword, v.SavePassword);
-  p.SetText(pf::Password, ftpkey::ScramblePassword(v.SavePassword ? v.Password : "", filler));
+  p.SetText(pf::Password, StoredPassword(v.SavePassword, v.Password, filler));
   p.SetBool(pf::AutoConnect, v.AutoConnect);
   p.SetBool(pf::AutoReconnect, v.AutoReconnect);
   p.SetBool(pf::TimerReconnect, v.TimerReconnect);
@@ -67,8 +73,7 @@ void StoreProfileValues(FtpAccessProfile& p, const FtpProfileValues& v,
   p.SetText(pf::ProxyPort, v.ProxyPort);
   p.SetText(pf::ProxyUser, v.ProxyUser);
   p.SetBool(pf::SaveProxyPassword, v.SaveProxyPassword);
-  p.SetText(pf::ProxyPassword,
-            ftpkey::ScramblePassword(v.SaveProxyPassword ? v.ProxyPassword : "", filler));
+  p.SetText(pf::ProxyPassword, StoredPassword(v.SaveProxyPassword, v.ProxyPassword, filler));
   p.SetInt(pf::ProxyMode, v.ProxyMode);
   p.SetText(pf::LocalDir, v.LocalDir);
   p.SetText(pf::RemoteDir, v.RemoteDir);

@@ -156,8 +156,12 @@ void XdgFileTypes::WriteExtension(const std::string& ext, const std::string& des
   }
 }
 
+// The program's own entry counts as an open command only while it starts a program that is
+// there: one left by a moved or removed installation is written again.
 std::string XdgFileTypes::ReadOpenCommand(const std::string& type) const {
-  return xdg::ApplicationForType(places_, type, program_.desktopId).value_or("");
+  const std::string id = xdg::ApplicationForType(places_, type, program_.desktopId).value_or("");
+  if (id == program_.desktopId && !xdg::DesktopEntryRuns(places_, id)) return {};
+  return id;
 }
 
 void XdgFileTypes::WriteOpenCommand(const std::string& type, const std::string& command) {
@@ -165,7 +169,7 @@ void XdgFileTypes::WriteOpenCommand(const std::string& type, const std::string& 
   const std::string argument = " \"%1\"";
   if (EndsWith(program, argument)) program.resize(program.size() - argument.size());
   try {
-    if (!xdg::DesktopEntryExists(places_, program_.desktopId)) {
+    if (!xdg::DesktopEntryRuns(places_, program_.desktopId)) {
       std::ostringstream entry;
       entry << "[Desktop Entry]\nType=Application\nName=" << program_.name << "\n";
       if (!program_.comment.empty()) entry << "Comment=" << program_.comment << "\n";
@@ -174,8 +178,10 @@ void XdgFileTypes::WriteOpenCommand(const std::string& type, const std::string& 
             << "MimeType=";
       for (const std::string& description : program_.descriptions) entry << TypeOf(description) << ";";
       entry << "\n";
-      if (xdg::WriteNewFile(places_.dataHome / "applications" / program_.desktopId, entry.str()))
-        wroteDesktop_ = true;
+      // The user's entry comes first among the data folders, so it also stands in for a
+      // broken one of a system folder.
+      xdg::ReplaceFile(places_.dataHome / "applications" / program_.desktopId, entry.str());
+      wroteDesktop_ = true;
       if (!program_.iconFile.empty() && fs::exists(program_.iconFile))
         xdg::WriteNewFile(places_.dataHome / "icons/hicolor/scalable/apps" / (program_.iconName + ".svg"),
                           ReadAll(program_.iconFile));

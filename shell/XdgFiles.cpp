@@ -1,10 +1,15 @@
 #include "XdgFiles.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+
+#include "XdgExec.h"
+#include "XdgKeyFile.h"
 
 namespace xdg {
 
@@ -49,27 +54,11 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// Splits "a;b;" into its non-empty items.
-std::vector<std::string> Items(const std::string& list) {
-  std::vector<std::string> items;
-  std::stringstream in(list);
-  for (std::string item; std::getline(in, item, ';');)
-    if (!item.empty()) items.push_back(item);
-  return items;
-}
-
-// The value of key in the given group of an ini-style file ("" when absent).
+// The items of key in the given group of an ini-style file (none when absent).
 std::vector<std::string> GroupValues(const std::string& text, const std::string& group,
                                      const std::string& key) {
-  bool inGroup = false;
-  for (const std::string& line : Lines(text)) {
-    if (!line.empty() && line[0] == '[') {
-      inGroup = line == "[" + group + "]";
-      continue;
-    }
-    if (inGroup && line.rfind(key + "=", 0) == 0) return Items(line.substr(key.size() + 1));
-  }
-  return {};
+  const std::optional<std::string> value = KeyFile(text).Value(group, key);
+  return value ? ListItems(*value) : std::vector<std::string>{};
 }
 
 // The types of one compiled globs2 file ("weight:type:glob[:flags]") matching pattern.
@@ -173,37 +162,44 @@ std::optional<std::string> ApplicationForType(const Places& places, const std::s
   return std::nullopt;
 }
 
-bool DesktopEntryExists(const Places& places, const std::string& id) {
+std::optional<fs::path> FindDesktopEntry(const Places& places, const std::string& id) {
   std::error_code ec;
   for (const fs::path& dir : places.AllDataDirs())
-    if (fs::exists(dir / "applications" / id, ec)) return true;
-  return false;
+    if (fs::exists(dir / "applications" / id, ec)) return dir / "applications" / id;
+  return std::nullopt;
+}
+
+bool DesktopEntryExists(const Places& places, const std::string& id) {
+  return FindDesktopEntry(places, id).has_value();
+}
+
+bool DesktopEntryRuns(const Places& places, const std::string& id) {
+  const std::optional<fs::path> entry = FindDesktopEntry(places, id);
+  const std::optional<std::string> text = entry ? ReadFile(*entry) : std::nullopt;
+  if (!text) return false;
+  const std::optional<std::string> exec = KeyFile(*text).Value("Desktop Entry", "Exec");
+  const std::optional<std::string> program = exec ? ExecProgram(*exec) : std::nullopt;
+  return program && ProgramRuns(*program);
 }
 
 bool AddDefaultApplication(const fs::path& file, const std::string& type, const std::string& id) {
-  std::string text = ReadFile(file).value_or("");
-  if (!GroupValues(text, "Default Applications", type).empty()) return false;
-  const std::string line = type + "=" + id + ";\n";
-  const size_t group = text.find("[Default Applications]");
-  if (group == std::string::npos) {
-    if (!text.empty() && text.back() != '\n') text += '\n';
-    if (!text.empty()) text += '\n';
-    text += "[Default Applications]\n" + line;
-  } else {
-    const size_t eol = text.find('\n', group);
-    if (eol == std::string::npos) text += "\n" + line;
-    else text.insert(eol + 1, line);
-  }
+  KeyFile list(ReadFile(file).value_or(""));
+  if (!GroupValues(list.Text(), "Default Applications", type).empty()) return false;
+  list.Add("Default Applications", type, id + ";");
+  ReplaceFile(file, list.Text());
+  return true;
+}
+
+void ReplaceFile(const fs::path& path, const std::string& content) {
   std::error_code ec;
-  fs::create_directories(file.parent_path(), ec);
-  const fs::path temp = file.string() + ".new";
+  fs::create_directories(path.parent_path(), ec);
+  const fs::path temp = path.string() + ".new";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << text;
+    out << content;
     if (!out.flush()) throw std::runtime_error("cannot write " + temp.string());
   }
-  fs::rename(temp, file);
-  return true;
+  fs::rename(temp, path);
 }
 
 bool WriteNewFile(const fs::path& path, const std::string& content) {

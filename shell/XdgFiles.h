@@ -32,12 +32,21 @@ std::optional<std::string> TypeOfExtension(const Places& places, const std::stri
 std::optional<std::string> ApplicationForType(const Places& places, const std::string& type,
                                               const std::string& ownId);
 
-// True when some data folder holds applications/<id>.
+// The desktop entry the id stands for: applications/<id> of the first data folder holding it.
+std::optional<fs::path> FindDesktopEntry(const Places& places, const std::string& id);
 bool DesktopEntryExists(const Places& places, const std::string& id);
+
+// True when the entry the id stands for starts a program that is there (its Exec names an
+// executable file). An entry left by a moved or removed installation does not.
+bool DesktopEntryRuns(const Places& places, const std::string& id);
 
 // Adds "type=id;" to [Default Applications] of file unless type has an entry there; keeps
 // every other byte of the file. False when nothing was added.
 bool AddDefaultApplication(const fs::path& file, const std::string& type, const std::string& id);
+
+// Writes content to path through a new file put in its place; creates the folders. Throws
+// std::runtime_error when writing fails.
+void ReplaceFile(const fs::path& path, const std::string& content);
 
 // Writes content to path only when nothing is there yet; creates the folders. False when the
 // file existed. Throws std::runtime_error when writing fails.

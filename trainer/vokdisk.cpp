@@ -17,9 +17,6 @@
 
 namespace {
 
-// The empty row as the system writes it: tag, length and three CR LF.
-constexpr std::uint64_t kSmallestWrittenRow = 8;
-
 std::string DisplayPath(const std::filesystem::path& path) {
   return win1252::FromUtf8(path.string());
 }
@@ -172,30 +169,40 @@ void AppendRowItem(const vokfile::RawString& item, std::vector<VokRow>& rows, bo
 
 namespace {
 
+// The heap bytes a row's texts take beyond the row itself.
+size_t TextBytes(const VokRow& row) {
+  size_t bytes = 0;
+  for (const std::string& cell : row)
+    if (cell.capacity() > std::string().capacity()) bytes += cell.capacity() + 1;
+  return bytes;
+}
+
+enum class SectionResult { Read, Damaged, OverBudget };
+
 // Reads one box section into rows of its own. The row count is checked against the bytes
-// left before any row is made, so a damaged count cannot ask for a huge table; a count below
-// 2 (negative ones too) reads that many rows, none for a negative count, and the box is then
-// filled up to its header and one data row. With tidy, the word cells of each data row are
-// tidied as it arrives, while its text is at hand; emptyRows counts the rows left empty.
-bool ReadBoxSection(vokfile::Reader& in, std::vector<VokRow>& rows, bool tidy, int& emptyRows) {
+// left and against the budget before any row is made, so a damaged count cannot ask for a
+// huge table; the room for the rows is then taken at once, and every text longer than a
+// string holds in itself is counted as it is made. A count below 2 (negative ones too) reads
+// that many rows, none for a negative count, and the box is then filled up to its header and
+// one data row. With tidy, the word cells of each data row are tidied as it arrives, while
+// its text is at hand; emptyRows counts the rows left empty.
+SectionResult ReadBoxSection(vokfile::Reader& in, std::vector<VokRow>& rows, bool tidy,
+                             int& emptyRows, VokReadBudget& budget) {
   const std::optional<std::int32_t> count = in.Integer();
-  if (!count) return false;
+  if (!count) return SectionResult::Damaged;
   const int n = std::max(*count, 0);
   if (static_cast<std::uint64_t>(n) > in.Remaining() / vokfile::Reader::kSmallestString)
-    return false;
-  // Rows are made only as their texts arrive, so memory follows the bytes really there. Room
-  // for all of them is taken at once when the bytes left could hold them as the system writes
-  // rows (8 bytes at the least, the empty row); a damaged count gets no more room than that.
+    return SectionResult::Damaged;
+  if (!budget.Take(static_cast<size_t>(n) * sizeof(VokRow))) return SectionResult::OverBudget;
   rows.clear();
-  rows.reserve(std::min<size_t>(static_cast<size_t>(n),
-                                std::max<std::uint64_t>(std::uint64_t{1} << 16,
-                                                        in.Remaining() / kSmallestWrittenRow)));
+  rows.reserve(static_cast<size_t>(n));
   std::string scratch;
   for (int r = 0; r < n; ++r) {
     const std::optional<vokfile::RawString> item = in.RawStringItem();
-    if (!item) return false;
+    if (!item) return SectionResult::Damaged;
     const bool tidyWords = tidy && r > 0;
     AppendRowItem(*item, rows, tidyWords, scratch);
+    if (!budget.Take(TextBytes(rows.back()))) return SectionResult::OverBudget;
     if (tidyWords && rows.back()[1].empty() && rows.back()[2].empty()) ++emptyRows;
   }
   // A box always keeps its header and one data row; a file without a header row gives the
@@ -209,7 +216,7 @@ bool ReadBoxSection(vokfile::Reader& in, std::vector<VokRow>& rows, bool tidy, i
     rows.emplace_back();
     ++emptyRows;
   }
-  return true;
+  return SectionResult::Read;
 }
 
 // Box k of the file goes into box k of the document, its columns first brought into the
@@ -249,21 +256,30 @@ std::string EncodeVocabFile(const VokDocument& doc) {
 
 namespace {
 
-// Reads the three boxes into the document. The result says whether the whole file was taken;
-// emptyRows counts the empty rows a tidying read left in the boxes.
+// Reads the three boxes into the document. The boxes are read first and put in place after:
+// a file past the budget leaves the document as it was, a damaged one still gives the boxes
+// before the damage. The result says whether the whole file was taken; emptyRows counts the
+// empty rows a tidying read left in the boxes.
 bool DecodeBoxes(vokfile::Reader& in, VokDocument& doc, ReadMode mode, StatusView* status,
-                 bool tidy, int& emptyRows) {
-  for (int box = 1; box <= VokDocument::kBoxCount; ++box) {
+                 bool tidy, int& emptyRows, VokReadBudget budget) {
+  std::vector<std::vector<VokRow>> boxes;
+  SectionResult result = SectionResult::Read;
+  while (result == SectionResult::Read && boxes.size() < VokDocument::kBoxCount) {
     std::vector<VokRow> rows;
-    if (!ReadBoxSection(in, rows, tidy, emptyRows)) return false;
+    result = ReadBoxSection(in, rows, tidy, emptyRows, budget);
+    if (result == SectionResult::Read) boxes.push_back(std::move(rows));
+  }
+  if (result == SectionResult::OverBudget) return false;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    const int box = static_cast<int>(i) + 1;
     if (mode == ReadMode::Replace) {
-      doc.Box(box).ReplaceRows(std::move(rows));
+      doc.Box(box).ReplaceRows(std::move(boxes[i]));
     } else {
-      doc.Clipboard().ReplaceRows(std::move(rows));
+      doc.Clipboard().ReplaceRows(std::move(boxes[i]));
       AddStagedBox(doc, box, status);
     }
   }
-  return true;
+  return result == SectionResult::Read;
 }
 
 // CompactAllBoxes for boxes whose cells were tidied while they were read: only rows left
@@ -291,7 +307,8 @@ bool ReadIntoDocument(VokDocument& doc, const std::filesystem::path& path, ReadM
   vokfile::Reader in(source);
   int emptyRows = 0;
   const bool tidy = mode == ReadMode::Replace;
-  if (!DecodeBoxes(in, doc, mode, env.status, tidy, emptyRows)) return false;
+  if (!DecodeBoxes(in, doc, mode, env.status, tidy, emptyRows, VokReadBudget{env.readBudget}))
+    return false;
   if (mode == ReadMode::Replace) {
     Show(env, 0, DisplayPath(path));
     Show(env, 2, "");
@@ -314,7 +331,7 @@ bool DecodeVocabFile(std::string_view bytes, VokDocument& doc, ReadMode mode,
                      StatusView* status) {
   vokfile::Reader in(bytes);
   int emptyRows = 0;
-  return DecodeBoxes(in, doc, mode, status, false, emptyRows);
+  return DecodeBoxes(in, doc, mode, status, false, emptyRows, VokReadBudget{kVokReadBudget});
 }
 
 bool ReadVocabFile(VokDocument& doc, const std::filesystem::path& path, ReadMode mode,

@@ -3,6 +3,7 @@
 // other, each as a tagged row count followed by the tagged row texts, header row first. The
 // clipboard table is never stored.
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -25,11 +26,31 @@ class VokFileWindow {
   virtual void RefreshTableViews() = 0;  // views redrawn with the current display settings
 };
 
+// What one read may make of a file: the rows (96 bytes each) and the texts too long to sit in
+// their strings, counted as they are made. A row of real words takes 100 to 200 bytes, so
+// three boxes of 200 000 rows need about 100 MB; a damaged file of empty rows would otherwise
+// take some fifty times its size, whatever that size is.
+inline constexpr std::size_t kVokReadBudget = std::size_t{256} << 20;
+
+class VokReadBudget {
+ public:
+  explicit VokReadBudget(std::size_t bytes) : left_(bytes) {}
+  bool Take(std::size_t bytes) {
+    if (bytes > left_) return false;
+    left_ -= bytes;
+    return true;
+  }
+
+ private:
+  std::size_t left_;
+};
+
 // The window parts the file operations report to; each may be null (tools, tests).
 struct VokFileEnv {
   StatusView* status = nullptr;
   Dialogs* dialogs = nullptr;
   VokFileWindow* window = nullptr;
+  std::size_t readBudget = kVokReadBudget;
 };
 
 inline const std::string kFileSaved = "Datei gespeichert!";
@@ -47,7 +68,8 @@ void AppendRowItem(const vokfile::RawString& item, std::vector<VokRow>& rows, bo
 
 // Reads a vocabulary file into the document. A file that cannot be opened, or an item that
 // is damaged or cut short, stops the read with "Datei nicht eingelesen" and false; boxes
-// already replaced (or rows already added) stay.
+// read before the damage are still replaced (or their rows added). A file whose rows would
+// take more than env.readBudget fails the same way and leaves the document as it was.
 bool ReadVocabFile(VokDocument& doc, const std::filesystem::path& path, ReadMode mode,
                    const VokFileEnv& env);
 
@@ -60,7 +82,8 @@ bool WriteVocabFile(VokDocument& doc, const std::filesystem::path& path, const V
 std::string EncodeVocabFile(const VokDocument& doc);
 
 // Fills the document from the bytes of a file, box by box, as ReadVocabFile does before it
-// tidies the boxes. False at the first damaged item; boxes before it stay filled. In Add
+// tidies the boxes, within kVokReadBudget. False at the first damaged item; boxes before it
+// are filled. In Add
 // mode status receives the transfer messages of AppendRows.
 bool DecodeVocabFile(std::string_view bytes, VokDocument& doc, ReadMode mode,
                      StatusView* status);

@@ -19,75 +19,28 @@ size_mib="${2:-1024}"
 rounds="${3:-3}"
 
 [ -x "$ladeko" ] || { echo "ladeko-ftp not found at $ladeko (build it first)" >&2; exit 1; }
-vsftpd_bin="$(command -v vsftpd || echo /usr/sbin/vsftpd)"
-[ -x "$vsftpd_bin" ] || { echo "vsftpd is missing (scripts/setup installs it)" >&2; exit 1; }
 command -v curl >/dev/null || { echo "curl is missing" >&2; exit 1; }
+. "$here/vsftpd_server.sh"
 
 work="$(mktemp -d /tmp/ftp-throughput-XXXXXX)"
-vsftpd_pid=""
 cleanup() {
-  [ -n "$vsftpd_pid" ] && kill "$vsftpd_pid" 2>/dev/null && wait "$vsftpd_pid" 2>/dev/null || true
+  stop_vsftpd
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')"
-
-# vsftpd refuses a root writable by the anonymous user, so uploads go to pub/.
-mkdir -p "$work/root/pub" "$work/empty"
-chmod 555 "$work/root"
-chmod 777 "$work/root/pub"
 ours_tls=(); curl_tls=(); label=""
 if [ "$tls" = yes ]; then
-  openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 \
-    -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
-  fingerprint="$(openssl x509 -noout -fingerprint -sha256 -in "$work/cert.pem" | cut -d= -f2)"
-  ours_tls=(--tls --fingerprint "$fingerprint")
+  start_vsftpd "$work" --tls
+  ours_tls=("${ladeko_tls[@]}")
   curl_tls=(--ssl-reqd -k)
   label="TLS: "
+else
+  start_vsftpd "$work"
 fi
+port="$vsftpd_port"
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$work/root/pub/big.bin"
 cp "$work/root/pub/big.bin" "$work/source.bin"
-
-cat > "$work/vsftpd.conf" <<CONF
-listen=YES
-listen_ipv6=NO
-listen_address=127.0.0.1
-listen_port=$port
-background=NO
-anonymous_enable=YES
-local_enable=NO
-no_anon_password=YES
-anon_root=$work/root
-write_enable=YES
-anon_upload_enable=YES
-anon_other_write_enable=YES
-anon_umask=022
-run_as_launching_user=YES
-seccomp_sandbox=NO
-allow_writeable_chroot=YES
-xferlog_enable=NO
-vsftpd_log_file=$work/vsftpd.log
-secure_chroot_dir=$work/empty
-ftpd_banner=throughput
-CONF
-if [ "$tls" = yes ]; then
-  cat >> "$work/vsftpd.conf" <<CONF
-ssl_enable=YES
-allow_anon_ssl=YES
-force_anon_logins_ssl=YES
-force_anon_data_ssl=YES
-require_ssl_reuse=YES
-rsa_cert_file=$work/cert.pem
-rsa_private_key_file=$work/key.pem
-CONF
-fi
-"$vsftpd_bin" "$work/vsftpd.conf" &
-vsftpd_pid=$!
-for _ in $(seq 50); do
-  (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-  sleep 0.1
-done
 
 seconds() { date +%s.%N; }
 

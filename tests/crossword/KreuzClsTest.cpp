@@ -219,3 +219,48 @@ TEST(Crossword, ManyWordsFillTheBoardWithoutBreakingTheRules) {
     EXPECT_TRUE(p.board[i][0].blocked && p.board[i][21].blocked);
   }
 }
+
+// The board's own marks inside a word: "_" would match any later crossing (and be overwritten
+// by it), "#" would leave a white square that reads as free. Such words are never placed, so
+// every white square holds a real letter and every shaded one none, whatever the layout.
+TEST(Crossword, WordsHoldingTheBoardsMarksAreNeverPlaced) {
+  VokTable box;
+  const char* words[] = {"ws_",    "w#s",   "wsw",   "a_b/chat", "ma#son", "maison", "rue",
+                         "chien",  "s_d",   "#ab",   "sol_",     "soleil", "mer",    "eau_",
+                         "arbre#", "table", "chaise"};
+  const int n = static_cast<int>(std::size(words));
+  ResetTable(box, 2, 1 + n);
+  for (int r = 0; r < n; ++r) {
+    box.SetCell(1, r + 1, words[r]);
+    box.SetCell(2, r + 1, std::string("clue ") + words[r]);
+  }
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    Crossword p;
+    SeededRandom random(seed);
+    CrosswordGenerator(p, random).NewCrossword(box, box);
+    for (int x = 1; x <= kGridSize; ++x)
+      for (int y = 1; y <= kGridSize; ++y) {
+        const CrosswordCell& c = p.board[x][y];
+        EXPECT_NE(c.letter, '_') << seed << " at " << x << "," << y;
+        EXPECT_EQ(c.blocked, c.letter == kFreeLetter) << seed << " at " << x << "," << y;
+      }
+    // Only "chat" of "a_b/chat" may bring a clue holding a mark.
+    for (const ClueRow& c : p.clues)
+      if (c.clue != "clue a_b/chat") EXPECT_EQ(c.clue.find_first_of("_#"), std::string::npos) << c.clue;
+  }
+  // The pieces of a cell stand on their own: "chat" of "a_b/chat" may still be placed, the
+  // whole cell never.
+  Crossword p;
+  ClearCrossword(p);
+  ScriptedRandom random{0, 0};
+  CrosswordGenerator gen(p, random);
+  gen.UseBoxes(box, box);
+  const auto four = gen.ChooseCrosswordWord("####");
+  ASSERT_TRUE(four);
+  EXPECT_EQ(four->word, "chat");
+  EXPECT_EQ(gen.LastCandidates().size(), 1u);
+  const auto crossing = gen.ChooseCrosswordWord("ws#");
+  ASSERT_TRUE(crossing);
+  EXPECT_EQ(crossing->word, "wsw");
+  EXPECT_EQ(gen.LastCandidates().size(), 1u);
+}

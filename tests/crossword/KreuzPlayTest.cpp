@@ -56,7 +56,9 @@ TEST(CrosswordPlay, UntouchedSquaresLookEmptyAndKeepTheirNumber) {
   EXPECT_EQ(LookOfSquare(p, 3, 0).number, 0);
 }
 
-TEST(CrosswordPlay, SolutionIsBlackWhereTypedExactlyAndRedElsewhere) {
+// Typed letters are upper case and the vocabulary keeps its own case, so the solution view
+// compares regardless of case, with the Windows-1252 rules (É is é, E is not).
+TEST(CrosswordPlay, SolutionIsBlackWhereTypedRightInAnyCaseAndRedElsewhere) {
   Crossword p = MaisonPuzzle();
   RevealLetter(p, 0, 0);      // "M", revealed: the vocabulary's own letter
   TypeLetter(p, 1, 0, 'a');   // typed "A", the solution is "a"
@@ -66,10 +68,15 @@ TEST(CrosswordPlay, SolutionIsBlackWhereTypedExactlyAndRedElsewhere) {
   EXPECT_EQ(LookOfSquare(p, 0, 0).letter, "M");
   EXPECT_EQ(LookOfSquare(p, 0, 0).letterColor, kBlack);
   EXPECT_EQ(LookOfSquare(p, 1, 0).letter, "a");
-  EXPECT_EQ(LookOfSquare(p, 1, 0).letterColor, kRed);
+  EXPECT_EQ(LookOfSquare(p, 1, 0).letterColor, kBlack);
   EXPECT_EQ(LookOfSquare(p, 2, 0).letterColor, kRed);
   EXPECT_EQ(LookOfSquare(p, 3, 0).letterColor, kBlack);
   EXPECT_EQ(LookOfSquare(p, 4, 0).letter, "o");  // left empty: solution in red
+  EXPECT_EQ(LookOfSquare(p, 4, 0).letterColor, kRed);
+  p.board[5][1].letter = '\xE9';  // "é" as the solution of column 4
+  p.typed[4][0] = '\xC9';         // "É"
+  EXPECT_EQ(LookOfSquare(p, 4, 0).letterColor, kBlack);
+  p.typed[4][0] = 'E';
   EXPECT_EQ(LookOfSquare(p, 4, 0).letterColor, kRed);
   p.solutionShown = false;
   EXPECT_EQ(LookOfSquare(p, 2, 0).letter, "X");

@@ -6,8 +6,10 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "PyftpdServer.h"
+#include "ScriptedServer.h"
 #include "TestFiles.h"
 #include "TlsCertificate.h"
 
@@ -82,4 +84,24 @@ TEST_F(LadekoTls, RequiredTlsFailsAgainstAPlainServerWhichOtherwiseWorks) {
   run = Ladeko(plain_->Port(), "", "nlst");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("klar.evd"), std::string::npos) << run.output;
+}
+
+// A pinned certificate means TLS or nothing: a server that cannot encrypt is left before the
+// log-in, so the password never goes out in clear to whoever answers.
+TEST_F(LadekoTls, AFingerprintRefusesAServerWithoutTlsBeforeTheLogIn) {
+  const std::string pin = "--fingerprint " + certificate_->Fingerprint();
+  CommandRun run = Ladeko(plain_->Port(), pin, "nlst");
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_NE(run.output.find("Der Server bietet keine verschlüsselte Verbindung (AUTH TLS) an."), std::string::npos)
+      << run.output;
+
+  ScriptedServer server;
+  server.Send("220 Bereit\r\n").Reply("211 Keine Erweiterungen").Reply("331 Passwort bitte").Reply("230 Angemeldet");
+  server.Start();
+  run = Ladeko(server.Port(), pin, "pwd");
+  server.Finish();
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_EQ(server.Received(), (std::vector<std::string>{"FEAT", "AUTH TLS"}));
+
+  EXPECT_EQ(Ladeko(plain_->Port(), pin + " --no-tls", "nlst").exitCode, 2) << "a pin without TLS is a contradiction";
 }

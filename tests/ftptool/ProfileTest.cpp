@@ -163,6 +163,27 @@ TEST_F(ProfileFiles, PasswordsOf119And120Characters) {
   EXPECT_EQ(controls_.values.ProxyPassword, std::string(119, 'r'));
 }
 
+// A caller that hands the core a longer password than the window allows gets the same
+// record as for its first 120 characters, for both passwords.
+TEST(ProfileRecord, PasswordsAreCutToTheFieldBeforeScrambling) {
+  const auto zeros = [] { return std::uint8_t{0}; };
+  std::string longPassword;
+  for (int i = 0; i < 200; ++i) longPassword += static_cast<char>('!' + i % 90);
+  FtpProfileValues values;
+  values.Password = longPassword;
+  values.ProxyPassword = std::string(150, 'p') + longPassword;
+  FtpProfileValues prefixes = values;
+  prefixes.Password = longPassword.substr(0, 120);
+  prefixes.ProxyPassword = values.ProxyPassword.substr(0, 120);
+  FtpAccessProfile fromLong, fromPrefix;
+  StoreProfileValues(fromLong, values, zeros);
+  StoreProfileValues(fromPrefix, prefixes, zeros);
+  for (std::size_t i = 0; i < FtpAccessProfile::kSize; ++i)
+    ASSERT_EQ(fromLong.bytes[i], fromPrefix.bytes[i]) << "byte " << i;
+  EXPECT_EQ(fromLong.bytes[606], static_cast<std::uint8_t>(120 - 0x5E));
+  EXPECT_EQ(ProfileValues(fromLong).Password, longPassword.substr(0, 119));
+}
+
 TEST_F(ProfileFiles, TwoSavesDifferOnlyInFillerAndReadBackEqual) {
   store_.NewProfile(ProfileDocument::kUntitledName, "/tmp");
   controls_.values.Host = "127.0.0.1";

@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "XdgExec.h"
 #include "XdgFileTypes.h"
 
 namespace fs = std::filesystem;
@@ -23,6 +24,13 @@ std::string Read(const fs::path& p) {
 void Write(const fs::path& p, const std::string& text) {
   fs::create_directories(p.parent_path());
   std::ofstream(p, std::ios::binary) << text;
+}
+
+// An executable file standing for an installed program.
+std::string MakeProgram(const fs::path& p) {
+  Write(p, "#!/bin/sh\n");
+  fs::permissions(p, fs::perms::owner_all);
+  return p.string();
 }
 
 // Every file below root with its bytes.
@@ -47,6 +55,7 @@ class XdgFileTypesTest : public ::testing::Test {
     Write(root / "icon.svg", "<svg/>\n");
     program.descriptions = TrainerTypeDescriptions();
     program.iconFile = root / "icon.svg";
+    exe = MakeProgram(root / "Tirelo V/tirelo");
   }
   void TearDown() override { fs::remove_all(root); }
 
@@ -58,7 +67,7 @@ class XdgFileTypesTest : public ::testing::Test {
   fs::path root;
   xdg::Places places;
   XdgProgram program;
-  std::string exe = "/opt/Tirelo V/tirelo";
+  std::string exe;
 };
 
 // Another program that claims ".evd" with its own type and desktop entry.
@@ -85,7 +94,7 @@ TEST_F(XdgFileTypesTest, FirstRegistrationWritesPackagesDesktopEntryDefaultsAndI
   EXPECT_NE(le.find("<glob pattern=\"*.le\"/>"), std::string::npos);
   EXPECT_NE(le.find("<comment>Lektion/Lerneinheit</comment>"), std::string::npos);
   const std::string entry = Read(data / "applications/tirelo.desktop");
-  EXPECT_NE(entry.find("\nExec=\"/opt/Tirelo V/tirelo\" %f\n"), std::string::npos);
+  EXPECT_NE(entry.find("\nExec=\"" + exe + "\" %f\n"), std::string::npos);
   EXPECT_NE(entry.find("\nMimeType=application/x-tirelo-vokabel-datei;application/x-tirelo-lektion-lerneinheit;\n"),
             std::string::npos);
   EXPECT_EQ(Read(data / "applications/mimeapps.list"),
@@ -99,8 +108,8 @@ TEST_F(XdgFileTypesTest, FirstRegistrationWritesPackagesDesktopEntryDefaultsAndI
 TEST_F(XdgFileTypesTest, SecondStartChangesNothing) {
   Register(".evd", "Vokabel-Datei");
   Register(".le", "Lektion/Lerneinheit");
+  exe = MakeProgram(root / "moved/tirelo");  // a second installation; the first stays
   const auto before = Snapshot(root);
-  exe = "/moved/tirelo";
   EXPECT_TRUE(Register(".evd", "Vokabel-Datei"));
   EXPECT_TRUE(Register(".le", "Lektion/Lerneinheit"));
   EXPECT_EQ(Snapshot(root), before);
@@ -144,11 +153,52 @@ TEST_F(XdgFileTypesTest, ExistingOpenCommandWithoutIconStaysWithoutIcon) {
 }
 
 TEST_F(XdgFileTypesTest, EntriesOfAnEarlierInstallationAreNotReplaced) {
-  Write(root / "sys/applications/tirelo.desktop", "[Desktop Entry]\nName=Tirelo V\nExec=/usr/bin/tirelo %f\n");
+  const std::string installed = MakeProgram(root / "sys-bin/tirelo");
+  Write(root / "sys/applications/tirelo.desktop",
+        "[Desktop Entry]\nName=Tirelo V\nExec = " + installed + " %f\n");
   EXPECT_TRUE(Register(".evd", "Vokabel-Datei"));
   EXPECT_FALSE(fs::exists(places.dataHome / "applications/tirelo.desktop"));
   EXPECT_NE(Read(places.dataHome / "applications/mimeapps.list").find("application/x-tirelo-vokabel-datei=tirelo.desktop;"),
             std::string::npos);
+}
+
+// An entry whose program is gone (a moved installation, an install that wrote the wrong path)
+// is not an open command: the next start writes the user's entry for the program running,
+// which stands in for a system one, and the default that names it then works.
+TEST_F(XdgFileTypesTest, EntryStartingNoProgramIsWrittenAgain) {
+  Write(root / "sys/applications/tirelo.desktop",
+        "[Desktop Entry]\nName=Tirelo V\nExec=/usr/local/bin/tirelo-not-there %f\n");
+  Write(places.dataHome / "applications/mimeapps.list",
+        "[Default Applications]\napplication/x-tirelo-vokabel-datei=tirelo.desktop;\n");
+  EXPECT_TRUE(Register(".evd", "Vokabel-Datei"));
+  const fs::path own = places.dataHome / "applications/tirelo.desktop";
+  EXPECT_NE(Read(own).find("\nExec=" + xdg::ExecLine(exe) + "\n"), std::string::npos);
+  EXPECT_TRUE(xdg::DesktopEntryRuns(places, "tirelo.desktop"));
+  EXPECT_EQ(Read(places.dataHome / "applications/mimeapps.list"),
+            "[Default Applications]\napplication/x-tirelo-vokabel-datei=tirelo.desktop;\n");
+  // The program moves and its old place is emptied: the user's own entry follows it.
+  fs::remove_all(root / "Tirelo V");
+  exe = MakeProgram(root / "neu/tirelo");
+  EXPECT_TRUE(Register(".evd", "Vokabel-Datei"));
+  EXPECT_NE(Read(own).find("\nExec=" + exe + " %f\n"), std::string::npos);
+  const auto settled = Snapshot(root);
+  EXPECT_TRUE(Register(".evd", "Vokabel-Datei"));
+  EXPECT_EQ(Snapshot(root), settled);
+}
+
+TEST(XdgFiles, ExecProgramsAreFoundAsTheDesktopStartsThem) {
+  EXPECT_EQ(xdg::ExecProgram("/usr/bin/tirelo %f"), "/usr/bin/tirelo");
+  EXPECT_EQ(xdg::ExecProgram("\"/opt/Tirelo V/tirelo\" %f"), "/opt/Tirelo V/tirelo");
+  EXPECT_EQ(xdg::ExecProgram("\"/opt/a\\\\$b/100%%\" %f"), "/opt/a$b/100%");
+  EXPECT_EQ(xdg::ExecProgram("  tirelo"), "tirelo");
+  EXPECT_FALSE(xdg::ExecProgram("\"/opt/open"));
+  EXPECT_FALSE(xdg::ExecProgram("   "));
+  EXPECT_TRUE(xdg::ProgramRuns("sh"));
+  EXPECT_TRUE(xdg::ProgramRuns("/bin/sh"));
+  EXPECT_FALSE(xdg::ProgramRuns("/etc/passwd"));  // not executable
+  EXPECT_FALSE(xdg::ProgramRuns("/etc"));
+  EXPECT_FALSE(xdg::ProgramRuns("bin/sh"));
+  EXPECT_FALSE(xdg::ProgramRuns("tirelo-no-such-program"));
 }
 
 TEST_F(XdgFileTypesTest, UnwritableDataFolderGivesFalse) {

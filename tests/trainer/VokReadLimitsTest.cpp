@@ -124,6 +124,84 @@ TEST_F(ReadLimitsTest, RunningOutOfMemoryIsAFileNotRead) {
   EXPECT_EXIT(readUnderLimit(), ::testing::ExitedWithCode(0), "");
 }
 
+// A box section of n empty rows (2 bytes each) after its header.
+std::string EmptyRows(int n) {
+  vokfile::Writer w;
+  w.Reserve(2 * static_cast<size_t>(n) + 64);
+  w.Integer(n + 1);
+  w.String("Lektion\r\nFranz\xF6sisch\r\nDeutsch\r\n");
+  for (int i = 0; i < n; ++i) w.String("");
+  return w.TakeBytes();
+}
+
+void FillOpenDocument(VokDocument& doc) {
+  for (int box = 1; box <= 3; ++box) FillTable(doc.Box(box), {{"A", "maison", "Haus"}, {"B", "chat", "Katze"}});
+}
+
+void ExpectUnchanged(const VokDocument& doc) {
+  for (int box = 1; box <= 3; ++box)
+    EXPECT_EQ(DataRows(doc.Box(box)), (std::vector<VokRow>{{"A", "maison", "Haus"}, {"B", "chat", "Katze"}}))
+        << box;
+}
+
+// 20 MB of 2-byte rows would be about a gigabyte of rows: the read is refused within its budget
+// and the open document stays as it was, in both modes.
+TEST_F(ReadLimitsTest, TinyRowsPastTheBudgetLeaveTheDocumentAsItWas) {
+  const std::string good = Section({"Lektion\r\nFranz\xF6sisch\r\nDeutsch\r\n", "\r\nx\r\ny\r\n"});
+  PutFileBytes(folder / "winzig.evd", EmptyRows(10'000'000) + good + good);
+  for (ReadMode mode : {ReadMode::Replace, ReadMode::Add}) {
+    VokDocument doc;
+    FillOpenDocument(doc);
+    status.texts[2].clear();
+    EXPECT_FALSE(ReadVocabFile(doc, folder / "winzig.evd", mode, env));
+    EXPECT_EQ(status.texts[2], kFileNotRead);
+    ExpectUnchanged(doc);
+  }
+}
+
+// The budget counts the rows and their texts as they are made, over the whole file: one box
+// that fits and a second that does not leave the document untouched (a damaged file instead
+// keeps the boxes before the damage), and the same file opens with room enough.
+TEST_F(ReadLimitsTest, TheBudgetCountsRowsAndTextsOfTheWholeFile) {
+  std::vector<std::string> rows{"Lektion\r\nFranz\xF6sisch\r\nDeutsch\r\n"};
+  for (int i = 0; i < 1000; ++i)
+    rows.push_back("L\r\n" + std::string(100, 'a') + std::to_string(i) + "\r\nb\r\n");
+  const std::string box = Section(rows);
+  const std::string small = Section({rows[0], "\r\nx\r\ny\r\n"});
+  PutFileBytes(folder / "lang.evd", small + box + small);
+  const size_t rowArrays = (2 + 1001 + 2) * sizeof(VokRow);
+  for (ReadMode mode : {ReadMode::Replace, ReadMode::Add}) {
+    VokDocument doc;
+    FillOpenDocument(doc);
+    env.readBudget = rowArrays + 1000;  // the rows fit, their 1000 long texts do not
+    EXPECT_FALSE(ReadVocabFile(doc, folder / "lang.evd", mode, env));
+    EXPECT_EQ(status.texts[2], kFileNotRead);
+    ExpectUnchanged(doc);
+    env.readBudget = rowArrays + 1000 * 128;
+    EXPECT_TRUE(ReadVocabFile(doc, folder / "lang.evd", mode, env));
+    EXPECT_GE(doc.Box(2).RowCount(), 1001);
+  }
+}
+
+// Ordinary large vocabularies open within the budget every read has.
+TEST_F(ReadLimitsTest, TwoHundredThousandRowsABoxStillOpen) {
+  VokDocument big;
+  for (int box = 1; box <= 3; ++box) {
+    ResetTable(big.Box(box), 2, 200'001);
+    auto& cells = big.Box(box).MutableRows();
+    for (int r = 1; r <= 200'000; ++r)
+      cells[r] = {"Lektion " + std::to_string(r % 40), "le mot fran\xE7" "ais num\xE9ro " + std::to_string(r),
+                  "das deutsche Wort Nummer " + std::to_string(r)};
+  }
+  PutFileBytes(folder / "gross.evd", EncodeVocabFile(big));
+  VokDocument doc;
+  ASSERT_TRUE(ReadVocabFile(doc, folder / "gross.evd", ReadMode::Replace, VokFileEnv{}));
+  for (int box = 1; box <= 3; ++box) {
+    ASSERT_EQ(doc.Box(box).RowCount(), 200'001) << box;
+    EXPECT_EQ(doc.Box(box).Row(200'000), big.Box(box).Row(200'000)) << box;
+  }
+}
+
 // The reader splits UTF-8 row texts before converting them; that must give what converting
 // first and splitting afterwards gives.
 TEST(SplitRowText, Utf8SplitMatchesConvertingFirst) {

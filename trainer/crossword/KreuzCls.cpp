@@ -13,6 +13,10 @@ constexpr int kPassLengths[] = {13, 10, 9, 8, 7, 6, 5, 4, 3, 2};
 
 bool IsFree(const CrosswordBoard& board, int x, int y) { return board[x][y].letter == kFreeLetter; }
 
+// The board marks free squares with kFreeLetter and patterns mark open squares with "_": a
+// word holding either would read as a free square or match any later crossing.
+bool Placeable(const std::string& word) { return word.find_first_of("_#") == std::string::npos; }
+
 // Square i of a slot.
 void SlotSquare(int x, int y, int i, Direction direction, int& sx, int& sy) {
   sx = direction == Direction::Across ? x + i : x;
@@ -108,14 +112,14 @@ void CrosswordGenerator::BuildIndex() {
   index_ = {};
   for (int r = 1; r < shown_->RowCount(); ++r) {
     const std::string& cell = shown_->Cell(1, r);
-    index_.cells[cell.size()].push_back(r);
+    if (Placeable(cell)) index_.cells[cell.size()].push_back(r);
     size_t start = 0;
     for (;;) {
       const size_t slash = cell.find('/', start);
       std::string piece = cell.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
       vok::NormalizeCell(piece);
       const size_t length = piece.size();
-      index_.pieces[length].push_back({std::move(piece), r});
+      if (Placeable(piece)) index_.pieces[length].push_back({std::move(piece), r});
       if (slash == std::string::npos) break;
       start = slash + 1;
     }

@@ -121,7 +121,7 @@ class CrosswordGenerator {
   };
   // Candidates of the box shown grouped by length, in box order, so an attempt looks only at
   // words of its own length: tidied alternatives for slots that cross nothing, whole column 1
-  // cells for slots with letters.
+  // cells for slots with letters. Words holding "_" or "#" are left out.
   struct WordIndex {
     std::unordered_map<size_t, std::vector<Piece>> pieces;
     std::unordered_map<size_t, std::vector<int>> cells;

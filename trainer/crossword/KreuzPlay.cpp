@@ -1,5 +1,7 @@
 #include "KreuzPlay.h"
 
+#include "Win1252.h"
+
 namespace {
 const CrosswordCell& CellOf(const Crossword& puzzle, int column, int row) {
   return puzzle.board.at(column + 1).at(row + 1);
@@ -28,7 +30,11 @@ SquareLook LookOfSquare(const Crossword& puzzle, int column, int row) {
   const char typed = puzzle.typed.at(column).at(row);
   if (puzzle.solutionShown) {
     if (cell.letter != ' ') look.letter = std::string(1, cell.letter);
-    look.letterColor = typed == cell.letter ? kBlack : kRed;
+    // Typing gives upper case while the vocabulary keeps its own, so letters are compared as
+    // the crossings compare them.
+    const bool right = win1252::UpperChar(static_cast<unsigned char>(typed)) ==
+                       win1252::UpperChar(static_cast<unsigned char>(cell.letter));
+    look.letterColor = right ? kBlack : kRed;
   } else if (typed != kFreeLetter && typed != ' ') {
     look.letter = std::string(1, typed);
   }

@@ -32,8 +32,8 @@ struct SquareLook {
 };
 
 // The square as the board draws it: with the solution shown, the solution letter in black
-// where the typed letter equals it byte for byte and in red elsewhere; otherwise the typed
-// letter in black, nothing where nothing was typed.
+// where the typed letter equals it regardless of letter case (Windows-1252 rules) and in red
+// elsewhere; otherwise the typed letter in black, nothing where nothing was typed.
 SquareLook LookOfSquare(const Crossword& puzzle, int column, int row);
 
 // The shown column and row of the square numbered n, searched over the whole board.

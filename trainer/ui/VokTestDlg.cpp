@@ -41,6 +41,8 @@ TTestDlg::TTestDlg(QWidget* parent) : QDialog(parent) {
   BuildControls();
   SetLook(look_);
   resize(640, 456);
+  frameWatch_.setInterval(20);
+  connect(&frameWatch_, &QTimer::timeout, this, [this] { SettlePlacement(); });
 }
 
 TTestDlg::~TTestDlg() {
@@ -183,19 +185,42 @@ void TTestDlg::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!event->spontaneous()) {
     FormActivate();
-    placeOnActivation_ = true;
+    framing_.Start();
+    frameWatch_.start();
   }
 }
 
-// The window manager frames a window only once it is shown: the first activation of each
-// showing places the window again with its real frame.
+// The window manager frames a window some time after it is shown, and tells its frame extents
+// apart from the events Qt passes on: the placement is checked on every move, resize,
+// activation and state change, and on a short watch, until the window is framed and lies
+// where it belongs.
 bool TTestDlg::event(QEvent* event) {
   const bool handled = QDialog::event(event);
-  if (event->type() == QEvent::WindowActivate && placeOnActivation_) {
-    placeOnActivation_ = false;
-    PlaceOverMainWindow();
+  switch (event->type()) {
+    case QEvent::WindowActivate:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+    case QEvent::Expose:
+      SettlePlacement();
+      break;
+    default:
+      break;
   }
   return handled;
+}
+
+void TTestDlg::SettlePlacement() {
+  if (!framing_.Waiting()) return;
+  QWidget* main = parentWidget() ? parentWidget()->window() : nullptr;
+  if (!main || !isVisible()) {
+    framing_.Stop();
+  } else {
+    const FramedPlacement::Step step =
+        framing_.Next(frameGeometry(), geometry(), TestWindowFrame(main->frameGeometry()), isActiveWindow());
+    if (step == FramedPlacement::Step::Place) PlaceOverMainWindow();
+  }
+  if (!framing_.Waiting()) frameWatch_.stop();
 }
 
 QRect TestWindowFrame(const QRect& mainFrame) {

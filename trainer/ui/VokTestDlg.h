@@ -7,8 +7,10 @@
 #include <QDialog>
 #include <QMargins>
 #include <QRect>
+#include <QTimer>
 #include <vector>
 
+#include "FramedPlacement.h"
 #include "StatusLine.h"
 #include "VokTest.h"
 #include "VokTestGrid.h"
@@ -77,6 +79,7 @@ class TTestDlg : public QDialog {
   void FormActivate();
   void FormResize();
   void PlaceOverMainWindow();
+  void SettlePlacement();
   void SelectAskedCell(int row);
   void wfGridTopLeftChanged(int topRow);
 
@@ -86,5 +89,6 @@ class TTestDlg : public QDialog {
   MarkColumnModel* markModel_;
   TestGridLook look_;
   bool syncingScroll_ = false;
-  bool placeOnActivation_ = false;
+  FramedPlacement framing_;
+  QTimer frameWatch_;  // the frame extents arrive without an event of their own
 };

@@ -92,11 +92,10 @@ TEST(KreuzWindow, TypingRevealingAndTheSolutionInTheirColours) {
   EXPECT_EQ(w.dlg.Puzzle().typed[1][0], ' ');
   EXPECT_FALSE(w.LetterIn(1, 0, Qt::black));
   // Revealed by double click: the solution's own letter, black in the solution view.
-  w.dlg.GoToSquare(2, 0);
-  w.dlg.DrawGrid1DblClick();
+  w.dlg.DrawGrid1DblClick(2, 0);
   EXPECT_EQ(w.dlg.Puzzle().typed[2][0], 'i');
   w.dlg.GoToSquare(3, 0);
-  QTest::keyClicks(w.dlg.DrawGrid1, "s");  // "S" against "s"
+  QTest::keyClicks(w.dlg.DrawGrid1, "s");  // "S" against "s": right in any case
   // A shaded square refuses the key.
   w.dlg.GoToSquare(5, 5);
   QTest::keyClicks(w.dlg.DrawGrid1, "x");
@@ -105,7 +104,8 @@ TEST(KreuzWindow, TypingRevealingAndTheSolutionInTheirColours) {
   EXPECT_TRUE(w.dlg.Puzzle().solutionShown);
   EXPECT_TRUE(w.LetterIn(2, 0, Qt::black));
   EXPECT_FALSE(w.LetterIn(2, 0, Qt::red));
-  EXPECT_TRUE(w.LetterIn(3, 0, Qt::red));
+  EXPECT_TRUE(w.LetterIn(3, 0, Qt::black));
+  EXPECT_FALSE(w.LetterIn(3, 0, Qt::red));
   EXPECT_TRUE(w.LetterIn(4, 0, Qt::red));  // left empty
   // The next puzzle starts with the solution hidden again.
   w.dlg.neu1Click();
@@ -123,6 +123,47 @@ TEST(KreuzWindow, ClickOnAClueMovesTheCurrentSquareToItsNumber) {
   EXPECT_EQ(w.dlg.DrawGrid1->CurrentRow(), 3);
   w.form.StringGrid1Click(2);  // the empty last row moves nothing
   EXPECT_EQ(w.dlg.DrawGrid1->CurrentColumn(), 6);
+}
+
+// Click a square, move on with the arrow key, and click the first square again quickly: the
+// double click reveals the square under the mouse, not the one the key moved to.
+TEST(KreuzWindow, DoubleClickRevealsTheSquareUnderTheMouse) {
+  Windows w;
+  w.dlg.show();
+  w.dlg.neu1Click();
+  QWidget* board = w.dlg.DrawGrid1->viewport();
+  const QPoint at = w.dlg.DrawGrid1->visualRect(w.dlg.DrawGrid1->model()->index(0, 4)).center();
+  QTest::mouseClick(board, Qt::LeftButton, Qt::NoModifier, at);
+  ASSERT_EQ(w.dlg.DrawGrid1->CurrentColumn(), 4);
+  QTest::keyClick(w.dlg.DrawGrid1, Qt::Key_Right);
+  ASSERT_EQ(w.dlg.DrawGrid1->CurrentColumn(), 5);
+  // The second click of a double click arrives as the double-click event alone.
+  QMouseEvent dbl(QEvent::MouseButtonDblClick, at, board->mapToGlobal(at), Qt::LeftButton,
+                  Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(board, &dbl);
+  QTest::mouseRelease(board, Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_EQ(w.dlg.Puzzle().typed[4][0], 'o');
+  EXPECT_EQ(w.dlg.Puzzle().typed[5][0], kFreeLetter);
+  EXPECT_EQ(w.dlg.DrawGrid1->CurrentColumn(), 4);
+}
+
+// The learner clicks a clue in the task list and types the word's first letter at once.
+TEST(KreuzWindow, AfterAClueTheNextLetterGoesIntoTheBoard) {
+  Windows w;
+  w.dlg.show();
+  w.dlg.neu1Click();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.form));
+  w.form.activateWindow();
+  w.form.StringGrid1->setFocus();
+  QTRY_VERIFY(w.form.StringGrid1->hasFocus());
+  const QPoint clue = w.form.StringGrid1->visualItemRect(w.form.StringGrid1->item(0, 2)).center();
+  QTest::mouseClick(w.form.StringGrid1->viewport(), Qt::LeftButton, Qt::NoModifier, clue);
+  // At once: the offscreen platform may hand the activation back to the crossword window by
+  // itself, but only later.
+  QApplication::processEvents();
+  EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(w.dlg.DrawGrid1));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_M, Qt::NoModifier);
+  EXPECT_EQ(w.dlg.Puzzle().typed[0][0], 'M');
 }
 
 TEST(KreuzWindow, SixLetterWordsOfBoxOneAreAppendedToTheCandidateTable) {

@@ -68,7 +68,8 @@ void TKreuzDlg::BuildPages() {
   PageControl1->setObjectName("PageControl1");
   DrawGrid1 = new KreuzGrid(puzzle_, PageControl1);
   DrawGrid1->onKeyPress = [this](unsigned char code) { DrawGrid1KeyPress(code); };
-  connect(DrawGrid1, &QTableView::doubleClicked, this, [this] { DrawGrid1DblClick(); });
+  connect(DrawGrid1, &QTableView::doubleClicked, this,
+          [this](const QModelIndex& square) { DrawGrid1DblClick(square.column(), square.row()); });
   PageControl1->addTab(DrawGrid1, QString::fromUtf8("Lösung eintragen"));
 
   // The task page's table is kept as the window has it; nothing fills it.
@@ -136,12 +137,18 @@ void TKreuzDlg::DrawGrid1KeyPress(unsigned char code) {
   RepaintBoard();
 }
 
-void TKreuzDlg::DrawGrid1DblClick() {
-  RevealLetter(puzzle_, DrawGrid1->CurrentColumn(), DrawGrid1->CurrentRow());
+void TKreuzDlg::DrawGrid1DblClick(int column, int row) {
+  if (column < 0 || row < 0 || column >= kGridSize || row >= kGridSize) return;
+  DrawGrid1->SetCurrentSquare(column, row);
+  RevealLetter(puzzle_, column, row);
   RepaintBoard();
 }
 
-void TKreuzDlg::GoToSquare(int column, int row) { DrawGrid1->SetCurrentSquare(column, row); }
+void TKreuzDlg::GoToSquare(int column, int row) {
+  DrawGrid1->SetCurrentSquare(column, row);
+  activateWindow();
+  DrawGrid1->setFocus(Qt::OtherFocusReason);
+}
 
 void TKreuzDlg::RepaintBoard() { DrawGrid1->RepaintBoard(); }
 

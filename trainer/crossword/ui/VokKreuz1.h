@@ -32,7 +32,10 @@ class TKreuzDlg : public QDialog, private CrosswordProgress {
   void neu1Click();
   void ToolButton2Click();
   void DrawGrid1KeyPress(unsigned char code);
-  void DrawGrid1DblClick();
+  // Reveals the square that was double-clicked, which becomes the current one: a key may have
+  // moved the current square between the two clicks.
+  void DrawGrid1DblClick(int column, int row);
+  // A clue leads to its square; the board takes the keyboard, so the next letter lands there.
   void GoToSquare(int column, int row);
   void RepaintBoard();
 

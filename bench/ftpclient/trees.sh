@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Trees of small files and one big download to disk: ladeko-ftp next to lftp, wget and curl,
+# all against the same vsftpd (plain, then explicit TLS) started here on a loopback port.
+#
+#   bench/ftpclient/trees.sh [LADEKO_FTP] [ROUNDS] [FILES] [BIG_MIB]
+#
+# The tree holds FILES files (default 3000) of 1-20 KB in 100 folders. Rounds alternate the
+# tools (A B A B ...); each result is compared with its source by diff -r, and the medians
+# and the time ratios ours/peer are printed. Not part of CI.
+set -euo pipefail
+
+here="$(cd "$(dirname "$0")" && pwd)"
+ladeko="${1:-$here/../../build/ftptool/tools/ladeko-ftp}"
+rounds="${2:-5}"
+files="${3:-3000}"
+big_mib="${4:-512}"
+[ -x "$ladeko" ] || { echo "ladeko-ftp not found at $ladeko (build it first)" >&2; exit 1; }
+for tool in lftp wget curl; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/setup installs it)" >&2; exit 1; }
+done
+. "$here/vsftpd_server.sh"
+
+work="$(mktemp -d /tmp/ftp-trees-XXXXXX)"
+cleanup() {
+  stop_vsftpd
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The same tree every run: sizes and contents come from a fixed seed.
+make_tree() {
+  python3 - "$1" "$files" <<'PY'
+import os, random, sys
+root, count = sys.argv[1], int(sys.argv[2])
+rng = random.Random(1984)
+for i in range(count):
+    folder = os.path.join(root, "d%03d" % (i % 100))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "f%05d.bin" % i), "wb") as f:
+        f.write(rng.randbytes(rng.randint(1024, 20 * 1024)))
+PY
+}
+
+seconds() { date +%s.%N; }
+# Runs the command quietly and prints the seconds it took; a failing command stops the run.
+timed() {
+  local start end
+  start="$(seconds)"
+  "$@" >/dev/null 2>"$work/last.err" || { echo "failed: $*" >&2; cat "$work/last.err" >&2; exit 1; }
+  end="$(seconds)"
+  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
+}
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+same_tree() { diff -r "$1" "$2" >/dev/null || { echo "differs: $1 $2" >&2; exit 1; }; }
+ratio_line() {
+  awk -v n="$1" -v o="$2" -v p="$3" -v pn="$4" \
+    'BEGIN { printf "%-34s ours %7.2f s   %-14s %7.2f s   ratio %.2f\n", n, o, pn, p, o / p }'
+}
+
+# One measure: "$name" with our command and a peer's, each run ROUNDS times alternately.
+# Each command is a function taking the round's output folder; check compares it.
+measure() {
+  local name="$1" ours="$2" peer="$3" peer_name="$4" check="$5"
+  local ours_t=() peer_t=() out
+  for r in $(seq "$rounds"); do
+    out="$work/out/ours-$r"; rm -rf "$out"; mkdir -p "$out"
+    ours_t+=("$(timed "$ours" "$out")"); "$check" "$out"; rm -rf "$out"
+    out="$work/out/peer-$r"; rm -rf "$out"; mkdir -p "$out"
+    peer_t+=("$(timed "$peer" "$out")"); "$check" "$out"; rm -rf "$out"
+  done
+  ratio_line "$name" "$(median "${ours_t[@]}")" "$(median "${peer_t[@]}")" "$peer_name"
+}
+
+# ---- the commands ----
+ours_getdir() { "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 getdir pub/tree "$1"; }
+lftp_getdir() { lftp "${lftp_tls[@]}" -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "mirror pub/tree $1/tree; quit"; }
+wget_getdir() { wget -q -m --remove-listing -nH --cut-dirs=1 -P "$1" "ftp://127.0.0.1:$vsftpd_port/pub/tree/"; }
+check_getdir() { same_tree "$work/tree" "$1/tree"; }
+
+# Uploads go to a fresh folder below pub/ named after the round's output folder; the check
+# compares the server's folder on disk.
+up_folder() { local d="$work/root/pub/$(basename "$1")"; mkdir -p "$d"; chmod 777 "$d"; }
+ours_putdir() { up_folder "$1"
+  "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 cd "pub/$(basename "$1")" putdir "$work/tree"; }
+lftp_putdir() { up_folder "$1"
+  lftp "${lftp_tls[@]}" -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "mirror -R $work/tree pub/$(basename "$1")/tree; quit"; }
+check_putdir() { local d="$work/root/pub/$(basename "$1")"; same_tree "$work/tree" "$d/tree"; rm -rf "$d"; }
+
+ours_big() { "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 get pub/big.bin "$1/big.bin"; }
+curl_big() { curl "${curl_tls[@]}" -sS -o "$1/big.bin" "ftp://127.0.0.1:$vsftpd_port/pub/big.bin"; }
+check_big() { cmp -s "$work/root/pub/big.bin" "$1/big.bin" || { echo "big.bin differs" >&2; exit 1; }; }
+
+make_tree "$work/tree"
+for mode in plain tls; do
+  stop_vsftpd
+  if [ "$mode" = tls ]; then
+    start_vsftpd "$work" --tls
+    lftp_tls=(-e "set ftp:ssl-force true; set ftp:ssl-protect-data true; set ssl:verify-certificate no")
+    curl_tls=(--ssl-reqd -k)
+  else
+    start_vsftpd "$work"
+    lftp_tls=(); curl_tls=()
+  fi
+  rm -rf "$work/root/pub/tree"; cp -r "$work/tree" "$work/root/pub/tree"
+  echo "== $mode: $files files in 100 folders, medians of $rounds rounds, vsftpd on 127.0.0.1:$vsftpd_port"
+  measure "getdir" ours_getdir lftp_getdir "lftp mirror" check_getdir
+  [ "$mode" = plain ] && measure "getdir" ours_getdir wget_getdir "wget -m" check_getdir
+  measure "putdir" ours_putdir lftp_putdir "lftp mirror -R" check_putdir
+  if [ "$mode" = plain ] && [ "$big_mib" -gt 0 ]; then
+    head -c "$((big_mib * 1024 * 1024))" /dev/urandom > "$work/root/pub/big.bin"
+    measure "get ${big_mib} MiB to disk" ours_big curl_big "curl -o" check_big
+    rm -f "$work/root/pub/big.bin"
+  fi
+done

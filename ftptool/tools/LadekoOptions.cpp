@@ -1,0 +1,149 @@
+#include "LadekoOptions.h"
+
+#include <cstdlib>
+#include <map>
+#include <set>
+
+#include "FtpProfileClient.h"
+#include "LadekoSecrets.h"
+
+const char* const kLadekoUsage =
+    "Aufruf: ladeko-ftp [Optionen] HOST BEFEHL [ARGUMENTE]\n"
+    "        ladeko-ftp --profile DATEI.ftpz [Optionen] BEFEHL [ARGUMENTE]\n"
+    "          (Host, Port, Benutzer, Passwort, Proxy-Art und Proxy-Angaben aus dem\n"
+    "          gespeicherten FTP-Zugang; ausdrücklich angegebene Optionen gelten vorrangig;\n"
+    "          --host H ersetzt den Host des Zugangs)\n"
+    "Optionen: --port N  --user U  --active  --ascii  --timeout SEKUNDEN (Standard 60,\n"
+    "          0 ohne Grenze)  --trace  --help\n"
+    "          --password-file DATEI (Passwort in der ersten Zeile)  --password P\n"
+    "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
+    "          --proxy-password-file DATEI  --proxy-password P\n"
+    "          --tls (nur verschlüsselt)  --no-tls (nie verschlüsselt)\n"
+    "          --fingerprint SHA256 (nur verschlüsselt und nur dieses Serverzertifikat)\n"
+    "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
+    "Passwörter: besser --password-file, LADEKO_PASSWORD (LADEKO_PROXY_PASSWORD) oder die\n"
+    "          Frage am Terminal, die ohne Passwort kommt (die Eingabe bleibt unsichtbar):\n"
+    "          was mit --password auf der Befehlszeile steht, zeigt \"ps\" jedem Benutzer.\n"
+    "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
+    "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
+    "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
+    "          cd VERZ [BEFEHL ...]\n";
+
+namespace {
+
+// The options that take no value; every other option is followed by one.
+const std::set<std::string> kFlags = {"--active", "--ascii", "--trace", "--tls", "--no-tls", "--help"};
+
+std::uint16_t PortNumber(const std::string& text) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 1 || value > 65535) throw UsageError{};
+  return static_cast<std::uint16_t>(value);
+}
+
+// 0 waits without limit; the milliseconds must fit the client's 32-bit setting.
+int TimeoutSeconds(const std::string& text) {
+  char* end = nullptr;
+  const long value = std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || value < 0 || value > 2000000) throw UsageError{};
+  return static_cast<int>(value);
+}
+
+std::string PasswordFromFile(const std::string& path) {
+  const std::optional<std::string> password = ReadPasswordFile(path);
+  if (!password) throw OptionError{"Die Passwortdatei kann nicht gelesen werden: " + path};
+  return *password;
+}
+
+FtpProxyType ProxyType(const std::string& type) {
+  if (type.size() != 1 || type[0] < '0' || type[0] > '6') throw UsageError{};
+  return static_cast<FtpProxyType>(type[0] - '0');
+}
+
+// A pinned certificate only means something over TLS: without it the password would go out
+// in clear to whoever answers.
+void RequireTlsForFingerprint(FtpClient& client) {
+  if (client.TrustedFingerprint.empty()) return;
+  if (client.TlsMode == FtpTlsMode::Off) throw UsageError{};
+  client.TlsMode = FtpTlsMode::Require;
+}
+
+}  // namespace
+
+bool LoadProfileOption(int argc, char** argv, FtpClient& client, LadekoOptions& options, std::string* error) {
+  for (int i = 1; i + 1 < argc; ++i) {
+    const std::string flag = argv[i];
+    if (flag.rfind("--", 0) != 0) return true;  // options end at HOST/COMMAND
+    if (flag != "--profile") {
+      if (kFlags.count(flag) == 0) ++i;  // skip the option's value
+      continue;
+    }
+    if (!LoadProfileIntoClient(argv[i + 1], client, error)) return false;
+    options.profileGiven = true;
+    options.passwordGiven = !client.Password.empty();
+    options.proxyPasswordGiven = !client.ProxySettings.Password.empty();
+    return true;
+  }
+  return true;
+}
+
+void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind("--", 0) != 0 || !options.rest.empty()) {
+      options.rest.push_back(arg);
+      continue;
+    }
+    const auto value = [&]() -> std::string {
+      if (i + 1 >= argc) throw UsageError{};
+      return argv[++i];
+    };
+    if (arg == "--profile") { value(); continue; }  // read before the other options
+    if (arg == "--help") throw HelpWanted{};
+    if (arg == "--host") client.Host = value();
+    else if (arg == "--port") client.Port = PortNumber(value());
+    else if (arg == "--user") client.Username = value();
+    else if (arg == "--password") { client.Password = value(); options.passwordGiven = true; }
+    else if (arg == "--password-file") { client.Password = PasswordFromFile(value()); options.passwordGiven = true; }
+    else if (arg == "--active") client.Passive = false;
+    else if (arg == "--ascii") client.SetTransferType(FtpTransferType::ftASCII);
+    else if (arg == "--proxy-type") client.ProxySettings.ProxyType = ProxyType(value());
+    else if (arg == "--proxy-host") client.ProxySettings.Host = value();
+    else if (arg == "--proxy-port") client.ProxySettings.Port = PortNumber(value());
+    else if (arg == "--proxy-user") client.ProxySettings.UserName = value();
+    else if (arg == "--proxy-password") { client.ProxySettings.Password = value(); options.proxyPasswordGiven = true; }
+    else if (arg == "--proxy-password-file") {
+      client.ProxySettings.Password = PasswordFromFile(value());
+      options.proxyPasswordGiven = true;
+    }
+    else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
+    else if (arg == "--trace") options.trace = true;
+    else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
+    else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
+    else if (arg == "--fingerprint") client.TrustedFingerprint = value();
+    else throw UsageError{};
+  }
+  RequireTlsForFingerprint(client);
+}
+
+namespace {
+
+// How many arguments each command takes, at least and at most.
+const std::map<std::string, std::pair<std::size_t, std::size_t>> kArity = {
+    {"pwd", {0, 0}},  {"ls", {0, 1}},    {"nlst", {0, 1}},  {"get", {2, 2}},  {"put", {1, 2}},
+    {"append", {2, 2}}, {"mkdir", {1, 1}}, {"rmdir", {1, 1}}, {"rm", {1, 1}}, {"rename", {2, 2}},
+    {"size", {1, 1}}, {"getdir", {2, 2}}, {"putdir", {1, 1}}};
+
+}  // namespace
+
+void CheckCommands(const std::vector<std::string>& args) {
+  std::size_t at = 0;
+  while (at < args.size() && args[at] == "cd") {
+    if (at + 1 >= args.size()) throw UsageError{};
+    at += 2;
+  }
+  if (at == args.size()) return;
+  const auto found = kArity.find(args[at]);
+  const std::size_t count = args.size() - at - 1;
+  if (found == kArity.end() || count < found->second.first || count > found->second.second) throw UsageError{};
+}

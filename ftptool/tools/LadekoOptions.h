@@ -1,0 +1,45 @@
+// The command line of ladeko-ftp: its options, the saved access profile they may start from,
+// and the usage text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "FtpClient.h"
+
+extern const char* const kLadekoUsage;
+
+// A command line that does not fit: the usage text goes out, the exit code is 2.
+struct UsageError {};
+// "--help": the usage text on the standard output, exit code 0.
+struct HelpWanted {};
+// An option whose value cannot be used (a password file that cannot be read); the German
+// text goes out, the exit code is 1.
+struct OptionError {
+  std::string message;
+};
+
+// A script must never hang on a silent server: replies, data blocks and connections wait
+// this long at most unless --timeout says otherwise.
+constexpr int kDefaultTimeoutSeconds = 60;
+
+struct LadekoOptions {
+  bool trace = false;
+  int timeoutSeconds = kDefaultTimeoutSeconds;
+  bool passwordGiven = false;
+  bool proxyPasswordGiven = false;
+  bool profileGiven = false;
+  std::vector<std::string> rest;  // [HOST] COMMAND ARGS
+};
+
+// "--profile FILE" fills the client from a saved access profile before the other options,
+// so that each option given explicitly wins over the profile's value. False (with the German
+// text in *error) when the profile cannot be read.
+bool LoadProfileOption(int argc, char** argv, FtpClient& client, LadekoOptions& options, std::string* error);
+
+// Sets the client from the options and collects the rest. Raises UsageError, HelpWanted or
+// OptionError.
+void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& options);
+
+// Checks the command words before anything goes to the server; raises UsageError.
+void CheckCommands(const std::vector<std::string>& args);

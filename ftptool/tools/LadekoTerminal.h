@@ -1,0 +1,37 @@
+// What ladeko-ftp writes to a terminal: names from the server (listings, the current folder,
+// error texts, trace lines) may hold control characters that a terminal would obey, so every
+// output point goes through TerminalText.
+#pragma once
+
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+
+// The text with every control character written as "\xNN": C0 codes (CR and LF too), DEL,
+// the C1 codes U+0080-U+009F of well-formed UTF-8, and each byte that is not part of
+// well-formed UTF-8. Everything else stays as it is.
+std::string TerminalText(std::string_view text);
+
+// The same for a message of several lines: each line escaped, the line ends kept.
+std::string TerminalLines(std::string_view text);
+
+// A stream buffer that hands each finished line through TerminalText to another stream, for
+// the log lines the tree walks write.
+class TerminalLineBuffer : public std::streambuf {
+ public:
+  explicit TerminalLineBuffer(std::ostream& target) : target_(target) {}
+  ~TerminalLineBuffer() override;
+  TerminalLineBuffer(const TerminalLineBuffer&) = delete;
+  TerminalLineBuffer& operator=(const TerminalLineBuffer&) = delete;
+
+ protected:
+  int_type overflow(int_type c) override;
+  std::streamsize xsputn(const char* s, std::streamsize n) override;
+  int sync() override;
+
+ private:
+  void Put(char c);
+  std::ostream& target_;
+  std::string line_;
+};
