@@ -2,6 +2,8 @@
 #include "FtpClient.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string_view>
 
 #include "FtpError.h"
 #include "FtpProtocol.h"
@@ -17,6 +19,17 @@ constexpr int kOwedReplyGraceMs = 3000;
 constexpr int kMaxAbortReplies = 8;
 
 bool IsPreliminary(int code) { return code >= 100 && code <= 199; }
+
+// The log shows that a password went, never which: every log-in mode, the proxy's included,
+// sends its passwords with PASS (a Quote may too, in any letter case).
+std::string LoggedCommand(const std::string& line) {
+  constexpr std::string_view kPass = "PASS";
+  if (line.size() < kPass.size()) return line;
+  for (std::size_t i = 0; i < kPass.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(line[i])) != kPass[i]) return line;
+  if (line.size() > kPass.size() && line[kPass.size()] != ' ' && line[kPass.size()] != '\r') return line;
+  return "PASS ****\r\n";
+}
 
 }  // namespace
 
@@ -53,7 +66,7 @@ void FtpClient::WriteCommand(const std::string& command, bool expectsReply) {
     CloseControl(true);
     throw;
   }
-  Log("Sent ", line);
+  Log("Sent ", LoggedCommand(line));
   if (expectsReply) ++owedReplies_;
 }
 
@@ -174,6 +187,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     if (greeting_.NumericCode != 220) throw FtpReplyError(greeting_.NumericCode, greeting_.JoinedText());
     NegotiateTls(viaProxy);
     if (login == FtpLogin::Auto) {
+      if (OnBeforeLogin) OnBeforeLogin();
       Login();
       if (OnAfterLogin) OnAfterLogin();
       SendTransferType();

@@ -87,6 +87,9 @@ class FtpClient {
   std::function<void(FtpStatus, const std::string&)> OnStatus;
   std::function<void()> OnConnected;
   std::function<void()> OnDisconnected;
+  // After the TLS negotiation, right before the log-in: Encrypted() tells whether the name
+  // and password will travel protected; an exception here ends the connection before USER.
+  std::function<void()> OnBeforeLogin;
   std::function<void()> OnAfterLogin;                             // after Login, before "TYPE "
   std::function<void(const std::string&)> OnLog;                  // "Sent ", "Recv ", "Stat " lines
   std::function<void(FtpWorkMode, std::int64_t expected)> OnWorkBegin;
@@ -145,12 +148,25 @@ class FtpClient {
   const FtpListItems& DirectoryListing();
   // Local paths are file-system paths (UTF-8 on Linux); remote names go out byte for byte.
   void Get(const std::string& remoteName, const std::string& localPath, FtpOverwrite overwrite);
-  // An empty remote name stores under a name the server chooses ("STOU").
+  // Downloads into the entry localName of an open folder without following any link: the
+  // bytes go to a scratch file made in that folder, which then takes the name's place (a
+  // link of that name is replaced as the link, never written through).
+  void GetAt(const std::string& remoteName, int folderFd, const std::string& localName);
+  // An empty remote name stores under a name the server chooses ("STOU"). Store sends the
+  // data to ".NAME.~ladeko-XXXXXXXX" in the target's folder and renames it over the target
+  // after the closing reply (deleting the target first where the server will not rename onto
+  // it); a failed transfer deletes the temporary file again, and a refused rename raises an
+  // error that names the temporary file holding the new content.
   void Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode = FtpPutMode::Store);
 
  private:
   // RETR straight into a device or pipe, which cannot be replaced.
   void GetIntoStream(const std::string& remoteName, const std::string& path);
+  // The replacing upload (FtpUpload.cpp).
+  void StoreReplacing(int fd, std::int64_t size, const std::string& localPath, const std::string& remoteName);
+  void DiscardTemporary(const std::string& temporary);
+  void MoveOverTarget(const std::string& temporary, const std::string& target);
+  [[noreturn]] void RefuseRename(const std::string& temporary, const std::string& target, const FtpReply& reply);
   using BlockSink = std::function<void(std::string_view)>;
 
   // Control connection plumbing (FtpClient.cpp).

@@ -22,6 +22,8 @@ inline constexpr const char* kCannotOpenFile = "Datei %s kann nicht ge\xF6" "ffn
 inline constexpr const char* kFileWriteError = "Fehler beim Schreiben der Datei %s.";
 inline constexpr const char* kFileReadError = "Fehler beim Lesen der Datei %s.";
 inline constexpr const char* kNotARegularFile = "%s ist keine gew\xF6hnliche Datei.";
+inline constexpr const char* kRenameRefused = "Der Server verweigert das Umbenennen in %s.";
+inline constexpr const char* kNewContentsIn = "Der neue Inhalt liegt in der Datei %s.";
 inline constexpr const char* kReplyTooLong = "Max. Antwortl\xE4nge \xFC" "berschritten.";
 inline constexpr const char* kLineBreakInArgument =
     "Ung\xFC" "ltiger Name: Zeilenumbr\xFC" "che sind in FTP-Befehlen nicht erlaubt.";

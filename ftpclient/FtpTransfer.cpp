@@ -9,6 +9,7 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
+#include "FtpFolderFile.h"
 #include "FtpProtocol.h"
 #include "FtpTexts.h"
 #include "ReplacingFile.h"
@@ -156,6 +157,8 @@ void FtpClient::PumpIfDue() {
 // step that moves one block and returns its size (0 at the end of the data).
 void FtpClient::Transfer(const std::string& command, FtpWorkMode mode, std::int64_t expected,
                          const BlockMover& moveBlock) {
+  // Without a control connection there is no peer to ask for the data address.
+  if (!control_.IsOpen()) throw FtpError(texts::kNotConnected);
   TransferScope scope(inTransfer_);
   abortRequested_ = false;
   Status(FtpStatus::TransferStarted, texts::kTransferStarted);
@@ -267,6 +270,17 @@ void FtpClient::Get(const std::string& remoteName, const std::string& localPath,
   if (!file.Commit()) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
 }
 
+void FtpClient::GetAt(const std::string& remoteName, int folderFd, const std::string& localName) {
+  FtpCheckArgument(remoteName);
+  FtpFolderFile file;
+  if (!file.Open(folderFd, localName)) throw FtpError(FileErrorText(texts::kCannotCreateFile, localName, errno));
+  ReceiveData("RETR " + remoteName, [&](std::string_view block) {
+    if (!file.Write(block)) throw FtpError(FileErrorText(texts::kFileWriteError, localName, errno));
+  });
+  errno = 0;
+  if (!file.Commit()) throw FtpError(FileErrorText(texts::kFileWriteError, localName, errno));
+}
+
 void FtpClient::GetIntoStream(const std::string& remoteName, const std::string& path) {
   FileHandle file{::open(path.c_str(), O_WRONLY | O_CLOEXEC)};
   if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, path, errno));
@@ -287,10 +301,11 @@ void FtpClient::Put(const std::string& localPath, const std::string& remoteName,
   // remote file; only a regular file is sent.
   if (!S_ISREG(info.st_mode))
     throw FtpError(FtpFormat(texts::kCannotOpenFile, localPath) + "\n" + FtpFormat(texts::kNotARegularFile, localPath));
-  std::string command;
+  const auto size = static_cast<std::int64_t>(info.st_size);
   if (remoteName.empty())
-    command = "STOU ";
+    SendData("STOU ", file.fd, size, localPath);
+  else if (mode == FtpPutMode::Store)
+    StoreReplacing(file.fd, size, localPath, remoteName);
   else
-    command = (mode == FtpPutMode::Append ? "APPE " : "STOR ") + remoteName;
-  SendData(command, file.fd, static_cast<std::int64_t>(info.st_size), localPath);
+    SendData((mode == FtpPutMode::Append ? "APPE " : "STOR ") + remoteName, file.fd, size, localPath);
 }

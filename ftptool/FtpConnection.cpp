@@ -5,7 +5,9 @@
 #include "Clock.h"
 #include "FtpError.h"
 #include "FtpStatusTexts.h"
+#include "FtpDataFile.h"
 #include "FtpTexts.h"
+#include "FtpTlsHosts.h"
 #include "FtpTrustStore.h"
 #include "Win1252.h"
 
@@ -47,6 +49,8 @@ bool FtpIsLocalHost(const std::string& host) {
 
 FtpConnection::FtpConnection(FtpClient& client, FtpToolView& view, Clock now)
     : client_(client), view_(view), now_(std::move(now)) {
+  // A server that stops answering must not hold the window for good.
+  client_.ReadTimeout = kReplyTimeoutMs;
   InstallClientEvents();
 }
 
@@ -76,26 +80,81 @@ bool FtpConnection::Connect() {
     view_.ShowFtpStatus(2, A(ftptexts::kAlreadyConnected));
     return false;
   }
+  return Open();
+}
+
+bool FtpConnection::Reconnect() {
+  try {
+    client_.Disconnect();
+  } catch (const std::exception&) {
+    // The socket is closed whatever the disconnect reports.
+  }
+  const bool connected = Open();
+  busy_ = true;  // the action that asked goes on
+  return connected;
+}
+
+std::filesystem::path FtpConnection::TlsHostsFile() const {
+  return TrustFile.parent_path() / FtpTlsHosts::kFileName;
+}
+
+bool FtpConnection::DataFilesUsable() {
+  for (const auto& file : {TrustFile, TlsHostsFile()}) {
+    if (FtpDataFileUsable(file)) continue;
+    Report(FtpDataFileRefusal(file));
+    return false;
+  }
+  return true;
+}
+
+void FtpConnection::Report(const std::string& text) {
+  view_.ShowFtpStatus(2, text);
+  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + text);
+}
+
+// Runs between the TLS negotiation and USER: the user hears of a log-in in clear before the
+// password goes, and a server known to encrypt that no longer does gets no name at all.
+void FtpConnection::CheckBeforeLogin(const FtpTlsHosts& tlsHosts) {
+  if (client_.Encrypted()) return;
+  const FtpProxySettings& proxy = client_.ProxySettings;
+  if (proxy.ProxyType != FtpProxyType::fpcmNone && !proxy.Host.empty())
+    return Report(A(ftptexts::kNoTlsViaProxy));
+  if (tlsHosts.Known(client_.Host, client_.Port)) {
+    refusal_ = FtpTlsMissingText(client_.Host, client_.Port);
+    Report(refusal_);
+    throw FtpError(refusal_);
+  }
+  if (!FtpIsLocalHost(client_.Host)) Report(FtpFormat(ftp::texts::kUnencryptedLogin, client_.Host));
+}
+
+bool FtpConnection::Open() {
   hostDropped_ = false;
+  refusal_.clear();
+  if (!TrustFile.empty() && !DataFilesUsable()) return false;
   view_.ShowFtpStatus(2, A(ftptexts::kConnecting));
   if (Settings) ApplySettingsToClient(Settings(), client_);
   view_.SetCursor(FtpCursor::Hourglass);
   busy_ = true;
   FtpTrustStore store(TrustFile);
+  FtpTlsHosts tlsHosts(TlsHostsFile());
   if (!TrustFile.empty()) {
     client_.TlsMode = FtpTlsMode::Auto;
     client_.OnCertificate = FtpTrustingCheck(store, client_.Host, client_.Port, AskCertificate);
+    client_.OnBeforeLogin = [this, &tlsHosts] { CheckBeforeLogin(tlsHosts); };
   }
   try {
     client_.Connect(FtpLogin::Auto, -1);
-    client_.OnCertificate = nullptr;  // it holds the store of this call
+    client_.OnCertificate = nullptr;  // both hold objects of this call
+    client_.OnBeforeLogin = nullptr;
   } catch (const std::exception& error) {
     client_.OnCertificate = nullptr;
+    client_.OnBeforeLogin = nullptr;
     view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
     // The panel has no room for the server's reason (a refused password, a full server); the
     // log book keeps it.
     view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus +
                             A(ftptexts::kConnectFailed) + " " + error.what());
+    if (!refusal_.empty()) view_.ShowFtpStatus(2, refusal_);
     view_.SetCursor(FtpCursor::Normal);
     busy_ = false;
     return false;
@@ -105,20 +164,12 @@ bool FtpConnection::Connect() {
   busy_ = false;
   view_.ShowConnected(true);
   connectedSince_ = now_();
-  if (!TrustFile.empty()) ReportEncryption();
+  if (!TrustFile.empty() && client_.Encrypted()) {
+    Report(FtpFormat(ftp::texts::kEncrypted, client_.TlsVersion()));
+    // Also a certificate the system vouched for: from now on this server must encrypt.
+    tlsHosts.Remember(client_.Host, client_.Port);
+  }
   return true;
-}
-
-void FtpConnection::ReportEncryption() {
-  std::string text;
-  if (client_.Encrypted())
-    text = FtpFormat(ftp::texts::kEncrypted, client_.TlsVersion());
-  else if (!FtpIsLocalHost(client_.Host))
-    text = FtpFormat(ftp::texts::kUnencryptedLogin, client_.Host);
-  else
-    return;
-  view_.ShowFtpStatus(2, text);
-  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + text);
 }
 
 void FtpConnection::Disconnect() {

@@ -15,6 +15,8 @@
 #include "FtpClient.h"
 #include "FtpToolView.h"
 
+class FtpTlsHosts;
+
 // The settings the connection reads from the page "Anmeldung" at each connect.
 struct FtpConnectionSettings {
   std::string Host;
@@ -50,6 +52,9 @@ struct FtpReconnectOptions {
 class FtpConnection {
  public:
   using Clock = std::function<double()>;  // now as a day count
+  // How long the connection waits for a reply or a data block before it gives up
+  // ("Zeitüberschreitung"); set on the client at construction.
+  static constexpr int kReplyTimeoutMs = 60000;
 
   FtpConnection(FtpClient& client, FtpToolView& view, Clock now);
 
@@ -66,11 +71,17 @@ class FtpConnection {
   std::function<void()> ListRemoteDirectory;
   // The file of the certificates trusted always (FtpTrustStore). Once set, the connection
   // encrypts when the server offers it (without a proxy), puts an unknown certificate to
-  // AskCertificate, and says in the status bar and log book whether it is encrypted.
+  // AskCertificate, and says in the status bar and log book whether it is encrypted; before
+  // a log-in in clear to another machine it warns. Beside it lives the list of servers that
+  // once logged in encrypted (FtpTlsHosts), which are refused when they no longer offer TLS.
+  // A path of the two that is no regular file refuses every connection.
   std::filesystem::path TrustFile;
   std::function<FtpTrustDecision(const FtpCertificateInfo&)> AskCertificate;
 
   bool Connect();
+  // A fresh connection in place of one left in an unknown state, from inside a server action
+  // that holds the busy state (which it keeps); the same checks as Connect.
+  bool Reconnect();
   void Disconnect();
   bool EnsureConnection();
   bool ProbeConnection();
@@ -106,8 +117,13 @@ class FtpConnection {
   double Rate() const { return rate_; }
 
  private:
+  bool Open();
+  void CheckBeforeLogin(const FtpTlsHosts& tlsHosts);
+  bool DataFilesUsable();
+  std::filesystem::path TlsHostsFile() const;
+  // Status panel 2 and a log line with the time.
+  void Report(const std::string& text);
   bool KeepAliveProbe();
-  void ReportEncryption();
   std::string SinceText(double now) const;
   // Drops a connection found gone; the host-dropped mark follows from connected-since.
   void DropLostConnection();
@@ -133,4 +149,5 @@ class FtpConnection {
   std::int64_t expectedSize_ = 0;
   double workStart_ = 0;
   double rate_ = 0;
+  std::string refusal_;  // why the last connect was refused before the log-in
 };

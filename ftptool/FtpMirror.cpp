@@ -34,12 +34,12 @@ void MirrorGetDir(FtpClient& client, const std::string& remoteDir, const fs::pat
     throw FtpError("Verzeichniswechsel verweigert");
 }
 
-void MirrorPutDir(FtpClient& client, const fs::path& localDir, std::ostream& log) {
+void MirrorPutDir(FtpClient& client, const fs::path& localDir, std::ostream& log, FtpPutMode mode) {
   std::error_code ec;
   const fs::path folder = localDir.has_filename() ? localDir : localDir.parent_path();
   if (!fs::is_directory(folder, ec))
     throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
   FtpStreamView view(log);
   FtpTreeWalker walker(client, view);
-  walker.UploadTree(folder);
+  walker.UploadTree(folder, mode);
 }

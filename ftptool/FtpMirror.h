@@ -35,4 +35,6 @@ void MirrorGetDir(FtpClient& client, const std::string& remoteDir,
                   const std::filesystem::path& localParent, std::ostream& log);
 
 // Uploads localDir with everything below it into the server's current directory.
-void MirrorPutDir(FtpClient& client, const std::filesystem::path& localDir, std::ostream& log);
+// Direct sends each file with a plain STOR, for servers that allow no rename.
+void MirrorPutDir(FtpClient& client, const std::filesystem::path& localDir, std::ostream& log,
+                  FtpPutMode mode = FtpPutMode::Store);

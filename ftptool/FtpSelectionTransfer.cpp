@@ -5,6 +5,7 @@
 #include "FtpConnection.h"
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
+#include "FtpStatusTexts.h"
 #include "FtpTreeWalk.h"
 #include "Win1252.h"
 
@@ -107,23 +108,30 @@ bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection
     else
       text = withMarker && !markerFound ? FtpMarkerMissingText(markerName) : "Herunterladen beendet";
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     text = A("Übertragung abgebrochen");
     result = false;
+    view_.AddTrimmedLogLine(error.what());
   }
-  // The connection may be in any state after a failure; it starts afresh.
+  // The connection may be in any state after a failure; it starts afresh, with the checks
+  // and the trust of every connect, and goes back to where the lists say it is.
+  if (!connection_.Reconnect()) return false;
+  view_.AddTrimmedLogLine(A("=======> Übertragung abgebrochen, neu verbunden!"));
+  if (!ReturnToRemoteDirectory()) text = A(ftptexts::kBackInDirectoryFailed) + connection_.RemotePathField();
+  return true;
+}
+
+// A fresh connection starts in the server's start directory, while the remote list still
+// shows the folder it came from: a command on its rows would hit the wrong files.
+bool FtpSelectionCommands::ReturnToRemoteDirectory() {
+  const std::string path = connection_.RemotePathField ? connection_.RemotePathField() : std::string();
   try {
-    client.Disconnect();
-  } catch (const FtpError&) {
-  }
-  try {
-    client.Connect(FtpLogin::Auto);
-  } catch (const FtpError& error) {
-    view_.ShowFtpStatus(2, error.what());
+    if (!path.empty()) connection_.Client().ChangeDir(path);
+  } catch (const std::exception&) {
+    if (host_.ClearRemoteList) host_.ClearRemoteList();
     return false;
   }
-  view_.ShowConnected(true);
-  view_.AddTrimmedLogLine(A("=======> Übertragung abgebrochen, neu verbunden!"));
+  if (host_.ListRemoteDirectory) host_.ListRemoteDirectory();
   return true;
 }
 

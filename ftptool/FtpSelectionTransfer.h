@@ -34,6 +34,7 @@ struct FtpSelectionHost {
   std::function<void()> ListLocalDirectory;
   std::function<void()> ListRemoteDirectory;
   std::function<void()> CopyLogToClipboard;     // the whole log book, after each transfer
+  std::function<void()> ClearRemoteList;       // when the server is not where the list says
 };
 
 class FtpSelectionCommands {
@@ -58,6 +59,9 @@ class FtpSelectionCommands {
   // Steps inside the busy state; false when the reconnect after a failure failed too.
   bool RunTransfer(FtpTag tag, const FtpSelection& selection, bool withMarker,
                    const std::string& markerName, bool& result, std::string& text);
+  // Back into the remote path field's directory after a reconnect, listed again; false (and
+  // the remote list cleared) when the server refuses it.
+  bool ReturnToRemoteDirectory();
   void TransferRow(FtpTag tag, const FtpSelectedRow& row);
   void DeleteRow(FtpTag tag, const FtpSelectedRow& row);
   bool Confirm(const std::string& question);

@@ -16,6 +16,11 @@ inline constexpr const char* kDisconnected = "Verbindung getrennt";
 inline constexpr const char* kDroppedByHost = "Verbindung wurde vom Host getrennt";
 inline constexpr const char* kStartDirectory = "Neue Verbindung / Start-Verzeichnis";
 inline constexpr const char* kNoAction = "keine Aktion";
+inline constexpr const char* kNoTlsViaProxy =
+    "Achtung: über einen Proxy wird nicht verschlüsselt, Name und Passwort gehen im Klartext über das Netz!";
+inline constexpr const char* kBackInDirectoryFailed =
+    "Übertragung abgebrochen; nach der neuen Verbindung ist das Verzeichnis nicht erreichbar, die Liste "
+    "ist geleert: ";
 
 // Log book line heads.
 inline constexpr const char* kRequest = "Anfrage: ";

@@ -1,6 +1,7 @@
 #include "FtpTreeWalk.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "FtpDateTime.h"
@@ -31,13 +32,31 @@ std::string FtpSkippedLinkLine(const std::string& name) {
   return A("Verknüpfung übersprungen: \"") + name + "\"";
 }
 
+std::string FtpSkippedLocalLinkLine(const std::string& path) {
+  return A("Lokale Verknüpfung nicht überschrieben: \"") + path + "\"";
+}
+
+std::string FtpOutsideLinkLine(const std::string& name) {
+  return A("Verknüpfung nach außerhalb übersprungen: \"") + name + "\"";
+}
+
 FtpTreeWalker::FtpTreeWalker(FtpClient& client, FtpToolView& view, FtpWalkHooks hooks)
-    : client_(client), view_(view), hooks_(std::move(hooks)) {}
+    : client_(client), view_(view), hooks_(std::move(hooks)) {
+  path_.OnRefusal = [this](const std::string& line) { Log(line); };
+}
 
 std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() {
   listingArea_.clear();
   client_.List(&listingArea_, "", FtpListDetail::Details);
   return FtpPairListing(listingArea_, client_.DirectoryListing(), FtpToday().Year);
+}
+
+std::string FtpTreeWalker::RemoteIdentity() {
+  try {
+    return client_.RetrieveCurrentDir();
+  } catch (const FtpReplyError&) {
+    return {};
+  }
 }
 
 void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText,
@@ -57,17 +76,40 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
 }
 
 bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remoteName) {
+  const fs::path leaf = FtpLastComponent(folder);
+  const fs::path parentPath = (folder.has_filename() ? folder : folder.parent_path()).parent_path();
+  const FtpLocalFolder parent(parentPath);
+  if (!parent.IsOpen())
+    throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpPathText(folder));
+  if (parent.IsLink(leaf.string())) {
+    const std::string line = A("Zielordner ist eine Verknüpfung, nicht verwendet: ") + FtpPathText(folder);
+    Log(line);
+    throw FtpError(line);
+  }
+  return DownloadFolder(parent, parentPath / leaf, leaf.string(), remoteName);
+}
+
+bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
+                                   const std::string& localName, const std::string& remoteName) {
   try {
     client_.ChangeDir(remoteName);
   } catch (const FtpReplyError&) {
     return false;  // refused: nothing below it is done
   }
-  std::error_code ec;
-  fs::create_directory(folder, ec);
-  if (ec || !fs::is_directory(folder, ec))
+  const FtpWalkLevel level(path_, RemoteIdentity(), remoteName);
+  const FtpLocalFolder here = parent.MakeChild(localName);
+  if (!here.IsOpen())
     throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpPathText(folder));
   currentLocal_ = folder;
+  DownloadEntries(here, folder);
+  client_.ChangeDir("..");
+  currentLocal_ = folder.parent_path();
+  view_.ShowFtpStatus(2, FtpPathText(FtpLastComponent(folder)) + " heruntergeladen");
+  return true;
+}
 
+// The folder's listing is the only one this level holds while the levels below it run.
+void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& folder) {
   std::vector<FtpListedEntry> entries;
   try {
     entries = ListCurrent();
@@ -79,25 +121,51 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
     if (!FtpIsSafeLocalName(entry.Name)) {
       Log(FtpUnsafeNameLine(entry.Name));
-    } else if (entry.IsLink) {
+      continue;
+    }
+    if (entry.IsLink) {
       Log(FtpSkippedLinkLine(entry.Name));
+      continue;
+    }
+    const std::string localName = FtpTextPath(entry.Name).string();
+    if (here.IsLink(localName)) {
+      Log(FtpSkippedLocalLinkLine(shownFolder + "/" + entry.Name));
     } else if (entry.IsDirectory) {
-      if (!Aborted()) DownloadTree(folder / FtpTextPath(entry.Name), entry.Name);
+      if (!Aborted()) DownloadFolder(here, folder / localName, localName, entry.Name);
     } else {
       Announce(entry.Size, entry.SizeText, entry.Name);
       Log("Downloadstart: " + shownFolder + "/" + entry.Name + "   " + entry.SizeText);
-      client_.Get(entry.Name, (folder / FtpTextPath(entry.Name)).string(), FtpOverwrite::Yes);
+      client_.GetAt(entry.Name, here.Fd(), localName);
     }
   }
-  client_.ChangeDir("..");
-  currentLocal_ = folder.parent_path();
-  view_.ShowFtpStatus(2, FtpPathText(FtpLastComponent(folder)) + " heruntergeladen");
-  return true;
 }
 
-void FtpTreeWalker::UploadTree(const fs::path& folder) {
-  currentLocal_ = folder;
+void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
+  std::error_code ec;
+  const fs::path root = fs::canonical(folder, ec);
+  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+  putMode_ = mode;
+  UploadFolder(folder, root);
+}
+
+namespace {
+
+// Whether a linked entry leads to a file inside the folder being uploaded.
+bool LeadsInside(const fs::path& entry, const fs::path& root) {
+  std::error_code ec;
+  const fs::path target = fs::canonical(entry, ec);
+  if (ec) return false;
+  const auto [rootEnd, targetAt] = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
+  return rootEnd == root.end() && targetAt != target.end();
+}
+
+}  // namespace
+
+void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   const std::string remoteName = FtpPathText(FtpLastComponent(folder));
+  std::error_code ec;
+  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)), remoteName);
+  currentLocal_ = folder;
   try {
     client_.MakeDir(remoteName);
   } catch (const FtpReplyError&) {
@@ -107,22 +175,25 @@ void FtpTreeWalker::UploadTree(const fs::path& folder) {
 
   for (const auto& item : FolderEntries(folder)) {
     const std::string name = FtpPathText(item.path().filename());
-    std::error_code ec;
     if (item.is_directory(ec)) {
       // A linked folder may lead back into the tree; it is not followed.
       if (item.is_symlink(ec)) {
         Log(FtpSkippedLinkLine(name));
       } else if (!Aborted()) {
-        UploadTree(item.path());
+        UploadFolder(item.path(), root);
       }
       continue;
     }
+    if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
+      Log(FtpOutsideLinkLine(name));
+      continue;
+    }
     const auto size = item.file_size(ec);
-    if (ec) continue;  // a dangling link or an entry gone meanwhile
+    if (ec) continue;  // an entry gone meanwhile
     const std::string sizeText = std::to_string(size);
     Announce(static_cast<std::int64_t>(size), sizeText, name);
     Log("Uploadstart: " + name + "   " + sizeText);
-    client_.Put(item.path().string(), name, FtpPutMode::Store);
+    client_.Put(item.path().string(), name, putMode_);
   }
   currentLocal_ = folder.parent_path();
   client_.ChangeDir("..");
@@ -134,6 +205,12 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
     client_.ChangeDir(name);
   } catch (const FtpError&) {
     throw FtpDeleteRefusal("Change " + name + " fehlgeschlage");
+  }
+  std::optional<FtpWalkLevel> level;
+  try {
+    level.emplace(path_, RemoteIdentity(), name);
+  } catch (const FtpError& refusal) {
+    throw FtpDeleteRefusal(refusal.what());
   }
   std::vector<FtpListedEntry> entries;
   try {
@@ -173,11 +250,17 @@ void FtpTreeWalker::DeleteLocalTree(const fs::path& folder) {
     if (ec) throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + FtpPathText(folder));
     return;
   }
+  DeleteLocalFolder(folder);
+}
+
+void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
+  std::error_code ec;
+  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(folder), FtpPathText(FtpLastComponent(folder)));
   currentLocal_ = folder;
   for (const auto& item : FolderEntries(folder)) {
     const std::string name = FtpPathText(item.path().filename());
     if (item.is_directory(ec) && !item.is_symlink(ec)) {
-      DeleteLocalTree(item.path());
+      DeleteLocalFolder(item.path());
     } else {
       std::error_code ignored;
       fs::remove(item.path(), ignored);  // a file that will not go shows when the folder will not

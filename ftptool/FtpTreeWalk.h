@@ -7,7 +7,11 @@
 // ".", ".." or containing "/", "\" or NUL is left out with a log line, so a walk never
 // writes, creates or deletes outside the tree it was given, locally or on the server.
 // Symbolic links are never followed into: a remote link is not walked as a directory, a
-// local link inside a tree being deleted is removed as the link itself.
+// local link inside a tree being deleted is removed as the link itself. A download reaches
+// every local name through the handle of its folder and leaves out (with a log line) any
+// entry that is a local link, so nothing is written outside the target folder; an upload
+// sends no file reached through a link that points outside the folder being uploaded.
+// Every walk stops at kFtpMaxTreeDepth levels or at a folder that is its own ancestor.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +23,9 @@
 #include "FtpClient.h"
 #include "FtpError.h"
 #include "FtpListPairing.h"
+#include "FtpLocalFolder.h"
 #include "FtpToolView.h"
+#include "FtpWalkPath.h"
 
 // A remote directory that could not be entered or listed while deleting. Its text is the
 // message box text; the delete command then ends with "Löschen abgebrochen".
@@ -40,12 +46,13 @@ class FtpTreeWalker {
 
   // Downloads the remote directory named like the folder's last component (relative to the
   // server's current directory) into that folder, made if missing. A directory the server
-  // refuses to enter is skipped; false then. Other errors pass to the caller.
+  // refuses to enter is skipped; false then. A folder that is a link is refused (FtpError).
+  // Other errors pass to the caller.
   bool DownloadTree(const std::filesystem::path& folder);
   bool DownloadTree(const std::filesystem::path& folder, const std::string& remoteName);
 
   // Uploads the folder into a remote directory of its last name (an existing one is reused).
-  void UploadTree(const std::filesystem::path& folder);
+  void UploadTree(const std::filesystem::path& folder, FtpPutMode mode = FtpPutMode::Store);
 
   // Deletes the remote directory (relative to the current one) with everything below it,
   // files first, directories bottom-up. Raises FtpDeleteRefusal when a directory cannot be
@@ -64,6 +71,13 @@ class FtpTreeWalker {
 
  private:
   std::vector<FtpListedEntry> ListCurrent();
+  bool DownloadFolder(const FtpLocalFolder& parent, const std::filesystem::path& folder,
+                      const std::string& localName, const std::string& remoteName);
+  void DownloadEntries(const FtpLocalFolder& here, const std::filesystem::path& folder);
+  void UploadFolder(const std::filesystem::path& folder, const std::filesystem::path& root);
+  void DeleteLocalFolder(const std::filesystem::path& folder);
+  // The server's path of its current directory; empty when it will not say.
+  std::string RemoteIdentity();
   bool Aborted() const { return hooks_.AbortRequested && hooks_.AbortRequested(); }
   void Announce(std::int64_t size, const std::string& sizeText, const std::string& name);
   void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }
@@ -74,7 +88,13 @@ class FtpTreeWalker {
   FtpWalkHooks hooks_;
   std::filesystem::path currentLocal_;
   std::vector<std::string> listingArea_;
+  FtpWalkPath path_;
+  FtpPutMode putMode_ = FtpPutMode::Store;
 };
 
 // The log line of a remote symbolic link a walk leaves alone.
 std::string FtpSkippedLinkLine(const std::string& name);
+// The log lines of a local link a download does not write through, and of a linked file an
+// upload leaves out because it lies outside the uploaded folder.
+std::string FtpSkippedLocalLinkLine(const std::string& path);
+std::string FtpOutsideLinkLine(const std::string& name);

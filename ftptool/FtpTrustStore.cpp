@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "FtpDataFile.h"
 
 namespace {
 
@@ -23,8 +24,7 @@ struct Entry {
 // user's to edit.
 std::vector<Entry> ReadEntries(const std::filesystem::path& file) {
   std::vector<Entry> entries;
-  std::ifstream in(file);
-  for (std::string line; std::getline(in, line);) {
+  for (const std::string& line : FtpReadDataFile(file)) {
     std::istringstream fields(line);
     Entry entry;
     long port = 0;
@@ -46,23 +46,16 @@ std::optional<std::string> FtpTrustStore::Fingerprint(const std::string& host, s
 }
 
 bool FtpTrustStore::Remember(const std::string& host, std::uint16_t port, const std::string& fingerprint) {
-  if (host.empty() || host.find_first_of(" \t\r\n") != std::string::npos) return false;
+  if (!FtpStorableHost(host)) return false;
   std::vector<Entry> entries = ReadEntries(file_);
   const std::string key = Lower(host);
   entries.erase(std::remove_if(entries.begin(), entries.end(),
                                [&](const Entry& e) { return e.host == key && e.port == port; }),
                 entries.end());
   entries.push_back({key, port, fingerprint});
-  const std::filesystem::path temporary = file_.string() + ".neu";
-  {
-    std::ofstream out(temporary, std::ios::trunc);
-    for (const Entry& e : entries) out << e.host << ' ' << e.port << ' ' << e.fingerprint << '\n';
-    out.flush();
-    if (!out) return false;
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, file_, error);
-  return !error;
+  std::ostringstream out;
+  for (const Entry& e : entries) out << e.host << ' ' << e.port << ' ' << e.fingerprint << '\n';
+  return FtpWriteDataFile(file_, out.str());
 }
 
 FtpCertificateCheck FtpTrustingCheck(FtpTrustStore& store, std::string host, std::uint16_t port,

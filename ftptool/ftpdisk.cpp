@@ -140,7 +140,7 @@ bool ReadProfileFile(const std::filesystem::path& path, FtpAccessProfile& profil
 
 bool WriteProfileFile(const std::filesystem::path& path, const FtpAccessProfile& profile) {
   ReplacingFile file;
-  return file.Open(path) &&
+  return file.Open(path, ReplacingFile::Access::Private) &&
          file.Write(std::string_view(reinterpret_cast<const char*>(profile.bytes.data()),
                                      profile.bytes.size())) &&
          file.Commit();

@@ -144,7 +144,7 @@ bool SaveDesktop(const fs::path& settingsFolder, FtpToolDesktop& desktop,
   const Bytes bytes = EncodeToolDesktop(desktop);
   ReplacingFile file;
   const bool saved =
-      file.Open(settingsFolder / kToolDesktopFileName) &&
+      file.Open(settingsFolder / kToolDesktopFileName, ReplacingFile::Access::Private) &&
       file.Write(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())) &&
       file.Commit();
   if (!saved) dialogs.Message("Ladeko", kDesktopSaveFailed, MsgButtons::Ok, MsgIcon::Error);

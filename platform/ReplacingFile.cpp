@@ -139,9 +139,15 @@ void ReplacingFile::Discard() {
   inPlace_ = false;
 }
 
-bool ReplacingFile::Open(const fs::path& target) {
+mode_t ReplacingFile::KeptMode(mode_t old) const {
+  return access_ == Access::Private ? (old & 0700) : (old & 07777);
+}
+
+bool ReplacingFile::Open(const fs::path& target, Access access) {
   Discard();
   failed_ = false;
+  access_ = access;
+  const mode_t createMode = access == Access::Private ? 0600 : 0666;
   target_ = ResolveTarget(target);
   if (target_.filename().empty() || !ExistingTargetWritable(target_)) return false;
   const fs::path folder = target_.parent_path();
@@ -150,7 +156,7 @@ bool ReplacingFile::Open(const fs::path& target) {
     fs::path candidate = target_;
     candidate.replace_filename(std::string(kScratchPrefix) + RandomHex() +
                                std::string(kScratchSuffix));
-    const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
     if (fd < 0) {
       if (errno != EEXIST) break;
       continue;
@@ -169,6 +175,9 @@ bool ReplacingFile::Open(const fs::path& target) {
     if (fs::is_regular_file(target_, ec)) {
       file_ = std::fopen(target_.c_str(), "wb");
       inPlace_ = file_ != nullptr;
+      struct stat old {};
+      if (file_ && access_ == Access::Private && ::fstat(fileno(file_), &old) == 0)
+        ::fchmod(fileno(file_), KeptMode(old.st_mode));
     }
   }
   return file_ != nullptr;
@@ -186,6 +195,8 @@ bool ReplacingFile::CopyIntoTarget() {
   const int from = fileno(file_);
   const int to = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
   if (to < 0) return false;
+  struct stat old {};
+  if (access_ == Access::Private && ::fstat(to, &old) == 0) ::fchmod(to, KeptMode(old.st_mode));
   bool ok = ::lseek(from, 0, SEEK_SET) == 0;
   off_t total = 0;
   char chunk[1 << 16];
@@ -218,7 +229,7 @@ bool ReplacingFile::Commit() {
       if (::fstat(fd, &mine) == 0 && (mine.st_uid != old.st_uid || mine.st_gid != old.st_gid) &&
           ::fchown(fd, old.st_uid, old.st_gid) != 0)
         keepFile = true;  // the new file could not take the old one's owner
-      ::fchmod(fd, old.st_mode & 07777);  // after the owner, which may clear set-id bits
+      ::fchmod(fd, KeptMode(old.st_mode));  // after the owner, which may clear set-id bits
       if (old.st_nlink > 1) keepFile = true;
     }
     if (keepFile) {

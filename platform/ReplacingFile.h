@@ -15,6 +15,11 @@
 //   can be saved. A scratch file is locked while it is written; scratch files of that pattern
 //   (and of the older ".NAME.tmp-XXXXXXXX" one) left by a program that was killed are removed
 //   the first time a folder is written in a run.
+// - A private file (settings that hold names, passwords or trust) is readable by its owner
+//   only: a new one gets mode 0600, an existing one loses the rights of group and others on
+//   every save and keeps whatever stricter mode its owner gave it.
+
+#include <sys/types.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -22,6 +27,8 @@
 
 class ReplacingFile {
  public:
+  enum class Access { Shared, Private };
+
   ReplacingFile() = default;
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
@@ -30,7 +37,7 @@ class ReplacingFile {
   // Creates the scratch file next to target, or opens target itself when the folder takes no
   // new file. Fails when target exists but cannot be opened for writing (a write-protected
   // file stays protected), is no regular file, or is missing and its folder takes no new file.
-  bool Open(const std::filesystem::path& target);
+  bool Open(const std::filesystem::path& target, Access access = Access::Shared);
   bool Write(std::string_view bytes);
   // Flushes the new content to disk and puts it in the target's place.
   bool Commit();
@@ -47,10 +54,13 @@ class ReplacingFile {
  private:
   void Discard();
   bool CopyIntoTarget();
+  // The mode the new content gets in place of the old file's.
+  mode_t KeptMode(mode_t old) const;
 
   std::filesystem::path target_;
   std::filesystem::path temp_;
   std::FILE* file_ = nullptr;
   bool inPlace_ = false;  // writing target itself: nothing to rename, nothing to discard
   bool failed_ = false;
+  Access access_ = Access::Shared;
 };

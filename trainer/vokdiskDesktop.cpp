@@ -1,9 +1,12 @@
 #include "vokdiskDesktop.h"
 
+#include <sys/stat.h>
+
 #include <fstream>
 #include <system_error>
 #include <vector>
 
+#include "ReplacingFile.h"
 #include "filecls.h"
 
 namespace {
@@ -89,6 +92,20 @@ void CopyFolder(const fs::path& from, const fs::path& to, const std::string& ski
   }
 }
 
+// Creates the missing folders of the path, each for its owner only (the data folder holds
+// access profiles and the trusted certificates). False when the last one is not there after.
+bool CreatePrivateFolders(const fs::path& path) {
+  fs::path level;
+  for (const fs::path& part : path) {
+    level /= part;
+    if (part.empty()) continue;
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(level, ec))) ::mkdir(level.c_str(), 0700);
+  }
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
 }  // namespace
 
 Bytes EncodeDesktop(const TrainerDesktop& d) {
@@ -143,7 +160,7 @@ bool PrepareDataFolder(const Folders& folders, const std::string& executableName
   const fs::path dataFolder = DataFolder(folders);
   std::error_code ec;
   if (fs::exists(dataFolder, ec) || ec) return false;
-  if (!fs::create_directories(dataFolder, ec)) return false;
+  if (!CreatePrivateFolders(dataFolder)) return false;
   CopyFolder(folders.program, dataFolder, executableName, dataFolder);
   return true;
 }
@@ -184,12 +201,9 @@ bool SaveDesktop(const fs::path& dataFolder, TrainerDesktop& desktop, const tFil
   desktop.view.windowWidth = StoreWindowSize(windowWidth, dpi);
 
   const auto bytes = EncodeDesktop(desktop);
-  std::ofstream file(dataFolder / kDesktopFileName, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-  file.close();
-  return static_cast<bool>(file);
+  ReplacingFile file;
+  return file.Open(dataFolder / kDesktopFileName, ReplacingFile::Access::Private) &&
+         file.Write({reinterpret_cast<const char*>(bytes.data()), bytes.size()}) && file.Commit();
 }
 
 bool StartTrainerDocument(const Folders& folders, const std::string& executableName,

@@ -21,6 +21,8 @@ const char* const kLadekoUsage =
     "          --tls (nur verschlüsselt)  --no-tls (nie verschlüsselt)\n"
     "          --fingerprint SHA256 (nur verschlüsselt und nur dieses Serverzertifikat)\n"
     "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
+    "          --direct (put/putdir schreiben direkt in die Zieldatei, für Server ohne\n"
+    "          Umbenennen; sonst erst unter einem vorläufigen Namen, dann umbenannt)\n"
     "Passwörter: besser --password-file, LADEKO_PASSWORD (LADEKO_PROXY_PASSWORD) oder die\n"
     "          Frage am Terminal, die ohne Passwort kommt (die Eingabe bleibt unsichtbar):\n"
     "          was mit --password auf der Befehlszeile steht, zeigt \"ps\" jedem Benutzer.\n"
@@ -32,7 +34,7 @@ const char* const kLadekoUsage =
 namespace {
 
 // The options that take no value; every other option is followed by one.
-const std::set<std::string> kFlags = {"--active", "--ascii", "--trace", "--tls", "--no-tls", "--help"};
+const std::set<std::string> kFlags = {"--active", "--ascii", "--trace", "--tls", "--no-tls", "--help", "--direct"};
 
 std::uint16_t PortNumber(const std::string& text) {
   char* end = nullptr;
@@ -118,6 +120,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     }
     else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
     else if (arg == "--trace") options.trace = true;
+    else if (arg == "--direct") options.putMode = FtpPutMode::Direct;
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
     else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
     else if (arg == "--fingerprint") client.TrustedFingerprint = value();

@@ -25,6 +25,7 @@ constexpr int kDefaultTimeoutSeconds = 60;
 
 struct LadekoOptions {
   bool trace = false;
+  FtpPutMode putMode = FtpPutMode::Store;  // --direct: Direct
   int timeoutSeconds = kDefaultTimeoutSeconds;
   bool passwordGiven = false;
   bool proxyPasswordGiven = false;

@@ -40,7 +40,7 @@ void PrintListing(const FtpListItems& items) {
 }
 
 // Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
-void RunCommands(FtpClient& client, std::vector<std::string> args) {
+void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode) {
   std::size_t at = 0;
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
   while (at < args.size() && args[at] == "cd") {
@@ -63,7 +63,7 @@ void RunCommands(FtpClient& client, std::vector<std::string> args) {
   } else if (command == "get") {
     client.Get(argument(1), argument(2), FtpOverwrite::Yes);
   } else if (command == "put") {
-    client.Put(argument(1), count == 2 ? argument(2) : std::string(), FtpPutMode::Store);
+    client.Put(argument(1), count == 2 ? argument(2) : std::string(), putMode);
   } else if (command == "append") {
     client.Put(argument(1), argument(2), FtpPutMode::Append);
   } else if (command == "mkdir") {
@@ -82,7 +82,7 @@ void RunCommands(FtpClient& client, std::vector<std::string> args) {
     if (command == "getdir")
       MirrorGetDir(client, argument(1), argument(2), log);
     else
-      MirrorPutDir(client, argument(1), log);
+      MirrorPutDir(client, argument(1), log, putMode);
   }
 }
 
@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
   client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    RunCommands(client, std::vector<std::string>(options.rest.begin() + first, options.rest.end()));
+    RunCommands(client, std::vector<std::string>(options.rest.begin() + first, options.rest.end()), options.putMode);
     client.Quit();
   } catch (const FtpError& error) {
     client.Disconnect();

@@ -44,6 +44,10 @@ FtpBrowserPage::FtpBrowserPage(TFTPForm1& window, QWidget* page) : window_(windo
   host.LocalPathField = [this] { return local_.PathField; };
   host.ListLocalDirectory = [this] { ListLocal(); };
   host.ListRemoteDirectory = [this] { ListRemote(); };
+  host.ClearRemoteList = [this] {
+    remote_.Rows.clear();
+    ListView2->ShowRows();
+  };
   host.CopyLogToClipboard = [this] { window_.LogPage().CopyToClipboard(); };
   commands_ = std::make_unique<FtpSelectionCommands>(window_.Connection(), window_,
                                                      window_.DialogsService(), std::move(host));

@@ -194,6 +194,19 @@ ScriptedServer& ScriptedServer::Close() {
   return *this;
 }
 
+ScriptedServer& ScriptedServer::AcceptNext() {
+  steps_.push_back([](Session& s) {
+    const int next = AcceptOne(s.server.listenFd_);
+    if (s.fd >= 0) ::close(s.fd);
+    s.fd = next;
+    s.pending.clear();
+    if (next >= 0) return true;
+    s.server.problems_.push_back("client never came back");
+    return false;
+  });
+  return *this;
+}
+
 void ScriptedServer::Start() {
   thread_ = std::thread([this] {
     Session session{*this, -1, {}};

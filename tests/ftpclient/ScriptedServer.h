@@ -39,6 +39,9 @@ class ScriptedServer {
   ScriptedServer& Pause(int milliseconds);
   // Hangs up the control connection.
   ScriptedServer& Close();
+  // Accepts the client's next control connection and goes on there; the old one is left
+  // unanswered until then (a server gone silent) and closed after.
+  ScriptedServer& AcceptNext();
 
   // Runs the script on a thread of its own.
   void Start();

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -138,7 +139,7 @@ TEST_F(FtpScriptedTransfer, ClosingReply450FailsAListingAndAnUpload) {
   server.Reply("502 EPSV nicht bekannt").Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
   server.DataSend("-rw-r--r-- 1 a b 5 Jun 1 2020 halb\r\n").Send("450 abgebrochen\r\n226 ok\r\n");
   server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataReceive();
-  server.Send("426 abgebrochen\r\n226 ok\r\n");
+  server.Send("426 abgebrochen\r\n226 ok\r\n").Reply("250 geloescht");
   Run();
   Lines lines{"vorher"};
   EXPECT_EQ(ErrorText([&] { client.List(&lines); }), texts::kTransferAborted);
@@ -146,7 +147,12 @@ TEST_F(FtpScriptedTransfer, ClosingReply450FailsAListingAndAnUpload) {
   EXPECT_TRUE(client.DirectoryListing().Empty());
   EXPECT_EQ(ErrorText([&] { client.Put(source, "ziel.evd", FtpPutMode::Store); }), texts::kTransferAborted);
   EXPECT_EQ(abortedStatuses, 2);
-  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "LIST", "PASV", "STOR ziel.evd"}));
+  // The data went to a temporary name, which goes again; ziel.evd was never touched.
+  const Lines commands = Commands();
+  ASSERT_EQ(commands.size(), 6u);
+  EXPECT_EQ(Lines(commands.begin(), commands.begin() + 4), (Lines{"EPSV", "PASV", "LIST", "PASV"}));
+  EXPECT_TRUE(std::regex_match(commands[4], std::regex(R"(STOR \.ziel\.evd\.~ladeko-[0-9a-f]{8})"))) << commands[4];
+  EXPECT_EQ(commands[5], "DELE " + commands[4].substr(5));
 }
 
 TEST_F(FtpScriptedTransfer, PutOfSomethingElseThanARegularFileSendsNothing) {

@@ -12,6 +12,7 @@
 #include "FtpRemoteListing.h"
 #include "FtpSelectionTransfer.h"
 #include "FtpSingleTransfer.h"
+#include "FtpStatusTexts.h"
 #include "PyftpdSuite.h"
 #include "RecordingToolView.h"
 #include "ScriptedDialogs.h"
@@ -52,11 +53,11 @@ class ToolTransfer : public PyftpdSuite {
   FtpConnectionSettings settings;
   double now = timebase::EncodeDayCount({2024, 5, 1, 10, 0, 0, 0});
   FtpConnection conn{client, view, [this] { return now; }};
-  int localListings = 0, remoteListings = 0, clipboardCopies = 0;
+  int localListings = 0, remoteListings = 0, clipboardCopies = 0, remoteClears = 0;
   FtpSelectionCommands commands{
       conn, view, dialogs,
       {[this] { return folder.File(""); }, [this] { ++localListings; },
-       [this] { ++remoteListings; }, [this] { ++clipboardCopies; }}};
+       [this] { ++remoteListings; }, [this] { ++clipboardCopies; }, [this] { ++remoteClears; }}};
 };
 
 
@@ -106,6 +107,35 @@ TEST_F(ToolTransfer, AFailureInTheMiddleStopsTheRunAndReconnects) {
   EXPECT_FALSE(conn.Busy());
   EXPECT_TRUE(client.Connected());
   client.Noop();  // the new connection works
+}
+
+// The reconnect after a failure starts in the server's start directory; the list still shows
+// the folder the user was in, so the next command on its rows must act there.
+TEST_F(ToolTransfer, TheReconnectGoesBackToTheListedFolderOrClearsTheList) {
+  fs::create_directories(Home() / "pub");
+  WriteFile((Home() / "victim.txt").string(), "oben");
+  WriteFile((Home() / "pub" / "victim.txt").string(), "unten");
+  std::string field = "/pub";
+  conn.RemotePathField = [&] { return field; };
+  client.ChangeDir("/pub");
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, Rows({{"fehlt.txt", "1", 4}}), true, false));
+  EXPECT_EQ(LastLog(1), A("=======> Übertragung abgebrochen, neu verbunden!"));
+  EXPECT_EQ(client.RetrieveCurrentDir(), "/pub");
+  EXPECT_EQ(remoteListings, 1) << "the folder is listed again";
+  dialogs.messageAnswers = {MsgResult::Yes};
+  commands.DeleteSelection(FtpTag::Remote, Rows({{"victim.txt", "5", 4}}));
+  EXPECT_FALSE(fs::exists(Home() / "pub" / "victim.txt"));
+  EXPECT_TRUE(fs::exists(Home() / "victim.txt")) << "the row meant the file in /pub";
+
+  // The listed folder is gone on the new connection: the list is cleared, and the user hears why.
+  field = "/weg";
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, Rows({{"fehlt.txt", "1", 4}}), true, false));
+  EXPECT_EQ(remoteClears, 1);
+  EXPECT_TRUE(view.LinesStartingWith(A("=======> Übertragung abgebrochen, neu verbunden!")).size() == 2);
+  EXPECT_EQ(view.panels[2], A(ftptexts::kBackInDirectoryFailed) + "/weg");
+  EXPECT_EQ(LastLog(0), A(ftptexts::kBackInDirectoryFailed) + "/weg");
+  EXPECT_FALSE(conn.Busy());
+  EXPECT_TRUE(client.Connected());
 }
 
 TEST_F(ToolTransfer, AStoppedServerEndsTheCommandWithTheConnectionError) {

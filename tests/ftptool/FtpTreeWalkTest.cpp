@@ -175,7 +175,7 @@ TEST(FtpTreeWalkHostile, NamesLeadingOutOfTheTargetAreSkipped) {
       "-rw-r--r-- 1 a b 3 Jan 1 2020 gut.txt\r\n";
   ScriptedServer server;
   server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
-  server.Reply("250 drin");
+  server.Reply("250 drin").Reply("257 \"/Ziel\"");
   server.Reply("502 EPSV unbekannt");
   server.Reply("227 (" + server.PasvFields() + ")").Reply("150 Liste").DataSend(listing);
   server.Send("226 fertig\r\n");
@@ -203,7 +203,7 @@ TEST(FtpTreeWalkHostile, NamesLeadingOutOfTheTargetAreSkipped) {
   EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
 
   const std::vector<std::string> commands(server.Received().begin() + 4, server.Received().end());
-  EXPECT_EQ(commands, (std::vector<std::string>{"CWD Ziel", "EPSV", "PASV", "LIST", "PASV", "RETR gut.txt",
+  EXPECT_EQ(commands, (std::vector<std::string>{"CWD Ziel", "PWD", "EPSV", "PASV", "LIST", "PASV", "RETR gut.txt",
                                                 "CWD .."}));
   std::vector<fs::path> made;
   for (const auto& e : fs::recursive_directory_iterator(folder.File(""))) made.push_back(e.path());

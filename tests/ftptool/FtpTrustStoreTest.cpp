@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 
+#include "FtpTlsHosts.h"
 #include "FtpTrustStore.h"
 #include "TestFiles.h"
 
@@ -34,7 +35,23 @@ TEST(FtpTrustStore, RemembersPerHostAndPortReplacesAndSkipsBrokenLines) {
   ASSERT_TRUE(store.Remember("ftp.beispiel.de", 21, kNew));
   EXPECT_EQ(FtpTrustStore(file).Fingerprint("ftp.beispiel.de", 21), kNew);
   EXPECT_EQ(ReadFile(file), "andere.de 21 " + kNew + "\nftp.beispiel.de 21 " + kNew + "\n");
-  EXPECT_FALSE(store.Remember("zwei worte", 21, kOld)) << "a blank would break the line";
+  for (const std::string blank : {" ", "\t", "\v", "\f", "\r", "\n"})
+    EXPECT_FALSE(store.Remember("zwei" + blank + "worte", 21, kOld)) << "a blank would break the line";
+  EXPECT_EQ(ReadFile(file), "andere.de 21 " + kNew + "\nftp.beispiel.de 21 " + kNew + "\n");
+}
+
+TEST(FtpTlsHosts, RemembersEachServerOnceAndKnowsNoOther) {
+  ScratchFolder folder;
+  const std::string file = folder.File(FtpTlsHosts::kFileName);
+  WriteFile(file, "kaputt\nalt.de 0\n");
+  FtpTlsHosts hosts(file);
+  EXPECT_FALSE(hosts.Known("ftp.beispiel.de", 21));
+  ASSERT_TRUE(hosts.Remember("FTP.Beispiel.de", 21));
+  ASSERT_TRUE(hosts.Remember("ftp.beispiel.de", 21));
+  EXPECT_TRUE(FtpTlsHosts(file).Known("ftp.BEISPIEL.de", 21));
+  EXPECT_FALSE(hosts.Known("ftp.beispiel.de", 990)) << "another port is another server";
+  EXPECT_FALSE(hosts.Remember("a\vb", 21));
+  EXPECT_EQ(ReadFile(file), "ftp.beispiel.de 21\n");
 }
 
 TEST(FtpTrustStore, UnwritableFolderFailsAndLeavesNothing) {

@@ -122,4 +122,23 @@ TEST_F(LadekoFtpTool, MissingRemoteTreeOrProfileFailsWithGermanText) {
       << noProfile.output;
 }
 
+TEST_F(LadekoFtpTool, PutRenamesOverTheTargetUnlessDirectAndTheTraceHidesThePassword) {
+  const fs::path profile = SaveProfile(std::to_string(server_.Port()), true);
+  WriteFile(server_.Home() / "ziel.evd", "alt");
+  WriteFile(scratch_ / "neu.evd", "neu");
+  for (const std::string direct : {"", "--direct "}) {
+    CommandRun put = Ladeko("--profile " + profile.string() + " --trace " + direct + "put " +
+                                (scratch_ / "neu.evd").string() + " ziel.evd",
+                            scratch_);
+    ASSERT_EQ(put.exitCode, 0) << put.output;
+    EXPECT_EQ(ReadAll(server_.Home() / "ziel.evd"), "neu");
+    EXPECT_EQ(put.output.find(PyftpdServer::kPassword), std::string::npos) << put.output;
+    EXPECT_NE(put.output.find(": PASS ****"), std::string::npos) << put.output;
+    EXPECT_EQ(put.output.find(": STOR ziel.evd") != std::string::npos, !direct.empty()) << put.output;
+    EXPECT_EQ(put.output.find(": RNTO ziel.evd") != std::string::npos, direct.empty()) << put.output;
+    EXPECT_EQ(std::distance(fs::directory_iterator(server_.Home()), fs::directory_iterator()), 1);
+  }
+  EXPECT_NE(Ladeko("", scratch_).output.find("--direct"), std::string::npos) << "the usage names it";
+}
+
 }  // namespace

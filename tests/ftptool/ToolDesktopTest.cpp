@@ -2,6 +2,7 @@
 // argument, saving through the replacing writer, and the size commands on a 120-dpi screen.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -12,6 +13,7 @@
 
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
+#include "ftpdisk.h"
 #include "ftpdiskDesktop.h"
 
 namespace fs = std::filesystem;
@@ -189,4 +191,27 @@ TEST(ToolDesktop, StoredSizesCountOnlyWithinTheScreen) {
   EXPECT_EQ(ToScreenPixels(2000000000, 2.0), INT_MAX);
   EXPECT_EQ(ToScreenPixels(-2000000000, 2.0), INT_MIN);
   EXPECT_EQ(ToStoredPixels(2000000000, 0.5), INT_MAX);
+}
+
+// The desktop names the last profile and the profile holds the password: both are written
+// for their owner only, also over a file an older version left readable by all.
+TEST(ToolDesktopFiles, TheDesktopAndTheAccessProfileAreTheOwnersOnly) {
+  const mode_t mask = ::umask(022);
+  const auto mode = [](const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777;
+  };
+  ScratchFolder folder;
+  ScriptedDialogs dialogs;
+  FtpToolDesktop desktop;
+  const std::string profile = folder.File("zugang.ftpz");
+  for (int save = 0; save < 2; ++save) {
+    ASSERT_TRUE(SaveDesktop(folder.File(""), desktop, "/p/a.ftpz", "/p", {640, 480, 0}, 1.0, dialogs));
+    ASSERT_TRUE(WriteProfileFile(profile, FtpAccessProfile{}));
+    EXPECT_EQ(mode(folder.File("ladeko.dtp")), 0600u) << save;
+    EXPECT_EQ(mode(profile), 0600u) << save;
+    ::chmod(folder.File("ladeko.dtp").c_str(), 0644);
+    ::chmod(profile.c_str(), 0644);
+  }
+  ::umask(mask);
 }

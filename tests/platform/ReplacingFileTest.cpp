@@ -143,3 +143,47 @@ TEST(ReplacingFileNames, ScratchNamesAreShortAndRecognised) {
   EXPECT_FALSE(ReplacingFile::IsScratchName("~tv0123abcd.tmp"));
   EXPECT_FALSE(ReplacingFile::IsScratchName("lektion.evd"));
 }
+
+namespace {
+
+mode_t ModeOf(const fs::path& p) {
+  struct stat st {};
+  return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777;
+}
+
+bool SavePrivate(const fs::path& p, const std::string& bytes) {
+  ReplacingFile file;
+  return file.Open(p, ReplacingFile::Access::Private) && file.Write(bytes) && file.Commit();
+}
+
+}  // namespace
+
+// Under the usual mask a shared file is readable by all; a private one never is, whatever
+// way it is written, and a save never widens what its owner set.
+TEST_F(ReplacingFileTest, APrivateFileIsTheOwnersOnlyAndNeverWidened) {
+  const mode_t mask = ::umask(022);
+  ASSERT_TRUE(Save(dir / "vokabeln.evd", "v"));
+  EXPECT_EQ(ModeOf(dir / "vokabeln.evd"), 0644u) << "shared files keep today's mode";
+
+  const fs::path secret = dir / "geheim.ftpz";
+  ASSERT_TRUE(SavePrivate(secret, "1"));
+  EXPECT_EQ(ModeOf(secret), 0600u) << "created private";
+  ASSERT_TRUE(SavePrivate(secret, "2"));
+  EXPECT_EQ(ModeOf(secret), 0600u) << "kept on the next save";
+  ::chmod(secret.c_str(), 0644);
+  ASSERT_TRUE(SavePrivate(secret, "3"));
+  EXPECT_EQ(ModeOf(secret), 0600u) << "an old readable file is narrowed";
+  ::chmod(secret.c_str(), 0700);
+  ASSERT_TRUE(SavePrivate(secret, "4"));
+  EXPECT_EQ(ModeOf(secret), 0700u) << "the owner's own bits stay as they were";
+
+  // A hard-linked file is filled in place and narrowed all the same.
+  const fs::path linked = dir / "verweis.dtp";
+  Put(linked, "alt");
+  ::chmod(linked.c_str(), 0664);
+  fs::create_hard_link(linked, dir / "zweiter-name");
+  ASSERT_TRUE(SavePrivate(linked, "neu"));
+  EXPECT_EQ(Read(dir / "zweiter-name"), "neu");
+  EXPECT_EQ(ModeOf(linked), 0600u);
+  ::umask(mask);
+}

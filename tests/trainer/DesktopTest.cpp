@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -286,6 +287,25 @@ TEST_F(DesktopStartTest, SaveDesktopStoresDocumentFolderAndScaledSize) {
   EXPECT_EQ(loaded.view.windowHeight, 480);
   EXPECT_EQ(TextPath(loaded.lastDocument), root / "v" / "wort.evd");
   EXPECT_EQ(TextPath(loaded.openFolder), root / "v");
+}
+
+// The data folder holds the access profiles and the trusted certificates: what the program
+// makes there is its owner's only, whatever the user's file-creation mask allows.
+TEST_F(DesktopStartTest, TheDataFolderAndTheDesktopAreTheOwnersOnly) {
+  const mode_t mask = ::umask(022);
+  const auto mode = [](const fs::path& p) {
+    struct stat st {};
+    return ::stat(p.c_str(), &st) == 0 ? st.st_mode & 07777 : 07777;
+  };
+  EXPECT_TRUE(PrepareDataFolder(folders, "tirelo"));
+  EXPECT_EQ(mode(folders.documents / "Ombrax"), 0700u);
+  EXPECT_EQ(mode(Data()), 0700u);
+  ASSERT_TRUE(SaveDesktop(Data(), desktop, file, 640, 480, 96));
+  EXPECT_EQ(mode(Data() / "vokfr.dtp"), 0600u);
+  ::chmod((Data() / "vokfr.dtp").c_str(), 0644);  // as older versions left it
+  ASSERT_TRUE(SaveDesktop(Data(), desktop, file, 640, 480, 96));
+  EXPECT_EQ(mode(Data() / "vokfr.dtp"), 0600u);
+  ::umask(mask);
 }
 
 TEST_F(DesktopStartTest, ADesktopThatCannotBeOpenedCountsAsMissing) {

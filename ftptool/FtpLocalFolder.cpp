@@ -1,0 +1,52 @@
+#include "FtpLocalFolder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+
+std::string IdentityOf(const struct stat& info) {
+  return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+}
+
+}  // namespace
+
+FtpLocalFolder::FtpLocalFolder(const std::filesystem::path& path)
+    : fd_(::open(path.empty() ? "." : path.c_str(), kFolderFlags)) {}
+
+FtpLocalFolder& FtpLocalFolder::operator=(FtpLocalFolder&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+FtpLocalFolder::~FtpLocalFolder() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool FtpLocalFolder::IsLink(const std::string& name) const {
+  struct stat info {};
+  return ::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+}
+
+FtpLocalFolder FtpLocalFolder::MakeChild(const std::string& name) const {
+  ::mkdirat(fd_, name.c_str(), 0777);  // an existing one is reused
+  // O_NOFOLLOW: a link put there meanwhile fails to open instead of being entered.
+  return FtpLocalFolder(::openat(fd_, name.c_str(), kFolderFlags | O_NOFOLLOW));
+}
+
+std::string FtpLocalFolder::Identity() const {
+  struct stat info {};
+  return ::fstat(fd_, &info) == 0 ? IdentityOf(info) : std::string();
+}
+
+std::string FtpLocalFolderIdentity(const std::filesystem::path& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0 ? IdentityOf(info) : std::string();
+}

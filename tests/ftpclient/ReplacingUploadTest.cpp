@@ -1,0 +1,169 @@
+// Uploads that replace the server's file only on success: the exact command sequences against
+// the scripted server (rename refused, rename onto an existing name refused, a refused data
+// connection), and pyftpdlib for the real file contents after a completed and an aborted upload.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "FtpClient.h"
+#include "FtpError.h"
+#include "FtpExpect.h"
+#include "FtpTexts.h"
+#include "PyftpdSuite.h"
+#include "ScriptedServer.h"
+#include "TestFiles.h"
+
+namespace fs = std::filesystem;
+namespace texts = ftp::texts;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class ScriptedUpload : public testing::Test {
+ protected:
+  void SetUp() override {
+    server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+    server.Reply("502 EPSV nicht bekannt");
+    client.Host = "127.0.0.1";
+    client.Port = server.Port();
+    client.Username = "anna";
+    client.Password = "geheim";
+    client.Passive = true;
+    client.ReadTimeout = 8000;
+    WriteFile(source, "Haus/maison");
+  }
+  // The data connection of one upload, accepted and read to its end.
+  void ScriptStore(const std::string& closing = "226 ok") {
+    server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataReceive().Send(closing + "\r\n");
+  }
+  Lines Commands() {
+    client.Disconnect();
+    server.Finish();
+    EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
+    return Lines(server.Received().begin() + 5, server.Received().end());  // after log-in and EPSV
+  }
+  // The temporary name of the STOR line, checked against the pattern for the target.
+  static std::string TemporaryOf(const std::string& storLine, const std::string& prefix, const std::string& name) {
+    const std::regex pattern("STOR " + prefix + "\\." + name + "\\.~ladeko-[0-9a-f]{8}");
+    EXPECT_TRUE(std::regex_match(storLine, pattern)) << storLine;
+    return storLine.substr(5);
+  }
+
+  ScriptedServer server;
+  FtpClient client;
+  ScratchFolder folder;
+  const std::string source = folder.File("quelle.evd");
+};
+
+}  // namespace
+
+TEST_F(ScriptedUpload, ServerRefusingToRenameOntoAnExistingNameGetsTheTargetDeletedFirst) {
+  ScriptStore();
+  server.Reply("350 weiter").Reply("553 Datei existiert").Reply("250 geloescht").Reply("350 weiter").Reply("250 umbenannt");
+  server.Start();
+  client.Connect();
+  client.Put(source, "www/lektion/ziel.evd");
+  const Lines commands = Commands();
+  ASSERT_EQ(commands.size(), 7u);
+  EXPECT_EQ(server.DataReceived(), "Haus/maison");
+  const std::string temporary = TemporaryOf(commands[1], "www/lektion/", "ziel\\.evd");
+  EXPECT_EQ(Lines(commands.begin() + 2, commands.end()),
+            (Lines{"RNFR " + temporary, "RNTO www/lektion/ziel.evd", "DELE www/lektion/ziel.evd",
+                   "RNFR " + temporary, "RNTO www/lektion/ziel.evd"}));
+}
+
+TEST_F(ScriptedUpload, RefusedRenameSaysWhereTheNewContentIs) {
+  ScriptStore();
+  server.Reply("350 weiter").Reply("553 Umbenennen verboten").Reply("550 Keine Datei").Reply("200 NOOP");
+  server.Start();
+  client.Connect();
+  const std::string text = ErrorText([&] { client.Put(source, "ziel.evd"); });
+  client.Noop();  // replies and commands are still paired
+  const Lines commands = Commands();
+  ASSERT_EQ(commands.size(), 6u);
+  const std::string temporary = TemporaryOf(commands[1], "", "ziel\\.evd");
+  EXPECT_EQ(text, FtpFormat(texts::kRenameRefused, "ziel.evd") + "\n" +
+                      FtpFormat(texts::kNewContentsIn, temporary) + "\nUmbenennen verboten");
+  EXPECT_EQ(Lines(commands.begin() + 2, commands.end()),
+            (Lines{"RNFR " + temporary, "RNTO ziel.evd", "DELE ziel.evd", "NOOP"}))
+      << "the temporary file holds the only new copy: it must stay";
+}
+
+TEST_F(ScriptedUpload, RefusedDataConnectionOrRefusedRenameSourceNeverTouchesTheTarget) {
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("425 Keine Datenverbindung").Reply("550 Keine Datei");
+  ScriptStore();
+  server.Reply("550 Quelle fehlt");
+  server.Start();
+  client.Connect();
+  EXPECT_EQ(ErrorText([&] { client.Put(source, "ziel.evd"); }), "Keine Datenverbindung");
+  EXPECT_EQ(ErrorText([&] { client.Put(source, "ziel.evd"); }).rfind(FtpFormat(texts::kRenameRefused, "ziel.evd"), 0), 0u);
+  const Lines commands = Commands();
+  ASSERT_EQ(commands.size(), 6u);
+  const std::string first = TemporaryOf(commands[1], "", "ziel\\.evd");
+  EXPECT_EQ(commands[2], "DELE " + first);
+  const std::string second = TemporaryOf(commands[4], "", "ziel\\.evd");
+  EXPECT_EQ(commands[5], "RNFR " + second) << "no DELE of the target after a refused RNFR";
+}
+
+TEST_F(ScriptedUpload, AppendDirectAndStouStayDirect) {
+  for (int i = 0; i < 3; ++i) ScriptStore();
+  server.Start();
+  client.Connect();
+  client.Put(source, "ziel.evd", FtpPutMode::Append);
+  client.Put(source, "ziel.evd", FtpPutMode::Direct);
+  client.Put(source, "", FtpPutMode::Store);
+  EXPECT_EQ(Commands(), (Lines{"PASV", "APPE ziel.evd", "PASV", "STOR ziel.evd", "PASV", "STOU "}));
+}
+
+TEST_F(ScriptedUpload, CommandsAfterALostConnectionSayNotConnected) {
+  server.Close();
+  server.Start();
+  client.Connect();
+  EXPECT_ANY_THROW(client.Noop());  // answered by the script's 502
+  EXPECT_ANY_THROW(client.Noop());  // the server has hung up
+  EXPECT_FALSE(client.Connected());
+  EXPECT_EQ(ErrorText([&] { client.List(nullptr); }), texts::kNotConnected);
+  EXPECT_EQ(ErrorText([&] { client.Get("a.evd", folder.File("a.evd"), FtpOverwrite::Yes); }), texts::kNotConnected);
+  EXPECT_EQ(ErrorText([&] { client.Put(source, "ziel.evd"); }), texts::kNotConnected);
+  EXPECT_EQ(ErrorText([&] { client.Noop(); }), texts::kNotConnected);
+  server.Finish();
+}
+
+namespace {
+
+class RealReplacingUpload : public PyftpdClientSuite {
+ protected:
+  Lines HomeNames() const {
+    Lines names;
+    for (const auto& entry : fs::directory_iterator(Home())) names.push_back(entry.path().filename().string());
+    return names;
+  }
+  ScratchFolder folder;
+};
+
+}  // namespace
+
+TEST_F(RealReplacingUpload, CompletedUploadReplacesAndAnAbortedOneLeavesTheOldFile) {
+  WriteFile((Home() / "vokabeln.evd").string(), "alte Vokabeln");
+  const std::string source = folder.File("neu.evd");
+  const std::string bytes = RandomBytes(3 * 1024 * 1024, 5);
+  WriteFile(source, bytes);
+
+  // Broken off after the first blocks, as a cut connection would.
+  client.OnWork = [&](FtpWorkMode, std::int64_t done) {
+    if (done > 100000) client.Abort();
+  };
+  EXPECT_ANY_THROW(client.Put(source, "vokabeln.evd"));
+  client.OnWork = nullptr;
+  client.Noop();
+  EXPECT_EQ(ReadFile((Home() / "vokabeln.evd").string()), "alte Vokabeln");
+  EXPECT_EQ(HomeNames(), Lines{"vokabeln.evd"}) << "the temporary file was left behind";
+
+  client.Put(source, "vokabeln.evd");
+  EXPECT_EQ(ReadFile((Home() / "vokabeln.evd").string()), bytes);
+  EXPECT_EQ(HomeNames(), Lines{"vokabeln.evd"});
+}
