@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 
 #include "GlyphIcon.h"
 #include "QtText.h"
@@ -90,6 +91,9 @@ void TForm1::BuildPages() {
     PageControl1Change();
   });
   WatchHelpContext(PageControl1);
+  // The tab bar takes its own mouse moves: unwatched, a tab reached from a move bar would keep
+  // the bar's context.
+  WatchHelpContext(PageControl1->tabBar());
   setCentralWidget(PageControl1);
 }
 
