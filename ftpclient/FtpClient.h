@@ -78,8 +78,10 @@ class FtpClient {
   // Explicit TLS (AUTH TLS, PBSZ 0, PROT P) for control and data, only without a proxy. The
   // library speaks plain FTP unless asked; the tool and ladeko-ftp ask for Auto.
   FtpTlsMode TlsMode = FtpTlsMode::Off;
-  // A certificate the trust store does not vouch for is accepted when it has this SHA-256
-  // fingerprint, else when OnCertificate accepts it; otherwise the connection fails.
+  // With a SHA-256 fingerprint here, only the certificate of that fingerprint is accepted,
+  // also when the trust store vouches for another. Without, a certificate the trust store
+  // does not vouch for is accepted when OnCertificate accepts it; otherwise the connection
+  // fails.
   std::string TrustedFingerprint;
   FtpCertificateCheck OnCertificate;
   // How names read on this connection. The library keeps Windows-1252 unless asked (no FEAT

@@ -26,6 +26,12 @@ class FtpTimeoutError : public FtpError {
   using FtpError::FtpError;
 };
 
+// A TLS data stream that ended without close_notify: what came may be only a part.
+class FtpCutOffError : public FtpError {
+ public:
+  using FtpError::FtpError;
+};
+
 // A reply line longer than the limit ("Max. Zeilenlänge überschritten.").
 class FtpLineTooLongError : public FtpError {
  public:

@@ -88,12 +88,19 @@ void FtpClient::NegotiateTls(bool viaProxy) {
 
 void FtpClient::JudgeCertificate() {
   FtpCertificateInfo info;
-  if (control_.Tls()->Verified(info, Host)) return;
-  if (!TrustedFingerprint.empty() && FtpSameFingerprint(TrustedFingerprint, info.Sha256)) {
-    acceptedCertificate_ = info;
-    certificateDecision_ = FtpTrustDecision::AcceptOnce;
+  const bool verified = control_.Tls()->Verified(info, Host);
+  if (!verified && OnLog) OnLog(std::string("Stat ") + FtpFormat(texts::kCertReason, info.Reason));
+  if (!TrustedFingerprint.empty()) {
+    // A given fingerprint pins the server: no other certificate passes, whoever vouches for it.
+    if (!FtpSameFingerprint(TrustedFingerprint, info.Sha256))
+      throw FtpError(FillIn(texts::kCertificateRefused, {Host, texts::kCertNotPinned, info.Sha256}));
+    if (!verified) {
+      acceptedCertificate_ = info;
+      certificateDecision_ = FtpTrustDecision::AcceptOnce;
+    }
     return;
   }
+  if (verified) return;
   const FtpTrustDecision decision = OnCertificate ? OnCertificate(info) : FtpTrustDecision::Reject;
   if (decision == FtpTrustDecision::Reject)
     throw FtpError(FillIn(texts::kCertificateRefused, {Host, info.Problem, info.Sha256}));

@@ -236,6 +236,14 @@ std::string TlsErrorText() {
 
 }  // namespace
 
+// The peer's TCP stream ended (or was reset) where TLS expected more or a close_notify.
+// Only data connections see this: the control connection ignores such an end.
+bool FtpSocket::EndedWithoutCloseNotify(int result) const {
+  const int error = SSL_get_error(tls_->Native(), result);
+  if (error == SSL_ERROR_SYSCALL) return errno == 0;
+  return error == SSL_ERROR_SSL && ERR_GET_REASON(ERR_peek_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING;
+}
+
 // One step of OpenSSL on a non-blocking socket: true when done, false when it must wait
 // (events says for what); a failure raises.
 bool FtpSocket::TlsStep(int result, short& events) {
@@ -261,10 +269,15 @@ void FtpSocket::StartTls(const std::shared_ptr<FtpTlsContext>& context, const st
     SSL_set_tlsext_host_name(ssl, bare.c_str());
     SSL_set1_host(ssl, bare.c_str());
   }
-  if (control)
-    SSL_set_app_data(ssl, context.get());
-  else if (context->Session())
-    SSL_set_session(ssl, context->Session());
+  if (!control) {
+    // A copy, so that a failure of this connection leaves the kept session resumable.
+    if (SSL_SESSION* session = context->SessionForData()) {
+      SSL_SESSION* copy = SSL_SESSION_dup(session);
+      SSL_set_session(ssl, copy ? copy : session);
+      if (copy) SSL_SESSION_free(copy);
+    }
+    tls_->RequireCloseNotify();
+  }
   for (;;) {
     ERR_clear_error();
     errno = 0;
@@ -282,15 +295,35 @@ void FtpSocket::FinishSending(int timeoutMs, const FtpPump& pump) {
   ::shutdown(fd_, SHUT_WR);
   char discard[4096];
   for (;;) {
-    const ssize_t received = ::recv(fd_, discard, sizeof discard, 0);
-    if (received == 0) break;
-    if (received > 0) continue;
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) break;  // the peer has gone; nothing is left to lose
+    // Under TLS the rest goes through OpenSSL, which takes the session tickets the server
+    // sent after the handshake: the next data connection needs a fresh one.
+    if (tls_ && !DrainTls(discard, sizeof discard)) break;
+    if (!tls_) {
+      const ssize_t received = ::recv(fd_, discard, sizeof discard, 0);
+      if (received == 0) break;
+      if (received > 0 || errno == EINTR) continue;
+      if (errno != EAGAIN && errno != EWOULDBLOCK) break;  // the peer has gone; nothing is left to lose
+    }
     if (!WaitFor(POLLIN, timeoutMs, pump)) throw FtpTimeoutError(ftp::texts::kReadTimeout);
   }
   tls_.reset();
   Close();
+}
+
+// Reads and drops what the peer still sends; false once its stream has ended, in whatever
+// way (the upload's end is told by the reply, not by the peer's close_notify).
+bool FtpSocket::DrainTls(char* buffer, std::size_t size) {
+  for (;;) {
+    ERR_clear_error();
+    errno = 0;
+    const int received = SSL_read(tls_->Native(), buffer, static_cast<int>(size));
+    if (received > 0) continue;
+    const int error = SSL_get_error(tls_->Native(), received);
+    if (error == SSL_ERROR_WANT_READ) return true;
+    if (error == SSL_ERROR_SYSCALL && errno == EINTR) continue;
+    ERR_clear_error();
+    return false;
+  }
 }
 
 bool FtpSocket::WaitFor(short events, int timeoutMs, const FtpPump& pump) {
@@ -350,6 +383,7 @@ std::size_t FtpSocket::Receive(char* buffer, std::size_t size, int timeoutMs, co
       const int received = SSL_read(tls_->Native(), buffer, piece);
       if (received > 0) return static_cast<std::size_t>(received);
       if (SSL_get_error(tls_->Native(), received) == SSL_ERROR_ZERO_RETURN) return 0;
+      if (EndedWithoutCloseNotify(received)) throw FtpCutOffError(ftp::texts::kDataCutOff);
       short events = 0;
       TlsStep(received, events);
       if (!WaitFor(events, timeoutMs, pump)) throw FtpTimeoutError(ftp::texts::kReadTimeout);

@@ -90,7 +90,8 @@ class FtpSocket {
   // peer that takes nothing for longer raises "Zeitüberschreitung beim Lesen".
   void SendAll(std::string_view data, const FtpPump& pump, int timeoutMs = 0);
 
-  // Receives at most size bytes; returns 0 once the peer has closed the stream.
+  // Receives at most size bytes; returns 0 once the peer has closed the stream. A TLS data
+  // connection whose stream ends without close_notify raises FtpCutOffError.
   // timeoutMs 0 waits without limit; a passed limit raises "Zeitüberschreitung beim Lesen".
   std::size_t Receive(char* buffer, std::size_t size, int timeoutMs, const FtpPump& pump);
 
@@ -101,6 +102,8 @@ class FtpSocket {
   // Waits until the socket is ready for events; false when timeoutMs passed first.
   bool WaitFor(short events, int timeoutMs, const FtpPump& pump);
   bool TlsStep(int result, short& events);
+  bool EndedWithoutCloseNotify(int result) const;
+  bool DrainTls(char* buffer, std::size_t size);
 
   int fd_ = -1;
   std::unique_ptr<FtpTlsLayer> tls_;

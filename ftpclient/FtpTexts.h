@@ -38,6 +38,29 @@ inline constexpr const char* kCertificateRefused =
     "Das Zertifikat des Servers %s wird nicht anerkannt (%s).\nSHA-256-Fingerabdruck: %s";
 inline constexpr const char* kDataCertificateDiffers =
     "Die Datenverbindung zeigt ein anderes Zertifikat als die Steuerverbindung.";
+inline constexpr const char* kDataCutOff = "Die Datenverbindung endete ohne TLS-Abschluss (close_notify).";
+
+// Why a certificate is not accepted, one text per kind of verification result.
+inline constexpr const char* kCertSelfSigned = "selbst signiertes Zertifikat";
+inline constexpr const char* kCertSelfSignedInChain = "selbst signiertes Zertifikat in der Kette";
+inline constexpr const char* kCertUnknownIssuer = "Aussteller unbekannt";
+inline constexpr const char* kCertExpired = "Zertifikat abgelaufen";
+inline constexpr const char* kCertNotYetValid = "Zertifikat noch nicht g\xFC" "ltig";
+inline constexpr const char* kCertBadDates = "ung\xFC" "ltige G\xFC" "ltigkeitsdaten im Zertifikat";
+inline constexpr const char* kCertHostMismatch = "Zertifikat gilt nicht f\xFC" "r diesen Host-Namen";
+inline constexpr const char* kCertAddressMismatch = "Zertifikat gilt nicht f\xFC" "r diese Adresse";
+inline constexpr const char* kCertRevoked = "Zertifikat widerrufen";
+inline constexpr const char* kCertBadSignature = "Unterschrift des Zertifikats ung\xFC" "ltig";
+inline constexpr const char* kCertNotForServers = "Zertifikat nicht f\xFC" "r diesen Zweck zugelassen";
+inline constexpr const char* kCertInvalidIssuer = "Aussteller darf keine Zertifikate ausstellen";
+inline constexpr const char* kCertChainTooLong = "Zertifikatskette zu lang";
+inline constexpr const char* kCertUntrusted = "Zertifikat nicht vertrauensw\xFC" "rdig";
+inline constexpr const char* kCertTooWeak = "Schl\xFC" "ssel oder Verfahren des Zertifikats zu schwach";
+inline constexpr const char* kCertNone = "kein Zertifikat";
+inline constexpr const char* kCertOther = "Zertifikat kann nicht best\xE4tigt werden";
+inline constexpr const char* kCertNotPinned = "nicht das Zertifikat des angegebenen Fingerabdrucks";
+// The log book's line with OpenSSL's own words; %s is filled with them.
+inline constexpr const char* kCertReason = "Zertifikatspr\xFC" "fung: %s";
 
 // Status texts; a %s is filled with the status's argument.
 inline constexpr const char* kResolving = "Host-Name %s wird aufgel\xF6" "st.";

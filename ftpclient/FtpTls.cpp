@@ -8,14 +8,16 @@
 #include <cctype>
 
 #include "FtpError.h"
+#include "FtpTexts.h"
 
 namespace {
 
-// New sessions arrive after the handshake under TLS 1.3, so the control connection's
-// session is taken whenever the server hands one out.
+// New sessions arrive after the handshake under TLS 1.3, on the control connection and on
+// each data connection (their tickets resume the control connection's session too), so every
+// one the server hands out is kept.
 int KeepNewSession(SSL* ssl, SSL_SESSION* session) {
   auto* context = static_cast<FtpTlsContext*>(SSL_CTX_get_app_data(SSL_get_SSL_CTX(ssl)));
-  if (!context || SSL_get_app_data(ssl) == nullptr) return 0;  // only the control connection's
+  if (!context) return 0;
   context->KeepSession(session);
   return 1;
 }
@@ -64,7 +66,8 @@ FtpTlsContext::FtpTlsContext() {
   // Verification is judged after the handshake, so an unknown certificate can be shown.
   SSL_CTX_set_verify(ctx_, SSL_VERIFY_NONE, nullptr);
   SSL_CTX_set_mode(ctx_, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
-  // Servers often end a data connection without close_notify; the 226 reply tells the end.
+  // A control connection may end without close_notify (after QUIT that is common); data
+  // connections ask for it again (RequireCloseNotify).
   SSL_CTX_set_options(ctx_, SSL_OP_IGNORE_UNEXPECTED_EOF);
   SSL_CTX_set_session_cache_mode(ctx_, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
   SSL_CTX_sess_set_new_cb(ctx_, KeepNewSession);
@@ -72,13 +75,33 @@ FtpTlsContext::FtpTlsContext() {
 }
 
 FtpTlsContext::~FtpTlsContext() {
-  if (session_) SSL_SESSION_free(session_);
+  for (SSL_SESSION* session : unused_) SSL_SESSION_free(session);
+  if (offered_) SSL_SESSION_free(offered_);
   SSL_CTX_free(ctx_);
 }
 
 void FtpTlsContext::KeepSession(ssl_session_st* session) {
-  if (session_) SSL_SESSION_free(session_);
-  session_ = session;
+  unused_.push_front(session);
+  if (unused_.size() > kMaxUnusedSessions) {
+    SSL_SESSION_free(unused_.back());
+    unused_.pop_back();
+  }
+}
+
+// A TLS 1.2 session may be resumed again and again, so the last one offered stays the
+// fallback when the server hands out no new ones.
+ssl_session_st* FtpTlsContext::SessionForData() {
+  // A connection that fails with a fatal TLS error makes its sessions unresumable.
+  while (!unused_.empty() && !SSL_SESSION_is_resumable(unused_.front())) {
+    SSL_SESSION_free(unused_.front());
+    unused_.pop_front();
+  }
+  if (!unused_.empty()) {
+    if (offered_) SSL_SESSION_free(offered_);
+    offered_ = unused_.front();
+    unused_.pop_front();
+  }
+  return offered_;
 }
 
 FtpTlsLayer::~FtpTlsLayer() { SSL_free(ssl_); }
@@ -103,10 +126,13 @@ bool FtpTlsLayer::Verified(FtpCertificateInfo& info, const std::string& host) co
   info.Sha256 = Fingerprint(certificate);
   info.Subject = certificate ? NameText(X509_get_subject_name(certificate)) : std::string();
   info.Issuer = certificate ? NameText(X509_get_issuer_name(certificate)) : std::string();
-  info.Problem = certificate ? X509_verify_cert_error_string(result) : "no certificate";
+  info.Problem = certificate ? FtpCertificateProblemText(result) : std::string(ftp::texts::kCertNone);
+  info.Reason = certificate ? X509_verify_cert_error_string(result) : "no certificate";
   X509_free(certificate);
   return certificate && result == X509_V_OK;
 }
+
+void FtpTlsLayer::RequireCloseNotify() { SSL_clear_options(ssl_, SSL_OP_IGNORE_UNEXPECTED_EOF); }
 
 void FtpTlsLayer::Shutdown() {
   ERR_clear_error();

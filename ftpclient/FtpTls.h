@@ -1,12 +1,13 @@
 // Explicit TLS for the FTP client over OpenSSL: one context per control connection, which
 // verifies the server's certificate against the system's trust store and host name and keeps
-// the control connection's session, so every data connection resumes it (servers such as
-// vsftpd refuse data connections that do not).
+// the sessions the server hands out, so every data connection resumes the control
+// connection's session (servers such as vsftpd refuse data connections that do not).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <deque>
 #include <string>
 
 // When the client encrypts: Auto when the server offers AUTH TLS, Require always (or not at
@@ -19,12 +20,16 @@ struct FtpCertificateInfo {
   std::string Sha256;   // "AB:CD:..." upper-case hex pairs
   std::string Subject;
   std::string Issuer;
-  std::string Problem;  // why the verification failed (OpenSSL's words)
+  std::string Problem;  // why the verification failed, in German
+  std::string Reason;   // the same in OpenSSL's words, for the log book only
 };
 
 enum class FtpTrustDecision { Reject, AcceptOnce, AcceptAlways };
 
 using FtpCertificateCheck = std::function<FtpTrustDecision(const FtpCertificateInfo&)>;
+
+// The German text of a certificate verification result (an X509_V_ERR_ code).
+std::string FtpCertificateProblemText(long verifyResult);
 
 // True when both name the same SHA-256 fingerprint, whatever the case and the colons.
 bool FtpSameFingerprint(const std::string& a, const std::string& b);
@@ -41,13 +46,18 @@ class FtpTlsContext {
   FtpTlsContext& operator=(const FtpTlsContext&) = delete;
 
   ssl_ctx_st* Native() const { return ctx_; }
-  // The control connection's latest session, offered again by each data connection.
-  ssl_session_st* Session() const { return session_; }
+  // The session the next data connection offers: the newest the server handed out that no
+  // data connection has offered yet, else the one offered last (nullptr before the first).
+  // Under TLS 1.3 a server may take each ticket once only (vsftpd does), and it hands out
+  // fresh ones on the control connection and on every data connection after its handshake.
+  ssl_session_st* SessionForData();
   void KeepSession(ssl_session_st* session);  // takes the reference
 
  private:
+  static constexpr std::size_t kMaxUnusedSessions = 8;
   ssl_ctx_st* ctx_ = nullptr;
-  ssl_session_st* session_ = nullptr;
+  std::deque<ssl_session_st*> unused_;  // newest first
+  ssl_session_st* offered_ = nullptr;
 };
 
 // The TLS state of one connected socket.
@@ -67,6 +77,9 @@ class FtpTlsLayer {
   std::string PeerFingerprint() const;
   // Sends close_notify without waiting for the peer's, so the peer sees a clean end.
   void Shutdown();
+  // A data connection's stream may end only with close_notify: a plain end of the TCP
+  // stream is then an error (a cut), not the end of the data. Otherwise it counts as an end.
+  void RequireCloseNotify();
 
  private:
   std::shared_ptr<FtpTlsContext> context_;

@@ -187,13 +187,21 @@ void FtpClient::Transfer(const std::string& command, FtpWorkMode mode, std::int6
   FinishTransfer();
 }
 
+// A TLS data stream cut without close_notify is a part only, whatever the server replies
+// after it (an on-path attacker can end the TCP stream, the server then reports success).
 void FtpClient::ReceiveData(const std::string& command, const BlockSink& sink) {
-  Transfer(command, FtpWorkMode::Read, 0, [&](std::string& block) -> std::size_t {
-    // The server closes the data connection at the end: a receive of 0 bytes.
-    const std::size_t received = data_.Receive(block.data(), block.size(), ReadTimeout, slicePump_);
-    if (received > 0) sink(std::string_view(block.data(), received));
-    return received;
-  });
+  try {
+    Transfer(command, FtpWorkMode::Read, 0, [&](std::string& block) -> std::size_t {
+      // The server closes the data connection at the end: a receive of 0 bytes.
+      const std::size_t received = data_.Receive(block.data(), block.size(), ReadTimeout, slicePump_);
+      if (received > 0) sink(std::string_view(block.data(), received));
+      return received;
+    });
+  } catch (const FtpCutOffError& cut) {
+    if (OnLog) OnLog(std::string("Stat ") + cut.what());
+    Status(FtpStatus::Aborted, texts::kTransferAborted);
+    throw FtpError(texts::kTransferAborted);
+  }
 }
 
 void FtpClient::SendData(const std::string& command, int fd, std::int64_t size, const std::string& path) {

@@ -148,10 +148,14 @@ bool FtpConnection::Open() {
     client_.Connect(FtpLogin::Auto, -1);
     client_.OnCertificate = nullptr;  // both hold objects of this call
     client_.OnBeforeLogin = nullptr;
-  } catch (const std::exception&) {
+  } catch (const std::exception& error) {
     client_.OnCertificate = nullptr;
     client_.OnBeforeLogin = nullptr;
     view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
+    // The panel has no room for the server's reason (a refused password, a full server); the
+    // log book keeps it.
+    view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus +
+                            A(ftptexts::kConnectFailed) + " " + error.what());
     if (!refusal_.empty()) view_.ShowFtpStatus(2, refusal_);
     view_.SetCursor(FtpCursor::Normal);
     busy_ = false;
@@ -308,8 +312,34 @@ void FtpConnection::TimerStep() {
 
 void FtpConnection::RequestAbort() {
   abortRequested_ = true;
+  if (transferRunning_) return;
   view_.SetCursor(FtpCursor::Normal);
   busy_ = false;
+}
+
+void FtpConnection::SetPump(std::function<void()> pump) {
+  if (!pump) {
+    client_.Pump = nullptr;
+    return;
+  }
+  client_.Pump = [this, pump = std::move(pump)] {
+    pump();
+    ActOnAbortRequest();
+  };
+}
+
+// ABOR and the closing of the data connection make the running transfer fail; the connection
+// ends with it.
+void FtpConnection::ActOnAbortRequest() {
+  if (!abortRequested_ || !transferRunning_ || !client_.Connected()) return;
+  try {
+    client_.Abort();
+    client_.Quit();
+    client_.Disconnect();
+  } catch (const std::exception&) {
+    // The connection ends either way; the transfer then fails in the client.
+  }
+  connectedSince_ = 0;
 }
 
 void FtpConnection::CloseForWindow() {
@@ -340,21 +370,14 @@ void FtpConnection::Work(std::int64_t count) {
   const double seconds = (now_() - workStart_) * 86400.0;
   if (seconds > 0) rate_ = static_cast<double>(count) / 1024.0 / seconds;
   if (!listingRunning_) view_.SetRateText(RateText(rate_));
-  if (abortRequested_) {
-    try {
-      client_.Abort();
-      client_.Quit();
-      client_.Disconnect();
-    } catch (const std::exception&) {
-      // The connection ends either way; the transfer then fails in the client.
-    }
-    connectedSince_ = 0;
-  }
+  ActOnAbortRequest();
   view_.SetProgressPosition(count);
 }
 
 void FtpConnection::WorkEnd() {
   view_.EnableAbort(false);
+  // Panel 1 shows the size of the file under way; the listing keeps its own text to its end.
+  if (!listingRunning_) view_.ClearFtpStatus(1, 1);
   expectedSize_ = 0;
   transferRunning_ = false;
   view_.SetProgressPosition(0);

@@ -86,7 +86,13 @@ class FtpConnection {
   bool EnsureConnection();
   bool ProbeConnection();
   void TimerStep();  // Timer1, every 60 s
+  // Sets the abort request. While a transfer runs the window stays busy: the transfer's own
+  // command ends the busy state once the transfer has really stopped.
   void RequestAbort();
+  // Installs the window's pump into the client. Every wait slice of the client then also acts
+  // on an abort request, so an abort takes effect within a slice however slowly the server
+  // moves the data, not only at the next progress event.
+  void SetPump(std::function<void()> pump);
   // Window closing: the abort request, then QUIT and disconnect.
   void CloseForWindow();
 
@@ -126,6 +132,7 @@ class FtpConnection {
   void WorkBegin(std::int64_t maximum);
   void Work(std::int64_t count);
   void WorkEnd();
+  void ActOnAbortRequest();
 
   FtpClient& client_;
   FtpToolView& view_;

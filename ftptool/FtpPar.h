@@ -89,3 +89,5 @@ bool IsDialogFileName(const std::string& name);
 // The trainer's status panel 2 after a dialog transfer.
 std::string DownloadedStatusText(const std::string& remoteName);  // name " heruntergeladen"
 std::string UploadedStatusText(const std::string& remoteName);    // "als " name " hochgeladen"
+// After a save dialog that did not upload (cancelled, refused or failed).
+inline const std::string kNotUploadedStatusText = "Datei nicht hochgeladen";

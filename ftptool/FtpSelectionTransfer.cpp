@@ -165,11 +165,7 @@ void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
   // Refused before anything is sent, rather than sent with "?" for what the server lacks.
   const auto remoteName = tag == FtpTag::Local ? FtpServerNameOf(local.filename(), client.NameEncoding())
                                                : std::optional<std::string>(row.Exact());
-  if (!remoteName) {
-    const std::string refusal = FtpNotWritableText(local.filename().native());
-    view_.AddTrimmedLogLine(refusal);  // the run's end text says only that it stopped
-    throw FtpError(refusal);
-  }
+  if (!remoteName) throw FtpError(FtpNotWritableText(local.filename().native()));
   connection_.SetExpectedSize(SizeValue(row.SizeText));
   view_.ShowFtpStatus(1, row.SizeText);
   view_.ShowFtpStatus(2, shown);

@@ -172,12 +172,7 @@ void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   std::error_code ec;
   const fs::path root = fs::canonical(folder, ec);
   if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
-  try {
-    CheckUploadNames(folder, client_.NameEncoding());
-  } catch (const FtpError& refusal) {
-    Log(refusal.what());  // the log book says why nothing went
-    throw;
-  }
+  CheckUploadNames(folder, client_.NameEncoding());
   putMode_ = mode;
   UploadFolder(folder, root);
 }

@@ -1,5 +1,6 @@
 #include "ftpdiskDesktop.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -152,13 +153,31 @@ bool SaveDesktop(const fs::path& settingsFolder, FtpToolDesktop& desktop,
 
 double ScreenFactor(double pixelsPerInch) { return pixelsPerInch / 96.0; }
 
+namespace {
+
 // std::nearbyint rounds in the default mode, to the nearest with ties to even.
-int ToScreenPixels(int stored, double factor) {
-  return static_cast<int>(std::nearbyint(stored * factor));
+int RoundedPixels(double value) {
+  const double rounded = std::nearbyint(value);
+  if (!(rounded > static_cast<double>(INT_MIN))) return INT_MIN;  // also NaN
+  if (rounded >= static_cast<double>(INT_MAX)) return INT_MAX;
+  return static_cast<int>(rounded);
 }
 
-int ToStoredPixels(int shown, double factor) {
-  return static_cast<int>(std::nearbyint(shown / factor));
+}  // namespace
+
+int ToScreenPixels(int stored, double factor) { return RoundedPixels(stored * factor); }
+
+int ToStoredPixels(int shown, double factor) { return RoundedPixels(shown / factor); }
+
+FtpWindowSize StartWindowSize(const FtpToolDesktop& desktop, double factor, int screenWidth,
+                              int screenHeight) {
+  const FtpWindowSize stored{ToScreenPixels(desktop.Width, factor),
+                             ToScreenPixels(desktop.Height, factor)};
+  if (stored.Width > 0 && stored.Height > 0 && stored.Width <= screenWidth &&
+      stored.Height <= screenHeight)
+    return stored;
+  const FtpToolDesktop defaults;
+  return {ToScreenPixels(defaults.Width, factor), ToScreenPixels(defaults.Height, factor)};
 }
 
 std::optional<FtpCentring::Position> FtpCentring::Layout(int screenWidth, int screenHeight,

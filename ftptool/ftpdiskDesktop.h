@@ -88,8 +88,15 @@ bool SaveDesktop(const std::filesystem::path& settingsFolder, FtpToolDesktop& de
 // Screen scaling: the factor is the screen's horizontal pixels per inch / 96. Stored sizes
 // are multiplied, shown sizes divided, each rounded to the nearest integer, ties to even.
 double ScreenFactor(double pixelsPerInch);
+// Results beyond the range of int are held at its ends.
 int ToScreenPixels(int stored, double factor);
 int ToStoredPixels(int shown, double factor);
+// The window size to apply at start-up: the stored one on this screen when both sides are
+// positive and fit the screen's work area, otherwise the default 640 x 480, so that a damaged
+// desktop can neither make a giant window nor keep its size (the window's size is written
+// back at closing).
+FtpWindowSize StartWindowSize(const FtpToolDesktop& desktop, double factor, int screenWidth,
+                              int screenHeight);
 
 // The centre-once and layout-allowed flags: the window is centred at the first layout after
 // both are set.

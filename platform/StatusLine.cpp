@@ -8,8 +8,10 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 }  // namespace
 
-std::string ShortenPath(const std::string& text, int maxWidth,
-                        const std::function<int(const std::string&)>& textWidth) {
+namespace {
+
+std::string ShortenBarePath(const std::string& text, int maxWidth,
+                            const std::function<int(const std::string&)>& textWidth) {
   if (textWidth(text) <= maxWidth) return text;
   const size_t lastSep = text.find_last_of("/\\");
   if (lastSep == std::string::npos) return text;
@@ -52,10 +54,28 @@ std::string ShortenPath(const std::string& text, int maxWidth,
   return textWidth(shortened) < textWidth(text) ? shortened : text;
 }
 
+}  // namespace
+
+// A path may stand behind a lead-in that is no folder, as in "unbenannt (/home/anna)": the
+// lead-in up to the parenthesis stays, only the folders of the path give way.
+std::string ShortenPath(const std::string& text, int maxWidth,
+                        const std::function<int(const std::string&)>& textWidth) {
+  const size_t firstSep = text.find_first_of("/\\");
+  const size_t paren = firstSep == std::string::npos ? std::string::npos : text.rfind('(', firstSep);
+  if (paren == std::string::npos) return ShortenBarePath(text, maxWidth, textWidth);
+  const std::string lead = text.substr(0, paren + 1);
+  return lead + ShortenBarePath(text.substr(paren + 1), maxWidth,
+                                [&](const std::string& s) { return textWidth(lead + s); });
+}
+
 void ShowStatus(StatusView& view, int panel, const std::string& text) {
   const int maxWidth = view.PanelWidth(panel) - 40;
-  view.SetPanelText(panel, ShortenPath(text, maxWidth,
-                                       [&view](const std::string& s) { return view.TextWidth(s); }));
+  std::string shown =
+      ShortenPath(text, maxWidth, [&view](const std::string& s) { return view.TextWidth(s); });
+  // A message without folders has nothing to give way but its end.
+  if (view.CutsPlainText(panel) && shown.find_first_of("/\\") == std::string::npos)
+    while (!shown.empty() && view.TextWidth(shown) > maxWidth) shown.pop_back();
+  view.SetPanelText(panel, shown);
 }
 
 std::string RowStatusText(int row) { return "Zeile: " + std::to_string(row); }

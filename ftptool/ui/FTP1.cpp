@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -32,7 +34,7 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
 
   connection_ = std::make_unique<FtpConnection>(FtpClient1, *this, [] { return timebase::NowDayCount(); });
   // The window stays usable while the client waits for the server.
-  FtpClient1.Pump = [] { QApplication::processEvents(); };
+  connection_->SetPump([] { QApplication::processEvents(); });
   FtpProfileControls& controls = *this;
   store_ = std::make_unique<FtpProfileStore>(profile_, controls, *this, *services_.dialogs);
   document_ = std::make_unique<ProfileDocument>(
@@ -119,8 +121,12 @@ void TFTPForm1::showEvent(QShowEvent* event) {
   dialogPage_->StartUp();
   shown_ = true;
   ActivateMode();
-  if (!fixedSize_ && !services_.settingsFolder.empty())
-    resize(ToScreenPixels(desktop_.Width, screenFactor_), ToScreenPixels(desktop_.Height, screenFactor_));
+  if (!fixedSize_ && !services_.settingsFolder.empty()) {
+    QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QSize area = on ? on->availableGeometry().size() : QSize(640, 480);
+    const FtpWindowSize size = StartWindowSize(desktop_, screenFactor_, area.width(), area.height());
+    resize(size.Width, size.Height);
+  }
   LayoutWindow();
 }
 
@@ -132,6 +138,9 @@ void TFTPForm1::ActivateMode() {
   const FtpModeLook look = ModeLook(mode, dpi);
   fixedSize_ = look.FixedSize;
   setWindowTitle(ToQ(look.Caption));
+  // Taken before tabs are hidden: hiding the current tab moves the page control to another
+  // one, which would then be stored as the learner's page.
+  pageBeforeActivation_ = FTPPageControl1->currentIndex();
   FTPPageControl1->setTabVisible(kPageAnmeldung, look.TabAnmeldung);
   FTPPageControl1->setTabVisible(kPageVerzeichnisse, look.TabVerzeichnisse);
   FTPPageControl1->setTabVisible(kPageEinzel, look.TabEinzel);
@@ -140,7 +149,6 @@ void TFTPForm1::ActivateMode() {
   if (!look.DialogCaption.empty()) FTPPageControl1->setTabText(kPageDialog, ToQ(look.DialogCaption));
   ToolBar1->setVisible(look.ToolBarAndMenu);
   for (QAction* menu : MainMenu1->actions()) menu->setVisible(look.ToolBarAndMenu);
-  pageBeforeActivation_ = FTPPageControl1->currentIndex();
   FTPPageControl1->setCurrentIndex(look.PageShown);
   log_->ShowFtpStatus(0, document_->FileNameText());
   dialogPage_->Activate(look);
@@ -152,6 +160,24 @@ void TFTPForm1::done(int result) {
   SaveDesktopOnClose();
   QDialog::done(result);
   if (OnClosed) OnClosed();
+}
+
+// Escape must not close the tool and kill a running transfer: only "Beenden" (or the frame's
+// close button) ends it. In the file-dialog modes Escape is Cancel, unless a transfer runs.
+void TFTPForm1::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    const bool dialogMode = services_.par && services_.par->Mode != FtpToolMode::Service;
+    if (dialogMode && !connection_->Busy()) reject();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void TFTPForm1::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  // The window manager frames the window after it was shown; only then is the frame known.
+  FitFrameToScreen();
 }
 
 void TFTPForm1::resizeEvent(QResizeEvent* event) {
@@ -181,11 +207,23 @@ void TFTPForm1::WatchHelpContext(QWidget* widget, int context) {
   widget->installEventFilter(this);
 }
 
-// The window's help context follows the mouse: each watched control names its own.
+// The window's help context follows the mouse: each watched control names its own. A mouse
+// move that a control does not take goes on up to its box and its page; the context is the one
+// of the innermost watched control under the mouse, not of the last one the event reached.
 bool TFTPForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-    const int context = watched->property("helpContext").toInt();
-    if (context > 0) helpContext_ = context;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && event->type() == QEvent::MouseMove) {
+      const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+      if (QWidget* child = widget->childAt(at)) widget = child;
+    }
+    for (; widget; widget = widget->parentWidget()) {
+      const int context = widget->property("helpContext").toInt();
+      if (context > 0) {
+        helpContext_ = context;
+        break;
+      }
+    }
     // Over the remote side the busy tool shows the hourglass; over the tool bar the arrow.
     if (watched == ToolBar1 && !connection_->Busy()) unsetCursor();
   }
@@ -194,16 +232,37 @@ bool TFTPForm1::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Menu "Datei" ----
 
+// A profile command while the connection is busy would reset or replace the access data under
+// a running action (and its disconnect is refused then): nothing changes.
 void TFTPForm1::FTPneuClick() {
+  if (connection_->RefuseWhileBusy()) return;
   FTPPageControl1->setCurrentIndex(kPageAnmeldung);
   document_->NewDocument();
 }
 
-void TFTPForm1::FTPffnen1Click() { document_->OpenDocument(); }
+void TFTPForm1::FTPffnen1Click() {
+  if (connection_->RefuseWhileBusy()) return;
+  document_->OpenDocument();
+  RecentreAfterFileDialog();
+}
 
-void TFTPForm1::FTPspeichern1Click() { document_->SaveDocument(); }
+void TFTPForm1::FTPspeichern1Click() {
+  if (connection_->RefuseWhileBusy()) return;
+  document_->SaveDocument();
+  RecentreAfterFileDialog();
+}
 
-void TFTPForm1::FTPspeichernunter1Click() { document_->SaveDocumentAs(); }
+void TFTPForm1::FTPspeichernunter1Click() {
+  if (connection_->RefuseWhileBusy()) return;
+  document_->SaveDocumentAs();
+  RecentreAfterFileDialog();
+}
+
+// The file dialogs may leave the window moved aside; it comes back to the middle.
+void TFTPForm1::RecentreAfterFileDialog() {
+  centring_.CentreOnce = true;
+  LayoutWindow();
+}
 
 // ---- The profile controls ----
 

@@ -139,6 +139,8 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   // save prompt.
   void done(int result) override;
   void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -157,6 +159,10 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   void StartUpDesktop();
   void SaveDesktopOnClose();
   void LayoutWindow();
+  void RecentreAfterFileDialog();
+  // Keeps the framed window within the screen's work area (a 640 x 480 window on a 640 x 480
+  // screen loses its status bar below the screen otherwise).
+  void FitFrameToScreen();
 
   // FtpProfileControls
   FtpProfileValues ReadControls() override;

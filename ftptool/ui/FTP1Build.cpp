@@ -73,6 +73,7 @@ void TFTPForm1::BuildPages() {
   // Showing "Anmeldung" brings the proxy box up to date.
   connect(FTPPageControl1, &QTabWidget::currentChanged, this, [this](int page) {
     if (page == kPageAnmeldung) login_->UpdateProxyBox();
+    if (page == kPageLogbuch) log_->ScrollToEnd();
   });
 }
 
@@ -140,6 +141,10 @@ void TFTPForm1::BuildMenu() {
     b->setEnabled(a->isEnabled());
     connect(a, &QAction::enabledChanged, b, &QToolButton::setEnabled);
   };
+  // The main menu's help is page 200, over the bar and in every open menu.
+  WatchHelpContext(MainMenu1, 200);
+  for (QMenu* m : MainMenu1->findChildren<QMenu*>())
+    connect(m, &QMenu::aboutToShow, this, [this] { helpContext_ = 200; });
   mirror("NewBtn", "FTPneu1");
   mirror("OpenBtn", "FTPffnen1");
   mirror("SaveBtn", "FTPspeichern1");

@@ -2,6 +2,7 @@
 // window size in 96-dpi pixels scaled to the screen, the size commands and the centring.
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include "FTP1.h"
 #include "FtpFilecls.h"
@@ -28,7 +29,8 @@ void TFTPForm1::StartUpDesktop() {
   if (services_.settingsFolder.empty()) return;
   StartDesktop(services_.settingsFolder, std::nullopt, desktop_, hooks);
   const int page = desktop_.ActivePage;
-  if (page >= 0 && page < FTPPageControl1->count()) FTPPageControl1->setCurrentIndex(page);
+  // The dialog page belongs to the trainer's file dialogs; its tab is never the learner's.
+  if (page >= 0 && page < kPageDialog) FTPPageControl1->setCurrentIndex(page);
 }
 
 // The size of the service mode is the learner's; the fixed size of the dialog modes is not
@@ -51,6 +53,22 @@ void TFTPForm1::FTPFormulargre640x4801Click(int tag) {
   LayoutWindow();
 }
 
+void TFTPForm1::FitFrameToScreen() {
+  if (!shown_ || fixedSize_ || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) return;
+  QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!on) return;
+  const QRect area = on->availableGeometry();
+  const QRect frame = frameGeometry();
+  const int extraWidth = frame.width() - width(), extraHeight = frame.height() - height();
+  const int w = std::min(width(), area.width() - extraWidth);
+  const int h = std::min(height(), area.height() - extraHeight);
+  if (w != width() || h != height()) resize(w, h);
+  const QRect fitted = frameGeometry();
+  const int left = std::clamp(fitted.left(), area.left(), std::max(area.left(), area.right() + 1 - fitted.width()));
+  const int top = std::clamp(fitted.top(), area.top(), std::max(area.top(), area.bottom() + 1 - fitted.height()));
+  if (left != fitted.left() || top != fitted.top()) move(left, top);
+}
+
 // Centres the window once after a size command or a show, when both flags allow it.
 void TFTPForm1::LayoutWindow() {
   if (!shown_) return;
@@ -60,4 +78,5 @@ void TFTPForm1::LayoutWindow() {
   const QRect frame = frameGeometry();
   if (auto position = centring_.Layout(area.width(), area.height(), frame.width(), frame.height()))
     move(area.left() + position->Left, area.top() + position->Top);
+  FitFrameToScreen();
 }

@@ -145,6 +145,10 @@ void FtpBrowserPage::WireLists() {
   connect(htDownBtn, &QPushButton::clicked, this, [this] { commands_->htDownBtnClick(); });
   VerzEdit1->installEventFilter(this);
   VerzEdit2->installEventFilter(this);
+  // Both folders belong to the profile: one the learner types (or picks in the folder
+  // chooser) is a change to save. The folders a listing or a loaded profile puts there are not.
+  for (QLineEdit* field : {VerzEdit1, VerzEdit2})
+    connect(field, &QLineEdit::textEdited, this, [this] { MarkFolderChanged(); });
 }
 
 void FtpBrowserPage::WireWindow() {
@@ -340,7 +344,12 @@ void FtpBrowserPage::ExploreBtnClick() {
   dialog.SetPath(VerzEdit1->text());
   if (dialog.exec() != QDialog::Accepted) return;
   VerzEdit1->setText(dialog.Path());
+  MarkFolderChanged();
   ChangeLocal();
+}
+
+void FtpBrowserPage::MarkFolderChanged() {
+  if (!window_.Document().Loading()) window_.Document().SetModified();
 }
 
 void FtpBrowserPage::DownTBtnClick(FtpTag tag) {

@@ -82,6 +82,7 @@ class FtpBrowserPage : public QObject {
   FtpBrowserListView* List(FtpTag tag) const;
   void ReadLocalField();
   void ShowLocal();
+  void MarkFolderChanged();
   bool OnBrowserPage() const;
 
   TFTPForm1& window_;

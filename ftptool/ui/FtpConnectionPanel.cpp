@@ -28,13 +28,15 @@ FtpConnectionPanel::FtpConnectionPanel(TFTPForm1& form) : form_(form) {
   ProgressBar1->setObjectName("ProgressBar1");
   ProgressBar1->setToolTip("Fortschrittsanzeige");
   ProgressBar1->setTextVisible(false);
-  ProgressBar1->setFixedWidth(120);
+  // Bar and rate share what the buttons leave of a 640-pixel tool bar: the rate must never go
+  // into the bar's overflow menu, where it cannot be read.
+  ProgressBar1->setFixedWidth(80);
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
   RateLabel = new QLabel("   ");
   RateLabel->setObjectName("RateLabel");
   RateLabel->setToolTip("Lade-Rate");
-  RateLabel->setMinimumWidth(130);
+  RateLabel->setMinimumWidth(RateLabel->fontMetrics().horizontalAdvance(" Rate: 9999.99 KB/s") + 4);
 
   // Runs from the creation of the window for the whole process, shown or not.
   Timer1 = new QTimer(&form_);

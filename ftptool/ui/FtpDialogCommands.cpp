@@ -39,6 +39,9 @@ void FtpDialogPage::EnterDialogPage() {
   FtpConnection& connection = window_.Connection();
   connection.SetForcedConnect(true);
   if (!connection.EnsureConnection()) {
+    // Without a connection the list must not go on showing another server's files.
+    side_.Rows.clear();
+    side_.ListingArea.clear();
     window_.ShowFtpStatus(2, "Keine Verbindung!");
   } else {
     try {
@@ -88,7 +91,7 @@ void FtpDialogPage::SpeedButton1Click() {
 void FtpDialogPage::ListViewClick(int row) {
   if (row < 0 || row >= static_cast<int>(side_.Rows.size())) return;
   const FtpBrowserRow& r = side_.Rows[static_cast<size_t>(row)];
-  if (r.Image > ftpimage::kParent) FileEdit->setText(QString::fromStdString(r.Caption));
+  if (r.IsFileRow()) FileEdit->setText(ToQ(r.Caption));
 }
 
 void FtpDialogPage::CancelBtnClick() { window_.reject(); }

@@ -17,6 +17,13 @@ TDirDlg::TDirDlg(QWidget* parent) : QDialog(parent) {
   // The tree is read when it opens; it does not follow later changes on disk.
   model_->setOption(QFileSystemModel::DontWatchForChanges, true);
   model_->setRootPath(QDir::rootPath());
+  // The tree fills in the background: until the folders above the chosen node are read the
+  // node has no place, so it is put on top again after each folder that arrives, as long as the
+  // user has not chosen another one.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+    if (!selected_.isValid() || ShellTreeView1->currentIndex() != QModelIndex(selected_)) return;
+    ShellTreeView1->scrollTo(selected_, QAbstractItemView::PositionAtTop);
+  });
   ShellTreeView1 = new QTreeView(this);
   ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
   ShellTreeView1->setModel(model_);
@@ -50,6 +57,7 @@ void TDirDlg::SelectPathNode() {
   if (!path_.isEmpty() && info.isDir()) node = model_->index(info.absoluteFilePath());
   if (!node.isValid()) node = model_->index(0, 0, model_->index(QDir::rootPath()));
   if (!node.isValid()) node = model_->index(QDir::rootPath());
+  selected_ = node;
   ShellTreeView1->setCurrentIndex(node);
   ShellTreeView1->scrollTo(node, QAbstractItemView::PositionAtTop);
 }

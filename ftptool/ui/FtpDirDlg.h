@@ -2,6 +2,7 @@
 // "Verzeichnis wählen": the folder chooser of the local list's explorer button. It holds one
 // path, given before showing and returned after OK.
 #include <QDialog>
+#include <QPersistentModelIndex>
 #include <QString>
 
 class QFileSystemModel;
@@ -33,4 +34,5 @@ class TDirDlg : public QDialog {
 
   QFileSystemModel* model_ = nullptr;
   QString path_;
+  QPersistentModelIndex selected_;  // the node SelectPathNode chose, kept on top while loading
 };

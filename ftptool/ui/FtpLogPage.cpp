@@ -85,6 +85,9 @@ void FtpLogPage::LayoutStatusBar(int windowWidth) {
 
 int FtpLogPage::PanelWidth(int panel) const { return panels_.at(panel)->width(); }
 
+// The last panel reaches to the window's edge: the messages in it stay whole.
+bool FtpLogPage::CutsPlainText(int panel) const { return panel < 2 && panels_.at(panel)->isVisible(); }
+
 int FtpLogPage::TextWidth(const std::string& text) const {
   return bar_->fontMetrics().horizontalAdvance(ToQ(text));
 }
@@ -136,6 +139,11 @@ void FtpLogPage::AddTrimmedLogLine(const std::string& line) {
 void FtpLogPage::ToolButton1Click() {
   book_.Clear();
   memo_->clear();
+}
+
+void FtpLogPage::ScrollToEnd() {
+  memo_->moveCursor(QTextCursor::End);
+  memo_->ensureCursorVisible();
 }
 
 void FtpLogPage::CopyToClipboard() {

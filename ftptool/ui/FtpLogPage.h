@@ -29,6 +29,8 @@ class FtpLogPage : private StatusView {
   void AddLogLine(const std::string& line);
   void AddTrimmedLogLine(const std::string& line);
   void ToolButton1Click();  // clears the log book
+  // When the page opens the newest entries are in view.
+  void ScrollToEnd();
   // The whole log book to the clipboard; the caret ends at the end with nothing selected.
   void CopyToClipboard();
 
@@ -41,6 +43,7 @@ class FtpLogPage : private StatusView {
 
   // StatusView
   int PanelWidth(int panel) const override;
+  bool CutsPlainText(int panel) const override;
   int TextWidth(const std::string& text) const override;
   void SetPanelText(int panel, const std::string& text) override;
 

@@ -97,6 +97,16 @@ void FtpBrowserListView::keyPressEvent(QKeyEvent* event) {
     if (OnDeleteKey) OnDeleteKey();
     return;
   }
+  // Enter on a folder row opens it, as a double click does; on other rows it goes on to the
+  // window (the dialog page's OK).
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (enter && state() != QAbstractItemView::EditingState) {
+    const FtpBrowserRow* row = model_.Row(CurrentRowIndex());
+    if (row && (row->IsDirectoryRow() || row->Image == ftpimage::kParent) && OnDoubleClick) {
+      OnDoubleClick(CurrentRowIndex());
+      return;
+    }
+  }
   QTreeView::keyPressEvent(event);
 }
 
@@ -202,7 +212,8 @@ void FtpRemoteListView::DoubleClickRow(int index) {
 
 void FtpRemoteListView::RenameRow(int index, const std::string& newText) {
   const FtpBrowserRow* row = Model().Row(index);
-  if (row && !newText.empty() && newText[0] != ' ') {
+  // A name left as it was is no rename: nothing goes to the server.
+  if (row && !newText.empty() && newText[0] != ' ' && newText != row->Caption) {
     FtpConnection& connection = window_.Connection();
     const std::string oldName = row->Name;
     const auto newName = FtpServerNameOf(std::string_view(newText), connection.Client().NameEncoding());

@@ -1,6 +1,9 @@
 #include "HelpViewer.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QTextDocument>
+#include <QWindow>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,9 +50,33 @@ void HelpViewer::Open(const QString& fileName) {
   const QString name = folder_.exists(fileName) ? fileName : QStringLiteral("index.html");
   currentPage_ = name;
   browser_->setSource(QUrl::fromLocalFile(folder_.filePath(name)));
+  StandBeside(AskingWindow());
   show();
   raise();
   activateWindow();
+}
+
+// The window that asked for help: the modal one on top when there is one (the FTP tool runs in
+// exec()), else the active one.
+QWidget* HelpViewer::AskingWindow() const {
+  QWidget* asker = QApplication::activeModalWidget();
+  if (!asker || asker == this) asker = QApplication::activeWindow();
+  return asker == this ? nullptr : asker;
+}
+
+// A window belonging to the modal window is not blocked by it, and the window manager keeps it
+// in front of it. Only the platform window is tied: the widget keeps no owner, so no window
+// ever deletes the viewer.
+void HelpViewer::StandBeside(QWidget* asker) {
+  if (!asker) return;
+  QWindow* other = asker->window()->windowHandle();
+  if (!windowHandle()) winId();  // the platform window, made before the first show
+  QWindow* own = windowHandle();
+  if (!own || !other || other == own || own->transientParent() == other) return;
+  // The window manager takes the tie when the window is mapped.
+  const bool shown = isVisible();
+  if (shown) hide();
+  own->setTransientParent(other);
 }
 
 void HelpViewer::ShowTopic(int context) { Open(QString("%1.html").arg(context)); }
@@ -65,6 +92,13 @@ void HelpViewer::ShowSearch() {
   searchEdit_->setFocus();
 }
 
+// What a reader sees of a page: the text without its markup, entities resolved.
+QString HelpViewer::PageText(const QString& html) {
+  QTextDocument document;
+  document.setHtml(html);
+  return document.toPlainText();
+}
+
 // Lists every page whose text contains the keyword; an empty keyword lists all pages.
 void HelpViewer::Search(const QString& keyword) {
   results_->clear();
@@ -74,7 +108,7 @@ void HelpViewer::Search(const QString& keyword) {
     QFile file(folder_.filePath(page));
     if (!file.open(QIODevice::ReadOnly)) continue;
     const QString html = QString::fromUtf8(file.readAll());
-    if (!keyword.isEmpty() && !html.contains(keyword, Qt::CaseInsensitive)) continue;
+    if (!keyword.isEmpty() && !PageText(html).contains(keyword, Qt::CaseInsensitive)) continue;
     const auto match = title.match(html);
     auto* item = new QListWidgetItem(match.hasMatch() ? match.captured(1) : page, results_);
     item->setData(Qt::UserRole, page);

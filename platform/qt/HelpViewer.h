@@ -1,7 +1,8 @@
 #pragma once
 // The program's help window: German help pages shipped as HTML files in a folder, one page per
 // help context ("<context>.html"), a contents page ("index.html"), a page on using help
-// ("hilfe.html") and a keyword search over all pages.
+// ("hilfe.html") and a keyword search over all pages. It opens in front of the window that
+// asked for it and stays usable while that window is modal.
 
 #include <QDialog>
 #include <QDir>
@@ -22,10 +23,14 @@ class HelpViewer : public QDialog {
   void ShowUsingHelp();
 
   QString CurrentPage() const { return currentPage_; }
+  // The text of a page as the reader sees it, which the keyword search looks through.
+  static QString PageText(const QString& html);
 
  private:
   void Open(const QString& fileName);
   void Search(const QString& keyword);
+  QWidget* AskingWindow() const;
+  void StandBeside(QWidget* asker);
 
   QDir folder_;
   QTextBrowser* browser_;

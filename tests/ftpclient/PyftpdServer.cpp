@@ -33,6 +33,8 @@ PyftpdServer::PyftpdServer(const Options& options) {
   std::vector<std::string> args = {TIRELO_PYTHON, FTP_SERVER_SCRIPT, homeText, kUser, kPassword};
   if (options.Bind != Options().Bind) args.insert(args.end(), {"--bind", options.Bind});
   if (!options.CertFile.empty()) args.insert(args.end(), {"--tls", options.CertFile, options.KeyFile});
+  if (options.ThrottleBytesPerSecond > 0)
+    args.insert(args.end(), {"--throttle", std::to_string(options.ThrottleBytesPerSecond)});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

@@ -1,5 +1,5 @@
 // Starts Debian's pyftpdlib on a free loopback port with a temporary home and one user;
-// on request on ::1, or offering TLS with a given certificate.
+// on request on ::1, offering TLS with a given certificate, or with throttled data connections.
 #pragma once
 
 #include <sys/types.h>
@@ -18,6 +18,7 @@ class PyftpdServer {
     std::string Bind = "127.0.0.1";
     std::string CertFile;  // with KeyFile: offers AUTH TLS
     std::string KeyFile;
+    int ThrottleBytesPerSecond = 0;  // above 0: each data connection moves at most this rate
   };
 
   PyftpdServer() : PyftpdServer(Options()) {}

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -171,6 +173,24 @@ TEST(ToolDesktop, ASaveThatCannotWriteSaysSoAndTouchesNothing) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Fehler beim Abspeichern des Desktops");
   EXPECT_EQ(ReadFile(folder.File("ladeko.dtp")), Image(old));
+}
+
+TEST(ToolDesktop, StoredSizesCountOnlyWithinTheScreen) {
+  FtpToolDesktop desktop;
+  desktop.Width = 1000;
+  desktop.Height = 700;
+  EXPECT_EQ(StartWindowSize(desktop, 1.0, 1024, 768), (FtpWindowSize{1000, 700}));
+  EXPECT_EQ(StartWindowSize(desktop, 1.25, 1024, 768), (FtpWindowSize{800, 600}));  // 1250 is too wide
+  for (const auto& [width, height] : std::vector<std::pair<int, int>>{
+           {2000000000, 480}, {640, 2000000000}, {0, 480}, {-5, 480}, {640, INT_MIN}}) {
+    desktop.Width = width;
+    desktop.Height = height;
+    EXPECT_EQ(StartWindowSize(desktop, 1.0, 1024, 768), (FtpWindowSize{640, 480})) << width << "x" << height;
+  }
+  // Far beyond the range of int the scaled size holds at its end instead of overflowing.
+  EXPECT_EQ(ToScreenPixels(2000000000, 2.0), INT_MAX);
+  EXPECT_EQ(ToScreenPixels(-2000000000, 2.0), INT_MIN);
+  EXPECT_EQ(ToStoredPixels(2000000000, 0.5), INT_MAX);
 }
 
 // The desktop names the last profile and the profile holds the password: both are written

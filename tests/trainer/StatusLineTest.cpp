@@ -46,3 +46,23 @@ TEST(ShowStatus, ShortensToPanelWidthLessForty) {
   ShowStatus(status, 1, RowStatusText(12));
   EXPECT_EQ(status.texts[1], "Zeile: 12");
 }
+
+TEST(ShortenPath, KeepsTheLeadInBeforeAParenthesis) {
+  EXPECT_EQ(ShortenPath("unbenannt (/home/anna/Dokumente)", 40, CharCount), "unbenannt (/home/anna/Dokumente)");
+  EXPECT_EQ(ShortenPath("unbenannt (/home/anna/Dokumente)", 26, CharCount), "unbenannt (.../Dokumente)");
+  EXPECT_EQ(ShortenPath("unbenannt (C:\\Eigene\\Vok\\Lektionen)", 30, CharCount),
+            "unbenannt (C:\\...\\Lektionen)");
+}
+
+TEST(ShowStatus, CutsAPlainTextOnlyWhereTheViewAsksForIt) {
+  struct CuttingStatus : FakeStatus {
+    bool CutsPlainText(int panel) const override { return panel == 1; }
+  } status;
+  status.width = 50;  // 10 characters fit
+  ShowStatus(status, 1, "keine Aktion heute");
+  EXPECT_EQ(status.texts[1], "keine Akti");
+  ShowStatus(status, 2, "keine Aktion heute");
+  EXPECT_EQ(status.texts[2], "keine Aktion heute");
+  ShowStatus(status, 1, "/a/bbbbbbbbbbbbbbbbbbb.evd");  // a path keeps its file name whole
+  EXPECT_EQ(status.texts[1], "/a/bbbbbbbbbbbbbbbbbbb.evd");
+}

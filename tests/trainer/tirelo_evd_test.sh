@@ -43,6 +43,36 @@ grep -q "Zeile 2: Nullzeichen innerhalb einer Zelle" "$DIR/err.txt" || fail "mes
 [ -e "$DIR/x.evd" ] && fail "file written from text with a NUL"
 "$EVD" build "$DIR/a.evd/sub.evd" < "$DIR/in.txt" 2> "$DIR/err.txt" && fail "write under a file"
 grep -q "konnte nicht gespeichert werden" "$DIR/err.txt" || fail "message for a failed write"
+
+# import and export: every format gives back the same rows, boxes and lessons (the CSV text
+# names the language of each cell, so it does not depend on the column order of a box).
+"$EVD" export "$DIR/a.evd" "$DIR/rows.csv" || fail "export csv"
+for ext in kvtml csv tsv; do
+  mkdir -p "$DIR/$ext"
+  "$EVD" export "$DIR/a.evd" "$DIR/list.$ext" || fail "export $ext"
+  "$EVD" import "$DIR/list.$ext" "$DIR/$ext/a.evd" || fail "import $ext"
+  "$EVD" export "$DIR/$ext/a.evd" "$DIR/$ext/rows.csv" || fail "export after import $ext"
+  cmp -s "$DIR/rows.csv" "$DIR/$ext/rows.csv" || fail "rows differ after a round trip through $ext"
+  "$EVD" export "$DIR/$ext/a.evd" "$DIR/$ext/list.$ext" || fail "second export $ext"
+  [ "$ext" = tsv ] || cmp -s "$DIR/list.$ext" "$DIR/$ext/list.$ext" || fail "$ext text differs"
+done
+cmp -s "$DIR/list.tsv" "$DIR/a.txt" || fail "TSV export is not the dump text"
+# A semicolon list in Windows-1252 without a header, columns given; rows go to box 1.
+printf 'L1;maison;Haus\r\nL1;\351t\351;Sommer\r\n' > "$DIR/w.csv"
+"$EVD" import "$DIR/w.csv" "$DIR/w.evd" --columns lektion,fr,de --separator ';' --encoding windows-1252 ||
+  fail "import with options"
+"$EVD" dump "$DIR/w.evd" | grep -q "^L1${tab}été${tab}Sommer$" || fail "rows of the options"
+# Bad lists: status 1, the German message, no output file.
+printf 'a,"b\n' > "$DIR/bad.csv"
+"$EVD" import "$DIR/bad.csv" "$DIR/bad.evd" 2> "$DIR/err.txt" && fail "unclosed quote"
+grep -q "Zeile 1: Anführungszeichen nicht geschlossen" "$DIR/err.txt" || fail "message for a quote"
+printf '<kvtml version="2.0">\n<entries>\n' > "$DIR/bad.kvtml"
+"$EVD" import "$DIR/bad.kvtml" "$DIR/bad.evd" 2> "$DIR/err.txt" && fail "broken XML"
+grep -q "XML-Fehler in Zeile" "$DIR/err.txt" || fail "message for broken XML"
+[ -e "$DIR/bad.evd" ] && fail "file written from a bad list"
+"$EVD" import "$DIR/w.csv" "$DIR/bad.evd" --columns de,xx 2> /dev/null && fail "bad --columns"
+"$EVD" export "$DIR/a.evd" "$DIR/x.doc" 2> /dev/null && fail "export to an unknown format"
+[ -e "$DIR/x.doc" ] && fail "file written for an unknown format"
 "$EVD" 2> /dev/null && fail "no arguments"
 echo "tirelo-evd round trip passed"
 exit 0

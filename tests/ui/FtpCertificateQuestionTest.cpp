@@ -64,6 +64,8 @@ TEST_F(FtpCertificateWindow, TrustedAlwaysIsEncryptedAndNotAskedAgain) {
   ASSERT_TRUE(form.Connection().Connect());
   EXPECT_TRUE(question.contains(QString::fromStdString(certificate.Fingerprint()))) << question.toStdString();
   EXPECT_TRUE(question.contains("127.0.0.1"));
+  EXPECT_TRUE(question.contains("(selbst signiertes Zertifikat)")) << question.toStdString();
+  EXPECT_FALSE(question.contains("self-signed")) << "OpenSSL's words belong to the log book";
   EXPECT_TRUE(form.Client().Encrypted());
   EXPECT_TRUE(form.StatusText(2).startsWith(QString::fromUtf8("Verbindung verschlüsselt (TLS")))
       << form.StatusText(2).toStdString();
@@ -91,8 +93,9 @@ TEST_F(FtpCertificateWindow, RefusedCertificateLeavesTheToolUnconnectedAndRememb
 
 TEST(FtpCertificateQuestionText, NamesHostProblemFingerprintAndIssuer) {
   const FtpCertificateInfo info{"ftp.example.test", "AB:CD", "CN=ftp.example.test", "CN=Eigenbau",
-                                "self-signed certificate"};
+                                "Zertifikat noch nicht g\xFC" "ltig", "certificate is not yet valid"};
   const QString text = CertificateQuestionText(info);
-  for (const char* part : {"ftp.example.test", "(self-signed certificate)", "AB:CD", "CN=Eigenbau"})
-    EXPECT_TRUE(text.contains(part)) << part;
+  for (const char* part : {"ftp.example.test", "AB:CD", "CN=Eigenbau"}) EXPECT_TRUE(text.contains(part)) << part;
+  EXPECT_TRUE(text.contains(QString::fromUtf8("(Zertifikat noch nicht gültig)"))) << text.toStdString();
+  EXPECT_FALSE(text.contains("not yet valid"));
 }

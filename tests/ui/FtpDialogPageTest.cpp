@@ -2,6 +2,7 @@
 // loopback: the FTP tool shown as a file dialog, driven while it runs modally.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "MainWindowFixture.h"
 #include "PyftpdServer.h"
 #include "QtText.h"
+#include "VokGrid.h"
 #include "vokdisk.h"
 
 namespace fs = std::filesystem;
@@ -310,4 +312,69 @@ TEST_F(FtpDialogPageTest, WithoutAServerTheDialogSaysSoAndOkTriesNothing) {
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(EncodeVocabFile(form->Document()), before);
   for (const auto& message : dialogs.messages) EXPECT_NE(message.text, "Herunterladen fehlgeschlagen");
+}
+
+TEST_F(FtpDialogPageTest, AClickOnAFileOfUnknownTypeTakesItsName) {
+  WriteAll(server_->Home() / "lektion1.evd", "x");  // ".evd" is in no type group: image -1
+  script = [this] {
+    Page().FileEdit->setText("notes.txt");
+    const int row = RowOf("lektion1.evd");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(Page().Side().Rows[static_cast<size_t>(row)].Image, ftpimage::kUnknownRemoteFile);
+    QTreeView* list = Page().ListView;
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(Page().FileEdit->text(), "lektion1.evd");
+    Page().CancelBtn->click();
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  EXPECT_EQ(shown, 1);
+}
+
+TEST_F(FtpDialogPageTest, ACancelledUploadSaysNothingWasSaved) {
+  FillBox1();
+  script = [this] { Page().CancelBtn->click(); };
+  form->Action("AufFTPServerspeichern1")->trigger();
+  ASSERT_EQ(shown, 1);
+  EXPECT_EQ(form->StatusText(2), "Datei nicht hochgeladen");
+  EXPECT_TRUE(form->IsModified());
+  EXPECT_TRUE(fs::is_empty(server_->Home()));
+}
+
+TEST_F(FtpDialogPageTest, WithoutAConnectionThePreviousServersFilesAreGone) {
+  WriteAll(server_->Home() / "alt.evd", "x");
+  script = [this] {
+    EXPECT_EQ(Captions(), (std::set<std::string>{"alt.evd"}));
+    Page().CancelBtn->click();
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  ASSERT_EQ(shown, 1);
+  tool->LoginPage().PortEdit->setText("1");  // nothing listens there
+  form->SetFtpDialog(&par, [this] {
+    QTimer::singleShot(0, tool.get(), [this] {
+      EXPECT_TRUE(QTest::qWaitFor([this] { return tool->StatusText(2) == "Keine Verbindung!"; }, 10000));
+      EXPECT_TRUE(Page().Side().Rows.empty());
+      EXPECT_EQ(Page().ListView->model()->rowCount(), 0);
+      tool->reject();
+    });
+    return tool->exec() == QDialog::Accepted;
+  });
+  form->Action("VomFTPServerffnen1")->trigger();
+}
+
+TEST_F(FtpDialogPageTest, AfterOpeningTheMarkedRowAndTheRowStatusAgree) {
+  VokDocument other;
+  for (int row = 1; row <= 6; ++row) other.Box(1).SetRow(row, {"L1", "d" + std::to_string(row), "f"});
+  WriteAll(server_->Home() / "sechs.evd", EncodeVocabFile(other));
+  form->Grid(0)->setCurrentIndex(form->Grid(0)->model()->index(0, 1));
+  script = [this] {
+    Page().FileEdit->setText("sechs.evd");
+    Page().OkBtn->click();
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  ASSERT_EQ(shown, 1);
+  QApplication::processEvents();
+  const int row = form->Document().Box(1).cursorRow;
+  EXPECT_EQ(form->StatusText(1), QString("Zeile: %1").arg(row));
+  EXPECT_EQ(form->Grid(0)->currentIndex().row() + 1, row);
 }

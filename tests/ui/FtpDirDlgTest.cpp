@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 #include <filesystem>
 
@@ -32,4 +33,27 @@ TEST(FtpDirDlg, SelectsTheGivenFolderOrTheFirstNodeAndReturnsTheChoice) {
   EXPECT_EQ(missing.result(), QDialog::Rejected);
   EXPECT_EQ(fs::path(missing.Path().toStdString()), folder / "nicht-da");
   fs::remove_all(folder.parent_path());
+}
+
+// The tree is read in the background; the chosen folder must end on top however late the
+// folders above it arrive.
+TEST(FtpDirDlg, TheGivenFolderEndsAsTheTopVisibleNode) {
+  const fs::path base = fs::temp_directory_path() / ("tirelo-dirdlg-top-" + std::to_string(::getpid()));
+  fs::path folder = base;
+  for (const char* part : {"a", "b", "c", "d", "e"}) folder /= part;
+  fs::create_directories(folder);
+  for (int i = 0; i < 40; ++i) fs::create_directories(folder / ("z" + std::to_string(i)));
+  TDirDlg dialog;
+  dialog.resize(320, 200);
+  dialog.SetPath(QString::fromStdString(folder.string()));
+  dialog.show();
+  QTreeView* tree = dialog.ShellTreeView1;
+  auto* model = static_cast<QFileSystemModel*>(tree->model());
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    const QModelIndex current = tree->currentIndex();
+    return current.isValid() && fs::path(model->filePath(current).toStdString()) == folder &&
+           tree->visualRect(current).top() == 0;
+  }, 5000)) << tree->visualRect(tree->currentIndex()).top();
+  dialog.reject();
+  fs::remove_all(base);
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -220,4 +221,35 @@ TEST_F(FtpWindowFrame, ChangesLetGoAtClosingAreNotAskedAboutAgainAtTheNextShow) 
     EXPECT_FALSE(form.Document().Modified());
   });
   EXPECT_EQ(dialogs.messages.size(), 1u);
+}
+
+TEST_F(FtpWindowFrame, ADamagedStoredSizeGivesTheDefaultSizeAndIsMendedAtClosing) {
+  FtpToolDesktop damaged;
+  damaged.Width = 2000000000;
+  damaged.Height = 2000000000;
+  const auto bytes = EncodeToolDesktop(damaged);
+  std::ofstream(DesktopFile(), std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  WhileShown([this] {
+    EXPECT_EQ(form.size(), QSize(800, 600));  // 640 x 480 at f = 1.25
+    // Asked for more than the screen holds, the frame stays on the screen.
+    form.resize(5000, 4000);
+    const QRect area = form.screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(form.frameGeometry())) << form.frameGeometry().width();
+  });
+  const auto stored = StoredDesktop();
+  ASSERT_TRUE(stored);
+  EXPECT_LT(stored->Width, 1280);
+  EXPECT_LT(stored->Height, 1024);
+}
+
+TEST_F(FtpWindowFrame, TheTrainersDialogModesLeaveTheStoredPageAsItWas) {
+  WhileShown([this] { form.PageControl()->setCurrentIndex(kPageVerzeichnisse); });
+  ASSERT_EQ(StoredDesktop()->ActivePage, kPageAnmeldung);  // the page before the mode chose one
+  for (int i = 0; i < 2; ++i) {
+    par.SetOpenMode(folder.File("ziel.tmp"));
+    QTimer::singleShot(0, &form, [this] { form.reject(); });
+    form.exec();
+    EXPECT_EQ(StoredDesktop()->ActivePage, kPageAnmeldung) << i;
+  }
 }

@@ -33,6 +33,7 @@ TForm1::TForm1(Services services, QWidget* parent)
   BuildStatusBar();
   CreateDocumentObject();
   WireCommands();
+  WireExchangeCommands();
   FindDialog1 = new TFindDialog(this);
   connect(FindDialog1, &TFindDialog::findNext, this, [this] { FindDialog1Find(); });
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);

@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "Dialogs.h"
 #include "Folders.h"
@@ -31,6 +32,8 @@ struct FtpPar;
 class TAboutBox;
 class TFindDialog;
 class Tvokdlg1;
+class TImportDlg;
+struct ExchangeRow;
 class TSortDlg;
 class TTestDlg;
 class PrintCanvas;
@@ -122,6 +125,11 @@ class TForm1 : public QMainWindow,
   bool FormCloseQuery();
   void FormClose();
 
+  // Word lists of other trainers (Vok1Exchange.cpp).
+  void Importieren1Click();
+  void Exportieren1Click();
+  TImportDlg* ImportDialog() { return importDialog_; }
+
   // Vocabulary on an FTP server (Vok1Ftp.cpp).
   void VomFTPServerffnen1Click();
   void AufFTPServerspeichern1Click();
@@ -160,6 +168,9 @@ class TForm1 : public QMainWindow,
   void CreateDocumentObject();
   void StartDocument();
   void WireCommands();
+  void WireExchangeCommands();
+  bool AskListRows(const std::string& bytes, std::vector<ExchangeRow>& rows);
+  void ExchangeFailed(const std::string& message);
   ListPrintSetup PrintSetup();
 
   // StatusView
@@ -180,6 +191,7 @@ class TForm1 : public QMainWindow,
   std::unique_ptr<tFileClass> file_;
   bool addMode_ = false;
   Tvokdlg1* lessonDialog_ = nullptr;
+  TImportDlg* importDialog_ = nullptr;
   TSortDlg* sortDialog_ = nullptr;
   TTestDlg* testDialog_ = nullptr;
   QDialog* kreuzDlg_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTabBar>
 
 #include "GlyphIcon.h"
 #include "QtText.h"
@@ -90,6 +91,9 @@ void TForm1::BuildPages() {
     PageControl1Change();
   });
   WatchHelpContext(PageControl1);
+  // The tab bar takes its own mouse moves: unwatched, a tab reached from a move bar would keep
+  // the bar's context.
+  WatchHelpContext(PageControl1->tabBar());
   setCentralWidget(PageControl1);
 }
 
@@ -147,6 +151,9 @@ void TForm1::BuildMenu() {
   AddAction(datei, "Lektionhinzufgen2", "Lektion hinzufügen", 200, nullptr, Qt::Key_F3);
   AddAction(datei, "Lektionspeichern1", "als Lektion speichern", 0, nullptr);
   AddAction(datei, "Lektionkorrigieren1", "Lektion öffnen", 0, nullptr, Qt::Key_F4);
+  datei->addSeparator();
+  AddAction(datei, "Importieren1", "Importieren ...", 205, nullptr);
+  AddAction(datei, "Exportieren1", "Exportieren ...", 205, nullptr);
   datei->addSeparator();
   AddAction(datei, "drucken1", "drucken", 200, nullptr);
   AddAction(datei, "Druckereinstellung1", "Druckereinstellung", 200, nullptr);

@@ -54,7 +54,7 @@ void TForm1::VomFTPServerffnen1Click() {
   TakeBoxes(read);
   file_->MarkUntitled();
   ShowStatus(*this, 0, file_->FileNameText() + " (" + PathText(file_->GetOpenFolder()) + ")");
-  ShowStatus(*this, 1, "");
+  ShowRowStatus();
   ShowStatus(*this, 2, DownloadedStatusText(ftpPar_->TransferredName));
   SetModified();
 }
@@ -72,6 +72,8 @@ void TForm1::TakeBoxes(VokDocument& read) {
   doc_.SetCurrentPage(0);
   ShowFirstPage();
   ApplyViewSettings();
+  // The grids mark the rows the file names, as the status line does.
+  for (VokGridView* grid : grids_) grid->ShowCursor();
 }
 
 // The vocabulary is written to the scratch file first; when that fails the writer's box has
@@ -83,7 +85,11 @@ void TForm1::AufFTPServerspeichern1Click() {
   const std::string proposed =
       file_->IsUntitled() ? std::string() : PathText(file_->FileName().filename());
   ftpPar_->SetSaveMode(scratch->Path(), proposed);
-  WriteVocabFile(doc_, scratch->Path(), FileEnv());
-  ShowStatus(*this, 0, file_->FileNameText());  // the scratch file's name means nothing to anyone
-  if (showFtpDialog_()) ShowStatus(*this, 2, UploadedStatusText(ftpPar_->TransferredName));
+  // The scratch file is no saved document: its writer may say nothing in the status bar but
+  // its error box.
+  WriteVocabFile(doc_, scratch->Path(), VokFileEnv{nullptr, services_.dialogs, nullptr});
+  ShowStatus(*this, 0, file_->FileNameText());
+  // Refused, failed or cancelled, nothing reached the server; the document stays modified.
+  ShowStatus(*this, 2, showFtpDialog_() ? UploadedStatusText(ftpPar_->TransferredName)
+                                        : kNotUploadedStatusText);
 }

@@ -1,0 +1,137 @@
+#include "VsftpdServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+sockaddr_in Loopback(std::uint16_t port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return address;
+}
+
+std::uint16_t FreePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = Loopback(0);
+  socklen_t length = sizeof address;
+  std::uint16_t port = 0;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    port = ntohs(address.sin_port);
+  ::close(fd);
+  return port;
+}
+
+bool Answers(std::uint16_t port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address = Loopback(port);
+  const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  ::close(fd);
+  return connected;
+}
+
+std::string Configuration(const fs::path& folder, std::uint16_t port, const VsftpdServer::Options& options) {
+  std::string text =
+      "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port) +
+      "\nbackground=NO\nanonymous_enable=YES\nlocal_enable=NO\nno_anon_password=YES\n"
+      "anon_root=" + (folder / "root").string() +
+      "\nwrite_enable=YES\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
+      "anon_world_readable_only=NO\nanon_umask=022\nrun_as_launching_user=YES\nseccomp_sandbox=NO\n"
+      "allow_writeable_chroot=YES\nxferlog_enable=NO\nvsftpd_log_file=" + (folder / "vsftpd.log").string() +
+      "\nsecure_chroot_dir=" + (folder / "empty").string() + "\nftpd_banner=Testserver\n";
+  if (options.DataPortCount > 0)
+    text += "pasv_min_port=" + std::to_string(options.FirstDataPort) + "\npasv_max_port=" +
+            std::to_string(options.FirstDataPort + options.DataPortCount - 1) + "\n";
+  if (!options.CertFile.empty())
+    text += "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
+            "require_ssl_reuse=YES\nrsa_cert_file=" + options.CertFile + "\nrsa_private_key_file=" +
+            options.KeyFile + "\n";
+  return text;
+}
+
+}  // namespace
+
+bool VsftpdServer::Installed() { return ::access(kBinary, X_OK) == 0; }
+
+VsftpdServer::VsftpdServer(const Options& options) {
+  char pattern[] = "/tmp/vsftpd-test-XXXXXX";
+  if (::mkdtemp(pattern) == nullptr) {
+    problem_ = "cannot create a folder";
+    return;
+  }
+  folder_ = pattern;
+  fs::create_directories(Pub());
+  fs::create_directories(folder_ / "empty");
+  // vsftpd refuses an anonymous root the anonymous user may write to.
+  ::chmod((folder_ / "root").c_str(), 0555);
+  ::chmod(Pub().c_str(), 0777);
+  // The server's OpenSSL reads this configuration when it starts: the only way to cap
+  // vsftpd 3.0.3, which has no setting for TLS 1.3.
+  std::ofstream((folder_ / "openssl.cnf").string())
+      << "openssl_conf = init\n[init]\nssl_conf = ssl\n[ssl]\nsystem_default = tls\n[tls]\n"
+      << (options.MaxTls12 ? "MaxProtocol = TLSv1.2\n" : "MinProtocol = TLSv1.2\n");
+  for (int attempt = 0; attempt < 3 && !Start(options); ++attempt) Stop();
+  if (!Running()) problem_ = "vsftpd did not start (see " + (folder_ / "vsftpd.log").string() + ")";
+}
+
+// A port that was free a moment ago may be taken by now; the caller then tries another.
+bool VsftpdServer::Start(const Options& options) {
+  port_ = FreePort();
+  const std::string configFile = (folder_ / "vsftpd.conf").string();
+  std::ofstream(configFile) << Configuration(folder_, port_, options);
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry; ++entry)
+    if (std::string(*entry).rfind("OPENSSL_CONF=", 0) != 0) environment.emplace_back(*entry);
+  environment.push_back("OPENSSL_CONF=" + (folder_ / "openssl.cnf").string());
+  std::vector<char*> envp;
+  for (std::string& entry : environment) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  std::string binary = kBinary;
+  std::string config = configFile;
+  char* argv[] = {binary.data(), config.data(), nullptr};
+  if (::posix_spawn(&pid_, kBinary, nullptr, nullptr, argv, envp.data()) != 0) {
+    pid_ = -1;
+    return false;
+  }
+  for (int wait = 0; wait < 200; ++wait) {
+    if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
+      pid_ = -1;
+      return false;
+    }
+    if (Answers(port_)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  return false;
+}
+
+void VsftpdServer::Stop() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGTERM);
+  ::waitpid(pid_, nullptr, 0);
+  pid_ = -1;
+}
+
+VsftpdServer::~VsftpdServer() {
+  Stop();
+  // Each session is a process of its own; they end with their connections.
+  std::error_code ignored;
+  if (!folder_.empty()) fs::remove_all(folder_, ignored);
+}

@@ -1,0 +1,46 @@
+// Starts Debian's vsftpd on a free loopback port with a configuration of its own: anonymous
+// log-in, the writable folder "pub", and on request explicit TLS with a given certificate as
+// vsftpd demands it by default (every log-in and data connection encrypted, each data
+// connection resuming the control connection's session), capped at TLS 1.2 if asked.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+class VsftpdServer {
+ public:
+  static constexpr const char* kBinary = "/usr/sbin/vsftpd";
+  static constexpr const char* kUser = "anonymous";
+
+  struct Options {
+    std::string CertFile;  // with KeyFile: TLS required
+    std::string KeyFile;
+    bool MaxTls12 = false;
+    std::uint16_t FirstDataPort = 0;  // passive ports FirstDataPort .. + DataPortCount - 1
+    int DataPortCount = 0;
+  };
+
+  static bool Installed();
+  explicit VsftpdServer(const Options& options);  // starts it; Running() tells whether that worked
+  ~VsftpdServer();  // stops it and removes its folder
+  VsftpdServer(const VsftpdServer&) = delete;
+  VsftpdServer& operator=(const VsftpdServer&) = delete;
+
+  bool Running() const { return pid_ > 0; }
+  const std::string& Problem() const { return problem_; }
+  std::uint16_t Port() const { return port_; }
+  // The anonymous user's writable folder, "pub" on the server.
+  std::filesystem::path Pub() const { return folder_ / "root" / "pub"; }
+
+ private:
+  bool Start(const Options& options);
+  void Stop();
+
+  std::filesystem::path folder_;
+  pid_t pid_ = -1;
+  std::uint16_t port_ = 0;
+  std::string problem_;
+};

@@ -1,0 +1,154 @@
+// "Importieren ..." and "Exportieren ..." of the main window, with scripted file dialogs and
+// the import dialog answered by clicks.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+
+#include "MainWindowFixture.h"
+#include "QtText.h"
+#include "TableFixtures.h"
+#include "VokImportDlg.h"
+#include "Win1252.h"
+
+namespace {
+
+struct ImportExportTest : MainWindowTest {
+  std::filesystem::path dir;
+  void SetUp() override {
+    dir = std::filesystem::temp_directory_path() / ("import_ui_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    Open();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  std::filesystem::path Write(const char* name, const std::string& bytes) {
+    std::ofstream(dir / name, std::ios::binary) << bytes;
+    return dir / name;
+  }
+  // Runs the import of the file; the dialog, when it comes, is answered by answer.
+  void Import(const std::filesystem::path& path, std::function<void(TImportDlg&)> answer = {}) {
+    dialogs.fileAnswers.push_back(FileChoice{path, 1});
+    TImportDlg* dlg = form->ImportDialog();
+    bool asked = false;
+    QTimer::singleShot(50, dlg, [&] {
+      if (!dlg->isVisible()) return;
+      asked = true;
+      if (answer) answer(*dlg);
+      else dlg->OkBtn->click();
+    });
+    form->Action("Importieren1")->trigger();
+    if (answer) EXPECT_TRUE(asked) << "the import dialog was not shown";
+  }
+  static std::string Read(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+};
+
+}  // namespace
+
+TEST_F(ImportExportTest, MenuItemsFollowTheFileCommands) {
+  const QList<QAction*> items = form->menuBar()->findChild<QMenu*>("Datei1")->actions();
+  const auto at = [&](const char* name) { return items.indexOf(form->Action(name)); };
+  EXPECT_GT(at("Importieren1"), at("Lektionkorrigieren1"));
+  EXPECT_EQ(at("Exportieren1"), at("Importieren1") + 1);
+  EXPECT_LT(at("Exportieren1"), at("drucken1"));
+  EXPECT_EQ(form->Action("Importieren1")->text(), "Importieren ...");
+  EXPECT_EQ(form->Action("Exportieren1")->text(), "Exportieren ...");
+  EXPECT_TRUE(form->Action("Importieren1")->isEnabled());
+  EXPECT_TRUE(form->Action("Exportieren1")->isEnabled());
+}
+
+TEST_F(ImportExportTest, CsvComesInThroughThePreviewWithTheChosenColumns) {
+  FillTable(form->Document().Box(1), {{"L0", "maison", "Haus"}});
+  const auto path = Write("list.csv", "Haus;maison;L0\nchien;Hund;L1\n\"Herz\nSeele\";c\xC5\x93ur;L1\n");
+  bool previewShown = false;
+  Import(path, [&](TImportDlg& dlg) {
+    previewShown = dlg.Preview->rowCount() == 3 && dlg.Preview->columnCount() == 3 &&
+                   dlg.SeparatorBox->currentText() == "Semikolon" && !dlg.HeaderBox->isChecked();
+    // A line break inside a quoted cell is a blank already in the preview.
+    EXPECT_EQ(dlg.Preview->item(2, 0)->text(), "Herz Seele");
+    EXPECT_EQ(dlg.Preview->horizontalHeaderItem(1)->text(), QStringLiteral("Französisch"));
+    dlg.OkBtn->click();
+  });
+  EXPECT_TRUE(previewShown);
+  // "Haus/maison" was there already and is skipped, as adding a lesson file skips it.
+  EXPECT_EQ(DataRows(form->Document().Box(1)),
+            (std::vector<VokRow>{{"L0", "maison", "Haus"}, {"L1", "Hund", "chien"},
+                                 {"L1", "c\x9Cur", "Herz Seele"}}));
+  EXPECT_TRUE(form->IsModified());
+  EXPECT_EQ(form->StatusText(2), ToQ(kFileAdded));
+}
+
+// A separator named by the file's header line is offered and kept, though it is none of the
+// three the dialog lists.
+TEST_F(ImportExportTest, SeparatorNamedByTheFileIsKept) {
+  Import(Write("p.txt", "#separator:pipe\nHaus|maison|L1\n"), [](TImportDlg& dlg) {
+    EXPECT_EQ(dlg.SeparatorBox->currentText(), "\"|\"");
+    EXPECT_EQ(dlg.Preview->columnCount(), 3);
+    dlg.OkBtn->click();
+  });
+  EXPECT_EQ(DataRows(form->Document().Box(1)), (std::vector<VokRow>{{"L1", "maison", "Haus"}}));
+}
+
+TEST_F(ImportExportTest, CancelAndBadFilesLeaveTheDocumentUnchanged) {
+  FillTable(form->Document().Box(1), {{"", "maison", "Haus"}});
+  Import(Write("a.csv", "x;y\n"), [](TImportDlg& dlg) { dlg.CancelBtn->click(); });
+  EXPECT_EQ(form->Document().Box(1).RowCount(), 2);
+  EXPECT_FALSE(form->IsModified());
+
+  Import(Write("bad.kvtml", "<kvtml version=\"2.0\">\n<entries>\n</kvtml>\n"));
+  ASSERT_FALSE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.messages.back().text,
+            "XML-Fehler in Zeile 3, Spalte 3: End-Tag passt nicht zum Anfangs-Tag");
+  EXPECT_EQ(form->StatusText(2), ToQ(kFileNotRead));
+  EXPECT_EQ(form->Document().Box(1).RowCount(), 2);
+  EXPECT_FALSE(form->IsModified());
+}
+
+TEST_F(ImportExportTest, KvtmlWithoutGermanAndFrenchAsksForTheLanguages) {
+  const auto path = Write("l.kvtml", R"(<?xml version="1.0"?><kvtml version="2.0">
+<identifiers><identifier id="a"><name>English</name><locale>en</locale></identifier>
+<identifier id="b"><name>Latein</name><locale>la</locale></identifier></identifiers>
+<entries><entry id="1"><translation id="a"><text>dog</text></translation>
+<translation id="b"><text>canis</text><grade fromid="a"><currentgrade>6</currentgrade><count>6</count><errorcount>0</errorcount></grade></translation></entry></entries>
+</kvtml>)");
+  Import(path, [](TImportDlg& dlg) {
+    EXPECT_EQ(dlg.GermanBox->count(), 2);
+    EXPECT_EQ(dlg.GermanBox->itemText(1), "Latein (la)");
+    dlg.GermanBox->setCurrentIndex(1);  // Latin as the German column,
+    dlg.FrenchBox->setCurrentIndex(0);  // English as the French one
+    dlg.OkBtn->click();
+  });
+  // The grade of the translation in the French column is missing: the other one's decides.
+  EXPECT_EQ(DataRows(form->Document().Box(3)), (std::vector<VokRow>{{"", "dog", "canis"}}));
+}
+
+TEST_F(ImportExportTest, ExportWritesTheShownBoxOrTheWholeDocument) {
+  FillTable(form->Document().Box(1), {{"L1", "maison", "Haus"}});
+  FillTable(form->Document().Box(2), {{"L2", "chien", "Hund"}});
+  ShowPage(1);
+  dialogs.messageAnswers.push_back(MsgResult::Yes);
+  dialogs.fileAnswers.push_back(FileChoice{dir / "box", 2});  // no extension: the filter's
+  form->Action("Exportieren1")->trigger();
+  EXPECT_EQ(Read(dir / "box.csv"), "Deutsch,Franz\xC3\xB6sisch,Lektion,Kasten\r\nHund,chien,L2,2\r\n");
+  EXPECT_EQ(dialogs.saveRequests.back().title, "Exportieren");
+
+  dialogs.messageAnswers.push_back(MsgResult::No);
+  dialogs.fileAnswers.push_back(FileChoice{dir / "all.csv", 1});
+  form->Action("Exportieren1")->trigger();
+  EXPECT_EQ(Read(dir / "all.csv"),
+            "Deutsch,Franz\xC3\xB6sisch,Lektion,Kasten\r\nHaus,maison,L1,1\r\nHund,chien,L2,2\r\n");
+  EXPECT_EQ(form->StatusText(2), "Datei exportiert!");
+
+  dialogs.messageAnswers.push_back(MsgResult::Cancel);
+  const size_t requests = dialogs.saveRequests.size();
+  form->Action("Exportieren1")->trigger();
+  EXPECT_EQ(dialogs.saveRequests.size(), requests);
+}
