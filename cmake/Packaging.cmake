@@ -78,3 +78,7 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "vocabulary trainer for German-speaking le
 file(READ ${PROJECT_SOURCE_DIR}/packaging/description.txt CPACK_DEBIAN_PACKAGE_DESCRIPTION)
 string(STRIP "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}" CPACK_DEBIAN_PACKAGE_DESCRIPTION)
 include(CPack)
+
+if(TARGET tirelo AND TARGET tirelo-evd AND TARGET ladeko-ftp)
+  add_subdirectory(tests/packaging)
+endif()
