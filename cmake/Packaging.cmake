@@ -52,7 +52,7 @@ add_custom_command(OUTPUT ${TIRELO_DOC_DIR}/changelog.gz
   DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
 add_custom_target(tirelo_changelog ALL DEPENDS ${TIRELO_DOC_DIR}/changelog.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${TIRELO_DOC_DIR}/changelog.gz
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tirelo)
 install(FILES ${TIRELO_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The package. Its staging install runs with DESTDIR and the prefix /usr, so the desktop
@@ -65,6 +65,7 @@ set(CPACK_PACKAGE_CONTACT "Ombrax <tirelo@ombrax.de>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION education)

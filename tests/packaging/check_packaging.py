@@ -168,7 +168,7 @@ def source_names(source, folders, pattern, skip=()):
     return names
 
 
-ENV = r'(?:getenv|Env)\("([A-Z_]+)"\)'
+ENV = r'(?:getenv|Env)\("([A-Z0-9_]+)"\)'
 FILE_NAME = r'k\w*FileName\w*(?:\[\])?\s*=\s*"([^"]+)"'
 
 
@@ -182,7 +182,7 @@ def check_options(source, man_dir, tirelo, evd, ladeko):
             page_commands(pages["tirelo-evd"].get("BEFEHLE", "")))
     ladeko_help = help_text(ladeko)
     block = ladeko_help[ladeko_help.find("Befehle:") + len("Befehle:"):]
-    compare("Befehl", "ladeko-ftp", [part.split()[0] for part in block.split("|") if part.split()],
+    compare("Befehl", "ladeko-ftp", [part.split()[0] for part in re.split(r"[|\n]", block) if part.split()],
             page_commands(pages["ladeko-ftp"].get("BEFEHLE", "")))
     # Every variable the code reads and every data file it names is in its page.
     program_code = ["app", "platform", "trainer", "shell", "ftptool", "ftpclient"]
@@ -194,7 +194,7 @@ def check_options(source, man_dir, tirelo, evd, ladeko):
     }
     for page, (variables, files) in expected.items():
         for name in sorted(variables):
-            if name not in pages[page].get("UMGEBUNGSVARIABLEN", ""):
+            if not re.search(r"(?<![\w])%s(?![\w])" % name, pages[page].get("UMGEBUNGSVARIABLEN", "")):
                 problem("%s(1): Umgebungsvariable %s fehlt" % (page, name))
         for name in sorted(files):
             if name not in pages[page].get("DATEIEN", ""):
