@@ -37,6 +37,11 @@ exec_line=$(sed -n 's/^Exec=//p' "/usr/share/applications/$app")
 cat > /tmp/in/session.sh <<'SESSION'
 #!/bin/sh
 openbox >/dev/null 2>&1 &
+# The window manager must be up before the window comes, or nothing frames and closes it.
+for _ in $(seq 1 40); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.25
+done
 $1 "$2" >/dev/null 2>&1 &
 program=$!
 for _ in $(seq 1 60); do

@@ -15,7 +15,7 @@ fail() { echo "FEHLER: $*" >&2; exit 1; }
 mkdir -p "$root/var/lib/dpkg/updates" "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/triggers"
 touch "$root/var/lib/dpkg/status" "$root/var/lib/dpkg/available"
 # The scratch root has no Qt of its own, so dpkg is told to install without the dependencies.
-dpkg --root="$root" --force-depends -i "$deb" >/dev/null
+dpkg --root="$root" --force-depends -i "$deb" >"$scratch/dpkg.log" 2>&1 || { cat "$scratch/dpkg.log"; fail "dpkg -i"; }
 
 # Every file under /usr, and the ones the package is for.
 dpkg --root="$root" -L tirelo | grep -v '^/\.$' | grep -v '^/usr\(/\|$\)' && fail "Dateien außerhalb von /usr"
@@ -41,15 +41,16 @@ echo "installiert: $(dpkg --root="$root" -L tirelo | wc -l) Einträge, --version
 home=$scratch/home
 mkdir -p "$home/Documents" "$scratch/data"
 cp -a "$root/usr/share/mime" "$root/usr/share/applications" "$scratch/data/"
-update-mime-database "$scratch/data/mime"
-update-desktop-database "$scratch/data/applications"
+update-mime-database "$scratch/data/mime" >/dev/null 2>&1
+update-desktop-database "$scratch/data/applications" >/dev/null 2>&1
 printf '#box\t1\nLektion\tDeutsch\tFranzösisch\nL1\tdas Haus\tla maison\n' |
   "$root/usr/bin/tirelo-evd" build "$scratch/Lektion 1.evd"
 export HOME=$home XDG_DATA_HOME=$home/.local/share XDG_CONFIG_HOME=$home/.config
-export XDG_DATA_DIRS=$scratch/data XDG_CONFIG_DIRS=$scratch/config
-type=$(xdg-mime query filetype "$scratch/Lektion 1.evd")
+# Only the installed data folder, and no system-wide default applications, decide.
+export XDG_DATA_DIRS=$scratch/data
+type=$(XDG_CONFIG_DIRS=$scratch/config xdg-mime query filetype "$scratch/Lektion 1.evd")
 [ "$type" = application/x-tirelo-vokabel-datei ] || fail "Typ von .evd: $type"
-app=$(xdg-mime query default "$type")
+app=$(XDG_CONFIG_DIRS=$scratch/config xdg-mime query default "$type")
 [ "$app" = tirelo.desktop ] || fail "Programm für $type: $app"
 # The entry's Exec line with its program taken from the scratch root and %f filled in.
 exec_line=$(sed -n 's/^Exec=//p' "$scratch/data/applications/$app")
@@ -58,6 +59,11 @@ program=${exec_line%% %f}
 cat > "$scratch/session.sh" <<'SESSION'
 #!/bin/sh
 openbox >/dev/null 2>&1 &
+# The window manager must be up before the window comes, or nothing frames and closes it.
+for _ in $(seq 1 40); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.25
+done
 "$1" "$2" >/dev/null 2>&1 &
 program=$!
 for _ in $(seq 1 60); do
@@ -74,7 +80,8 @@ kill "$program"
 exit 1
 SESSION
 chmod +x "$scratch/session.sh"
-xvfb-run -a -s "-screen 0 1024x768x24" "$scratch/session.sh" "$root$program" "$scratch/Lektion 1.evd" ||
+# The session itself sees the system's data folders again: openbox takes its theme from them.
+XDG_DATA_DIRS=/usr/local/share:/usr/share xvfb-run -a -s "-screen 0 1024x768x24" "$scratch/session.sh" "$root$program" "$scratch/Lektion 1.evd" ||
   fail "das Hauptfenster kam nicht oder schloss nicht"
 data="$home/Documents/Ombrax/Tirelo V"
 grep -qa "Lektion 1.evd" "$data/vokfr.dtp" || fail "vokfr.dtp nennt die geöffnete Datei nicht"
