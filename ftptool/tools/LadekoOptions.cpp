@@ -21,6 +21,8 @@ const char* const kLadekoUsage =
     "          --tls (nur verschlüsselt)  --no-tls (nie verschlüsselt)\n"
     "          --fingerprint SHA256 (nur verschlüsselt und nur dieses Serverzertifikat)\n"
     "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
+    "          --encoding utf-8|windows-1252 (Zeichenkodierung der Namen auf dem Server;\n"
+    "          ohne die Option UTF-8, wenn FEAT es nennt)\n"
     "          --direct (put/putdir schreiben direkt in die Zieldatei, für Server ohne\n"
     "          Umbenennen; sonst erst unter einem vorläufigen Namen, dann umbenannt)\n"
     "Passwörter: besser --password-file, LADEKO_PASSWORD (LADEKO_PROXY_PASSWORD) oder die\n"
@@ -61,6 +63,12 @@ std::string PasswordFromFile(const std::string& path) {
 FtpProxyType ProxyType(const std::string& type) {
   if (type.size() != 1 || type[0] < '0' || type[0] > '6') throw UsageError{};
   return static_cast<FtpProxyType>(type[0] - '0');
+}
+
+FtpNameEncodingMode EncodingMode(const std::string& text) {
+  if (text == "utf-8") return FtpNameEncodingMode::Utf8;
+  if (text == "windows-1252") return FtpNameEncodingMode::Windows1252;
+  throw UsageError{};
 }
 
 // A pinned certificate only means something over TLS: without it the password would go out
@@ -126,6 +134,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
     else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
     else if (arg == "--fingerprint") client.TrustedFingerprint = value();
+    else if (arg == "--encoding") client.NameEncodingMode = EncodingMode(value());
     else throw UsageError{};
   }
   RequireTlsForFingerprint(client);
