@@ -9,11 +9,12 @@ export DEBIAN_FRONTEND=noninteractive
 
 # No build tools: what the package needs must come from its own dependencies.
 tools=(g++ gcc cpp clang cmake ninja-build pkg-config qt6-base-dev qt6-base-dev-tools libgtest-dev
-       libgmock-dev googletest libbenchmark-dev libpugixml-dev libssl-dev libgl-dev scdoc)
+       libgmock-dev googletest libbenchmark-dev libpugixml-dev libssl-dev libgl-dev scdoc
+       qmake6 qmake6-bin build-essential make)
 installed=()
 for p in "${tools[@]}"; do dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok' && installed+=("$p"); done
 apt-get purge -y -qq "${installed[@]}" >/dev/null 2>&1 || fail "apt-get purge der Werkzeuge"
-for t in c++ g++ cmake moc qmake6; do command -v "$t" >/dev/null && fail "$t ist noch da"; done
+for t in c++ g++ cmake make qmake6; do command -v "$t" >/dev/null && fail "$t ist noch da"; done
 echo "ohne Bauwerkzeuge: ${#installed[@]} Pakete entfernt"
 
 before=$(find /usr -xdev ! -type d | sort)
