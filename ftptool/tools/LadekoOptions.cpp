@@ -14,7 +14,7 @@ const char* const kLadekoUsage =
     "          gespeicherten FTP-Zugang; ausdrücklich angegebene Optionen gelten vorrangig;\n"
     "          --host H ersetzt den Host des Zugangs)\n"
     "Optionen: --port N  --user U  --active  --ascii  --timeout SEKUNDEN (Standard 60,\n"
-    "          0 ohne Grenze)  --trace  --help\n"
+    "          0 ohne Grenze)  --trace  --help  --version\n"
     "          --password-file DATEI (Passwort in der ersten Zeile)  --password P\n"
     "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
     "          --proxy-password-file DATEI  --proxy-password P\n"
@@ -36,7 +36,8 @@ const char* const kLadekoUsage =
 namespace {
 
 // The options that take no value; every other option is followed by one.
-const std::set<std::string> kFlags = {"--active", "--ascii", "--trace", "--tls", "--no-tls", "--help", "--direct"};
+const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",
+                                      "--no-tls", "--help", "--version", "--direct"};
 
 std::uint16_t PortNumber(const std::string& text) {
   char* end = nullptr;
@@ -110,6 +111,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     };
     if (arg == "--profile") { value(); continue; }  // read before the other options
     if (arg == "--help") throw HelpWanted{};
+    if (arg == "--version") throw VersionWanted{};
     if (arg == "--host") client.Host = value();
     else if (arg == "--port") client.Port = PortNumber(value());
     else if (arg == "--user") client.Username = value();

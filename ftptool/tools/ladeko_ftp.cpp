@@ -152,6 +152,9 @@ int main(int argc, char** argv) {
   } catch (const HelpWanted&) {
     std::cout << kLadekoUsage;
     return 0;
+  } catch (const VersionWanted&) {
+    std::cout << "ladeko-ftp (Tirelo V) " TIRELO_VERSION "\n";
+    return 0;
   } catch (const UsageError&) {
     std::cerr << kLadekoUsage;
     return 2;
