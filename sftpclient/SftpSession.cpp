@@ -219,6 +219,10 @@ void SftpSession::Rename(const std::string& from, const std::string& to) {
 
 void SftpSession::PumpAndCheck() {
   if (hooks.pump) hooks.pump();
+  CheckAbort();
+}
+
+void SftpSession::CheckAbort() {
   if (abortRequested_) {
     abortRequested_ = false;
     throw RemoteError(ErrorKind::Aborted, ftp::texts::kTransferAborted);

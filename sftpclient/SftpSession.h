@@ -62,6 +62,8 @@ class SftpSession : public remote::RemoteSession {
   void RemoveDir(const std::string& path) override;
   void Delete(const std::string& path) override;
   void Rename(const std::string& from, const std::string& to) override;
+  // A download aborted ends the session (the server may still be busy with the requests in
+  // flight); an upload aborted deletes its temporary file and keeps the session.
   void Abort() override { abortRequested_ = true; }
 
   // A path relative to the current folder made absolute ("." and ".." left to the server).
@@ -72,11 +74,13 @@ class SftpSession : public remote::RemoteSession {
   void JudgeHostKey();
   void Download(const std::string& remotePath, const BlockSink& sink);
   std::uint64_t ReadPipelined(sftp_file file, std::int64_t expected, const BlockSink& sink);
+  void EndAfterFailure(const remote::RemoteError& error, sftp_file& file);
   void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary, std::uint32_t mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   // Waits a slice for the server, runs the pump and raises on abort or time-out.
   void WaitSlice(std::chrono::steady_clock::time_point lastProgress);
   void PumpAndCheck();
+  void CheckAbort();
   void Log(const std::string& line) const;
   [[noreturn]] void Fail(const std::string& path);
   [[noreturn]] void FailConnection();

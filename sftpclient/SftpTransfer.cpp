@@ -123,8 +123,7 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
     if (expected >= 0 && done < static_cast<std::uint64_t>(expected))
       throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kFileShorter, remotePath));
   } catch (const RemoteError& error) {
-    // After a lost connection the handle is gone with the session.
-    if (error.Kind() == ErrorKind::Disconnected || error.Kind() == ErrorKind::Timeout) remoteFile.file = nullptr;
+    EndAfterFailure(error, remoteFile.file);
     if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
     throw;
   }
@@ -181,6 +180,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, std::int64_t expected, 
       PumpAndCheck();
       lastPump = Clock::now();
     }
+    CheckAbort();
   }
   return done;
 }
@@ -211,6 +211,15 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
   MoveOverTarget(temporary, target);
 }
 
+// A server that stalls would never answer the closing of the handle, and the requests still in
+// flight would answer later ones: after an abort or a time-out the session ends. After a lost
+// connection the handle went with it.
+void SftpSession::EndAfterFailure(const RemoteError& error, sftp_file& file) {
+  if (error.Kind() == ErrorKind::Failed) return;
+  file = nullptr;  // freed with the session
+  Disconnect();
+}
+
 void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary,
                          std::uint32_t mode) {
   abortRequested_ = false;
@@ -236,6 +245,7 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
       PumpAndCheck();
       lastPump = Clock::now();
     }
+    CheckAbort();
   }
   const sftp_file file = remoteFile.file;
   remoteFile.file = nullptr;
