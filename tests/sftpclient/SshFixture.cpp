@@ -33,10 +33,12 @@ std::vector<std::string> Environment(const std::vector<std::string>& extra) {
   return all;  // the first entry of a name wins
 }
 
-pid_t Spawn(std::vector<std::string> argv, const std::vector<std::string>& extraEnvironment, int outFd) {
+pid_t Spawn(std::vector<std::string> argv, const std::vector<std::string>& extraEnvironment, int outFd,
+            bool withErrors = false) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   if (outFd >= 0) posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+  if (outFd >= 0 && withErrors) posix_spawn_file_actions_adddup2(&actions, outFd, STDERR_FILENO);
   std::vector<std::string> env = Environment(extraEnvironment);
   std::vector<char*> args = Pointers(argv);
   std::vector<char*> envp = Pointers(env);
@@ -93,10 +95,10 @@ TempFolder::~TempFolder() {
 }
 
 std::string RunProgram(const std::vector<std::string>& argv, int* status,
-                       const std::vector<std::string>& extraEnvironment) {
+                       const std::vector<std::string>& extraEnvironment, bool withErrors) {
   int pipeFds[2];
   if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe");
-  const pid_t pid = Spawn(argv, extraEnvironment, pipeFds[1]);
+  const pid_t pid = Spawn(argv, extraEnvironment, pipeFds[1], withErrors);
   ::close(pipeFds[1]);
   std::string out;
   char buffer[4096];

@@ -26,8 +26,9 @@ class TempFolder {
 };
 
 // Runs a program to its end; its standard output comes back, the exit code in *status.
+// With withErrors its standard error comes back too, in the same stream.
 std::string RunProgram(const std::vector<std::string>& argv, int* status = nullptr,
-                       const std::vector<std::string>& extraEnvironment = {});
+                       const std::vector<std::string>& extraEnvironment = {}, bool withErrors = false);
 
 // Makes an ed25519 key pair at path (and path.pub); with a passphrase when given.
 void MakeKey(const fs::path& path, const std::string& passphrase = "");
