@@ -35,10 +35,11 @@ class SftpSession : public remote::RemoteSession {
   bool useAgent = true;
   bool useDefaultKeys = true;
   PassphraseQuestion passphrase;
-  // Requests of a download kept in flight, and the size of each.
-  int readsInFlight = 16;
+  // Requests of a download kept in flight, and the size of each (the size every server takes).
+  int readsInFlight = 64;
   std::uint32_t readBlock = 32768;
-  std::uint32_t writeBlock = 65536;
+  // Bytes of one upload write; 0 chooses by the server.
+  std::uint32_t writeBlock = 0;
 
   // The last connection's host key and its judgement.
   const HostKeyCheck& HostKey() const { return hostKey_; }
@@ -91,5 +92,6 @@ class SftpSession : public remote::RemoteSession {
   remote::RemoteAccess access_;
   HostKeyCheck hostKey_;
   std::string cwd_ = "/";
+  std::uint32_t uploadBlock_ = 32768;
   std::atomic<bool> abortRequested_{false};
 };

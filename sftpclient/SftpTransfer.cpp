@@ -227,7 +227,7 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
   if (!remoteFile.file) Fail(temporary);
   Log("Stat PUT " + temporary);
   if (hooks.workBegin) hooks.workBegin(WorkMode::Write, size);
-  std::string buffer(writeBlock, '\0');
+  std::string buffer(uploadBlock_, '\0');
   std::int64_t done = 0;
   Clock::time_point lastPump = Clock::now();
   for (;;) {
