@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "FtpError.h"
+#include "FtpTexts.h"
 
 using remote::ErrorKind;
 using remote::RemoteError;
@@ -68,6 +69,8 @@ auto FtpRemoteSession::Guarded(Call&& call) -> decltype(call()) {
 void FtpRemoteSession::InstallHooks() {
   client_.Pump = hooks.pump;
   client_.OnLog = hooks.log;
+  client_.OnStatus = nullptr;
+  if (hooks.status) client_.OnStatus = [this](FtpStatus, const std::string& text) { hooks.status(text); };
   client_.OnWorkBegin = nullptr;
   client_.OnWork = nullptr;
   client_.OnWorkEnd = nullptr;
@@ -86,7 +89,23 @@ void FtpRemoteSession::Connect(const remote::RemoteAccess& access) {
   Guarded([&] { client_.Connect(FtpLogin::Manual, access.timeoutMs > 0 ? access.timeoutMs : -1); });
 }
 
-void FtpRemoteSession::Login() { Guarded([&] { client_.Login(); }); }
+// The steps Connect(FtpLogin::Auto) takes after the greeting and TLS, so the server sees the
+// same commands as from the tool today; a failure ends the connection as there.
+void FtpRemoteSession::Login() {
+  Guarded([&] {
+    try {
+      if (client_.OnBeforeLogin) client_.OnBeforeLogin();
+      client_.Login();
+      if (client_.OnAfterLogin) client_.OnAfterLogin();
+      client_.SendTransferType();
+      client_.SendCmd("SYST", {200, 215, 500});
+    } catch (...) {
+      client_.Disconnect();
+      throw;
+    }
+  });
+  if (hooks.status) hooks.status(ftp::texts::kConnectionReady);
+}
 
 void FtpRemoteSession::Disconnect() {
   try {

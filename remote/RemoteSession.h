@@ -62,6 +62,7 @@ enum class WorkMode { Read, Write };
 struct RemoteHooks {
   std::function<void()> pump;                                  // runs between wait slices
   std::function<void(const std::string&)> log;                 // protocol lines for the log book
+  std::function<void(const std::string&)> status;              // "Verbunden.", "Verbindung aufgehoben."
   std::function<void(WorkMode, std::int64_t expected)> workBegin;
   std::function<void(WorkMode, std::int64_t done)> work;
   std::function<void(WorkMode)> workEnd;

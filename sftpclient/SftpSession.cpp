@@ -7,6 +7,7 @@
 #include "FtpError.h"
 #include "FtpTexts.h"
 #include "SftpTexts.h"
+#include "Win1252.h"
 
 using remote::ErrorKind;
 using remote::RemoteError;
@@ -54,6 +55,10 @@ void SftpSession::Log(const std::string& line) const {
   if (hooks.log) hooks.log(line);
 }
 
+void SftpSession::Status(const std::string& text) const {
+  if (hooks.status) hooks.status(text);
+}
+
 void SftpSession::Connect(const remote::RemoteAccess& access) {
   if (Connected()) throw RemoteError(ErrorKind::Failed, ftp::texts::kAlreadyConnected);
   access_ = access;
@@ -74,11 +79,13 @@ void SftpSession::Connect(const remote::RemoteAccess& access) {
   const long seconds = access.timeoutMs > 0 ? (access.timeoutMs + 999) / 1000 : 24L * 3600;
   ssh_options_set(ssh_, SSH_OPTIONS_TIMEOUT, &seconds);
   Log("Stat SSH " + access.host + ":" + std::to_string(port));
+  Status(FtpFormat(ftp::texts::kConnecting, access.host));
   if (ssh_connect(ssh_) != SSH_OK) {
     const std::string detail = ssh_get_error(ssh_);
     Disconnect();
     throw RemoteError(ErrorKind::Disconnected, FtpFormat(texts::kCannotConnect, access.host) + "\n" + detail);
   }
+  Status(ftp::texts::kConnected);
   JudgeHostKey();
 }
 
@@ -125,9 +132,12 @@ void SftpSession::Login() {
   char* home = sftp_canonicalize_path(sftp_, ".");
   if (!home) Fail(".");
   cwd_ = TakeString(home);
+  Status(ftp::texts::kConnectionReady);
 }
 
 void SftpSession::Disconnect() {
+  const bool was = Connected();
+  if (was) Status(ftp::texts::kDisconnecting);
   if (sftp_) sftp_free(sftp_);
   sftp_ = nullptr;
   if (ssh_) {
@@ -135,6 +145,7 @@ void SftpSession::Disconnect() {
     ssh_free(ssh_);
   }
   ssh_ = nullptr;
+  if (was) Status(ftp::texts::kDisconnected);
 }
 
 sftp_session SftpSession::Sftp() {
@@ -148,21 +159,22 @@ void SftpSession::FailConnection() {
   throw RemoteError(ErrorKind::Disconnected, std::string(texts::kConnectionLost) + (detail.empty() ? "" : "\n" + detail));
 }
 
+// Names on SFTP are UTF-8; the message is Windows-1252 like every text the user sees.
 void SftpSession::Fail(const std::string& path) {
   if (!ssh_ || !ssh_is_connected(ssh_)) FailConnection();
   switch (sftp_ ? sftp_get_error(sftp_) : SSH_FX_CONNECTION_LOST) {
     case SSH_FX_NO_SUCH_FILE:
     case SSH_FX_NO_SUCH_PATH:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kNoSuchFile, path));
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kNoSuchFile, win1252::FromUtf8(path)));
     case SSH_FX_PERMISSION_DENIED:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kPermissionDenied, path));
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kPermissionDenied, win1252::FromUtf8(path)));
     case SSH_FX_FILE_ALREADY_EXISTS:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kAlreadyExists, path));
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kAlreadyExists, win1252::FromUtf8(path)));
     case SSH_FX_CONNECTION_LOST:
     case SSH_FX_NO_CONNECTION:
       FailConnection();
     default:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kServerFailure, path));
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kServerFailure, win1252::FromUtf8(path)));
   }
 }
 
@@ -186,7 +198,7 @@ void SftpSession::ChangeDir(const std::string& path) {
   const Attributes attributes(sftp_stat(sftp_, canonical.c_str()));
   if (!attributes) Fail(path);
   if (attributes->type != SSH_FILEXFER_TYPE_DIRECTORY)
-    throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kNotADirectory, path));
+    throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kNotADirectory, win1252::FromUtf8(path)));
   cwd_ = canonical;
 }
 

@@ -74,7 +74,7 @@ class SftpSession : public remote::RemoteSession {
   using BlockSink = std::function<void(std::string_view)>;
   void JudgeHostKey();
   void Download(const std::string& remotePath, const BlockSink& sink);
-  std::uint64_t ReadPipelined(sftp_file file, std::int64_t expected, const BlockSink& sink);
+  std::uint64_t ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected, const BlockSink& sink);
   void EndAfterFailure(const remote::RemoteError& error, sftp_file& file);
   void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary, std::uint32_t mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
@@ -83,6 +83,7 @@ class SftpSession : public remote::RemoteSession {
   void PumpAndCheck();
   void CheckAbort();
   void Log(const std::string& line) const;
+  void Status(const std::string& text) const;
   [[noreturn]] void Fail(const std::string& path);
   [[noreturn]] void FailConnection();
   sftp_session Sftp();

@@ -118,7 +118,7 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
   Log("Stat GET " + path);
   if (hooks.workBegin) hooks.workBegin(WorkMode::Read, expected);
   try {
-    const std::uint64_t done = ReadPipelined(remoteFile.file, expected, sink);
+    const std::uint64_t done = ReadPipelined(remoteFile.file, remotePath, expected, sink);
     // A server that says "end of file" early must not leave a short file under the name.
     if (expected >= 0 && done < static_cast<std::uint64_t>(expected))
       throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kFileShorter, remotePath));
@@ -133,7 +133,8 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
 // Requests go out readsInFlight ahead, each at its own offset; answers are taken in order.
 // A short answer before the end (a server may send less than asked) leaves a gap, so the
 // requests after it are dropped and asked again from where the data stopped.
-std::uint64_t SftpSession::ReadPipelined(sftp_file file, std::int64_t expected, const BlockSink& sink) {
+std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected,
+                                         const BlockSink& sink) {
   sftp_file_set_nonblocking(file);
   std::deque<ReadRequest> pending;
   std::uint64_t next = 0;
@@ -146,7 +147,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, std::int64_t expected, 
     for (;;) {
       const int got = sftp_async_read(file, buffer.data(), readBlock, static_cast<std::uint32_t>(request.id));
       if (got != SSH_AGAIN) {
-        if (got < 0) Fail(std::string());
+        if (got < 0) Fail(path);
         lastProgress = Clock::now();
         return got;
       }
@@ -157,7 +158,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, std::int64_t expected, 
     while (!atEnd && pending.size() < static_cast<std::size_t>(readsInFlight)) {
       sftp_seek64(file, next);
       const int id = sftp_async_read_begin(file, readBlock);
-      if (id < 0) Fail(std::string());
+      if (id < 0) Fail(path);
       pending.push_back({id, next});
       next += readBlock;
     }
