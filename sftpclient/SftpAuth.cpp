@@ -124,6 +124,6 @@ void SshLogin(ssh_session session, const SshCredentials& credentials) {
     if (TryKeys(session, credentials)) return;
     Refuse(texts::kKeyRefused);
   }
-  if ((byPassword || byPrompt) && credentials.password.empty()) Refuse(texts::kWrongPassword);
+  if ((byPassword || byPrompt) && credentials.password.empty()) Refuse(texts::kPasswordNeeded);
   Refuse(FtpFormat(texts::kNoMethod, MethodNames(methods)));
 }

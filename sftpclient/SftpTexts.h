@@ -25,6 +25,7 @@ inline constexpr const char* kKnownHostsUnwritable = "Die Datei der bekannten Se
 inline constexpr const char* kWrongPassword = "Anmeldung fehlgeschlagen: Benutzername oder Passwort falsch.";
 inline constexpr const char* kKeyRefused =
     "Anmeldung fehlgeschlagen: Der Server hat keinen der Schl\xFC" "ssel angenommen.";
+inline constexpr const char* kPasswordNeeded = "Anmeldung fehlgeschlagen: Der Server verlangt ein Passwort.";
 inline constexpr const char* kNoKey =
     "Anmeldung fehlgeschlagen: Kein Passwort und kein Schl\xFC" "ssel vorhanden.";
 inline constexpr const char* kNoMethod =

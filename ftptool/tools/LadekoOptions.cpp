@@ -22,6 +22,8 @@ const char* const kLadekoUsage =
     "          --tls (nur verschlüsselt)  --no-tls (nie verschlüsselt)\n"
     "          --fingerprint SHA256 (nur verschlüsselt und nur dieses Serverzertifikat)\n"
     "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
+    "          --encoding utf-8|windows-1252 (Zeichenkodierung der Namen auf dem Server;\n"
+    "          ohne die Option UTF-8, wenn FEAT es nennt)\n"
     "SFTP:     --known-hosts DATEI (statt ~/.ssh/known_hosts)  --identity SCHLÜSSELDATEI\n"
     "          --fingerprint SHA256:... (nur der Serverschlüssel mit diesem Fingerabdruck,\n"
     "          auch wenn er in known_hosts fehlt; ein unbekannter Schlüssel wird sonst\n"
@@ -65,6 +67,12 @@ std::string PasswordFromFile(const std::string& path) {
 FtpProxyType ProxyType(const std::string& type) {
   if (type.size() != 1 || type[0] < '0' || type[0] > '6') throw UsageError{};
   return static_cast<FtpProxyType>(type[0] - '0');
+}
+
+FtpNameEncodingMode EncodingMode(const std::string& text) {
+  if (text == "utf-8") return FtpNameEncodingMode::Utf8;
+  if (text == "windows-1252") return FtpNameEncodingMode::Windows1252;
+  throw UsageError{};
 }
 
 // A pinned certificate only means something over TLS: without it the password would go out
@@ -129,6 +137,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
     else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
     else if (arg == "--fingerprint") client.TrustedFingerprint = value();
+    else if (arg == "--encoding") client.NameEncodingMode = EncodingMode(value());
     else if (arg == "--known-hosts") options.knownHosts = value();
     else if (arg == "--identity") options.identity = value();
     else throw UsageError{};

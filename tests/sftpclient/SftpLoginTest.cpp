@@ -107,7 +107,7 @@ TEST(SftpLogin, PasswordAndKeyboardInteractive) {
     SftpSession session;
     Isolate(session, known);
     EXPECT_EQ(LoginError(session, Loopback(server.Port(), "falsch")), texts::kWrongPassword) << method;
-    EXPECT_EQ(LoginError(session, Loopback(server.Port())), texts::kWrongPassword) << method;
+    EXPECT_EQ(LoginError(session, Loopback(server.Port())), texts::kPasswordNeeded) << method;
     session.Connect(Loopback(server.Port(), "Gr\xC3\xBC\xC3\x9F" "e"));
     session.Login();
     EXPECT_EQ(session.CurrentDir(), "/") << method;
