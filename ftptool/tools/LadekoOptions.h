@@ -32,6 +32,8 @@ struct LadekoOptions {
   bool passwordGiven = false;
   bool proxyPasswordGiven = false;
   bool profileGiven = false;
+  std::string knownHosts;  // --known-hosts: SFTP host keys from this file, not ~/.ssh/known_hosts
+  std::string identity;    // --identity: the SFTP key file tried before the default ones
   std::vector<std::string> rest;  // [HOST] COMMAND ARGS
 };
 
