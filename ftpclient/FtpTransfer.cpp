@@ -266,10 +266,12 @@ void FtpClient::Get(const std::string& remoteName, const std::string& localPath,
     return;
   }
   // A failed or broken-off download must not touch the file it would replace: the old file
-  // gives way only once every byte is on disk.
+  // gives way only once every byte is on disk. A file that replaces nothing is not flushed
+  // (its name appears only after the whole transfer, close_notify checked, has arrived).
   ReplacingFile file;
   errno = 0;
   if (!file.Open(localPath)) throw FtpError(FileErrorText(texts::kCannotCreateFile, localPath, errno));
+  file.SkipFlushOfNewFile();
   ReceiveData("RETR " + remoteName, [&](std::string_view block) {
     errno = 0;
     if (!file.Write(block)) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
