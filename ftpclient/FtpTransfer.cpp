@@ -95,14 +95,15 @@ void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
   const bool upload = mode == FtpWorkMode::Write;
   if (Passive) {
     const FtpAddress address = PassiveAddress();
+    const auto aborted = [this] { return abortRequested_; };
     if (upload) {
       // Uploads announce the command first, then connect and read its reply.
       SettleOwedReplies();
       WriteCommand(command);
-      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_);
+      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_, aborted);
       CheckReply({110, 125, 150});
     } else {
-      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_);
+      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_, aborted);
       SendCmd(command, {125, 150, 154});
     }
   } else {
