@@ -121,6 +121,12 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
 
   QString StatusText(int panel) const;
 
+  // The profile's values in the pages' controls, each page holding its own part.
+  FtpProfileValues ReadControls() override;
+  void ShowControls(const FtpProfileValues& values) override;
+  // The values last shown; a reconnect off the browser page keeps its remote folder here.
+  const FtpProfileValues& LastShownProfile() const { return lastShown_; }
+
   // FtpToolView
   void ShowFtpStatus(int panel, const std::string& text) override;
   void ClearFtpStatus(int first, int last) override;
@@ -165,8 +171,6 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   void FitFrameToScreen();
 
   // FtpProfileControls
-  FtpProfileValues ReadControls() override;
-  void ShowControls(const FtpProfileValues& values) override;
   void ClearRemoteList() override;
   void DisconnectServer() override;
 
@@ -197,6 +201,7 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   FtpCentring centring_;
   double screenFactor_ = 1.0;
   bool shown_ = false;  // the start-up of this show has finished
+  FtpProfileValues lastShown_;
   std::optional<FtpWindowSize> fixedSize_;  // the open and save modes fix the size
 
   int helpContext_ = 300;

@@ -25,17 +25,8 @@ void TFTPForm1::FTPDruckereinstellung1Click() {
 void TFTPForm1::PrintAccessDataCopies(int copies) {
   if (!services_.printer) return;
   if (!services_.printer->JobRunning()) store_->ControlsToProfile();
-  FtpLoginPage& page = *login_;
   AccessDataFields fields;
-  fields.Host = FromQ(page.HostEdit->text());
-  fields.Port = FromQ(page.PortEdit->text());
-  fields.User = FromQ(page.UserEdit->text());
-  fields.Password = FromQ(page.PassEdit->text());
-  fields.ProxyMode = page.ProxyIndex();
-  fields.ProxyHost = FromQ(page.HostEditP->text());
-  fields.ProxyPort = FromQ(page.PortEditP->text());
-  fields.ProxyUser = FromQ(page.UserEditP->text());
-  fields.ProxyPassword = FromQ(page.PassEditP->text());
+  fields.Login = login_->ReadLogin();
   fields.FileName = ProfilePathText(document_->FileName());
   fields.Today = timebase::NowDayCount();
   FontDesc windowFont;

@@ -57,7 +57,6 @@ FtpBrowserPage::FtpBrowserPage(TFTPForm1& window, QWidget* page) : window_(windo
   BuildControls();
   WireLists();
   WireWindow();
-  WireProfile();
 }
 
 FtpBrowserPage::~FtpBrowserPage() = default;
@@ -205,22 +204,19 @@ void FtpBrowserPage::WireWindow() {
   };
 }
 
-void FtpBrowserPage::WireProfile() {
-  FtpLoginPage& login = window_.LoginPage();
-  auto readBefore = login.ReadOtherPages;
-  login.ReadOtherPages = [this, readBefore](FtpProfileValues& values) {
-    if (readBefore) readBefore(values);
-    values.LocalDir = FromQStored(VerzEdit1->text(), values.Unwritable);
-    values.RemoteDir = FromQStored(VerzEdit2->text(), values.Unwritable);
-  };
-  auto showBefore = login.ShowOtherPages;
-  login.ShowOtherPages = [this, showBefore](const FtpProfileValues& values) {
-    if (showBefore) showBefore(values);
-    VerzEdit1->setText(ToQ(values.LocalDir));
-    VerzEdit2->setText(ToQ(values.RemoteDir));
-    remote_.PathField = win1252::ToUtf8(values.RemoteDir);
-    ChangeLocal();
-  };
+// The profile's folders: a text the record cannot hold is named in unwritable.
+FtpFolderValues FtpBrowserPage::ReadFolders(std::string& unwritable) const {
+  FtpFolderValues folders;
+  folders.LocalDir = FromQStored(VerzEdit1->text(), unwritable);
+  folders.RemoteDir = FromQStored(VerzEdit2->text(), unwritable);
+  return folders;
+}
+
+void FtpBrowserPage::ShowFolders(const FtpFolderValues& folders) {
+  VerzEdit1->setText(ToQ(folders.LocalDir));
+  VerzEdit2->setText(ToQ(folders.RemoteDir));
+  remote_.PathField = win1252::ToUtf8(folders.RemoteDir);
+  ChangeLocal();
 }
 
 bool FtpBrowserPage::OnBrowserPage() const {

@@ -55,7 +55,7 @@ void FtpTransferPage::ShowFields(const FtpSingleTransferFields& f) {
 
 std::string FtpTransferPage::LocalFolder() const {
   if (LastGoodLocalFolder) return LastGoodLocalFolder();
-  return window_.LoginPage().LastShown().LocalDir;
+  return window_.LastShownProfile().Folders.LocalDir;
 }
 
 void FtpTransferPage::ShowResult(FtpTag tag, const std::string& label) {

@@ -116,7 +116,6 @@ FtpTransferPage::FtpTransferPage(TFTPForm1& window, QWidget* page)
   window_.WatchHelpContext(OneDownBox, 320);
 
   ConnectChanges();
-  ChainProfileHooks();
   // A new profile keeps the single transfer's options of the one before; the first one
   // starts with the page's own (overwrite on), not with an empty record's.
   window_.Profile().SetBool(profilefield::OverwriteTarget, OverwriteBox->isChecked());
@@ -341,34 +340,17 @@ AutoTransferSettings FtpTransferPage::AutoSettings() const {
   return s;
 }
 
-// ---- The profile's fields of this page ----
+// ---- The profile's parts of this page ----
 
-void FtpTransferPage::ChainProfileHooks() {
-  FtpLoginPage& login = window_.LoginPage();
-  auto read = login.ReadOtherPages;
-  login.ReadOtherPages = [this, read](FtpProfileValues& values) {
-    if (read) read(values);
-    ReadFields(values);
-  };
-  auto show = login.ShowOtherPages;
-  login.ShowOtherPages = [this, show](const FtpProfileValues& values) {
-    if (show) show(values);
-    ShowFields(values);
-  };
+FtpSingleTransferFields FtpTransferPage::ReadSingle(std::string& unwritable) const {
+  for (const QLineEdit* edit : {UpDateiEdit1, UpDateiEdit2, DownDateiEdit1, DownDateiEdit2, CopyDateiEdit1})
+    FromQStored(edit->text(), unwritable);
+  return Fields();
 }
 
-void FtpTransferPage::ReadFields(FtpProfileValues& v) const {
-  for (const QLineEdit* edit : {UpDateiEdit1, UpDateiEdit2, DownDateiEdit1, DownDateiEdit2, CopyDateiEdit1})
-    FromQStored(edit->text(), v.Unwritable);
-  const FtpSingleTransferFields f = Fields();
-  v.DownTargetFile = f.DownDateiEdit1;
-  v.DownSourceFile = f.DownDateiEdit2;
-  v.UpSourceFile = f.UpDateiEdit1;
-  v.UpTargetFile = f.UpDateiEdit2;
-  v.DownCopyFile = f.CopyDateiEdit1;
-  v.OverwriteTarget = f.OverwriteBox;
-  v.AppendTarget = f.AppendBox;
+FtpAutoTransferValues FtpTransferPage::ReadAuto() const {
   const AutoTransferSettings s = AutoSettings();
+  FtpAutoTransferValues v;
   v.AutoDownload = s.AutoDown;
   v.DownStartTime = s.DownStartTime;
   v.DownRepeatMinutes = s.DownRepeatMinutes;
@@ -378,13 +360,12 @@ void FtpTransferPage::ReadFields(FtpProfileValues& v) const {
   v.DownSingleMode = s.DownMode == AutoDownMode::Single;
   v.DownWithNewFile = s.DownWithNewFile;
   v.NewFileName = s.NewFileName;
+  return v;
 }
 
-void FtpTransferPage::ShowFields(const FtpProfileValues& v) {
+void FtpTransferPage::ShowParts(const FtpSingleTransferFields& single, const FtpAutoTransferValues& v) {
   showing_ = true;
-  ShowFields(FtpSingleTransferFields{v.UpSourceFile, v.UpTargetFile, v.DownTargetFile,
-                                     v.DownSourceFile, v.DownCopyFile, v.AppendTarget,
-                                     v.OverwriteTarget});
+  ShowFields(single);
   AutoDownBtn->setChecked(v.AutoDownload);
   DateTimePicker1->setTime(TimeOfDay(v.DownStartTime));
   SpinEdit1->setValue(v.DownRepeatMinutes);
