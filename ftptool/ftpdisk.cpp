@@ -145,16 +145,6 @@ bool WriteProfileFile(const std::filesystem::path& path, const FtpAccessProfile&
          file.Commit();
 }
 
-std::string ProfilePathText(const std::filesystem::path& path) {
-  const std::u8string native = path.u8string();
-  return win1252::FromUtf8(std::string(native.begin(), native.end()));
-}
-
-std::filesystem::path ProfileTextPath(const std::string& text) {
-  const std::string utf8 = win1252::ToUtf8(text);
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 // ---- The actions of the open profile ----
 
 FtpProfileStore::FtpProfileStore(FtpAccessProfile& profile, FtpProfileControls& controls,
@@ -170,7 +160,7 @@ void FtpProfileStore::ControlsToProfile() {
 }
 
 bool FtpProfileStore::ReadProfile(const std::filesystem::path& path) {
-  const std::string text = ProfilePathText(path);
+  const std::string text = PathText(path);
   if (win1252::UpperAscii(text) == win1252::UpperAscii(kUntitledName)) return false;
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path, std::ios::binary)) {
@@ -199,13 +189,13 @@ bool FtpProfileStore::WriteProfile(const std::filesystem::path& path) {
   StoreProfileValues(profile_, values, filler_);
   if (!WriteProfileFile(path, profile_)) {
     dialogs_.Message("Ladeko",
-                     "Datei \"" + ProfilePathText(path.filename()) +
+                     "Datei \"" + PathText(path.filename()) +
                          A("\" konnte nicht gespeichert werden\r(wahrscheinlich schreibgeschützt)"),
                      MsgButtons::Ok, MsgIcon::Error);
     return false;
   }
   view_.ShowFtpStatus(2, A(ftptexts::kProfileSaved));
-  view_.ShowFtpStatus(0, ProfilePathText(path));
+  view_.ShowFtpStatus(0, PathText(path));
   return true;
 }
 
@@ -214,6 +204,6 @@ void FtpProfileStore::NewProfile(const std::filesystem::path& name,
   controls_.DisconnectServer();
   ResetProfileFields(profile_, lastDirectory, filler_);
   ProfileToControls();
-  view_.ShowFtpStatus(0, ProfilePathText(name) + " (" + lastDirectory + ")");
+  view_.ShowFtpStatus(0, PathText(name) + " (" + lastDirectory + ")");
   controls_.ClearRemoteList();
 }

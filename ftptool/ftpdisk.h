@@ -13,6 +13,7 @@
 #include "FtpAccessProfile.h"
 #include "FtpProfile.h"
 #include "FtpToolView.h"
+#include "PathText.h"
 
 // The controls' values from the record: a password shows only when its save flag is set.
 FtpProfileValues ProfileValues(const FtpAccessProfile& profile);
@@ -29,10 +30,6 @@ void ResetProfileFields(FtpAccessProfile& profile, const std::string& lastDirect
 bool ReadProfileFile(const std::filesystem::path& path, FtpAccessProfile& profile);
 // Writes the 1984 bytes through a new file that replaces the old one only when complete.
 bool WriteProfileFile(const std::filesystem::path& path, const FtpAccessProfile& profile);
-
-// The text of a path in Windows-1252, and a path back from such a text.
-std::string ProfilePathText(const std::filesystem::path& path);
-std::filesystem::path ProfileTextPath(const std::string& text);
 
 // What the profile actions ask of the window.
 class FtpProfileControls {

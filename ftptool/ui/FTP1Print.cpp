@@ -10,7 +10,7 @@
 void TFTPForm1::FTPdrucken1Click() {
   if (!services_.printer || !services_.printDialogs) return;
   FTPPageControl1->setCurrentIndex(kPageAnmeldung);
-  services_.printDialogs->SetDocumentName(ProfilePathText(document_->FileName()));
+  services_.printDialogs->SetDocumentName(PathText(document_->FileName()));
   if (const auto choice = services_.printDialogs->ChoosePrint(false))
     PrintAccessDataCopies(choice->copies);
 }
@@ -27,7 +27,7 @@ void TFTPForm1::PrintAccessDataCopies(int copies) {
   if (!services_.printer->JobRunning()) store_->ControlsToProfile();
   AccessDataFields fields;
   fields.Login = login_->ReadLogin();
-  fields.FileName = ProfilePathText(document_->FileName());
+  fields.FileName = PathText(document_->FileName());
   fields.Today = timebase::NowDayCount();
   FontDesc windowFont;
   windowFont.name = FromQ(font().family());

@@ -247,7 +247,7 @@ void FtpBrowserPage::ReadLocalField() { local_.PathField = FromQ(VerzEdit1->text
 
 void FtpBrowserPage::ShowLocal() {
   VerzEdit1->setText(ToQ(local_.PathField));
-  ListView1->Model().SetLocalFolder(ToQ(FtpPathText(FtpFolderOfField(local_.PathField))));
+  ListView1->Model().SetLocalFolder(ToQ(PathText(FtpFolderOfField(local_.PathField))));
   ListView1->ShowRows();
 }
 

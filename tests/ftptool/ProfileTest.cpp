@@ -148,7 +148,7 @@ TEST_F(ProfileFiles, ShortFileOverwritesOnlyItsOwnLength) {
   EXPECT_EQ(controls_.values.Login.User, "lerner");
   for (std::size_t i = 0; i < 100; ++i) ASSERT_EQ(profile_.bytes[i], static_cast<std::uint8_t>(bytes[i])) << i;
   for (std::size_t i = 100; i < FtpAccessProfile::kSize; ++i) ASSERT_EQ(profile_.bytes[i], before.bytes[i]) << i;
-  EXPECT_EQ(view_.panels[0], ProfilePathText(folder_ / "kurz.ftpz"));
+  EXPECT_EQ(view_.panels[0], PathText(folder_ / "kurz.ftpz"));
 }
 
 TEST_F(ProfileFiles, PasswordsOf119And120Characters) {
@@ -182,6 +182,29 @@ TEST(ProfileRecord, PasswordsAreCutToTheFieldBeforeScrambling) {
     ASSERT_EQ(fromLong.bytes[i], fromPrefix.bytes[i]) << "byte " << i;
   EXPECT_EQ(fromLong.bytes[606], static_cast<std::uint8_t>(120 - 0x5E));
   EXPECT_EQ(ProfileValues(fromLong).Login.Password, longPassword.substr(0, 119));
+}
+
+// Every part's every field travels through the record and back, each in its own place: a
+// field left out of the mapping, or two fields sharing a place, comes back changed.
+TEST(ProfileRecord, EveryFieldOfEveryPartSurvivesTheRecordInItsOwnPlace) {
+  FtpProfileValues v;
+  v.Login = {"host.example", "2121", "anna", "pw", true, 3, "proxy", "8021", "pu", "ppw", true,
+             {true, false, true}};
+  v.Folders = {"/lokal", "/fern"};
+  v.Single = {"/up/quelle", "up/ziel", "/down/ziel", "down/quelle", "/kopie", true, false};
+  v.Auto = {true, 0.25, 45, false, 0.5, 15, false, true, "signal.txt"};
+  FtpAccessProfile record;
+  StoreProfileValues(record, v, [] { return std::uint8_t{7}; });
+  EXPECT_EQ(ProfileValues(record), v);
+  EXPECT_EQ(record.Text(pf::UpSourceFile), "/up/quelle");
+  EXPECT_EQ(record.Text(pf::UpTargetFile), "up/ziel");
+  EXPECT_EQ(record.Text(pf::DownTargetFile), "/down/ziel");
+  EXPECT_EQ(record.Text(pf::DownSourceFile), "down/quelle");
+  EXPECT_TRUE(record.Bool(pf::AutoConnect));
+  EXPECT_FALSE(record.Bool(pf::AutoReconnect));
+  EXPECT_TRUE(record.Bool(pf::TimerReconnect));
+  EXPECT_TRUE(record.Bool(pf::AppendTarget));
+  EXPECT_FALSE(record.Bool(pf::OverwriteTarget));
 }
 
 TEST_F(ProfileFiles, TwoSavesDifferOnlyInFillerAndReadBackEqual) {
