@@ -20,7 +20,7 @@
 #include "StatusLine.h"
 #include "ViewSettings.h"
 #include "VokDocument.h"
-#include "VokGrid.h"
+#include "VokGridView.h"
 #include "filecls.h"
 #include "vokdisk.h"
 #include "vokdiskDesktop.h"

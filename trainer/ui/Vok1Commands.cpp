@@ -12,7 +12,7 @@
 #include "Vok1.h"
 #include "Vokunit1.h"
 #include "Vokunit1Dlg.h"
-#include "VokSort.h"
+#include "VokSortDlg.h"
 #include "VokTestDlg.h"
 #include <QPushButton>
 #include "vokGridEdit.h"
