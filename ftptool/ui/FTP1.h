@@ -62,7 +62,7 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   // The trainer's "FTP-Dienst starten": service mode, shown modally.
   int FTPDienststarten();
 
-  // Pages the later parts of the tool fill from helpers of their own.
+  // The pages; each is filled by a helper object of its own (FtpLoginPage, FtpBrowserPage, ...).
   QWidget* TabSheet1Page() const { return TabSheet1; }
   QWidget* TabSheet2Page() const { return TabSheet2; }
   QWidget* TabSheet3Page() const { return TabSheet3; }

@@ -28,7 +28,7 @@ QAction* TFTPForm1::AddAction(QMenu* menu, const QString& name, const QString& c
   action->setObjectName(name);
   action->setProperty("helpContext", 200);
   if (handler) connect(action, &QAction::triggered, this, [handler] { handler(); });
-  else action->setEnabled(false);  // its feature is not built yet
+  else action->setEnabled(false);  // until the page that owns it connects it
   return action;
 }
 
@@ -46,7 +46,7 @@ QToolButton* TFTPForm1::AddButton(const QString& name, const QString& hint, cons
     button->setEnabled(action->isEnabled());
     connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
   } else {
-    button->setEnabled(false);  // its feature is not built yet
+    button->setEnabled(false);  // until the page that owns it connects it
   }
   ToolBar1->addWidget(button);
   WatchHelpContext(button, 290);

@@ -98,7 +98,7 @@ class TForm1 : public QMainWindow,
   void ApplySizePreset();
   void SetModified();
 
-  // Handlers of the commands built so far.
+  // View, input and help commands (Vok1.cpp).
   void mitGitterClick(int tag);
   void Spaltenvertauschen1Click();
   void Form640Click(int tag);

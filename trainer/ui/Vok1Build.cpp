@@ -37,7 +37,7 @@ QAction* TForm1::AddAction(QMenu* menu, const QString& name, const QString& capt
   if (handler) {
     connect(action, &QAction::triggered, this, [handler] { handler(); });
   } else {
-    action->setEnabled(false);  // its feature is not built yet
+    action->setEnabled(false);  // until WireCommands or a service setter connects it
   }
   return action;
 }
@@ -247,7 +247,7 @@ void TForm1::BuildToolBar() {
   AddButton(ToolBar1, "ToolButton16", "Auf FTP-Server speichern", GlyphIcon("⇧"),
             Action("AufFTPServerspeichern1"));
   QToolButton* print = AddButton(ToolBar1, "ToolButton1", "drucken", GlyphIcon("P"));
-  print->setEnabled(false);  // printing is not built yet
+  print->setEnabled(false);  // until WireCommands finds a printer
   ToolBar1->addSeparator();
   AddButton(ToolBar1, "ToolButton9", "suchen", GlyphIcon("?"), Action("Wrtersuchen1"));
   AddButton(ToolBar1, "ToolButton23", "sortieren", GlyphIcon("AZ"), Action("Sortieren1"));
