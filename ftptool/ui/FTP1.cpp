@@ -44,7 +44,7 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
           [this](const std::filesystem::path& path) { return store_->ReadProfile(path); },
           [this](const std::filesystem::path& path) { return store_->WriteProfile(path); },
           [this](bool modified) {
-            if (QAction* save = Action("FTPspeichern1")) save->setEnabled(modified);
+            if (FTPspeichern1) FTPspeichern1->setEnabled(modified);
           }});
 
   BuildPages();

@@ -73,6 +73,14 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   QMenuBar* MainMenu() const { return MainMenu1; }
   QAction* Action(const QString& objectName) const;
   QToolButton* Button(const QString& objectName) const;
+  // The commands the pages share, by type: the page shown runs the transfers, the transfer
+  // page owns the marker test. Set while the menu and the tool bar are built.
+  QAction* Downstarten1 = nullptr;
+  QAction* Upstarten1 = nullptr;
+  QAction* FTPspeichern1 = nullptr;
+  QToolButton* DownTBtn = nullptr;
+  QToolButton* UpTBtn = nullptr;
+  QToolButton* ToolButton3 = nullptr;
 
   FtpClient& Client() { return FtpClient1; }
   FtpConnection& Connection() { return *connection_; }

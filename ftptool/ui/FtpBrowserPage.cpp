@@ -152,22 +152,19 @@ void FtpBrowserPage::WireLists() {
 
 void FtpBrowserPage::WireWindow() {
   // The tool bar and menu commands act on this page only; page 3 has its own handlers.
-  const struct { const char* action; const char* button; FtpTag tag; } commands[] = {
-      {"Downstarten1", "DownTBtn", FtpTag::Remote}, {"Upstarten1", "UpTBtn", FtpTag::Local}};
+  const struct { QAction* action; QToolButton* button; FtpTag tag; } commands[] = {
+      {window_.Downstarten1, window_.DownTBtn, FtpTag::Remote},
+      {window_.Upstarten1, window_.UpTBtn, FtpTag::Local}};
   for (const auto& c : commands) {
     const FtpTag tag = c.tag;
-    if (QAction* action = window_.Action(QString::fromLatin1(c.action))) {
-      action->setEnabled(true);
-      connect(action, &QAction::triggered, this, [this, tag] {
-        if (OnBrowserPage()) DownTBtnClick(tag);
-      });
-    }
-    if (QToolButton* button = window_.Button(QString::fromLatin1(c.button))) {
-      button->setEnabled(true);
-      connect(button, &QToolButton::clicked, this, [this, tag] {
-        if (OnBrowserPage()) DownTBtnClick(tag);
-      });
-    }
+    c.action->setEnabled(true);
+    connect(c.action, &QAction::triggered, this, [this, tag] {
+      if (OnBrowserPage()) DownTBtnClick(tag);
+    });
+    c.button->setEnabled(true);
+    connect(c.button, &QToolButton::clicked, this, [this, tag] {
+      if (OnBrowserPage()) DownTBtnClick(tag);
+    });
   }
   auto clearBefore = window_.OnClearRemoteList;
   window_.OnClearRemoteList = [this, clearBefore] {

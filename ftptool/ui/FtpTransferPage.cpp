@@ -124,10 +124,8 @@ FtpTransferPage::FtpTransferPage(TFTPForm1& window, QWidget* page)
 
   WireBrowser();
   WireToolBar();
-  if (QToolButton* marker = window_.Button("ToolButton3")) {
-    marker->setEnabled(true);
-    connect(marker, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
-  }
+  window_.ToolButton3->setEnabled(true);
+  connect(window_.ToolButton3, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
   // Runs for as long as the window exists, shown or hidden: a loaded profile's automatic
   // transfers go on while the trainer has the tool closed.
   timer2_ = new QTimer(this);
@@ -155,18 +153,17 @@ void FtpTransferPage::WireBrowser() {
 
 // The tool bar's and the menu's transfer commands run the single transfer on this page.
 void FtpTransferPage::WireToolBar() {
-  const struct { const char* action; const char* button; FtpTag tag; } commands[] = {
-      {"Downstarten1", "DownTBtn", FtpTag::Remote}, {"Upstarten1", "UpTBtn", FtpTag::Local}};
+  const struct { QAction* action; QToolButton* button; FtpTag tag; } commands[] = {
+      {window_.Downstarten1, window_.DownTBtn, FtpTag::Remote},
+      {window_.Upstarten1, window_.UpTBtn, FtpTag::Local}};
   for (const auto& c : commands) {
     const FtpTag tag = c.tag;
     auto run = [this, tag] {
       if (window_.PageControl()->currentWidget() != page_) return;
       if (!window_.Connection().RefuseWhileBusy()) TransferSingleFile(tag);
     };
-    if (QAction* action = window_.Action(QString::fromLatin1(c.action)))
-      connect(action, &QAction::triggered, this, run);
-    if (QToolButton* button = window_.Button(QString::fromLatin1(c.button)))
-      connect(button, &QToolButton::clicked, this, run);
+    connect(c.action, &QAction::triggered, this, run);
+    connect(c.button, &QToolButton::clicked, this, run);
   }
 }
 
