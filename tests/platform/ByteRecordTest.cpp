@@ -58,7 +58,7 @@ TEST(PathText, EveryWindows1252TextSurvivesTheWayThroughAPath) {
   for (int c = 1; c < 256; ++c)
     if (c != '/') all += static_cast<char>(c);
   EXPECT_EQ(PathText(TextPath(all)), all);
-  EXPECT_EQ(TextPath(A("/tmp/Übungen")).u8string(), u8"/tmp/Übungen");
+  EXPECT_TRUE(TextPath(A("/tmp/Übungen")) == std::filesystem::path(u8"/tmp/Übungen"));
   EXPECT_EQ(PathText(std::filesystem::path(u8"/tmp/\u0141\u00f3d\u017a")), A("/tmp/?ód?"));
 }
 
