@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "FtpNameCodec.h"
 #include "LadekoOptions.h"
 #include "LadekoSecrets.h"
+#include "LadekoSftp.h"
 #include "LadekoTerminal.h"
 #include "NoCoreFiles.h"
 #include "Win1252.h"
@@ -152,6 +154,9 @@ int main(int argc, char** argv) {
   } catch (const HelpWanted&) {
     std::cout << kLadekoUsage;
     return 0;
+  } catch (const VersionWanted&) {
+    std::cout << "ladeko-ftp (Tirelo V) " TIRELO_VERSION "\n";
+    return 0;
   } catch (const UsageError&) {
     std::cerr << kLadekoUsage;
     return 2;
@@ -160,14 +165,28 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!options.profileGiven) client.Host = options.rest[0];
+  const std::size_t first = options.profileGiven ? 0 : 1;
+  const std::vector<std::string> commands(options.rest.begin() + first, options.rest.end());
+  std::optional<SftpTarget> sftp;
+  try {
+    sftp = ParseSftpHost(client.Host);
+  } catch (const UsageError&) {
+    std::cerr << kLadekoUsage;
+    return 2;
+  }
+  if (sftp) {
+    // Keys need no password; one comes only from the options or the environment.
+    if (const char* password = std::getenv("LADEKO_PASSWORD"); password && !options.passwordGiven)
+      client.Password = password;
+    return RunSftp(*sftp, client, options, commands);
+  }
   TakePasswords(client, options);
   if (options.trace)
     client.OnLog = [](const std::string& line) { std::cerr << TerminalText(ToUtf8(line)) << '\n'; };
-  const std::size_t first = options.profileGiven ? 0 : 1;
   client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    RunCommands(client, std::vector<std::string>(options.rest.begin() + first, options.rest.end()), options.putMode);
+    RunCommands(client, commands, options.putMode);
     client.Quit();
   } catch (const FtpError& error) {
     client.Disconnect();
