@@ -29,7 +29,7 @@
 #include "VokKreuz2.h"
 #include "XdgFileTypes.h"
 #include "VokInfo.h"
-#include "VokSort.h"
+#include "VokSortDlg.h"
 #include "VokTestDlg.h"
 #include "vokdiskDesktop.h"
 #include "Vokunit1Dlg.h"

@@ -22,13 +22,13 @@ std::uint16_t PortFromText(const std::string& text) {
   return value > 65535 ? 21 : static_cast<std::uint16_t>(value);
 }
 
-void ApplySettingsToClient(const FtpConnectionSettings& s, FtpClient& client) {
+void ApplySettingsToClient(const FtpLoginValues& s, FtpClient& client) {
   client.Host = s.Host;
   client.Port = PortFromText(s.Port);
   client.Username = s.User;
   client.Password = s.Password;
   client.ProxySettings.ProxyType =
-      s.ProxyIndex >= 0 && s.ProxyIndex <= 5 ? static_cast<FtpProxyType>(s.ProxyIndex)
+      s.ProxyMode >= 0 && s.ProxyMode <= 5 ? static_cast<FtpProxyType>(s.ProxyMode)
                                              : FtpProxyType::fpcmNone;
   client.ProxySettings.Host = s.ProxyHost;
   client.ProxySettings.Port = PortFromText(s.ProxyPort);
@@ -134,7 +134,7 @@ bool FtpConnection::Open() {
   refusal_.clear();
   if (!TrustFile.empty() && !DataFilesUsable()) return false;
   view_.ShowFtpStatus(2, A(ftptexts::kConnecting));
-  if (Settings) ApplySettingsToClient(Settings(), client_);
+  if (Login) ApplySettingsToClient(Login(), client_);
   view_.SetCursor(FtpCursor::Hourglass);
   busy_ = true;
   FtpTrustStore store(TrustFile);
@@ -248,7 +248,7 @@ bool FtpConnection::EnsureConnection() {
   bool result = client_.Connected();
   noAction_ = false;
   if (busy_) return result;
-  const FtpReconnectOptions options = Options ? Options() : FtpReconnectOptions{};
+  const FtpReconnectOptions options = Login ? Login().Reconnect : FtpReconnectOptions{};
   if (!client_.Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset) &&
       !forcedConnect_)
     return result;
@@ -276,7 +276,7 @@ bool FtpConnection::ProbeConnection() {
   bool result = client_.Connected();
   noAction_ = false;
   if (busy_) return result;
-  const FtpReconnectOptions options = Options ? Options() : FtpReconnectOptions{};
+  const FtpReconnectOptions options = Login ? Login().Reconnect : FtpReconnectOptions{};
   if (!client_.Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset))
     return result;
   std::string text;
@@ -303,7 +303,7 @@ void FtpConnection::TimerStep() {
     text = ftptexts::kDroppedAfter + SinceText(now);
     Disconnect();
     hostDropped_ = true;
-    if (Options && Options().TimerAutoReset) Connect();
+    if (Login && Login().Reconnect.TimerAutoReset) Connect();
   } else {
     text = ftptexts::kNoConnectionAt + timebase::FormatDate(now) + " " + timebase::FormatTime(now);
   }

@@ -13,41 +13,22 @@
 #include <string>
 
 #include "FtpClient.h"
+#include "FtpProfile.h"
 #include "FtpToolView.h"
 
 class FtpTlsHosts;
-
-// The settings the connection reads from the page "Anmeldung" at each connect.
-struct FtpConnectionSettings {
-  std::string Host;
-  std::string Port;        // as typed; a text that is not a number connects to port 21
-  std::string User;
-  std::string Password;
-  int ProxyIndex = 0;      // ProxyGroup: 0 "kein Proxy" ... 5 "Transparent"
-  std::string ProxyHost;
-  std::string ProxyPort;
-  std::string ProxyUser;
-  std::string ProxyPassword;
-};
 
 // A port text as a number; a text that is not a port number (empty, not only digits, above
 // 65535) gives 21.
 std::uint16_t PortFromText(const std::string& text);
 // Puts host, port, user, password and the proxy data into the client, as Connect does.
-void ApplySettingsToClient(const FtpConnectionSettings& settings, FtpClient& client);
+void ApplySettingsToClient(const FtpLoginValues& login, FtpClient& client);
 // " Rate: " and the rate in KB/s with two decimals and " KB/s". The decimal separator is
 // always the point, whatever the system's locale, so the rate reads the same in the tool,
 // in the log book and in scripts.
 std::string RateText(double kilobytesPerSecond);
 // True for a host on this machine (loopback addresses, "localhost"), judged without a lookup.
 bool FtpIsLocalHost(const std::string& host);
-
-// The three reconnect options of the profile (AutoSetBox, AutoResetBox, TimerAutoResetBox).
-struct FtpReconnectOptions {
-  bool AutoSet = false;
-  bool AutoReset = false;
-  bool TimerAutoReset = false;
-};
 
 class FtpConnection {
  public:
@@ -60,9 +41,9 @@ class FtpConnection {
 
   FtpClient& Client() { return client_; }
 
-  // Where the connection reads the window's current values.
-  std::function<FtpConnectionSettings()> Settings;
-  std::function<FtpReconnectOptions()> Options;
+  // Where the connection reads the log-in the window shows now (at each connect, and the
+  // reconnect options before each server action).
+  std::function<FtpLoginValues()> Login;
   // The remote path field of the active page (VerzEdit2, or VerzEdit on the dialog page),
   // read and written by the reconnect of EnsureConnection.
   std::function<std::string()> RemotePathField;

@@ -16,14 +16,14 @@ struct ProfileDocument::LoadingScope {
 ProfileDocument::ProfileDocument(Dialogs& dialogs, ProfileDocumentActions actions)
     : dialogs_(dialogs), actions_(std::move(actions)), fileName_(kUntitledName) {}
 
-std::string ProfileDocument::FileNameText() const { return ProfilePathText(fileName_); }
+std::string ProfileDocument::FileNameText() const { return PathText(fileName_); }
 
 void ProfileDocument::SetLastDirectory(const std::string& folder) {
   lastDirectory_ = folder.substr(0, kFolderLimit);
 }
 
 bool ProfileDocument::IsUntitled() const {
-  return win1252::UpperAscii(ProfilePathText(fileName_.filename())) ==
+  return win1252::UpperAscii(PathText(fileName_.filename())) ==
          win1252::UpperAscii(kUntitledName);
 }
 
@@ -40,7 +40,7 @@ void ProfileDocument::ClearModified() {
 
 bool ProfileDocument::QuerySave() {
   if (!modified_) return true;
-  const std::string text = "Datei \"" + ProfilePathText(fileName_.filename()) +
+  const std::string text = "Datei \"" + PathText(fileName_.filename()) +
                            A("\" wurde geändert. Speichern?");
   switch (dialogs_.Message("Ladeko", text, MsgButtons::YesNoCancel, MsgIcon::Question)) {
     case MsgResult::Yes: return SaveDocument();
@@ -67,10 +67,10 @@ bool ProfileDocument::OpenDocument() {
   request.defaultExt = kDefaultExt;
   request.mustExist = true;
   if (win1252::UpperAscii(FileNameText()) != win1252::UpperAscii(kUntitledName)) {
-    request.fileName = ProfilePathText(fileName_.filename());
-    SetLastDirectory(ProfilePathText(fileName_.parent_path()));
+    request.fileName = PathText(fileName_.filename());
+    SetLastDirectory(PathText(fileName_.parent_path()));
   }
-  request.initialDir = ProfileTextPath(lastDirectory_);
+  request.initialDir = TextPath(lastDirectory_);
   const std::optional<FileChoice> choice = dialogs_.OpenFile(request);
   if (!choice) return false;
   bool read = false;
@@ -82,7 +82,7 @@ bool ProfileDocument::OpenDocument() {
   // that a later save cannot write the old profile over the file that failed to read.
   if (!read) return false;
   fileName_ = choice->path;
-  SetLastDirectory(ProfilePathText(choice->path.parent_path()));
+  SetLastDirectory(PathText(choice->path.parent_path()));
   ClearModified();
   return true;
 }
@@ -93,15 +93,15 @@ bool ProfileDocument::SaveDocumentAs() {
   request.defaultExt = kDefaultExt;
   request.confirmOverwrite = true;
   if (!IsUntitled()) {
-    request.fileName = ProfilePathText(fileName_.filename());
-    SetLastDirectory(ProfilePathText(fileName_.parent_path()));
+    request.fileName = PathText(fileName_.filename());
+    SetLastDirectory(PathText(fileName_.parent_path()));
   }
-  request.initialDir = ProfileTextPath(lastDirectory_);
+  request.initialDir = TextPath(lastDirectory_);
   const std::optional<FileChoice> choice = dialogs_.SaveFile(request);
   if (!choice) return false;
   fileName_ = choice->path;
   const bool written = actions_.writeProfile(fileName_);
-  SetLastDirectory(ProfilePathText(choice->path.parent_path()));
+  SetLastDirectory(PathText(choice->path.parent_path()));
   // A failed write keeps the changes marked, so closing still asks about them.
   if (written) ClearModified();
   return written;

@@ -33,7 +33,7 @@ FtpBrowserRow NamedRow(const fs::path& name, int image) {
 FtpBrowserRows FtpLocalRows(const fs::path& folder, FtpSortColumn column) {
   std::error_code ec;
   fs::directory_iterator it(folder, ec);
-  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
 
   FtpBrowserRows rows;
   const fs::path last = FtpLastComponent(folder);
@@ -61,7 +61,7 @@ FtpBrowserRows FtpLocalRows(const fs::path& folder, FtpSortColumn column) {
     }
     rows.push_back(std::move(row));
   }
-  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
   SortBrowserRows(rows, column);
   return rows;
 }
@@ -100,6 +100,6 @@ std::string FtpLocalFieldAfterOpen(const std::string& pathField, const FtpBrowse
     return slash == 0 ? "/" : field.substr(0, slash);
   }
   if (row.Image == ftpimage::kDirectory)
-    return pathField + (pathField.empty() || pathField.back() == '/' ? "" : "/") + FtpPathText(row.Name);
+    return pathField + (pathField.empty() || pathField.back() == '/' ? "" : "/") + PathText(row.Name);
   return pathField;
 }

@@ -8,16 +8,6 @@
 
 namespace fs = std::filesystem;
 
-fs::path FtpTextPath(const std::string& text) {
-  const std::string utf8 = win1252::ToUtf8(text);
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string FtpPathText(const fs::path& path) {
-  const std::u8string native = path.u8string();
-  return win1252::FromUtf8(std::string(native.begin(), native.end()));
-}
-
 bool FtpIsSafeLocalName(const std::string& name) {
   if (name.empty() || name == "." || name == "..") return false;
   return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
@@ -36,7 +26,7 @@ fs::path FtpLastComponent(const fs::path& path) {
 }
 
 fs::path FtpFolderOfField(const std::string& field) {
-  fs::path folder = FtpTextPath(field);
+  fs::path folder = TextPath(field);
   if (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
   return folder;
 }

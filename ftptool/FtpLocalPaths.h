@@ -6,9 +6,7 @@
 #include <filesystem>
 #include <string>
 
-// A text of the tool (Windows-1252) as a file-system path, and back.
-std::filesystem::path FtpTextPath(const std::string& text);
-std::string FtpPathText(const std::filesystem::path& path);
+#include "PathText.h"  // a text of the tool as a file-system path, and back
 
 // True when a name from a listing may name an entry inside a local folder: not empty, not
 // "." or "..", no "/", "\" or NUL. Anything else could reach outside the folder chosen.

@@ -40,7 +40,7 @@ void MirrorPutDir(FtpClient& client, const fs::path& localDir, std::ostream& log
   std::error_code ec;
   const fs::path folder = localDir.has_filename() ? localDir : localDir.parent_path();
   if (!fs::is_directory(folder, ec))
-    throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+    throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
   FtpStreamView view(log);
   FtpTreeWalker walker(client, view);
   walker.UploadTree(folder, mode);

@@ -4,23 +4,12 @@
 #include "Win1252.h"
 #include "ftpdisk.h"
 
-FtpConnectionSettings ProfileConnectionSettings(const FtpAccessProfile& profile) {
-  const FtpProfileValues values = ProfileValues(profile);
-  FtpConnectionSettings settings;
-  settings.Host = values.Host;
-  settings.Port = values.Port;
-  settings.User = values.User;
-  settings.Password = values.Password;
-  settings.ProxyIndex = values.ProxyMode;
-  settings.ProxyHost = values.ProxyHost;
-  settings.ProxyPort = values.ProxyPort;
-  settings.ProxyUser = values.ProxyUser;
-  settings.ProxyPassword = values.ProxyPassword;
-  return settings;
+FtpLoginValues ProfileLogin(const FtpAccessProfile& profile) {
+  return ProfileValues(profile).Login;
 }
 
 void ApplyProfileToClient(const FtpAccessProfile& profile, FtpClient& client) {
-  ApplySettingsToClient(ProfileConnectionSettings(profile), client);
+  ApplySettingsToClient(ProfileLogin(profile), client);
 }
 
 bool LoadProfileIntoClient(const std::filesystem::path& path, FtpClient& client,

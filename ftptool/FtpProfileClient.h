@@ -9,8 +9,8 @@
 #include "FtpClient.h"
 #include "FtpConnection.h"
 
-// Host, port, user, password (empty unless saved), proxy mode and proxy data of the profile.
-FtpConnectionSettings ProfileConnectionSettings(const FtpAccessProfile& profile);
+// The log-in part of the profile; its passwords are empty unless saved.
+FtpLoginValues ProfileLogin(const FtpAccessProfile& profile);
 void ApplyProfileToClient(const FtpAccessProfile& profile, FtpClient& client);
 
 // Reads the profile file over a new profile's fields and applies it to the client. On failure

@@ -127,8 +127,8 @@ class FtpScheduler {
   bool Handling() const { return guard_; }
 
  private:
-  // Computes the side's slot for now and says whether it is due (step 3 of the slot rule
-  // resets the last-run slot once the time of day is back in the first interval).
+  // Computes the side's slot for now and says whether it is due; the last-run slot is reset
+  // once the time of day is back in the first interval, so the next day starts afresh.
   bool UpdateSlot(AutoSideState& side, double startTime, int repeatMinutes);
   void HandleDownload(const AutoTransferSettings& s);
   void HandleUpload(const AutoTransferSettings& s);

@@ -59,7 +59,7 @@ bool FtpSingleTransfer::TransferSingleFile(FtpTag tag, FtpSingleTransferFields& 
 
 bool FtpSingleTransfer::Upload(FtpSingleTransferFields& fields) {
   if (FtpIsBlankField(fields.UpDateiEdit2)) fields.UpDateiEdit2 = FileNamePart(fields.UpDateiEdit1);
-  const fs::path source = FtpTextPath(fields.UpDateiEdit1);
+  const fs::path source = TextPath(fields.UpDateiEdit1);
   std::error_code ec;
   const auto size = fs::file_size(source, ec);
   if (ec) {
@@ -102,7 +102,7 @@ bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatus(2, fields.DownDateiEdit2);
   view_.AddTrimmedLogLine("Downloadstart: " + fields.DownDateiEdit2 + "   " + sizeText);
-  client.Get(RemoteName(fields.DownDateiEdit2), FtpTextPath(fields.DownDateiEdit1).string(),
+  client.Get(RemoteName(fields.DownDateiEdit2), TextPath(fields.DownDateiEdit1).string(),
              fields.OverwriteBox ? FtpOverwrite::Yes : FtpOverwrite::No);
   view_.ShowFtpStatus(2, "Herunterladen beendet");
   return true;
@@ -114,7 +114,7 @@ std::string FtpSingleTransfer::RunSingleTransfer(FtpTag tag, FtpSingleTransferFi
   const std::string now = timebase::FormatTime(now_());
   if (tag == FtpTag::Local) {
     std::error_code ec;
-    const auto time = fs::last_write_time(FtpTextPath(fields.UpDateiEdit1), ec);
+    const auto time = fs::last_write_time(TextPath(fields.UpDateiEdit1), ec);
     if (transferred && !ec) record_.LastUploadSourceTime = FtpFileTimeDayCount(time);
     return "Letztes Hochladen " + now + " Uhr (" + FtpDateText(record_.LastUploadSourceTime) + ")";
   }
@@ -127,8 +127,8 @@ std::string FtpSingleTransfer::DownloadLabel(const FtpSingleTransferFields& fiel
   const auto options =
       fields.OverwriteBox ? fs::copy_options::overwrite_existing : fs::copy_options::none;
   const bool copied = transferred && !FtpIsBlankField(fields.CopyDateiEdit1) &&
-                      fs::copy_file(FtpTextPath(fields.DownDateiEdit1),
-                                    FtpTextPath(fields.CopyDateiEdit1), options, ec) &&
+                      fs::copy_file(TextPath(fields.DownDateiEdit1),
+                                    TextPath(fields.CopyDateiEdit1), options, ec) &&
                       !ec;
   if (transferred) RecordRemoteDate(fields.DownDateiEdit2);
   return std::string(copied ? "+Kopie" : "") + " (" + FtpDateText(record_.LastDownloadSourceDate) + ")";

@@ -5,21 +5,11 @@
 #include <functional>
 #include <string>
 
+#include "FtpProfile.h"
 #include "FtpSelectionTransfer.h"
 #include "FtpToolView.h"
 
 class FtpConnection;
-
-// The page's fields; texts are Windows-1252, local paths as typed.
-struct FtpSingleTransferFields {
-  std::string UpDateiEdit1;    // local upload source
-  std::string UpDateiEdit2;    // remote upload target
-  std::string DownDateiEdit1;  // local download target
-  std::string DownDateiEdit2;  // remote download source
-  std::string CopyDateiEdit1;  // second local copy of a download
-  bool AppendBox = false;
-  bool OverwriteBox = true;
-};
 
 // What the scheduler compares against: the local source's modification time at the last
 // single upload and the remote source's date at the last single download (0 at start).

@@ -25,7 +25,7 @@ std::vector<fs::directory_entry> FolderEntries(const fs::path& folder) {
   std::vector<fs::directory_entry> entries;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
     entries.push_back(*it);
-  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
   return entries;
@@ -112,9 +112,9 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
   const fs::path parentPath = (folder.has_filename() ? folder : folder.parent_path()).parent_path();
   const FtpLocalFolder parent(parentPath);
   if (!parent.IsOpen())
-    throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpPathText(folder));
+    throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + PathText(folder));
   if (parent.IsLink(leaf.string())) {
-    const std::string line = A("Zielordner ist eine Verknüpfung, nicht verwendet: ") + FtpPathText(folder);
+    const std::string line = A("Zielordner ist eine Verknüpfung, nicht verwendet: ") + PathText(folder);
     Log(line);
     throw FtpError(line);
   }
@@ -142,13 +142,13 @@ void FtpTreeWalker::SyncDownloads(const fs::path& folder) {
       continue;
     }
     if (!written.SyncFileSystem())
-      throw FtpError(FtpFormat(ftp::texts::kFileWriteError, FtpPathText(folder)) + "\n" +
+      throw FtpError(FtpFormat(ftp::texts::kFileWriteError, PathText(folder)) + "\n" +
                      std::strerror(errno));
   }
 }
 
 void FtpTreeWalker::ShowDownloaded(const fs::path& folder) {
-  view_.ShowFtpStatus(2, FtpPathText(FtpLastComponent(folder)) + " heruntergeladen");
+  view_.ShowFtpStatus(2, PathText(FtpLastComponent(folder)) + " heruntergeladen");
 }
 
 bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
@@ -161,7 +161,7 @@ bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path&
   const FtpWalkLevel level(path_, RemoteIdentity(), remoteName);
   const FtpLocalFolder here = parent.MakeChild(localName);
   if (!here.IsOpen())
-    throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpPathText(folder));
+    throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + PathText(folder));
   currentLocal_ = folder;
   NoteDownloadFolder(here);
   DownloadEntries(here, folder);
@@ -178,7 +178,7 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   } catch (const FtpReplyError&) {
     listingArea_.clear();  // a refused listing counts as empty
   }
-  const std::string shownFolder = FtpPathText(folder);
+  const std::string shownFolder = PathText(folder);
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
     if (!FtpIsSafeLocalName(entry.Name)) {
@@ -206,7 +206,7 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
 void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   std::error_code ec;
   const fs::path root = fs::canonical(folder, ec);
-  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
   CheckUploadNames(folder, client_.NameEncoding());
   putMode_ = mode;
   UploadFolder(folder, root);
@@ -238,7 +238,7 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   client_.ChangeDir(remoteName);
 
   for (const auto& item : FolderEntries(folder)) {
-    const std::string name = FtpPathText(item.path().filename());
+    const std::string name = PathText(item.path().filename());
     if (item.is_directory(ec)) {
       // A linked folder may lead back into the tree; it is not followed.
       if (item.is_symlink(ec)) {
@@ -311,7 +311,7 @@ void FtpTreeWalker::DeleteLocalTree(const fs::path& folder) {
   if (fs::is_symlink(folder, ec)) {
     // A link to a folder goes as the link; what it points to stays.
     fs::remove(folder, ec);
-    if (ec) throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + FtpPathText(folder));
+    if (ec) throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + PathText(folder));
     return;
   }
   DeleteLocalFolder(folder);
@@ -319,10 +319,10 @@ void FtpTreeWalker::DeleteLocalTree(const fs::path& folder) {
 
 void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
   std::error_code ec;
-  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(folder), FtpPathText(FtpLastComponent(folder)));
+  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(folder), PathText(FtpLastComponent(folder)));
   currentLocal_ = folder;
   for (const auto& item : FolderEntries(folder)) {
-    const std::string name = FtpPathText(item.path().filename());
+    const std::string name = PathText(item.path().filename());
     if (item.is_directory(ec) && !item.is_symlink(ec)) {
       DeleteLocalFolder(item.path());
     } else {
@@ -333,5 +333,5 @@ void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
   }
   currentLocal_ = folder.parent_path();
   if (!fs::remove(folder, ec) || ec)
-    throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + FtpPathText(folder));
+    throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + PathText(folder));
 }

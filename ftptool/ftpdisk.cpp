@@ -20,79 +20,78 @@ std::string StoredPassword(bool save, const std::string& password, const ftpkey:
   return ftpkey::ScramblePassword(save ? password.substr(0, FtpAccessProfile::kTextCapacity) : "", filler);
 }
 
+// Every field of the values but the two passwords with its place in the record, listed once
+// for both directions: adding a field to the profile adds one line here.
+template <class Values, class Field>
+void EachRecordField(Values& v, Field&& field) {
+  auto& login = v.Login;
+  field(pf::Host, login.Host);
+  field(pf::Port, login.Port);
+  field(pf::User, login.User);
+  field(pf::SavePassword, login.SavePassword);
+  field(pf::ProxyMode, login.ProxyMode);
+  field(pf::ProxyHost, login.ProxyHost);
+  field(pf::ProxyPort, login.ProxyPort);
+  field(pf::ProxyUser, login.ProxyUser);
+  field(pf::SaveProxyPassword, login.SaveProxyPassword);
+  field(pf::AutoConnect, login.Reconnect.AutoSet);
+  field(pf::AutoReconnect, login.Reconnect.AutoReset);
+  field(pf::TimerReconnect, login.Reconnect.TimerAutoReset);
+  field(pf::LocalDir, v.Folders.LocalDir);
+  field(pf::RemoteDir, v.Folders.RemoteDir);
+  auto& single = v.Single;
+  field(pf::UpSourceFile, single.UpDateiEdit1);
+  field(pf::UpTargetFile, single.UpDateiEdit2);
+  field(pf::DownTargetFile, single.DownDateiEdit1);
+  field(pf::DownSourceFile, single.DownDateiEdit2);
+  field(pf::DownCopyFile, single.CopyDateiEdit1);
+  field(pf::AppendTarget, single.AppendBox);
+  field(pf::OverwriteTarget, single.OverwriteBox);
+  auto& automatic = v.Auto;
+  field(pf::AutoDownload, automatic.AutoDownload);
+  field(pf::DownStartTime, automatic.DownStartTime);
+  field(pf::DownRepeatMinutes, automatic.DownRepeatMinutes);
+  field(pf::AutoUpload, automatic.AutoUpload);
+  field(pf::UpStartTime, automatic.UpStartTime);
+  field(pf::UpRepeatMinutes, automatic.UpRepeatMinutes);
+  field(pf::DownSingleMode, automatic.DownSingleMode);
+  field(pf::DownWithNewFile, automatic.DownWithNewFile);
+  field(pf::NewFileName, automatic.NewFileName);
+}
+
+// The record's accessors by the value's type.
+struct FromRecord {
+  const FtpAccessProfile& p;
+  void operator()(std::size_t at, std::string& text) const { text = p.Text(at); }
+  void operator()(std::size_t at, bool& flag) const { flag = p.Bool(at); }
+  void operator()(std::size_t at, std::int32_t& number) const { number = p.Int(at); }
+  void operator()(std::size_t at, double& time) const { time = p.Time(at); }
+};
+
+struct ToRecord {
+  FtpAccessProfile& p;
+  void operator()(std::size_t at, const std::string& text) const { p.SetText(at, text); }
+  void operator()(std::size_t at, const bool& flag) const { p.SetBool(at, flag); }
+  void operator()(std::size_t at, const std::int32_t& number) const { p.SetInt(at, number); }
+  void operator()(std::size_t at, const double& time) const { p.SetTime(at, time); }
+};
+
 }  // namespace
 
 FtpProfileValues ProfileValues(const FtpAccessProfile& p) {
   FtpProfileValues v;
-  v.Host = p.Text(pf::Host);
-  v.Port = p.Text(pf::Port);
-  v.User = p.Text(pf::User);
-  v.SavePassword = p.Bool(pf::SavePassword);
-  v.Password = Unscrambled(p, pf::Password, pf::SavePassword);
-  v.AutoConnect = p.Bool(pf::AutoConnect);
-  v.AutoReconnect = p.Bool(pf::AutoReconnect);
-  v.TimerReconnect = p.Bool(pf::TimerReconnect);
-  v.ProxyHost = p.Text(pf::ProxyHost);
-  v.ProxyPort = p.Text(pf::ProxyPort);
-  v.ProxyUser = p.Text(pf::ProxyUser);
-  v.SaveProxyPassword = p.Bool(pf::SaveProxyPassword);
-  v.ProxyPassword = Unscrambled(p, pf::ProxyPassword, pf::SaveProxyPassword);
-  v.ProxyMode = p.Int(pf::ProxyMode);
-  v.LocalDir = p.Text(pf::LocalDir);
-  v.RemoteDir = p.Text(pf::RemoteDir);
-  v.DownTargetFile = p.Text(pf::DownTargetFile);
-  v.DownSourceFile = p.Text(pf::DownSourceFile);
-  v.UpSourceFile = p.Text(pf::UpSourceFile);
-  v.UpTargetFile = p.Text(pf::UpTargetFile);
-  v.OverwriteTarget = p.Bool(pf::OverwriteTarget);
-  v.AppendTarget = p.Bool(pf::AppendTarget);
-  v.AutoDownload = p.Bool(pf::AutoDownload);
-  v.DownStartTime = p.Time(pf::DownStartTime);
-  v.DownRepeatMinutes = p.Int(pf::DownRepeatMinutes);
-  v.DownCopyFile = p.Text(pf::DownCopyFile);
-  v.AutoUpload = p.Bool(pf::AutoUpload);
-  v.UpStartTime = p.Time(pf::UpStartTime);
-  v.UpRepeatMinutes = p.Int(pf::UpRepeatMinutes);
-  v.DownSingleMode = p.Bool(pf::DownSingleMode);
-  v.DownWithNewFile = p.Bool(pf::DownWithNewFile);
-  v.NewFileName = p.Text(pf::NewFileName);
+  EachRecordField(v, FromRecord{p});
+  v.Login.Password = Unscrambled(p, pf::Password, pf::SavePassword);
+  v.Login.ProxyPassword = Unscrambled(p, pf::ProxyPassword, pf::SaveProxyPassword);
   return v;
 }
 
 void StoreProfileValues(FtpAccessProfile& p, const FtpProfileValues& v,
                         const ftpkey::FillerSource& filler) {
-  p.SetText(pf::Host, v.Host);
-  p.SetText(pf::Port, v.Port);
-  p.SetText(pf::User, v.User);
-  p.SetBool(pf::SavePassword, v.SavePassword);
-  p.SetText(pf::Password, StoredPassword(v.SavePassword, v.Password, filler));
-  p.SetBool(pf::AutoConnect, v.AutoConnect);
-  p.SetBool(pf::AutoReconnect, v.AutoReconnect);
-  p.SetBool(pf::TimerReconnect, v.TimerReconnect);
-  p.SetText(pf::ProxyHost, v.ProxyHost);
-  p.SetText(pf::ProxyPort, v.ProxyPort);
-  p.SetText(pf::ProxyUser, v.ProxyUser);
-  p.SetBool(pf::SaveProxyPassword, v.SaveProxyPassword);
-  p.SetText(pf::ProxyPassword, StoredPassword(v.SaveProxyPassword, v.ProxyPassword, filler));
-  p.SetInt(pf::ProxyMode, v.ProxyMode);
-  p.SetText(pf::LocalDir, v.LocalDir);
-  p.SetText(pf::RemoteDir, v.RemoteDir);
-  p.SetText(pf::DownTargetFile, v.DownTargetFile);
-  p.SetText(pf::DownSourceFile, v.DownSourceFile);
-  p.SetText(pf::UpSourceFile, v.UpSourceFile);
-  p.SetText(pf::UpTargetFile, v.UpTargetFile);
-  p.SetBool(pf::OverwriteTarget, v.OverwriteTarget);
-  p.SetBool(pf::AppendTarget, v.AppendTarget);
-  p.SetBool(pf::AutoDownload, v.AutoDownload);
-  p.SetTime(pf::DownStartTime, v.DownStartTime);
-  p.SetInt(pf::DownRepeatMinutes, v.DownRepeatMinutes);
-  p.SetText(pf::DownCopyFile, v.DownCopyFile);
-  p.SetBool(pf::AutoUpload, v.AutoUpload);
-  p.SetTime(pf::UpStartTime, v.UpStartTime);
-  p.SetInt(pf::UpRepeatMinutes, v.UpRepeatMinutes);
-  p.SetBool(pf::DownSingleMode, v.DownSingleMode);
-  p.SetBool(pf::DownWithNewFile, v.DownWithNewFile);
-  p.SetText(pf::NewFileName, v.NewFileName);
+  EachRecordField(v, ToRecord{p});
+  const FtpLoginValues& login = v.Login;
+  p.SetText(pf::Password, StoredPassword(login.SavePassword, login.Password, filler));
+  p.SetText(pf::ProxyPassword, StoredPassword(login.SaveProxyPassword, login.ProxyPassword, filler));
 }
 
 void ResetProfileFields(FtpAccessProfile& p, const std::string& lastDirectory,
@@ -146,16 +145,6 @@ bool WriteProfileFile(const std::filesystem::path& path, const FtpAccessProfile&
          file.Commit();
 }
 
-std::string ProfilePathText(const std::filesystem::path& path) {
-  const std::u8string native = path.u8string();
-  return win1252::FromUtf8(std::string(native.begin(), native.end()));
-}
-
-std::filesystem::path ProfileTextPath(const std::string& text) {
-  const std::string utf8 = win1252::ToUtf8(text);
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 // ---- The actions of the open profile ----
 
 FtpProfileStore::FtpProfileStore(FtpAccessProfile& profile, FtpProfileControls& controls,
@@ -171,7 +160,7 @@ void FtpProfileStore::ControlsToProfile() {
 }
 
 bool FtpProfileStore::ReadProfile(const std::filesystem::path& path) {
-  const std::string text = ProfilePathText(path);
+  const std::string text = PathText(path);
   if (win1252::UpperAscii(text) == win1252::UpperAscii(kUntitledName)) return false;
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path, std::ios::binary)) {
@@ -200,13 +189,13 @@ bool FtpProfileStore::WriteProfile(const std::filesystem::path& path) {
   StoreProfileValues(profile_, values, filler_);
   if (!WriteProfileFile(path, profile_)) {
     dialogs_.Message("Ladeko",
-                     "Datei \"" + ProfilePathText(path.filename()) +
+                     "Datei \"" + PathText(path.filename()) +
                          A("\" konnte nicht gespeichert werden\r(wahrscheinlich schreibgeschützt)"),
                      MsgButtons::Ok, MsgIcon::Error);
     return false;
   }
   view_.ShowFtpStatus(2, A(ftptexts::kProfileSaved));
-  view_.ShowFtpStatus(0, ProfilePathText(path));
+  view_.ShowFtpStatus(0, PathText(path));
   return true;
 }
 
@@ -215,6 +204,6 @@ void FtpProfileStore::NewProfile(const std::filesystem::path& name,
   controls_.DisconnectServer();
   ResetProfileFields(profile_, lastDirectory, filler_);
   ProfileToControls();
-  view_.ShowFtpStatus(0, ProfilePathText(name) + " (" + lastDirectory + ")");
+  view_.ShowFtpStatus(0, PathText(name) + " (" + lastDirectory + ")");
   controls_.ClearRemoteList();
 }

@@ -1,5 +1,6 @@
-// Access profile files: the values of the profile controls and their place in the record,
-// reading a ".ftpz" file over the record, writing it back, and resetting it for a new profile.
+// Access profile files: the one mapping between the profile's values and their place in the
+// record, reading a ".ftpz" file over the record, writing it back, and resetting it for a new
+// profile.
 // The window's controls are reached through FtpProfileControls, so tests use plain values.
 #pragma once
 
@@ -10,37 +11,9 @@
 #include "Dialogs.h"
 #include "FTPkey.h"
 #include "FtpAccessProfile.h"
+#include "FtpProfile.h"
 #include "FtpToolView.h"
-
-// What the controls of the profile show; passwords in plain text.
-struct FtpProfileValues {
-  // Page "Anmeldung".
-  std::string Host, Port, User, Password;
-  bool SavePassword = true;
-  bool AutoConnect = false, AutoReconnect = false, TimerReconnect = false;
-  std::string ProxyHost, ProxyPort, ProxyUser, ProxyPassword;
-  bool SaveProxyPassword = true;
-  std::int32_t ProxyMode = 0;
-  // Page "Verzeichnisse / Dateien".
-  std::string LocalDir, RemoteDir;
-  // Page "Einzel-Bearbeitung / Automatik".
-  std::string DownTargetFile, DownSourceFile, UpSourceFile, UpTargetFile;
-  bool OverwriteTarget = false, AppendTarget = false;
-  bool AutoDownload = false;
-  double DownStartTime = 0;
-  std::int32_t DownRepeatMinutes = 30;
-  std::string DownCopyFile;
-  bool AutoUpload = false;
-  double UpStartTime = 0;
-  std::int32_t UpRepeatMinutes = 30;
-  bool DownSingleMode = true, DownWithNewFile = false;
-  std::string NewFileName;
-  // A name some control shows that the record's Windows-1252 fields cannot hold; the save
-  // refuses the profile while there is one.
-  std::string Unwritable;
-
-  bool operator==(const FtpProfileValues&) const = default;
-};
+#include "PathText.h"
 
 // The controls' values from the record: a password shows only when its save flag is set.
 FtpProfileValues ProfileValues(const FtpAccessProfile& profile);
@@ -57,10 +30,6 @@ void ResetProfileFields(FtpAccessProfile& profile, const std::string& lastDirect
 bool ReadProfileFile(const std::filesystem::path& path, FtpAccessProfile& profile);
 // Writes the 1984 bytes through a new file that replaces the old one only when complete.
 bool WriteProfileFile(const std::filesystem::path& path, const FtpAccessProfile& profile);
-
-// The text of a path in Windows-1252, and a path back from such a text.
-std::string ProfilePathText(const std::filesystem::path& path);
-std::filesystem::path ProfileTextPath(const std::string& text);
 
 // What the profile actions ask of the window.
 class FtpProfileControls {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "ByteRecord.h"
 #include "FtpLocalPaths.h"
 #include "ReplacingFile.h"
 
@@ -22,29 +23,8 @@ constexpr std::size_t kHeight = 256;
 constexpr std::size_t kWidth = 260;
 constexpr std::size_t kActivePage = 264;
 
-void PutI32(Bytes& b, std::size_t at, std::int32_t value) {
-  const auto v = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::int32_t GetI32(std::span<const std::uint8_t> b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
-  return static_cast<std::int32_t>(v);
-}
-
-void PutText(Bytes& b, std::size_t at, const std::string& text, std::size_t room) {
-  const std::size_t length = std::min(text.size(), room);
-  b[at] = static_cast<std::uint8_t>(length);
-  std::memcpy(b.data() + at + 1, text.data(), length);
-}
-
-std::optional<std::string> GetText(std::span<const std::uint8_t> b, std::size_t at,
-                                   std::size_t room) {
-  const std::size_t length = b[at];
-  if (length > room) return std::nullopt;
-  return std::string(b.begin() + at + 1, b.begin() + at + 1 + length);
-}
+using byterecord::GetI32;
+using byterecord::PutI32;
 
 // The whole record, from a file that opens for reading and writing.
 std::optional<Bytes> ReadRecord(const fs::path& path) {
@@ -70,9 +50,9 @@ void OpenProfile(const std::string& name, const FtpDesktopProfileHooks& hooks) {
 
 Bytes EncodeToolDesktop(const FtpToolDesktop& desktop) {
   Bytes b{};
-  PutText(b, kVersion, desktop.Version, FtpToolDesktop::kVersionLimit);
-  PutText(b, kProfileName, desktop.ProfileName, FtpToolDesktop::kPathLimit);
-  PutText(b, kLastDirectory, desktop.LastDirectory, FtpToolDesktop::kPathLimit);
+  byterecord::PutShortText(b, kVersion, desktop.Version, FtpToolDesktop::kVersionLimit);
+  byterecord::PutShortText(b, kProfileName, desktop.ProfileName, FtpToolDesktop::kPathLimit);
+  byterecord::PutShortText(b, kLastDirectory, desktop.LastDirectory, FtpToolDesktop::kPathLimit);
   PutI32(b, kHeight, desktop.Height);
   PutI32(b, kWidth, desktop.Width);
   PutI32(b, kActivePage, desktop.ActivePage);
@@ -87,8 +67,8 @@ std::optional<FtpToolDesktop> DecodeToolDesktop(std::span<const std::uint8_t> by
   if (bytes[kVersion] != versionLength ||
       std::memcmp(bytes.data() + kVersion + 1, kToolDesktopVersion, versionLength) != 0)
     return std::nullopt;
-  const auto profile = GetText(bytes, kProfileName, FtpToolDesktop::kPathLimit);
-  const auto last = GetText(bytes, kLastDirectory, FtpToolDesktop::kPathLimit);
+  const auto profile = byterecord::GetShortText(bytes, kProfileName, FtpToolDesktop::kPathLimit);
+  const auto last = byterecord::GetShortText(bytes, kLastDirectory, FtpToolDesktop::kPathLimit);
   if (!profile || !last) return std::nullopt;
   FtpToolDesktop desktop;
   desktop.ProfileName = *profile;
@@ -114,7 +94,7 @@ bool LoadDesktop(const fs::path& settingsFolder, const std::optional<std::string
 void DefaultDesktop(const fs::path& settingsFolder, FtpToolDesktop& desktop,
                     const FtpDesktopProfileHooks& hooks) {
   desktop = FtpToolDesktop{};
-  desktop.LastDirectory = FtpPathText(settingsFolder);
+  desktop.LastDirectory = PathText(settingsFolder);
   if (hooks.SetLastDirectory) hooks.SetLastDirectory(desktop.LastDirectory);
   if (hooks.NewDocument) hooks.NewDocument();
 }

@@ -63,7 +63,7 @@ bool LoadDesktop(const std::filesystem::path& settingsFolder,
 void DefaultDesktop(const std::filesystem::path& settingsFolder, FtpToolDesktop& desktop,
                     const FtpDesktopProfileHooks& hooks);
 
-// Step 2 of showing the window: LoadDesktop, else the defaults (with an argument: that
+// At each show of the window: LoadDesktop, else the defaults (with an argument: that
 // profile, and the default version, sizes and page).
 void StartDesktop(const std::filesystem::path& settingsFolder,
                   const std::optional<std::string>& argument, FtpToolDesktop& desktop,

@@ -58,9 +58,11 @@ AccessPrintLayout ComputeAccessPrintLayout(int pageWidth, int pageHeight) {
   return m;
 }
 
-std::vector<std::string> AccessDataLines(const AccessDataFields& f, const RepeatedPasswords& typed) {
+std::vector<std::string> AccessDataLines(const AccessDataFields& fields,
+                                         const RepeatedPasswords& typed) {
+  const FtpLoginValues& f = fields.Login;
   return {
-      "Ausdruck der Datei " + WithoutFolder(f.FileName) + " vom " + timebase::FormatDate(f.Today),
+      "Ausdruck der Datei " + WithoutFolder(fields.FileName) + " vom " + timebase::FormatDate(fields.Today),
       "",
       "Host: " + f.Host,
       "Port: " + f.Port,

@@ -2,8 +2,8 @@
 // and proxy data, one sheet per copy. A password is printed in clear only when the user typed
 // it once more, exactly, in the print dialog TDruDlg; otherwise as one "#" per character.
 //
-// The window brings the profile record up to date (ControlsToProfile) and hands over its
-// fields' texts; the dialog is asked through a callback, so the printout is tested on the
+// The window brings the profile record up to date (ControlsToProfile) and hands over the
+// log-in part; the dialog is asked through a callback, so the printout is tested on the
 // recording canvas without a window.
 #pragma once
 
@@ -13,17 +13,16 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "FtpProfile.h"
 #include "PrintCanvas.h"
 
 // Shown when a print is asked for while an earlier job is still open.
 inline const std::string kAccessPrintBusy =
     "Ein fr\xFCherer Druckauftrag ist noch nicht beendet. Bitte warten und neu anfordern!";
 
-// The texts of the page "Anmeldung" at the moment of printing, saved or not.
+// The log-in as the page "Anmeldung" shows it at the moment of printing, saved or not.
 struct AccessDataFields {
-  std::string Host, Port, User, Password;  // HostEdit, PortEdit, UserEdit, PassEdit
-  int ProxyMode = 0;                       // ProxyGroup's item index
-  std::string ProxyHost, ProxyPort, ProxyUser, ProxyPassword;  // HostEditP ... PassEditP
+  FtpLoginValues Login;
   std::string FileName;  // the profile's current file name (the job title)
   double Today = 0;      // the date printed in the first line, a day count
 };

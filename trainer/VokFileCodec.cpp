@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 
+#include "ByteRecord.h"
 #include "Win1252.h"
 
 namespace vokfile {
@@ -22,9 +23,7 @@ bool HasHighByte(std::string_view text) {
 
 }  // namespace
 
-void Writer::PutLE(std::uint32_t value, int byteCount) {
-  for (int i = 0; i < byteCount; ++i) bytes_.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
+void Writer::PutLE(std::uint32_t value, int byteCount) { byterecord::AppendLE(bytes_, value, byteCount); }
 
 void Writer::Integer(std::int32_t value) {
   const auto bits = static_cast<std::uint32_t>(value);
@@ -150,9 +149,7 @@ bool Reader::Take(size_t count, std::string_view& out) {
 std::optional<std::uint32_t> Reader::GetLE(int byteCount) {
   std::string_view raw;
   if (!Take(static_cast<size_t>(byteCount), raw)) return Fail();
-  std::uint32_t value = 0;
-  for (int i = byteCount - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(raw[i]);
-  return value;
+  return static_cast<std::uint32_t>(byterecord::LoadLE(raw.data(), byteCount));
 }
 
 std::optional<std::int32_t> Reader::Integer() {
@@ -186,8 +183,7 @@ std::optional<RawString> Reader::RawStringItem() {
       byteCount = p[1];
     } else if ((p[0] == kLongString || p[0] == kUtf8String || p[0] == kUtf16String) && have >= 5) {
       head = 5;
-      byteCount = std::uint64_t{p[1]} | std::uint64_t{p[2]} << 8 | std::uint64_t{p[3]} << 16 |
-                  std::uint64_t{p[4]} << 24;
+      byteCount = byterecord::LoadLE(p + 1, 4);
       if (p[0] == kUtf16String) byteCount *= 2;
     }
     // The window never holds more than the bytes known to be left, so an item inside it

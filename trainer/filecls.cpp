@@ -4,16 +4,6 @@
 
 #include "Win1252.h"
 
-std::string PathText(const std::filesystem::path& path) {
-  const std::u8string native = path.u8string();
-  return win1252::FromUtf8(std::string(native.begin(), native.end()));
-}
-
-std::filesystem::path TextPath(const std::string& text) {
-  const std::string utf8 = win1252::ToUtf8(text);
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 std::filesystem::path CutPath(const std::filesystem::path& path, std::size_t limit) {
   const std::string text = PathText(path);
   if (text.size() <= limit) return path;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Dialogs.h"
+#include "PathText.h"
 
 // The texts and choices a document object is made with. Texts are Windows-1252.
 struct FileClassSettings {
@@ -100,10 +101,6 @@ class tFileClass {
   int openFilterIndex_ = 1;
   int saveFilterIndex_ = 1;
 };
-
-// The text of a path in Windows-1252, and a path back from such a text.
-std::string PathText(const std::filesystem::path& path);
-std::filesystem::path TextPath(const std::string& text);
 
 // A path cut to at most limit characters, counted in its Windows-1252 form. A path within the
 // limit is returned unchanged.

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "ByteRecord.h"
 #include "ReplacingFile.h"
 #include "filecls.h"
 
@@ -29,28 +30,8 @@ constexpr std::size_t kWindowHeight = 0x0C0;
 constexpr std::size_t kWindowWidth = 0x0C4;
 constexpr std::size_t kOpenFolder = 0x0C8;
 
-void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::uint32_t GetU32(std::span<const std::uint8_t> b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(b[at + i]) << (8 * i);
-  return v;
-}
-
-void PutShortString(Bytes& b, std::size_t at, const std::string& text, std::size_t room) {
-  const std::size_t length = std::min(text.size(), room);
-  b[at] = static_cast<std::uint8_t>(length);
-  for (std::size_t i = 0; i < length; ++i) b[at + 1 + i] = static_cast<std::uint8_t>(text[i]);
-}
-
-std::optional<std::string> GetShortString(std::span<const std::uint8_t> b, std::size_t at,
-                                           std::size_t room) {
-  const std::size_t length = b[at];
-  if (length > room) return std::nullopt;
-  return std::string(b.begin() + at + 1, b.begin() + at + 1 + length);
-}
+using byterecord::GetU32;
+using byterecord::PutU32;
 
 // The extension is the text from the last dot on; a name that is only ".dtp" has it too (the
 // file system library would call that a name without extension).
@@ -111,27 +92,27 @@ bool CreatePrivateFolders(const fs::path& path) {
 Bytes EncodeDesktop(const TrainerDesktop& d) {
   Bytes b{};
   const ViewSettings& v = d.view;
-  PutShortString(b, kLastDocument, d.lastDocument, TrainerDesktop::kPathLimit);
+  byterecord::PutShortText(b, kLastDocument, d.lastDocument, TrainerDesktop::kPathLimit);
   b[kGridLines] = v.gridLines ? 1 : 0;
   PutU32(b, kBackground, v.background);
   PutU32(b, kFontColor, v.font.color);
   PutU32(b, kFontHeight, static_cast<std::uint32_t>(v.font.height));
-  PutShortString(b, kFontName, v.font.name, TrainerDesktop::kFontNameLimit);
+  byterecord::PutShortText(b, kFontName, v.font.name, TrainerDesktop::kFontNameLimit);
   b[kFontPitch] = v.font.pitch;
   std::copy(d.reserved.begin(), d.reserved.end(), b.begin() + kReserved);
   PutU32(b, kFontSize, static_cast<std::uint32_t>(v.font.size));
   b[kFontStyle] = v.font.style;
   PutU32(b, kWindowHeight, static_cast<std::uint32_t>(v.windowHeight));
   PutU32(b, kWindowWidth, static_cast<std::uint32_t>(v.windowWidth));
-  PutShortString(b, kOpenFolder, d.openFolder, TrainerDesktop::kPathLimit);
+  byterecord::PutShortText(b, kOpenFolder, d.openFolder, TrainerDesktop::kPathLimit);
   return b;
 }
 
 std::optional<TrainerDesktop> DecodeDesktop(std::span<const std::uint8_t> b) {
   if (b.size() < TrainerDesktop::kSize) return std::nullopt;
-  const auto lastDocument = GetShortString(b, kLastDocument, TrainerDesktop::kPathLimit);
-  const auto fontName = GetShortString(b, kFontName, TrainerDesktop::kFontNameLimit);
-  const auto openFolder = GetShortString(b, kOpenFolder, TrainerDesktop::kPathLimit);
+  const auto lastDocument = byterecord::GetShortText(b, kLastDocument, TrainerDesktop::kPathLimit);
+  const auto fontName = byterecord::GetShortText(b, kFontName, TrainerDesktop::kFontNameLimit);
+  const auto openFolder = byterecord::GetShortText(b, kOpenFolder, TrainerDesktop::kPathLimit);
   if (!lastDocument || !fontName || !openFolder) return std::nullopt;
 
   TrainerDesktop d;

@@ -44,7 +44,7 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
           [this](const std::filesystem::path& path) { return store_->ReadProfile(path); },
           [this](const std::filesystem::path& path) { return store_->WriteProfile(path); },
           [this](bool modified) {
-            if (QAction* save = Action("FTPspeichern1")) save->setEnabled(modified);
+            if (FTPspeichern1) FTPspeichern1->setEnabled(modified);
           }});
 
   BuildPages();
@@ -69,10 +69,9 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
       return AskCertificateTrust(this, info);
     };
   }
-  connection_->Settings = [this] { return login_->Settings(); };
-  connection_->Options = [this] { return login_->Options(); };
-  connection_->RemotePathField = [this] { return login_->LastShown().RemoteDir; };
-  connection_->SetRemotePathField = [this](const std::string& path) { login_->LastShown().RemoteDir = path; };
+  connection_->Login = [this] { return login_->ReadLogin(); };
+  connection_->RemotePathField = [this] { return lastShown_.Folders.RemoteDir; };
+  connection_->SetRemotePathField = [this](const std::string& path) { lastShown_.Folders.RemoteDir = path; };
 
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(f1, &QShortcut::activated, this, [this] { ShowHelpTopic(helpContext_); });
@@ -266,9 +265,22 @@ void TFTPForm1::RecentreAfterFileDialog() {
 
 // ---- The profile controls ----
 
-FtpProfileValues TFTPForm1::ReadControls() { return login_->ReadControls(); }
+// Each page reads and shows its own part of the profile.
+FtpProfileValues TFTPForm1::ReadControls() {
+  FtpProfileValues values;
+  values.Login = login_->ReadLogin();
+  values.Folders = browser_->ReadFolders(values.Unwritable);
+  values.Single = transfer_->ReadSingle(values.Unwritable);
+  values.Auto = transfer_->ReadAuto();
+  return values;
+}
 
-void TFTPForm1::ShowControls(const FtpProfileValues& values) { login_->ShowControls(values); }
+void TFTPForm1::ShowControls(const FtpProfileValues& values) {
+  lastShown_ = values;
+  login_->ShowLogin(values.Login);
+  browser_->ShowFolders(values.Folders);
+  transfer_->ShowParts(values.Single, values.Auto);
+}
 
 void TFTPForm1::ClearRemoteList() {
   if (OnClearRemoteList) OnClearRemoteList();

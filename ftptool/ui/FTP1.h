@@ -62,7 +62,7 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   // The trainer's "FTP-Dienst starten": service mode, shown modally.
   int FTPDienststarten();
 
-  // Pages the later parts of the tool fill from helpers of their own.
+  // The pages; each is filled by a helper object of its own (FtpLoginPage, FtpBrowserPage, ...).
   QWidget* TabSheet1Page() const { return TabSheet1; }
   QWidget* TabSheet2Page() const { return TabSheet2; }
   QWidget* TabSheet3Page() const { return TabSheet3; }
@@ -73,6 +73,14 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   QMenuBar* MainMenu() const { return MainMenu1; }
   QAction* Action(const QString& objectName) const;
   QToolButton* Button(const QString& objectName) const;
+  // The commands the pages share, by type: the page shown runs the transfers, the transfer
+  // page owns the marker test. Set while the menu and the tool bar are built.
+  QAction* Downstarten1 = nullptr;
+  QAction* Upstarten1 = nullptr;
+  QAction* FTPspeichern1 = nullptr;
+  QToolButton* DownTBtn = nullptr;
+  QToolButton* UpTBtn = nullptr;
+  QToolButton* ToolButton3 = nullptr;
 
   FtpClient& Client() { return FtpClient1; }
   FtpConnection& Connection() { return *connection_; }
@@ -121,6 +129,12 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
 
   QString StatusText(int panel) const;
 
+  // The profile's values in the pages' controls, each page holding its own part.
+  FtpProfileValues ReadControls() override;
+  void ShowControls(const FtpProfileValues& values) override;
+  // The values last shown; a reconnect off the browser page keeps its remote folder here.
+  const FtpProfileValues& LastShownProfile() const { return lastShown_; }
+
   // FtpToolView
   void ShowFtpStatus(int panel, const std::string& text) override;
   void ClearFtpStatus(int first, int last) override;
@@ -165,8 +179,6 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   void FitFrameToScreen();
 
   // FtpProfileControls
-  FtpProfileValues ReadControls() override;
-  void ShowControls(const FtpProfileValues& values) override;
   void ClearRemoteList() override;
   void DisconnectServer() override;
 
@@ -197,6 +209,7 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   FtpCentring centring_;
   double screenFactor_ = 1.0;
   bool shown_ = false;  // the start-up of this show has finished
+  FtpProfileValues lastShown_;
   std::optional<FtpWindowSize> fixedSize_;  // the open and save modes fix the size
 
   int helpContext_ = 300;

@@ -29,7 +29,7 @@ QAction* TFTPForm1::AddAction(QMenu* menu, const QString& name, const QString& c
   action->setObjectName(name);
   action->setProperty("helpContext", 200);
   if (handler) connect(action, &QAction::triggered, this, [handler] { handler(); });
-  else action->setEnabled(false);  // its feature is not built yet
+  else action->setEnabled(false);  // until the page that owns it connects it
   return action;
 }
 
@@ -47,7 +47,7 @@ QToolButton* TFTPForm1::AddButton(const QString& name, const QString& hint, cons
     button->setEnabled(action->isEnabled());
     connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
   } else {
-    button->setEnabled(false);  // its feature is not built yet
+    button->setEnabled(false);  // until the page that owns it connects it
   }
   ToolBar1->addWidget(button);
   WatchHelpContext(button, 290);
@@ -94,7 +94,8 @@ void TFTPForm1::BuildMenu() {
   heading->setEnabled(false);  // a heading over the profile commands
   AddAction(datei, "FTPneu1", "- neu", [this] { FTPneuClick(); });
   AddAction(datei, "FTPffnen1", U("- öffnen"), [this] { FTPffnen1Click(); });
-  AddAction(datei, "FTPspeichern1", "- speichern", [this] { FTPspeichern1Click(); })->setEnabled(false);
+  FTPspeichern1 = AddAction(datei, "FTPspeichern1", "- speichern", [this] { FTPspeichern1Click(); });
+  FTPspeichern1->setEnabled(false);
   AddAction(datei, "FTPspeichernunter1", "- speichern unter", [this] { FTPspeichernunter1Click(); });
   datei->addSeparator();
   AddAction(datei, "FTPdrucken1", "drucken", [this] { FTPdrucken1Click(); });
@@ -107,11 +108,13 @@ void TFTPForm1::BuildMenu() {
   AddAction(verbindung, "trennen1", "trennen", [this] { connectionPanel_->trennen1Click(); });
 
   QMenu* down = menu("Herunterladen1", "&Herunterladen");
-  AddAction(down, "Downstarten1", "starten", nullptr)->setProperty("tag", 2);
+  Downstarten1 = AddAction(down, "Downstarten1", "starten", nullptr);
+  Downstarten1->setProperty("tag", 2);
   connectionPanel_->AddAbortControl(
       AddAction(down, "Downabbrechen1", "abbrechen", [this] { connectionPanel_->AbortClick(); }));
   QMenu* up = menu("Hochladen1", "H&ochladen");
-  AddAction(up, "Upstarten1", "starten", nullptr)->setProperty("tag", 1);
+  Upstarten1 = AddAction(up, "Upstarten1", "starten", nullptr);
+  Upstarten1->setProperty("tag", 1);
   connectionPanel_->AddAbortControl(
       AddAction(up, "Upabbrechen1", "abbrechen", [this] { connectionPanel_->AbortClick(); }));
 
@@ -181,17 +184,19 @@ void TFTPForm1::BuildToolBar() {
   QToolButton* indicator = enabledButton("Image1Btn", "Anzeige", QIcon());
   connectionPanel_->SetIndicator(indicator);
   connectionPanel_->ShowConnected(false);
-  AddButton("DownTBtn", "herunterladen", GlyphIcon("⇩"))->setProperty("tag", 2);
+  DownTBtn = AddButton("DownTBtn", "herunterladen", GlyphIcon("⇩"));
+  DownTBtn->setProperty("tag", 2);
   QToolButton* abort = enabledButton("AbortBtn", U("zerreißen"), GlyphIcon("×", QColor(160, 0, 0)));
   connect(abort, &QToolButton::clicked, this, [this] { connectionPanel_->AbortClick(); });
   connectionPanel_->AddAbortControl(abort);
-  AddButton("UpTBtn", "hochladen", GlyphIcon("⇧"))->setProperty("tag", 1);
+  UpTBtn = AddButton("UpTBtn", "hochladen", GlyphIcon("⇧"));
+  UpTBtn->setProperty("tag", 1);
   ToolBar1->addSeparator();
   AddButton("View640Btn", "640x480", GlyphIcon("S"))->setProperty("tag", 1);
   AddButton("View800Btn", "800x600", GlyphIcon("L"))->setProperty("tag", 2);
   ToolBar1->addSeparator();
   enabledButton("HelpTBtn", "Hilfe aufrufen", StdIcon(QStyle::SP_DialogHelpButton));
-  AddButton("ToolButton3", "", GlyphIcon("N"));
+  ToolButton3 = AddButton("ToolButton3", "", GlyphIcon("N"));
   // Kept for their names; never shown.
   for (const char* hidden : {"SimuWaitBtn", "CheckBtn"}) {
     QToolButton* b = AddButton(hidden, hidden == std::string("CheckBtn") ? "R" : "", QIcon());

@@ -13,10 +13,10 @@
 void TFTPForm1::StartUpDesktop() {
   FtpDesktopProfileHooks hooks;
   hooks.SetLastDirectory = [this](const std::string& folder) { document_->SetLastDirectory(folder); };
-  hooks.SetProfileName = [this](const std::string& name) { document_->SetFileName(ProfileTextPath(name)); };
+  hooks.SetProfileName = [this](const std::string& name) { document_->SetFileName(TextPath(name)); };
   hooks.ReadProfile = [this](const std::string& name) {
     document_->SetLoading(true);
-    const bool read = !name.empty() && store_->ReadProfile(ProfileTextPath(name));
+    const bool read = !name.empty() && store_->ReadProfile(TextPath(name));
     document_->SetLoading(false);
     return read;
   };
@@ -42,7 +42,7 @@ void TFTPForm1::SaveDesktopOnClose() {
   state.Height = height();
   state.ActivePage = FTPPageControl1->currentIndex();
   state.FixedWidth = state.FixedHeight = fixedSize_.has_value();
-  SaveDesktop(services_.settingsFolder, desktop_, ProfilePathText(document_->FileName()),
+  SaveDesktop(services_.settingsFolder, desktop_, PathText(document_->FileName()),
               document_->LastDirectory(), state, screenFactor_, *services_.dialogs);
 }
 

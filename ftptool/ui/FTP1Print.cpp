@@ -10,7 +10,7 @@
 void TFTPForm1::FTPdrucken1Click() {
   if (!services_.printer || !services_.printDialogs) return;
   FTPPageControl1->setCurrentIndex(kPageAnmeldung);
-  services_.printDialogs->SetDocumentName(ProfilePathText(document_->FileName()));
+  services_.printDialogs->SetDocumentName(PathText(document_->FileName()));
   if (const auto choice = services_.printDialogs->ChoosePrint(false))
     PrintAccessDataCopies(choice->copies);
 }
@@ -25,18 +25,9 @@ void TFTPForm1::FTPDruckereinstellung1Click() {
 void TFTPForm1::PrintAccessDataCopies(int copies) {
   if (!services_.printer) return;
   if (!services_.printer->JobRunning()) store_->ControlsToProfile();
-  FtpLoginPage& page = *login_;
   AccessDataFields fields;
-  fields.Host = FromQ(page.HostEdit->text());
-  fields.Port = FromQ(page.PortEdit->text());
-  fields.User = FromQ(page.UserEdit->text());
-  fields.Password = FromQ(page.PassEdit->text());
-  fields.ProxyMode = page.ProxyIndex();
-  fields.ProxyHost = FromQ(page.HostEditP->text());
-  fields.ProxyPort = FromQ(page.PortEditP->text());
-  fields.ProxyUser = FromQ(page.UserEditP->text());
-  fields.ProxyPassword = FromQ(page.PassEditP->text());
-  fields.FileName = ProfilePathText(document_->FileName());
+  fields.Login = login_->ReadLogin();
+  fields.FileName = PathText(document_->FileName());
   fields.Today = timebase::NowDayCount();
   FontDesc windowFont;
   windowFont.name = FromQ(font().family());

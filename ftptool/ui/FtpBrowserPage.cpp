@@ -57,7 +57,6 @@ FtpBrowserPage::FtpBrowserPage(TFTPForm1& window, QWidget* page) : window_(windo
   BuildControls();
   WireLists();
   WireWindow();
-  WireProfile();
 }
 
 FtpBrowserPage::~FtpBrowserPage() = default;
@@ -153,22 +152,19 @@ void FtpBrowserPage::WireLists() {
 
 void FtpBrowserPage::WireWindow() {
   // The tool bar and menu commands act on this page only; page 3 has its own handlers.
-  const struct { const char* action; const char* button; FtpTag tag; } commands[] = {
-      {"Downstarten1", "DownTBtn", FtpTag::Remote}, {"Upstarten1", "UpTBtn", FtpTag::Local}};
+  const struct { QAction* action; QToolButton* button; FtpTag tag; } commands[] = {
+      {window_.Downstarten1, window_.DownTBtn, FtpTag::Remote},
+      {window_.Upstarten1, window_.UpTBtn, FtpTag::Local}};
   for (const auto& c : commands) {
     const FtpTag tag = c.tag;
-    if (QAction* action = window_.Action(QString::fromLatin1(c.action))) {
-      action->setEnabled(true);
-      connect(action, &QAction::triggered, this, [this, tag] {
-        if (OnBrowserPage()) DownTBtnClick(tag);
-      });
-    }
-    if (QToolButton* button = window_.Button(QString::fromLatin1(c.button))) {
-      button->setEnabled(true);
-      connect(button, &QToolButton::clicked, this, [this, tag] {
-        if (OnBrowserPage()) DownTBtnClick(tag);
-      });
-    }
+    c.action->setEnabled(true);
+    connect(c.action, &QAction::triggered, this, [this, tag] {
+      if (OnBrowserPage()) DownTBtnClick(tag);
+    });
+    c.button->setEnabled(true);
+    connect(c.button, &QToolButton::clicked, this, [this, tag] {
+      if (OnBrowserPage()) DownTBtnClick(tag);
+    });
   }
   auto clearBefore = window_.OnClearRemoteList;
   window_.OnClearRemoteList = [this, clearBefore] {
@@ -205,22 +201,19 @@ void FtpBrowserPage::WireWindow() {
   };
 }
 
-void FtpBrowserPage::WireProfile() {
-  FtpLoginPage& login = window_.LoginPage();
-  auto readBefore = login.ReadOtherPages;
-  login.ReadOtherPages = [this, readBefore](FtpProfileValues& values) {
-    if (readBefore) readBefore(values);
-    values.LocalDir = FromQStored(VerzEdit1->text(), values.Unwritable);
-    values.RemoteDir = FromQStored(VerzEdit2->text(), values.Unwritable);
-  };
-  auto showBefore = login.ShowOtherPages;
-  login.ShowOtherPages = [this, showBefore](const FtpProfileValues& values) {
-    if (showBefore) showBefore(values);
-    VerzEdit1->setText(ToQ(values.LocalDir));
-    VerzEdit2->setText(ToQ(values.RemoteDir));
-    remote_.PathField = win1252::ToUtf8(values.RemoteDir);
-    ChangeLocal();
-  };
+// The profile's folders: a text the record cannot hold is named in unwritable.
+FtpFolderValues FtpBrowserPage::ReadFolders(std::string& unwritable) const {
+  FtpFolderValues folders;
+  folders.LocalDir = FromQStored(VerzEdit1->text(), unwritable);
+  folders.RemoteDir = FromQStored(VerzEdit2->text(), unwritable);
+  return folders;
+}
+
+void FtpBrowserPage::ShowFolders(const FtpFolderValues& folders) {
+  VerzEdit1->setText(ToQ(folders.LocalDir));
+  VerzEdit2->setText(ToQ(folders.RemoteDir));
+  remote_.PathField = win1252::ToUtf8(folders.RemoteDir);
+  ChangeLocal();
 }
 
 bool FtpBrowserPage::OnBrowserPage() const {
@@ -251,7 +244,7 @@ void FtpBrowserPage::ReadLocalField() { local_.PathField = FromQ(VerzEdit1->text
 
 void FtpBrowserPage::ShowLocal() {
   VerzEdit1->setText(ToQ(local_.PathField));
-  ListView1->Model().SetLocalFolder(ToQ(FtpPathText(FtpFolderOfField(local_.PathField))));
+  ListView1->Model().SetLocalFolder(ToQ(PathText(FtpFolderOfField(local_.PathField))));
   ListView1->ShowRows();
 }
 

@@ -9,6 +9,7 @@
 
 #include "FtpBrowserRows.h"
 #include "FtpLocalListing.h"
+#include "FtpProfile.h"
 #include "FtpRemoteListing.h"
 #include "FtpSelectionTransfer.h"
 
@@ -42,6 +43,11 @@ class FtpBrowserPage : public QObject {
   void ListRemote();
   FtpSortColumn SortColumn() const { return sortColumn_; }
   void SetSortColumn(FtpSortColumn column) { sortColumn_ = column; }
+
+  // The profile's part this page shows; a folder text the record cannot hold is named in
+  // unwritable.
+  FtpFolderValues ReadFolders(std::string& unwritable) const;
+  void ShowFolders(const FtpFolderValues& folders);
 
   // The commands of the page's controls.
   void ChangeLocal();      // Enter in VerzEdit1, ListBtn1
@@ -78,7 +84,6 @@ class FtpBrowserPage : public QObject {
   void BuildControls();
   void WireLists();
   void WireWindow();
-  void WireProfile();
   FtpBrowserListView* List(FtpTag tag) const;
   void ReadLocalField();
   void ShowLocal();

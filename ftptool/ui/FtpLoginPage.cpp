@@ -179,36 +179,32 @@ void FtpLoginPage::UpdateProxyBox() {
   }
 }
 
-FtpProfileValues FtpLoginPage::ReadControls() const {
-  FtpProfileValues v = shown_;
+FtpLoginValues FtpLoginPage::ReadLogin() const {
+  FtpLoginValues v;
   v.Host = FromQ(HostEdit->text());
   v.Port = FromQ(PortEdit->text());
   v.User = FromQ(UserEdit->text());
   v.Password = FromQ(PassEdit->text());
   v.SavePassword = PwCheckBox->isChecked();
-  v.AutoConnect = AutoSetBox->isChecked();
-  v.AutoReconnect = AutoResetBox->isChecked();
-  v.TimerReconnect = TimerAutoResetBox->isChecked();
+  v.Reconnect = {AutoSetBox->isChecked(), AutoResetBox->isChecked(), TimerAutoResetBox->isChecked()};
   v.ProxyHost = FromQ(HostEditP->text());
   v.ProxyPort = FromQ(PortEditP->text());
   v.ProxyUser = FromQ(UserEditP->text());
   v.ProxyPassword = FromQ(PassEditP->text());
   v.SaveProxyPassword = PwCheckBoxP->isChecked();
   v.ProxyMode = ProxyIndex();
-  if (ReadOtherPages) ReadOtherPages(v);
   return v;
 }
 
-void FtpLoginPage::ShowControls(const FtpProfileValues& v) {
-  shown_ = v;
+void FtpLoginPage::ShowLogin(const FtpLoginValues& v) {
   HostEdit->setText(ToQ(v.Host));
   PortEdit->setText(ToQ(v.Port));
   UserEdit->setText(ToQ(v.User));
   PwCheckBox->setChecked(v.SavePassword);
   PassEdit->setText(ToQ(v.Password));
-  AutoSetBox->setChecked(v.AutoConnect);
-  AutoResetBox->setChecked(v.AutoReconnect);
-  TimerAutoResetBox->setChecked(v.TimerReconnect);
+  AutoSetBox->setChecked(v.Reconnect.AutoSet);
+  AutoResetBox->setChecked(v.Reconnect.AutoReset);
+  TimerAutoResetBox->setChecked(v.Reconnect.TimerAutoReset);
   HostEditP->setText(ToQ(v.ProxyHost));
   PortEditP->setText(ToQ(v.ProxyPort));
   UserEditP->setText(ToQ(v.ProxyUser));
@@ -218,23 +214,4 @@ void FtpLoginPage::ShowControls(const FtpProfileValues& v) {
   QAbstractButton* mode = ProxyGroup->button(v.ProxyMode >= 0 && v.ProxyMode <= 5 ? v.ProxyMode : 0);
   mode->setChecked(true);
   UpdateProxyBox();
-  if (ShowOtherPages) ShowOtherPages(v);
-}
-
-FtpConnectionSettings FtpLoginPage::Settings() const {
-  FtpConnectionSettings s;
-  s.Host = FromQ(HostEdit->text());
-  s.Port = FromQ(PortEdit->text());
-  s.User = FromQ(UserEdit->text());
-  s.Password = FromQ(PassEdit->text());
-  s.ProxyIndex = ProxyIndex();
-  s.ProxyHost = FromQ(HostEditP->text());
-  s.ProxyPort = FromQ(PortEditP->text());
-  s.ProxyUser = FromQ(UserEditP->text());
-  s.ProxyPassword = FromQ(PassEditP->text());
-  return s;
-}
-
-FtpReconnectOptions FtpLoginPage::Options() const {
-  return {AutoSetBox->isChecked(), AutoResetBox->isChecked(), TimerAutoResetBox->isChecked()};
 }

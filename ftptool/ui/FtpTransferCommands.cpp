@@ -55,7 +55,7 @@ void FtpTransferPage::ShowFields(const FtpSingleTransferFields& f) {
 
 std::string FtpTransferPage::LocalFolder() const {
   if (LastGoodLocalFolder) return LastGoodLocalFolder();
-  return window_.LoginPage().LastShown().LocalDir;
+  return window_.LastShownProfile().Folders.LocalDir;
 }
 
 void FtpTransferPage::ShowResult(FtpTag tag, const std::string& label) {
@@ -80,11 +80,11 @@ void FtpTransferPage::QuellBtnClick() {
   request.title = "Quelldatei";
   request.filter = kSourceFilter;
   request.mustExist = true;
-  const fs::path current = FtpTextPath(FromQ(UpDateiEdit1->text()));
+  const fs::path current = TextPath(FromQ(UpDateiEdit1->text()));
   request.initialDir = current.parent_path();
-  request.fileName = FtpPathText(current.filename());
+  request.fileName = PathText(current.filename());
   if (auto choice = window_.DialogsService().OpenFile(request))
-    UpDateiEdit1->setText(ToQ(FtpPathText(choice->path)));
+    UpDateiEdit1->setText(ToQ(PathText(choice->path)));
 }
 
 void FtpTransferPage::ZielBtnClick() {
@@ -93,9 +93,9 @@ void FtpTransferPage::ZielBtnClick() {
   const std::string target = FromQ(DownDateiEdit1->text());
   const std::string field = LocalPathField ? LocalPathField() : LocalFolder();
   request.initialDir = FtpIsBlankField(target) ? FtpFolderOfField(field)
-                                               : FtpTextPath(target).parent_path();
+                                               : TextPath(target).parent_path();
   if (auto choice = window_.DialogsService().SaveFile(request))
-    DownDateiEdit1->setText(ToQ(FtpPathText(choice->path)));
+    DownDateiEdit1->setText(ToQ(PathText(choice->path)));
 }
 
 void FtpTransferPage::Timer2Timer() { scheduler_->Timer2Timer(AutoSettings()); }
@@ -129,7 +129,7 @@ std::optional<double> FtpTransferPage::RemoteFileDate(const std::string& remoteN
 
 std::optional<double> FtpTransferPage::LocalFileTime(const std::string& localPath) {
   std::error_code ec;
-  const auto time = fs::last_write_time(FtpTextPath(localPath), ec);
+  const auto time = fs::last_write_time(TextPath(localPath), ec);
   if (ec) return std::nullopt;
   return FtpFileTimeDayCount(time);
 }

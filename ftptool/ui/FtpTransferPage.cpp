@@ -116,7 +116,6 @@ FtpTransferPage::FtpTransferPage(TFTPForm1& window, QWidget* page)
   window_.WatchHelpContext(OneDownBox, 320);
 
   ConnectChanges();
-  ChainProfileHooks();
   // A new profile keeps the single transfer's options of the one before; the first one
   // starts with the page's own (overwrite on), not with an empty record's.
   window_.Profile().SetBool(profilefield::OverwriteTarget, OverwriteBox->isChecked());
@@ -125,10 +124,8 @@ FtpTransferPage::FtpTransferPage(TFTPForm1& window, QWidget* page)
 
   WireBrowser();
   WireToolBar();
-  if (QToolButton* marker = window_.Button("ToolButton3")) {
-    marker->setEnabled(true);
-    connect(marker, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
-  }
+  window_.ToolButton3->setEnabled(true);
+  connect(window_.ToolButton3, &QToolButton::clicked, this, [this] { ToolButton3Click(); });
   // Runs for as long as the window exists, shown or hidden: a loaded profile's automatic
   // transfers go on while the trainer has the tool closed.
   timer2_ = new QTimer(this);
@@ -156,18 +153,17 @@ void FtpTransferPage::WireBrowser() {
 
 // The tool bar's and the menu's transfer commands run the single transfer on this page.
 void FtpTransferPage::WireToolBar() {
-  const struct { const char* action; const char* button; FtpTag tag; } commands[] = {
-      {"Downstarten1", "DownTBtn", FtpTag::Remote}, {"Upstarten1", "UpTBtn", FtpTag::Local}};
+  const struct { QAction* action; QToolButton* button; FtpTag tag; } commands[] = {
+      {window_.Downstarten1, window_.DownTBtn, FtpTag::Remote},
+      {window_.Upstarten1, window_.UpTBtn, FtpTag::Local}};
   for (const auto& c : commands) {
     const FtpTag tag = c.tag;
     auto run = [this, tag] {
       if (window_.PageControl()->currentWidget() != page_) return;
       if (!window_.Connection().RefuseWhileBusy()) TransferSingleFile(tag);
     };
-    if (QAction* action = window_.Action(QString::fromLatin1(c.action)))
-      connect(action, &QAction::triggered, this, run);
-    if (QToolButton* button = window_.Button(QString::fromLatin1(c.button)))
-      connect(button, &QToolButton::clicked, this, run);
+    connect(c.action, &QAction::triggered, this, run);
+    connect(c.button, &QToolButton::clicked, this, run);
   }
 }
 
@@ -341,34 +337,17 @@ AutoTransferSettings FtpTransferPage::AutoSettings() const {
   return s;
 }
 
-// ---- The profile's fields of this page ----
+// ---- The profile's parts of this page ----
 
-void FtpTransferPage::ChainProfileHooks() {
-  FtpLoginPage& login = window_.LoginPage();
-  auto read = login.ReadOtherPages;
-  login.ReadOtherPages = [this, read](FtpProfileValues& values) {
-    if (read) read(values);
-    ReadFields(values);
-  };
-  auto show = login.ShowOtherPages;
-  login.ShowOtherPages = [this, show](const FtpProfileValues& values) {
-    if (show) show(values);
-    ShowFields(values);
-  };
+FtpSingleTransferFields FtpTransferPage::ReadSingle(std::string& unwritable) const {
+  for (const QLineEdit* edit : {UpDateiEdit1, UpDateiEdit2, DownDateiEdit1, DownDateiEdit2, CopyDateiEdit1})
+    FromQStored(edit->text(), unwritable);
+  return Fields();
 }
 
-void FtpTransferPage::ReadFields(FtpProfileValues& v) const {
-  for (const QLineEdit* edit : {UpDateiEdit1, UpDateiEdit2, DownDateiEdit1, DownDateiEdit2, CopyDateiEdit1})
-    FromQStored(edit->text(), v.Unwritable);
-  const FtpSingleTransferFields f = Fields();
-  v.DownTargetFile = f.DownDateiEdit1;
-  v.DownSourceFile = f.DownDateiEdit2;
-  v.UpSourceFile = f.UpDateiEdit1;
-  v.UpTargetFile = f.UpDateiEdit2;
-  v.DownCopyFile = f.CopyDateiEdit1;
-  v.OverwriteTarget = f.OverwriteBox;
-  v.AppendTarget = f.AppendBox;
+FtpAutoTransferValues FtpTransferPage::ReadAuto() const {
   const AutoTransferSettings s = AutoSettings();
+  FtpAutoTransferValues v;
   v.AutoDownload = s.AutoDown;
   v.DownStartTime = s.DownStartTime;
   v.DownRepeatMinutes = s.DownRepeatMinutes;
@@ -378,13 +357,12 @@ void FtpTransferPage::ReadFields(FtpProfileValues& v) const {
   v.DownSingleMode = s.DownMode == AutoDownMode::Single;
   v.DownWithNewFile = s.DownWithNewFile;
   v.NewFileName = s.NewFileName;
+  return v;
 }
 
-void FtpTransferPage::ShowFields(const FtpProfileValues& v) {
+void FtpTransferPage::ShowParts(const FtpSingleTransferFields& single, const FtpAutoTransferValues& v) {
   showing_ = true;
-  ShowFields(FtpSingleTransferFields{v.UpSourceFile, v.UpTargetFile, v.DownTargetFile,
-                                     v.DownSourceFile, v.DownCopyFile, v.AppendTarget,
-                                     v.OverwriteTarget});
+  ShowFields(single);
   AutoDownBtn->setChecked(v.AutoDownload);
   DateTimePicker1->setTime(TimeOfDay(v.DownStartTime));
   SpinEdit1->setValue(v.DownRepeatMinutes);

@@ -11,8 +11,8 @@
 
 #include "FtpScheduler.h"
 #include "FtpSelectionTransfer.h"
+#include "FtpProfile.h"
 #include "FtpSingleTransfer.h"
-#include "ftpdisk.h"
 
 class TFTPForm1;
 class QCheckBox;
@@ -53,6 +53,12 @@ class FtpTransferPage : public QObject, private FtpSchedulerHost {
   // The schedule check of each 30-second tick, and the marker test of ToolButton3.
   void Timer2Timer();
   void ToolButton3Click();
+
+  // The profile's parts this page shows; a name the record cannot hold is named in
+  // unwritable.
+  FtpSingleTransferFields ReadSingle(std::string& unwritable) const;
+  FtpAutoTransferValues ReadAuto() const;
+  void ShowParts(const FtpSingleTransferFields& single, const FtpAutoTransferValues& automatic);
 
   AutoTransferSettings AutoSettings() const;
   const FtpScheduler& Scheduler() const { return *scheduler_; }
@@ -103,9 +109,6 @@ class FtpTransferPage : public QObject, private FtpSchedulerHost {
   void ConnectChanges();
   void WireBrowser();
   void WireToolBar();
-  void ChainProfileHooks();
-  void ReadFields(FtpProfileValues& values) const;
-  void ShowFields(const FtpProfileValues& values);
 
   // Change handlers: the enabled state and the profile's modified mark.
   void AutoDownBtnClick();

@@ -57,14 +57,17 @@ class ToolConnection : public ::testing::Test {
   double now_ = timebase::EncodeDayCount({2024, 5, 1, 10, 0, 0, 0});
   FtpClient client_;
   RecordingToolView view_;
-  FtpConnectionSettings settings_;
+  FtpLoginValues settings_;
   FtpReconnectOptions options_;
   std::string pathField_;
   int listings_ = 0;
   std::unique_ptr<FtpConnection> conn_ = [this] {
     auto conn = std::make_unique<FtpConnection>(client_, view_, [this] { return now_; });
-    conn->Settings = [this] { return settings_; };
-    conn->Options = [this] { return options_; };
+    conn->Login = [this] {
+      FtpLoginValues login = settings_;
+      login.Reconnect = options_;
+      return login;
+    };
     conn->RemotePathField = [this] { return pathField_; };
     conn->SetRemotePathField = [this](const std::string& path) { pathField_ = path; };
     conn->ListRemoteDirectory = [this] { ++listings_; };
@@ -307,10 +310,10 @@ TEST(ToolConnectionRules, PortTextsAndProxyModes) {
   EXPECT_EQ(PortFromText("70000"), 21);
   EXPECT_EQ(PortFromText("0"), 0);
   FtpClient client;
-  FtpConnectionSettings settings;
+  FtpLoginValues settings;
   settings.Host = "127.0.0.1";
   settings.Port = "x";
-  settings.ProxyIndex = 4;
+  settings.ProxyMode = 4;
   settings.ProxyPort = "8021";
   ApplySettingsToClient(settings, client);
   EXPECT_EQ(client.Port, 21);

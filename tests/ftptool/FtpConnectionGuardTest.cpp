@@ -63,8 +63,8 @@ class GuardedTls : public PyftpdSuite {
       ++questions;
       return answer;
     };
-    conn.Settings = [this] {
-      FtpConnectionSettings s;
+    conn.Login = [this] {
+      FtpLoginValues s;
       s.Host = host;
       s.Port = std::to_string(port);
       s.User = PyftpdServer::kUser;
@@ -150,8 +150,8 @@ TEST(FtpConnectionGuard, ADataFileThatIsNoFileRefusesTheConnectAtOnce) {
     FtpConnection connection(client, view, [] { return 45000.0; });
     client.ReadTimeout = 2000;  // a connect that got past the check fails instead of waiting
     connection.TrustFile = trust;
-    connection.Settings = [&] {
-      FtpConnectionSettings s;
+    connection.Login = [&] {
+      FtpLoginValues s;
       s.Host = "127.0.0.1";
       s.Port = std::to_string(server.Port());
       return s;
@@ -174,12 +174,12 @@ TEST(FtpConnectionGuard, AProxyLogInSaysFirstThatItIsNotEncrypted) {
   client.ReadTimeout = 8000;
   ScratchFolder folder;
   connection.TrustFile = folder.File(FtpTrustStore::kFileName);
-  connection.Settings = [&] {
-    FtpConnectionSettings s;
+  connection.Login = [&] {
+    FtpLoginValues s;
     s.Host = "ftp.beispiel.de";  // only named in USER, never looked up
     s.Port = "21";
     s.User = "anna";
-    s.ProxyIndex = 1;  // USER user@site
+    s.ProxyMode = 1;  // USER user@site
     s.ProxyHost = "127.0.0.1";
     s.ProxyPort = std::to_string(proxy.Port());
     return s;
@@ -254,15 +254,15 @@ TEST(FtpConnectionGuard, ALostNoopReplyTimesOutAndTheScheduleGoesOn) {
   EXPECT_EQ(client.ReadTimeout, FtpConnection::kReplyTimeoutMs) << "the tool waits for no reply for ever";
   client.ReadTimeout = 300;  // the test's own, so it need not wait a minute
   client.Passive = true;
-  connection.Settings = [&] {
-    FtpConnectionSettings s;
+  connection.Login = [&] {
+    FtpLoginValues s;
     s.Host = "127.0.0.1";
     s.Port = std::to_string(server.Port());
     s.User = "anna";
     s.Password = "geheim";
+    s.Reconnect = FtpReconnectOptions{false, true, false};
     return s;
   };
-  connection.Options = [] { return FtpReconnectOptions{false, true, false}; };
   ScratchFolder folder;
   ScriptedDialogs dialogs;
   FtpSelectionCommands commands(connection, view, dialogs, {[&] { return folder.File(""); }, nullptr, nullptr, nullptr, nullptr});
@@ -309,8 +309,8 @@ TEST(FtpConnectionGuard, ASilentServerDuringATransferEndsInTheTimeOutAndAReconne
   FtpConnection connection(client, view, [] { return 45000.5; });
   client.ReadTimeout = 300;
   client.Passive = true;
-  connection.Settings = [&] {
-    FtpConnectionSettings s;
+  connection.Login = [&] {
+    FtpLoginValues s;
     s.Host = "127.0.0.1";
     s.Port = std::to_string(server.Port());
     s.User = "anna";

@@ -32,8 +32,8 @@ TEST(FtpConnectionTls, WithATrustFileAsksForTlsAndGoesOnInClearWhenNotOffered) {
     ADD_FAILURE() << "no certificate without TLS";
     return FtpTrustDecision::Reject;
   };
-  connection.Settings = [&] {
-    FtpConnectionSettings settings;
+  connection.Login = [&] {
+    FtpLoginValues settings;
     settings.Host = "127.0.0.1";
     settings.Port = std::to_string(server.Port());
     settings.User = "anna";
@@ -61,8 +61,8 @@ TEST(FtpConnectionTls, AHandshakeThatFailsIsAFailedConnectionNotAClearOne) {
   FtpConnection connection(client, view, [] { return 45000.0; });
   ScratchFolder folder;
   connection.TrustFile = folder.File(FtpTrustStore::kFileName);
-  connection.Settings = [&] {
-    FtpConnectionSettings settings;
+  connection.Login = [&] {
+    FtpLoginValues settings;
     settings.Host = "127.0.0.1";
     settings.Port = std::to_string(server.Port());
     settings.User = "anna";

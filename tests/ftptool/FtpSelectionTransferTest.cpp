@@ -29,7 +29,7 @@ class ToolTransfer : public PyftpdSuite {
     PyftpdSuite::SetUp();
     if (HasFatalFailure()) return;
     AimAt(*server_);
-    conn.Settings = [this] { return settings; };
+    conn.Login = [this] { return settings; };
     ASSERT_TRUE(conn.Connect());
   }
 
@@ -50,7 +50,7 @@ class ToolTransfer : public PyftpdSuite {
   RecordingToolView view;
   ScriptedDialogs dialogs;
   ScratchFolder folder;
-  FtpConnectionSettings settings;
+  FtpLoginValues settings;
   double now = timebase::EncodeDayCount({2024, 5, 1, 10, 0, 0, 0});
   FtpConnection conn{client, view, [this] { return now; }};
   int localListings = 0, remoteListings = 0, clipboardCopies = 0, remoteClears = 0;

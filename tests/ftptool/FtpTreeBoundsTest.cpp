@@ -52,7 +52,7 @@ TEST_F(FtpTreeLinks, DownloadNeverWritesThroughALinkInsideTheTarget) {
   EXPECT_FALSE(fs::exists(outside / "x.txt"));
   EXPECT_EQ(ReadFile((target / "normal.txt").string()), "vom Server: normal.txt");
   EXPECT_TRUE(fs::is_symlink(target / "datei.txt"));
-  const std::string shown = FtpPathText(target);
+  const std::string shown = PathText(target);
   EXPECT_EQ(view.LinesStartingWith(A("Lokale Verknüpfung")),
             (Lines{FtpSkippedLocalLinkLine(shown + "/Unter"), FtpSkippedLocalLinkLine(shown + "/datei.txt"),
                    FtpSkippedLocalLinkLine(shown + "/neu.txt")}));

@@ -69,7 +69,7 @@ TEST_F(FtpTreeWalkReal, ThreeLevelTreeGoesUpAndComesBackByteForByte) {
   EXPECT_EQ(client.RetrieveCurrentDir(), "/");
   EXPECT_EQ(walker.CurrentLocalFolder(), Local("zurueck"));
   EXPECT_EQ(view.panels[2], "Baum heruntergeladen");
-  const std::string shown = FtpPathText(Local("zurueck") / "Baum" / "Eins");
+  const std::string shown = PathText(Local("zurueck") / "Baum" / "Eins");
   EXPECT_EQ(view.LinesStartingWith("Downloadstart: " + shown + "/b"),
             (std::vector<std::string>{"Downloadstart: " + shown + "/b.bin   70000"}));
 }

@@ -62,11 +62,11 @@ class LadekoFtpTool : public ::testing::Test {
     ScriptedDialogs dialogs;
     FtpProfileStore store(profile, controls, view, dialogs);
     store.NewProfile(ProfileDocument::kUntitledName, "");
-    controls.values.Host = "127.0.0.1";
-    controls.values.Port = port;
-    controls.values.User = PyftpdServer::kUser;
-    controls.values.Password = PyftpdServer::kPassword;
-    controls.values.SavePassword = savePassword;
+    controls.values.Login.Host = "127.0.0.1";
+    controls.values.Login.Port = port;
+    controls.values.Login.User = PyftpdServer::kUser;
+    controls.values.Login.Password = PyftpdServer::kPassword;
+    controls.values.Login.SavePassword = savePassword;
     const fs::path file = scratch_ / "zugang.ftpz";
     EXPECT_TRUE(store.WriteProfile(file));
     return file;

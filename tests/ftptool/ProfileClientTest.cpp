@@ -20,10 +20,10 @@ TEST(ProfileClient, SavedProfileConnectsAClient) {
   ScriptedDialogs dialogs;
   FtpProfileStore store(profile, controls, view, dialogs);
   store.NewProfile(ProfileDocument::kUntitledName, "");
-  controls.values.Host = "127.0.0.1";
-  controls.values.Port = std::to_string(server.Port());
-  controls.values.User = PyftpdServer::kUser;
-  controls.values.Password = PyftpdServer::kPassword;
+  controls.values.Login.Host = "127.0.0.1";
+  controls.values.Login.Port = std::to_string(server.Port());
+  controls.values.Login.User = PyftpdServer::kUser;
+  controls.values.Login.Password = PyftpdServer::kPassword;
   const fs::path file = server.Home() / "zugang.ftpz";
   ASSERT_TRUE(store.WriteProfile(file));
 
@@ -37,7 +37,7 @@ TEST(ProfileClient, SavedProfileConnectsAClient) {
   client.Quit();
 
   // Without the save flag the profile carries no password.
-  controls.values.SavePassword = false;
+  controls.values.Login.SavePassword = false;
   ASSERT_TRUE(store.WriteProfile(file));
   FtpClient second;
   ASSERT_TRUE(LoadProfileIntoClient(file, second));

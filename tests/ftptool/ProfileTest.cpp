@@ -121,7 +121,7 @@ TEST_F(ProfileFiles, NewProfileBytesAtTheirOffsets) {
   EXPECT_EQ(b[1720], 30);
   EXPECT_EQ(b[1723], 0);
   EXPECT_EQ(view_.panels[0], "unbenannt (/home/lerner)");
-  EXPECT_EQ(controls_.values.Port, "21");
+  EXPECT_EQ(controls_.values.Login.Port, "21");
   EXPECT_EQ(controls_.disconnects, 1);
   EXPECT_EQ(controls_.remoteListCleared, 1);
 }
@@ -137,30 +137,30 @@ TEST_F(ProfileFiles, TextFieldsAreCutAndKeepTheBytesBehindTheirLength) {
 
 TEST_F(ProfileFiles, ShortFileOverwritesOnlyItsOwnLength) {
   store_.NewProfile(ProfileDocument::kUntitledName, "");
-  controls_.values.User = "lerner";
+  controls_.values.Login.User = "lerner";
   store_.ControlsToProfile();
   const FtpAccessProfile before = profile_;
   std::string bytes(100, 'x');
   bytes[0] = 5;
   PutFile(folder_ / "kurz.ftpz", bytes);
   ASSERT_TRUE(store_.ReadProfile(folder_ / "kurz.ftpz"));
-  EXPECT_EQ(controls_.values.Host, "xxxxx");
-  EXPECT_EQ(controls_.values.User, "lerner");
+  EXPECT_EQ(controls_.values.Login.Host, "xxxxx");
+  EXPECT_EQ(controls_.values.Login.User, "lerner");
   for (std::size_t i = 0; i < 100; ++i) ASSERT_EQ(profile_.bytes[i], static_cast<std::uint8_t>(bytes[i])) << i;
   for (std::size_t i = 100; i < FtpAccessProfile::kSize; ++i) ASSERT_EQ(profile_.bytes[i], before.bytes[i]) << i;
-  EXPECT_EQ(view_.panels[0], ProfilePathText(folder_ / "kurz.ftpz"));
+  EXPECT_EQ(view_.panels[0], PathText(folder_ / "kurz.ftpz"));
 }
 
 TEST_F(ProfileFiles, PasswordsOf119And120Characters) {
   store_.NewProfile(ProfileDocument::kUntitledName, "");
   const std::string p119(119, 'q'), p120 = std::string(119, 'r') + "s";
-  controls_.values.Password = p119;
-  controls_.values.ProxyPassword = p120;
+  controls_.values.Login.Password = p119;
+  controls_.values.Login.ProxyPassword = p120;
   ASSERT_TRUE(store_.WriteProfile(folder_ / "lang.ftpz"));
   controls_.values = {};
   ASSERT_TRUE(store_.ReadProfile(folder_ / "lang.ftpz"));
-  EXPECT_EQ(controls_.values.Password, p119);
-  EXPECT_EQ(controls_.values.ProxyPassword, std::string(119, 'r'));
+  EXPECT_EQ(controls_.values.Login.Password, p119);
+  EXPECT_EQ(controls_.values.Login.ProxyPassword, std::string(119, 'r'));
 }
 
 // A caller that hands the core a longer password than the window allows gets the same
@@ -170,25 +170,48 @@ TEST(ProfileRecord, PasswordsAreCutToTheFieldBeforeScrambling) {
   std::string longPassword;
   for (int i = 0; i < 200; ++i) longPassword += static_cast<char>('!' + i % 90);
   FtpProfileValues values;
-  values.Password = longPassword;
-  values.ProxyPassword = std::string(150, 'p') + longPassword;
+  values.Login.Password = longPassword;
+  values.Login.ProxyPassword = std::string(150, 'p') + longPassword;
   FtpProfileValues prefixes = values;
-  prefixes.Password = longPassword.substr(0, 120);
-  prefixes.ProxyPassword = values.ProxyPassword.substr(0, 120);
+  prefixes.Login.Password = longPassword.substr(0, 120);
+  prefixes.Login.ProxyPassword = values.Login.ProxyPassword.substr(0, 120);
   FtpAccessProfile fromLong, fromPrefix;
   StoreProfileValues(fromLong, values, zeros);
   StoreProfileValues(fromPrefix, prefixes, zeros);
   for (std::size_t i = 0; i < FtpAccessProfile::kSize; ++i)
     ASSERT_EQ(fromLong.bytes[i], fromPrefix.bytes[i]) << "byte " << i;
   EXPECT_EQ(fromLong.bytes[606], static_cast<std::uint8_t>(120 - 0x5E));
-  EXPECT_EQ(ProfileValues(fromLong).Password, longPassword.substr(0, 119));
+  EXPECT_EQ(ProfileValues(fromLong).Login.Password, longPassword.substr(0, 119));
+}
+
+// Every part's every field travels through the record and back, each in its own place: a
+// field left out of the mapping, or two fields sharing a place, comes back changed.
+TEST(ProfileRecord, EveryFieldOfEveryPartSurvivesTheRecordInItsOwnPlace) {
+  FtpProfileValues v;
+  v.Login = {"host.example", "2121", "anna", "pw", true, 3, "proxy", "8021", "pu", "ppw", true,
+             {true, false, true}};
+  v.Folders = {"/lokal", "/fern"};
+  v.Single = {"/up/quelle", "up/ziel", "/down/ziel", "down/quelle", "/kopie", true, false};
+  v.Auto = {true, 0.25, 45, false, 0.5, 15, false, true, "signal.txt"};
+  FtpAccessProfile record;
+  StoreProfileValues(record, v, [] { return std::uint8_t{7}; });
+  EXPECT_EQ(ProfileValues(record), v);
+  EXPECT_EQ(record.Text(pf::UpSourceFile), "/up/quelle");
+  EXPECT_EQ(record.Text(pf::UpTargetFile), "up/ziel");
+  EXPECT_EQ(record.Text(pf::DownTargetFile), "/down/ziel");
+  EXPECT_EQ(record.Text(pf::DownSourceFile), "down/quelle");
+  EXPECT_TRUE(record.Bool(pf::AutoConnect));
+  EXPECT_FALSE(record.Bool(pf::AutoReconnect));
+  EXPECT_TRUE(record.Bool(pf::TimerReconnect));
+  EXPECT_TRUE(record.Bool(pf::AppendTarget));
+  EXPECT_FALSE(record.Bool(pf::OverwriteTarget));
 }
 
 TEST_F(ProfileFiles, TwoSavesDifferOnlyInFillerAndReadBackEqual) {
   store_.NewProfile(ProfileDocument::kUntitledName, "/tmp");
-  controls_.values.Host = "127.0.0.1";
-  controls_.values.Password = A("gehüm");
-  controls_.values.ProxyMode = 4;
+  controls_.values.Login.Host = "127.0.0.1";
+  controls_.values.Login.Password = A("gehüm");
+  controls_.values.Login.ProxyMode = 4;
   const FtpProfileValues entered = controls_.values;
   ASSERT_TRUE(store_.WriteProfile(folder_ / "a.ftpz"));
   ASSERT_TRUE(store_.WriteProfile(folder_ / "b.ftpz"));
@@ -213,8 +236,8 @@ TEST_F(ProfileFiles, TwoSavesDifferOnlyInFillerAndReadBackEqual) {
 
 TEST_F(ProfileFiles, UncheckedSavePasswordStoresTheScrambledEmptyPassword) {
   store_.NewProfile(ProfileDocument::kUntitledName, "");
-  controls_.values.Password = "geheim";
-  controls_.values.SavePassword = false;
+  controls_.values.Login.Password = "geheim";
+  controls_.values.Login.SavePassword = false;
   ASSERT_TRUE(store_.WriteProfile(folder_ / "ohne.ftpz"));
   const std::string bytes = FileBytes(folder_ / "ohne.ftpz");
   EXPECT_EQ(static_cast<std::uint8_t>(bytes[605]), 120);
@@ -222,8 +245,8 @@ TEST_F(ProfileFiles, UncheckedSavePasswordStoresTheScrambledEmptyPassword) {
   EXPECT_EQ(bytes[1212], 0);
   EXPECT_EQ(bytes.find("geheim"), std::string::npos);
   ASSERT_TRUE(store_.ReadProfile(folder_ / "ohne.ftpz"));
-  EXPECT_EQ(controls_.values.Password, "");
-  EXPECT_FALSE(controls_.values.SavePassword);
+  EXPECT_EQ(controls_.values.Login.Password, "");
+  EXPECT_FALSE(controls_.values.Login.SavePassword);
 }
 
 TEST_F(ProfileFiles, ReadFailuresChangeNothing) {
@@ -256,15 +279,15 @@ TEST_F(ProfileFiles, FailedSaveSaysSoAndLeavesNoStrayFile) {
 
 TEST_F(ProfileFiles, StoredNamesWithUmlautsKeepWorkingAndOnesTheRecordCannotHoldAreRefused) {
   store_.NewProfile(ProfileDocument::kUntitledName, "");
-  controls_.values.RemoteDir = A("/Übungen/Größe");
-  controls_.values.UpTargetFile = A("Lösungen.evd");
+  controls_.values.Folders.RemoteDir = A("/Übungen/Größe");
+  controls_.values.Single.UpDateiEdit2 = A("Lösungen.evd");
   ASSERT_TRUE(store_.WriteProfile(folder_ / "umlaute.ftpz"));
   controls_.values = {};
   ASSERT_TRUE(store_.ReadProfile(folder_ / "umlaute.ftpz"));
-  EXPECT_EQ(controls_.values.RemoteDir, A("/Übungen/Größe"));
-  EXPECT_EQ(controls_.values.UpTargetFile, A("Lösungen.evd"));
+  EXPECT_EQ(controls_.values.Folders.RemoteDir, A("/Übungen/Größe"));
+  EXPECT_EQ(controls_.values.Single.UpDateiEdit2, A("Lösungen.evd"));
 
-  controls_.values.RemoteDir = "/?od?";
+  controls_.values.Folders.RemoteDir = "/?od?";
   controls_.values.Unwritable = "/?od?";  // the window found a "Ł" in the field
   EXPECT_FALSE(store_.WriteProfile(folder_ / "umlaute.ftpz"));
   ASSERT_EQ(dialogs_.messages.size(), 1u);
@@ -272,5 +295,5 @@ TEST_F(ProfileFiles, StoredNamesWithUmlautsKeepWorkingAndOnesTheRecordCannotHold
             A("Der Name \"/?od?\" enthält Zeichen, die die Zugangsdatei nicht speichern kann; nicht gespeichert"));
   controls_.values = {};
   ASSERT_TRUE(store_.ReadProfile(folder_ / "umlaute.ftpz"));
-  EXPECT_EQ(controls_.values.RemoteDir, A("/Übungen/Größe")) << "the file on disk is the one saved before";
+  EXPECT_EQ(controls_.values.Folders.RemoteDir, A("/Übungen/Größe")) << "the file on disk is the one saved before";
 }

@@ -12,15 +12,15 @@ namespace {
 class AccessPrintTest : public ::testing::Test {
  protected:
   AccessPrintTest() {
-    f_.Host = "ftp.example.de";
-    f_.Port = "21";
-    f_.User = "lern";
-    f_.Password = "Geheim7";
-    f_.ProxyMode = 4;
-    f_.ProxyHost = "proxy.example.de";
-    f_.ProxyPort = "8021";
-    f_.ProxyUser = "pu";
-    f_.ProxyPassword = "xy";
+    f_.Login.Host = "ftp.example.de";
+    f_.Login.Port = "21";
+    f_.Login.User = "lern";
+    f_.Login.Password = "Geheim7";
+    f_.Login.ProxyMode = 4;
+    f_.Login.ProxyHost = "proxy.example.de";
+    f_.Login.ProxyPort = "8021";
+    f_.Login.ProxyUser = "pu";
+    f_.Login.ProxyPassword = "xy";
     f_.FileName = "/home/lern/Zugang.ftpz";
     f_.Today = timebase::EncodeDayCount({2024, 5, 6, 14, 30});
     font_.name = "Tahoma";
@@ -91,8 +91,8 @@ TEST_F(AccessPrintTest, PasswordsNotRepeatedExactlyPrintAsHashRows) {
 }
 
 TEST_F(AccessPrintTest, EmptyPasswordPrintsNothingAfterItsLabel) {
-  f_.Password.clear();
-  f_.ProxyMode = 9;  // not an item of the group
+  f_.Login.Password.clear();
+  f_.Login.ProxyMode = 9;  // not an item of the group
   Print(1, RepeatedPasswords{});
   EXPECT_EQ(Texts()[4], "Passwort: ");
   EXPECT_EQ(Texts()[5], "Proxy-Einstellungen: ");

@@ -370,17 +370,16 @@ TEST_F(FtpBrowserPageTest, WhileBusyTheRemoteSideRefusesKeysClicksAndEditing) {
 
 TEST_F(FtpBrowserPageTest, ProfileFoldersFillTheFieldsAndAreReadBack) {
   WriteFile(local / "p.txt", "p");
-  FtpProfileValues shown;
+  FtpFolderValues shown;
   shown.LocalDir = local.string();
   shown.RemoteDir = "/web";
-  ASSERT_TRUE(form.LoginPage().ShowOtherPages);
-  form.LoginPage().ShowOtherPages(shown);
+  page().ShowFolders(shown);
   EXPECT_EQ(page().VerzEdit2->text(), "/web");
   EXPECT_GE(RowOf(page().Local().Rows, "p.txt"), 0);
 
   page().VerzEdit2->setText("/anders");
-  FtpProfileValues read;
-  form.LoginPage().ReadOtherPages(read);
+  std::string unwritable;
+  const FtpFolderValues read = page().ReadFolders(unwritable);
   EXPECT_EQ(read.LocalDir, local.string());
   EXPECT_EQ(read.RemoteDir, "/anders");
 }

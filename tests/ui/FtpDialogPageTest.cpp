@@ -23,7 +23,7 @@
 #include "MainWindowFixture.h"
 #include "PyftpdServer.h"
 #include "QtText.h"
-#include "VokGrid.h"
+#include "VokGridView.h"
 #include "vokdisk.h"
 
 namespace fs = std::filesystem;

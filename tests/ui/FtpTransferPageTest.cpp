@@ -144,21 +144,21 @@ TEST_F(FtpTransferPageTest, ToolBarTransferRunsTheSingleTransferOnThisPageOnly) 
 }
 
 TEST_F(FtpTransferPageTest, ProfileValuesFillThePageAndAreReadBackWithoutAModifiedMark) {
-  FtpProfileValues v = form.LoginPage().ReadControls();
-  v.UpSourceFile = "/tmp/quelle.htm";
-  v.DownSourceFile = "www/daten.txt";
-  v.DownCopyFile = "/tmp/kopie.txt";
-  v.AppendTarget = true;
-  v.OverwriteTarget = false;
-  v.AutoDownload = true;
-  v.DownStartTime = At(7, 45) - 46083;  // only the time of day counts
-  v.DownRepeatMinutes = 60;
-  v.DownSingleMode = false;
-  v.DownWithNewFile = true;
-  v.NewFileName = "signal.txt";
-  v.UpRepeatMinutes = 15;
+  FtpProfileValues v = form.ReadControls();
+  v.Single.UpDateiEdit1 = "/tmp/quelle.htm";
+  v.Single.DownDateiEdit2 = "www/daten.txt";
+  v.Single.CopyDateiEdit1 = "/tmp/kopie.txt";
+  v.Single.AppendBox = true;
+  v.Single.OverwriteBox = false;
+  v.Auto.AutoDownload = true;
+  v.Auto.DownStartTime = At(7, 45) - 46083;  // only the time of day counts
+  v.Auto.DownRepeatMinutes = 60;
+  v.Auto.DownSingleMode = false;
+  v.Auto.DownWithNewFile = true;
+  v.Auto.NewFileName = "signal.txt";
+  v.Auto.UpRepeatMinutes = 15;
   form.Document().ClearModified();
-  form.LoginPage().ShowControls(v);
+  form.ShowControls(v);
 
   FtpTransferPage& p = page();
   EXPECT_EQ(p.DownDateiEdit2->text(), "www/daten.txt");
@@ -170,14 +170,14 @@ TEST_F(FtpTransferPageTest, ProfileValuesFillThePageAndAreReadBackWithoutAModifi
   EXPECT_TRUE(p.NeuDateiEdit->isEnabled());
   EXPECT_FALSE(form.Document().Modified());
 
-  const FtpProfileValues back = form.LoginPage().ReadControls();
-  EXPECT_EQ(back.UpSourceFile, v.UpSourceFile);
-  EXPECT_EQ(back.DownCopyFile, v.DownCopyFile);
-  EXPECT_EQ(back.DownRepeatMinutes, 60);
-  EXPECT_EQ(back.UpRepeatMinutes, 15);
-  EXPECT_FALSE(back.DownSingleMode);
-  EXPECT_EQ(back.NewFileName, "signal.txt");
-  EXPECT_NEAR(back.DownStartTime, 7.75 / 24, 1e-9);
+  const FtpProfileValues back = form.ReadControls();
+  EXPECT_EQ(back.Single.UpDateiEdit1, v.Single.UpDateiEdit1);
+  EXPECT_EQ(back.Single.CopyDateiEdit1, v.Single.CopyDateiEdit1);
+  EXPECT_EQ(back.Auto.DownRepeatMinutes, 60);
+  EXPECT_EQ(back.Auto.UpRepeatMinutes, 15);
+  EXPECT_FALSE(back.Auto.DownSingleMode);
+  EXPECT_EQ(back.Auto.NewFileName, "signal.txt");
+  EXPECT_NEAR(back.Auto.DownStartTime, 7.75 / 24, 1e-9);
 }
 
 TEST_F(FtpTransferPageTest, FileChoosersFillTheirFields) {

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTabBar>
 #include <QTabWidget>
+#include <set>
 
 #include "FindDialog.h"
 #include "QtText.h"
@@ -47,6 +48,23 @@ TEST_F(MainWindowTest, StartsOnFirstBoxWithClipboardHiddenAndDefaultColours) {
   // A new document: German in column 2 of each box; the clipboard has German first.
   EXPECT_EQ(GermanColumn(form->Document().Box(1)), 2);
   EXPECT_EQ(GermanColumn(form->Document().Clipboard()), 1);
+}
+
+// Each command of the list is one menu item, found under its own name, and the file and row
+// commands are wired once the window is built.
+TEST_F(MainWindowTest, EveryCommandOfTheListIsItsOwnMenuItem) {
+  Open();
+  std::set<QAction*> seen;
+  for (std::size_t i = 0; i < kVokCommandCount; ++i) {
+    QAction* action = form->Command(static_cast<VokCommand>(i));
+    ASSERT_NE(action, nullptr) << kVokCommandNames[i];
+    EXPECT_EQ(action->objectName(), kVokCommandNames[i]);
+    EXPECT_EQ(form->Action(kVokCommandNames[i]), action);
+    EXPECT_TRUE(seen.insert(action).second) << kVokCommandNames[i];
+  }
+  EXPECT_TRUE(form->Command(VokCommand::neu1)->isEnabled());
+  EXPECT_FALSE(form->Command(VokCommand::speichern1)->isEnabled());
+  EXPECT_TRUE(form->Command(VokCommand::Sortieren1)->isEnabled());
 }
 
 TEST_F(MainWindowTest, SizePresetsFollowTheScreenScale) {

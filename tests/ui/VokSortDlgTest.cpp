@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include "VokSort.h"
+#include "VokSortDlg.h"
 
 namespace {
 

@@ -20,7 +20,8 @@
 #include "StatusLine.h"
 #include "ViewSettings.h"
 #include "VokDocument.h"
-#include "VokGrid.h"
+#include "VokCommands.h"
+#include "VokGridView.h"
 #include "filecls.h"
 #include "vokdisk.h"
 #include "vokdiskDesktop.h"
@@ -68,6 +69,9 @@ class TForm1 : public QMainWindow,
   VokGridView* CurrentGrid() { return grids_.at(doc_.CurrentPage()); }
   ViewSettings& View() { return desktop_.view; }
   tFileClass& File() { return *file_; }
+  // A menu command by type; every one exists once the window is built.
+  QAction* Command(VokCommand command) const { return commands_[static_cast<std::size_t>(command)]; }
+  // A control by object name, for tests.
   QAction* Action(const QString& objectName) const;
   QToolButton* Button(const QString& objectName) const;
   QString StatusText(int panel) const;
@@ -98,7 +102,7 @@ class TForm1 : public QMainWindow,
   void ApplySizePreset();
   void SetModified();
 
-  // Handlers of the commands built so far.
+  // View, input and help commands (Vok1.cpp).
   void mitGitterClick(int tag);
   void Spaltenvertauschen1Click();
   void Form640Click(int tag);
@@ -148,8 +152,9 @@ class TForm1 : public QMainWindow,
   void BuildMenu();
   void BuildToolBar();
   void BuildStatusBar();
-  QAction* AddAction(QMenu* menu, const QString& name, const QString& caption, int helpContext,
+  QAction* AddAction(QMenu* menu, VokCommand command, const QString& caption, int helpContext,
                      std::function<void()> handler, const QKeySequence& shortcut = {});
+  void WireCommand(VokCommand command, std::function<void()> handler);
   QToolButton* AddButton(QToolBar* bar, const QString& name, const QString& hint,
                          const QIcon& icon, QAction* action = nullptr);
   QToolBar* BuildMoveBar(int page);
@@ -202,6 +207,7 @@ class TForm1 : public QMainWindow,
   TFindDialog* FindDialog1 = nullptr;
   QToolBar* ToolBar1 = nullptr;
   std::array<QLabel*, 3> panels_{};
+  std::array<QAction*, kVokCommandCount> commands_{};
   QAction* mitGitter = nullptr;
   QAction* Deutschabdecken = nullptr;
   QAction* Franzsischabdecken = nullptr;

@@ -28,17 +28,18 @@ bool AccentVisible(const QString& letter) {
 
 }  // namespace
 
-QAction* TForm1::AddAction(QMenu* menu, const QString& name, const QString& caption,
+QAction* TForm1::AddAction(QMenu* menu, VokCommand command, const QString& caption,
                            int helpContext, std::function<void()> handler,
                            const QKeySequence& shortcut) {
   auto* action = menu->addAction(caption);
-  action->setObjectName(name);
+  action->setObjectName(VokCommandName(command));
+  commands_[static_cast<std::size_t>(command)] = action;
   action->setProperty("helpContext", helpContext);
   if (!shortcut.isEmpty()) action->setShortcut(shortcut);
   if (handler) {
     connect(action, &QAction::triggered, this, [handler] { handler(); });
   } else {
-    action->setEnabled(false);  // its feature is not built yet
+    action->setEnabled(false);  // until WireCommands or a service setter connects it
   }
   return action;
 }
@@ -142,63 +143,63 @@ void TForm1::BuildMenu() {
   };
 
   QMenu* datei = menu("Datei1", "&Datei", 200);
-  AddAction(datei, "neu1", "neu", 200, nullptr);
-  AddAction(datei, "ffnen1", "öffnen", 200, nullptr);
-  AddAction(datei, "speichern1", "speichern", 200, nullptr);
-  AddAction(datei, "speichernunter1", "speichern unter", 200, nullptr);
+  AddAction(datei, VokCommand::neu1, "neu", 200, nullptr);
+  AddAction(datei, VokCommand::ffnen1, "öffnen", 200, nullptr);
+  AddAction(datei, VokCommand::speichern1, "speichern", 200, nullptr);
+  AddAction(datei, VokCommand::speichernunter1, "speichern unter", 200, nullptr);
   datei->addSeparator();
-  AddAction(datei, "VomFTPServerffnen1", "Vom FTP-Server öffnen", 0, nullptr);
-  AddAction(datei, "AufFTPServerspeichern1", "Auf FTP-Server speichern", 0, nullptr);
+  AddAction(datei, VokCommand::VomFTPServerffnen1, "Vom FTP-Server öffnen", 0, nullptr);
+  AddAction(datei, VokCommand::AufFTPServerspeichern1, "Auf FTP-Server speichern", 0, nullptr);
   datei->addSeparator();
-  AddAction(datei, "Lektionhinzufgen2", "Lektion hinzufügen", 200, nullptr, Qt::Key_F3);
-  AddAction(datei, "Lektionspeichern1", "als Lektion speichern", 0, nullptr);
-  AddAction(datei, "Lektionkorrigieren1", "Lektion öffnen", 0, nullptr, Qt::Key_F4);
+  AddAction(datei, VokCommand::Lektionhinzufgen2, "Lektion hinzufügen", 200, nullptr, Qt::Key_F3);
+  AddAction(datei, VokCommand::Lektionspeichern1, "als Lektion speichern", 0, nullptr);
+  AddAction(datei, VokCommand::Lektionkorrigieren1, "Lektion öffnen", 0, nullptr, Qt::Key_F4);
   datei->addSeparator();
-  AddAction(datei, "Importieren1", "Importieren ...", 205, nullptr);
-  AddAction(datei, "Exportieren1", "Exportieren ...", 205, nullptr);
+  AddAction(datei, VokCommand::Importieren1, "Importieren ...", 205, nullptr);
+  AddAction(datei, VokCommand::Exportieren1, "Exportieren ...", 205, nullptr);
   datei->addSeparator();
-  AddAction(datei, "drucken1", "drucken", 200, nullptr);
-  AddAction(datei, "Druckereinstellung1", "Druckereinstellung", 200, nullptr);
+  AddAction(datei, VokCommand::drucken1, "drucken", 200, nullptr);
+  AddAction(datei, VokCommand::Druckereinstellung1, "Druckereinstellung", 200, nullptr);
   datei->addSeparator();
-  AddAction(datei, "Beenden1", "Beenden", 200, [this] { close(); });
+  AddAction(datei, VokCommand::Beenden1, "Beenden", 200, [this] { close(); });
 
   QMenu* bearbeiten = menu("Bearbeiten1", "&Bearbeiten", 210);
-  AddAction(bearbeiten, "ausschneiden1", "Zeilen ausschneiden", 210, nullptr);
-  AddAction(bearbeiten, "kopieren1", "Zeilen kopieren", 210, nullptr);
-  AddAction(bearbeiten, "einfgen1", "Zeilen einfügen", 210, nullptr);
-  AddAction(bearbeiten, "lschen1", "Zeilen löschen", 210, nullptr);
+  AddAction(bearbeiten, VokCommand::ausschneiden1, "Zeilen ausschneiden", 210, nullptr);
+  AddAction(bearbeiten, VokCommand::kopieren1, "Zeilen kopieren", 210, nullptr);
+  AddAction(bearbeiten, VokCommand::einfgen1, "Zeilen einfügen", 210, nullptr);
+  AddAction(bearbeiten, VokCommand::lschen1, "Zeilen löschen", 210, nullptr);
   bearbeiten->addSeparator();
-  AddAction(bearbeiten, "Leerzeileeinfgen1", "leere Zeile einfügen", 210, nullptr, Qt::Key_F5);
-  AddAction(bearbeiten, "leereZeileanhngen1", "leere Zeile anhängen", 210, nullptr, Qt::Key_F6);
-  AddAction(bearbeiten, "SpalteninmarkiertenZeilenvertauschen1", "markierte Vokabeln vertauschen",
+  AddAction(bearbeiten, VokCommand::Leerzeileeinfgen1, "leere Zeile einfügen", 210, nullptr, Qt::Key_F5);
+  AddAction(bearbeiten, VokCommand::leereZeileanhngen1, "leere Zeile anhängen", 210, nullptr, Qt::Key_F6);
+  AddAction(bearbeiten, VokCommand::SpalteninmarkiertenZeilenvertauschen1, "markierte Vokabeln vertauschen",
             210, nullptr, Qt::Key_F8);
 
   QMenu* suchen = menu("Suchen1", "&Suchen", 220);
-  AddAction(suchen, "Wrtersuchen1", "Wörter suchen", 220, [this] { Wrtersuchen1Click(); });
-  AddAction(suchen, "Sortieren1", "Liste sortieren", 220, nullptr);
+  AddAction(suchen, VokCommand::Wrtersuchen1, "Wörter suchen", 220, [this] { Wrtersuchen1Click(); });
+  AddAction(suchen, VokCommand::Sortieren1, "Liste sortieren", 220, nullptr);
 
   QMenu* ansicht = menu("Ansicht1", "&Ansicht", 230);
-  mitGitter = AddAction(ansicht, "mitGitter", "mit Gitterlinien", 230, [this] { mitGitterClick(1); });
+  mitGitter = AddAction(ansicht, VokCommand::mitGitter, "mit Gitterlinien", 230, [this] { mitGitterClick(1); });
   mitGitter->setCheckable(true);
-  AddAction(ansicht, "Spaltenvertauschen1", "Spalten vertauschen", 230,
+  AddAction(ansicht, VokCommand::Spaltenvertauschen1, "Spalten vertauschen", 230,
             [this] { Spaltenvertauschen1Click(); });
   ansicht->addSeparator();
-  Deutschabdecken = AddAction(ansicht, "Deutschabdecken", "Deutsch abdecken", 230,
+  Deutschabdecken = AddAction(ansicht, VokCommand::Deutschabdecken, "Deutsch abdecken", 230,
                               [this] { mitGitterClick(2); });
-  Franzsischabdecken = AddAction(ansicht, "Franzsischabdecken", "Französisch abdecken", 230,
+  Franzsischabdecken = AddAction(ansicht, VokCommand::Franzsischabdecken, "Französisch abdecken", 230,
                                  [this] { mitGitterClick(3); });
   Deutschabdecken->setCheckable(true);
   Franzsischabdecken->setCheckable(true);
   ansicht->addSeparator();
-  AddAction(ansicht, "Form640", "Formulargröße 640x480", 230, [this] { Form640Click(1); });
-  AddAction(ansicht, "Form800", "Formulargröße 800x600", 230, [this] { Form640Click(2); });
+  AddAction(ansicht, VokCommand::Form640, "Formulargröße 640x480", 230, [this] { Form640Click(1); });
+  AddAction(ansicht, VokCommand::Form800, "Formulargröße 800x600", 230, [this] { Form640Click(2); });
   ansicht->addSeparator();
-  AddAction(ansicht, "Hintergrundfarbe1", "Hintergrundfarbe", 230, [this] { Hintergrundfarbe1Click(); });
-  AddAction(ansicht, "Font1", "Schrift", 230, [this] { Font1Click(); });
+  AddAction(ansicht, VokCommand::Hintergrundfarbe1, "Hintergrundfarbe", 230, [this] { Hintergrundfarbe1Click(); });
+  AddAction(ansicht, VokCommand::Font1, "Schrift", 230, [this] { Font1Click(); });
 
   QMenu* test = menu("Test1", "&Test", 240);
   // Two groups of radio items: the test's size and its direction.
-  const auto radioGroup = [this, test](std::initializer_list<std::pair<const char*, const char*>> items) {
+  const auto radioGroup = [this, test](std::initializer_list<std::pair<VokCommand, const char*>> items) {
     auto* group = new QActionGroup(this);
     for (const auto& [name, caption] : items) {
       QAction* a = AddAction(test, name, caption, 240, nullptr);
@@ -206,33 +207,36 @@ void TForm1::BuildMenu() {
       group->addAction(a);
     }
   };
-  radioGroup({{"N5Vokabeln1", "5 Vokabeln"}, {"N10Vokabeln1", "10 Vokabeln"}, {"N20Vokabeln1", "20 Vokabeln"}});
+  radioGroup({{VokCommand::N5Vokabeln1, "5 Vokabeln"},
+              {VokCommand::N10Vokabeln1, "10 Vokabeln"},
+              {VokCommand::N20Vokabeln1, "20 Vokabeln"}});
   test->addSeparator();
-  radioGroup({{"insFrnzsische1", "ins Französische"}, {"insDeutsche1", "ins Deutsche"},
-              {"durcheinander1", "durcheinander"}});
-  Action("N5Vokabeln1")->setChecked(true);
-  Action("insFrnzsische1")->setChecked(true);
+  radioGroup({{VokCommand::insFrnzsische1, "ins Französische"},
+              {VokCommand::insDeutsche1, "ins Deutsche"},
+              {VokCommand::durcheinander1, "durcheinander"}});
+  Command(VokCommand::N5Vokabeln1)->setChecked(true);
+  Command(VokCommand::insFrnzsische1)->setChecked(true);
 
   QMenu* internet = menu("Internet1", "&Internet", 0);
-  AddAction(internet, "FTPDienststarten1", "FTP-Dienst starten", 0, nullptr);
+  AddAction(internet, VokCommand::FTPDienststarten1, "FTP-Dienst starten", 0, nullptr);
 
   QMenu* kreuz = menu("KreuzwortRtsel1", "&Kreuzwort-Rätsel", 0);
-  AddAction(kreuz, "insFranzsische1", "ins Französische", 0, [this] { insFranzsische1Click(); });
+  AddAction(kreuz, VokCommand::insFranzsische1, "ins Französische", 0, [this] { insFranzsische1Click(); });
   kreuz->menuAction()->setVisible(false);
 
   QMenu* hilfe = menu("Hilfe1", "&Hilfe", 280);
-  AddAction(hilfe, "Hilfebenutzen1", "Inhalt", 280, [this] { ShowHelp(0); });
-  AddAction(hilfe, "Suchen2", "Suchen", 280, [this] { ShowHelp(-1); });
-  AddAction(hilfe, "benutzen1", "benutzen", 280, [this] { ShowHelp(-2); });
+  AddAction(hilfe, VokCommand::Hilfebenutzen1, "Inhalt", 280, [this] { ShowHelp(0); });
+  AddAction(hilfe, VokCommand::Suchen2, "Suchen", 280, [this] { ShowHelp(-1); });
+  AddAction(hilfe, VokCommand::benutzen1, "benutzen", 280, [this] { ShowHelp(-2); });
   hilfe->addSeparator();
-  AddAction(hilfe, "Hompageaufrufen1", "Homepage aufrufen", 280, [this] {
+  AddAction(hilfe, VokCommand::Hompageaufrufen1, "Homepage aufrufen", 280, [this] {
     if (services_.shell) services_.shell->OpenUrl("https://www.ombrax.de/tirelo/");
   });
-  AddAction(hilfe, "Downloadaufrufen1", "Download aufrufen", 280, [this] {
+  AddAction(hilfe, VokCommand::Downloadaufrufen1, "Download aufrufen", 280, [this] {
     if (services_.shell) services_.shell->OpenUrl("https://www.ombrax.de/tirelo/download/");
   });
   hilfe->addSeparator();
-  AddAction(hilfe, "Autoren1", "Autoren", 280, [this] {
+  AddAction(hilfe, VokCommand::Autoren1, "Autoren", 280, [this] {
     if (aboutBox_) aboutBox_->exec();
   });
 }
@@ -242,31 +246,31 @@ void TForm1::BuildToolBar() {
   ToolBar1->setObjectName("ToolBar1");
   ToolBar1->setMovable(false);
   ToolBar1->setIconSize(QSize(20, 20));
-  AddButton(ToolBar1, "ToolButton4", "neu", StdIcon(QStyle::SP_FileIcon), Action("neu1"));
-  AddButton(ToolBar1, "ToolButton5", "öffnen", StdIcon(QStyle::SP_DialogOpenButton), Action("ffnen1"));
-  AddButton(ToolBar1, "SaveBtn", "speichern", StdIcon(QStyle::SP_DialogSaveButton), Action("speichern1"));
-  AddButton(ToolBar1, "ToolButton15", "Vom FTP-Server öffnen", GlyphIcon("⇩"), Action("VomFTPServerffnen1"));
+  AddButton(ToolBar1, "ToolButton4", "neu", StdIcon(QStyle::SP_FileIcon), Command(VokCommand::neu1));
+  AddButton(ToolBar1, "ToolButton5", "öffnen", StdIcon(QStyle::SP_DialogOpenButton), Command(VokCommand::ffnen1));
+  AddButton(ToolBar1, "SaveBtn", "speichern", StdIcon(QStyle::SP_DialogSaveButton), Command(VokCommand::speichern1));
+  AddButton(ToolBar1, "ToolButton15", "Vom FTP-Server öffnen", GlyphIcon("⇩"), Command(VokCommand::VomFTPServerffnen1));
   AddButton(ToolBar1, "ToolButton16", "Auf FTP-Server speichern", GlyphIcon("⇧"),
-            Action("AufFTPServerspeichern1"));
+            Command(VokCommand::AufFTPServerspeichern1));
   QToolButton* print = AddButton(ToolBar1, "ToolButton1", "drucken", GlyphIcon("P"));
-  print->setEnabled(false);  // printing is not built yet
+  print->setEnabled(false);  // until WireCommands finds a printer
   ToolBar1->addSeparator();
-  AddButton(ToolBar1, "ToolButton9", "suchen", GlyphIcon("?"), Action("Wrtersuchen1"));
-  AddButton(ToolBar1, "ToolButton23", "sortieren", GlyphIcon("AZ"), Action("Sortieren1"));
+  AddButton(ToolBar1, "ToolButton9", "suchen", GlyphIcon("?"), Command(VokCommand::Wrtersuchen1));
+  AddButton(ToolBar1, "ToolButton23", "sortieren", GlyphIcon("AZ"), Command(VokCommand::Sortieren1));
   ToolBar1->addSeparator();
   QToolButton* w640 = AddButton(ToolBar1, "W640Btn", "", GlyphIcon("S"));
   connect(w640, &QToolButton::clicked, this, [this] { Form640Click(1); });
   QToolButton* w800 = AddButton(ToolBar1, "ToolButton14", "", GlyphIcon("L"));
   connect(w800, &QToolButton::clicked, this, [this] { Form640Click(2); });
   AddButton(ToolBar1, "To1Btn", "Hintergrundfarbe", GlyphIcon("■", QColor(0x80, 0x80, 0xFF)),
-            Action("Hintergrundfarbe1"));
-  AddButton(ToolBar1, "To2Btn", "Schrift", GlyphIcon("F"), Action("Font1"));
+            Command(VokCommand::Hintergrundfarbe1));
+  AddButton(ToolBar1, "To2Btn", "Schrift", GlyphIcon("F"), Command(VokCommand::Font1));
   ToolBar1->addSeparator();
-  AddButton(ToolBar1, "ToolButton17", "FTP-Dienst starten", GlyphIcon("FTP"), Action("FTPDienststarten1"));
-  QToolButton* kreuz = AddButton(ToolBar1, "ToolButton13", "", GlyphIcon("#"), Action("insFranzsische1"));
+  AddButton(ToolBar1, "ToolButton17", "FTP-Dienst starten", GlyphIcon("FTP"), Command(VokCommand::FTPDienststarten1));
+  QToolButton* kreuz = AddButton(ToolBar1, "ToolButton13", "", GlyphIcon("#"), Command(VokCommand::insFranzsische1));
   kreuz->setVisible(false);
   ToolBar1->actions().back()->setVisible(false);
-  AddButton(ToolBar1, "ToolButton8", "Hilfe", StdIcon(QStyle::SP_DialogHelpButton), Action("Hilfebenutzen1"));
+  AddButton(ToolBar1, "ToolButton8", "Hilfe", StdIcon(QStyle::SP_DialogHelpButton), Command(VokCommand::Hilfebenutzen1));
   ToolBar1->addSeparator();
 
   MBtn = AddButton(ToolBar1, "MBtn", "markieren", GlyphIcon("M"));
@@ -320,7 +324,7 @@ void TForm1::BuildStatusBar() {
 }
 
 void TForm1::SetFtpService(std::function<void()> open) {
-  QAction* action = Action("FTPDienststarten1");
+  QAction* action = Command(VokCommand::FTPDienststarten1);
   connect(action, &QAction::triggered, this, [open = std::move(open)] { open(); });
   action->setEnabled(true);
 }

@@ -12,7 +12,7 @@
 #include "Vok1.h"
 #include "Vokunit1.h"
 #include "Vokunit1Dlg.h"
-#include "VokSort.h"
+#include "VokSortDlg.h"
 #include "VokTestDlg.h"
 #include <QPushButton>
 #include "vokGridEdit.h"
@@ -30,9 +30,9 @@ void TForm1::CreateDocumentObject() {
   ops.write = [this](const std::filesystem::path& path) {
     return WriteVocabFile(doc_, path, FileEnv());
   };
-  ops.onModifiedChanged = [this](bool modified) { Action("speichern1")->setEnabled(modified); };
+  ops.onModifiedChanged = [this](bool modified) { Command(VokCommand::speichern1)->setEnabled(modified); };
   file_ = std::make_unique<tFileClass>(*services_.dialogs, TrainerFileClassSettings(), ops);
-  Action("speichern1")->setEnabled(false);
+  Command(VokCommand::speichern1)->setEnabled(false);
 }
 
 // The start-up order: data folder, desktop file or defaults, then the document named on the
@@ -52,48 +52,52 @@ void TForm1::StartDocument() {
   ShowStatus(*this, 0, file_->FileNameText());
 }
 
+void TForm1::WireCommand(VokCommand command, std::function<void()> handler) {
+  QAction* action = Command(command);
+  connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
+  action->setEnabled(true);
+}
+
 void TForm1::WireCommands() {
-  const auto wire = [this](const char* name, std::function<void()> handler) {
-    QAction* action = Action(name);
-    connect(action, &QAction::triggered, this, [handler] { handler(); });
-    action->setEnabled(true);
+  const auto wire = [this](VokCommand command, std::function<void()> handler) {
+    WireCommand(command, std::move(handler));
   };
   // Each file command shows the document's name afterwards: it may have changed.
-  const auto fileCommand = [this, wire](const char* name, std::function<void()> command) {
+  const auto fileCommand = [this, wire](VokCommand name, std::function<void()> command) {
     wire(name, [this, command] {
       command();
       ShowStatus(*this, 0, file_->FileNameText());
     });
   };
-  fileCommand("neu1", [this] { file_->New(); });
-  fileCommand("ffnen1", [this] { OpenDocumentCommand(*file_); });
-  fileCommand("speichern1", [this] { file_->Save(); });
-  fileCommand("speichernunter1", [this] { SaveAsCommand(*file_); });
-  fileCommand("Lektionhinzufgen2", [this] { AddLessonCommand(*file_, addMode_); });
-  fileCommand("Lektionkorrigieren1", [this] { OpenLessonCommand(*file_); });
-  fileCommand("Lektionspeichern1", [this] { Lektionspeichern1Click(); });
-  Action("speichern1")->setEnabled(false);
+  fileCommand(VokCommand::neu1, [this] { file_->New(); });
+  fileCommand(VokCommand::ffnen1, [this] { OpenDocumentCommand(*file_); });
+  fileCommand(VokCommand::speichern1, [this] { file_->Save(); });
+  fileCommand(VokCommand::speichernunter1, [this] { SaveAsCommand(*file_); });
+  fileCommand(VokCommand::Lektionhinzufgen2, [this] { AddLessonCommand(*file_, addMode_); });
+  fileCommand(VokCommand::Lektionkorrigieren1, [this] { OpenLessonCommand(*file_); });
+  fileCommand(VokCommand::Lektionspeichern1, [this] { Lektionspeichern1Click(); });
+  Command(VokCommand::speichern1)->setEnabled(false);
 
-  wire("ausschneiden1", [this] { CutMarkedRows(doc_, this); });
-  wire("kopieren1", [this] { CopyMarkedRows(doc_, this); });
-  wire("einfgen1", [this] { PasteRows(doc_, this); });
-  wire("lschen1", [this] { DeleteMarkedRowsAsked(doc_, *services_.dialogs); });
-  wire("Leerzeileeinfgen1", [this] { InsertEmptyRow(doc_); });
-  wire("leereZeileanhngen1", [this] {
+  wire(VokCommand::ausschneiden1, [this] { CutMarkedRows(doc_, this); });
+  wire(VokCommand::kopieren1, [this] { CopyMarkedRows(doc_, this); });
+  wire(VokCommand::einfgen1, [this] { PasteRows(doc_, this); });
+  wire(VokCommand::lschen1, [this] { DeleteMarkedRowsAsked(doc_, *services_.dialogs); });
+  wire(VokCommand::Leerzeileeinfgen1, [this] { InsertEmptyRow(doc_); });
+  wire(VokCommand::leereZeileanhngen1, [this] {
     AppendEmptyRow(doc_);
     EndeBtnClick();
   });
-  wire("SpalteninmarkiertenZeilenvertauschen1", [this] { SwapMarkedVocabulary(doc_); });
-  wire("Sortieren1", [this] { Sortieren1Click(); });
-  for (const char* name : {"N5Vokabeln1", "N10Vokabeln1", "N20Vokabeln1", "insFrnzsische1",
-                           "insDeutsche1", "durcheinander1"})
+  wire(VokCommand::SpalteninmarkiertenZeilenvertauschen1, [this] { SwapMarkedVocabulary(doc_); });
+  wire(VokCommand::Sortieren1, [this] { Sortieren1Click(); });
+  for (VokCommand name : {VokCommand::N5Vokabeln1, VokCommand::N10Vokabeln1, VokCommand::N20Vokabeln1,
+                          VokCommand::insFrnzsische1, VokCommand::insDeutsche1, VokCommand::durcheinander1})
     wire(name, [this] { insFrnzsische1Click(); });
   if (services_.printer && services_.printDialogs) {
-    wire("drucken1", [this] {
+    wire(VokCommand::drucken1, [this] {
       services_.printDialogs->SetDocumentName(file_->FileNameText());
       PrintWithDialog(PrintSetup(), *services_.printDialogs, CurrentTable());
     });
-    wire("Druckereinstellung1", [this] { services_.printDialogs->PrinterSetup(); });
+    wire(VokCommand::Druckereinstellung1, [this] { services_.printDialogs->PrinterSetup(); });
     QToolButton* print = Button("ToolButton1");
     print->setEnabled(true);
     connect(print, &QToolButton::clicked, this, [this] { PrintWholeTable(PrintSetup(), CurrentTable()); });
@@ -110,10 +114,10 @@ void TForm1::WireCommands() {
 
 void TForm1::Bearbeiten1Click() {
   const EditMenuEnabling state = EditMenuState(doc_);
-  Action("ausschneiden1")->setEnabled(state.cut);
-  Action("kopieren1")->setEnabled(state.copy);
-  Action("einfgen1")->setEnabled(state.paste);
-  Action("lschen1")->setEnabled(state.del);
+  Command(VokCommand::ausschneiden1)->setEnabled(state.cut);
+  Command(VokCommand::kopieren1)->setEnabled(state.copy);
+  Command(VokCommand::einfgen1)->setEnabled(state.paste);
+  Command(VokCommand::lschen1)->setEnabled(state.del);
 }
 
 // "als Lektion speichern": every data row gets the lesson code, then the document is saved
@@ -148,9 +152,9 @@ void TForm1::SetTestDialog(TTestDlg* dialog) {
 void TForm1::insFrnzsische1Click() {
   if (!testDialog_) return;
   TestSettings settings;
-  settings.size = Action("N20Vokabeln1")->isChecked() ? 20 : Action("N10Vokabeln1")->isChecked() ? 10 : 5;
-  settings.direction = Action("insDeutsche1")->isChecked()     ? TestDirection::IntoGerman
-                       : Action("durcheinander1")->isChecked() ? TestDirection::Mixed
+  settings.size = Command(VokCommand::N20Vokabeln1)->isChecked() ? 20 : Command(VokCommand::N10Vokabeln1)->isChecked() ? 10 : 5;
+  settings.direction = Command(VokCommand::insDeutsche1)->isChecked()     ? TestDirection::IntoGerman
+                       : Command(VokCommand::durcheinander1)->isChecked() ? TestDirection::Mixed
                                                                : TestDirection::IntoFrench;
   const TestGridLook look{desktop_.view.gridLines, desktop_.view.background, desktop_.view.font,
                           96.0 * scale_};

@@ -22,13 +22,11 @@ const char* const kExtensions[] = {".kvtml", ".csv", ".tsv"};
 
 void TForm1::WireExchangeCommands() {
   importDialog_ = new TImportDlg(this);
-  const auto wire = [this](const char* name, void (TForm1::*command)()) {
-    QAction* action = Action(name);
-    connect(action, &QAction::triggered, this, [this, command] { (this->*command)(); });
-    action->setEnabled(true);
+  const auto wire = [this](VokCommand name, void (TForm1::*command)()) {
+    WireCommand(name, [this, command] { (this->*command)(); });
   };
-  wire("Importieren1", &TForm1::Importieren1Click);
-  wire("Exportieren1", &TForm1::Exportieren1Click);
+  wire(VokCommand::Importieren1, &TForm1::Importieren1Click);
+  wire(VokCommand::Exportieren1, &TForm1::Exportieren1Click);
 }
 
 void TForm1::ExchangeFailed(const std::string& message) {

@@ -27,13 +27,11 @@ void TForm1::SetFtpDialog(FtpPar* par, std::function<bool()> showModal) {
   ftpPar_ = par;
   showFtpDialog_ = std::move(showModal);
   if (wired) return;  // the commands call whatever was set last
-  const auto wire = [this](const char* name, void (TForm1::*command)()) {
-    QAction* action = Action(name);
-    connect(action, &QAction::triggered, this, [this, command] { (this->*command)(); });
-    action->setEnabled(true);
+  const auto wire = [this](VokCommand name, void (TForm1::*command)()) {
+    WireCommand(name, [this, command] { (this->*command)(); });
   };
-  wire("VomFTPServerffnen1", &TForm1::VomFTPServerffnen1Click);
-  wire("AufFTPServerspeichern1", &TForm1::AufFTPServerspeichern1Click);
+  wire(VokCommand::VomFTPServerffnen1, &TForm1::VomFTPServerffnen1Click);
+  wire(VokCommand::AufFTPServerspeichern1, &TForm1::AufFTPServerspeichern1Click);
 }
 
 // The download lands in a scratch file and is read into a document of its own: only a

@@ -1,4 +1,4 @@
-#include "VokSort.h"
+#include "VokSortDlg.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

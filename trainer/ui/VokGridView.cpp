@@ -1,4 +1,4 @@
-#include "VokGrid.h"
+#include "VokGridView.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
