@@ -28,10 +28,10 @@ namespace {
 void AnswerQuestion(const char* button, QString* shownText) {
   QTimer::singleShot(10, [button, shownText] {
     QMessageBox* box = nullptr;
-    QTest::qWaitFor([&box] {
+    ASSERT_TRUE(QTest::qWaitFor([&box] {
       box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       return box != nullptr;
-    }, 10000);
+    }, 10000));
     ASSERT_NE(box, nullptr);
     *shownText = box->text();
     box->findChild<QPushButton*>(button)->click();
