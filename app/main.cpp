@@ -5,9 +5,9 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
-#include <QStandardPaths>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>

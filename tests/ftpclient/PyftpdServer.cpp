@@ -61,8 +61,8 @@ bool PyftpdServer::ReadLine(int timeoutMs, std::string& line) {
       pending_.erase(0, end + 1);
       return true;
     }
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd entry{output_, POLLIN, 0};
     if (output_ < 0 || left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0)
       return false;

@@ -20,7 +20,7 @@ class PyftpdServer {
     std::string CertFile;  // with KeyFile: offers AUTH TLS
     std::string KeyFile;
     int ThrottleBytesPerSecond = 0;  // above 0: each data connection moves at most this rate
-    double IdleSeconds = 0;  // above 0: a control connection this long without a command is closed
+    double IdleSeconds = 0;          // above 0: a control connection this long without a command is closed
   };
 
   PyftpdServer() : PyftpdServer(Options()) {}
@@ -48,7 +48,7 @@ class PyftpdServer {
 
   std::filesystem::path home_;
   pid_t pid_ = -1;
-  int output_ = -1;  // the server's standard output, after the port
+  int output_ = -1;      // the server's standard output, after the port
   std::string pending_;  // read from output_, not yet taken as a line
   std::uint16_t port_ = 0;
   std::string problem_;

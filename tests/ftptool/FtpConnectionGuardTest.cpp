@@ -143,7 +143,7 @@ TEST(FtpConnectionGuard, ADataFileThatIsNoFileRefusesTheConnectAtOnce) {
   fs::create_directories(folder.File("tls"));
   fs::create_directories(folder.File("tls/" + std::string(FtpTlsHosts::kFileName)));
   for (const std::string& trust : {folder.File("ordner"), std::string("/dev/null"), folder.File("fifo"),
-                                  folder.File("tls/" + std::string(FtpTrustStore::kFileName))}) {
+                                   folder.File("tls/" + std::string(FtpTrustStore::kFileName))}) {
     ScriptedServer server;  // never started: nothing may reach it
     FtpClient client;
     RecordingToolView view;

@@ -28,10 +28,12 @@ namespace {
 void AnswerQuestion(const char* button, QString* shownText) {
   QTimer::singleShot(10, [button, shownText] {
     QMessageBox* box = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&box] {
-      box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      return box != nullptr;
-    }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&box] {
+          box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+          return box != nullptr;
+        },
+        10000));
     ASSERT_NE(box, nullptr);
     *shownText = box->text();
     box->findChild<QPushButton*>(button)->click();

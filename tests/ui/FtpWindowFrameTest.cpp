@@ -62,10 +62,12 @@ template <typename Dialog>
 void AnswerNextDialog(const std::function<void(Dialog&)>& answer) {
   QTimer::singleShot(10, [answer] {
     Dialog* dialog = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&dialog] {
-      dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-      return dialog != nullptr;
-    }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&dialog] {
+          dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+          return dialog != nullptr;
+        },
+        3000));
     ASSERT_NE(dialog, nullptr);
     answer(*dialog);
   });
