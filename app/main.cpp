@@ -9,9 +9,11 @@
 #include <QTimer>
 #include <QTranslator>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <thread>
 
 #include "Clock.h"
@@ -56,6 +58,25 @@ std::filesystem::path IconFile() {
 // "--kreuzwort" opens the crossword window, whose menu the main window keeps hidden.
 constexpr char kCrosswordSwitch[] = "--kreuzwort";
 
+constexpr char kUsage[] =
+    "Aufruf: tirelo [--kreuzwort] [DATEI]\n"
+    "Startet Tirelo V, die Vokabeltrainerin Französisch. DATEI (eine Vokabel-Datei .evd oder\n"
+    "eine Lektion .le) wird beim Start geöffnet, ohne DATEI das zuletzt offene Dokument.\n"
+    "Optionen: --kreuzwort  öffnet nach dem Start das Kreuzwort-Rätsel zum gezeigten Kasten\n"
+    "          --help       zeigt diesen Text\n"
+    "          --version    zeigt die Version\n";
+
+// "--help" and "--version" answer on the terminal before any window, so they work without
+// a display too.
+std::optional<int> AnswerOnTerminal(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--help") return std::fputs(kUsage, stdout) < 0 ? 1 : 0;
+    if (argument == "--version") return std::puts("tirelo (Tirelo V) " TIRELO_VERSION) < 0 ? 1 : 0;
+  }
+  return std::nullopt;
+}
+
 QString HelpFolder(const QString& name = QStringLiteral("vokhelp")) {
   const QString shipped = ProgramDataFolder() + "/help/" + name;
   if (QDir(shipped).exists()) return shipped;
@@ -87,6 +108,7 @@ void LoadGermanQtTexts(QApplication& app) {
 }
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> status = AnswerOnTerminal(argc, argv)) return *status;
   ForbidCoreFiles();  // the FTP tool keeps passwords in memory
   QApplication app(argc, argv);
   LoadGermanQtTexts(app);

@@ -3,13 +3,15 @@
 # core folders and go whenever one of them goes. After this file, TIRELO_SKIP holds the whole
 # list and TIRELO_BUILD_UI is off when a folder is left out.
 
-set(TIRELO_CORE_FOLDERS platform trainer ftpclient ftptool shell)  # in the order they build
+set(TIRELO_CORE_FOLDERS platform remote trainer ftpclient sftpclient ftptool shell)  # in the order they build
 set(TIRELO_NEEDS_trainer platform)
 set(TIRELO_NEEDS_ftpclient platform)
-set(TIRELO_NEEDS_ftptool platform ftpclient)
+set(TIRELO_NEEDS_sftpclient platform remote ftpclient)
+set(TIRELO_NEEDS_ftptool platform ftpclient sftpclient)  # ladeko-ftp speaks SFTP too
 set(TIRELO_NEEDS_shell platform)
-# Test folders that need more than their own folder: the FTP client's tests run ladeko-ftp.
+# Test folders that need more than their own folder: the client tests run ladeko-ftp.
 set(TIRELO_TEST_NEEDS_ftpclient ftpclient ftptool)
+set(TIRELO_TEST_NEEDS_sftpclient sftpclient ftptool)
 
 set(_skip ${TIRELO_SKIP})
 foreach(_dir IN LISTS _skip)

@@ -179,6 +179,8 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     control_ = std::move(socket);
     owedReplies_ = 1;  // the greeting
     epsvRefused_ = false;
+    features_.reset();
+    nameEncoding_ = FtpNameEncoding::Windows1252;
     if (OnLog) OnLog(std::string("Stat ") + texts::kConnected);
     Status(FtpStatus::Connected, texts::kConnected);
     if (OnConnected) OnConnected();
@@ -189,6 +191,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     if (login == FtpLogin::Auto) {
       if (OnBeforeLogin) OnBeforeLogin();
       Login();
+      ChooseNameEncoding();
       if (OnAfterLogin) OnAfterLogin();
       SendTransferType();
       const int code = SendCmd("SYST", {200, 215, 500});

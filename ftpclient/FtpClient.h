@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FtpListing.h"
+#include "FtpNameEncoding.h"
 #include "FtpReply.h"
 #include "FtpSocket.h"
 #include "FtpTls.h"
@@ -83,6 +84,9 @@ class FtpClient {
   // fails.
   std::string TrustedFingerprint;
   FtpCertificateCheck OnCertificate;
+  // How names read on this connection. The library keeps Windows-1252 unless asked (no FEAT
+  // goes out for it then); the tool and ladeko-ftp ask for Auto.
+  FtpNameEncodingMode NameEncodingMode = FtpNameEncodingMode::Windows1252;
 
   // ---- Hooks ----
   FtpPump Pump;                                                   // runs between wait slices
@@ -114,6 +118,8 @@ class FtpClient {
   // when the trust store vouched for it or there is no TLS), and how.
   const FtpCertificateInfo& AcceptedCertificate() const { return acceptedCertificate_; }
   FtpTrustDecision CertificateDecision() const { return certificateDecision_; }
+  // The encoding of names on this connection, settled at the log-in.
+  FtpNameEncoding NameEncoding() const { return nameEncoding_; }
 
   // ---- Control connection ----
   // timeout -1 or 0 limits the connection attempt to 120000 ms, other values are the limit.
@@ -184,6 +190,8 @@ class FtpClient {
   void ProxyLogin();
   void NegotiateTls(bool viaProxy);
   bool ServerOffersTls();
+  const std::vector<std::string>& Features();
+  void ChooseNameEncoding();
   void JudgeCertificate();
   void ProtectData();
   void CloseControl(bool announceDisconnecting);
@@ -222,6 +230,10 @@ class FtpClient {
   std::string controlFingerprint_;
   FtpCertificateInfo acceptedCertificate_;
   FtpTrustDecision certificateDecision_ = FtpTrustDecision::AcceptOnce;
+
+  // The server's FEAT lines, asked for once per connection (TLS and names both need them).
+  std::optional<std::vector<std::string>> features_;
+  FtpNameEncoding nameEncoding_ = FtpNameEncoding::Windows1252;
 
   FtpSocket data_;
   FtpListener listener_;

@@ -35,12 +35,35 @@ std::string FtpClient::TlsVersion() const { return control_.Tls() ? control_.Tls
 
 // FEAT lists "AUTH TLS" (perhaps among other AUTH words) when the server can encrypt.
 bool FtpClient::ServerOffersTls() {
-  if (SendCmd("FEAT") != 211) return false;
-  for (const std::string& line : lastCmdResult_.Lines) {
+  for (const std::string& line : Features()) {
     const std::string words = " " + Upper(FtpTrim(line)) + " ";
     if (words.rfind(" AUTH ", 0) == 0 && words.find(" TLS ") != std::string::npos) return true;
   }
   return false;
+}
+
+// The feature lines of a 211 answer to FEAT; none when the server does not know FEAT.
+const std::vector<std::string>& FtpClient::Features() {
+  if (!features_) {
+    const bool listed = SendCmd("FEAT") == 211;
+    features_ = listed ? lastCmdResult_.Lines : std::vector<std::string>();
+  }
+  return *features_;
+}
+
+// The FEAT line decides, not the OPTS reply: some servers that list UTF8 refuse the OPTS and
+// speak UTF-8 all the same.
+void FtpClient::ChooseNameEncoding() {
+  nameEncoding_ = FtpNameEncoding::Windows1252;
+  if (NameEncodingMode == FtpNameEncodingMode::Windows1252) return;
+  bool utf8 = NameEncodingMode == FtpNameEncodingMode::Utf8;
+  if (!utf8) {
+    for (const std::string& line : Features())
+      if (Upper(FtpTrim(line)) == "UTF8") utf8 = true;
+  }
+  if (!utf8) return;
+  SendCmd("OPTS UTF8 ON");
+  nameEncoding_ = FtpNameEncoding::Utf8;
 }
 
 // Before the log-in, so name and password never travel in clear once TLS is possible.

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "Clock.h"
+#include "FtpNameCodec.h"
 #include "Win1252.h"
 
 namespace {
@@ -43,20 +44,22 @@ int NameGroup(const FtpBrowserRow& row) {
 // What the order compares, computed once per row.
 struct SortKey {
   int group;
-  std::string caption;  // upper-cased
+  std::u32string caption;  // upper-cased, accents folded
+  std::string exact;       // the caption itself, so "Übung" and "Ubung" keep a fixed order
   std::int64_t size;
   bool hasDate;
   double date;
 };
 
 SortKey KeyOf(const FtpBrowserRow& row) {
-  return {NameGroup(row), win1252::Upper(row.Caption), SizeTextValue(row.SizeText),
+  return {NameGroup(row), FtpNameSortKey(row.Caption), row.Caption, SizeTextValue(row.SizeText),
           !row.DateText.empty(), row.Date};
 }
 
 bool NameBefore(const SortKey& a, const SortKey& b) {
   if (a.group != b.group) return a.group < b.group;
-  return a.caption < b.caption;
+  if (a.caption != b.caption) return a.caption < b.caption;
+  return a.exact < b.exact;
 }
 
 bool KeyBefore(const SortKey& a, const SortKey& b, FtpSortColumn column) {

@@ -18,13 +18,19 @@ inline constexpr int kFirstRemoteGroup = 4;   // 4 to 9: remote file-type groups
 inline constexpr int kFirstLocalFile = 10;    // 10 and up: local files with their shell icons
 }  // namespace ftpimage
 
+// A row keeps two forms of its entry's name: Caption, the display text in UTF-8 (so a name no
+// Windows-1252 character can show still shows), and Name, the exact bytes every command on
+// the entry uses (the server's bytes for a remote row, the file-system name for a local one).
+// Rows carry the display text rather than bytes plus encoding because the order, the
+// file-type filter and the window all read the decoded name: it is decoded once, here.
 struct FtpBrowserRow {
-  std::string Caption;     // entry name, Windows-1252
+  std::string Caption;     // display text, UTF-8
   std::string SizeText;    // bytes as decimal text, empty for none
   std::string DateText;    // "DD.MM.YYYY HH:MM:SS", or the fallback parser's text; empty for none
   int Image = ftpimage::kUnknownRemoteFile;
   // The date as a day count for the date order; 0 when the row has no date.
   double Date = 0;
+  std::string Name;        // exact bytes for commands; for "." and ".." the caption itself
 
   bool IsDirectoryRow() const { return Image == ftpimage::kDirectory; }
   bool IsSpecialRow() const {

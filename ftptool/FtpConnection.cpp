@@ -4,6 +4,7 @@
 
 #include "Clock.h"
 #include "FtpError.h"
+#include "FtpNameCodec.h"
 #include "FtpStatusTexts.h"
 #include "FtpDataFile.h"
 #include "FtpTexts.h"
@@ -49,6 +50,7 @@ bool FtpIsLocalHost(const std::string& host) {
 
 FtpConnection::FtpConnection(FtpClient& client, FtpToolView& view, Clock now)
     : client_(client), view_(view), now_(std::move(now)) {
+  client_.NameEncodingMode = FtpNameEncodingMode::Auto;  // the server's FEAT decides
   // A server that stops answering must not hold the window for good.
   client_.ReadTimeout = kReplyTimeoutMs;
   InstallClientEvents();
@@ -224,11 +226,11 @@ bool FtpConnection::EnterRemotePathField() {
   bool entered = true;
   std::string startDirectory;
   try {
-    client_.ChangeDir(path);
+    client_.ChangeDir(FtpServerPathOfText(path, client_.NameEncoding()));
   } catch (const std::exception&) {
     entered = false;
     try {
-      startDirectory = client_.RetrieveCurrentDir();
+      startDirectory = FtpLogName(client_.RetrieveCurrentDir(), client_.NameEncoding());
     } catch (const std::exception&) {
     }
   }

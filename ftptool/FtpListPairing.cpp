@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "FtpDateTime.h"
+#include "FtpNameCodec.h"
 #include "Win1252.h"
 
 namespace {
@@ -136,33 +137,36 @@ std::vector<FtpListedEntry> FtpPairListing(const std::vector<std::string>& lines
 
 FtpBrowserRows FtpRemoteRows(const std::vector<FtpListedEntry>& entries,
                              const std::string& pathField, const FtpFileFilter& filter,
-                             FtpSortColumn column) {
+                             FtpSortColumn column, FtpNameEncoding encoding) {
   FtpBrowserRows rows;
   rows.reserve(entries.size() + 2);
   bool haveParent = false, haveCurrent = false;
   const std::size_t slash = pathField.rfind('/');
-  std::string currentCaption = slash == std::string::npos ? pathField : pathField.substr(slash + 1);
-  if (currentCaption.empty()) currentCaption = ".";
+  std::string currentName = slash == std::string::npos ? pathField : pathField.substr(slash + 1);
+  if (currentName.empty()) currentName = ".";
+  const std::string currentCaption = FtpShownName(currentName, encoding);
 
   for (const auto& entry : entries) {
-    FtpBrowserRow row{entry.Name, entry.SizeText, entry.DateText, ftpimage::kDirectory, entry.Date};
+    FtpBrowserRow row{FtpShownName(entry.Name, encoding), entry.SizeText, entry.DateText,
+                      ftpimage::kDirectory, entry.Date, entry.Name};
     if (entry.IsDirectory) {
       if (entry.Name == "..") {
         row.Image = ftpimage::kParent;
         haveParent = true;
       } else if (entry.Name == ".") {
         row.Caption = currentCaption;
+        row.Name = currentName;
         row.Image = ftpimage::kCurrentDirectory;
         haveCurrent = true;
       }
     } else {
-      if (filter && !filter(entry.Name)) continue;
-      row.Image = RemoteFileImage(entry.Name);
+      if (filter && !filter(row.Caption)) continue;
+      row.Image = RemoteFileImage(row.Caption);
     }
     rows.push_back(std::move(row));
   }
-  if (!haveParent) rows.push_back({"..", "", "", ftpimage::kParent, 0});
-  if (!haveCurrent) rows.push_back({currentCaption, "", "", ftpimage::kCurrentDirectory, 0});
+  if (!haveParent) rows.push_back({"..", "", "", ftpimage::kParent, 0, ".."});
+  if (!haveCurrent) rows.push_back({currentCaption, "", "", ftpimage::kCurrentDirectory, 0, currentName});
   SortBrowserRows(rows, column);
   return rows;
 }

@@ -12,8 +12,10 @@
 
 #include "FtpBrowserRows.h"
 #include "FtpListing.h"
+#include "FtpNameEncoding.h"
 
-// One entry of a remote listing as the tool uses it. Texts are Windows-1252.
+// One entry of a remote listing as the tool uses it. Name holds the server's bytes, the other
+// texts are Windows-1252.
 struct FtpListedEntry {
   std::string Name;
   bool IsDirectory = false;
@@ -42,8 +44,11 @@ std::vector<FtpListedEntry> FtpPairListing(const std::vector<std::string>& lines
 
 // The remote list's rows of a listing: "." and ".." become the current-directory and parent
 // rows (added when the listing has none), other directories image 0, files by type group
-// when they pass the filter (an empty filter passes every file). Sorted by the column.
+// when they pass the filter (an empty filter passes every file). Sorted by the column. Each
+// row's caption is its name decoded by the connection's encoding (the filter sees that
+// decoded name, as UTF-8); the row keeps the server's bytes beside it.
 using FtpFileFilter = std::function<bool(const std::string& name)>;
 FtpBrowserRows FtpRemoteRows(const std::vector<FtpListedEntry>& entries,
                              const std::string& pathField, const FtpFileFilter& filter,
-                             FtpSortColumn column);
+                             FtpSortColumn column,
+                             FtpNameEncoding encoding = FtpNameEncoding::Windows1252);

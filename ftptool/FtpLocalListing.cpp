@@ -4,6 +4,7 @@
 
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
+#include "FtpNameCodec.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -18,6 +19,15 @@ std::string DateOf(const fs::path& path, double& dayCount) {
   return FtpDateText(dayCount);
 }
 
+// A row of a local entry: its file-system name kept, its display text decoded from it.
+FtpBrowserRow NamedRow(const fs::path& name, int image) {
+  FtpBrowserRow row;
+  row.Caption = FtpShownName(name.native(), FtpNameEncoding::Utf8);
+  row.Image = image;
+  row.Name = name.native();
+  return row;
+}
+
 }  // namespace
 
 FtpBrowserRows FtpLocalRows(const fs::path& folder, FtpSortColumn column) {
@@ -26,20 +36,20 @@ FtpBrowserRows FtpLocalRows(const fs::path& folder, FtpSortColumn column) {
   if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
 
   FtpBrowserRows rows;
-  FtpBrowserRow current{FtpPathText(FtpLastComponent(folder)), "", "", ftpimage::kCurrentDirectory};
-  if (current.Caption.empty()) current.Caption = FtpPathText(folder);
+  const fs::path last = FtpLastComponent(folder);
+  FtpBrowserRow current = NamedRow(last.empty() ? folder : last, ftpimage::kCurrentDirectory);
   current.DateText = DateOf(folder, current.Date);
   rows.push_back(current);
   const fs::path absolute = fs::absolute(folder, ec);
   if (ec || absolute.relative_path().has_filename() || absolute.relative_path().has_parent_path())
-    rows.push_back({"..", "", "", ftpimage::kParent});
+    rows.push_back(NamedRow("..", ftpimage::kParent));
 
   int nextImage = ftpimage::kFirstLocalFile;
   for (fs::directory_iterator end; it != end; it.increment(ec)) {
     if (ec) break;
     const fs::path& path = it->path();
     std::error_code entryError;
-    FtpBrowserRow row{FtpPathText(path.filename()), "", "", ftpimage::kDirectory};
+    FtpBrowserRow row = NamedRow(path.filename(), ftpimage::kDirectory);
     if (it->is_directory(entryError)) {
       row.DateText = DateOf(path, row.Date);
     } else {
@@ -90,6 +100,6 @@ std::string FtpLocalFieldAfterOpen(const std::string& pathField, const FtpBrowse
     return slash == 0 ? "/" : field.substr(0, slash);
   }
   if (row.Image == ftpimage::kDirectory)
-    return pathField + (pathField.empty() || pathField.back() == '/' ? "" : "/") + row.Caption;
+    return pathField + (pathField.empty() || pathField.back() == '/' ? "" : "/") + FtpPathText(row.Name);
   return pathField;
 }

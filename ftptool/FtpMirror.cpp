@@ -4,6 +4,7 @@
 
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
+#include "FtpNameCodec.h"
 #include "FtpTreeWalk.h"
 #include "Win1252.h"
 
@@ -20,7 +21,8 @@ void MirrorGetDir(FtpClient& client, const std::string& remoteDir, const fs::pat
   const std::size_t slash = path.rfind('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   // The last name becomes a local folder: it must not lead out of the local parent.
-  if (!FtpIsSafeLocalName(name)) throw FtpError(FtpUnsafeNameLine(name));
+  const FtpNameEncoding encoding = client.NameEncoding();
+  if (!FtpIsSafeLocalName(name)) throw FtpError(FtpUnsafeNameLine(FtpLogName(name, encoding)));
   if (slash != std::string::npos) {
     try {
       client.ChangeDir(slash == 0 ? "/" : path.substr(0, slash));
@@ -30,7 +32,7 @@ void MirrorGetDir(FtpClient& client, const std::string& remoteDir, const fs::pat
   }
   FtpStreamView view(log);
   FtpTreeWalker walker(client, view);
-  if (!walker.DownloadTree(localParent / FtpTextPath(name), name))
+  if (!walker.DownloadTree(localParent / FtpLocalNameOf(name, encoding).Name, name))
     throw FtpError("Verzeichniswechsel verweigert");
 }
 

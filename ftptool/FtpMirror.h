@@ -28,7 +28,7 @@ class FtpStreamView : public FtpToolView {
   std::ostream& out_;
 };
 
-// Downloads REMOTE_DIR (relative to the server's current directory, Windows-1252) with
+// Downloads REMOTE_DIR (relative to the server's current directory, in server bytes) with
 // everything below it into localParent/<its last name>. Raises FtpError with the German text
 // when the directory cannot be entered or anything fails on the way.
 void MirrorGetDir(FtpClient& client, const std::string& remoteDir,

@@ -3,6 +3,8 @@
 #include "FtpConnection.h"
 #include "FtpDateTime.h"
 #include "FtpError.h"
+#include "FtpNameCodec.h"
+#include "Win1252.h"
 
 namespace {
 
@@ -11,12 +13,12 @@ namespace {
 bool EnterPathField(FtpClient& client, FtpToolView& view, FtpRemoteSide& side) {
   if (side.PathField.empty()) return true;
   try {
-    client.ChangeDir(side.PathField);
+    client.ChangeDir(FtpPathBytes(side, client.NameEncoding()));
     return true;
   } catch (const FtpError&) {
     view.ShowFtpStatus(2, "Verzeichniswechsel verweigert");
     try {
-      side.PathField = client.RetrieveCurrentDir();
+      FtpSetPathBytes(side, client.RetrieveCurrentDir(), client.NameEncoding());
     } catch (const FtpError&) {
     }
     return false;
@@ -35,15 +37,26 @@ void EnterAndList(FtpConnection& connection, FtpToolView& view, FtpRemoteSide& s
 
 }  // namespace
 
+std::string FtpPathBytes(const FtpRemoteSide& side, FtpNameEncoding encoding) {
+  if (!side.PathBytes.empty() && side.PathField == FtpShownName(side.PathBytes, encoding)) return side.PathBytes;
+  const auto bytes = FtpServerNameOf(std::string_view(side.PathField), encoding);
+  return bytes ? *bytes : win1252::FromUtf8(side.PathField);
+}
+
+void FtpSetPathBytes(FtpRemoteSide& side, std::string bytes, FtpNameEncoding encoding) {
+  side.PathField = FtpShownName(bytes, encoding);
+  side.PathBytes = std::move(bytes);
+}
+
 bool ListRemoteRows(FtpClient& client, FtpToolView& view, FtpRemoteSide& side, FtpSortColumn column) {
   side.Rows.clear();
   side.ListingArea.clear();
   try {
-    side.PathField = client.RetrieveCurrentDir();
+    FtpSetPathBytes(side, client.RetrieveCurrentDir(), client.NameEncoding());
     client.List(&side.ListingArea, "", FtpListDetail::Details);
     const auto entries =
         FtpPairListing(side.ListingArea, client.DirectoryListing(), FtpToday().Year);
-    side.Rows = FtpRemoteRows(entries, side.PathField, side.Filter, column);
+    side.Rows = FtpRemoteRows(entries, side.PathBytes, side.Filter, column, client.NameEncoding());
     return true;
   } catch (const std::exception& error) {
     view.ShowFtpStatus(2, "A2: " + std::string(error.what()));

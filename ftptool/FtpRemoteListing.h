@@ -14,11 +14,19 @@ class FtpConnection;
 
 // What the window keeps of a remote list.
 struct FtpRemoteSide {
-  std::string PathField;                 // VerzEdit2 (or VerzEdit on the dialog page)
+  std::string PathField;                 // VerzEdit2 (or VerzEdit on the dialog page), UTF-8
+  std::string PathBytes;                 // the server's own bytes of the last directory it named
   FtpBrowserRows Rows;
   std::vector<std::string> ListingArea;  // FTPMemo: the raw lines of the last listing
   FtpFileFilter Filter;                  // the dialog page's file-type filter; empty: all files
 };
+
+// The server bytes of the path field: the server's own bytes while the field still shows
+// them (so bytes that do not decode survive), else the typed text in the encoding; a
+// character the encoding cannot carry goes as "?", and the server's refusal shows.
+std::string FtpPathBytes(const FtpRemoteSide& side, FtpNameEncoding encoding);
+// The field set from the server's bytes of a directory.
+void FtpSetPathBytes(FtpRemoteSide& side, std::string bytes, FtpNameEncoding encoding);
 
 // The listing itself on a client: the server's current directory into the path field, LIST
 // into the listing area, the rows built and sorted. A failure shows "A2: " and the error

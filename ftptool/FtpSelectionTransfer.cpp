@@ -5,6 +5,7 @@
 #include "FtpConnection.h"
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
+#include "FtpNameCodec.h"
 #include "FtpStatusTexts.h"
 #include "FtpTreeWalk.h"
 #include "Win1252.h"
@@ -90,7 +91,7 @@ bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection
   try {
     if (tag == FtpTag::Remote && withMarker) {
       try {
-        client.Delete(markerName);
+        client.Delete(FtpServerPathOfText(markerName, client.NameEncoding()));  // a stored name
         markerFound = true;
       } catch (const FtpReplyError&) {
       }
@@ -135,31 +136,45 @@ bool FtpSelectionCommands::ReturnToRemoteDirectory() {
   return true;
 }
 
+// The local path of a row: a local row's own name, or the name a download gives a remote
+// row's server bytes (logged when bytes had to be escaped).
+fs::path FtpSelectionCommands::LocalPathOf(FtpTag tag, const FtpSelectedRow& row) {
+  const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
+  if (tag == FtpTag::Local) return base / fs::path(row.Exact());
+  const FtpLocalName local = FtpLocalNameOf(row.Exact(), connection_.Client().NameEncoding());
+  if (local.Escaped) view_.AddTrimmedLogLine(FtpEscapedNameLine(row.Exact(), local));
+  return base / local.Name;
+}
+
 void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
   FtpClient& client = connection_.Client();
   FtpTreeWalker walker(client, view_, WalkHooks(connection_));
-  const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
-  if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Caption)) {
-    view_.AddTrimmedLogLine(FtpUnsafeNameLine(row.Caption));
+  const std::string shown = win1252::FromUtf8(row.Caption);
+  if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Exact())) {
+    view_.AddTrimmedLogLine(FtpUnsafeNameLine(shown));
     return;
   }
-  const fs::path local = base / FtpTextPath(row.Caption);
+  const fs::path local = LocalPathOf(tag, row);
   if (IsDirectoryRow(row)) {
     if (tag == FtpTag::Local)
       walker.UploadTree(local);
     else
-      walker.DownloadTree(local, row.Caption);
+      walker.DownloadTree(local, row.Exact());
     return;
   }
+  // Refused before anything is sent, rather than sent with "?" for what the server lacks.
+  const auto remoteName = tag == FtpTag::Local ? FtpServerNameOf(local.filename(), client.NameEncoding())
+                                               : std::optional<std::string>(row.Exact());
+  if (!remoteName) throw FtpError(FtpNotWritableText(local.filename().native()));
   connection_.SetExpectedSize(SizeValue(row.SizeText));
   view_.ShowFtpStatus(1, row.SizeText);
-  view_.ShowFtpStatus(2, row.Caption);
+  view_.ShowFtpStatus(2, shown);
   if (tag == FtpTag::Local) {
-    view_.AddTrimmedLogLine("Uploadstart: " + row.Caption + "   " + row.SizeText);
-    client.Put(local.string(), row.Caption, FtpPutMode::Store);
+    view_.AddTrimmedLogLine("Uploadstart: " + shown + "   " + row.SizeText);
+    client.Put(local.string(), *remoteName, FtpPutMode::Store);
   } else {
-    view_.AddTrimmedLogLine("Downloadstart: " + row.Caption + "   " + row.SizeText);
-    client.Get(row.Caption, local.string(), FtpOverwrite::Yes);
+    view_.AddTrimmedLogLine("Downloadstart: " + shown + "   " + row.SizeText);
+    client.Get(*remoteName, local.string(), FtpOverwrite::Yes);
   }
 }
 
@@ -197,29 +212,30 @@ void FtpSelectionCommands::DeleteSelection(FtpTag tag, const FtpSelection& selec
 void FtpSelectionCommands::DeleteRow(FtpTag tag, const FtpSelectedRow& row) {
   // A remote caption is a name from the server: one that leads out of the current directory
   // ("../x", "a/b") is not sent.
-  if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Caption)) {
-    view_.AddTrimmedLogLine(FtpUnsafeNameLine(row.Caption));
+  const std::string shown = win1252::FromUtf8(row.Caption);
+  if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Exact())) {
+    view_.AddTrimmedLogLine(FtpUnsafeNameLine(shown));
     return;
   }
   FtpClient& client = connection_.Client();
   FtpTreeWalker walker(client, view_, WalkHooks(connection_));
   if (tag == FtpTag::Local) {
     const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
-    const fs::path local = base / FtpTextPath(row.Caption);
+    const fs::path local = base / fs::path(row.Exact());
     if (IsDirectoryRow(row)) {
       walker.DeleteLocalTree(local);
     } else {
       std::error_code ec;
       if (!fs::remove(local, ec) || ec)
-        throw FtpError(A("Datei kann nicht gelöscht werden: ") + row.Caption);
+        throw FtpError(A("Datei kann nicht gelöscht werden: ") + shown);
     }
   } else if (IsDirectoryRow(row)) {
-    walker.DeleteRemoteTree(row.Caption);
+    walker.DeleteRemoteTree(row.Exact());
   } else {
-    client.Delete(row.Caption);
+    client.Delete(row.Exact());
   }
-  view_.ShowFtpStatus(2, row.Caption + A(" gelöscht"));
-  view_.AddTrimmedLogLine(row.Caption + A(" gelöscht"));
+  view_.ShowFtpStatus(2, shown + A(" gelöscht"));
+  view_.AddTrimmedLogLine(shown + A(" gelöscht"));
 }
 
 void FtpSelectionCommands::htDelBtnClick() {

@@ -3,6 +3,7 @@
 // ".htpasswd". They hold the busy state for their run and report through the view.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,11 +13,16 @@
 
 class FtpConnection;
 
-// One selected row, as the list shows it.
+// One selected row, as the list shows it: Caption is the display text (UTF-8), Name the
+// entry's exact bytes (server bytes or the local file-system name). A row made from a name
+// alone leaves Name empty; its caption is then the name.
 struct FtpSelectedRow {
   std::string Caption;
   std::string SizeText;
   int Image = -1;
+  std::string Name;
+
+  const std::string& Exact() const { return Name.empty() ? Caption : Name; }
 };
 
 // The selection of one list, in list order, and whether a caption is being edited.
@@ -63,6 +69,7 @@ class FtpSelectionCommands {
   // the remote list cleared) when the server refuses it.
   bool ReturnToRemoteDirectory();
   void TransferRow(FtpTag tag, const FtpSelectedRow& row);
+  std::filesystem::path LocalPathOf(FtpTag tag, const FtpSelectedRow& row);
   void DeleteRow(FtpTag tag, const FtpSelectedRow& row);
   bool Confirm(const std::string& question);
   void Inform(const std::string& text);

@@ -9,6 +9,7 @@
 #include "FtpConnection.h"
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
+#include "FtpNameCodec.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -70,10 +71,15 @@ bool FtpSingleTransfer::Upload(FtpSingleTransferFields& fields) {
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatus(2, fields.UpDateiEdit1);
   view_.AddTrimmedLogLine("Uploadstart: " + fields.UpDateiEdit1 + "   " + sizeText);
-  connection_.Client().Put(source.string(), fields.UpDateiEdit2,
+  connection_.Client().Put(source.string(), RemoteName(fields.UpDateiEdit2),
                            fields.AppendBox ? FtpPutMode::Append : FtpPutMode::Store);
   view_.ShowFtpStatus(2, "Hochladen beendet");
   return true;
+}
+
+// The fields hold Windows-1252 text as the record stores it; the server gets its own bytes.
+std::string FtpSingleTransfer::RemoteName(const std::string& field) {
+  return FtpServerPathOfText(field, connection_.Client().NameEncoding());
 }
 
 bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
@@ -84,7 +90,7 @@ bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
     fields.DownDateiEdit1 = folder + FileNamePart(fields.DownDateiEdit2);
   }
   FtpClient& client = connection_.Client();
-  const std::int64_t size = client.Size(fields.DownDateiEdit2);
+  const std::int64_t size = client.Size(RemoteName(fields.DownDateiEdit2));
   if (size == -1) {
     view_.ShowFtpStatus(2, "Datei nicht vorhanden");
     return false;
@@ -96,7 +102,7 @@ bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatus(2, fields.DownDateiEdit2);
   view_.AddTrimmedLogLine("Downloadstart: " + fields.DownDateiEdit2 + "   " + sizeText);
-  client.Get(fields.DownDateiEdit2, FtpTextPath(fields.DownDateiEdit1).string(),
+  client.Get(RemoteName(fields.DownDateiEdit2), FtpTextPath(fields.DownDateiEdit1).string(),
              fields.OverwriteBox ? FtpOverwrite::Yes : FtpOverwrite::No);
   view_.ShowFtpStatus(2, "Herunterladen beendet");
   return true;
@@ -133,7 +139,7 @@ void FtpSingleTransfer::RecordRemoteDate(const std::string& remoteName) {
   try {
     std::vector<std::string> hidden;
     FtpClient& client = connection_.Client();
-    client.List(&hidden, remoteName, FtpListDetail::Details);
+    client.List(&hidden, RemoteName(remoteName), FtpListDetail::Details);
     const FtpListItems& items = client.DirectoryListing();
     if (!items.Empty()) record_.LastDownloadSourceDate = items[0].ModifiedDate;
   } catch (const FtpError&) {

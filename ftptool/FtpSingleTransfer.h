@@ -63,6 +63,7 @@ class FtpSingleTransfer {
   bool Upload(FtpSingleTransferFields& fields);
   bool Download(FtpSingleTransferFields& fields, const std::string& lastGoodLocalFolder);
   std::string DownloadLabel(const FtpSingleTransferFields& fields, bool transferred);
+  std::string RemoteName(const std::string& field);
   // The remote source's date after a download, from a listing of its name.
   void RecordRemoteDate(const std::string& remoteName);
 

@@ -6,6 +6,7 @@
 
 #include "FtpDateTime.h"
 #include "FtpLocalPaths.h"
+#include "FtpNameCodec.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -24,6 +25,23 @@ std::vector<fs::directory_entry> FolderEntries(const fs::path& folder) {
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
   return entries;
+}
+
+// The server name of a local entry; one the connection's encoding cannot carry is refused.
+std::string ServerName(const fs::path& localName, FtpNameEncoding encoding) {
+  const auto name = FtpServerNameOf(localName, encoding);
+  if (!name) throw FtpError(FtpNotWritableText(localName.native()));
+  return *name;
+}
+
+// Every name below the folder must reach the server as it is before the first of them goes.
+void CheckUploadNames(const fs::path& folder, FtpNameEncoding encoding) {
+  ServerName(FtpLastComponent(folder), encoding);
+  for (const auto& item : FolderEntries(folder)) {
+    std::error_code ec;
+    if (item.is_directory(ec) && !item.is_symlink(ec)) CheckUploadNames(item.path(), encoding);
+    else ServerName(item.path().filename(), encoding);
+  }
 }
 
 }  // namespace
@@ -72,7 +90,17 @@ void FtpTreeWalker::Deleted(const std::string& name) {
 }
 
 bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
-  return DownloadTree(folder, FtpPathText(FtpLastComponent(folder)));
+  return DownloadTree(folder, ServerName(FtpLastComponent(folder), client_.NameEncoding()));
+}
+
+std::string FtpTreeWalker::Shown(const std::string& serverName) const {
+  return FtpLogName(serverName, client_.NameEncoding());
+}
+
+fs::path FtpTreeWalker::LocalName(const std::string& serverName) {
+  const FtpLocalName local = FtpLocalNameOf(serverName, client_.NameEncoding());
+  if (local.Escaped) Log(FtpEscapedNameLine(serverName, local));
+  return local.Name;
 }
 
 bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remoteName) {
@@ -120,21 +148,21 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
     if (!FtpIsSafeLocalName(entry.Name)) {
-      Log(FtpUnsafeNameLine(entry.Name));
+      Log(FtpUnsafeNameLine(Shown(entry.Name)));
       continue;
     }
     if (entry.IsLink) {
-      Log(FtpSkippedLinkLine(entry.Name));
+      Log(FtpSkippedLinkLine(Shown(entry.Name)));
       continue;
     }
-    const std::string localName = FtpTextPath(entry.Name).string();
+    const std::string localName = LocalName(entry.Name).native();
     if (here.IsLink(localName)) {
-      Log(FtpSkippedLocalLinkLine(shownFolder + "/" + entry.Name));
+      Log(FtpSkippedLocalLinkLine(shownFolder + "/" + Shown(entry.Name)));
     } else if (entry.IsDirectory) {
       if (!Aborted()) DownloadFolder(here, folder / localName, localName, entry.Name);
     } else {
-      Announce(entry.Size, entry.SizeText, entry.Name);
-      Log("Downloadstart: " + shownFolder + "/" + entry.Name + "   " + entry.SizeText);
+      Announce(entry.Size, entry.SizeText, Shown(entry.Name));
+      Log("Downloadstart: " + shownFolder + "/" + Shown(entry.Name) + "   " + entry.SizeText);
       client_.GetAt(entry.Name, here.Fd(), localName);
     }
   }
@@ -144,6 +172,7 @@ void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   std::error_code ec;
   const fs::path root = fs::canonical(folder, ec);
   if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpPathText(folder));
+  CheckUploadNames(folder, client_.NameEncoding());
   putMode_ = mode;
   UploadFolder(folder, root);
 }
@@ -162,7 +191,7 @@ bool LeadsInside(const fs::path& entry, const fs::path& root) {
 }  // namespace
 
 void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
-  const std::string remoteName = FtpPathText(FtpLastComponent(folder));
+  const std::string remoteName = ServerName(FtpLastComponent(folder), client_.NameEncoding());
   std::error_code ec;
   const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)), remoteName);
   currentLocal_ = folder;
@@ -193,18 +222,18 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
     const std::string sizeText = std::to_string(size);
     Announce(static_cast<std::int64_t>(size), sizeText, name);
     Log("Uploadstart: " + name + "   " + sizeText);
-    client_.Put(item.path().string(), name, putMode_);
+    client_.Put(item.path().string(), ServerName(item.path().filename(), client_.NameEncoding()), putMode_);
   }
   currentLocal_ = folder.parent_path();
   client_.ChangeDir("..");
-  view_.ShowFtpStatus(2, remoteName + " hochgeladen");
+  view_.ShowFtpStatus(2, Shown(remoteName) + " hochgeladen");
 }
 
 void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     client_.ChangeDir(name);
   } catch (const FtpError&) {
-    throw FtpDeleteRefusal("Change " + name + " fehlgeschlage");
+    throw FtpDeleteRefusal("Change " + Shown(name) + " fehlgeschlage");
   }
   std::optional<FtpWalkLevel> level;
   try {
@@ -216,20 +245,20 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     entries = ListCurrent();
   } catch (const FtpError&) {
-    throw FtpDeleteRefusal("Auflisten von " + name + " fehlgeschlagen");
+    throw FtpDeleteRefusal("Auflisten von " + Shown(name) + " fehlgeschlagen");
   }
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
     // The same names that could leave a local folder would leave this directory on the
     // server ("../x" deletes a neighbour's file).
     if (!FtpIsSafeLocalName(entry.Name)) {
-      Log(FtpUnsafeNameLine(entry.Name));
+      Log(FtpUnsafeNameLine(Shown(entry.Name)));
     } else if (!entry.IsDirectory) {
       client_.Delete(entry.Name);  // a link goes as the link itself
-      Deleted(entry.Name);
+      Deleted(Shown(entry.Name));
     } else if (!Aborted()) {
       DeleteRemoteTree(entry.Name);
-      Deleted(entry.Name);
+      Deleted(Shown(entry.Name));
     }
   }
   client_.ChangeDirUp();

@@ -47,11 +47,14 @@ class FtpTreeWalker {
   // Downloads the remote directory named like the folder's last component (relative to the
   // server's current directory) into that folder, made if missing. A directory the server
   // refuses to enter is skipped; false then. A folder that is a link is refused (FtpError).
-  // Other errors pass to the caller.
+  // Other errors pass to the caller. Entries are stored under their names as shown
+  // (FtpLocalNameOf); remoteName is the directory's server bytes.
   bool DownloadTree(const std::filesystem::path& folder);
   bool DownloadTree(const std::filesystem::path& folder, const std::string& remoteName);
 
   // Uploads the folder into a remote directory of its last name (an existing one is reused).
+  // A name below it that the connection's encoding cannot carry fails the upload before
+  // anything is sent.
   void UploadTree(const std::filesystem::path& folder, FtpPutMode mode = FtpPutMode::Store);
 
   // Deletes the remote directory (relative to the current one) with everything below it,
@@ -78,6 +81,8 @@ class FtpTreeWalker {
   void DeleteLocalFolder(const std::filesystem::path& folder);
   // The server's path of its current directory; empty when it will not say.
   std::string RemoteIdentity();
+  std::string Shown(const std::string& serverName) const;
+  std::filesystem::path LocalName(const std::string& serverName);
   bool Aborted() const { return hooks_.AbortRequested && hooks_.AbortRequested(); }
   void Announce(std::int64_t size, const std::string& sizeText, const std::string& name);
   void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }

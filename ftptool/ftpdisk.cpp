@@ -189,7 +189,15 @@ bool FtpProfileStore::ReadProfile(const std::filesystem::path& path) {
 }
 
 bool FtpProfileStore::WriteProfile(const std::filesystem::path& path) {
-  ControlsToProfile();
+  const FtpProfileValues values = controls_.ReadControls();
+  if (!values.Unwritable.empty()) {
+    dialogs_.Message("Ladeko",
+                     A("Der Name \"") + values.Unwritable +
+                         A("\" enthält Zeichen, die die Zugangsdatei nicht speichern kann; nicht gespeichert"),
+                     MsgButtons::Ok, MsgIcon::Error);
+    return false;
+  }
+  StoreProfileValues(profile_, values, filler_);
   if (!WriteProfileFile(path, profile_)) {
     dialogs_.Message("Ladeko",
                      "Datei \"" + ProfilePathText(path.filename()) +

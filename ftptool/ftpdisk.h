@@ -35,6 +35,9 @@ struct FtpProfileValues {
   std::int32_t UpRepeatMinutes = 30;
   bool DownSingleMode = true, DownWithNewFile = false;
   std::string NewFileName;
+  // A name some control shows that the record's Windows-1252 fields cannot hold; the save
+  // refuses the profile while there is one.
+  std::string Unwritable;
 
   bool operator==(const FtpProfileValues&) const = default;
 };

@@ -1,5 +1,7 @@
 #include "Win1252.h"
 
+#include "Utf8Chars.h"
+
 #include <array>
 
 namespace win1252 {
@@ -61,6 +63,10 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
 }
 
 }  // namespace
+
+size_t DecodeUtf8Char(std::string_view s, size_t i, char32_t& cp) { return i < s.size() ? DecodeUtf8(s, i, cp) : 0; }
+
+void AppendUtf8Char(std::string& out, char32_t cp) { AppendUtf8(out, cp); }
 
 char32_t ToCodePoint(unsigned char c) {
   if (c >= 0x80 && c <= 0x9F) return kHighTable[c - 0x80];

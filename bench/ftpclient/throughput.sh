@@ -6,14 +6,16 @@
 # ladeko-ftp with --tls and the certificate's fingerprint.
 #
 #   bench/ftpclient/throughput.sh [--tls] [LADEKO_FTP] [SIZE_MIB] [ROUNDS]
+#   bench/ftpclient/throughput.sh --sftp [LADEKO_FTP] [SIZE_MIB] [ROUNDS]   (sftp_throughput.sh)
 #
 # Prints MiB/s of every tool and direction (best of ROUNDS) and the ratio ours/curl.
 # Downloads go to /dev/null so the figure is the client's, not the local disk's.
 set -euo pipefail
 
+here="$(cd "$(dirname "$0")" && pwd)"
+if [ "${1:-}" = "--sftp" ]; then shift; exec "$here/sftp_throughput.sh" "$@"; fi
 tls=no
 if [ "${1:-}" = "--tls" ]; then tls=yes; shift; fi
-here="$(cd "$(dirname "$0")" && pwd)"
 ladeko="${1:-$here/../../build/ftptool/tools/ladeko-ftp}"
 size_mib="${2:-1024}"
 rounds="${3:-3}"

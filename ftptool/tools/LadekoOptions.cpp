@@ -9,20 +9,27 @@
 
 const char* const kLadekoUsage =
     "Aufruf: ladeko-ftp [Optionen] HOST BEFEHL [ARGUMENTE]\n"
+    "        (HOST als sftp://[BENUTZER@]NAME[:PORT] verbindet über SSH, Port 22)\n"
     "        ladeko-ftp --profile DATEI.ftpz [Optionen] BEFEHL [ARGUMENTE]\n"
     "          (Host, Port, Benutzer, Passwort, Proxy-Art und Proxy-Angaben aus dem\n"
     "          gespeicherten FTP-Zugang; ausdrücklich angegebene Optionen gelten vorrangig;\n"
     "          --host H ersetzt den Host des Zugangs)\n"
     "Optionen: --port N  --user U  --active  --ascii  --timeout SEKUNDEN (Standard 60,\n"
-    "          0 ohne Grenze)  --trace  --help\n"
+    "          0 ohne Grenze)  --trace  --help  --version\n"
     "          --password-file DATEI (Passwort in der ersten Zeile)  --password P\n"
     "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
     "          --proxy-password-file DATEI  --proxy-password P\n"
     "          --tls (nur verschlüsselt)  --no-tls (nie verschlüsselt)\n"
     "          --fingerprint SHA256 (nur verschlüsselt und nur dieses Serverzertifikat)\n"
     "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
+    "          --encoding utf-8|windows-1252 (Zeichenkodierung der Namen auf dem Server;\n"
+    "          ohne die Option UTF-8, wenn FEAT es nennt)\n"
     "          --direct (put/putdir schreiben direkt in die Zieldatei, für Server ohne\n"
     "          Umbenennen; sonst erst unter einem vorläufigen Namen, dann umbenannt)\n"
+    "SFTP:     --known-hosts DATEI (statt ~/.ssh/known_hosts)  --identity SCHLÜSSELDATEI\n"
+    "          --fingerprint SHA256:... (nur der Serverschlüssel mit diesem Fingerabdruck,\n"
+    "          auch wenn er in known_hosts fehlt; ein unbekannter Schlüssel wird sonst\n"
+    "          abgelehnt, ein geänderter immer)\n"
     "Passwörter: besser --password-file, LADEKO_PASSWORD (LADEKO_PROXY_PASSWORD) oder die\n"
     "          Frage am Terminal, die ohne Passwort kommt (die Eingabe bleibt unsichtbar):\n"
     "          was mit --password auf der Befehlszeile steht, zeigt \"ps\" jedem Benutzer.\n"
@@ -34,7 +41,8 @@ const char* const kLadekoUsage =
 namespace {
 
 // The options that take no value; every other option is followed by one.
-const std::set<std::string> kFlags = {"--active", "--ascii", "--trace", "--tls", "--no-tls", "--help", "--direct"};
+const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",
+                                      "--no-tls", "--help", "--version", "--direct"};
 
 std::uint16_t PortNumber(const std::string& text) {
   char* end = nullptr;
@@ -60,6 +68,12 @@ std::string PasswordFromFile(const std::string& path) {
 FtpProxyType ProxyType(const std::string& type) {
   if (type.size() != 1 || type[0] < '0' || type[0] > '6') throw UsageError{};
   return static_cast<FtpProxyType>(type[0] - '0');
+}
+
+FtpNameEncodingMode EncodingMode(const std::string& text) {
+  if (text == "utf-8") return FtpNameEncodingMode::Utf8;
+  if (text == "windows-1252") return FtpNameEncodingMode::Windows1252;
+  throw UsageError{};
 }
 
 // A pinned certificate only means something over TLS: without it the password would go out
@@ -102,6 +116,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     };
     if (arg == "--profile") { value(); continue; }  // read before the other options
     if (arg == "--help") throw HelpWanted{};
+    if (arg == "--version") throw VersionWanted{};
     if (arg == "--host") client.Host = value();
     else if (arg == "--port") client.Port = PortNumber(value());
     else if (arg == "--user") client.Username = value();
@@ -124,6 +139,9 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
     else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
     else if (arg == "--fingerprint") client.TrustedFingerprint = value();
+    else if (arg == "--encoding") client.NameEncodingMode = EncodingMode(value());
+    else if (arg == "--known-hosts") options.knownHosts = value();
+    else if (arg == "--identity") options.identity = value();
     else throw UsageError{};
   }
   RequireTlsForFingerprint(client);

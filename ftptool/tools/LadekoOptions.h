@@ -13,6 +13,8 @@ extern const char* const kLadekoUsage;
 struct UsageError {};
 // "--help": the usage text on the standard output, exit code 0.
 struct HelpWanted {};
+// "--version": the name and version on the standard output, exit code 0.
+struct VersionWanted {};
 // An option whose value cannot be used (a password file that cannot be read); the German
 // text goes out, the exit code is 1.
 struct OptionError {
@@ -30,6 +32,8 @@ struct LadekoOptions {
   bool passwordGiven = false;
   bool proxyPasswordGiven = false;
   bool profileGiven = false;
+  std::string knownHosts;  // --known-hosts: SFTP host keys from this file, not ~/.ssh/known_hosts
+  std::string identity;    // --identity: the SFTP key file tried before the default ones
   std::vector<std::string> rest;  // [HOST] COMMAND ARGS
 };
 
@@ -38,8 +42,8 @@ struct LadekoOptions {
 // text in *error) when the profile cannot be read.
 bool LoadProfileOption(int argc, char** argv, FtpClient& client, LadekoOptions& options, std::string* error);
 
-// Sets the client from the options and collects the rest. Raises UsageError, HelpWanted or
-// OptionError.
+// Sets the client from the options and collects the rest. Raises UsageError, HelpWanted,
+// VersionWanted or OptionError.
 void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& options);
 
 // Checks the command words before anything goes to the server; raises UsageError.

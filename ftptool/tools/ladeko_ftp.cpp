@@ -5,14 +5,17 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "FtpClient.h"
 #include "FtpError.h"
 #include "FtpMirror.h"
+#include "FtpNameCodec.h"
 #include "LadekoOptions.h"
 #include "LadekoSecrets.h"
+#include "LadekoSftp.h"
 #include "LadekoTerminal.h"
 #include "NoCoreFiles.h"
 #include "Win1252.h"
@@ -24,7 +27,14 @@ std::string ToUtf8(const std::string& text) { return win1252::ToUtf8(text); }
 
 std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
-void PrintListing(const FtpListItems& items) {
+// A server name for the terminal: a UTF-8 server's bytes as they are (TerminalText shows a
+// byte that is no UTF-8 as "\xNN"), a Windows-1252 server's decoded.
+std::string Shown(const FtpClient& client, const std::string& serverName) {
+  const bool utf8 = client.NameEncoding() == FtpNameEncoding::Utf8;
+  return TerminalText(utf8 ? serverName : FtpShownName(serverName, client.NameEncoding()));
+}
+
+void PrintListing(const FtpClient& client, const FtpListItems& items) {
   for (const FtpListItem& item : items) {
     const char type = item.ItemType == FtpItemType::Directory      ? 'd'
                       : item.ItemType == FtpItemType::SymbolicLink ? 'l'
@@ -32,9 +42,9 @@ void PrintListing(const FtpListItems& items) {
     const FtpCivilDateTime when = FtpDecodeDateTime(item.ModifiedDate);
     std::cout << type << ' ' << item.Size << ' ' << when.Date.Year << '-' << TwoDigits(when.Date.Month) << '-'
               << TwoDigits(when.Date.Day) << ' ' << TwoDigits(when.Hour) << ':' << TwoDigits(when.Minute) << ' '
-              << TerminalText(item.FileName);
+              << Shown(client, item.FileName);
     if (item.ItemType == FtpItemType::SymbolicLink && !item.LinkedItemName.empty())
-      std::cout << " -> " << TerminalText(item.LinkedItemName);
+      std::cout << " -> " << Shown(client, item.LinkedItemName);
     std::cout << '\n';
   }
 }
@@ -43,44 +53,51 @@ void PrintListing(const FtpListItems& items) {
 void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode) {
   std::size_t at = 0;
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
+  // A remote name argument (UTF-8 from the terminal) in the connection's encoding; one it
+  // cannot carry is refused before it is sent.
+  const auto remote = [&](std::size_t offset) {
+    const auto name = FtpServerNameOf(std::string_view(args[at + offset]), client.NameEncoding());
+    if (!name) throw FtpError(FtpNotWritableText(args[at + offset]));
+    return *name;
+  };
   while (at < args.size() && args[at] == "cd") {
-    client.ChangeDir(argument(1));
+    client.ChangeDir(remote(1));
     at += 2;
   }
   if (at == args.size()) return;
   const std::string& command = args[at];
   const std::size_t count = args.size() - at - 1;  // arguments after the command
   if (command == "pwd") {
-    std::cout << TerminalText(client.RetrieveCurrentDir()) << '\n';
+    std::cout << Shown(client, client.RetrieveCurrentDir()) << '\n';
   } else if (command == "ls" || command == "nlst") {
-    const std::string mask = count == 1 ? argument(1) : std::string();
+    const std::string mask = count == 1 ? remote(1) : std::string();
     std::vector<std::string> lines;
     client.List(&lines, mask, command == "ls" ? FtpListDetail::Details : FtpListDetail::NamesOnly);
     if (command == "ls")
-      PrintListing(client.DirectoryListing());
+      PrintListing(client, client.DirectoryListing());
     else
-      for (const auto& line : lines) std::cout << TerminalText(line) << '\n';
+      for (const auto& line : lines) std::cout << Shown(client, line) << '\n';
   } else if (command == "get") {
-    client.Get(argument(1), argument(2), FtpOverwrite::Yes);
+    client.Get(remote(1), argument(2), FtpOverwrite::Yes);
   } else if (command == "put") {
-    client.Put(argument(1), count == 2 ? argument(2) : std::string(), putMode);
+    client.Put(argument(1), count == 2 ? remote(2) : std::string(), putMode);
   } else if (command == "append") {
-    client.Put(argument(1), argument(2), FtpPutMode::Append);
+    client.Put(argument(1), remote(2), FtpPutMode::Append);
   } else if (command == "mkdir") {
-    client.MakeDir(argument(1));
+    client.MakeDir(remote(1));
   } else if (command == "rmdir") {
-    client.RemoveDir(argument(1));
+    client.RemoveDir(remote(1));
   } else if (command == "rm") {
-    client.Delete(argument(1));
+    client.Delete(remote(1));
   } else if (command == "rename") {
-    client.Rename(argument(1), argument(2));
+    client.Rename(remote(1), remote(2));
   } else if (command == "size") {
-    std::cout << client.Size(argument(1)) << '\n';
+    std::cout << client.Size(remote(1)) << '\n';
   } else if (command == "getdir" || command == "putdir") {
     TerminalLineBuffer escaped(std::cout);
     std::ostream log(&escaped);
     if (command == "getdir")
-      MirrorGetDir(client, argument(1), argument(2), log);
+      MirrorGetDir(client, remote(1), argument(2), log);
     else
       MirrorPutDir(client, argument(1), log, putMode);
   }
@@ -122,6 +139,7 @@ int main(int argc, char** argv) {
   // Encrypted when the server offers it; an unverifiable certificate fails unless
   // --fingerprint names it.
   client.TlsMode = FtpTlsMode::Auto;
+  client.NameEncodingMode = FtpNameEncodingMode::Auto;  // FEAT decides unless --encoding says
   LadekoOptions options;
   try {
     std::string error;
@@ -136,6 +154,9 @@ int main(int argc, char** argv) {
   } catch (const HelpWanted&) {
     std::cout << kLadekoUsage;
     return 0;
+  } catch (const VersionWanted&) {
+    std::cout << "ladeko-ftp (Tirelo V) " TIRELO_VERSION "\n";
+    return 0;
   } catch (const UsageError&) {
     std::cerr << kLadekoUsage;
     return 2;
@@ -144,14 +165,28 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (!options.profileGiven) client.Host = options.rest[0];
+  const std::size_t first = options.profileGiven ? 0 : 1;
+  const std::vector<std::string> commands(options.rest.begin() + first, options.rest.end());
+  std::optional<SftpTarget> sftp;
+  try {
+    sftp = ParseSftpHost(client.Host);
+  } catch (const UsageError&) {
+    std::cerr << kLadekoUsage;
+    return 2;
+  }
+  if (sftp) {
+    // Keys need no password; one comes only from the options or the environment.
+    if (const char* password = std::getenv("LADEKO_PASSWORD"); password && !options.passwordGiven)
+      client.Password = password;
+    return RunSftp(*sftp, client, options, commands);
+  }
   TakePasswords(client, options);
   if (options.trace)
     client.OnLog = [](const std::string& line) { std::cerr << TerminalText(ToUtf8(line)) << '\n'; };
-  const std::size_t first = options.profileGiven ? 0 : 1;
   client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    RunCommands(client, std::vector<std::string>(options.rest.begin() + first, options.rest.end()), options.putMode);
+    RunCommands(client, commands, options.putMode);
     client.Quit();
   } catch (const FtpError& error) {
     client.Disconnect();

@@ -20,6 +20,8 @@
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
 #include "FtpRemoteListView.h"
+#include "FtpNameCodec.h"
+#include "FtpStoredText.h"
 #include "QtText.h"
 #include "Win1252.h"
 
@@ -33,8 +35,9 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 }
 
 // The path of an entry inside the folder of a local path field.
+// An entry of the local folder by its file-system name (UTF-8 on Linux).
 std::filesystem::path LocalEntry(const std::string& field, const std::string& name) {
-  return FtpFolderOfField(field) / FtpTextPath(name);
+  return FtpFolderOfField(field) / std::filesystem::path(name);
 }
 
 }  // namespace
@@ -127,7 +130,7 @@ void FtpBrowserPage::WireLists() {
   ListView1->SortRows = [this](FtpSortColumn column) { SortBrowserRows(local_.Rows, column); };
   ListView1->OnDoubleClick = [this](int row) { ListView1DblClick(row); };
   ListView1->OnRename = [this](int row, const std::string& text) { RenameLocal(row, text); };
-  ListView2->OnListed = [this] { VerzEdit2->setText(ToQ(remote_.PathField)); };
+  ListView2->OnListed = [this] { VerzEdit2->setText(QString::fromStdString(remote_.PathField)); };
 
   connect(ListBtn1, &QPushButton::clicked, this, [this] { ChangeLocal(); });
   connect(ListBtn2, &QPushButton::clicked, this, [this] { ChangeRemote(); });
@@ -176,7 +179,7 @@ void FtpBrowserPage::WireWindow() {
   auto startBefore = window_.ConnectionPanel().EnterRemoteStartDirectory;
   window_.ConnectionPanel().EnterRemoteStartDirectory = [this, startBefore] {
     if (startBefore) startBefore();
-    remote_.PathField = FromQ(VerzEdit2->text());
+    remote_.PathField = VerzEdit2->text().toStdString();
     ListView2->EnterStartDirectory();
   };
   // A reconnect on this page falls back into this page's path field and list.
@@ -190,7 +193,7 @@ void FtpBrowserPage::WireWindow() {
   };
   connection.SetRemotePathField = [this, setFieldBefore](const std::string& path) {
     if (OnBrowserPage() || !setFieldBefore) {
-      remote_.PathField = path;
+      remote_.PathField = win1252::ToUtf8(path);
       VerzEdit2->setText(ToQ(path));
     } else {
       setFieldBefore(path);
@@ -207,15 +210,15 @@ void FtpBrowserPage::WireProfile() {
   auto readBefore = login.ReadOtherPages;
   login.ReadOtherPages = [this, readBefore](FtpProfileValues& values) {
     if (readBefore) readBefore(values);
-    values.LocalDir = FromQ(VerzEdit1->text());
-    values.RemoteDir = FromQ(VerzEdit2->text());
+    values.LocalDir = FromQStored(VerzEdit1->text(), values.Unwritable);
+    values.RemoteDir = FromQStored(VerzEdit2->text(), values.Unwritable);
   };
   auto showBefore = login.ShowOtherPages;
   login.ShowOtherPages = [this, showBefore](const FtpProfileValues& values) {
     if (showBefore) showBefore(values);
     VerzEdit1->setText(ToQ(values.LocalDir));
     VerzEdit2->setText(ToQ(values.RemoteDir));
-    remote_.PathField = values.RemoteDir;
+    remote_.PathField = win1252::ToUtf8(values.RemoteDir);
     ChangeLocal();
   };
 }
@@ -259,7 +262,7 @@ void FtpBrowserPage::ListLocal() {
 }
 
 void FtpBrowserPage::ListRemote() {
-  remote_.PathField = FromQ(VerzEdit2->text());
+  remote_.PathField = VerzEdit2->text().toStdString();
   ListView2->List();
 }
 
@@ -270,7 +273,7 @@ void FtpBrowserPage::ChangeLocal() {
 }
 
 void FtpBrowserPage::ChangeRemote() {
-  remote_.PathField = FromQ(VerzEdit2->text());
+  remote_.PathField = VerzEdit2->text().toStdString();
   ListView2->ChangeDirectory();
 }
 
@@ -302,7 +305,7 @@ void FtpBrowserPage::NeuBtn2Click(FtpTag tag) {
   bool made = true;
   if (remote) {
     try {
-      connection.Client().MakeDir(*name);
+      connection.Client().MakeDir(FtpServerPathOfText(*name, connection.Client().NameEncoding()));
     } catch (const std::exception&) {
       made = false;
     }
@@ -311,7 +314,8 @@ void FtpBrowserPage::NeuBtn2Click(FtpTag tag) {
     ReadLocalField();
     std::error_code error;
     made = FtpIsSafeLocalName(*name) &&
-           std::filesystem::create_directory(LocalEntry(local_.PathField, *name), error) && !error;
+           std::filesystem::create_directory(LocalEntry(local_.PathField, win1252::ToUtf8(*name)), error) &&
+           !error;
     ListLocal();
   }
   if (!made) window_.ShowFtpStatus(2, "Verzeichnis konnte nicht angelegt werden!");
@@ -323,7 +327,7 @@ void FtpBrowserPage::RenameLocal(int index, const std::string& newText) {
     ReadLocalField();
     std::error_code error;
     if (FtpIsSafeLocalName(newText))
-      std::filesystem::rename(LocalEntry(local_.PathField, row->Caption),
+      std::filesystem::rename(LocalEntry(local_.PathField, row->Name),
                               LocalEntry(local_.PathField, newText), error);
     else
       error = std::make_error_code(std::errc::invalid_argument);

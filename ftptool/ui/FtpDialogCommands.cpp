@@ -8,6 +8,7 @@
 #include "FtpDialogPage.h"
 #include "FtpBrowserPage.h"
 #include "FtpError.h"
+#include "FtpNameCodec.h"
 #include "FtpRemoteListView.h"
 #include "QtText.h"
 
@@ -44,7 +45,7 @@ void FtpDialogPage::EnterDialogPage() {
     window_.ShowFtpStatus(2, "Keine Verbindung!");
   } else {
     try {
-      side_.PathField = connection.Client().RetrieveCurrentDir();
+      FtpSetPathBytes(side_, connection.Client().RetrieveCurrentDir(), connection.Client().NameEncoding());
     } catch (const FtpError&) {
       side_.PathField.clear();
     }
@@ -55,7 +56,7 @@ void FtpDialogPage::EnterDialogPage() {
 }
 
 void FtpDialogPage::VerzEditEnter() {
-  side_.PathField = FromQ(VerzEdit->text());
+  side_.PathField = VerzEdit->text().toStdString();
   ChangeRemoteDirectory(window_.Connection(), window_, side_, Column());
   ShowSide();
 }
@@ -97,7 +98,7 @@ void FtpDialogPage::CancelBtnClick() { window_.reject(); }
 
 void FtpDialogPage::OkBtnClick() {
   window_.setResult(0);
-  std::string name = FromQ(FileEdit->text());
+  std::string name = FileEdit->text().toStdString();  // as shown, UTF-8
   if (!IsDialogFileName(name) || !window_.Par()) return;
   FtpConnection& connection = window_.Connection();
   window_.ClearFtpStatus(2, 2);
@@ -109,13 +110,27 @@ void FtpDialogPage::OkBtnClick() {
     done = window_.Par()->Mode == FtpToolMode::Open ? Download(name) : Upload(name);
   }
   if (!done) return;
-  window_.Par()->TransferredName = name;
+  window_.Par()->TransferredName = win1252::FromUtf8(name);
   window_.accept();
 }
 
-bool FtpDialogPage::Download(const std::string& remoteName) {
+// The server bytes of the name in the file field: a listed file's own bytes when the field
+// shows its caption (so a name that does not decode still opens), else the typed name in
+// the connection's encoding; nothing, after a message, when that encoding cannot carry it.
+std::optional<std::string> FtpDialogPage::ServerName(const std::string& shownName) {
+  for (const FtpBrowserRow& row : side_.Rows)
+    if (row.IsFileRow() && row.Caption == shownName) return row.Name;
+  auto bytes = FtpServerNameOf(std::string_view(shownName), window_.Connection().Client().NameEncoding());
+  if (!bytes)
+    window_.DialogsService().Message("Ladeko", FtpNotWritableText(shownName), MsgButtons::Ok, MsgIcon::Error);
+  return bytes;
+}
+
+bool FtpDialogPage::Download(const std::string& shownName) {
+  const auto remoteName = ServerName(shownName);
+  if (!remoteName) return false;
   try {
-    window_.Connection().Client().Get(remoteName, window_.Par()->DownloadTarget.string(),
+    window_.Connection().Client().Get(*remoteName, window_.Par()->DownloadTarget.string(),
                                       FtpOverwrite::Yes);
     return true;
   } catch (const std::exception&) {
@@ -125,13 +140,15 @@ bool FtpDialogPage::Download(const std::string& remoteName) {
   }
 }
 
-bool FtpDialogPage::Upload(std::string& remoteName) {
-  if (!HasExtension(remoteName)) {
-    remoteName = WithDefaultExtension(remoteName, window_.Par()->DefaultExt);
-    FileEdit->setText(ToQ(remoteName));
+bool FtpDialogPage::Upload(std::string& shownName) {
+  if (!HasExtension(shownName)) {
+    shownName = WithDefaultExtension(shownName, window_.Par()->DefaultExt);
+    FileEdit->setText(QString::fromStdString(shownName));
   }
+  const auto remoteName = ServerName(shownName);
+  if (!remoteName) return false;
   try {
-    window_.Connection().Client().Put(window_.Par()->UploadSource.string(), remoteName,
+    window_.Connection().Client().Put(window_.Par()->UploadSource.string(), *remoteName,
                                       FtpPutMode::Store);
     return true;
   } catch (const std::exception&) {
@@ -143,7 +160,7 @@ bool FtpDialogPage::Upload(std::string& remoteName) {
 
 // The path field and the list show the page's remote side as it now stands.
 void FtpDialogPage::ShowSide() {
-  VerzEdit->setText(ToQ(side_.PathField));
+  VerzEdit->setText(QString::fromStdString(side_.PathField));
   ListView->ShowRows();
   ApplyListStyle();
   LayoutColumns();

@@ -44,10 +44,10 @@ void FtpDialogPage::WatchReconnects() {
   auto listOther = connection.ListRemoteDirectory;
   const auto here = [this] { return window_.PageControl()->currentIndex() == kPageDialog; };
   connection.RemotePathField = [this, here, readOther] {
-    return here() ? side_.PathField : readOther ? readOther() : std::string();
+    return here() ? win1252::FromUtf8(side_.PathField) : readOther ? readOther() : std::string();
   };
   connection.SetRemotePathField = [this, here, writeOther](const std::string& path) {
-    if (here()) side_.PathField = path;
+    if (here()) side_.PathField = win1252::ToUtf8(path);
     else if (writeOther) writeOther(path);
   };
   connection.ListRemoteDirectory = [this, here, listOther] {

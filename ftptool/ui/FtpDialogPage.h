@@ -73,8 +73,9 @@ class FtpDialogPage : public QObject {
   void QueueEnterDialogPage();
   void FilterBoxChange();
   bool InDialogMode() const;
-  bool Download(const std::string& remoteName);
-  bool Upload(std::string& remoteName);
+  std::optional<std::string> ServerName(const std::string& shownName);
+  bool Download(const std::string& shownName);
+  bool Upload(std::string& shownName);
   void ShowSide();
   void ApplyListStyle();
   void LayoutColumns();

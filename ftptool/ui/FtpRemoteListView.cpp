@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "FTP1.h"
+#include "FtpNameCodec.h"
 #include "QtText.h"
 #include "Win1252.h"
 
@@ -42,7 +43,7 @@ FtpBrowserListView::FtpBrowserListView(const FtpBrowserRows& rows, FtpTag tag, d
     if (OnDoubleClick) OnDoubleClick(CurrentRowIndex());
   });
   connect(&model_, &FtpRowModel::CaptionEdited, this, [this](int row, const QString& text) {
-    if (OnRename) OnRename(row, FromQ(text));
+    if (OnRename) OnRename(row, text.toStdString());
   });
   connect(&model_, &FtpRowModel::DropRequested, this, [this](int source) {
     if (OnDrop) OnDrop(source);
@@ -61,7 +62,8 @@ FtpSelection FtpBrowserListView::Selection() const {
   selection.Editing = state() == QAbstractItemView::EditingState;
   for (int row = 0; row < model_.rowCount(); ++row) {
     if (!selectionModel()->isRowSelected(row, {})) continue;
-    if (const FtpBrowserRow* r = model_.Row(row)) selection.Rows.push_back({r->Caption, r->SizeText, r->Image});
+    if (const FtpBrowserRow* r = model_.Row(row))
+      selection.Rows.push_back({r->Caption, r->SizeText, r->Image, r->Name});
   }
   return selection;
 }
@@ -69,7 +71,7 @@ FtpSelection FtpBrowserListView::Selection() const {
 std::optional<FtpSelectedRow> FtpBrowserListView::Current() const {
   const FtpBrowserRow* row = model_.Row(CurrentRowIndex());
   if (!row) return std::nullopt;
-  return FtpSelectedRow{row->Caption, row->SizeText, row->Image};
+  return FtpSelectedRow{row->Caption, row->SizeText, row->Image, row->Name};
 }
 
 int FtpBrowserListView::CurrentRowIndex() const {
@@ -196,7 +198,7 @@ void FtpRemoteListView::DoubleClickRow(int index) {
   connection.SetBusy(true);
   bool changed = true;
   try {
-    connection.Client().ChangeDir(row.Caption);
+    connection.Client().ChangeDir(row.Name);
   } catch (const std::exception&) {
     changed = false;
   }
@@ -213,12 +215,13 @@ void FtpRemoteListView::RenameRow(int index, const std::string& newText) {
   // A name left as it was is no rename: nothing goes to the server.
   if (row && !newText.empty() && newText[0] != ' ' && newText != row->Caption) {
     FtpConnection& connection = window_.Connection();
-    const std::string oldCaption = row->Caption;
+    const std::string oldName = row->Name;
+    const auto newName = FtpServerNameOf(std::string_view(newText), connection.Client().NameEncoding());
     window_.SetCursor(FtpCursor::Hourglass);
     connection.SetBusy(true);
-    bool renamed = true;
+    bool renamed = newName.has_value();
     try {
-      connection.Client().Rename(oldCaption, newText);
+      if (newName) connection.Client().Rename(oldName, *newName);
     } catch (const std::exception&) {
       renamed = false;
     }

@@ -43,7 +43,7 @@ class FtpBrowserListView : public QTreeView {
   std::function<void(int row)> OnRowClick;
   std::function<void(int row)> OnDoubleClick;  // -1 when no row is selected
   std::function<void()> OnDeleteKey;
-  std::function<void(int row, const std::string& newText)> OnRename;
+  std::function<void(int row, const std::string& newText)> OnRename;  // the new text in UTF-8
   std::function<void(int sourceTag)> OnDrop;
   // Whether renaming may start now (the remote lists refuse while busy).
   std::function<bool()> MayEdit;

@@ -1,5 +1,7 @@
 #include "FtpRowModel.h"
 
+#include <QFile>
+
 #include <QApplication>
 #include <QDir>
 #include <QFileIconProvider>
@@ -33,7 +35,7 @@ QVariant FtpRowModel::data(const QModelIndex& index, int role) const {
   if (!row) return {};
   if (role == Qt::DisplayRole || role == Qt::EditRole) {
     switch (index.column()) {
-      case 0: return ToQ(row->Caption);
+      case 0: return QString::fromStdString(row->Caption);  // display text, UTF-8
       case 1: return ToQ(row->SizeText);
       case 2: return ToQ(row->DateText);
     }
@@ -114,7 +116,8 @@ QIcon FtpRowModel::RowIcon(int index) const {
   QIcon& icon = iconCache_[static_cast<size_t>(index)];
   if (icon.isNull()) {
     static QFileIconProvider provider;
-    icon = provider.icon(QFileInfo(QDir(localFolder_).filePath(ToQ(row->Caption))));
+    const QString name = QFile::decodeName(QByteArray::fromStdString(row->Name));
+    icon = provider.icon(QFileInfo(QDir(localFolder_).filePath(name)));
     if (icon.isNull()) icon = ImageIcon(-1);
   }
   return icon;

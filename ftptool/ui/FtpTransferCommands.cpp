@@ -12,6 +12,7 @@
 #include "FtpLocalPaths.h"
 #include "FtpLoginPage.h"
 #include "FtpTransferPage.h"
+#include "FtpNameCodec.h"
 #include "QtText.h"
 
 namespace fs = std::filesystem;
@@ -116,7 +117,8 @@ std::optional<double> FtpTransferPage::RemoteFileDate(const std::string& remoteN
   BusyScope busy(connection);
   try {
     std::vector<std::string> hidden;
-    connection.Client().List(&hidden, remoteName, FtpListDetail::Details);
+    connection.Client().List(&hidden, FtpServerPathOfText(remoteName, connection.Client().NameEncoding()),
+                             FtpListDetail::Details);
     const FtpListItems& items = connection.Client().DirectoryListing();
     if (items.Empty()) return std::nullopt;
     return items[0].ModifiedDate;
@@ -152,7 +154,8 @@ bool FtpTransferPage::TransferSelection(FtpSide side, bool withMarker, const std
 bool FtpTransferPage::DeleteRemoteFile(const std::string& remoteName) {
   BusyScope busy(window_.Connection());
   try {
-    window_.Connection().Client().Delete(remoteName);
+    FtpClient& client = window_.Connection().Client();
+    client.Delete(FtpServerPathOfText(remoteName, client.NameEncoding()));
     return true;
   } catch (const FtpError&) {
     return false;

@@ -22,6 +22,7 @@
 #include "FTP1.h"
 #include "FtpBrowserPage.h"
 #include "FtpLoginPage.h"
+#include "FtpStoredText.h"
 #include "QtText.h"
 
 namespace {
@@ -357,6 +358,8 @@ void FtpTransferPage::ChainProfileHooks() {
 }
 
 void FtpTransferPage::ReadFields(FtpProfileValues& v) const {
+  for (const QLineEdit* edit : {UpDateiEdit1, UpDateiEdit2, DownDateiEdit1, DownDateiEdit2, CopyDateiEdit1})
+    FromQStored(edit->text(), v.Unwritable);
   const FtpSingleTransferFields f = Fields();
   v.DownTargetFile = f.DownDateiEdit1;
   v.DownSourceFile = f.DownDateiEdit2;

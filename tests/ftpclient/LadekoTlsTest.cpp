@@ -72,7 +72,9 @@ TEST_F(LadekoTls, UnverifiableCertificateFailsUntilItsFingerprintIsGiven) {
 
   run = Ladeko(tls_->Port(), "--no-tls --trace", "nlst");
   EXPECT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_EQ(run.output.find("AUTH TLS"), std::string::npos) << run.output;
+  // The FEAT reply read for the names lists AUTH TLS; the command itself must not go out.
+  EXPECT_EQ(run.output.find(": AUTH TLS<EOL>"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find(": PBSZ 0<EOL>"), std::string::npos) << run.output;
 }
 
 TEST_F(LadekoTls, RequiredTlsFailsAgainstAPlainServerWhichOtherwiseWorks) {

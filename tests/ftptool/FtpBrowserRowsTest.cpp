@@ -151,7 +151,7 @@ TEST(FtpRemoteRows, DotEntriesBecomeTheSpecialRowsOrAreAdded) {
   entries[2] = {.Name = "Ordner", .IsDirectory = true, .SizeText = {}, .DateText = {}};
   auto rows = FtpRemoteRows(entries, "/www/Lektionen", nullptr, FtpSortColumn::Name);
   ASSERT_EQ(rows.size(), 4u);
-  EXPECT_EQ(rows[0], (FtpBrowserRow{"..", "", "", 2, 0}));  // added
+  EXPECT_EQ(rows[0], (FtpBrowserRow{"..", "", "", 2, 0, ".."}));  // added
   EXPECT_EQ(rows[1].Caption, "Lektionen");
   EXPECT_EQ(rows[1].Image, 1);
   EXPECT_EQ(rows[2].Image, 0);

@@ -166,7 +166,7 @@ TEST(FtpConnectionGuard, ADataFileThatIsNoFileRefusesTheConnectAtOnce) {
 // Through a proxy nothing is encrypted: the user hears it before the name goes out.
 TEST(FtpConnectionGuard, AProxyLogInSaysFirstThatItIsNotEncrypted) {
   ScriptedServer proxy;
-  proxy.Send("220 Proxy\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  proxy.Send("220 Proxy\r\n").Reply("331 x").Reply("230 x").Reply("500 FEAT?").Reply("200 x").Reply("215 UNIX");
   proxy.Start();
   FtpClient client;
   RecordingToolView view;
@@ -224,7 +224,7 @@ class MarkedRowsHost : public FtpSchedulerHost {
 };
 
 void ScriptLogIn(ScriptedServer& server) {
-  server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("500 FEAT?").Reply("200 x").Reply("215 UNIX");
 }
 
 void ScriptDownload(ScriptedServer& server, const std::string& bytes) {

@@ -303,3 +303,54 @@ TEST_F(ToolTransfer, RemoteListingFillsTheRowsAndEndsTheBusyState) {
   EXPECT_EQ(side.PathField, "/Lektionen");
   EXPECT_EQ(side.Rows.size(), 4u);  // the list stays as it was
 }
+
+// pyftpdlib speaks UTF-8; the record's fields hold Windows-1252.
+TEST_F(ToolTransfer, StoredNamesWithUmlautsReachAUtf8ServerAsItsOwnBytes) {
+  ASSERT_EQ(client.NameEncoding(), FtpNameEncoding::Utf8);
+  FtpSingleTransfer single(conn, view, [this] { return now; });
+  WriteFile(Local("quelle.evd"), "Inhalt");
+  FtpSingleTransferFields fields;
+  fields.UpDateiEdit1 = Local("quelle.evd");
+  fields.UpDateiEdit2 = A("Lösung.evd");
+  single.RunSingleTransfer(FtpTag::Local, fields, "");
+  EXPECT_EQ(ReadFile((Home() / "L\xC3\xB6sung.evd").string()), "Inhalt");
+
+  FtpSingleTransferFields down;
+  down.DownDateiEdit2 = A("Lösung.evd");
+  down.DownDateiEdit1 = A(Local("zurück.evd"));  // the field holds Windows-1252
+  single.RunSingleTransfer(FtpTag::Remote, down, "");
+  EXPECT_EQ(ReadFile(Local("zur\xC3\xBC" "ck.evd")), "Inhalt");
+  EXPECT_GT(single.Record().LastDownloadSourceDate, 0) << "the listing of the stored name found it";
+
+  // The marker of the automatic download is a stored name too.
+  WriteFile((Home() / "neu\xC3\xA4.txt").string(), "");
+  EXPECT_TRUE(commands.TransferSelection(FtpTag::Remote, Rows({{"L\xC3\xB6sung.evd", "6", 4, "L\xC3\xB6sung.evd"}}),
+                                         true, true, A("neuä.txt")));
+  EXPECT_FALSE(fs::exists(Home() / "neu\xC3\xA4.txt"));
+  EXPECT_EQ(ReadFile(Local("L\xC3\xB6sung.evd")), "Inhalt");
+}
+
+TEST_F(ToolTransfer, ALocalNameTheServerCannotCarryIsRefusedBeforeAnythingIsSent) {
+  conn.Disconnect();
+  client.NameEncodingMode = FtpNameEncodingMode::Windows1252;
+  ASSERT_TRUE(conn.Connect());
+  const std::string lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA.evd";
+  WriteFile(Local(lodz), "lodz");
+  fs::create_directory(Local("Baum"));
+  WriteFile(Local("Baum/" + lodz), "lodz");
+  WriteFile(Local("Baum/gut.txt"), "gut");
+  std::vector<std::string> sent;
+  const auto log = client.OnLog;
+  client.OnLog = [&](const std::string& line) {
+    if (line.rfind("Sent ", 0) == 0) sent.push_back(line);
+    if (log) log(line);
+  };
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Local, Rows({{lodz, "4", 10, lodz}}), true, false));
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Local, Rows({{"Baum", "", 0, "Baum"}}), true, false));
+  for (const auto& line : sent) {
+    EXPECT_EQ(line.find("STOR"), std::string::npos) << line;
+    EXPECT_EQ(line.find("MKD"), std::string::npos) << line;
+  }
+  EXPECT_TRUE(fs::is_empty(Home()));
+  EXPECT_EQ(view.LinesStartingWith("Der Name").size(), 2u) << "the file and the tree say why";
+}

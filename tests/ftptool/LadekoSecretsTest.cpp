@@ -28,7 +28,8 @@ bool Holds(const std::vector<std::string>& lines, const std::string& line) {
 TEST(LadekoSecrets, PasswordFilesGiveTheirFirstLineToServerAndProxy) {
   ScriptedServer proxy;
   proxy.Send("220 Proxy\r\n").Reply("331 Proxy-Passwort").Reply("230 Proxy ok").Reply("200 Weiter");
-  proxy.Reply("331 Passwort").Reply("230 Angemeldet").Reply("200 Typ").Reply("215 UNIX");
+  // FEAT after the log-in tells the names' encoding; this server knows no FEAT.
+  proxy.Reply("331 Passwort").Reply("230 Angemeldet").Reply("500 FEAT unbekannt").Reply("200 Typ").Reply("215 UNIX");
   proxy.Reply("257 \"/\"").Reply("221 Ende");
   proxy.Start();
   ScratchFolder folder;

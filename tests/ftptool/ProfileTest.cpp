@@ -253,3 +253,24 @@ TEST_F(ProfileFiles, FailedSaveSaysSoAndLeavesNoStrayFile) {
     EXPECT_TRUE(entry.path().filename() == "p.ftpz" || entry.path().filename() == "ordner.ftpz")
         << entry.path();
 }
+
+TEST_F(ProfileFiles, StoredNamesWithUmlautsKeepWorkingAndOnesTheRecordCannotHoldAreRefused) {
+  store_.NewProfile(ProfileDocument::kUntitledName, "");
+  controls_.values.RemoteDir = A("/Übungen/Größe");
+  controls_.values.UpTargetFile = A("Lösungen.evd");
+  ASSERT_TRUE(store_.WriteProfile(folder_ / "umlaute.ftpz"));
+  controls_.values = {};
+  ASSERT_TRUE(store_.ReadProfile(folder_ / "umlaute.ftpz"));
+  EXPECT_EQ(controls_.values.RemoteDir, A("/Übungen/Größe"));
+  EXPECT_EQ(controls_.values.UpTargetFile, A("Lösungen.evd"));
+
+  controls_.values.RemoteDir = "/?od?";
+  controls_.values.Unwritable = "/?od?";  // the window found a "Ł" in the field
+  EXPECT_FALSE(store_.WriteProfile(folder_ / "umlaute.ftpz"));
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text,
+            A("Der Name \"/?od?\" enthält Zeichen, die die Zugangsdatei nicht speichern kann; nicht gespeichert"));
+  controls_.values = {};
+  ASSERT_TRUE(store_.ReadProfile(folder_ / "umlaute.ftpz"));
+  EXPECT_EQ(controls_.values.RemoteDir, A("/Übungen/Größe")) << "the file on disk is the one saved before";
+}

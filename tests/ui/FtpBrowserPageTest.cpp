@@ -24,6 +24,7 @@
 #include "FtpLoginPage.h"
 #include "FtpRemoteListView.h"
 #include "PyftpdSuite.h"
+#include "FtpStoredText.h"
 #include "ScriptedDialogs.h"
 #include "Win1252.h"
 
@@ -391,3 +392,62 @@ TEST_F(FtpBrowserPageTest, ProfileFoldersFillTheFieldsAndAreReadBack) {
 }
 
 }  // namespace
+
+// pyftpdlib speaks UTF-8: the lists show the decoded names in the learner's order, the path
+// field the decoded path, and transfers and renames keep every name exactly.
+TEST_F(FtpBrowserPageTest, UmlautAndForeignNamesShowDecodedAndTravelExactly) {
+  const std::string uebungen = "\xC3\x9C" "bungen", groesse = "Gr\xC3\xB6\xC3\x9F" "e_\xC3\xA4.txt";
+  const std::string lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA.evd", nihongo = "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E";
+  fs::create_directories(server_->Home() / uebungen);
+  WriteFile(server_->Home() / uebungen / groesse, "gross");
+  WriteFile(server_->Home() / uebungen / lodz, "lodz");
+  fs::create_directory(server_->Home() / uebungen / nihongo);
+  WriteFile(server_->Home() / uebungen / "Zebra.txt", "z");
+  WriteFile(server_->Home() / uebungen / "Apfel.txt", "a");
+  ShowLocal(local);
+  ConnectToServer();
+  ASSERT_EQ(form.Client().NameEncoding(), FtpNameEncoding::Utf8);
+
+  page().ListView2->DoubleClickRow(RowOf(page().Remote().Rows, uebungen));
+  EXPECT_EQ(page().VerzEdit2->text(), QString::fromUtf8("/Übungen"));
+  EXPECT_EQ(Captions(page().Remote().Rows),
+            (std::vector<std::string>{"..", uebungen, nihongo, "Apfel.txt", groesse, lodz, "Zebra.txt"}));
+  const QAbstractItemModel* model = page().ListView2->model();
+  EXPECT_EQ(model->data(model->index(RowOf(page().Remote().Rows, lodz), 0)).toString(),
+            QString::fromUtf8("Łódź.evd"));
+
+  for (const std::string& name : {groesse, lodz}) {
+    page().ListView2->clearSelection();
+    Mark(page().ListView2, page().Remote().Rows, name);
+    form.Action("Downstarten1")->trigger();
+    EXPECT_EQ(form.StatusText(2), "Herunterladen beendet") << name;
+  }
+  EXPECT_EQ(ReadFile(local / groesse), "gross");
+  EXPECT_EQ(ReadFile(local / lodz), "lodz");
+
+  // Renamed in place: the new text reaches the server as UTF-8.
+  QAbstractItemModel* remote = page().ListView2->model();
+  remote->setData(remote->index(RowOf(page().Remote().Rows, "Zebra.txt"), 0), QString::fromUtf8("Zäbra.txt"),
+                  Qt::EditRole);
+  QApplication::processEvents();
+  EXPECT_TRUE(fs::exists(server_->Home() / uebungen / "Z\xC3\xA4" "bra.txt"));
+
+  // The local list shows the downloaded names decoded and uploads them under the same bytes.
+  fs::remove(server_->Home() / uebungen / lodz);
+  page().ListLocal();
+  page().ListView1->clearSelection();
+  Mark(page().ListView1, page().Local().Rows, lodz);
+  page().HochBtn->click();
+  EXPECT_EQ(form.StatusText(2), "Hochladen beendet");
+  EXPECT_EQ(ReadFile(server_->Home() / uebungen / lodz), "lodz");
+}
+
+TEST(FtpStoredFields, ATextTheRecordCannotHoldIsNamedForTheRefusal) {
+  std::string unwritable;
+  EXPECT_EQ(FromQStored(QString::fromUtf8("/Übungen"), unwritable), A("/Übungen"));
+  EXPECT_TRUE(unwritable.empty());
+  EXPECT_EQ(FromQStored(QString::fromUtf8("/Łódź"), unwritable), A("/?ód?"));
+  EXPECT_EQ(unwritable, A("/?ód?"));
+  FromQStored(QString::fromUtf8("日本語"), unwritable);
+  EXPECT_EQ(unwritable, A("/?ód?")) << "the first one is named";
+}

@@ -200,6 +200,38 @@ TEST_F(FtpDialogPageTest, FileTypesFilterFilesButNeverDirectories) {
   tool->reject();
 }
 
+// pyftpdlib speaks UTF-8 names: a save under a name with umlauts arrives under exactly that
+// name, and a file whose name Windows-1252 cannot even write opens by its listed bytes.
+TEST_F(FtpDialogPageTest, UmlautNamesSaveAndOpenOnAUtf8Server) {
+  FillBox1();
+  script = [this] {
+    Page().FileEdit->setText(QString::fromUtf8("Übung 2 neu"));
+    Page().OkBtn->click();
+  };
+  form->Action("AufFTPServerspeichern1")->trigger();
+  ASSERT_EQ(shown, 1);
+  const fs::path saved = server_->Home() / "\xC3\x9C" "bung 2 neu.evd";
+  ASSERT_TRUE(fs::exists(saved));
+  EXPECT_EQ(ReadAll(saved), EncodeVocabFile(form->Document()));
+  EXPECT_EQ(form->StatusText(2), QString::fromUtf8("als Übung 2 neu.evd hochgeladen"));
+
+  const std::string lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA.evd";
+  fs::rename(saved, server_->Home() / lodz);
+  fs::copy_file(server_->Home() / lodz, server_->Home() / "\xC3\xBC" "ber.evd");
+  form->Document().Box(1).SetRow(1, {"L2", "Tisch", "table"});
+  dialogs.messageAnswers.push_back(MsgResult::No);
+  script = [this, lodz] {
+    EXPECT_EQ(Captions(), (std::set<std::string>{"\xC3\xBC" "ber.evd", lodz}));  // both pass ".evd"
+    // Typed as shown, the name finds the listed file and goes out in the server's bytes.
+    Page().FileEdit->setText(QString::fromUtf8("Łódź.evd"));
+    Page().OkBtn->click();
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  ASSERT_EQ(shown, 2);
+  EXPECT_EQ(form->Document().Box(1).Cell(1, 1), "Haus");
+  EXPECT_EQ(dialogs.messages.size(), 1u) << "only the question about the changed document";
+}
+
 TEST_F(FtpDialogPageTest, FailedDownloadOrDamagedFileLeavesTheDocumentAsItWas) {
   FillBox1();
   const std::string before = EncodeVocabFile(form->Document());

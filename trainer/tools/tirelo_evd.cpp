@@ -3,7 +3,8 @@
 // reads that text from standard input and writes FILE. "import LIST OUT.evd" makes a
 // vocabulary file of a KVTML, CSV or TSV list, "export FILE.evd OUT.kvtml|.csv|.tsv" the other
 // way. All use the trainer's own readers and writers. A failure prints the German message to
-// standard error, writes no output file and ends with status 1.
+// standard error, writes no output file and ends with status 1. "--help" prints the usage and
+// "--version" the version on standard output.
 
 #include <iostream>
 #include <iterator>
@@ -61,7 +62,14 @@ const char* const kUsage =
     "Aufruf: tirelo-evd dump DATEI  oder  tirelo-evd build DATEI < TEXT\n"
     "  oder  tirelo-evd import LISTE AUS.evd [--columns de,fr,lektion] [--separator tab|;|,]\n"
     "                                        [--encoding utf-8|windows-1252]\n"
-    "  oder  tirelo-evd export DATEI.evd AUS.kvtml|AUS.csv|AUS.tsv";
+    "  oder  tirelo-evd export DATEI.evd AUS.kvtml|AUS.csv|AUS.tsv\n"
+    "  oder  tirelo-evd --help | --version";
+
+int Print(const std::string& text) {
+  std::cout << text;
+  std::cout.flush();
+  return std::cout ? 0 : 1;
+}
 
 // The options of import; false with the message for one not understood.
 bool ImportOptions(int argc, char** argv, int first, CsvOptions& options, std::string& error) {
@@ -139,5 +147,7 @@ int main(int argc, char** argv) {
   if (command == "build" && argc == 3) return Build(argv[2]);
   if (command == "import" && argc >= 4) return Import(argc, argv);
   if (command == "export" && argc == 4) return Export(argv[2], argv[3]);
+  if (command == "--help" && argc == 2) return Print(std::string(kUsage) + "\n");
+  if (command == "--version" && argc == 2) return Print("tirelo-evd (Tirelo V) " TIRELO_VERSION "\n");
   return Fail(kUsage);
 }

@@ -1,0 +1,162 @@
+#include "FtpRemoteSession.h"
+
+#include <ctime>
+
+#include "FtpError.h"
+#include "FtpTexts.h"
+
+using remote::ErrorKind;
+using remote::RemoteError;
+
+namespace {
+
+std::uint32_t PermissionBits(const std::string& rwx) {
+  if (rwx.size() != 3 || rwx == "???") return 0;
+  return (rwx[0] == 'r' ? 4u : 0u) | (rwx[1] == 'w' ? 2u : 0u) | (rwx[2] == 'x' || rwx[2] == 's' ? 1u : 0u);
+}
+
+remote::WorkMode ToWork(FtpWorkMode mode) {
+  return mode == FtpWorkMode::Read ? remote::WorkMode::Read : remote::WorkMode::Write;
+}
+
+}  // namespace
+
+remote::RemoteEntry FtpToRemoteEntry(const FtpListItem& item) {
+  remote::RemoteEntry entry;
+  entry.name = item.FileName;
+  entry.type = item.ItemType == FtpItemType::Directory      ? remote::EntryType::Directory
+               : item.ItemType == FtpItemType::SymbolicLink ? remote::EntryType::Link
+                                                            : remote::EntryType::File;
+  entry.size = item.Size;
+  entry.linkTarget = item.LinkedItemName;
+  if (item.ModifiedDate != 0) {
+    const FtpCivilDateTime when = FtpDecodeDateTime(item.ModifiedDate);
+    std::tm local{};
+    local.tm_year = when.Date.Year - 1900;
+    local.tm_mon = when.Date.Month - 1;
+    local.tm_mday = when.Date.Day;
+    local.tm_hour = when.Hour;
+    local.tm_min = when.Minute;
+    local.tm_sec = when.Second;
+    local.tm_isdst = -1;
+    entry.mtime = static_cast<std::int64_t>(std::mktime(&local));
+  }
+  // The owner's triple is listed first ("UserPermissions" holds the others').
+  const std::uint32_t mode = PermissionBits(item.OwnerPermissions) << 6 |
+                             PermissionBits(item.GroupPermissions) << 3 | PermissionBits(item.UserPermissions);
+  entry.permissions = mode;
+  return entry;
+}
+
+// Runs a client call and turns its FtpError into a RemoteError with the same text.
+template <typename Call>
+auto FtpRemoteSession::Guarded(Call&& call) -> decltype(call()) {
+  InstallHooks();
+  aborted_ = false;
+  try {
+    return call();
+  } catch (const FtpTimeoutError& error) {
+    throw RemoteError(ErrorKind::Timeout, error.what());
+  } catch (const FtpError& error) {
+    const ErrorKind kind = aborted_                ? ErrorKind::Aborted
+                           : !client_.Connected() ? ErrorKind::Disconnected
+                                                  : ErrorKind::Failed;
+    throw RemoteError(kind, error.what());
+  }
+}
+
+// The hooks may have changed since the last call; the client takes them anew each time.
+void FtpRemoteSession::InstallHooks() {
+  client_.Pump = hooks.pump;
+  client_.OnLog = hooks.log;
+  client_.OnStatus = nullptr;
+  if (hooks.status) client_.OnStatus = [this](FtpStatus, const std::string& text) { hooks.status(text); };
+  client_.OnWorkBegin = nullptr;
+  client_.OnWork = nullptr;
+  client_.OnWorkEnd = nullptr;
+  if (hooks.workBegin)
+    client_.OnWorkBegin = [this](FtpWorkMode mode, std::int64_t expected) { hooks.workBegin(ToWork(mode), expected); };
+  if (hooks.work) client_.OnWork = [this](FtpWorkMode mode, std::int64_t done) { hooks.work(ToWork(mode), done); };
+  if (hooks.workEnd) client_.OnWorkEnd = [this](FtpWorkMode mode) { hooks.workEnd(ToWork(mode)); };
+}
+
+void FtpRemoteSession::Connect(const remote::RemoteAccess& access) {
+  client_.Host = access.host;
+  client_.Port = access.port == 0 ? 21 : access.port;
+  client_.Username = access.user;
+  client_.Password = access.password;
+  client_.ReadTimeout = access.timeoutMs;
+  Guarded([&] { client_.Connect(FtpLogin::Manual, access.timeoutMs > 0 ? access.timeoutMs : -1); });
+}
+
+// The steps Connect(FtpLogin::Auto) takes after the greeting and TLS, so the server sees the
+// same commands as from the tool today; a failure ends the connection as there.
+void FtpRemoteSession::Login() {
+  Guarded([&] {
+    try {
+      if (client_.OnBeforeLogin) client_.OnBeforeLogin();
+      client_.Login();
+      if (client_.OnAfterLogin) client_.OnAfterLogin();
+      client_.SendTransferType();
+      client_.SendCmd("SYST", {200, 215, 500});
+    } catch (...) {
+      client_.Disconnect();
+      throw;
+    }
+  });
+  if (hooks.status) hooks.status(ftp::texts::kConnectionReady);
+}
+
+void FtpRemoteSession::Disconnect() {
+  try {
+    if (client_.Connected()) client_.Quit();
+  } catch (const FtpError&) {
+  }
+  client_.Disconnect();
+}
+
+void FtpRemoteSession::KeepAlive() { Guarded([&] { client_.Noop(); }); }
+std::string FtpRemoteSession::CurrentDir() { return Guarded([&] { return client_.RetrieveCurrentDir(); }); }
+void FtpRemoteSession::ChangeDir(const std::string& path) { Guarded([&] { client_.ChangeDir(path); }); }
+void FtpRemoteSession::ChangeDirUp() { Guarded([&] { client_.ChangeDirUp(); }); }
+
+std::vector<remote::RemoteEntry> FtpRemoteSession::List(const std::string& path) {
+  return Guarded([&] {
+    client_.List(nullptr, path, FtpListDetail::Details);
+    std::vector<remote::RemoteEntry> entries;
+    for (const FtpListItem& item : client_.DirectoryListing())
+      if (item.FileName != "." && item.FileName != "..") entries.push_back(FtpToRemoteEntry(item));
+    return entries;
+  });
+}
+
+std::int64_t FtpRemoteSession::Size(const std::string& path) { return Guarded([&] { return client_.Size(path); }); }
+
+void FtpRemoteSession::Get(const std::string& remotePath, const std::string& localPath) {
+  Guarded([&] { client_.Get(remotePath, localPath, FtpOverwrite::Yes); });
+}
+
+void FtpRemoteSession::GetAt(const std::string& remotePath, int folderFd, const std::string& localName) {
+  Guarded([&] { client_.GetAt(remotePath, folderFd, localName); });
+}
+
+void FtpRemoteSession::Put(const std::string& localPath, const std::string& remotePath) {
+  Guarded([&] { client_.Put(localPath, remotePath, FtpPutMode::Store); });
+}
+
+void FtpRemoteSession::MakeDir(const std::string& path) { Guarded([&] { client_.MakeDir(path); }); }
+void FtpRemoteSession::RemoveDir(const std::string& path) { Guarded([&] { client_.RemoveDir(path); }); }
+void FtpRemoteSession::Delete(const std::string& path) { Guarded([&] { client_.Delete(path); }); }
+void FtpRemoteSession::Rename(const std::string& from, const std::string& to) {
+  Guarded([&] { client_.Rename(from, to); });
+}
+
+// ABOR from within the pump: the running transfer fails in the client, the error says Aborted.
+void FtpRemoteSession::Abort() {
+  aborted_ = true;
+  try {
+    client_.Abort();
+  } catch (const FtpError&) {
+    // The data connection is closed either way; the transfer fails with it.
+  }
+}

@@ -1,0 +1,44 @@
+// The FTP client seen as a remote session: the tool's core can drive FTP and SFTP alike.
+// FtpClient keeps every behaviour of its own; this only maps calls, hooks and errors.
+#pragma once
+
+#include "FtpClient.h"
+#include "RemoteSession.h"
+
+class FtpRemoteSession : public remote::RemoteSession {
+ public:
+  // The client's FTP-only settings (proxy, TLS, passive) stay on the client itself.
+  explicit FtpRemoteSession(FtpClient& client) : client_(client) {}
+
+  FtpClient& Client() { return client_; }
+
+  void Connect(const remote::RemoteAccess& access) override;
+  void Login() override;
+  void Disconnect() override;
+  bool Connected() const override { return client_.Connected(); }
+  void KeepAlive() override;
+  std::string CurrentDir() override;
+  void ChangeDir(const std::string& path) override;
+  void ChangeDirUp() override;
+  std::vector<remote::RemoteEntry> List(const std::string& path = "") override;
+  std::int64_t Size(const std::string& path) override;
+  void Get(const std::string& remotePath, const std::string& localPath) override;
+  void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) override;
+  void Put(const std::string& localPath, const std::string& remotePath) override;
+  void MakeDir(const std::string& path) override;
+  void RemoveDir(const std::string& path) override;
+  void Delete(const std::string& path) override;
+  void Rename(const std::string& from, const std::string& to) override;
+  void Abort() override;
+
+ private:
+  void InstallHooks();
+  template <typename Call>
+  auto Guarded(Call&& call) -> decltype(call());
+
+  FtpClient& client_;
+  bool aborted_ = false;
+};
+
+// A parsed FTP listing entry as a neutral one (time converted from the listed local time).
+remote::RemoteEntry FtpToRemoteEntry(const FtpListItem& item);

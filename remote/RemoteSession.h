@@ -1,0 +1,113 @@
+// A session with a remote file server, whatever protocol carries it (FTP, SFTP). The FTP
+// tool's core talks to servers through this interface only; each protocol's client library
+// implements it. Standard library only.
+//
+// Everything runs on the caller's thread. Every wait is cut into slices with hooks.pump called
+// in between (at least every 100 ms), so a window stays usable; Abort() may be called from the
+// pump and makes the running transfer fail within a second. Failures raise RemoteError, whose
+// what() is the German text the user sees, as Windows-1252 bytes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace remote {
+
+// What went wrong, for callers that react differently (reconnect after a drop, ask again for
+// a password); the message is always the text to show.
+enum class ErrorKind {
+  Failed,        // the server refused or the file system failed
+  Timeout,       // a wait passed its limit
+  Aborted,       // Abort() ended the operation
+  Disconnected,  // the connection is gone
+  HostKey,       // the server's key is unknown or changed; nothing was sent
+  Login,         // the log-in was refused
+};
+
+class RemoteError : public std::runtime_error {
+ public:
+  RemoteError(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+  ErrorKind Kind() const { return kind_; }
+
+ private:
+  ErrorKind kind_;
+};
+
+enum class EntryType { File, Directory, Link };
+
+// One entry of a listing. Names are the server's bytes (UTF-8 on SFTP).
+struct RemoteEntry {
+  std::string name;
+  EntryType type = EntryType::File;
+  std::int64_t size = -1;         // -1 when the server gives none
+  std::int64_t mtime = -1;        // seconds since 1970 UTC; -1 when unknown
+  std::uint32_t permissions = 0;  // the POSIX mode bits (07777); 0 when unknown
+  std::string linkTarget;         // for a link, where it points, when the server told
+};
+
+// Where to connect and as whom. Port 0 takes the protocol's own port.
+struct RemoteAccess {
+  std::string host;
+  std::uint16_t port = 0;
+  std::string user;
+  std::string password;
+  int timeoutMs = 60000;  // a reply or data block may take this long; 0 waits without limit
+};
+
+enum class WorkMode { Read, Write };
+
+struct RemoteHooks {
+  std::function<void()> pump;                                  // runs between wait slices
+  std::function<void(const std::string&)> log;                 // protocol lines for the log book
+  std::function<void(const std::string&)> status;              // "Verbunden.", "Verbindung aufgehoben."
+  std::function<void(WorkMode, std::int64_t expected)> workBegin;
+  std::function<void(WorkMode, std::int64_t done)> work;
+  std::function<void(WorkMode)> workEnd;
+};
+
+class RemoteSession {
+ public:
+  virtual ~RemoteSession() = default;
+
+  RemoteHooks hooks;
+
+  // Opens the connection and checks the server's identity (certificate, host key).
+  virtual void Connect(const RemoteAccess& access) = 0;
+  virtual void Login() = 0;
+  // Ends the session politely when it can; never raises.
+  virtual void Disconnect() = 0;
+  virtual bool Connected() const = 0;
+  // Keeps an idle connection alive (FTP NOOP, SSH keep-alive); raises when it is gone.
+  virtual void KeepAlive() = 0;
+
+  virtual std::string CurrentDir() = 0;
+  virtual void ChangeDir(const std::string& path) = 0;
+  virtual void ChangeDirUp() = 0;
+  // The entries of a folder (empty: the current one), without "." and "..". Links are
+  // reported as links, never followed.
+  virtual std::vector<RemoteEntry> List(const std::string& path = "") = 0;
+  // -1 when the server gives no size.
+  virtual std::int64_t Size(const std::string& path) = 0;
+
+  // Downloads into a local path; the old file there gives way only once every byte is on
+  // disk (a link of that name is followed to its file, as a save would).
+  virtual void Get(const std::string& remotePath, const std::string& localPath) = 0;
+  // Downloads into the entry localName of an open folder without following any link.
+  virtual void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) = 0;
+  // Uploads under a temporary name beside the target and renames it over the target once
+  // complete; a failure leaves the server's old file as it was.
+  virtual void Put(const std::string& localPath, const std::string& remotePath) = 0;
+
+  virtual void MakeDir(const std::string& path) = 0;
+  virtual void RemoveDir(const std::string& path) = 0;
+  virtual void Delete(const std::string& path) = 0;
+  virtual void Rename(const std::string& from, const std::string& to) = 0;
+
+  // Makes the running transfer fail ("Transfer abgebrochen"); callable from hooks.pump.
+  virtual void Abort() = 0;
+};
+
+}  // namespace remote

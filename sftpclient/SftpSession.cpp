@@ -1,0 +1,267 @@
+#include "SftpSession.h"
+
+#include <poll.h>
+
+#include <memory>
+
+#include "FtpError.h"
+#include "FtpTexts.h"
+#include "SftpTexts.h"
+#include "Win1252.h"
+
+using remote::ErrorKind;
+using remote::RemoteError;
+namespace texts = sftp::texts;
+
+namespace {
+
+struct AttributesFree {
+  void operator()(sftp_attributes attributes) const { sftp_attributes_free(attributes); }
+};
+using Attributes = std::unique_ptr<std::remove_pointer_t<sftp_attributes>, AttributesFree>;
+
+std::string TakeString(char* text) {
+  std::string result = text ? text : "";
+  ssh_string_free_char(text);
+  return result;
+}
+
+remote::RemoteEntry ToEntry(const sftp_attributes_struct& attributes) {
+  remote::RemoteEntry entry;
+  entry.name = attributes.name ? attributes.name : "";
+  entry.type = attributes.type == SSH_FILEXFER_TYPE_DIRECTORY ? remote::EntryType::Directory
+               : attributes.type == SSH_FILEXFER_TYPE_SYMLINK ? remote::EntryType::Link
+                                                              : remote::EntryType::File;
+  if (attributes.flags & SSH_FILEXFER_ATTR_SIZE) entry.size = static_cast<std::int64_t>(attributes.size);
+  if (attributes.flags & SSH_FILEXFER_ATTR_ACMODTIME) entry.mtime = attributes.mtime;
+  if (attributes.flags & SSH_FILEXFER_ATTR_PERMISSIONS) entry.permissions = attributes.permissions & 07777;
+  return entry;
+}
+
+// Each write waits for its answer (libssh writes one request at a time), so its size sets
+// the upload's pace. The protocol promises 32 KiB everywhere; OpenSSH's server, known by its
+// extensions, takes messages of 256 KiB and data of up to 1 KiB less in a write.
+std::uint32_t UploadBlockFor(sftp_session sftp) {
+  const bool openSsh = sftp_extension_supported(sftp, "limits@openssh.com", "1") ||
+                       sftp_extension_supported(sftp, "posix-rename@openssh.com", "1");
+  return openSsh ? 256 * 1024 - 1024 - 512 : 32768;
+}
+
+}  // namespace
+
+SftpSession::~SftpSession() { Disconnect(); }
+
+void SftpSession::Log(const std::string& line) const {
+  if (hooks.log) hooks.log(line);
+}
+
+void SftpSession::Status(const std::string& text) const {
+  if (hooks.status) hooks.status(text);
+}
+
+void SftpSession::Connect(const remote::RemoteAccess& access) {
+  if (Connected()) throw RemoteError(ErrorKind::Failed, ftp::texts::kAlreadyConnected);
+  access_ = access;
+  abortRequested_ = false;
+  ssh_ = ssh_new();
+  if (!ssh_) throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kCannotConnect, access.host));
+  const unsigned port = access.port == 0 ? 22 : access.port;
+  // The profile says where and as whom; ~/.ssh/config does not silently change it.
+  int no = 0;
+  ssh_options_set(ssh_, SSH_OPTIONS_PROCESS_CONFIG, &no);
+  ssh_options_set(ssh_, SSH_OPTIONS_HOST, access.host.c_str());
+  ssh_options_set(ssh_, SSH_OPTIONS_PORT, &port);
+  if (!access.user.empty()) ssh_options_set(ssh_, SSH_OPTIONS_USER, access.user.c_str());
+  ssh_options_set(ssh_, SSH_OPTIONS_KNOWNHOSTS, knownHostsPath.c_str());
+  // Each write waits for its answer: Nagle's delay would cost tens of milliseconds a block.
+  int yes = 1;
+  ssh_options_set(ssh_, SSH_OPTIONS_NODELAY, &yes);
+  const long seconds = access.timeoutMs > 0 ? (access.timeoutMs + 999) / 1000 : 24L * 3600;
+  ssh_options_set(ssh_, SSH_OPTIONS_TIMEOUT, &seconds);
+  Log("Stat SSH " + access.host + ":" + std::to_string(port));
+  Status(FtpFormat(ftp::texts::kConnecting, access.host));
+  if (ssh_connect(ssh_) != SSH_OK) {
+    const std::string detail = ssh_get_error(ssh_);
+    Disconnect();
+    throw RemoteError(ErrorKind::Disconnected, FtpFormat(texts::kCannotConnect, access.host) + "\n" + detail);
+  }
+  Status(ftp::texts::kConnected);
+  JudgeHostKey();
+}
+
+void SftpSession::JudgeHostKey() {
+  hostKey_ = CheckHostKey(ssh_);
+  const std::string host = access_.host + (access_.port == 0 || access_.port == 22 ? "" : ":" + std::to_string(access_.port));
+  const std::string fingerprint = FtpFormat(texts::kFingerprintIs, hostKey_.fingerprint);
+  Log("Stat " + hostKey_.keyType + " " + hostKey_.fingerprint);
+  if (hostKey_.state == HostKeyState::Known) return;
+  if (hostKey_.state == HostKeyState::Changed) {
+    Disconnect();
+    throw RemoteError(ErrorKind::HostKey, FtpFormat(texts::kHostKeyChanged, host) + "\n" + fingerprint);
+  }
+  const HostKeyDecision decision = onUnknownHostKey ? onUnknownHostKey(host, hostKey_) : HostKeyDecision::Refuse;
+  if (decision == HostKeyDecision::Refuse) {
+    Disconnect();
+    throw RemoteError(ErrorKind::HostKey, FtpFormat(texts::kHostKeyUnknown, host) + "\n" + fingerprint);
+  }
+  if (decision == HostKeyDecision::AcceptAlways) TrustHostKeyAlways();
+}
+
+void SftpSession::TrustHostKeyAlways() {
+  if (!ssh_) throw RemoteError(ErrorKind::Disconnected, texts::kNotConnected);
+  TrustHostKey(ssh_, knownHostsPath);
+  hostKey_.state = HostKeyState::Known;
+}
+
+void SftpSession::Login() {
+  if (!ssh_) throw RemoteError(ErrorKind::Disconnected, texts::kNotConnected);
+  SshCredentials credentials{access_.user, access_.password, identityFile, useAgent, useDefaultKeys, passphrase};
+  try {
+    SshLogin(ssh_, credentials);
+  } catch (const RemoteError&) {
+    Disconnect();
+    throw;
+  }
+  sftp_ = sftp_new(ssh_);
+  if (!sftp_ || sftp_init(sftp_) != SSH_OK) {
+    Disconnect();
+    throw RemoteError(ErrorKind::Failed, texts::kNoSftp);
+  }
+  Log("Stat SFTP");
+  uploadBlock_ = writeBlock != 0 ? writeBlock : UploadBlockFor(sftp_);
+  char* home = sftp_canonicalize_path(sftp_, ".");
+  if (!home) Fail(".");
+  cwd_ = TakeString(home);
+  Status(ftp::texts::kConnectionReady);
+}
+
+void SftpSession::Disconnect() {
+  const bool was = Connected();
+  if (was) Status(ftp::texts::kDisconnecting);
+  if (sftp_) sftp_free(sftp_);
+  sftp_ = nullptr;
+  if (ssh_) {
+    if (ssh_is_connected(ssh_)) ssh_disconnect(ssh_);
+    ssh_free(ssh_);
+  }
+  ssh_ = nullptr;
+  if (was) Status(ftp::texts::kDisconnected);
+}
+
+sftp_session SftpSession::Sftp() {
+  if (!sftp_) throw RemoteError(ErrorKind::Disconnected, texts::kNotConnected);
+  return sftp_;
+}
+
+void SftpSession::FailConnection() {
+  const std::string detail = ssh_ ? ssh_get_error(ssh_) : "";
+  Disconnect();
+  throw RemoteError(ErrorKind::Disconnected, std::string(texts::kConnectionLost) + (detail.empty() ? "" : "\n" + detail));
+}
+
+// Names on SFTP are UTF-8; the message is Windows-1252 like every text the user sees.
+void SftpSession::Fail(const std::string& path) {
+  if (!ssh_ || !ssh_is_connected(ssh_)) FailConnection();
+  switch (sftp_ ? sftp_get_error(sftp_) : SSH_FX_CONNECTION_LOST) {
+    case SSH_FX_NO_SUCH_FILE:
+    case SSH_FX_NO_SUCH_PATH:
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kNoSuchFile, win1252::FromUtf8(path)));
+    case SSH_FX_PERMISSION_DENIED:
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kPermissionDenied, win1252::FromUtf8(path)));
+    case SSH_FX_FILE_ALREADY_EXISTS:
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kAlreadyExists, win1252::FromUtf8(path)));
+    case SSH_FX_CONNECTION_LOST:
+    case SSH_FX_NO_CONNECTION:
+      FailConnection();
+    default:
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kServerFailure, win1252::FromUtf8(path)));
+  }
+}
+
+std::string SftpSession::Resolve(const std::string& path) const {
+  if (path.empty()) return cwd_;
+  if (path.front() == '/') return path;
+  return cwd_ == "/" ? "/" + path : cwd_ + "/" + path;
+}
+
+void SftpSession::KeepAlive() {
+  char* here = sftp_canonicalize_path(Sftp(), ".");
+  if (!here) Fail(".");
+  ssh_string_free_char(here);
+}
+
+void SftpSession::ChangeDir(const std::string& path) {
+  const std::string target = Resolve(path);
+  char* real = sftp_canonicalize_path(Sftp(), target.c_str());
+  if (!real) Fail(path);
+  const std::string canonical = TakeString(real);
+  const Attributes attributes(sftp_stat(sftp_, canonical.c_str()));
+  if (!attributes) Fail(path);
+  if (attributes->type != SSH_FILEXFER_TYPE_DIRECTORY)
+    throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kNotADirectory, win1252::FromUtf8(path)));
+  cwd_ = canonical;
+}
+
+void SftpSession::ChangeDirUp() { ChangeDir(".."); }
+
+std::vector<remote::RemoteEntry> SftpSession::List(const std::string& path) {
+  const std::string target = Resolve(path);
+  sftp_dir dir = sftp_opendir(Sftp(), target.c_str());
+  if (!dir) Fail(target);
+  std::vector<remote::RemoteEntry> entries;
+  while (const Attributes attributes{sftp_readdir(sftp_, dir)}) {
+    remote::RemoteEntry entry = ToEntry(*attributes);
+    if (entry.name != "." && entry.name != "..") entries.push_back(std::move(entry));
+    if (entries.size() % 256 == 0 && hooks.pump) hooks.pump();
+  }
+  const bool complete = sftp_dir_eof(dir);
+  sftp_closedir(dir);
+  if (!complete) Fail(target);
+  return entries;
+}
+
+std::int64_t SftpSession::Size(const std::string& path) {
+  const Attributes attributes(sftp_stat(Sftp(), Resolve(path).c_str()));
+  if (!attributes) Fail(path);
+  return attributes->flags & SSH_FILEXFER_ATTR_SIZE ? static_cast<std::int64_t>(attributes->size) : -1;
+}
+
+void SftpSession::MakeDir(const std::string& path) {
+  if (sftp_mkdir(Sftp(), Resolve(path).c_str(), 0777) != SSH_OK) Fail(path);
+}
+
+void SftpSession::RemoveDir(const std::string& path) {
+  if (sftp_rmdir(Sftp(), Resolve(path).c_str()) != SSH_OK) Fail(path);
+}
+
+void SftpSession::Delete(const std::string& path) {
+  if (sftp_unlink(Sftp(), Resolve(path).c_str()) != SSH_OK) Fail(path);
+}
+
+void SftpSession::Rename(const std::string& from, const std::string& to) {
+  if (sftp_rename(Sftp(), Resolve(from).c_str(), Resolve(to).c_str()) != SSH_OK) Fail(from);
+}
+
+void SftpSession::PumpAndCheck() {
+  if (hooks.pump) hooks.pump();
+  CheckAbort();
+}
+
+void SftpSession::CheckAbort() {
+  if (abortRequested_) {
+    abortRequested_ = false;
+    throw RemoteError(ErrorKind::Aborted, ftp::texts::kTransferAborted);
+  }
+}
+
+void SftpSession::WaitSlice(std::chrono::steady_clock::time_point lastProgress) {
+  pollfd watch{ssh_get_fd(ssh_), POLLIN, 0};
+  ::poll(&watch, 1, 100);
+  PumpAndCheck();
+  if (access_.timeoutMs > 0 &&
+      std::chrono::steady_clock::now() - lastProgress > std::chrono::milliseconds(access_.timeoutMs)) {
+    // Replies may still come for the requests in flight; the session cannot be trusted.
+    Disconnect();
+    throw RemoteError(ErrorKind::Timeout, texts::kTimeout);
+  }
+}

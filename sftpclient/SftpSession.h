@@ -1,0 +1,98 @@
+// A remote session over SFTP on libssh: the host key judged against known_hosts before
+// anything of the user's is sent, the log-in of SftpAuth, and the file operations. The
+// current folder is kept here (SFTP has none); paths go to the server as UTF-8 bytes.
+#pragma once
+
+#include <libssh/libssh.h>
+#include <libssh/sftp.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "RemoteSession.h"
+#include "SftpAuth.h"
+#include "SftpHostKeys.h"
+
+// What to do with a host key the known_hosts file does not hold.
+enum class HostKeyDecision { Refuse, AcceptOnce, AcceptAlways };
+using UnknownHostKeyQuestion = std::function<HostKeyDecision(const std::string& host, const HostKeyCheck& check)>;
+
+class SftpSession : public remote::RemoteSession {
+ public:
+  SftpSession() = default;
+  SftpSession(const SftpSession&) = delete;
+  SftpSession& operator=(const SftpSession&) = delete;
+  ~SftpSession() override;
+
+  // ---- Settings, set before connecting ----
+  std::string knownHostsPath = DefaultKnownHostsPath();
+  // Asked about an unknown key; without it an unknown key is refused. A changed key is
+  // always refused.
+  UnknownHostKeyQuestion onUnknownHostKey;
+  std::string identityFile;
+  bool useAgent = true;
+  bool useDefaultKeys = true;
+  PassphraseQuestion passphrase;
+  // Requests of a download kept in flight, and the size of each (the size every server takes).
+  int readsInFlight = 64;
+  std::uint32_t readBlock = 32768;
+  // Bytes of one upload write; 0 chooses by the server.
+  std::uint32_t writeBlock = 0;
+
+  // The last connection's host key and its judgement.
+  const HostKeyCheck& HostKey() const { return hostKey_; }
+  // "Immer vertrauen": writes the connected server's key to known_hosts.
+  void TrustHostKeyAlways();
+
+  void Connect(const remote::RemoteAccess& access) override;
+  void Login() override;
+  void Disconnect() override;
+  bool Connected() const override { return sftp_ != nullptr || ssh_ != nullptr; }
+  void KeepAlive() override;
+  std::string CurrentDir() override { return cwd_; }
+  void ChangeDir(const std::string& path) override;
+  void ChangeDirUp() override;
+  std::vector<remote::RemoteEntry> List(const std::string& path = "") override;
+  std::int64_t Size(const std::string& path) override;
+  void Get(const std::string& remotePath, const std::string& localPath) override;
+  void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) override;
+  void Put(const std::string& localPath, const std::string& remotePath) override;
+  void MakeDir(const std::string& path) override;
+  void RemoveDir(const std::string& path) override;
+  void Delete(const std::string& path) override;
+  void Rename(const std::string& from, const std::string& to) override;
+  // A download aborted ends the session (the server may still be busy with the requests in
+  // flight); an upload aborted deletes its temporary file and keeps the session.
+  void Abort() override { abortRequested_ = true; }
+
+  // A path relative to the current folder made absolute ("." and ".." left to the server).
+  std::string Resolve(const std::string& path) const;
+
+ private:
+  using BlockSink = std::function<void(std::string_view)>;
+  void JudgeHostKey();
+  void Download(const std::string& remotePath, const BlockSink& sink);
+  std::uint64_t ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected, const BlockSink& sink);
+  void EndAfterFailure(const remote::RemoteError& error, sftp_file& file);
+  void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary, std::uint32_t mode);
+  void MoveOverTarget(const std::string& temporary, const std::string& target);
+  // Waits a slice for the server, runs the pump and raises on abort or time-out.
+  void WaitSlice(std::chrono::steady_clock::time_point lastProgress);
+  void PumpAndCheck();
+  void CheckAbort();
+  void Log(const std::string& line) const;
+  void Status(const std::string& text) const;
+  [[noreturn]] void Fail(const std::string& path);
+  [[noreturn]] void FailConnection();
+  sftp_session Sftp();
+
+  ssh_session ssh_ = nullptr;
+  sftp_session sftp_ = nullptr;
+  remote::RemoteAccess access_;
+  HostKeyCheck hostKey_;
+  std::string cwd_ = "/";
+  std::uint32_t uploadBlock_ = 32768;
+  std::atomic<bool> abortRequested_{false};
+};

@@ -1,0 +1,266 @@
+// Downloads with several read requests in flight (libssh's asynchronous reads), each file
+// reaching its local name only once complete; uploads to a temporary name beside the target
+// that is renamed over it at the end.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <random>
+
+#include "FtpError.h"
+#include "FtpFolderFile.h"
+#include "FtpTexts.h"
+#include "ReplacingFile.h"
+#include "SftpSession.h"
+#include "SftpTexts.h"
+
+using remote::ErrorKind;
+using remote::RemoteError;
+using remote::WorkMode;
+namespace ftptexts = ftp::texts;
+namespace texts = sftp::texts;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::string FileErrorText(const char* format, const std::string& path, int errorNumber) {
+  std::string text = FtpFormat(format, path);
+  if (errorNumber != 0) text += std::string("\n") + std::strerror(errorNumber);
+  return text;
+}
+
+[[noreturn]] void FileFailure(const char* format, const std::string& path, int errorNumber) {
+  throw RemoteError(ErrorKind::Failed, FileErrorText(format, path, errorNumber));
+}
+
+// ".NAME.~ladeko-XXXXXXXX" beside the target, as the FTP uploads name theirs.
+std::string TemporaryName(const std::string& remotePath) {
+  static std::mt19937 generator{std::random_device{}()};
+  const std::size_t slash = remotePath.rfind('/');
+  const std::size_t baseAt = slash == std::string::npos ? 0 : slash + 1;
+  char tag[16];
+  std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(generator()));
+  return remotePath.substr(0, baseAt) + "." + remotePath.substr(baseAt) + ".~ladeko-" + tag;
+}
+
+struct FdHandle {
+  int fd = -1;
+  ~FdHandle() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+struct RemoteFile {
+  sftp_file file = nullptr;
+  ~RemoteFile() {
+    if (file) sftp_close(file);
+  }
+};
+
+struct ReadRequest {
+  int id;
+  std::uint64_t offset;
+};
+
+}  // namespace
+
+void SftpSession::Get(const std::string& remotePath, const std::string& localPath) {
+  struct stat target {};
+  if (::stat(localPath.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+    // A device or pipe (such as /dev/null) is written directly; it cannot be replaced.
+    FdHandle out{::open(localPath.c_str(), O_WRONLY | O_CLOEXEC)};
+    if (out.fd < 0) FileFailure(ftptexts::kCannotCreateFile, localPath, errno);
+    Download(remotePath, [&](std::string_view block) {
+      while (!block.empty()) {
+        const ssize_t written = ::write(out.fd, block.data(), block.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) FileFailure(ftptexts::kFileWriteError, localPath, written < 0 ? errno : ENOSPC);
+        block.remove_prefix(static_cast<std::size_t>(written));
+      }
+    });
+    return;
+  }
+  ReplacingFile file;
+  errno = 0;
+  if (!file.Open(localPath)) FileFailure(ftptexts::kCannotCreateFile, localPath, errno);
+  Download(remotePath, [&](std::string_view block) {
+    errno = 0;
+    if (!file.Write(block)) FileFailure(ftptexts::kFileWriteError, localPath, errno);
+  });
+  errno = 0;
+  if (!file.Commit()) FileFailure(ftptexts::kFileWriteError, localPath, errno);
+}
+
+void SftpSession::GetAt(const std::string& remotePath, int folderFd, const std::string& localName) {
+  FtpFolderFile file;
+  if (!file.Open(folderFd, localName)) FileFailure(ftptexts::kCannotCreateFile, localName, errno);
+  Download(remotePath, [&](std::string_view block) {
+    if (!file.Write(block)) FileFailure(ftptexts::kFileWriteError, localName, errno);
+  });
+  errno = 0;
+  if (!file.Commit()) FileFailure(ftptexts::kFileWriteError, localName, errno);
+}
+
+void SftpSession::Download(const std::string& remotePath, const BlockSink& sink) {
+  const std::string path = Resolve(remotePath);
+  abortRequested_ = false;
+  RemoteFile remoteFile{sftp_open(Sftp(), path.c_str(), O_RDONLY, 0)};
+  if (!remoteFile.file) Fail(remotePath);
+  std::int64_t expected = -1;
+  if (sftp_attributes attributes = sftp_fstat(remoteFile.file)) {
+    if (attributes->flags & SSH_FILEXFER_ATTR_SIZE) expected = static_cast<std::int64_t>(attributes->size);
+    sftp_attributes_free(attributes);
+  }
+  Log("Stat GET " + path);
+  if (hooks.workBegin) hooks.workBegin(WorkMode::Read, expected);
+  try {
+    const std::uint64_t done = ReadPipelined(remoteFile.file, remotePath, expected, sink);
+    // A server that says "end of file" early must not leave a short file under the name.
+    if (expected >= 0 && done < static_cast<std::uint64_t>(expected))
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kFileShorter, remotePath));
+  } catch (const RemoteError& error) {
+    EndAfterFailure(error, remoteFile.file);
+    if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
+    throw;
+  }
+  if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
+}
+
+// Requests go out readsInFlight ahead, each at its own offset; answers are taken in order.
+// A short answer before the end (a server may send less than asked) leaves a gap, so the
+// requests after it are dropped and asked again from where the data stopped.
+std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected,
+                                         const BlockSink& sink) {
+  sftp_file_set_nonblocking(file);
+  std::deque<ReadRequest> pending;
+  std::uint64_t next = 0;
+  std::uint64_t done = 0;
+  bool atEnd = false;
+  std::string buffer(readBlock, '\0');
+  Clock::time_point lastProgress = Clock::now();
+  Clock::time_point lastPump = lastProgress;
+  const auto take = [&](const ReadRequest& request) {
+    for (;;) {
+      const int got = sftp_async_read(file, buffer.data(), readBlock, static_cast<std::uint32_t>(request.id));
+      if (got != SSH_AGAIN) {
+        if (got < 0) Fail(path);
+        lastProgress = Clock::now();
+        return got;
+      }
+      WaitSlice(lastProgress);
+    }
+  };
+  while (!atEnd || !pending.empty()) {
+    while (!atEnd && pending.size() < static_cast<std::size_t>(readsInFlight)) {
+      sftp_seek64(file, next);
+      const int id = sftp_async_read_begin(file, readBlock);
+      if (id < 0) Fail(path);
+      pending.push_back({id, next});
+      next += readBlock;
+    }
+    const ReadRequest request = pending.front();
+    pending.pop_front();
+    const int got = take(request);
+    if (got == 0) atEnd = true;
+    if (got <= 0) continue;
+    sink(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+    done += static_cast<std::uint64_t>(got);
+    if (hooks.work) hooks.work(WorkMode::Read, static_cast<std::int64_t>(done));
+    const std::uint64_t reached = request.offset + static_cast<std::uint64_t>(got);
+    const bool beforeEnd = expected < 0 || reached < static_cast<std::uint64_t>(expected);
+    if (static_cast<std::uint32_t>(got) < readBlock && beforeEnd) {
+      for (const ReadRequest& later : pending) take(later);
+      pending.clear();
+      next = reached;
+    }
+    if (Clock::now() - lastPump > std::chrono::milliseconds(50)) {
+      PumpAndCheck();
+      lastPump = Clock::now();
+    }
+    CheckAbort();
+  }
+  return done;
+}
+
+void SftpSession::Put(const std::string& localPath, const std::string& remotePath) {
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer.
+  FdHandle local{::open(localPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+  if (local.fd < 0) FileFailure(ftptexts::kCannotOpenFile, localPath, errno);
+  struct stat info {};
+  if (::fstat(local.fd, &info) != 0) FileFailure(ftptexts::kCannotOpenFile, localPath, errno);
+  if (!S_ISREG(info.st_mode))
+    throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kCannotOpenFile, localPath) + "\n" +
+                                             FtpFormat(ftptexts::kNotARegularFile, localPath));
+  const std::string target = Resolve(remotePath);
+  // The new file takes over the permissions of the one it replaces.
+  std::uint32_t mode = 0644;
+  if (sftp_attributes old = sftp_stat(Sftp(), target.c_str())) {
+    if (old->flags & SSH_FILEXFER_ATTR_PERMISSIONS) mode = old->permissions & 0777;
+    sftp_attributes_free(old);
+  }
+  const std::string temporary = TemporaryName(target);
+  try {
+    Upload(local.fd, static_cast<std::int64_t>(info.st_size), localPath, temporary, mode);
+  } catch (...) {
+    if (sftp_ && ssh_is_connected(ssh_)) sftp_unlink(sftp_, temporary.c_str());
+    throw;
+  }
+  MoveOverTarget(temporary, target);
+}
+
+// A server that stalls would never answer the closing of the handle, and the requests still in
+// flight would answer later ones: after an abort or a time-out the session ends. After a lost
+// connection the handle went with it.
+void SftpSession::EndAfterFailure(const RemoteError& error, sftp_file& file) {
+  if (error.Kind() == ErrorKind::Failed) return;
+  file = nullptr;  // freed with the session
+  Disconnect();
+}
+
+void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary,
+                         std::uint32_t mode) {
+  abortRequested_ = false;
+  RemoteFile remoteFile{sftp_open(Sftp(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode)};
+  if (!remoteFile.file) Fail(temporary);
+  Log("Stat PUT " + temporary);
+  if (hooks.workBegin) hooks.workBegin(WorkMode::Write, size);
+  std::string buffer(uploadBlock_, '\0');
+  std::int64_t done = 0;
+  Clock::time_point lastPump = Clock::now();
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) FileFailure(ftptexts::kFileReadError, localPath, errno);
+    if (got == 0) break;
+    if (sftp_write(remoteFile.file, buffer.data(), static_cast<std::size_t>(got)) != got) {
+      if (!ssh_is_connected(ssh_)) remoteFile.file = nullptr;
+      Fail(temporary);
+    }
+    done += got;
+    if (hooks.work) hooks.work(WorkMode::Write, done);
+    if (Clock::now() - lastPump > std::chrono::milliseconds(50)) {
+      PumpAndCheck();
+      lastPump = Clock::now();
+    }
+    CheckAbort();
+  }
+  const sftp_file file = remoteFile.file;
+  remoteFile.file = nullptr;
+  if (sftp_close(file) != SSH_OK) Fail(temporary);
+  if (hooks.workEnd) hooks.workEnd(WorkMode::Write);
+}
+
+// A server that renames only onto a free name gets the old file deleted first; whatever
+// fails, the new content stays under the temporary name and the message says where.
+void SftpSession::MoveOverTarget(const std::string& temporary, const std::string& target) {
+  if (sftp_rename(Sftp(), temporary.c_str(), target.c_str()) == SSH_OK) return;
+  if (!ssh_is_connected(ssh_)) FailConnection();
+  if (sftp_unlink(sftp_, target.c_str()) == SSH_OK && sftp_rename(sftp_, temporary.c_str(), target.c_str()) == SSH_OK)
+    return;
+  throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kRenameRefused, target) + "\n" +
+                                           FtpFormat(ftptexts::kNewContentsIn, temporary));
+}

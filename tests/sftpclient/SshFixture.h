@@ -1,0 +1,101 @@
+// Servers for the SFTP tests, all on 127.0.0.1 and started by the test itself: OpenSSH's sshd
+// with a host key, a user key and a configuration made here; the scripted paramiko server of
+// sftp_server.py; an ssh-agent holding the user key.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+// A folder of its own under /tmp, removed with everything in it.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+// Runs a program to its end; its standard output comes back, the exit code in *status.
+// With withErrors its standard error comes back too, in the same stream.
+std::string RunProgram(const std::vector<std::string>& argv, int* status = nullptr,
+                       const std::vector<std::string>& extraEnvironment = {}, bool withErrors = false);
+
+// Makes an ed25519 key pair at path (and path.pub); with a passphrase when given.
+void MakeKey(const fs::path& path, const std::string& passphrase = "");
+// The key's SHA256 fingerprint as ssh-keygen prints it.
+std::string KeyFingerprint(const fs::path& publicKey);
+std::string ReadText(const fs::path& path);
+void WriteText(const fs::path& path, const std::string& text);
+
+// A child process that is ended (SIGTERM, then waited for) with the object.
+class ChildProcess {
+ public:
+  ChildProcess() = default;
+  ~ChildProcess() { Stop(); }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+  // Starts argv; with readFirstLine, returns the first line it prints.
+  std::string Start(const std::vector<std::string>& argv, bool readFirstLine,
+                    const std::vector<std::string>& extraEnvironment = {});
+  void Stop();
+  pid_t Pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+class SshdServer {
+ public:
+  SshdServer();
+  std::uint16_t Port() const { return port_; }
+  const fs::path& Folder() const { return folder_.Path(); }
+  fs::path Files() const { return Folder() / "files"; }  // the tests' playground on the server
+  fs::path HostPublicKey() const { return Folder() / "host_ed25519.pub"; }
+  fs::path UserKey() const { return Folder() / "user_ed25519"; }
+  // A known_hosts line for this server's key, as ssh writes it for a non-standard port.
+  std::string KnownHostsLine() const;
+  bool Running() const { return port_ != 0; }
+
+ private:
+  TempFolder folder_;
+  ChildProcess process_;
+  std::uint16_t port_ = 0;
+};
+
+class ParamikoServer {
+ public:
+  // args go to sftp_server.py after the served folder and the host key.
+  explicit ParamikoServer(const std::vector<std::string>& args = {});
+  std::uint16_t Port() const { return port_; }
+  const fs::path& Folder() const { return folder_.Path(); }
+  fs::path Files() const { return Folder() / "files"; }
+  fs::path HostKey() const { return Folder() / "host_ed25519"; }
+  fs::path AuthLog() const { return Folder() / "auth.log"; }
+  std::string KnownHostsLine() const;
+
+ private:
+  TempFolder folder_;
+  ChildProcess process_;
+  std::uint16_t port_ = 0;
+};
+
+// An ssh-agent of its own holding the given key; its socket in Socket().
+class SshAgent {
+ public:
+  explicit SshAgent(const fs::path& key);
+  std::string Socket() const { return (folder_.Path() / "agent.sock").string(); }
+
+ private:
+  TempFolder folder_;
+  ChildProcess process_;
+};

@@ -1,0 +1,145 @@
+#!/usr/bin/python3
+"""A scripted SFTP server on paramiko for the cases a real sshd will not play: password and
+keyboard-interactive log-in, a host key of the test's choosing, a download cut off or stalled
+part-way. Serves ROOT; prints its port once it listens. Log-in attempts go to --auth-log."""
+import argparse
+import os
+import socket
+import sys
+import threading
+import time
+
+import paramiko
+from paramiko.sftp import SFTP_OK, SFTP_NO_SUCH_FILE, SFTP_FAILURE
+
+options = None
+
+
+def log_auth(text):
+    if options.auth_log:
+        with open(options.auth_log, "a") as out:
+            out.write(text + "\n")
+
+
+class Server(paramiko.ServerInterface):
+    def get_allowed_auths(self, username):
+        return options.auth
+
+    def check_auth_password(self, username, password):
+        log_auth("password " + username)
+        if "password" in options.auth and password == options.password:
+            return paramiko.AUTH_SUCCESSFUL
+        return paramiko.AUTH_FAILED
+
+    def check_auth_interactive(self, username, submethods):
+        log_auth("interactive " + username)
+        if "keyboard-interactive" not in options.auth:
+            return paramiko.AUTH_FAILED
+        return paramiko.InteractiveQuery("", "", ("Passwort: ", False))
+
+    def check_auth_interactive_response(self, responses):
+        ok = len(responses) == 1 and responses[0] == options.password
+        return paramiko.AUTH_SUCCESSFUL if ok else paramiko.AUTH_FAILED
+
+    def check_auth_none(self, username):
+        log_auth("none " + username)
+        return paramiko.AUTH_FAILED
+
+    def check_channel_request(self, kind, chanid):
+        return paramiko.OPEN_SUCCEEDED if kind == "session" else paramiko.OPEN_FAILED_ADMINISTRATIVELY_PROHIBITED
+
+
+class Handle(paramiko.SFTPHandle):
+    def read(self, offset, length):
+        inside = offset < os.fstat(self.readfile.fileno()).st_size
+        if inside and options.cut_after is not None and offset >= options.cut_after:
+            os._exit(0)  # the connection drops in the middle of the file
+        if inside and options.stall_after is not None and offset >= options.stall_after:
+            time.sleep(3600)
+        return super().read(offset, length)
+
+
+def local(path):
+    return os.path.join(options.root, path.lstrip("/"))
+
+
+class Files(paramiko.SFTPServerInterface):
+    def canonicalize(self, path):
+        return "/" + os.path.normpath("/" + path).lstrip("/") if path not in ("", ".") else "/"
+
+    def list_folder(self, path):
+        try:
+            result = []
+            for name in os.listdir(local(path)):
+                attr = paramiko.SFTPAttributes.from_stat(os.lstat(os.path.join(local(path), name)))
+                attr.filename = name
+                result.append(attr)
+            return result
+        except OSError as error:
+            return paramiko.SFTPServer.convert_errno(error.errno)
+
+    def stat(self, path):
+        try:
+            return paramiko.SFTPAttributes.from_stat(os.stat(local(path)))
+        except OSError as error:
+            return paramiko.SFTPServer.convert_errno(error.errno)
+
+    lstat = stat
+
+    def open(self, path, flags, attr):
+        try:
+            fd = os.open(local(path), flags, 0o644)
+            mode = "rb" if (flags & (os.O_WRONLY | os.O_RDWR)) == 0 else "r+b"
+            handle = Handle(flags)
+            handle.filename = local(path)
+            handle.readfile = handle.writefile = os.fdopen(fd, mode)
+            return handle
+        except OSError as error:
+            return paramiko.SFTPServer.convert_errno(error.errno)
+
+    def remove(self, path):
+        try:
+            os.remove(local(path))
+            return SFTP_OK
+        except OSError as error:
+            return paramiko.SFTPServer.convert_errno(error.errno)
+
+    def rename(self, old, new):
+        if os.path.exists(local(new)):
+            return SFTP_FAILURE  # as plain SFTP: no rename onto an existing name
+        os.rename(local(old), local(new))
+        return SFTP_OK
+
+
+def serve(client):
+    transport = paramiko.Transport(client)
+    transport.add_server_key(paramiko.Ed25519Key.from_private_key_file(options.host_key))
+    transport.set_subsystem_handler("sftp", paramiko.SFTPServer, Files)
+    transport.start_server(server=Server())
+    while transport.is_active():
+        time.sleep(0.1)
+
+
+def main():
+    global options
+    parser = argparse.ArgumentParser()
+    parser.add_argument("root")
+    parser.add_argument("--host-key", required=True)
+    parser.add_argument("--password", default="")
+    parser.add_argument("--auth", default="password")
+    parser.add_argument("--auth-log")
+    parser.add_argument("--cut-after", type=int)
+    parser.add_argument("--stall-after", type=int)
+    options = parser.parse_args()
+    listener = socket.socket()
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(5)
+    print(listener.getsockname()[1], flush=True)
+    while True:
+        client, _ = listener.accept()
+        threading.Thread(target=serve, args=(client,), daemon=True).start()
+
+
+if __name__ == "__main__":
+    main()
