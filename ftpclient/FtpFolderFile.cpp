@@ -63,11 +63,18 @@ bool FtpFolderFile::Write(std::string_view bytes) {
 
 bool FtpFolderFile::Commit() {
   if (fd_ < 0) return false;
-  if (::fsync(fd_) != 0) return false;
+  // RENAME_NOREPLACE makes "the name is free" and the rename one step, so nothing that
+  // appears under the name meanwhile is replaced unflushed.
+  bool placed = ::renameat2(folderFd_, scratch_.c_str(), folderFd_, name_.c_str(), RENAME_NOREPLACE) == 0;
+  if (!placed && errno != EEXIST && errno != EINVAL && errno != ENOSYS) return false;
+  if (!placed && ::fsync(fd_) != 0) return false;
   const int fd = fd_;
   fd_ = -1;
-  if (::close(fd) != 0) return false;
-  if (::renameat(folderFd_, scratch_.c_str(), folderFd_, name_.c_str()) != 0) return false;
+  if (::close(fd) != 0) {
+    if (placed) scratch_ = name_;  // the name holds what may not be on disk: it goes
+    return false;
+  }
+  if (!placed && ::renameat(folderFd_, scratch_.c_str(), folderFd_, name_.c_str()) != 0) return false;
   scratch_.clear();
   return true;
 }

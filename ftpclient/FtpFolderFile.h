@@ -2,6 +2,13 @@
 // to a scratch file created in that folder, which takes the name's place only once it is
 // complete. A link that already has the name is replaced as the link, never written through,
 // so nothing outside the folder is ever touched. Without a commit the scratch file goes.
+//
+// Only a file that replaces something is flushed to disk before its rename, so that a crash
+// leaves the old entry or the new file, never a mixture. A file that takes a free name is
+// renamed unflushed: the name appears only once every byte has arrived, so a failed or cut
+// transfer and a killed program leave at worst the scratch file. What the disk has not yet
+// received when the system itself goes down is a file that replaced nothing; the tree walk
+// that makes these files syncs their file system once at its end, before it reports success.
 #pragma once
 
 #include <string>
@@ -17,7 +24,8 @@ class FtpFolderFile {
   // false with errno set when no scratch file can be made in the folder.
   bool Open(int folderFd, const std::string& name);
   bool Write(std::string_view bytes);
-  // Flushes the content to disk and renames the scratch file over the name.
+  // Puts the scratch file under the name: at once when the name is free, after flushing it
+  // to disk when something has the name.
   bool Commit();
 
  private:

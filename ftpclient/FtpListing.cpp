@@ -273,6 +273,7 @@ FtpListItems FtpParseListing(const std::vector<std::string>& lines, const FtpCiv
   FtpListItems items;
   items.ListFormat = lines.empty() ? FtpListFormat::flfNone : FtpDetectListFormat(lines.front());
   if (hooks.FormatCheck) hooks.FormatCheck(lines, items.ListFormat);
+  items.Reserve(lines.size());  // at most one entry a line; the entries are large to move
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string& line = lines[i];
     if (i == 0 && items.ListFormat == FtpListFormat::flfUnix && StartsWithTotal(line)) continue;

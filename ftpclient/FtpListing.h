@@ -43,6 +43,7 @@ class FtpListItems {
   const FtpListItem& operator[](std::size_t index) const;
   FtpListItem& operator[](std::size_t index);
   FtpListItem& Add() { return items_.emplace_back(); }
+  void Reserve(std::size_t count) { items_.reserve(count); }
   void RemoveLast() { items_.pop_back(); }
   void Clear() { items_.clear(); }
   // The entry read from the listing line at lineIndex, nothing when that line gave none

@@ -8,13 +8,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <future>
-#include <thread>
 
 #include <openssl/err.h>
 #include <openssl/ssl.h>
@@ -39,32 +37,19 @@ void SetNoDelay(int fd) {
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 }
 
-// Runs on the connecting thread: touches nothing but the socket and the cancel flag.
-int ConnectOnThread(int fd, FtpAddress address, const std::atomic<bool>& cancel) {
-  if (::connect(fd, address.Sockaddr(), address.Length()) == 0) return 0;
-  if (errno != EINPROGRESS) return errno;
-  while (!cancel.load()) {
-    pollfd entry{fd, POLLOUT, 0};
-    const int ready = ::poll(&entry, 1, kFtpConnectSliceMs);
-    if (ready < 0 && errno != EINTR) return errno;
-    if (ready > 0) {
-      int error = 0;
-      socklen_t length = sizeof error;
-      if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
-      return error;
-    }
-  }
-  return ETIMEDOUT;
+// A non-blocking connect's outcome once the socket is writable: 0 or the error number.
+int ConnectOutcome(int fd) {
+  int error = 0;
+  socklen_t length = sizeof error;
+  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+  return error;
 }
 
 // Waits for a helper thread's result in slices, pumping between them.
 template <typename T>
-bool WaitForFuture(std::future<T>& future, int sliceMs, Clock::time_point deadline, const FtpPump& pump) {
-  while (future.wait_for(std::chrono::milliseconds(sliceMs)) != std::future_status::ready) {
+void WaitForFuture(std::future<T>& future, int sliceMs, const FtpPump& pump) {
+  while (future.wait_for(std::chrono::milliseconds(sliceMs)) != std::future_status::ready)
     if (pump) pump();
-    if (Clock::now() >= deadline) return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-  }
-  return true;
 }
 
 }  // namespace
@@ -133,6 +118,10 @@ bool FtpIsNumericHost(const std::string& host) {
 }
 
 FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump& pump) {
+  // A numeric address needs no resolver (and no thread to wait for one).
+  in_addr v4{};
+  if (::inet_pton(AF_INET, host.c_str(), &v4) == 1) return FtpAddress::FromIPv4(ntohl(v4.s_addr), port);
+  if (auto v6 = FtpAddress::FromIPv6(host, port)) return *v6;
   struct Outcome {
     int status = 0;
     FtpAddress address;
@@ -152,7 +141,7 @@ FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump
     }
     return outcome;
   });
-  WaitForFuture(lookup, kFtpConnectSliceMs, Clock::time_point::max(), pump);
+  WaitForFuture(lookup, kFtpConnectSliceMs, pump);
   const Outcome outcome = lookup.get();
   if (outcome.status != 0)
     throw FtpError(FtpFormat(ftp::texts::kCannotResolve, host) + "\n" + ::gai_strerror(outcome.status));
@@ -182,33 +171,31 @@ FtpSocket& FtpSocket::operator=(FtpSocket&& other) noexcept {
   return *this;
 }
 
-FtpSocket FtpSocket::Connect(const FtpAddress& address, int limitMs, const FtpPump& pump) {
+FtpSocket FtpSocket::Connect(const FtpAddress& address, int limitMs, const FtpPump& pump,
+                             const std::function<bool()>& stopped) {
   if (limitMs <= 0) limitMs = kFtpDefaultConnectLimitMs;
   FtpSocket socket(::socket(address.Family(), SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
   if (!socket.IsOpen()) throw FtpSocketError(errno);
 
-  std::atomic<bool> cancel{false};
-  std::packaged_task<int()> task([fd = socket.fd_, address, &cancel] {
-    return ConnectOnThread(fd, address, cancel);
-  });
-  auto result = task.get_future();
-  std::thread connector(std::move(task));
-  // The attempt never outlives this call, whatever the pump throws.
-  struct Joiner {
-    std::thread& thread;
-    std::atomic<bool>& cancel;
-    ~Joiner() {
-      cancel = true;
-      thread.join();
+  // Non-blocking: the connection comes up while this thread waits in slices and pumps, so
+  // an abort and the limit are seen within a slice.
+  int error = ::connect(socket.fd_, address.Sockaddr(), address.Length()) == 0 ? 0 : errno;
+  if (error == EINPROGRESS) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    for (;;) {
+      pollfd entry{socket.fd_, POLLOUT, 0};
+      const int left = RemainingMs(deadline);
+      const int ready = ::poll(&entry, 1, left < kFtpConnectSliceMs ? left : kFtpConnectSliceMs);
+      if (ready > 0) {
+        error = ConnectOutcome(socket.fd_);
+        break;
+      }
+      if (ready < 0 && errno != EINTR) throw FtpSocketError(errno);
+      if (pump) pump();
+      if (stopped && stopped()) throw FtpError(ftp::texts::kNotConnected);
+      if (Clock::now() >= deadline) throw FtpError(ftp::texts::kConnectTimeout);
     }
-  } joiner{connector, cancel};
-
-  const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
-  if (!WaitForFuture(result, kFtpConnectSliceMs, deadline, pump)) {
-    cancel = true;
-    throw FtpError(ftp::texts::kConnectTimeout);
   }
-  const int error = result.get();
   if (error != 0) throw FtpSocketError(error);
   SetNoDelay(socket.fd_);
   return socket;

@@ -49,7 +49,8 @@ bool FtpIsNumericHost(const std::string& host);
 // A host as the user may type it: an IPv6 literal may stand in brackets ("[::1]").
 std::string FtpBareHost(const std::string& host);
 
-// Resolves a host name (IPv4 or IPv6, the system's preferred address first) on a helper thread while the caller pumps. Raises "Host-Name %s kann
+// Resolves a host name (IPv4 or IPv6, the system's preferred address first) on a helper
+// thread while the caller pumps; a numeric address is taken as it is. Raises "Host-Name %s kann
 // nicht aufgelöst werden." followed by the resolver's message when the name is unknown.
 FtpAddress FtpResolve(const std::string& host, std::uint16_t port, const FtpPump& pump);
 
@@ -64,9 +65,11 @@ class FtpSocket {
   FtpSocket& operator=(const FtpSocket&) = delete;
   ~FtpSocket();
 
-  // Opens a connection on a connecting thread; the caller waits in 125 ms slices and pumps.
-  // Raises "Zeitüberschreitung der Verbindung." when limitMs passes first.
-  static FtpSocket Connect(const FtpAddress& address, int limitMs, const FtpPump& pump);
+  // Opens a connection without blocking; the caller waits in 125 ms slices and pumps.
+  // Raises "Zeitüberschreitung der Verbindung." when limitMs passes first, and "Nicht
+  // verbunden" when stopped says so after a pump (an abort).
+  static FtpSocket Connect(const FtpAddress& address, int limitMs, const FtpPump& pump,
+                           const std::function<bool()>& stopped = {});
 
   bool IsOpen() const { return fd_ >= 0; }
   // Ends TLS with close_notify when it runs, then closes the descriptor.

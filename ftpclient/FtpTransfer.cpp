@@ -95,14 +95,15 @@ void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
   const bool upload = mode == FtpWorkMode::Write;
   if (Passive) {
     const FtpAddress address = PassiveAddress();
+    const auto aborted = [this] { return abortRequested_; };
     if (upload) {
       // Uploads announce the command first, then connect and read its reply.
       SettleOwedReplies();
       WriteCommand(command);
-      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_);
+      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_, aborted);
       CheckReply({110, 125, 150});
     } else {
-      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_);
+      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_, aborted);
       SendCmd(command, {125, 150, 154});
     }
   } else {
@@ -266,10 +267,12 @@ void FtpClient::Get(const std::string& remoteName, const std::string& localPath,
     return;
   }
   // A failed or broken-off download must not touch the file it would replace: the old file
-  // gives way only once every byte is on disk.
+  // gives way only once every byte is on disk. A file that replaces nothing is not flushed
+  // (its name appears only after the whole transfer, close_notify checked, has arrived).
   ReplacingFile file;
   errno = 0;
   if (!file.Open(localPath)) throw FtpError(FileErrorText(texts::kCannotCreateFile, localPath, errno));
+  file.SkipFlushOfNewFile();
   ReceiveData("RETR " + remoteName, [&](std::string_view block) {
     errno = 0;
     if (!file.Write(block)) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));

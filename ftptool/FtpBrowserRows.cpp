@@ -41,24 +41,53 @@ int NameGroup(const FtpBrowserRow& row) {
   return 3;
 }
 
-// What the order compares, computed once per row.
+// Appends a code point in UTF-8's scheme (its longer forms too), whose bytes compare in the
+// order of the code points: a byte string of these compares like the code point string.
+void AppendOrdered(std::string& key, char32_t cp) {
+  if (cp < 0x80) {
+    key += static_cast<char>(cp);
+    return;
+  }
+  int tail = 1;
+  while (tail < 5 && cp >= (char32_t{1} << (6 * tail + 6 - tail))) ++tail;
+  key += static_cast<char>((0xFF00 >> (tail + 1)) | (cp >> (6 * tail)));
+  for (int shift = 6 * (tail - 1); shift >= 0; shift -= 6)
+    key += static_cast<char>(0x80 | ((cp >> shift) & 0x3F));
+}
+
+// The folded caption as bytes that compare like the folded code points; a caption of ASCII
+// only (most names) folds without decoding.
+std::string FoldedKey(const std::string& caption) {
+  std::string key(caption);
+  bool ascii = true;
+  for (char& c : key) {
+    if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+    else if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
+  }
+  if (ascii) return key;
+  key.clear();
+  for (char32_t cp : FtpNameSortKey(caption)) AppendOrdered(key, cp);
+  return key;
+}
+
+// What the order compares, computed once per row; the rows stay where they are meanwhile.
 struct SortKey {
   int group;
-  std::u32string caption;  // upper-cased, accents folded
-  std::string exact;       // the caption itself, so "Übung" and "Ubung" keep a fixed order
+  std::string caption;     // upper-cased, accents folded
+  std::string_view exact;  // the caption itself, so "Übung" and "Ubung" keep a fixed order
   std::int64_t size;
   bool hasDate;
   double date;
 };
 
 SortKey KeyOf(const FtpBrowserRow& row) {
-  return {NameGroup(row), FtpNameSortKey(row.Caption), row.Caption, SizeTextValue(row.SizeText),
+  return {NameGroup(row), FoldedKey(row.Caption), row.Caption, SizeTextValue(row.SizeText),
           !row.DateText.empty(), row.Date};
 }
 
 bool NameBefore(const SortKey& a, const SortKey& b) {
   if (a.group != b.group) return a.group < b.group;
-  if (a.caption != b.caption) return a.caption < b.caption;
+  if (const int folded = a.caption.compare(b.caption); folded != 0) return folded < 0;
   return a.exact < b.exact;
 }
 

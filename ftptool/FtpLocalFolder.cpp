@@ -46,6 +46,17 @@ std::string FtpLocalFolder::Identity() const {
   return ::fstat(fd_, &info) == 0 ? IdentityOf(info) : std::string();
 }
 
+std::uint64_t FtpLocalFolder::Device() const {
+  struct stat info {};
+  return ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_dev) : 0;
+}
+
+FtpLocalFolder FtpLocalFolder::Duplicate() const {
+  return FtpLocalFolder(fd_ >= 0 ? ::fcntl(fd_, F_DUPFD_CLOEXEC, 0) : -1);
+}
+
+bool FtpLocalFolder::SyncFileSystem() const { return fd_ >= 0 && ::syncfs(fd_) == 0; }
+
 std::string FtpLocalFolderIdentity(const std::filesystem::path& path) {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0 ? IdentityOf(info) : std::string();

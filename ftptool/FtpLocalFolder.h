@@ -3,6 +3,7 @@
 // inside a target (to a file, a folder or nowhere) cannot lead a download outside it.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -26,6 +27,13 @@ class FtpLocalFolder {
   FtpLocalFolder MakeChild(const std::string& name) const;
   // Device and inode, which name the folder however it was reached.
   std::string Identity() const;
+  // The file system's device; 0 when it cannot be looked at.
+  std::uint64_t Device() const;
+  // A second handle of the same folder (not open when none can be had).
+  FtpLocalFolder Duplicate() const;
+  // Writes every unwritten change of the folder's file system to disk; false with errno set
+  // when the disk took some of it not.
+  bool SyncFileSystem() const;
 
  private:
   explicit FtpLocalFolder(int fd) : fd_(fd) {}

@@ -1,12 +1,16 @@
 #include "FtpTreeWalk.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <unistd.h>
 #include <system_error>
 
 #include "FtpDateTime.h"
 #include "FtpLocalPaths.h"
 #include "FtpNameCodec.h"
+#include "FtpTexts.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -114,7 +118,37 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
     Log(line);
     throw FtpError(line);
   }
-  return DownloadFolder(parent, parentPath / leaf, leaf.string(), remoteName);
+  unsynced_.clear();
+  if (!DownloadFolder(parent, parentPath / leaf, leaf.string(), remoteName)) return false;
+  SyncDownloads(folder);
+  ShowDownloaded(parentPath / leaf);
+  return true;
+}
+
+// The files of a tree are renamed into place unflushed (a file that replaces one is flushed
+// on its own); one sync per file system makes all of them durable before the tree is
+// reported done, which costs far less than a flush per file.
+void FtpTreeWalker::NoteDownloadFolder(const FtpLocalFolder& here) {
+  const std::uint64_t device = here.Device();
+  if (!unsynced_.count(device)) unsynced_.emplace(device, here.Duplicate());
+}
+
+void FtpTreeWalker::SyncDownloads(const fs::path& folder) {
+  std::map<std::uint64_t, FtpLocalFolder> pending;
+  pending.swap(unsynced_);
+  for (const auto& [device, written] : pending) {
+    if (!written.IsOpen()) {
+      ::sync();  // no handle was left to name the file system by
+      continue;
+    }
+    if (!written.SyncFileSystem())
+      throw FtpError(FtpFormat(ftp::texts::kFileWriteError, FtpPathText(folder)) + "\n" +
+                     std::strerror(errno));
+  }
+}
+
+void FtpTreeWalker::ShowDownloaded(const fs::path& folder) {
+  view_.ShowFtpStatus(2, FtpPathText(FtpLastComponent(folder)) + " heruntergeladen");
 }
 
 bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
@@ -129,10 +163,10 @@ bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path&
   if (!here.IsOpen())
     throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpPathText(folder));
   currentLocal_ = folder;
+  NoteDownloadFolder(here);
   DownloadEntries(here, folder);
   client_.ChangeDir("..");
   currentLocal_ = folder.parent_path();
-  view_.ShowFtpStatus(2, FtpPathText(FtpLastComponent(folder)) + " heruntergeladen");
   return true;
 }
 
@@ -159,7 +193,8 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
     if (here.IsLink(localName)) {
       Log(FtpSkippedLocalLinkLine(shownFolder + "/" + Shown(entry.Name)));
     } else if (entry.IsDirectory) {
-      if (!Aborted()) DownloadFolder(here, folder / localName, localName, entry.Name);
+      if (!Aborted() && DownloadFolder(here, folder / localName, localName, entry.Name))
+        ShowDownloaded(folder / localName);
     } else {
       Announce(entry.Size, entry.SizeText, Shown(entry.Name));
       Log("Downloadstart: " + shownFolder + "/" + Shown(entry.Name) + "   " + entry.SizeText);

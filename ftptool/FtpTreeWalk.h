@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,9 @@ class FtpTreeWalker {
   bool DownloadFolder(const FtpLocalFolder& parent, const std::filesystem::path& folder,
                       const std::string& localName, const std::string& remoteName);
   void DownloadEntries(const FtpLocalFolder& here, const std::filesystem::path& folder);
+  void NoteDownloadFolder(const FtpLocalFolder& here);
+  void SyncDownloads(const std::filesystem::path& folder);
+  void ShowDownloaded(const std::filesystem::path& folder);
   void UploadFolder(const std::filesystem::path& folder, const std::filesystem::path& root);
   void DeleteLocalFolder(const std::filesystem::path& folder);
   // The server's path of its current directory; empty when it will not say.
@@ -94,6 +98,8 @@ class FtpTreeWalker {
   std::filesystem::path currentLocal_;
   std::vector<std::string> listingArea_;
   FtpWalkPath path_;
+  // One folder of every file system a download wrote files to, synced at the tree's end.
+  std::map<std::uint64_t, FtpLocalFolder> unsynced_;
   FtpPutMode putMode_ = FtpPutMode::Store;
 };
 

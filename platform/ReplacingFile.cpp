@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <mutex>
 #include <random>
@@ -213,13 +214,30 @@ bool ReplacingFile::CopyIntoTarget() {
   return ok;
 }
 
+bool ReplacingFile::PlaceWithoutReplacing() {
+  // RENAME_NOREPLACE makes "the name is free" and the rename one step: a file that appears
+  // under the name meanwhile is not replaced unflushed but left to the flushing path.
+  if (::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0)
+    return false;
+  temp_.clear();
+  return true;
+}
+
 bool ReplacingFile::Commit() {
   if (!file_ || failed_) {
     Discard();
     return false;
   }
   const int fd = fileno(file_);
-  bool ok = std::fflush(file_) == 0 && ::fsync(fd) == 0;
+  if (std::fflush(file_) != 0) {
+    Discard();
+    return false;
+  }
+  if (!flushNewFile_ && !inPlace_ && PlaceWithoutReplacing()) {
+    Discard();
+    return true;
+  }
+  bool ok = ::fsync(fd) == 0;
   if (ok && !inPlace_) {
     struct stat old {};
     const bool existed = ::stat(target_.c_str(), &old) == 0;

@@ -18,6 +18,10 @@
 // - A private file (settings that hold names, passwords or trust) is readable by its owner
 //   only: a new one gets mode 0600, an existing one loses the rights of group and others on
 //   every save and keeps whatever stricter mode its owner gave it.
+// - A writer told that new files need no flush (a download, which any program would write
+//   unflushed) renames a file that replaces nothing at once. The name still appears only once
+//   the content is complete, so a failed write or a killed program never leaves a part under
+//   it; a replaced file is always flushed first, so a crash leaves the old or the new one.
 
 #include <sys/types.h>
 
@@ -41,6 +45,8 @@ class ReplacingFile {
   bool Write(std::string_view bytes);
   // Flushes the new content to disk and puts it in the target's place.
   bool Commit();
+  // From now on a new file that replaces nothing is put in place without a flush.
+  void SkipFlushOfNewFile() { flushNewFile_ = false; }
 
   // The file a name stands for: symbolic links followed (at most 40 of them; an empty path
   // for a loop).
@@ -54,6 +60,8 @@ class ReplacingFile {
  private:
   void Discard();
   bool CopyIntoTarget();
+  // Renames the scratch file to a target name nothing has; false when one has it.
+  bool PlaceWithoutReplacing();
   // The mode the new content gets in place of the old file's.
   mode_t KeptMode(mode_t old) const;
 
@@ -62,5 +70,6 @@ class ReplacingFile {
   std::FILE* file_ = nullptr;
   bool inPlace_ = false;  // writing target itself: nothing to rename, nothing to discard
   bool failed_ = false;
+  bool flushNewFile_ = true;
   Access access_ = Access::Shared;
 };

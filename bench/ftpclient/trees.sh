@@ -73,7 +73,8 @@ measure() {
 
 # ---- the commands ----
 ours_getdir() { "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 getdir pub/tree "$1"; }
-lftp_getdir() { lftp "${lftp_tls[@]}" -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "mirror pub/tree $1/tree; quit"; }
+# lftp runs only its last -e: the TLS settings go in front of the command.
+lftp_getdir() { lftp -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "${lftp_set}mirror pub/tree $1/tree; quit"; }
 wget_getdir() { wget -q -m --remove-listing -nH --cut-dirs=1 -P "$1" "ftp://127.0.0.1:$vsftpd_port/pub/tree/"; }
 check_getdir() { same_tree "$work/tree" "$1/tree"; }
 
@@ -83,7 +84,7 @@ up_folder() { local d="$work/root/pub/$(basename "$1")"; mkdir -p "$d"; chmod 77
 ours_putdir() { up_folder "$1"
   "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 cd "pub/$(basename "$1")" putdir "$work/tree"; }
 lftp_putdir() { up_folder "$1"
-  lftp "${lftp_tls[@]}" -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "mirror -R $work/tree pub/$(basename "$1")/tree; quit"; }
+  lftp -p "$vsftpd_port" -u anonymous, 127.0.0.1 -e "${lftp_set}mirror -R $work/tree pub/$(basename "$1")/tree; quit"; }
 check_putdir() { local d="$work/root/pub/$(basename "$1")"; same_tree "$work/tree" "$d/tree"; rm -rf "$d"; }
 
 ours_big() { "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 get pub/big.bin "$1/big.bin"; }
@@ -95,11 +96,11 @@ for mode in plain tls; do
   stop_vsftpd
   if [ "$mode" = tls ]; then
     start_vsftpd "$work" --tls
-    lftp_tls=(-e "set ftp:ssl-force true; set ftp:ssl-protect-data true; set ssl:verify-certificate no")
+    lftp_set="set ftp:ssl-force true; set ftp:ssl-protect-data true; set ssl:verify-certificate no; "
     curl_tls=(--ssl-reqd -k)
   else
     start_vsftpd "$work"
-    lftp_tls=(); curl_tls=()
+    lftp_set=""; curl_tls=()
   fi
   rm -rf "$work/root/pub/tree"; cp -r "$work/tree" "$work/root/pub/tree"
   echo "== $mode: $files files in 100 folders, medians of $rounds rounds, vsftpd on 127.0.0.1:$vsftpd_port"

@@ -13,6 +13,7 @@
 #include "FtpLoginPage.h"
 #include "GlyphIcon.h"
 #include "QtText.h"
+#include "VisibleTabCycling.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ QToolButton* TFTPForm1::AddButton(const QString& name, const QString& hint, cons
 
 void TFTPForm1::BuildPages() {
   FTPPageControl1 = new QTabWidget(this);
+  CycleVisibleTabsOnly(FTPPageControl1);
   FTPPageControl1->setObjectName("FTPPageControl1");
   const char* const names[] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4", "TabSheet5"};
   const char* const captions[] = {"Anmeldung", "Verzeichnisse / Dateien",

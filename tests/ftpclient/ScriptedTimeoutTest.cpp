@@ -1,6 +1,10 @@
 // The read limit against servers that go silent: before the greeting, after USER, and with a
 // data connection that never closes. Name resolution failures, in a private network namespace.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -28,7 +32,68 @@ void Aim(FtpClient& client, const ScriptedServer& server, int timeoutMs) {
   client.ReadTimeout = timeoutMs;
 }
 
+// A loopback port whose accept queue is full: a further connection attempt to it neither
+// succeeds nor fails, it waits (the system drops its SYNs).
+class StalledPort {
+ public:
+  StalledPort() {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), length);
+    ::listen(listener_, 0);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    for (int& filler : fillers_) {
+      filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      ::connect(filler, reinterpret_cast<sockaddr*>(&address), length);
+    }
+    ::usleep(100000);  // the fillers' handshakes take the queue
+  }
+  ~StalledPort() {
+    for (int filler : fillers_) ::close(filler);
+    ::close(listener_);
+  }
+  std::string PasvFields() const {
+    return "127,0,0,1," + std::to_string(port_ / 256) + "," + std::to_string(port_ % 256);
+  }
+
+ private:
+  int listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+  int fillers_[3] = {-1, -1, -1};
+  std::uint16_t port_ = 0;
+};
+
 }  // namespace
+
+// A data connection that never comes up ends at its limit, or at an abort while it waits;
+// either way the download leaves no file.
+TEST(FtpScriptedTimeout, StalledDataConnectionEndsAtTheLimitOrAtAnAbort) {
+  const StalledPort stalled;
+  for (const bool abort : {false, true}) {
+    ScratchFolder folder;
+    ScriptedServer server;
+    server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+    server.Reply("502 EPSV nicht bekannt").Reply("227 (" + stalled.PasvFields() + ")");
+    if (abort) server.Reply("226 ABOR ok");
+    server.Start();
+    FtpClient client;
+    Aim(client, server, abort ? 60000 : 600);
+    client.Connect();
+    int pumps = 0;
+    client.Pump = [&] {
+      if (abort && ++pumps == 3) client.Abort();
+    };
+    EXPECT_EQ(ErrorText([&] { client.Get("lektion.evd", folder.File("neu.evd"), FtpOverwrite::Yes); }),
+              abort ? texts::kNotConnected : texts::kConnectTimeout);
+    EXPECT_TRUE(std::filesystem::is_empty(folder.File(""))) << abort;
+    client.Pump = nullptr;
+    client.Disconnect();
+    server.Finish();
+    EXPECT_EQ(server.Received().back(), abort ? "ABOR" : "PASV");
+  }
+}
 
 TEST(FtpScriptedTimeout, SilentServerBeforeTheGreetingOrAfterUser) {
   for (const bool greets : {false, true}) {

@@ -2,6 +2,7 @@
 // the work notifications.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -266,4 +267,43 @@ TEST_F(FtpScriptedTransfer, GetOntoAnExistingFileNeedsPermission) {
   }
   client.Noop();
   EXPECT_EQ(Commands(), (Lines{"NOOP"})) << "no transfer command may go out";
+}
+
+// A file that replaces nothing is renamed into place unflushed: its name must still appear
+// only for a complete transfer, and a file put under that name meanwhile is replaced (after
+// a flush) by the complete download, not kept or mixed. Both download paths: by path, and
+// by name inside an open folder as the tree walks use it.
+TEST_F(FtpScriptedTransfer, AFreeNameShowsOnlyACompleteDownload) {
+  const std::string bytes = RandomBytes(70000);
+  const std::string pasv = "227 (" + server.PasvFields() + ")";
+  server.Reply("502 EPSV nicht bekannt").Reply(pasv).Reply("150 ok");
+  server.DataSend(bytes).Send("426 Verbindung unterbrochen\r\n226 ABOR erledigt\r\n");
+  for (int complete = 0; complete < 2; ++complete)
+    server.Reply(pasv).Reply("150 ok").DataSend(bytes).Send("226 ok\r\n");
+  Run();
+  const auto entries = [&] {
+    return std::distance(std::filesystem::directory_iterator(folder.File("")),
+                         std::filesystem::directory_iterator());
+  };
+  const std::string target = folder.File("neu.bin");
+  EXPECT_EQ(ErrorText([&] { client.Get("neu.bin", target, FtpOverwrite::Yes); }), texts::kTransferAborted);
+  EXPECT_EQ(entries(), 0) << "a cut download left a file";
+
+  std::string meanwhile;
+  client.OnWork = [&](FtpWorkMode, std::int64_t) {
+    if (meanwhile.empty()) WriteFile(meanwhile = target, "dazwischen");
+  };
+  client.Get("neu.bin", target, FtpOverwrite::Yes);
+  EXPECT_EQ(ReadFile(target), bytes);
+
+  meanwhile.clear();
+  const int folderFd = ::open(folder.File("").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  client.OnWork = [&](FtpWorkMode, std::int64_t) {
+    if (meanwhile.empty()) WriteFile(meanwhile = folder.File("ab.bin"), "dazwischen");
+  };
+  client.GetAt("neu.bin", folderFd, "ab.bin");
+  ::close(folderFd);
+  EXPECT_EQ(ReadFile(folder.File("ab.bin")), bytes);
+  EXPECT_EQ(entries(), 2) << "a scratch file was left behind";
+  EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "RETR neu.bin", "PASV", "RETR neu.bin", "PASV", "RETR neu.bin"}));
 }

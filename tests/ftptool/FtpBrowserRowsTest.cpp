@@ -2,12 +2,15 @@
 // listing lines with parsed entries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "FtpBrowserRows.h"
 #include "FtpListPairing.h"
 #include "FtpLocalListing.h"
+#include "FtpNameCodec.h"
 #include "RecordingToolView.h"
 #include "TestFiles.h"
 
@@ -194,4 +197,52 @@ TEST(FtpLocalListing, AFolderListsTheSameWithAndWithoutTrailingSlash) {
   EXPECT_EQ(side.Rows.size(), 5u);
   EXPECT_EQ(FtpLocalFieldAfterOpen(root.string() + "/", side.Rows[0]), root.parent_path().string());
   EXPECT_EQ(FtpLocalFieldAfterOpen(root.string(), side.Rows[2]), root.string() + "/Unter");
+}
+
+namespace {
+
+// The order's rule written out plainly: group, folded code points, then the caption's bytes.
+bool ModelNameBefore(const FtpBrowserRow& a, const FtpBrowserRow& b) {
+  const auto group = [](const FtpBrowserRow& r) {
+    return r.Caption == ".." ? 0 : r.Image == 1 ? 1 : r.Image == 0 ? 2 : 3;
+  };
+  if (group(a) != group(b)) return group(a) < group(b);
+  const std::u32string fa = FtpNameSortKey(a.Caption), fb = FtpNameSortKey(b.Caption);
+  if (fa != fb) return fa < fb;
+  return a.Caption < b.Caption;
+}
+
+}  // namespace
+
+// Random names of ASCII, accented, double (ß, Æ) and far letters, emoji, broken UTF-8 and
+// prefixes of each other, sorted by every column against the plain rule (and stably).
+TEST(FtpBrowserRows, EveryOrderMatchesThePlainRuleOnRandomNames) {
+  const std::vector<std::string> pieces = {"a", "A", "z", "_", "0", " ", "\xC3\xA9", "\xC3\x89",
+                                           "e", "\xC3\x9F", "ss", "\xC3\x86", "ae", "\xC5\x81",
+                                           "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\xFF", "~", "\x7F"};
+  std::mt19937 random(7);
+  for (int round = 0; round < 40; ++round) {
+    FtpBrowserRows rows;
+    for (int i = 0; i < 60; ++i) {
+      std::string caption;
+      for (int n = random() % 4; n >= 0; --n) caption += pieces[random() % pieces.size()];
+      const int images[] = {0, 4, -1, 1};
+      rows.push_back(Row(caption, images[random() % 4], std::to_string(random() % 3),
+                         random() % 2 ? 0 : 45000 + random() % 3));
+      rows.back().Name = std::to_string(i);  // tells equal rows apart, for stability
+    }
+    for (const auto column : {FtpSortColumn::Name, FtpSortColumn::Size, FtpSortColumn::Date}) {
+      FtpBrowserRows expected = rows, sorted = rows;
+      std::stable_sort(expected.begin(), expected.end(), [&](const auto& a, const auto& b) {
+        if (column == FtpSortColumn::Size && SizeTextValue(a.SizeText) != SizeTextValue(b.SizeText))
+          return SizeTextValue(a.SizeText) < SizeTextValue(b.SizeText);
+        if (column == FtpSortColumn::Date && a.DateText.empty() != b.DateText.empty())
+          return b.DateText.empty();
+        if (column == FtpSortColumn::Date && a.Date != b.Date) return a.Date > b.Date;
+        return ModelNameBefore(a, b);
+      });
+      SortBrowserRows(sorted, column);
+      ASSERT_EQ(sorted, expected) << "round " << round << ", column " << static_cast<int>(column);
+    }
+  }
 }

@@ -15,6 +15,7 @@
 #include "FtpCertificateQuestion.h"
 #include "FtpLoginPage.h"
 #include "FtpTrustStore.h"
+#include "ModalAnswer.h"
 #include "PyftpdServer.h"
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
@@ -25,18 +26,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // Clicks the named button of the next certificate question and keeps its text.
-void AnswerQuestion(const char* button, QString* shownText) {
-  QTimer::singleShot(10, [button, shownText] {
-    QMessageBox* box = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&box] {
-          box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-          return box != nullptr;
-        },
-        10000));
-    ASSERT_NE(box, nullptr);
-    *shownText = box->text();
-    box->findChild<QPushButton*>(button)->click();
+std::unique_ptr<ModalAnswer<QMessageBox>> AnswerQuestion(const char* button, QString* shownText) {
+  return std::make_unique<ModalAnswer<QMessageBox>>([button, shownText](QMessageBox& box) {
+    *shownText = box.text();
+    if (auto* b = box.findChild<QPushButton*>(button)) b->click();
   });
 }
 
@@ -48,6 +41,8 @@ class FtpCertificateWindow : public ::testing::Test {
         PyftpdServer::Options{"127.0.0.1", certificate.CertFile(), certificate.KeyFile()});
     ASSERT_TRUE(server->Running()) << server->Problem();
     FillLoginForServer(form, server->Port());
+    // A server that stops answering fails the test in seconds, not at the suite's time-out.
+    form.Client().ReadTimeout = 20000;
   }
 
   TlsCertificate certificate;
@@ -62,8 +57,10 @@ class FtpCertificateWindow : public ::testing::Test {
 
 TEST_F(FtpCertificateWindow, TrustedAlwaysIsEncryptedAndNotAskedAgain) {
   QString question;
-  AnswerQuestion("ImmerVertrauen", &question);
+  const auto answer = AnswerQuestion("ImmerVertrauen", &question);
+  QTest::qWait(50);  // the event loop turns before the question is up, as on a loaded machine
   ASSERT_TRUE(form.Connection().Connect());
+  ASSERT_TRUE(answer->Answered()) << "no certificate question";
   EXPECT_TRUE(question.contains(QString::fromStdString(certificate.Fingerprint()))) << question.toStdString();
   EXPECT_TRUE(question.contains("127.0.0.1"));
   EXPECT_TRUE(question.contains("(selbst signiertes Zertifikat)")) << question.toStdString();
@@ -87,8 +84,9 @@ TEST_F(FtpCertificateWindow, TrustedAlwaysIsEncryptedAndNotAskedAgain) {
 
 TEST_F(FtpCertificateWindow, RefusedCertificateLeavesTheToolUnconnectedAndRemembersNothing) {
   QString question;
-  AnswerQuestion("Nein", &question);
+  const auto answer = AnswerQuestion("Nein", &question);
   EXPECT_FALSE(form.Connection().Connect());
+  EXPECT_TRUE(answer->Answered()) << "no certificate question";
   EXPECT_FALSE(form.Client().Connected());
   EXPECT_FALSE(fs::exists(folder.File(FtpTrustStore::kFileName)));
 }

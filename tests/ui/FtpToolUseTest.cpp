@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -22,6 +24,7 @@
 #include "FtpLoginForServer.h"
 #include "FtpLoginPage.h"
 #include "FtpRemoteListView.h"
+#include "FtpTransferPage.h"
 #include "PyftpdSuite.h"
 #include "ScriptedDialogs.h"
 #include "Win1252.h"
@@ -183,19 +186,54 @@ TEST_F(FtpToolUse, TheSizePanelEmptiesWhenTheTransferEnds) {
   Browser().HochBtn->click();
   ASSERT_TRUE(fs::exists(server_->Home() / "klein.txt"));
   EXPECT_EQ(form.StatusText(1), "");
+  // The single transfers list nothing afterwards: only the end of the transfer clears the size.
+  FtpTransferPage& single = form.TransferPage();
+  single.UpDateiEdit1->setText(QString::fromStdString((local / "klein.txt").string()));
+  single.UpDateiEdit2->setText("einzeln.txt");
+  single.UpBtn->click();
+  ASSERT_EQ(form.StatusText(2), "Hochladen beendet");
+  EXPECT_EQ(form.StatusText(1), "");
+  single.DownDateiEdit2->setText("einzeln.txt");
+  single.DownDateiEdit1->setText(QString::fromStdString((local / "zurueck.txt").string()));
+  single.DownBtn->click();
+  ASSERT_EQ(form.StatusText(2), "Herunterladen beendet");
+  EXPECT_EQ(form.StatusText(1), "");
   fs::remove_all(local);
   form.Document().ClearModified();
   form.close();
 }
 
+// Lines arrive while another page is shown (the minute timer, a transfer); the page must open
+// on them, also after the learner had clicked a line further up to select it.
 TEST_F(FtpToolUse, TheLogPageOpensOnItsNewestLines) {
   form.show();
-  for (int i = 0; i < 300; ++i) form.AddLogLine("Zeile " + std::to_string(i));
-  form.PageControl()->setCurrentIndex(kPageLogbuch);
-  QApplication::processEvents();
-  const QScrollBar* bar = form.LogPage().DebugListMemo()->verticalScrollBar();
+  QScrollBar* bar = form.LogPage().DebugListMemo()->verticalScrollBar();
+  auto openLogPage = [this] {
+    form.PageControl()->setCurrentIndex(kPageLogbuch);
+    QApplication::processEvents();
+  };
+  int line = 0;
+  auto addLines = [this, &line](int count) {
+    for (int i = 0; i < count; ++i) form.AddLogLine("Zeile " + std::to_string(line++));
+  };
+  addLines(300);
+  openLogPage();
   EXPECT_GT(bar->maximum(), 0);
   EXPECT_EQ(bar->value(), bar->maximum());
+  for (const bool clickedFurtherUp : {false, true}) {
+    if (clickedFurtherUp) {
+      bar->setValue(bar->maximum() / 2);
+      QTest::mouseClick(form.LogPage().DebugListMemo()->viewport(), Qt::LeftButton, {}, QPoint(20, 5));
+    }
+    form.PageControl()->setCurrentIndex(kPageAnmeldung);
+    QApplication::processEvents();
+    addLines(200);
+    openLogPage();
+    EXPECT_EQ(bar->value(), bar->maximum()) << "clicked further up: " << clickedFurtherUp;
+    const QPlainTextEdit* memo = form.LogPage().DebugListMemo();
+    const QTextBlock last = memo->document()->lastBlock();
+    EXPECT_LE(memo->cursorRect(QTextCursor(last)).bottom(), memo->viewport()->height());
+  }
   form.close();
 }
 

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTabBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -116,6 +117,28 @@ TEST_F(FtpToolWindow, ServiceModeShowsItsTabsAndStartsOnAnmeldung) {
   EXPECT_EQ(par.Mode, FtpToolMode::Service);
   EXPECT_FALSE(form.isVisible());
   EXPECT_EQ(form.PageControl()->currentIndex(), 3);  // the page before, for the desktop
+}
+
+// The keyboard reaches only the pages whose tabs the mode shows, from a control on the page as
+// from the tab bar.
+TEST_F(FtpToolWindow, CtrlTabSkipsThePagesTheModeHides) {
+  QTimer::singleShot(0, &form, [this] {
+    QTabWidget* pages = form.PageControl();
+    std::vector<int> forward, back;
+    for (int i = 0; i < 4; ++i) {
+      QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : pages;
+      QTest::keyClick(focus, Qt::Key_Tab, Qt::ControlModifier);
+      forward.push_back(pages->currentIndex());
+    }
+    for (int i = 0; i < 3; ++i) {
+      QTest::keyClick(pages->tabBar(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+      back.push_back(pages->currentIndex());
+    }
+    EXPECT_EQ(forward, (std::vector<int>{kPageVerzeichnisse, kPageLogbuch, kPageAnmeldung, kPageVerzeichnisse}));
+    EXPECT_EQ(back, (std::vector<int>{kPageAnmeldung, kPageLogbuch, kPageVerzeichnisse}));
+    form.close();
+  });
+  form.FTPDienststarten();
 }
 
 TEST_F(FtpToolWindow, NewProfileDefaultsAndTheModifiedMark) {

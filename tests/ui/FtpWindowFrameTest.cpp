@@ -21,6 +21,7 @@
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
 #include "RecordingPrinter.h"
+#include "ModalAnswer.h"
 #include "ScriptedDialogs.h"
 #include "TestFiles.h"
 #include "ftpdisk.h"
@@ -56,22 +57,6 @@ class FtpWindowFrame : public ::testing::Test {
     form.FTPDienststarten();
   }
 };
-
-// Presses OK in the next modal dialog of the given type once it is up.
-template <typename Dialog>
-void AnswerNextDialog(const std::function<void(Dialog&)>& answer) {
-  QTimer::singleShot(10, [answer] {
-    Dialog* dialog = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&dialog] {
-          dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-          return dialog != nullptr;
-        },
-        3000));
-    ASSERT_NE(dialog, nullptr);
-    answer(*dialog);
-  });
-}
 
 }  // namespace
 
@@ -160,11 +145,12 @@ TEST_F(FtpWindowFrame, PrintMenuAsksCopiesAndPrintsWhatTheWindowShows) {
   login.HostEdit->setText("ftp.schule.example");
   login.PassEdit->setText("Geheim");
   printDialogs.printAnswers.push_back(PrintChoice{3, false});
-  AnswerNextDialog<TDruDlg>([](TDruDlg& dlg) {
+  ModalAnswer<TDruDlg> answer1([](TDruDlg& dlg) {
     dlg.PassEdit->setText("geheim");  // wrong letter case: printed as "#"
     dlg.BitBtn1->click();
   });
   form.Action("FTPdrucken1")->trigger();
+  ASSERT_TRUE(answer1.Answered());
   ASSERT_EQ(printer.jobs.size(), 1u);
   const RecordingPrinter::Job& job = printer.jobs[0];
   EXPECT_TRUE(job.ended);
@@ -176,14 +162,16 @@ TEST_F(FtpWindowFrame, PrintMenuAsksCopiesAndPrintsWhatTheWindowShows) {
   EXPECT_EQ(form.PageControl()->currentIndex(), kPageAnmeldung);
 
   // The tool button prints one copy without the print dialog; a cancelled TDruDlg prints none.
-  AnswerNextDialog<TDruDlg>([](TDruDlg& dlg) { dlg.BitBtn2->click(); });
+  ModalAnswer<TDruDlg> answer2([](TDruDlg& dlg) { dlg.BitBtn2->click(); });
   form.Button("PrintBtn")->click();
+  ASSERT_TRUE(answer2.Answered());
   EXPECT_EQ(printer.jobs.size(), 1u);
-  AnswerNextDialog<TDruDlg>([](TDruDlg& dlg) {
+  ModalAnswer<TDruDlg> answer3([](TDruDlg& dlg) {
     dlg.PassEdit->setText("Geheim");
     dlg.BitBtn1->click();
   });
   form.Button("PrintBtn")->click();
+  ASSERT_TRUE(answer3.Answered());
   ASSERT_EQ(printer.jobs.size(), 2u);
   EXPECT_EQ(printer.jobs[1].pages.size(), 1u);
 
@@ -192,13 +180,14 @@ TEST_F(FtpWindowFrame, PrintMenuAsksCopiesAndPrintsWhatTheWindowShows) {
 }
 
 TEST_F(FtpWindowFrame, InfoBoxNamesTheToolAndItsVersion) {
-  AnswerNextDialog<FtpInfoBox>([](FtpInfoBox& box) {
+  ModalAnswer<FtpInfoBox> answer4([](FtpInfoBox& box) {
     EXPECT_EQ(box.windowTitle(), "Info");
     EXPECT_EQ(box.findChild<QLabel*>("ProductName")->text(), "Ladeko");
     EXPECT_EQ(box.findChild<QLabel*>("Version")->text(), "Version 1.0");
     box.findChild<QPushButton*>()->click();
   });
   form.Action("Info1")->trigger();
+  EXPECT_TRUE(answer4.Answered());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 

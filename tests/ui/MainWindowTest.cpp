@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <QTabBar>
 #include <QTabWidget>
 
 #include "FindDialog.h"
@@ -25,6 +26,14 @@ TEST_F(MainWindowTest, StartsOnFirstBoxWithClipboardHiddenAndDefaultColours) {
   EXPECT_EQ(Pages()->currentIndex(), 0);
   EXPECT_EQ(Pages()->tabText(0), "Häufig lernen");
   EXPECT_FALSE(Pages()->isTabVisible(3));
+  for (int expected : {1, 2, 0}) {  // the hidden clipboard is never reached by the keyboard
+    QTest::keyClick(Pages()->tabBar(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Pages()->currentIndex(), expected);
+  }
+  QTest::keyClick(Pages()->tabBar(), Qt::Key_Backtab, Qt::ControlModifier);
+  EXPECT_EQ(Pages()->currentIndex(), 2);
+  QTest::keyClick(Pages()->tabBar(), Qt::Key_Tab, Qt::ControlModifier);
+  ASSERT_EQ(Pages()->currentIndex(), 0);
   EXPECT_EQ(form->View().background, 16755370u);
   VokGridView* grid = form->Grid(0);
   EXPECT_EQ(FromQColor(grid->palette().color(QPalette::Base)), 16755370u);

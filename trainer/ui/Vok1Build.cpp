@@ -12,6 +12,7 @@
 #include "QtText.h"
 #include "Vok1.h"
 #include "VokInfo.h"
+#include "VisibleTabCycling.h"
 
 namespace {
 
@@ -66,6 +67,7 @@ QToolButton* TForm1::AddButton(QToolBar* bar, const QString& name, const QString
 
 void TForm1::BuildPages() {
   PageControl1 = new QTabWidget(this);
+  CycleVisibleTabsOnly(PageControl1);
   PageControl1->setObjectName("PageControl1");
   const char* const tabs[] = {"TabSheet1", "TabSheet2", "TabSheet3", "TabSheet4"};
   const char* const captions[] = {kBoxCaptions[0], kBoxCaptions[1], kBoxCaptions[2], "Clipboard"};

@@ -16,6 +16,7 @@
 #include "Layout.h"
 #include "QtText.h"
 #include "VokTestModels.h"
+#include "VisibleTabCycling.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ void TTestDlg::BuildControls() {
   layout->addWidget(BuildTopBar());
 
   PageControl1 = new QTabWidget(this);
+  CycleVisibleTabsOnly(PageControl1);
   PageControl1->setObjectName("PageControl1");
   auto* testPage = new QWidget;
   auto* testRow = new QHBoxLayout(testPage);
