@@ -5,12 +5,13 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QTranslator>
-#include <QStandardPaths>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -124,16 +125,24 @@ int main(int argc, char** argv) {
 
   QtPrinter printer(dialogs);
   QtPrintDialogs printDialogs(printer);
-  TForm1::Services services{&dialogs, &shell, &printer, &printDialogs, &help, SystemFolders()};
-  services.executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
   QStringList arguments = QCoreApplication::arguments();
   const bool openCrossword = arguments.removeAll(kCrosswordSwitch) > 0;
-  if (arguments.size() > 1) services.argument = arguments.at(1).toStdString();
+  std::optional<std::filesystem::path> argument;
+  if (arguments.size() > 1) argument = arguments.at(1).toStdString();
   const std::string executable = QCoreApplication::applicationFilePath().toStdString();
   const std::filesystem::path icon = IconFile();
-  services.registerFileType = [executable, icon](const std::string& ext, const std::string& description) {
-    return RegisterTrainerFileType(ext, description, executable, icon);
-  };
+  TForm1::Services services{
+      .dialogs = &dialogs,
+      .shell = &shell,
+      .printer = &printer,
+      .printDialogs = &printDialogs,
+      .help = &help,
+      .folders = SystemFolders(),
+      .executableName = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString(),
+      .argument = argument,
+      .registerFileType = [executable, icon](const std::string& ext, const std::string& description) {
+        return RegisterTrainerFileType(ext, description, executable, icon);
+      }};
   TForm1 form1(services);
   dialogs.SetParent(&form1);
   Tvokdlg1 vokdlg1(dialogs, &form1);

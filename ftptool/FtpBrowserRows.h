@@ -30,7 +30,7 @@ struct FtpBrowserRow {
   int Image = ftpimage::kUnknownRemoteFile;
   // The date as a day count for the date order; 0 when the row has no date.
   double Date = 0;
-  std::string Name;        // exact bytes for commands; for "." and ".." the caption itself
+  std::string Name{};      // exact bytes for commands; for "." and ".." the caption itself
 
   bool IsDirectoryRow() const { return Image == ftpimage::kDirectory; }
   bool IsSpecialRow() const {

@@ -20,7 +20,7 @@ struct FtpSelectedRow {
   std::string Caption;
   std::string SizeText;
   int Image = -1;
-  std::string Name;
+  std::string Name{};  // empty: the caption is the name
 
   const std::string& Exact() const { return Name.empty() ? Caption : Name; }
 };

@@ -245,8 +245,11 @@ TEST(Crossword, WordsHoldingTheBoardsMarksAreNeverPlaced) {
         EXPECT_EQ(c.blocked, c.letter == kFreeLetter) << seed << " at " << x << "," << y;
       }
     // Only "chat" of "a_b/chat" may bring a clue holding a mark.
-    for (const ClueRow& c : p.clues)
-      if (c.clue != "clue a_b/chat") EXPECT_EQ(c.clue.find_first_of("_#"), std::string::npos) << c.clue;
+    for (const ClueRow& c : p.clues) {
+      if (c.clue != "clue a_b/chat") {
+        EXPECT_EQ(c.clue.find_first_of("_#"), std::string::npos) << c.clue;
+      }
+    }
   }
   // The pieces of a cell stand on their own: "chat" of "a_b/chat" may still be placed, the
   // whole cell never.

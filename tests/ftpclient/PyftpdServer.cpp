@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -35,6 +36,7 @@ PyftpdServer::PyftpdServer(const Options& options) {
   if (!options.CertFile.empty()) args.insert(args.end(), {"--tls", options.CertFile, options.KeyFile});
   if (options.ThrottleBytesPerSecond > 0)
     args.insert(args.end(), {"--throttle", std::to_string(options.ThrottleBytesPerSecond)});
+  if (options.IdleSeconds > 0) args.insert(args.end(), {"--idle", std::to_string(options.IdleSeconds)});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -42,18 +44,40 @@ PyftpdServer::PyftpdServer(const Options& options) {
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipeFds[1]);
 
-  // The server prints its port once it listens.
-  std::string output;
-  pollfd entry{pipeFds[0], POLLIN, 0};
-  while (pid_ > 0 && output.find('\n') == std::string::npos && ::poll(&entry, 1, 15000) > 0) {
-    char block[64];
-    const ssize_t got = ::read(pipeFds[0], block, sizeof block);
-    if (got <= 0) break;
-    output.append(block, static_cast<std::size_t>(got));
-  }
-  ::close(pipeFds[0]);
-  port_ = static_cast<std::uint16_t>(std::atoi(output.c_str()));
+  // The server prints its port once it listens; later lines tell of idle connections closed.
+  output_ = pipeFds[0];
+  std::string portLine;
+  if (pid_ > 0) ReadLine(15000, portLine);
+  port_ = static_cast<std::uint16_t>(std::atoi(portLine.c_str()));
   if (!Running()) problem_ = std::string("pyftpdlib did not start with ") + TIRELO_PYTHON;
+}
+
+bool PyftpdServer::ReadLine(int timeoutMs, std::string& line) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const std::size_t end = pending_.find('\n');
+    if (end != std::string::npos) {
+      line = pending_.substr(0, end);
+      pending_.erase(0, end + 1);
+      return true;
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd entry{output_, POLLIN, 0};
+    if (output_ < 0 || left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) <= 0)
+      return false;
+    char block[64];
+    const ssize_t got = ::read(output_, block, sizeof block);
+    if (got <= 0) return false;
+    pending_.append(block, static_cast<std::size_t>(got));
+  }
+}
+
+bool PyftpdServer::WaitForIdleClose(int timeoutMs) {
+  std::string line;
+  while (ReadLine(timeoutMs, line))
+    if (line == "idle-closed") return true;
+  return false;
 }
 
 PyftpdServer::~PyftpdServer() {
@@ -63,6 +87,8 @@ PyftpdServer::~PyftpdServer() {
 }
 
 void PyftpdServer::Kill() {
+  if (output_ >= 0) ::close(output_);
+  output_ = -1;
   if (pid_ <= 0) return;
   ::kill(pid_, SIGKILL);
   ::waitpid(pid_, nullptr, 0);

@@ -1,5 +1,6 @@
 // Starts Debian's pyftpdlib on a free loopback port with a temporary home and one user;
-// on request on ::1, offering TLS with a given certificate, or with throttled data connections.
+// on request on ::1, offering TLS with a given certificate, with throttled data connections, or
+// closing idle control connections.
 #pragma once
 
 #include <sys/types.h>
@@ -19,6 +20,7 @@ class PyftpdServer {
     std::string CertFile;  // with KeyFile: offers AUTH TLS
     std::string KeyFile;
     int ThrottleBytesPerSecond = 0;  // above 0: each data connection moves at most this rate
+    double IdleSeconds = 0;          // above 0: a control connection this long without a command is closed
   };
 
   PyftpdServer() : PyftpdServer(Options()) {}
@@ -36,10 +38,18 @@ class PyftpdServer {
   void ClearHome() const;
   // Ends the server process at once, as a crash would.
   void Kill();
+  // Waits until the server has closed a control connection for being idle (IdleSeconds), at
+  // most timeoutMs; false when none was closed in that time.
+  bool WaitForIdleClose(int timeoutMs);
 
  private:
+  // One line of the server's output into line, waiting at most timeoutMs for it.
+  bool ReadLine(int timeoutMs, std::string& line);
+
   std::filesystem::path home_;
   pid_t pid_ = -1;
+  int output_ = -1;      // the server's standard output, after the port
+  std::string pending_;  // read from output_, not yet taken as a line
   std::uint16_t port_ = 0;
   std::string problem_;
 };

@@ -59,7 +59,11 @@ class VsftpdTls : public testing::TestWithParam<bool> {  // the parameter: cappe
 
   // A relay in front of the server, and a client aimed at it with the server's fingerprint.
   std::unique_ptr<TlsRelay> StartRelay(std::size_t cutAfter, const TlsCertificate* impostor = nullptr) {
-    TlsRelay::Options options{server_->Port(), firstDataPort_, kDataPorts, cutAfter};
+    TlsRelay::Options options;
+    options.TargetPort = server_->Port();
+    options.FirstDataPort = firstDataPort_;
+    options.DataPortCount = kDataPorts;
+    options.CutAfter = cutAfter;
     if (impostor) {
       options.CertFile = impostor->CertFile();
       options.KeyFile = impostor->KeyFile();

@@ -3,11 +3,9 @@
 // display and the abort of a running transfer. The clock is injected, so nothing waits a minute.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
+#include <algorithm>
 #include <fstream>
 #include <memory>
-#include <thread>
 
 #include "Clock.h"
 #include "FtpConnection.h"
@@ -45,13 +43,11 @@ class ToolConnection : public ::testing::Test {
   }
 
   // A server of its own that closes connections idle for a second.
-  std::unique_ptr<PyftpdServer> StartIdleServer() {
-    ::setenv("FTPTOOL_IDLE_SECONDS", "1", 1);
-    auto server = std::make_unique<PyftpdServer>();
-    ::unsetenv("FTPTOOL_IDLE_SECONDS");
-    return server;
+  static std::unique_ptr<PyftpdServer> StartIdleServer() {
+    PyftpdServer::Options options;
+    options.IdleSeconds = 1;
+    return std::make_unique<PyftpdServer>(options);
   }
-  static void WaitForIdleDrop() { std::this_thread::sleep_for(std::chrono::milliseconds(2500)); }
 
   static PyftpdServer* server_;
   double now_ = timebase::EncodeDayCount({2024, 5, 1, 10, 0, 0, 0});
@@ -164,7 +160,7 @@ TEST_F(ToolConnection, AutoSetReconnectsAfterTheHostDroppedAnIdleConnection) {
   options_.AutoSet = true;
   pathField_ = "/vokabeln";
   ASSERT_TRUE(conn_->Connect());
-  WaitForIdleDrop();
+  ASSERT_TRUE(idle->WaitForIdleClose(10000)) << "the server kept the idle connection";
   EXPECT_TRUE(conn_->EnsureConnection());
   EXPECT_FALSE(conn_->NoActionMark());
   EXPECT_TRUE(conn_->HostDropped() == false);  // cleared by the reconnect
@@ -182,7 +178,7 @@ TEST_F(ToolConnection, GoneDirectoryAfterReconnectFallsBackToTheStartDirectory) 
   options_.AutoSet = true;
   pathField_ = "/weg";
   ASSERT_TRUE(conn_->Connect());
-  WaitForIdleDrop();
+  ASSERT_TRUE(idle->WaitForIdleClose(10000)) << "the server kept the idle connection";
   // The action must not run: it was meant for a directory that is not there.
   EXPECT_FALSE(conn_->EnsureConnection());
   EXPECT_TRUE(conn_->NoActionMark());
@@ -207,7 +203,7 @@ TEST_F(ToolConnection, AutoResetActsOnlyAfterTheHostDropped) {
   EXPECT_FALSE(conn_->ProbeConnection());
   EXPECT_FALSE(client_.Connected());
   ASSERT_TRUE(conn_->Connect());
-  WaitForIdleDrop();
+  ASSERT_TRUE(idle->WaitForIdleClose(10000)) << "the server kept the idle connection";
   EXPECT_TRUE(conn_->ProbeConnection());
   EXPECT_EQ(view_.LinesStartingWith("Anfrage1: "),
             std::vector<std::string>{"Anfrage1: " + A(ftptexts::kDroppedByHost)});

@@ -136,8 +136,8 @@ TEST(FtpListPairing, LinesWithoutEntryGoToTheFallbackParser) {
                                           "-rw-r--r-- 1 a b 9 Jan 3 2020 drei"};
   FtpListItems partial;
   partial.ListFormat = FtpListFormat::flfUnix;
-  partial.Add() = {.Data = lines[0], .FileName = "eins", .Size = 5};
-  partial.Add() = {.Data = lines[2], .FileName = "drei", .Size = 9};
+  partial.Add() = {.Data = lines[0], .FileName = "eins", .Size = 5, .LinkedItemName = {}};
+  partial.Add() = {.Data = lines[2], .FileName = "drei", .Size = 9, .LinkedItemName = {}};
   const auto mixed = FtpPairListing(lines, partial, 2024);
   ASSERT_EQ(mixed.size(), 3u);
   EXPECT_EQ(mixed[0].Name, "eins");
@@ -149,9 +149,9 @@ TEST(FtpListPairing, LinesWithoutEntryGoToTheFallbackParser) {
 
 TEST(FtpRemoteRows, DotEntriesBecomeTheSpecialRowsOrAreAdded) {
   std::vector<FtpListedEntry> entries(3);
-  entries[0] = {.Name = "bild.gif", .SizeText = "3"};
-  entries[1] = {.Name = ".", .IsDirectory = true, .SizeText = "4096"};
-  entries[2] = {.Name = "Ordner", .IsDirectory = true};
+  entries[0] = {.Name = "bild.gif", .SizeText = "3", .DateText = {}};
+  entries[1] = {.Name = ".", .IsDirectory = true, .SizeText = "4096", .DateText = {}};
+  entries[2] = {.Name = "Ordner", .IsDirectory = true, .SizeText = {}, .DateText = {}};
   auto rows = FtpRemoteRows(entries, "/www/Lektionen", nullptr, FtpSortColumn::Name);
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(rows[0], (FtpBrowserRow{"..", "", "", 2, 0, ".."}));  // added

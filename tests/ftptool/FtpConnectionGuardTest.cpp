@@ -142,8 +142,8 @@ TEST(FtpConnectionGuard, ADataFileThatIsNoFileRefusesTheConnectAtOnce) {
   ASSERT_EQ(::mkfifo(folder.File("fifo").c_str(), 0600), 0);
   fs::create_directories(folder.File("tls"));
   fs::create_directories(folder.File("tls/" + std::string(FtpTlsHosts::kFileName)));
-  for (const std::string trust : {folder.File("ordner"), std::string("/dev/null"), folder.File("fifo"),
-                                  folder.File("tls/" + std::string(FtpTrustStore::kFileName))}) {
+  for (const std::string& trust : {folder.File("ordner"), std::string("/dev/null"), folder.File("fifo"),
+                                   folder.File("tls/" + std::string(FtpTrustStore::kFileName))}) {
     ScriptedServer server;  // never started: nothing may reach it
     FtpClient client;
     RecordingToolView view;

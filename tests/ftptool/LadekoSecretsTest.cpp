@@ -67,7 +67,7 @@ TEST(LadekoSecrets, OnATerminalThePasswordIsAskedWithoutEcho) {
   ASSERT_TRUE(server.Running()) << server.Problem();
   WriteFile((server.Home() / "gefragt.evd").string(), "x");
   ScratchFolder folder;
-  const std::string script = (fs::path(FTP_SERVER_SCRIPT).parent_path() / "pty_drive.py").string();
+  const std::string script = PTY_DRIVE_SCRIPT;
   const std::string command = std::string(TIRELO_PYTHON) + " " + script + " 'Passwort für lerner@127.0.0.1: ' '" +
                               PyftpdServer::kPassword + "' " + LADEKO_FTP + " --timeout 20 --user lerner --port " +
                               std::to_string(server.Port()) + " 127.0.0.1 nlst >" + folder.File("terminal") + " 2>&1";

@@ -156,7 +156,8 @@ TEST_F(MimeAppsTest, RepeatedStartsLeaveTheListAsTheFirstDid) {
       while (!t.empty() && (t.back() == '\n' || t.back() == '\r')) t.pop_back();
       return t;
     };
-    if (shape.text.find("[Default Applications]") != std::string::npos)
+    if (shape.text.find("[Default Applications]") != std::string::npos) {
       EXPECT_EQ(chomp(rest), chomp(shape.text)) << round;
+    }
   }
 }

@@ -3,6 +3,7 @@
 // place, the shared sort column and drops between the lists.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
@@ -62,6 +63,10 @@ class FtpBrowserPageTest : public PyftpdSuite {
     fs::remove_all(local);
     fs::create_directories(local);
     form.PageControl()->setCurrentWidget(form.TabSheet2Page());
+    // Every step of every test here keeps both list models consistent, or the program stops.
+    for (QAbstractItemModel* model : {page().ListView1->model(), page().ListView2->model()})
+      modelTesters.push_back(std::make_unique<QAbstractItemModelTester>(
+          model, QAbstractItemModelTester::FailureReportingMode::Fatal));
   }
   void TearDown() override { fs::remove_all(local); }
 
@@ -88,6 +93,7 @@ class FtpBrowserPageTest : public PyftpdSuite {
   FtpPar par;
   TFTPForm1 form{{&dialogs, nullptr, nullptr, &par, nullptr, nullptr, {}, 1.0}};
   fs::path local;
+  std::vector<std::unique_ptr<QAbstractItemModelTester>> modelTesters;
 };
 
 TEST_F(FtpBrowserPageTest, ConnectingListsTheServerAndDoubleClicksMoveThroughFolders) {

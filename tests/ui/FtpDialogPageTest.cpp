@@ -48,7 +48,8 @@ class FtpDialogPageTest : public MainWindowTest {
     ASSERT_TRUE(server_->Running()) << server_->Problem();
     server_->ClearHome();
     Open();
-    tool = std::make_unique<TFTPForm1>(TFTPForm1::Services{&dialogs, nullptr, nullptr, &par});
+    tool = std::make_unique<TFTPForm1>(
+        TFTPForm1::Services{.dialogs = &dialogs, .par = &par, .settingsFolder = {}});
     FillLoginForServer(*tool, server_->Port());
     form->SetFtpDialog(&par, [this] {
       ++shown;

@@ -28,7 +28,7 @@ class FtpToolWindow : public ::testing::Test {
  protected:
   ScriptedDialogs dialogs;
   FtpPar par;
-  TFTPForm1 form{{&dialogs, nullptr, nullptr, &par}};
+  TFTPForm1 form{{.dialogs = &dialogs, .par = &par, .settingsFolder = {}}};
 
   QStringList MenuItems(const char* menu) {
     QStringList items;

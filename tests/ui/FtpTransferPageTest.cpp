@@ -294,7 +294,7 @@ TEST_F(FtpTransferPageTest, MissingMarkerIsReportedOnEveryTickUntilItAppears) {
   ConnectToServer();
   WriteFile(server_->Home() / "liste.txt", "markiert");
   FtpSelectionCommands commands(form.Connection(), form, dialogs,
-                                {[this] { return local.string(); }, [] {}, [] {}, [] {}});
+                                {[this] { return local.string(); }, [] {}, [] {}, [] {}, nullptr});
   const FtpSelection marked{{{"liste.txt", "8", ftpimage::kFirstRemoteGroup}}, false};
   FtpTransferPage& p = page();
   p.SetMarkedRowsTransfer([&](bool withMarker, const std::string& marker) {

@@ -48,7 +48,7 @@ TEST(HelpWindow, OpensForTheModalToolAndTakesClicksWhileTheToolStaysModal) {
   HelpViewer help(folder.path(), "Ladeko - Hilfe");
   ScriptedDialogs dialogs;
   FtpPar par;
-  TFTPForm1 tool{{&dialogs, nullptr, &help, &par}};
+  TFTPForm1 tool{{.dialogs = &dialogs, .help = &help, .par = &par, .settingsFolder = {}}};
   bool ran = false;
   QTimer::singleShot(0, &tool, [&] {
     ran = true;

@@ -43,7 +43,9 @@ struct ImportExportTest : MainWindowTest {
       else dlg->OkBtn->click();
     });
     form->Action("Importieren1")->trigger();
-    if (answer) EXPECT_TRUE(asked) << "the import dialog was not shown";
+    if (answer) {
+      EXPECT_TRUE(asked) << "the import dialog was not shown";
+    }
   }
   static std::string Read(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

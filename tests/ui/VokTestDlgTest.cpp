@@ -71,11 +71,11 @@ class TestWindow : public ::testing::Test {
 TEST_F(TestWindow, ModelsPassTheModelTester) {
   Start({5, TestDirection::Mixed}, {5, 1, 2, 2, 3, 1, 1, 2, 4, 1});
   QAbstractItemModelTester testerTest(dlg.TestGrid->model(),
-                                      QAbstractItemModelTester::FailureReportingMode::Warning);
+                                      QAbstractItemModelTester::FailureReportingMode::Fatal);
   QAbstractItemModelTester testerMarks(dlg.wfGrid->model(),
-                                       QAbstractItemModelTester::FailureReportingMode::Warning);
+                                       QAbstractItemModelTester::FailureReportingMode::Fatal);
   QAbstractItemModelTester testerSolution(dlg.LsgGrid->model(),
-                                          QAbstractItemModelTester::FailureReportingMode::Warning);
+                                          QAbstractItemModelTester::FailureReportingMode::Fatal);
   Answer("le pain");
   dlg.KorrektBtnClick();
   ASSERT_TRUE(dlg.PrepareTest(box, {10, TestDirection::IntoGerman}, InOrder({3, 4, 1, 2, 5})));

@@ -58,7 +58,9 @@ TEST_F(MainWindowTest, ClosingTheMainWindowEndsTheProgramWhileHelpIsOpen) {
 TEST(FindWindow, LabelsShowNoShortcutMarkAsText) {
   TFindDialog find;
   for (const QLabel* label : find.findChildren<QLabel*>()) {
-    if (label->text().contains('&')) EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+    if (label->text().contains('&')) {
+      EXPECT_NE(label->buddy(), nullptr) << label->text().toStdString();
+    }
   }
 }
 
