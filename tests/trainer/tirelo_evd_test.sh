@@ -62,6 +62,10 @@ printf 'L1;maison;Haus\r\nL1;\351t\351;Sommer\r\n' > "$DIR/w.csv"
 "$EVD" import "$DIR/w.csv" "$DIR/w.evd" --columns lektion,fr,de --separator ';' --encoding windows-1252 ||
   fail "import with options"
 "$EVD" dump "$DIR/w.evd" | grep -q "^L1${tab}été${tab}Sommer$" || fail "rows of the options"
+# Column names typed in a UTF-8 terminal, in any case.
+"$EVD" import "$DIR/w.csv" "$DIR/w2.evd" --columns Lektion,FRANZÖSISCH,deutsch --separator ';' ||
+  fail "--columns with an umlaut"
+[ "$("$EVD" dump "$DIR/w2.evd")" = "$("$EVD" dump "$DIR/w.evd")" ] || fail "--columns with an umlaut gives other rows"
 # Bad lists: status 1, the German message, no output file.
 printf 'a,"b\n' > "$DIR/bad.csv"
 "$EVD" import "$DIR/bad.csv" "$DIR/bad.evd" 2> "$DIR/err.txt" && fail "unclosed quote"

@@ -81,7 +81,8 @@ bool ImportOptions(int argc, char** argv, int first, CsvOptions& options, std::s
     }
     const std::string value = argv[i + 1];
     if (name == "--columns") {
-      options.columns = ColumnsFromText(value);
+      // The terminal gives UTF-8; the column names are compared as Windows-1252.
+      options.columns = ColumnsFromText(win1252::IsValidUtf8(value) ? win1252::FromUtf8(value) : value);
       if (!options.columns) {
         error = A("--columns: erwartet de, fr und lektion, durch Kommas getrennt");
         return false;
