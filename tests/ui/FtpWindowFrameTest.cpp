@@ -129,6 +129,12 @@ TEST_F(FtpWindowFrame, AStoredProfileThatHasGoneIsReportedAfterTheStartUp) {
     EXPECT_EQ(form.StatusText(2).toStdString(), "Datei konnte nicht eingelesen werden.");
     EXPECT_TRUE(form.Document().IsUntitled());
   });
+  // Closed with the untitled profile, the desktop names it; that is no file to miss.
+  ASSERT_EQ(StoredDesktop()->ProfileName, "unbenannt");
+  WhileShown([this] {
+    QTest::qWait(100);
+    EXPECT_EQ(form.StatusText(2).toStdString(), "");
+  });
 }
 
 TEST_F(FtpWindowFrame, TheTrainersDialogModesKeepTheStoredServiceSize) {
