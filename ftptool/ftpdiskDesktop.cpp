@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "ByteRecord.h"
+#include "FtpFilecls.h"
 #include "FtpLocalPaths.h"
 #include "ReplacingFile.h"
+#include "Win1252.h"
 
 namespace fs = std::filesystem;
 
@@ -41,9 +43,13 @@ void OpenProfile(const std::string& name, const FtpDesktopProfileHooks& hooks) {
   if (hooks.SetProfileName) hooks.SetProfileName(name);
   if (hooks.ReadProfile && hooks.ReadProfile(name)) {
     if (hooks.ShowProfileName) hooks.ShowProfileName(name);
-  } else if (hooks.NewDocument) {
-    hooks.NewDocument();
+    return;
   }
+  if (hooks.NewDocument) hooks.NewDocument();
+  // No name and the untitled name are not files: nothing was missed.
+  const bool named = !name.empty() && win1252::UpperAscii(name) !=
+                                          win1252::UpperAscii(ProfileDocument::kUntitledName);
+  if (named && hooks.ReportProfileNotRead) hooks.ReportProfileNotRead();
 }
 
 }  // namespace

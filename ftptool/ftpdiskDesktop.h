@@ -48,6 +48,9 @@ struct FtpDesktopProfileHooks {
   std::function<bool(const std::string&)> ReadProfile;  // with the loading flag set
   std::function<void()> NewDocument;
   std::function<void(const std::string&)> ShowProfileName;  // status panel 0
+  // After the untitled profile has replaced one that could not be read: filling the controls
+  // lists the local folder, which clears status panel 2, so the message is given again last.
+  std::function<void()> ReportProfileNotRead;
 };
 
 // LoadDesktop: reads the record (the file must open for reading and writing), takes its last

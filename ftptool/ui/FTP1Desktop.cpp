@@ -8,6 +8,7 @@
 #include "FtpFilecls.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
+#include "FtpStatusTexts.h"
 #include "ftpdisk.h"
 
 void TFTPForm1::StartUpDesktop() {
@@ -22,6 +23,7 @@ void TFTPForm1::StartUpDesktop() {
   };
   hooks.NewDocument = [this] { document_->NewDocument(); };
   hooks.ShowProfileName = [this](const std::string& name) { log_->ShowFtpStatus(0, name); };
+  hooks.ReportProfileNotRead = [this] { log_->ShowFtpStatus(2, A(ftptexts::kProfileNotRead)); };
   // The trainer takes the program argument as its vocabulary file; the tool does not.
   centring_.CentreOnce = true;
   centring_.LayoutAllowed = true;

@@ -46,7 +46,9 @@ FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
   grid->addWidget(BuildAccessBox(page), 0, 0);
   grid->addWidget(BuildProxyBox(page), 0, 1);
   grid->addWidget(BuildProxyGroup(page), 1, 1);
-  grid->addWidget(BuildOptionsBox(page), 1, 0);
+  // The wrapped captions need three lines each at 640 pixels: the box takes the height beside
+  // the help button too.
+  grid->addWidget(BuildOptionsBox(page), 1, 0, 2, 1);
   BitBtn1 = new QPushButton("Hilfe", page);
   BitBtn1->setObjectName("BitBtn1");
   grid->addWidget(BitBtn1, 2, 1, Qt::AlignRight);
@@ -132,6 +134,7 @@ QGroupBox* FtpLoginPage::BuildOptionsBox(QWidget* page) {
   auto* box = new QGroupBox(QString::fromUtf8("Zusätzliche Einstellungen"), page);
   box->setObjectName("ZusatzBox");
   auto* layout = new QVBoxLayout(box);
+  layout->setSpacing(2);
   auto option = [&](const char* name, const char* caption) {
     auto* check = new QCheckBox(box);
     check->setObjectName(name);
@@ -139,6 +142,7 @@ QGroupBox* FtpLoginPage::BuildOptionsBox(QWidget* page) {
     auto* label = new OptionCaption(QString::fromUtf8(caption), check, box);
     label->setObjectName(QString(name) + "Caption");
     auto* row = new QHBoxLayout;
+    row->setSpacing(6);
     row->addWidget(check, 0, Qt::AlignTop);
     row->addWidget(label, 1);
     layout->addLayout(row);

@@ -216,3 +216,28 @@ TEST_F(FtpToolWindow, ProgressBarOfAnEmptyTransferStandsStill) {
   form.SetProgressPosition(5'000'000'000);
   EXPECT_EQ(bar->value(), bar->maximum());
 }
+
+// At the smallest size the window takes, the wrapped option captions keep the lines they need
+// and stay apart, and the rate in the tool bar is on the bar, not in its overflow.
+TEST_F(FtpToolWindow, At640x480NothingOnTheLoginPageOrTheToolBarIsSqueezed) {
+  form.resize(640, 480);
+  form.show();
+  QTest::qWait(50);
+  form.PageControl()->setCurrentIndex(kPageAnmeldung);
+  QCoreApplication::processEvents();
+  QRect previous;
+  for (const char* name : {"AutoSetBoxCaption", "AutoResetBoxCaption", "TimerAutoResetBoxCaption"}) {
+    auto* caption = form.findChild<QLabel*>(name);
+    ASSERT_NE(caption, nullptr) << name;
+    const QRect here(caption->mapTo(&form, QPoint(0, 0)), caption->size());
+    EXPECT_GE(here.height(), caption->heightForWidth(here.width())) << name;
+    EXPECT_FALSE(here.intersects(previous)) << name;
+    previous = here;
+  }
+  QLabel* rate = form.ConnectionPanel().RateLabel;
+  rate->setText(" Rate: 9999.99 KB/s");
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(rate->isVisible());
+  EXPECT_LE(rate->mapTo(form.ToolBar(), QPoint(rate->width(), 0)).x(), form.ToolBar()->width());
+  form.hide();
+}

@@ -116,6 +116,27 @@ TEST_F(FtpWindowFrame, ADesktopOfAnotherVersionIsIgnored) {
   WhileShown([this] { EXPECT_EQ(form.size(), QSize(800, 600)); });  // the defaults, scaled
 }
 
+// The profile named in the desktop has gone: the message stays in view once the window has
+// finished starting up, and the untitled profile is open.
+TEST_F(FtpWindowFrame, AStoredProfileThatHasGoneIsReportedAfterTheStartUp) {
+  FtpToolDesktop stored;
+  stored.ProfileName = folder.File("weg.ftpz");
+  stored.LastDirectory = folder.File("");
+  const auto bytes = EncodeToolDesktop(stored);
+  std::ofstream(DesktopFile(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  WhileShown([this] {
+    QTest::qWait(100);
+    EXPECT_EQ(form.StatusText(2).toStdString(), "Datei konnte nicht eingelesen werden.");
+    EXPECT_TRUE(form.Document().IsUntitled());
+  });
+  // Closed with the untitled profile, the desktop names it; that is no file to miss.
+  ASSERT_EQ(StoredDesktop()->ProfileName, "unbenannt");
+  WhileShown([this] {
+    QTest::qWait(100);
+    EXPECT_EQ(form.StatusText(2).toStdString(), "");
+  });
+}
+
 TEST_F(FtpWindowFrame, TheTrainersDialogModesKeepTheStoredServiceSize) {
   WhileShown([this] { form.Action("FTPFormulargre800x6001")->trigger(); });
   ASSERT_EQ(StoredDesktop()->Width, 800);
