@@ -9,7 +9,8 @@ set(TIRELO_NEEDS_ftpclient platform)
 set(TIRELO_NEEDS_sftpclient platform remote ftpclient)
 set(TIRELO_NEEDS_ftptool platform ftpclient sftpclient)  # ladeko-ftp speaks SFTP too
 set(TIRELO_NEEDS_shell platform)
-# Test folders that need more than their own folder: the client tests run ladeko-ftp.
+# Test folders that need more than their own folder: the client tests run ladeko-ftp
+# (the vsftpd and trust tests of the FTP client compare it with the client on one server).
 set(TIRELO_TEST_NEEDS_ftpclient ftpclient ftptool)
 set(TIRELO_TEST_NEEDS_sftpclient sftpclient ftptool)
 

@@ -51,7 +51,7 @@ namespace {
 class FtpScriptedEpsv : public testing::Test {
  protected:
   void SetUp() override {
-    server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+    server.GreetAndAcceptLogIn();
     client.Host = "127.0.0.1";
     client.Port = server.Port();
     client.Username = "anna";
@@ -106,7 +106,7 @@ TEST_F(FtpScriptedEpsv, RefusalIsForgottenWithANewConnection) {
             (std::vector<std::string>{"EPSV", "PASV", "LIST"}));
 
   ScriptedServer second;
-  second.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  second.GreetAndAcceptLogIn();
   second.Reply("229 (|||" + std::to_string(second.DataPort()) + "|)").Reply("150 ok").DataSend("");
   second.Send("226 fertig\r\n");
   second.Start();

@@ -26,7 +26,7 @@ using Lines = std::vector<std::string>;
 class ScriptedUpload : public testing::Test {
  protected:
   void SetUp() override {
-    server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+    server.GreetAndAcceptLogIn();
     server.Reply("502 EPSV nicht bekannt");
     client.Host = "127.0.0.1";
     client.Port = server.Port();

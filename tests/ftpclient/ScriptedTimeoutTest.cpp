@@ -74,7 +74,7 @@ TEST(FtpScriptedTimeout, StalledDataConnectionEndsAtTheLimitOrAtAnAbort) {
   for (const bool abort : {false, true}) {
     ScratchFolder folder;
     ScriptedServer server;
-    server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+    server.GreetAndAcceptLogIn();
     server.Reply("502 EPSV nicht bekannt").Reply("227 (" + stalled.PasvFields() + ")");
     if (abort) server.Reply("226 ABOR ok");
     server.Start();
@@ -114,7 +114,7 @@ TEST(FtpScriptedTimeout, DataConnectionThatNeverClosesEndsTheDownloadAndKeepsThe
   const std::string target = folder.File("ziel.evd");
   WriteFile(target, "alt");
   ScriptedServer server;
-  server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.GreetAndAcceptLogIn();
   server.Reply("502 EPSV nicht bekannt").Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataSendThenHold("halb", 8000);
   server.Start();
   FtpClient client;

@@ -27,7 +27,7 @@ class FtpScriptedTransfer : public testing::Test {
  protected:
   // Logs in with the plain sequence; the test adds its own steps before Start().
   void SetUp() override {
-    server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+    server.GreetAndAcceptLogIn();
     client.Host = "127.0.0.1";
     client.Port = server.Port();
     client.Username = "anna";

@@ -41,23 +41,10 @@ struct SentCommands {
   }
 };
 
-class FtpTls : public PyftpdSuite {
+class FtpTls : public PyftpdTlsSuite {
  protected:
-  // The suite's server offers TLS with a certificate made for it.
-  static void SetUpTestSuite() {
-    certificate_ = std::make_unique<TlsCertificate>();
-    PyftpdServer::Options options;
-    options.CertFile = certificate_->CertFile();
-    options.KeyFile = certificate_->KeyFile();
-    server_ = std::make_unique<PyftpdServer>(options);
-  }
-  static void TearDownTestSuite() {
-    PyftpdSuite::TearDownTestSuite();
-    certificate_.reset();
-  }
   void SetUp() override {
-    ASSERT_TRUE(certificate_->Made()) << "openssl req failed";
-    PyftpdSuite::SetUp();
+    PyftpdTlsSuite::SetUp();
     if (HasFatalFailure()) return;
     Aim(client);
     sent.Attach(client);
@@ -67,7 +54,6 @@ class FtpTls : public PyftpdSuite {
     c.TlsMode = FtpTlsMode::Auto;
   }
 
-  static inline std::unique_ptr<TlsCertificate> certificate_;
   FtpClient client;
   SentCommands sent;
   ScratchFolder folder;
@@ -209,7 +195,7 @@ class FtpScriptedTls : public testing::Test {
 
 TEST_F(FtpScriptedTls, FeatWithoutAuthTlsOrRefusedAuthGoesOnInClear) {
   server.Send("220 Bereit\r\n").Reply("211-Extensions:\r\n AUTH SSL\r\n EPSV\r\n MDTM\r\n211 End");
-  server.Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.AcceptLogIn();
   server.Start();
   client.Connect();
   EXPECT_EQ(Received(), (Lines{"FEAT", "USER anna", "PASS geheim", "TYPE I", "SYST"}));
@@ -217,7 +203,7 @@ TEST_F(FtpScriptedTls, FeatWithoutAuthTlsOrRefusedAuthGoesOnInClear) {
 
 TEST_F(FtpScriptedTls, OfferedButRefusedAuthTlsGoesOnInClearUnlessRequired) {
   server.Send("220 Bereit\r\n").Reply("211-Extensions:\r\n auth tls ssl\r\n211 End").Reply("534 nein");
-  server.Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.AcceptLogIn();
   server.Start();
   client.Connect();
   EXPECT_FALSE(client.Encrypted());
@@ -233,7 +219,7 @@ TEST_F(FtpScriptedTls, RequireAsksEvenWhenFeatIsUnknownAndStopsAtARefusal) {
 }
 
 TEST_F(FtpScriptedTls, ProxyKeepsItsSequenceAndRefusesRequire) {
-  server.Send("220 Proxy\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.Send("220 Proxy\r\n").AcceptLogIn();
   server.Start();
   client.ProxySettings.ProxyType = FtpProxyType::fpcmUserSite;
   client.ProxySettings.Host = "127.0.0.1";

@@ -40,22 +40,10 @@ bool Has(const std::vector<std::string>& lines, const std::string& text) {
 }
 
 // The tool's connection to a server that offers TLS with a self-signed certificate.
-class GuardedTls : public PyftpdSuite {
+class GuardedTls : public PyftpdTlsSuite {
  protected:
-  static void SetUpTestSuite() {
-    certificate_ = std::make_unique<TlsCertificate>();
-    PyftpdServer::Options options;
-    options.CertFile = certificate_->CertFile();
-    options.KeyFile = certificate_->KeyFile();
-    server_ = std::make_unique<PyftpdServer>(options);
-  }
-  static void TearDownTestSuite() {
-    PyftpdSuite::TearDownTestSuite();
-    certificate_.reset();
-  }
   void SetUp() override {
-    ASSERT_TRUE(certificate_->Made()) << "openssl req failed";
-    PyftpdSuite::SetUp();
+    PyftpdTlsSuite::SetUp();
     if (HasFatalFailure()) return;
     client.Passive = true;
     conn.TrustFile = folder.File(FtpTrustStore::kFileName);
@@ -73,7 +61,6 @@ class GuardedTls : public PyftpdSuite {
     };
   }
 
-  static inline std::unique_ptr<TlsCertificate> certificate_;
   FtpClient client;
   RecordingToolView view;
   ScratchFolder folder;
@@ -166,7 +153,7 @@ TEST(FtpConnectionGuard, ADataFileThatIsNoFileRefusesTheConnectAtOnce) {
 // Through a proxy nothing is encrypted: the user hears it before the name goes out.
 TEST(FtpConnectionGuard, AProxyLogInSaysFirstThatItIsNotEncrypted) {
   ScriptedServer proxy;
-  proxy.Send("220 Proxy\r\n").Reply("331 x").Reply("230 x").Reply("500 FEAT?").Reply("200 x").Reply("215 UNIX");
+  proxy.Send("220 Proxy\r\n").AcceptToolLogIn();
   proxy.Start();
   FtpClient client;
   RecordingToolView view;
@@ -224,7 +211,7 @@ class MarkedRowsHost : public FtpSchedulerHost {
 };
 
 void ScriptLogIn(ScriptedServer& server) {
-  server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("500 FEAT?").Reply("200 x").Reply("215 UNIX");
+  server.Send("220 Bereit\r\n").AcceptToolLogIn();
 }
 
 void ScriptDownload(ScriptedServer& server, const std::string& bytes) {

@@ -20,7 +20,7 @@ TEST(FtpLocalHost, KnowsLoopbackWithoutALookup) {
 TEST(FtpConnectionTls, WithATrustFileAsksForTlsAndGoesOnInClearWhenNotOffered) {
   ScriptedServer server;
   server.Send("220 Bereit\r\n").Reply("211 Keine Erweiterungen");
-  server.Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.AcceptLogIn();
   server.Start();
   FtpClient client;
   client.ReadTimeout = 8000;

@@ -92,7 +92,7 @@ namespace {
 // then the next CWD and PWD are answered, where the walk has to stop. samePath makes every
 // folder claim the first one's path.
 void ScriptEndlessTree(ScriptedServer& server, int levels, bool samePath) {
-  server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.GreetAndAcceptLogIn();
   std::string path;
   for (int level = 0; level <= levels; ++level) {
     path = samePath && level > 0 ? path : path + "/t";

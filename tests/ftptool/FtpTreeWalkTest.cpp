@@ -174,7 +174,7 @@ TEST(FtpTreeWalkHostile, NamesLeadingOutOfTheTargetAreSkipped) {
       "lrwxrwxrwx 1 a b 1 Jan 1 2020 schleife -> .\r\n"
       "-rw-r--r-- 1 a b 3 Jan 1 2020 gut.txt\r\n";
   ScriptedServer server;
-  server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+  server.GreetAndAcceptLogIn();
   server.Reply("250 drin").Reply("257 \"/Ziel\"");
   server.Reply("502 EPSV unbekannt");
   server.Reply("227 (" + server.PasvFields() + ")").Reply("150 Liste").DataSend(listing);

@@ -207,6 +207,16 @@ ScriptedServer& ScriptedServer::AcceptNext() {
   return *this;
 }
 
+ScriptedServer& ScriptedServer::AcceptLogIn() {
+  return Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 UNIX");
+}
+
+ScriptedServer& ScriptedServer::AcceptToolLogIn() {
+  return Reply("331 x").Reply("230 x").Reply("500 FEAT?").Reply("200 x").Reply("215 UNIX");
+}
+
+ScriptedServer& ScriptedServer::GreetAndAcceptLogIn() { return Send("220 Bereit\r\n").AcceptLogIn(); }
+
 void ScriptedServer::Start() {
   thread_ = std::thread([this] {
     Session session{*this, -1, {}};

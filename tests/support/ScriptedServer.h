@@ -43,6 +43,14 @@ class ScriptedServer {
   // unanswered until then (a server gone silent) and closed after.
   ScriptedServer& AcceptNext();
 
+  // The replies to a client's plain log-in (USER, PASS, TYPE I, SYST), after the greeting.
+  ScriptedServer& AcceptLogIn();
+  // The same for the FTP tool's connection, which asks FEAT once logged in; this server knows
+  // no FEAT.
+  ScriptedServer& AcceptToolLogIn();
+  // The greeting "220 Bereit", then AcceptLogIn.
+  ScriptedServer& GreetAndAcceptLogIn();
+
   // Runs the script on a thread of its own.
   void Start();
   // Waits for the script to end; afterwards the results below may be read.

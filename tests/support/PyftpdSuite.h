@@ -9,6 +9,7 @@
 
 #include "FtpClient.h"
 #include "PyftpdServer.h"
+#include "TlsCertificate.h"
 
 class PyftpdSuite : public testing::Test {
  protected:
@@ -47,4 +48,26 @@ class PyftpdClientSuite : public PyftpdSuite {
   static std::filesystem::path Home() { return server_->Home(); }
 
   FtpClient client;
+};
+
+// The suite with a server that offers TLS with a self-signed certificate made for it.
+class PyftpdTlsSuite : public PyftpdSuite {
+ protected:
+  static void SetUpTestSuite() {
+    certificate_ = std::make_unique<TlsCertificate>();
+    PyftpdServer::Options options;
+    options.CertFile = certificate_->CertFile();
+    options.KeyFile = certificate_->KeyFile();
+    server_ = std::make_unique<PyftpdServer>(options);
+  }
+  static void TearDownTestSuite() {
+    PyftpdSuite::TearDownTestSuite();
+    certificate_.reset();
+  }
+  void SetUp() override {
+    ASSERT_TRUE(certificate_->Made()) << "openssl req failed";
+    PyftpdSuite::SetUp();
+  }
+
+  static inline std::unique_ptr<TlsCertificate> certificate_;
 };
