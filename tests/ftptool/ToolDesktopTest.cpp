@@ -33,7 +33,8 @@ struct ProfileRecording {
               return std::find(readable.begin(), readable.end(), n) != readable.end();
             },
             [this] { calls.push_back("new"); },
-            [this](const std::string& n) { calls.push_back("panel0 " + n); }};
+            [this](const std::string& n) { calls.push_back("panel0 " + n); },
+            [this] { calls.push_back("not read"); }};
   }
 };
 
@@ -96,11 +97,11 @@ TEST(ToolDesktop, LoadingOpensTheStoredProfileOrTheArgumentsOrFallsBack) {
   EXPECT_EQ(profile.calls, (std::vector<std::string>{"last /p", "name /p/alt.ftpz",
                                                      "read /p/alt.ftpz", "panel0 /p/alt.ftpz"}));
 
-  // The argument wins; a profile that does not read gives the untitled one.
+  // The argument wins; a profile that does not read gives the untitled one, and then says so.
   profile.calls.clear();
   ASSERT_TRUE(LoadDesktop(settings, "/q/neu.ftpz", desktop, profile.Hooks()));
-  EXPECT_EQ(profile.calls,
-            (std::vector<std::string>{"last /p", "name /q/neu.ftpz", "read /q/neu.ftpz", "new"}));
+  EXPECT_EQ(profile.calls, (std::vector<std::string>{"last /p", "name /q/neu.ftpz", "read /q/neu.ftpz",
+                                                     "new", "not read"}));
 
   // A desktop of another version is ignored: defaults, the settings folder as last directory.
   auto other = EncodeToolDesktop(stored);
