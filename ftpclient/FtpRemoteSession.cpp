@@ -65,15 +65,12 @@ auto FtpRemoteSession::Guarded(Call&& call) -> decltype(call()) {
   }
 }
 
-// The hooks may have changed since the last call; the client takes them anew each time.
+// The hooks may have changed since the last call; the client takes them anew each time. One
+// left empty does not clear what the client's owner installed (the tool's log and progress).
 void FtpRemoteSession::InstallHooks() {
-  client_.Pump = hooks.pump;
-  client_.OnLog = hooks.log;
-  client_.OnStatus = nullptr;
+  if (hooks.pump) client_.Pump = hooks.pump;
+  if (hooks.log) client_.OnLog = hooks.log;
   if (hooks.status) client_.OnStatus = [this](FtpStatus, const std::string& text) { hooks.status(text); };
-  client_.OnWorkBegin = nullptr;
-  client_.OnWork = nullptr;
-  client_.OnWorkEnd = nullptr;
   if (hooks.workBegin)
     client_.OnWorkBegin = [this](FtpWorkMode mode, std::int64_t expected) { hooks.workBegin(ToWork(mode), expected); };
   if (hooks.work) client_.OnWork = [this](FtpWorkMode mode, std::int64_t done) { hooks.work(ToWork(mode), done); };

@@ -8,6 +8,7 @@
 class FtpRemoteSession : public remote::RemoteSession {
  public:
   // The client's FTP-only settings (proxy, TLS, passive) stay on the client itself.
+  // A hook left empty leaves the client's own callback as its owner set it.
   explicit FtpRemoteSession(FtpClient& client) : client_(client) {}
 
   FtpClient& Client() { return client_; }
@@ -16,6 +17,7 @@ class FtpRemoteSession : public remote::RemoteSession {
   void Login() override;
   void Disconnect() override;
   bool Connected() const override { return client_.Connected(); }
+  bool Utf8Names() const override { return client_.NameEncoding() == FtpNameEncoding::Utf8; }
   void KeepAlive() override;
   std::string CurrentDir() override;
   void ChangeDir(const std::string& path) override;

@@ -1,10 +1,13 @@
 #include "FtpConnection.h"
 
 #include <cstdio>
+#include <optional>
+#include <stdexcept>
 
 #include "Clock.h"
 #include "FtpError.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
 #include "FtpDataFile.h"
 #include "FtpTexts.h"
@@ -49,12 +52,19 @@ bool FtpIsLocalHost(const std::string& host) {
 }
 
 FtpConnection::FtpConnection(FtpClient& client, FtpToolView& view, Clock now)
-    : client_(client), view_(view), now_(std::move(now)) {
+    : client_(client), ftpSession_(client), session_(&ftpSession_), view_(view), now_(std::move(now)) {
   client_.NameEncodingMode = FtpNameEncodingMode::Auto;  // the server's FEAT decides
   // A server that stops answering must not hold the window for good.
   client_.ReadTimeout = kReplyTimeoutMs;
   InstallClientEvents();
 }
+
+FtpConnection::~FtpConnection() {
+  // The window the hooks report to may be going already.
+  if (sftp_) sftp_->hooks = {};
+}
+
+FtpNameEncoding FtpConnection::NameEncoding() const { return FtpNamesOf(*session_); }
 
 void FtpConnection::InstallClientEvents() {
   client_.OnWorkBegin = [this](FtpWorkMode, std::int64_t maximum) { WorkBegin(maximum); };
@@ -78,7 +88,7 @@ bool FtpConnection::RefuseWhileBusy() {
 
 bool FtpConnection::Connect() {
   if (RefuseWhileBusy()) return false;
-  if (client_.Connected()) {
+  if (session_->Connected()) {
     view_.ShowFtpStatus(2, A(ftptexts::kAlreadyConnected));
     return false;
   }
@@ -86,11 +96,7 @@ bool FtpConnection::Connect() {
 }
 
 bool FtpConnection::Reconnect() {
-  try {
-    client_.Disconnect();
-  } catch (const std::exception&) {
-    // The socket is closed whatever the disconnect reports.
-  }
+  CloseSession();
   const bool connected = Open();
   busy_ = true;  // the action that asked goes on
   return connected;
@@ -134,7 +140,17 @@ bool FtpConnection::Open() {
   refusal_.clear();
   if (!TrustFile.empty() && !DataFilesUsable()) return false;
   view_.ShowFtpStatus(2, A(ftptexts::kConnecting));
-  if (Login) ApplySettingsToClient(Login(), client_);
+  const std::optional<FtpLoginValues> login = Login ? std::optional(Login()) : std::nullopt;
+  std::optional<SftpTarget> sftp;
+  try {
+    if (login) sftp = ParseSftpHost(login->Host);
+  } catch (const std::invalid_argument& bad) {
+    Report(bad.what());
+    return false;
+  }
+  if (sftp) return OpenSftp(*login, *sftp);
+  session_ = &ftpSession_;
+  if (login) ApplySettingsToClient(*login, client_);
   view_.SetCursor(FtpCursor::Hourglass);
   busy_ = true;
   FtpTrustStore store(TrustFile);
@@ -151,21 +167,10 @@ bool FtpConnection::Open() {
   } catch (const std::exception& error) {
     client_.OnCertificate = nullptr;
     client_.OnBeforeLogin = nullptr;
-    view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
-    // The panel has no room for the server's reason (a refused password, a full server); the
-    // log book keeps it.
-    view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus +
-                            A(ftptexts::kConnectFailed) + " " + error.what());
-    if (!refusal_.empty()) view_.ShowFtpStatus(2, refusal_);
-    view_.SetCursor(FtpCursor::Normal);
-    busy_ = false;
+    ConnectFailed(error.what());
     return false;
   }
-  view_.ShowFtpStatus(2, A(ftptexts::kConnected));
-  view_.SetCursor(FtpCursor::Normal);
-  busy_ = false;
-  view_.ShowConnected(true);
-  connectedSince_ = now_();
+  Established();
   if (!TrustFile.empty() && client_.Encrypted()) {
     Report(FtpFormat(ftp::texts::kEncrypted, client_.TlsVersion()));
     // Also a certificate the system vouched for: from now on this server must encrypt.
@@ -174,9 +179,46 @@ bool FtpConnection::Open() {
   return true;
 }
 
+void FtpConnection::ConnectFailed(const std::string& reason) {
+  view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
+  // The panel has no room for the server's reason (a refused password, a full server); the
+  // log book keeps it.
+  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) + " " +
+                          reason);
+  if (!refusal_.empty()) view_.ShowFtpStatus(2, refusal_);
+  view_.SetCursor(FtpCursor::Normal);
+  busy_ = false;
+}
+
+void FtpConnection::Established() {
+  view_.ShowFtpStatus(2, A(ftptexts::kConnected));
+  view_.SetCursor(FtpCursor::Normal);
+  busy_ = false;
+  view_.ShowConnected(true);
+  connectedSince_ = now_();
+}
+
+void FtpConnection::CloseSession() {
+  if (!OverSftp()) {
+    try {
+      client_.Disconnect();
+    } catch (const std::exception&) {
+      // The socket is closed whatever the disconnect reports.
+    }
+    return;
+  }
+  const bool was = sftp_->Connected();
+  sftp_->Disconnect();
+  if (!was) return;
+  view_.ShowFtpStatus(2, A(ftptexts::kDisconnected));
+  view_.ShowConnected(false);
+}
+
 void FtpConnection::Disconnect() {
   if (RefuseWhileBusy()) return;
-  if (client_.Connected()) {
+  if (session_->Connected() && OverSftp()) {
+    CloseSession();
+  } else if (session_->Connected()) {
     try {
       client_.Disconnect();
     } catch (const std::exception&) {
@@ -195,8 +237,8 @@ void FtpConnection::Disconnect() {
 
 bool FtpConnection::KeepAliveProbe() {
   try {
-    if (!client_.Connected()) return false;
-    client_.Noop();
+    if (!session_->Connected()) return false;
+    session_->KeepAlive();
     return true;
   } catch (const std::exception&) {
     return false;
@@ -209,11 +251,7 @@ std::string FtpConnection::SinceText(double now) const {
 
 void FtpConnection::DropLostConnection() {
   if (connectedSince_ != 0) hostDropped_ = true;
-  try {
-    client_.Disconnect();
-  } catch (const std::exception&) {
-    // The socket is closed whatever the disconnect reports.
-  }
+  CloseSession();
   connectedSince_ = 0;
 }
 
@@ -226,11 +264,11 @@ bool FtpConnection::EnterRemotePathField() {
   bool entered = true;
   std::string startDirectory;
   try {
-    client_.ChangeDir(FtpServerPathOfText(path, client_.NameEncoding()));
+    session_->ChangeDir(FtpServerPathOfText(path, NameEncoding()));
   } catch (const std::exception&) {
     entered = false;
     try {
-      startDirectory = FtpLogName(client_.RetrieveCurrentDir(), client_.NameEncoding());
+      startDirectory = FtpLogName(session_->CurrentDir(), NameEncoding());
     } catch (const std::exception&) {
     }
   }
@@ -245,11 +283,11 @@ bool FtpConnection::EnterRemotePathField() {
 }
 
 bool FtpConnection::EnsureConnection() {
-  bool result = client_.Connected();
+  bool result = session_->Connected();
   noAction_ = false;
   if (busy_) return result;
   const FtpReconnectOptions options = Login ? Login().Reconnect : FtpReconnectOptions{};
-  if (!client_.Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset) &&
+  if (!session_->Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset) &&
       !forcedConnect_)
     return result;
   std::string text;
@@ -273,11 +311,11 @@ bool FtpConnection::EnsureConnection() {
 }
 
 bool FtpConnection::ProbeConnection() {
-  bool result = client_.Connected();
+  bool result = session_->Connected();
   noAction_ = false;
   if (busy_) return result;
   const FtpReconnectOptions options = Login ? Login().Reconnect : FtpReconnectOptions{};
-  if (!client_.Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset))
+  if (!session_->Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset))
     return result;
   std::string text;
   if (KeepAliveProbe()) {
@@ -318,6 +356,7 @@ void FtpConnection::RequestAbort() {
 }
 
 void FtpConnection::SetPump(std::function<void()> pump) {
+  pump_ = pump;
   if (!pump) {
     client_.Pump = nullptr;
     return;
@@ -331,7 +370,8 @@ void FtpConnection::SetPump(std::function<void()> pump) {
 // ABOR and the closing of the data connection make the running transfer fail; the connection
 // ends with it.
 void FtpConnection::ActOnAbortRequest() {
-  if (!abortRequested_ || !transferRunning_ || !client_.Connected()) return;
+  if (!abortRequested_ || !transferRunning_ || !session_->Connected()) return;
+  if (OverSftp()) return sftp_->Abort();  // the session makes the transfer fail itself
   try {
     client_.Abort();
     client_.Quit();
@@ -344,6 +384,11 @@ void FtpConnection::ActOnAbortRequest() {
 
 void FtpConnection::CloseForWindow() {
   RequestAbort();
+  if (OverSftp()) {
+    sftp_->Disconnect();
+    connectedSince_ = 0;
+    return;
+  }
   try {
     client_.Quit();
     client_.Disconnect();

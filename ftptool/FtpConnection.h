@@ -3,6 +3,10 @@
 // minute timer's keep-alive step, the busy state that keeps server actions from overlapping,
 // the abort request and the progress and rate display fed by the client's work events.
 //
+// Each connect chooses the remote session from the log-in: a host written "sftp://..." is an
+// SftpSession, any other the FTP client of the window behind an FtpRemoteSession. Callers
+// reach the server through Session() only; FTP's own steps (TLS, proxy, FEAT) stay here.
+//
 // Plain code: it talks to the window only through FtpToolView and takes the clock as a
 // parameter (day counts), so tests drive it without a display and without waiting a minute.
 #pragma once
@@ -10,11 +14,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "FtpClient.h"
 #include "FtpProfile.h"
+#include "FtpRemoteSession.h"
+#include "FtpSftpHost.h"
 #include "FtpToolView.h"
+#include "SftpSession.h"
 
 class FtpTlsHosts;
 
@@ -38,8 +46,15 @@ class FtpConnection {
   static constexpr int kReplyTimeoutMs = 60000;
 
   FtpConnection(FtpClient& client, FtpToolView& view, Clock now);
+  ~FtpConnection();
+  FtpConnection(const FtpConnection&) = delete;
+  FtpConnection& operator=(const FtpConnection&) = delete;
 
-  FtpClient& Client() { return client_; }
+  // The server as the last connect chose it (the FTP client's before any connect).
+  remote::RemoteSession& Session() { return *session_; }
+  bool OverSftp() const { return session_ != &ftpSession_; }
+  // How the session's names read (UTF-8 always on SFTP).
+  FtpNameEncoding NameEncoding() const;
 
   // Where the connection reads the log-in the window shows now (at each connect, and the
   // reconnect options before each server action).
@@ -58,6 +73,12 @@ class FtpConnection {
   // A path of the two that is no regular file refuses every connection.
   std::filesystem::path TrustFile;
   std::function<FtpTrustDecision(const FtpCertificateInfo&)> AskCertificate;
+  // SFTP: asked about a host key known_hosts does not hold (unset: such a key is refused) and
+  // for the passphrase of an encrypted key file. A changed key is always refused.
+  UnknownHostKeyQuestion AskHostKey;
+  PassphraseQuestion AskPassphrase;
+  // The known_hosts file of SFTP connections; empty: ~/.ssh/known_hosts.
+  std::string KnownHostsFile;
 
   bool Connect();
   // A fresh connection in place of one left in an unknown state, from inside a server action
@@ -99,6 +120,12 @@ class FtpConnection {
 
  private:
   bool Open();
+  bool OpenSftp(const FtpLoginValues& login, const SftpTarget& target);
+  void ConnectFailed(const std::string& reason);
+  void Established();
+  // Ends the session without a word to the server where FTP always did so.
+  void CloseSession();
+  void InstallSftpHooks(SftpSession& session);
   void CheckBeforeLogin(const FtpTlsHosts& tlsHosts);
   bool DataFilesUsable();
   std::filesystem::path TlsHostsFile() const;
@@ -116,8 +143,12 @@ class FtpConnection {
   void ActOnAbortRequest();
 
   FtpClient& client_;
+  FtpRemoteSession ftpSession_;
+  std::unique_ptr<SftpSession> sftp_;
+  remote::RemoteSession* session_;
   FtpToolView& view_;
   Clock now_;
+  std::function<void()> pump_;
 
   bool busy_ = false;
   double connectedSince_ = 0;

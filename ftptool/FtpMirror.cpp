@@ -5,6 +5,7 @@
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteCalls.h"
 #include "FtpTreeWalk.h"
 #include "Win1252.h"
 
@@ -14,34 +15,35 @@ void FtpStreamView::AddLogLine(const std::string& line) {
   out_ << win1252::ToUtf8(line) << '\n';
 }
 
-void MirrorGetDir(FtpClient& client, const std::string& remoteDir, const fs::path& localParent,
+void MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir, const fs::path& localParent,
                   std::ostream& log) {
   std::string path = remoteDir;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   const std::size_t slash = path.rfind('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   // The last name becomes a local folder: it must not lead out of the local parent.
-  const FtpNameEncoding encoding = client.NameEncoding();
+  const FtpNameEncoding encoding = FtpNamesOf(session);
   if (!FtpIsSafeLocalName(name)) throw FtpError(FtpUnsafeNameLine(FtpLogName(name, encoding)));
   if (slash != std::string::npos) {
     try {
-      client.ChangeDir(slash == 0 ? "/" : path.substr(0, slash));
-    } catch (const FtpReplyError&) {
+      session.ChangeDir(slash == 0 ? "/" : path.substr(0, slash));
+    } catch (const std::exception& error) {
+      if (!FtpIsRefusal(error)) throw;
       throw FtpError("Verzeichniswechsel verweigert");
     }
   }
   FtpStreamView view(log);
-  FtpTreeWalker walker(client, view);
+  FtpTreeWalker walker(session, view);
   if (!walker.DownloadTree(localParent / FtpLocalNameOf(name, encoding).Name, name))
     throw FtpError("Verzeichniswechsel verweigert");
 }
 
-void MirrorPutDir(FtpClient& client, const fs::path& localDir, std::ostream& log, FtpPutMode mode) {
+void MirrorPutDir(remote::RemoteSession& session, const fs::path& localDir, std::ostream& log, FtpPutMode mode) {
   std::error_code ec;
   const fs::path folder = localDir.has_filename() ? localDir : localDir.parent_path();
   if (!fs::is_directory(folder, ec))
     throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
   FtpStreamView view(log);
-  FtpTreeWalker walker(client, view);
+  FtpTreeWalker walker(session, view);
   walker.UploadTree(folder, mode);
 }

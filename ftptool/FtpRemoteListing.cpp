@@ -4,22 +4,24 @@
 #include "FtpDateTime.h"
 #include "FtpError.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteCalls.h"
 #include "Win1252.h"
 
 namespace {
 
 // Changes into the path field's directory; on a refusal the field takes the server's
 // directory and false comes back.
-bool EnterPathField(FtpClient& client, FtpToolView& view, FtpRemoteSide& side) {
+bool EnterPathField(remote::RemoteSession& session, FtpToolView& view, FtpRemoteSide& side) {
   if (side.PathField.empty()) return true;
+  const FtpNameEncoding encoding = FtpNamesOf(session);
   try {
-    client.ChangeDir(FtpPathBytes(side, client.NameEncoding()));
+    session.ChangeDir(FtpPathBytes(side, encoding));
     return true;
-  } catch (const FtpError&) {
+  } catch (const std::exception&) {
     view.ShowFtpStatus(2, "Verzeichniswechsel verweigert");
     try {
-      FtpSetPathBytes(side, client.RetrieveCurrentDir(), client.NameEncoding());
-    } catch (const FtpError&) {
+      FtpSetPathBytes(side, session.CurrentDir(), encoding);
+    } catch (const std::exception&) {
     }
     return false;
   }
@@ -29,7 +31,7 @@ void EnterAndList(FtpConnection& connection, FtpToolView& view, FtpRemoteSide& s
                   FtpSortColumn column, bool listAfterRefusal) {
   view.SetCursor(FtpCursor::Hourglass);
   connection.SetBusy(true);
-  const bool entered = EnterPathField(connection.Client(), view, side);
+  const bool entered = EnterPathField(connection.Session(), view, side);
   connection.SetBusy(false);
   view.SetCursor(FtpCursor::Normal);
   if (entered || listAfterRefusal) ListRemoteDirectory(connection, view, side, column);
@@ -48,15 +50,14 @@ void FtpSetPathBytes(FtpRemoteSide& side, std::string bytes, FtpNameEncoding enc
   side.PathBytes = std::move(bytes);
 }
 
-bool ListRemoteRows(FtpClient& client, FtpToolView& view, FtpRemoteSide& side, FtpSortColumn column) {
+bool ListRemoteRows(remote::RemoteSession& session, FtpToolView& view, FtpRemoteSide& side, FtpSortColumn column) {
   side.Rows.clear();
   side.ListingArea.clear();
   try {
-    FtpSetPathBytes(side, client.RetrieveCurrentDir(), client.NameEncoding());
-    client.List(&side.ListingArea, "", FtpListDetail::Details);
-    const auto entries =
-        FtpPairListing(side.ListingArea, client.DirectoryListing(), FtpToday().Year);
-    side.Rows = FtpRemoteRows(entries, side.PathBytes, side.Filter, column, client.NameEncoding());
+    const FtpNameEncoding encoding = FtpNamesOf(session);
+    FtpSetPathBytes(side, session.CurrentDir(), encoding);
+    const auto entries = FtpListFolder(session, "", side.ListingArea);
+    side.Rows = FtpRemoteRows(entries, side.PathBytes, side.Filter, column, encoding);
     return true;
   } catch (const std::exception& error) {
     view.ShowFtpStatus(2, "A2: " + std::string(error.what()));
@@ -70,7 +71,7 @@ bool ListRemoteDirectory(FtpConnection& connection, FtpToolView& view, FtpRemote
   connection.SetBusy(true);
   connection.SetListingRunning(true);
   view.ShowFtpStatus(1, "auflisten");
-  const bool listed = ListRemoteRows(connection.Client(), view, side, column);
+  const bool listed = ListRemoteRows(connection.Session(), view, side, column);
   connection.SetListingRunning(false);
   view.ClearFtpStatus(1, 1);
   view.SetCursor(FtpCursor::Normal);

@@ -9,6 +9,7 @@
 #include "FtpClient.h"
 #include "FtpListPairing.h"
 #include "FtpToolView.h"
+#include "RemoteSession.h"
 
 class FtpConnection;
 
@@ -28,10 +29,10 @@ std::string FtpPathBytes(const FtpRemoteSide& side, FtpNameEncoding encoding);
 // The field set from the server's bytes of a directory.
 void FtpSetPathBytes(FtpRemoteSide& side, std::string bytes, FtpNameEncoding encoding);
 
-// The listing itself on a client: the server's current directory into the path field, LIST
-// into the listing area, the rows built and sorted. A failure shows "A2: " and the error
+// The listing itself on a session: the server's current directory into the path field, the
+// listing lines into the listing area, the rows built and sorted. A failure shows "A2: " and the error
 // text in status panel 2. Does not touch the busy state.
-bool ListRemoteRows(FtpClient& client, FtpToolView& view, FtpRemoteSide& side, FtpSortColumn column);
+bool ListRemoteRows(remote::RemoteSession& session, FtpToolView& view, FtpRemoteSide& side, FtpSortColumn column);
 
 // ListRemoteDirectory: the listing with hourglass, busy state and "auflisten" in status
 // panel 1, all three reset at the end whatever happened.

@@ -6,6 +6,7 @@
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
 #include "FtpTreeWalk.h"
 #include "Win1252.h"
@@ -85,15 +86,16 @@ bool FtpSelectionCommands::TransferSelection(FtpTag tag, const FtpSelection& sel
 bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection, bool withMarker,
                                        const std::string& markerName, bool& result,
                                        std::string& text) {
-  FtpClient& client = connection_.Client();
+  remote::RemoteSession& session = connection_.Session();
   result = true;
   bool markerFound = false;
   try {
     if (tag == FtpTag::Remote && withMarker) {
       try {
-        client.Delete(FtpServerPathOfText(markerName, client.NameEncoding()));  // a stored name
+        session.Delete(FtpServerPathOfText(markerName, connection_.NameEncoding()));  // a stored name
         markerFound = true;
-      } catch (const FtpReplyError&) {
+      } catch (const std::exception& error) {
+        if (!FtpIsRefusal(error)) throw;
       }
     }
     for (const auto& row : selection.Rows) {
@@ -127,7 +129,7 @@ bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection
 bool FtpSelectionCommands::ReturnToRemoteDirectory() {
   const std::string path = connection_.RemotePathField ? connection_.RemotePathField() : std::string();
   try {
-    if (!path.empty()) connection_.Client().ChangeDir(path);
+    if (!path.empty()) connection_.Session().ChangeDir(path);
   } catch (const std::exception&) {
     if (host_.ClearRemoteList) host_.ClearRemoteList();
     return false;
@@ -141,14 +143,14 @@ bool FtpSelectionCommands::ReturnToRemoteDirectory() {
 fs::path FtpSelectionCommands::LocalPathOf(FtpTag tag, const FtpSelectedRow& row) {
   const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
   if (tag == FtpTag::Local) return base / fs::path(row.Exact());
-  const FtpLocalName local = FtpLocalNameOf(row.Exact(), connection_.Client().NameEncoding());
+  const FtpLocalName local = FtpLocalNameOf(row.Exact(), connection_.NameEncoding());
   if (local.Escaped) view_.AddTrimmedLogLine(FtpEscapedNameLine(row.Exact(), local));
   return base / local.Name;
 }
 
 void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
-  FtpClient& client = connection_.Client();
-  FtpTreeWalker walker(client, view_, WalkHooks(connection_));
+  remote::RemoteSession& session = connection_.Session();
+  FtpTreeWalker walker(session, view_, WalkHooks(connection_));
   const std::string shown = win1252::FromUtf8(row.Caption);
   if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Exact())) {
     view_.AddTrimmedLogLine(FtpUnsafeNameLine(shown));
@@ -163,7 +165,7 @@ void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
     return;
   }
   // Refused before anything is sent, rather than sent with "?" for what the server lacks.
-  const auto remoteName = tag == FtpTag::Local ? FtpServerNameOf(local.filename(), client.NameEncoding())
+  const auto remoteName = tag == FtpTag::Local ? FtpServerNameOf(local.filename(), connection_.NameEncoding())
                                                : std::optional<std::string>(row.Exact());
   if (!remoteName) throw FtpError(FtpNotWritableText(local.filename().native()));
   connection_.SetExpectedSize(SizeValue(row.SizeText));
@@ -171,10 +173,10 @@ void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
   view_.ShowFtpStatus(2, shown);
   if (tag == FtpTag::Local) {
     view_.AddTrimmedLogLine("Uploadstart: " + shown + "   " + row.SizeText);
-    client.Put(local.string(), *remoteName, FtpPutMode::Store);
+    session.Put(local.string(), *remoteName);
   } else {
     view_.AddTrimmedLogLine("Downloadstart: " + shown + "   " + row.SizeText);
-    client.Get(*remoteName, local.string(), FtpOverwrite::Yes);
+    session.Get(*remoteName, local.string());
   }
 }
 
@@ -217,8 +219,8 @@ void FtpSelectionCommands::DeleteRow(FtpTag tag, const FtpSelectedRow& row) {
     view_.AddTrimmedLogLine(FtpUnsafeNameLine(shown));
     return;
   }
-  FtpClient& client = connection_.Client();
-  FtpTreeWalker walker(client, view_, WalkHooks(connection_));
+  remote::RemoteSession& session = connection_.Session();
+  FtpTreeWalker walker(session, view_, WalkHooks(connection_));
   if (tag == FtpTag::Local) {
     const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
     const fs::path local = base / fs::path(row.Exact());
@@ -232,7 +234,7 @@ void FtpSelectionCommands::DeleteRow(FtpTag tag, const FtpSelectedRow& row) {
   } else if (IsDirectoryRow(row)) {
     walker.DeleteRemoteTree(row.Exact());
   } else {
-    client.Delete(row.Exact());
+    session.Delete(row.Exact());
   }
   view_.ShowFtpStatus(2, shown + A(" gelöscht"));
   view_.AddTrimmedLogLine(shown + A(" gelöscht"));
@@ -242,12 +244,12 @@ void FtpSelectionCommands::htDelBtnClick() {
   view_.ClearFtpStatus(2, 2);
   if (!connection_.EnsureConnection()) return view_.ShowFtpStatus(2, "Nicht verbunden");
   if (!Confirm(A(".htaccess und .htpasswd wirklich löschen, wenn vorhanden?"))) return;
-  FtpClient& client = connection_.Client();
+  remote::RemoteSession& session = connection_.Session();
   for (const char* name : {".htaccess", ".htpasswd"}) {
     try {
-      client.Delete(name);
+      session.Delete(name);
       view_.ShowFtpStatus(2, std::string(name) + A(" gelöscht"));
-    } catch (const FtpError&) {
+    } catch (const std::exception&) {
       Inform(std::string("kein ") + name + " vorhanden");
     }
   }
@@ -260,12 +262,12 @@ void FtpSelectionCommands::htDownBtnClick() {
     return;
   view_.ClearFtpStatus(2, 2);
   const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
-  FtpClient& client = connection_.Client();
+  remote::RemoteSession& session = connection_.Session();
   for (const char* name : {".htaccess", ".htpasswd"}) {
     try {
-      client.Get(name, (base / name).string(), FtpOverwrite::Yes);
+      session.Get(name, (base / name).string());
       view_.ShowFtpStatus(2, name);
-    } catch (const FtpError&) {
+    } catch (const std::exception&) {
       Inform(std::string("kein ") + name);
     }
   }

@@ -10,6 +10,7 @@
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteCalls.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -19,6 +20,17 @@ namespace {
 std::string FileNamePart(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The size of a remote file, -1 when the server has no such file. FTP answers a missing file
+// with no size; SFTP with a refusal.
+std::int64_t SizeOrMissing(remote::RemoteSession& session, const std::string& name) {
+  try {
+    return session.Size(name);
+  } catch (const std::exception& error) {
+    if (FtpClientOf(session) || !FtpIsRefusal(error)) throw;
+    return -1;
+  }
 }
 
 }  // namespace
@@ -71,15 +83,15 @@ bool FtpSingleTransfer::Upload(FtpSingleTransferFields& fields) {
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatus(2, fields.UpDateiEdit1);
   view_.AddTrimmedLogLine("Uploadstart: " + fields.UpDateiEdit1 + "   " + sizeText);
-  connection_.Client().Put(source.string(), RemoteName(fields.UpDateiEdit2),
-                           fields.AppendBox ? FtpPutMode::Append : FtpPutMode::Store);
+  FtpPutFile(connection_.Session(), source.string(), RemoteName(fields.UpDateiEdit2),
+             fields.AppendBox ? FtpPutMode::Append : FtpPutMode::Store);
   view_.ShowFtpStatus(2, "Hochladen beendet");
   return true;
 }
 
 // The fields hold Windows-1252 text as the record stores it; the server gets its own bytes.
 std::string FtpSingleTransfer::RemoteName(const std::string& field) {
-  return FtpServerPathOfText(field, connection_.Client().NameEncoding());
+  return FtpServerPathOfText(field, connection_.NameEncoding());
 }
 
 bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
@@ -89,8 +101,8 @@ bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
     if (folder.empty() || folder.back() != '/') folder += '/';
     fields.DownDateiEdit1 = folder + FileNamePart(fields.DownDateiEdit2);
   }
-  FtpClient& client = connection_.Client();
-  const std::int64_t size = client.Size(RemoteName(fields.DownDateiEdit2));
+  remote::RemoteSession& session = connection_.Session();
+  const std::int64_t size = SizeOrMissing(session, RemoteName(fields.DownDateiEdit2));
   if (size == -1) {
     view_.ShowFtpStatus(2, "Datei nicht vorhanden");
     return false;
@@ -102,7 +114,7 @@ bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatus(2, fields.DownDateiEdit2);
   view_.AddTrimmedLogLine("Downloadstart: " + fields.DownDateiEdit2 + "   " + sizeText);
-  client.Get(RemoteName(fields.DownDateiEdit2), TextPath(fields.DownDateiEdit1).string(),
+  FtpGetFile(session, RemoteName(fields.DownDateiEdit2), TextPath(fields.DownDateiEdit1).string(),
              fields.OverwriteBox ? FtpOverwrite::Yes : FtpOverwrite::No);
   view_.ShowFtpStatus(2, "Herunterladen beendet");
   return true;
@@ -137,12 +149,9 @@ std::string FtpSingleTransfer::DownloadLabel(const FtpSingleTransferFields& fiel
 void FtpSingleTransfer::RecordRemoteDate(const std::string& remoteName) {
   if (!connection_.ProbeConnection()) return view_.ShowFtpStatus(2, "Keine Verbindung!");
   try {
-    std::vector<std::string> hidden;
-    FtpClient& client = connection_.Client();
-    client.List(&hidden, RemoteName(remoteName), FtpListDetail::Details);
-    const FtpListItems& items = client.DirectoryListing();
-    if (!items.Empty()) record_.LastDownloadSourceDate = items[0].ModifiedDate;
-  } catch (const FtpError&) {
+    if (const auto date = FtpRemoteFileDate(connection_.Session(), RemoteName(remoteName)))
+      record_.LastDownloadSourceDate = *date;
+  } catch (const std::exception&) {
     // A failed listing leaves the record as it was.
   }
 }

@@ -18,6 +18,7 @@ inline constexpr const char* kStartDirectory = "Neue Verbindung / Start-Verzeich
 inline constexpr const char* kNoAction = "keine Aktion";
 inline constexpr const char* kNoTlsViaProxy =
     "Achtung: über einen Proxy wird nicht verschlüsselt, Name und Passwort gehen im Klartext über das Netz!";
+inline constexpr const char* kNoSftpViaProxy = "SFTP geht nicht über einen FTP-Proxy: bitte den Proxy ausschalten.";
 inline constexpr const char* kBackInDirectoryFailed =
     "Übertragung abgebrochen; nach der neuen Verbindung ist das Verzeichnis nicht erreichbar, die Liste "
     "ist geleert: ";

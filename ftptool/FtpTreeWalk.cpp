@@ -10,6 +10,7 @@
 #include "FtpDateTime.h"
 #include "FtpLocalPaths.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteCalls.h"
 #include "FtpTexts.h"
 #include "Win1252.h"
 
@@ -62,21 +63,21 @@ std::string FtpOutsideLinkLine(const std::string& name) {
   return A("Verknüpfung nach außerhalb übersprungen: \"") + name + "\"";
 }
 
-FtpTreeWalker::FtpTreeWalker(FtpClient& client, FtpToolView& view, FtpWalkHooks hooks)
-    : client_(client), view_(view), hooks_(std::move(hooks)) {
+// The names' encoding is settled at the log-in and holds for the walk.
+FtpTreeWalker::FtpTreeWalker(remote::RemoteSession& session, FtpToolView& view, FtpWalkHooks hooks)
+    : session_(session), encoding_(FtpNamesOf(session)), view_(view), hooks_(std::move(hooks)) {
   path_.OnRefusal = [this](const std::string& line) { Log(line); };
 }
 
 std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() {
-  listingArea_.clear();
-  client_.List(&listingArea_, "", FtpListDetail::Details);
-  return FtpPairListing(listingArea_, client_.DirectoryListing(), FtpToday().Year);
+  return FtpListFolder(session_, "", listingArea_);
 }
 
 std::string FtpTreeWalker::RemoteIdentity() {
   try {
-    return client_.RetrieveCurrentDir();
-  } catch (const FtpReplyError&) {
+    return session_.CurrentDir();
+  } catch (const std::exception& error) {
+    if (!FtpIsRefusal(error)) throw;
     return {};
   }
 }
@@ -94,15 +95,15 @@ void FtpTreeWalker::Deleted(const std::string& name) {
 }
 
 bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
-  return DownloadTree(folder, ServerName(FtpLastComponent(folder), client_.NameEncoding()));
+  return DownloadTree(folder, ServerName(FtpLastComponent(folder), encoding_));
 }
 
 std::string FtpTreeWalker::Shown(const std::string& serverName) const {
-  return FtpLogName(serverName, client_.NameEncoding());
+  return FtpLogName(serverName, encoding_);
 }
 
 fs::path FtpTreeWalker::LocalName(const std::string& serverName) {
-  const FtpLocalName local = FtpLocalNameOf(serverName, client_.NameEncoding());
+  const FtpLocalName local = FtpLocalNameOf(serverName, encoding_);
   if (local.Escaped) Log(FtpEscapedNameLine(serverName, local));
   return local.Name;
 }
@@ -154,8 +155,9 @@ void FtpTreeWalker::ShowDownloaded(const fs::path& folder) {
 bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
                                    const std::string& localName, const std::string& remoteName) {
   try {
-    client_.ChangeDir(remoteName);
-  } catch (const FtpReplyError&) {
+    session_.ChangeDir(remoteName);
+  } catch (const std::exception& error) {
+    if (!FtpIsRefusal(error)) throw;
     return false;  // refused: nothing below it is done
   }
   const FtpWalkLevel level(path_, RemoteIdentity(), remoteName);
@@ -165,7 +167,7 @@ bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path&
   currentLocal_ = folder;
   NoteDownloadFolder(here);
   DownloadEntries(here, folder);
-  client_.ChangeDir("..");
+  session_.ChangeDir("..");
   currentLocal_ = folder.parent_path();
   return true;
 }
@@ -175,7 +177,8 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   std::vector<FtpListedEntry> entries;
   try {
     entries = ListCurrent();
-  } catch (const FtpReplyError&) {
+  } catch (const std::exception& error) {
+    if (!FtpIsRefusal(error)) throw;
     listingArea_.clear();  // a refused listing counts as empty
   }
   const std::string shownFolder = PathText(folder);
@@ -198,7 +201,7 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
     } else {
       Announce(entry.Size, entry.SizeText, Shown(entry.Name));
       Log("Downloadstart: " + shownFolder + "/" + Shown(entry.Name) + "   " + entry.SizeText);
-      client_.GetAt(entry.Name, here.Fd(), localName);
+      session_.GetAt(entry.Name, here.Fd(), localName);
     }
   }
 }
@@ -207,7 +210,9 @@ void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   std::error_code ec;
   const fs::path root = fs::canonical(folder, ec);
   if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
-  CheckUploadNames(folder, client_.NameEncoding());
+  CheckUploadNames(folder, encoding_);
+  if (mode != FtpPutMode::Store && !FtpClientOf(session_))
+    throw remote::RemoteError(remote::ErrorKind::Failed, FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
   putMode_ = mode;
   UploadFolder(folder, root);
 }
@@ -226,16 +231,17 @@ bool LeadsInside(const fs::path& entry, const fs::path& root) {
 }  // namespace
 
 void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
-  const std::string remoteName = ServerName(FtpLastComponent(folder), client_.NameEncoding());
+  const std::string remoteName = ServerName(FtpLastComponent(folder), encoding_);
   std::error_code ec;
   const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)), remoteName);
   currentLocal_ = folder;
   try {
-    client_.MakeDir(remoteName);
-  } catch (const FtpReplyError&) {
+    session_.MakeDir(remoteName);
+  } catch (const std::exception& error) {
     // Most often the directory is there already; it is reused.
+    if (!FtpIsRefusal(error)) throw;
   }
-  client_.ChangeDir(remoteName);
+  session_.ChangeDir(remoteName);
 
   for (const auto& item : FolderEntries(folder)) {
     const std::string name = PathText(item.path().filename());
@@ -257,17 +263,17 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
     const std::string sizeText = std::to_string(size);
     Announce(static_cast<std::int64_t>(size), sizeText, name);
     Log("Uploadstart: " + name + "   " + sizeText);
-    client_.Put(item.path().string(), ServerName(item.path().filename(), client_.NameEncoding()), putMode_);
+    FtpPutFile(session_, item.path().string(), ServerName(item.path().filename(), encoding_), putMode_);
   }
   currentLocal_ = folder.parent_path();
-  client_.ChangeDir("..");
+  session_.ChangeDir("..");
   view_.ShowFtpStatus(2, Shown(remoteName) + " hochgeladen");
 }
 
 void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
-    client_.ChangeDir(name);
-  } catch (const FtpError&) {
+    session_.ChangeDir(name);
+  } catch (const std::exception&) {
     throw FtpDeleteRefusal("Change " + Shown(name) + " fehlgeschlage");
   }
   std::optional<FtpWalkLevel> level;
@@ -279,7 +285,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   std::vector<FtpListedEntry> entries;
   try {
     entries = ListCurrent();
-  } catch (const FtpError&) {
+  } catch (const std::exception&) {
     throw FtpDeleteRefusal("Auflisten von " + Shown(name) + " fehlgeschlagen");
   }
   for (const auto& entry : entries) {
@@ -289,19 +295,20 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
     if (!FtpIsSafeLocalName(entry.Name)) {
       Log(FtpUnsafeNameLine(Shown(entry.Name)));
     } else if (!entry.IsDirectory) {
-      client_.Delete(entry.Name);  // a link goes as the link itself
+      session_.Delete(entry.Name);  // a link goes as the link itself
       Deleted(Shown(entry.Name));
     } else if (!Aborted()) {
       DeleteRemoteTree(entry.Name);
       Deleted(Shown(entry.Name));
     }
   }
-  client_.ChangeDirUp();
-  client_.RemoveDir(name);
+  session_.ChangeDirUp();
+  session_.RemoveDir(name);
   // The listing area shows the directory the caller is in again.
   try {
     ListCurrent();
-  } catch (const FtpReplyError&) {
+  } catch (const std::exception& error) {
+    if (!FtpIsRefusal(error)) throw;
     listingArea_.clear();
   }
 }

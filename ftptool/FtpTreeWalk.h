@@ -23,6 +23,7 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
+#include "RemoteSession.h"
 #include "FtpListPairing.h"
 #include "FtpLocalFolder.h"
 #include "FtpToolView.h"
@@ -43,7 +44,7 @@ struct FtpWalkHooks {
 
 class FtpTreeWalker {
  public:
-  FtpTreeWalker(FtpClient& client, FtpToolView& view, FtpWalkHooks hooks = {});
+  FtpTreeWalker(remote::RemoteSession& session, FtpToolView& view, FtpWalkHooks hooks = {});
 
   // Downloads the remote directory named like the folder's last component (relative to the
   // server's current directory) into that folder, made if missing. A directory the server
@@ -55,7 +56,7 @@ class FtpTreeWalker {
 
   // Uploads the folder into a remote directory of its last name (an existing one is reused).
   // A name below it that the connection's encoding cannot carry fails the upload before
-  // anything is sent.
+  // anything is sent. Append and Direct exist on FTP only (refused on SFTP).
   void UploadTree(const std::filesystem::path& folder, FtpPutMode mode = FtpPutMode::Store);
 
   // Deletes the remote directory (relative to the current one) with everything below it,
@@ -92,7 +93,8 @@ class FtpTreeWalker {
   void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }
   void Deleted(const std::string& name);
 
-  FtpClient& client_;
+  remote::RemoteSession& session_;
+  FtpNameEncoding encoding_;
   FtpToolView& view_;
   FtpWalkHooks hooks_;
   std::filesystem::path currentLocal_;

@@ -80,6 +80,9 @@ class RemoteSession {
   // Ends the session politely when it can; never raises.
   virtual void Disconnect() = 0;
   virtual bool Connected() const = 0;
+  // Whether the server's name bytes are UTF-8: always on SFTP; on FTP as the log-in settled
+  // it (else Windows-1252). Callers decode names for display and encode typed ones by it.
+  virtual bool Utf8Names() const { return true; }
   // Keeps an idle connection alive (FTP NOOP, SSH keep-alive); raises when it is gone.
   virtual void KeepAlive() = 0;
 

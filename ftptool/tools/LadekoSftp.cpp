@@ -1,13 +1,13 @@
 #include "LadekoSftp.h"
 
-#include <pwd.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
 
+#include "FtpError.h"
+#include "FtpMirror.h"
 #include "LadekoSecrets.h"
 #include "LadekoTerminal.h"
 #include "SftpSession.h"
@@ -16,18 +16,6 @@
 using remote::EntryType;
 
 namespace {
-
-std::uint16_t UrlPort(const std::string& text) {
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < 1 || value > 65535) throw UsageError{};
-  return static_cast<std::uint16_t>(value);
-}
-
-std::string LocalUser() {
-  if (const passwd* me = ::getpwuid(::getuid())) return me->pw_name;
-  return {};
-}
 
 std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
@@ -45,43 +33,10 @@ void PrintEntries(const std::vector<remote::RemoteEntry>& entries) {
 }
 
 [[noreturn]] void NotOverSftp(const std::string& command) {
-  if (command == "getdir" || command == "putdir")
-    throw OptionError{"getdir/putdir über SFTP ist noch nicht verfügbar"};
   throw OptionError{command + " über SFTP ist nicht verfügbar"};
 }
 
 }  // namespace
-
-std::optional<SftpTarget> ParseSftpHost(const std::string& text) {
-  const std::string scheme = "sftp://";
-  if (text.size() < scheme.size() || win1252::UpperAscii(text.substr(0, scheme.size())) != "SFTP://")
-    return std::nullopt;
-  std::string rest = text.substr(scheme.size());
-  if (!rest.empty() && rest.back() == '/') rest.pop_back();
-  SftpTarget target;
-  if (const std::size_t at = rest.rfind('@'); at != std::string::npos) {
-    target.user = rest.substr(0, at);
-    rest = rest.substr(at + 1);
-  }
-  std::string port;
-  if (!rest.empty() && rest.front() == '[') {
-    const std::size_t close = rest.find(']');
-    if (close == std::string::npos) throw UsageError{};
-    target.host = rest.substr(1, close - 1);
-    if (close + 1 < rest.size()) {
-      if (rest[close + 1] != ':') throw UsageError{};
-      port = rest.substr(close + 2);
-    }
-  } else if (const std::size_t colon = rest.find(':'); colon != std::string::npos) {
-    target.host = rest.substr(0, colon);
-    port = rest.substr(colon + 1);
-  } else {
-    target.host = rest;
-  }
-  if (target.host.empty() || target.host.find('/') != std::string::npos) throw UsageError{};
-  if (!port.empty() || rest.back() == ':') target.port = UrlPort(port);
-  return target;
-}
 
 void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args) {
   std::size_t at = 0;
@@ -114,6 +69,13 @@ void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::st
     session.Rename(argument(1), argument(2));
   } else if (command == "size") {
     std::cout << session.Size(argument(1)) << '\n';
+  } else if (command == "getdir" || command == "putdir") {
+    TerminalLineBuffer escaped(std::cout);
+    std::ostream log(&escaped);
+    if (command == "getdir")
+      MirrorGetDir(session, argument(1), argument(2), log);
+    else
+      MirrorPutDir(session, argument(1), log);
   } else {
     NotOverSftp(command);
   }
@@ -138,14 +100,7 @@ void Configure(SftpSession& session, const LadekoOptions& options, const std::st
 }
 
 remote::RemoteAccess Access(const SftpTarget& target, const FtpClient& settings, const LadekoOptions& options) {
-  remote::RemoteAccess access;
-  access.host = target.host;
-  access.port = target.port != 0 ? target.port : settings.Port == 21 ? 22 : settings.Port;
-  const bool namedUser = !settings.Username.empty() && win1252::UpperAscii(settings.Username) != "ANONYMOUS";
-  access.user = !target.user.empty() ? target.user : namedUser ? settings.Username : LocalUser();
-  access.password = settings.Password;
-  access.timeoutMs = options.timeoutSeconds * 1000;
-  return access;
+  return SftpAccessOf(target, settings.Port, settings.Username, settings.Password, options.timeoutSeconds * 1000);
 }
 
 }  // namespace
@@ -178,6 +133,9 @@ int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOpt
     session.Disconnect();
     std::cerr << TerminalLines(error.message) << '\n';
     return 1;
+  } catch (const FtpError& error) {
+    session.Disconnect();
+    return fail(error.what());
   }
   return 0;
 }

@@ -2,27 +2,17 @@
 // remote-session interface on the SFTP client, with the host key checked against known_hosts.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "FtpClient.h"
+#include "FtpSftpHost.h"
 #include "LadekoOptions.h"
 #include "RemoteSession.h"
 
-struct SftpTarget {
-  std::string user;  // empty when the URL names none
-  std::string host;
-  std::uint16_t port = 0;  // 0 when the URL names none
-};
-
-// The parts of an "sftp://" host ("[::1]" for an IPv6 address); nothing for any other host.
-// Raises UsageError for an "sftp://" that names no host or a bad port.
-std::optional<SftpTarget> ParseSftpHost(const std::string& text);
-
-// The commands that need no tree walk, on any remote session; "cd DIR" may precede one.
-// Raises RemoteError, or OptionError for a command SFTP does not offer yet.
+// The commands on any remote session, the tree walks included; "cd DIR" may precede one.
+// Raises RemoteError (FtpError from a tree walk), or OptionError for a command SFTP does not
+// offer.
 void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args);
 
 // Connects over SFTP with the settings the options gave the client (user, password, port

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "FtpError.h"
 #include "FtpMirror.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteSession.h"
 #include "LadekoOptions.h"
 #include "LadekoSecrets.h"
 #include "LadekoSftp.h"
@@ -96,10 +98,11 @@ void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode pu
   } else if (command == "getdir" || command == "putdir") {
     TerminalLineBuffer escaped(std::cout);
     std::ostream log(&escaped);
+    FtpRemoteSession session(client);
     if (command == "getdir")
-      MirrorGetDir(client, remote(1), argument(2), log);
+      MirrorGetDir(session, remote(1), argument(2), log);
     else
-      MirrorPutDir(client, argument(1), log, putMode);
+      MirrorPutDir(session, argument(1), log, putMode);
   }
 }
 
@@ -170,7 +173,7 @@ int main(int argc, char** argv) {
   std::optional<SftpTarget> sftp;
   try {
     sftp = ParseSftpHost(client.Host);
-  } catch (const UsageError&) {
+  } catch (const std::invalid_argument&) {
     std::cerr << kLadekoUsage;
     return 2;
   }
@@ -188,7 +191,7 @@ int main(int argc, char** argv) {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
     RunCommands(client, commands, options.putMode);
     client.Quit();
-  } catch (const FtpError& error) {
+  } catch (const std::runtime_error& error) {  // FtpError, and RemoteError from a tree walk
     client.Disconnect();
     std::cerr << TerminalLines(ToUtf8(error.what())) << '\n';
     return 1;

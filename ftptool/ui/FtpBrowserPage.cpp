@@ -298,7 +298,7 @@ void FtpBrowserPage::NeuBtn2Click(FtpTag tag) {
   bool made = true;
   if (remote) {
     try {
-      connection.Client().MakeDir(FtpServerPathOfText(*name, connection.Client().NameEncoding()));
+      connection.Session().MakeDir(FtpServerPathOfText(*name, connection.NameEncoding()));
     } catch (const std::exception&) {
       made = false;
     }

@@ -45,8 +45,8 @@ void FtpDialogPage::EnterDialogPage() {
     window_.ShowFtpStatus(2, "Keine Verbindung!");
   } else {
     try {
-      FtpSetPathBytes(side_, connection.Client().RetrieveCurrentDir(), connection.Client().NameEncoding());
-    } catch (const FtpError&) {
+      FtpSetPathBytes(side_, connection.Session().CurrentDir(), connection.NameEncoding());
+    } catch (const std::exception&) {
       side_.PathField.clear();
     }
     EnterRemoteStartDirectory(connection, window_, side_, Column());
@@ -69,7 +69,7 @@ void FtpDialogPage::SpeedButton2Click() {
   {
     BusyScope busy(connection, window_);
     try {
-      connection.Client().ChangeDir("..");
+      connection.Session().ChangeDir("..");
       changed = true;
     } catch (const std::exception&) {
     }
@@ -85,7 +85,7 @@ void FtpDialogPage::SpeedButton2Click() {
 // the one this page shows; then this page's list shows it.
 void FtpDialogPage::SpeedButton1Click() {
   window_.BrowserPage().NeuBtn2Click(FtpTag::DialogList);
-  if (!window_.Connection().Busy() && window_.Connection().Client().Connected()) ListView->List();
+  if (!window_.Connection().Busy() && window_.Connection().Session().Connected()) ListView->List();
 }
 
 void FtpDialogPage::ListViewClick(int row) {
@@ -120,7 +120,7 @@ void FtpDialogPage::OkBtnClick() {
 std::optional<std::string> FtpDialogPage::ServerName(const std::string& shownName) {
   for (const FtpBrowserRow& row : side_.Rows)
     if (row.IsFileRow() && row.Caption == shownName) return row.Name;
-  auto bytes = FtpServerNameOf(std::string_view(shownName), window_.Connection().Client().NameEncoding());
+  auto bytes = FtpServerNameOf(std::string_view(shownName), window_.Connection().NameEncoding());
   if (!bytes)
     window_.DialogsService().Message("Ladeko", FtpNotWritableText(shownName), MsgButtons::Ok, MsgIcon::Error);
   return bytes;
@@ -130,8 +130,7 @@ bool FtpDialogPage::Download(const std::string& shownName) {
   const auto remoteName = ServerName(shownName);
   if (!remoteName) return false;
   try {
-    window_.Connection().Client().Get(*remoteName, window_.Par()->DownloadTarget.string(),
-                                      FtpOverwrite::Yes);
+    window_.Connection().Session().Get(*remoteName, window_.Par()->DownloadTarget.string());
     return true;
   } catch (const std::exception&) {
     window_.DialogsService().Message("Ladeko", "Herunterladen fehlgeschlagen", MsgButtons::Ok,
@@ -148,8 +147,7 @@ bool FtpDialogPage::Upload(std::string& shownName) {
   const auto remoteName = ServerName(shownName);
   if (!remoteName) return false;
   try {
-    window_.Connection().Client().Put(window_.Par()->UploadSource.string(), *remoteName,
-                                      FtpPutMode::Store);
+    window_.Connection().Session().Put(window_.Par()->UploadSource.string(), *remoteName);
     return true;
   } catch (const std::exception&) {
     window_.DialogsService().Message("Ladeko", "Hochladen fehlgeschlagen", MsgButtons::Ok,

@@ -198,7 +198,7 @@ void FtpRemoteListView::DoubleClickRow(int index) {
   connection.SetBusy(true);
   bool changed = true;
   try {
-    connection.Client().ChangeDir(row.Name);
+    connection.Session().ChangeDir(row.Name);
   } catch (const std::exception&) {
     changed = false;
   }
@@ -216,12 +216,12 @@ void FtpRemoteListView::RenameRow(int index, const std::string& newText) {
   if (row && !newText.empty() && newText[0] != ' ' && newText != row->Caption) {
     FtpConnection& connection = window_.Connection();
     const std::string oldName = row->Name;
-    const auto newName = FtpServerNameOf(std::string_view(newText), connection.Client().NameEncoding());
+    const auto newName = FtpServerNameOf(std::string_view(newText), connection.NameEncoding());
     window_.SetCursor(FtpCursor::Hourglass);
     connection.SetBusy(true);
     bool renamed = newName.has_value();
     try {
-      if (newName) connection.Client().Rename(oldName, *newName);
+      if (newName) connection.Session().Rename(oldName, *newName);
     } catch (const std::exception&) {
       renamed = false;
     }

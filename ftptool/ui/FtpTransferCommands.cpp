@@ -13,6 +13,7 @@
 #include "FtpLoginPage.h"
 #include "FtpTransferPage.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteCalls.h"
 #include "QtText.h"
 
 namespace fs = std::filesystem;
@@ -116,13 +117,8 @@ std::optional<double> FtpTransferPage::RemoteFileDate(const std::string& remoteN
   }
   BusyScope busy(connection);
   try {
-    std::vector<std::string> hidden;
-    connection.Client().List(&hidden, FtpServerPathOfText(remoteName, connection.Client().NameEncoding()),
-                             FtpListDetail::Details);
-    const FtpListItems& items = connection.Client().DirectoryListing();
-    if (items.Empty()) return std::nullopt;
-    return items[0].ModifiedDate;
-  } catch (const FtpError&) {
+    return FtpRemoteFileDate(connection.Session(), FtpServerPathOfText(remoteName, connection.NameEncoding()));
+  } catch (const std::exception&) {
     return std::nullopt;
   }
 }
@@ -154,10 +150,10 @@ bool FtpTransferPage::TransferSelection(FtpSide side, bool withMarker, const std
 bool FtpTransferPage::DeleteRemoteFile(const std::string& remoteName) {
   BusyScope busy(window_.Connection());
   try {
-    FtpClient& client = window_.Connection().Client();
-    client.Delete(FtpServerPathOfText(remoteName, client.NameEncoding()));
+    FtpConnection& connection = window_.Connection();
+    connection.Session().Delete(FtpServerPathOfText(remoteName, connection.NameEncoding()));
     return true;
-  } catch (const FtpError&) {
+  } catch (const std::exception&) {
     return false;
   }
 }

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "FtpExpect.h"
+#include "FtpRemoteSession.h"
 #include "FtpMirror.h"
 #include "PyftpdSuite.h"
 #include "TestFiles.h"
@@ -28,15 +29,16 @@ TEST_F(FtpMirror, GetdirFetchesANestedDirectoryIntoTheParentUnderItsLastName) {
   fs::create_directories(Home() / "www" / "Lektionen" / "Teil");
   WriteFile((Home() / "www" / "Lektionen" / "Teil" / "uebung.evd").string(), "Uebung");
   WriteFile((Home() / "www" / "Lektionen" / "eins.le").string(), "eins");
-  MirrorGetDir(client, "www/Lektionen/", folder.File(""), log);
+  FtpRemoteSession session(client);
+  MirrorGetDir(session, "www/Lektionen/", folder.File(""), log);
   EXPECT_EQ(ReadFile(folder.File("Lektionen/eins.le")), "eins");
   EXPECT_EQ(ReadFile(folder.File("Lektionen/Teil/uebung.evd")), "Uebung");
   EXPECT_NE(log.str().find("Downloadstart: "), std::string::npos);
   EXPECT_NE(log.str().find("/Lektionen/Teil/uebung.evd   6\n"), std::string::npos) << log.str();
 
-  EXPECT_EQ(ErrorText([&] { MirrorGetDir(client, "fehlt", folder.File(""), log); }),
+  EXPECT_EQ(ErrorText([&] { MirrorGetDir(session, "fehlt", folder.File(""), log); }),
             "Verzeichniswechsel verweigert");
-  EXPECT_EQ(ErrorText([&] { MirrorGetDir(client, "www/..", folder.File(""), log); }),
+  EXPECT_EQ(ErrorText([&] { MirrorGetDir(session, "www/..", folder.File(""), log); }),
             A("Unzulässiger Name übersprungen: \"..\""));
 }
 
@@ -45,10 +47,11 @@ TEST_F(FtpMirror, PutdirSendsATreeIntoTheCurrentDirectory) {
   WriteFile(folder.File("Baum/Ast/blatt.txt"), "Blatt");
   client.MakeDir("ziel");
   client.ChangeDir("ziel");
-  MirrorPutDir(client, folder.File("Baum/"), log);
+  FtpRemoteSession session(client);
+  MirrorPutDir(session, folder.File("Baum/"), log);
   EXPECT_EQ(ReadFile((Home() / "ziel" / "Baum" / "Ast" / "blatt.txt").string()), "Blatt");
   EXPECT_EQ(log.str(), "Uploadstart: blatt.txt   5\n");
   EXPECT_EQ(client.RetrieveCurrentDir(), "/ziel");
-  EXPECT_EQ(ErrorText([&] { MirrorPutDir(client, folder.File("nichts"), log); }).substr(0, 20),
+  EXPECT_EQ(ErrorText([&] { MirrorPutDir(session, folder.File("nichts"), log); }).substr(0, 20),
             "Verzeichnis kann nic");
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "FtpBrowserRows.h"
+#include "FtpRemoteSession.h"
 #include "FtpClient.h"
 #include "FtpNameCodec.h"
 #include "FtpTreeWalk.h"
@@ -156,7 +157,8 @@ TEST_F(FtpNamesReal, TheToolsTreeWalksKeepEveryNameAndByte) {
   ASSERT_EQ(client.NameEncoding(), kUtf8);
   const fs::path tree = folder.File("Baum");
   MakeTree(tree);
-  FtpTreeWalker walker(client, view);
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view);
   walker.UploadTree(tree);
   EXPECT_EQ(TreeOf(Home() / "Baum"), TreeOf(tree));
 
@@ -228,7 +230,8 @@ TEST(FtpNamesHostile, AUtf8ServerWithABrokenNameNeitherCrashesNorLosesTheName) {
   client.Connect();
   ScratchFolder folder;
   RecordingToolView view;
-  FtpTreeWalker walker(client, view);
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view);
   EXPECT_TRUE(walker.DownloadTree(folder.File("Ziel"), "Ziel"));
   client.Disconnect();
   server.Finish();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "FtpClient.h"
+#include "FtpRemoteSession.h"
 #include "FtpExpect.h"
 #include "FtpLocalPaths.h"
 #include "FtpMirror.h"
@@ -45,7 +46,8 @@ TEST_F(FtpTreeLinks, DownloadNeverWritesThroughALinkInsideTheTarget) {
   fs::create_symlink(outside / "entsteht.txt", target / "neu.txt");  // dangling
   fs::create_directory_symlink(outside, target / "Unter");
 
-  FtpTreeWalker walker(client, view);
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view);
   EXPECT_TRUE(walker.DownloadTree(target));
   EXPECT_EQ(ReadFile((outside / "opfer.txt").string()), "bleibt");
   EXPECT_FALSE(fs::exists(fs::symlink_status(outside / "entsteht.txt")));
@@ -62,7 +64,7 @@ TEST_F(FtpTreeLinks, DownloadNeverWritesThroughALinkInsideTheTarget) {
   fs::create_directories(Local("eltern"));
   fs::create_directory_symlink(outside, Local("eltern") / "Baum");
   std::ostringstream log;
-  const std::string text = ErrorText([&] { MirrorGetDir(client, "Baum", Local("eltern"), log); });
+  const std::string text = ErrorText([&] { MirrorGetDir(session, "Baum", Local("eltern"), log); });
   EXPECT_EQ(text.rfind(A("Zielordner ist eine Verknüpfung"), 0), 0u) << text;
   EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
   EXPECT_EQ(client.RetrieveCurrentDir(), "/");
@@ -76,7 +78,8 @@ TEST_F(FtpTreeLinks, UploadLeavesOutFilesLinkedFromOutsideTheFolder) {
   fs::create_symlink(tree / "a.txt", tree / "Ast" / "innen.txt");
   fs::create_symlink(folder.File("geheim.txt"), tree / "Ast" / "aussen.txt");
   fs::create_symlink("../../geheim.txt", tree / "Ast" / "relativ.txt");
-  FtpTreeWalker walker(client, view);
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view);
   walker.UploadTree(tree);
   EXPECT_EQ(ReadFile((Home() / "Baum" / "a.txt").string()), "a");
   EXPECT_EQ(ReadFile((Home() / "Baum" / "Ast" / "innen.txt").string()), "a");
@@ -144,7 +147,8 @@ TEST(FtpTreeEndless, DownloadAndDeleteStopAtTheDepthLimit) {
   {
     EndlessRun run(100, false);
     ScratchFolder folder;
-    FtpTreeWalker walker(run.client, run.view);
+    FtpRemoteSession session(run.client);
+    FtpTreeWalker walker(session, run.view);
     EXPECT_EQ(ErrorText([&] { walker.DownloadTree(fs::path(folder.File("t")), "t"); }), limitText);
     EXPECT_EQ(run.view.LinesStartingWith(A("Verzeichnisbaum")), Lines{limitText});
     EXPECT_EQ(run.Listings(), 100);
@@ -152,7 +156,8 @@ TEST(FtpTreeEndless, DownloadAndDeleteStopAtTheDepthLimit) {
   }
   {
     EndlessRun run(100, false);
-    FtpTreeWalker walker(run.client, run.view);
+    FtpRemoteSession session(run.client);
+    FtpTreeWalker walker(session, run.view);
     EXPECT_EQ(ErrorText<FtpDeleteRefusal>([&] { walker.DeleteRemoteTree("t"); }), limitText);
     EXPECT_EQ(run.Listings(), 100);
   }
@@ -162,7 +167,8 @@ TEST(FtpTreeEndless, AFolderWhosePathRepeatsAnAncestorsIsRefused) {
   EndlessRun run(1, true);
   ScratchFolder folder;
   std::ostringstream log;
-  const std::string text = ErrorText([&] { MirrorGetDir(run.client, "t", folder.File(""), log); });
+  FtpRemoteSession session(run.client);
+  const std::string text = ErrorText([&] { MirrorGetDir(session, "t", folder.File(""), log); });
   EXPECT_EQ(text, A("Verzeichnis \"t\" ist ein übergeordnetes Verzeichnis (/t), abgebrochen"));
   EXPECT_EQ(run.Listings(), 1);
   EXPECT_NE(log.str().find(win1252::ToUtf8(text)), std::string::npos) << log.str();
@@ -175,7 +181,8 @@ TEST(FtpTreeEndlessLocal, LocalWalksStopAtTheDepthLimit) {
   fs::create_directories(deep);
   FtpClient unused;
   RecordingToolView view;
-  FtpTreeWalker walker(unused, view);
+  FtpRemoteSession session(unused);
+  FtpTreeWalker walker(session, view);
   const std::string text = ErrorText([&] { walker.DeleteLocalTree(folder.File("t")); });
   EXPECT_EQ(text.rfind(A("Verzeichnisbaum tiefer als 100 Ebenen"), 0), 0u) << text;
   EXPECT_TRUE(fs::is_directory(folder.File("t")));

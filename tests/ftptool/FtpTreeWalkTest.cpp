@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "FtpClient.h"
+#include "FtpRemoteSession.h"
 #include "FtpExpect.h"
 #include "FtpLocalPaths.h"
 #include "FtpTreeWalk.h"
@@ -52,7 +53,8 @@ class FtpTreeWalkReal : public PyftpdClientSuite {
 TEST_F(FtpTreeWalkReal, ThreeLevelTreeGoesUpAndComesBackByteForByte) {
   MakeTree(Local("Baum"));
   std::vector<std::int64_t> announced;
-  FtpTreeWalker walker(client, view, {nullptr, [&](std::int64_t n) { announced.push_back(n); }});
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view, {nullptr, [&](std::int64_t n) { announced.push_back(n); }});
 
   walker.UploadTree(Local("Baum"));
   ExpectSameTree(Local("Baum"), Home() / "Baum");
@@ -79,7 +81,8 @@ TEST_F(FtpTreeWalkReal, ExistingDirectoriesAreReusedOnBothSides) {
   WriteFile((Home() / "Baum" / "a.txt").string(), "alt auf dem Server");
   WriteFile((Home() / "Baum" / "bleibt.txt").string(), "nur auf dem Server");
   MakeTree(Local("Baum"));
-  FtpTreeWalker walker(client, view);
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view);
   walker.UploadTree(Local("Baum"));
   ExpectSameTree(Local("Baum"), Home() / "Baum");
   EXPECT_EQ(ReadFile((Home() / "Baum" / "bleibt.txt").string()), "nur auf dem Server");
@@ -102,7 +105,8 @@ TEST_F(FtpTreeWalkReal, NestedRemoteTreeIsDeletedBottomUp) {
   WriteFile((Home() / "Weg" / "A" / "y.txt").string(), "y");
   WriteFile((Home() / "Weg" / "A" / "B" / "z.txt").string(), "z");
   WriteFile((Home() / "bleibt.txt").string(), "bleibt");
-  FtpTreeWalker walker(client, view);
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view);
   walker.DeleteRemoteTree("Weg");
   EXPECT_FALSE(fs::exists(Home() / "Weg"));
   EXPECT_TRUE(fs::exists(Home() / "bleibt.txt"));
@@ -129,7 +133,8 @@ TEST_F(FtpTreeWalkReal, RemoteLinkIsNeverWalkedAsADirectory) {
   fs::create_directories(Home() / "Baum");
   WriteFile((Home() / "Baum" / "a.txt").string(), "a");
   fs::create_directory_symlink(".", Home() / "Baum" / "schleife");
-  FtpTreeWalker walker(client, view);
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view);
   EXPECT_TRUE(walker.DownloadTree(Local("Baum")));
   EXPECT_EQ(ReadFile((Local("Baum") / "a.txt").string()), "a");
   EXPECT_FALSE(fs::is_directory(Local("Baum") / "schleife"));
@@ -149,7 +154,8 @@ TEST(FtpTreeWalkLocal, DeletingATreeRemovesLinksWithoutFollowingThem) {
 
   FtpClient unused;
   RecordingToolView view;
-  FtpTreeWalker walker(unused, view);
+  FtpRemoteSession session(unused);
+  FtpTreeWalker walker(session, view);
   walker.DeleteLocalTree(tree);
   EXPECT_FALSE(fs::exists(tree));
   EXPECT_EQ(ReadFile((outside / "Inhalt" / "wichtig.txt").string()), "bleibt");
@@ -196,7 +202,8 @@ TEST(FtpTreeWalkHostile, NamesLeadingOutOfTheTargetAreSkipped) {
   const fs::path parent = folder.File("eltern");
   fs::create_directory(parent);
   RecordingToolView view;
-  FtpTreeWalker walker(client, view);
+  FtpRemoteSession session(client);
+  FtpTreeWalker walker(session, view);
   EXPECT_TRUE(walker.DownloadTree(parent / "Ziel"));
   client.Disconnect();
   server.Finish();

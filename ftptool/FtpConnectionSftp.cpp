@@ -1,0 +1,52 @@
+// The SFTP side of the connection: the session made at each connect from the log-in values,
+// its hooks on the same log book, progress and pump as the FTP client's.
+#include <memory>
+
+#include "Clock.h"
+#include "FtpConnection.h"
+#include "FtpStatusTexts.h"
+#include "Win1252.h"
+
+void FtpConnection::InstallSftpHooks(SftpSession& session) {
+  session.hooks.pump = [this] {
+    if (pump_) pump_();
+    ActOnAbortRequest();
+  };
+  session.hooks.status = [this](const std::string& text) {
+    view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + text);
+  };
+  session.hooks.workBegin = [this](remote::WorkMode, std::int64_t maximum) { WorkBegin(maximum); };
+  session.hooks.work = [this](remote::WorkMode, std::int64_t count) { Work(count); };
+  session.hooks.workEnd = [this](remote::WorkMode) { WorkEnd(); };
+}
+
+// Proxy and TLS are FTP's: a profile that asks for a proxy is refused rather than sent past
+// it. A host key that is unknown (and not accepted) or changed shows the session's own
+// warning, in the status panel as in the log book; nothing of the user's was sent then.
+bool FtpConnection::OpenSftp(const FtpLoginValues& login, const SftpTarget& target) {
+  if (login.ProxyMode >= 1 && login.ProxyMode <= 5) {
+    Report(A(ftptexts::kNoSftpViaProxy));
+    return false;
+  }
+  if (sftp_) sftp_->hooks = {};
+  sftp_ = std::make_unique<SftpSession>();
+  session_ = sftp_.get();
+  if (!KnownHostsFile.empty()) sftp_->knownHostsPath = KnownHostsFile;
+  sftp_->onUnknownHostKey = AskHostKey;
+  sftp_->passphrase = AskPassphrase;
+  InstallSftpHooks(*sftp_);
+  view_.SetCursor(FtpCursor::Hourglass);
+  busy_ = true;
+  try {
+    sftp_->Connect(SftpAccessOf(target, PortFromText(login.Port), login.User, login.Password, kReplyTimeoutMs));
+    view_.ShowFtpStatus(2, A(ftptexts::kCheckingLogin));
+    sftp_->Login();
+  } catch (const remote::RemoteError& error) {
+    sftp_->Disconnect();
+    if (error.Kind() == remote::ErrorKind::HostKey) refusal_ = error.what();
+    ConnectFailed(error.what());
+    return false;
+  }
+  Established();
+  return true;
+}
