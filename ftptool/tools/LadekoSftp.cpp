@@ -8,6 +8,7 @@
 
 #include "FtpError.h"
 #include "FtpMirror.h"
+#include "FtpRemoteCalls.h"
 #include "LadekoSecrets.h"
 #include "LadekoTerminal.h"
 #include "SftpSession.h"
@@ -38,7 +39,7 @@ void PrintEntries(const std::vector<remote::RemoteEntry>& entries) {
 
 }  // namespace
 
-void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args) {
+void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args, FtpPutMode putMode) {
   std::size_t at = 0;
   while (at < args.size() && args[at] == "cd") {
     session.ChangeDir(args[at + 1]);
@@ -58,7 +59,8 @@ void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::st
   } else if (command == "get") {
     session.Get(argument(1), argument(2));
   } else if (command == "put") {
-    session.Put(argument(1), args.size() - at > 2 ? argument(2) : std::filesystem::path(argument(1)).filename().string());
+    FtpPutFile(session, argument(1),
+               args.size() - at > 2 ? argument(2) : std::filesystem::path(argument(1)).filename().string(), putMode);
   } else if (command == "mkdir") {
     session.MakeDir(argument(1));
   } else if (command == "rmdir") {
@@ -75,7 +77,7 @@ void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::st
     if (command == "getdir")
       MirrorGetDir(session, argument(1), argument(2), log);
     else
-      MirrorPutDir(session, argument(1), log);
+      MirrorPutDir(session, argument(1), log, putMode);
   } else {
     NotOverSftp(command);
   }
@@ -113,6 +115,8 @@ int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOpt
   };
   if (settings.ProxySettings.ProxyType != FtpProxyType::fpcmNone && !settings.ProxySettings.Host.empty())
     return fail(win1252::FromUtf8("SFTP lässt sich nicht über einen FTP-Proxy verbinden."));
+  // SFTP moves bytes only; a line-end conversion would have to be faked.
+  if (settings.TransferType() == FtpTransferType::ftASCII) return fail(FtpNotOverSftpText("Die Textübertragung (--ascii)"));
   SftpSession session;
   const std::string& fingerprint = settings.TrustedFingerprint;
   Configure(session, options, fingerprint);
@@ -124,7 +128,7 @@ int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOpt
                   ": " + session.HostKey().fingerprint);
     }
     session.Login();
-    RunRemoteCommands(session, commands);
+    RunRemoteCommands(session, commands, options.putMode);
     session.Disconnect();
   } catch (const remote::RemoteError& error) {
     session.Disconnect();

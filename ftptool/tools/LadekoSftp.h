@@ -13,7 +13,8 @@
 // The commands on any remote session, the tree walks included; "cd DIR" may precede one.
 // Raises RemoteError (FtpError from a tree walk), or OptionError for a command SFTP does not
 // offer.
-void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args);
+void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
+                       FtpPutMode putMode = FtpPutMode::Store);
 
 // Connects over SFTP with the settings the options gave the client (user, password, port
 // unless the URL names them, time-out), runs the commands and returns the exit code; the

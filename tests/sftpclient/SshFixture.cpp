@@ -74,14 +74,14 @@ std::uint16_t FreePort() {
   return port;
 }
 
+}  // namespace
+
 std::string KnownLine(std::uint16_t port, const fs::path& publicKey) {
   std::istringstream key(ReadText(publicKey));
   std::string type, blob;
   key >> type >> blob;
   return "[127.0.0.1]:" + std::to_string(port) + " " + type + " " + blob + "\n";
 }
-
-}  // namespace
 
 TempFolder::TempFolder() {
   char pattern[] = "/tmp/sftp-test-XXXXXX";
@@ -176,6 +176,42 @@ SshdServer::SshdServer() {
 }
 
 std::string SshdServer::KnownHostsLine() const { return KnownLine(port_, HostPublicKey()); }
+
+namespace {
+
+// The processes whose parent is pid, from /proc.
+std::vector<pid_t> ChildrenOf(pid_t pid) {
+  std::vector<pid_t> children;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(line.substr(close + 1));
+    std::string state;
+    pid_t parent = 0;
+    rest >> state >> parent;
+    if (parent == pid) children.push_back(static_cast<pid_t>(std::stol(name)));
+  }
+  return children;
+}
+
+int KillTree(pid_t pid) {
+  int killed = 0;
+  for (const pid_t child : ChildrenOf(pid)) killed += KillTree(child);
+  return killed + (::kill(pid, SIGKILL) == 0 ? 1 : 0);
+}
+
+}  // namespace
+
+int SshdServer::CutSessions() {
+  int killed = 0;
+  for (const pid_t child : ChildrenOf(process_.Pid())) killed += KillTree(child);
+  return killed;
+}
 
 ParamikoServer::ParamikoServer(const std::vector<std::string>& args) {
   fs::create_directories(Files());

@@ -25,6 +25,9 @@ class TempFolder {
   fs::path path_;
 };
 
+// A known_hosts line for a key of a server on 127.0.0.1 at port, as ssh writes it.
+std::string KnownLine(std::uint16_t port, const fs::path& publicKey);
+
 // Runs a program to its end; its standard output comes back, the exit code in *status.
 // With withErrors its standard error comes back too, in the same stream.
 std::string RunProgram(const std::vector<std::string>& argv, int* status = nullptr,
@@ -65,6 +68,9 @@ class SshdServer {
   // A known_hosts line for this server's key, as ssh writes it for a non-standard port.
   std::string KnownHostsLine() const;
   bool Running() const { return port_ != 0; }
+  // Kills the processes that serve the open connections (not the listener): each client finds
+  // its connection gone as after a crash or a cut cable. Returns how many were killed.
+  int CutSessions();
 
  private:
   TempFolder folder_;

@@ -1,0 +1,104 @@
+// ladeko-ftp's tree commands over SFTP against the sshd fixture: a tree with UTF-8 names goes
+// up with putdir and comes back with getdir byte for byte, while links on either side are
+// left alone and nothing outside the trees is written.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "SftpTestSession.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string Bytes(std::size_t size, unsigned seed) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 2654435761u + seed) >> 13);
+  return bytes;
+}
+
+// diff -r of two trees, the given names left out; its output must be empty.
+void ExpectSameTree(const fs::path& a, const fs::path& b, const std::vector<std::string>& leftOut) {
+  std::vector<std::string> argv{"diff", "-r"};
+  for (const std::string& name : leftOut) argv.insert(argv.end(), {"-x", name});
+  argv.insert(argv.end(), {a.string(), b.string()});
+  int status = -1;
+  EXPECT_EQ(RunProgram(argv, &status, {}, true), "");
+  EXPECT_EQ(status, 0);
+}
+
+}  // namespace
+
+TEST(LadekoSftpTree, PutdirThenGetdirGiveTheTreeBackByteForByte) {
+  SshdServer server;
+  ASSERT_TRUE(server.Running());
+  TempFolder local;
+  const fs::path known = local.Path() / "known_hosts";
+  WriteText(known, server.KnownHostsLine());
+  // Options of the call ("--direct") go before the host, as the command line wants them.
+  const auto ladeko = [&](std::vector<std::string> args, int* status) {
+    const auto host = std::find_if(args.begin(), args.end(), [](const std::string& arg) { return arg.rfind("--", 0) != 0; });
+    args.insert(host, "sftp://127.0.0.1:" + std::to_string(server.Port()));
+    args.insert(args.begin(), {LADEKO_FTP, "--known-hosts", known.string(), "--identity", server.UserKey().string()});
+    return RunProgram(args, status, {"SSH_AUTH_SOCK=", "HOME=" + local.Path().string()}, true);
+  };
+
+  const fs::path outside = local.Path() / "draussen";
+  fs::create_directories(outside);
+  WriteText(outside / "geheim.txt", "nicht hochladen");
+  const std::string treeName = "W\xC3\xB6rter \xE6\x97\xA5\xE6\x9C\xAC";
+  const fs::path tree = local.Path() / treeName;
+  fs::create_directories(tree / "Lekti\xC3\xB3n" / "tief" / "tiefer");
+  fs::create_directories(tree / "leer");
+  WriteText(tree / "\xC3\x9C" "bung.evd", "Vokabeln\n");
+  WriteText(tree / "Lekti\xC3\xB3n" / "gro\xC3\x9F.bin", Bytes(3 << 20, 7));  // many reads in flight
+  WriteText(tree / "Lekti\xC3\xB3n" / "tief" / "tiefer" / "\xE2\x82\xAC.txt", "");
+  fs::create_directory_symlink(outside, tree / "Verweis");
+  fs::create_symlink(outside / "geheim.txt", tree / "Lekti\xC3\xB3n" / "geheim");
+
+  int status = -1;
+  const std::string files = server.Files().string();
+  const std::string up = ladeko({"cd", files, "putdir", tree.string()}, &status);
+  ASSERT_EQ(status, 0) << up;
+  EXPECT_TRUE(Contains(up, "Uploadstart: gro\xC3\x9F.bin   3145728")) << up;
+  ExpectSameTree(tree, server.Files() / treeName, {"Verweis", "geheim"});
+  EXPECT_FALSE(fs::exists(fs::symlink_status(server.Files() / treeName / "Verweis")));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(server.Files() / treeName / "Lekti\xC3\xB3n" / "geheim")));
+  EXPECT_TRUE(Contains(up, "Verkn\xC3\xBCpfung nach au\xC3\x9F" "erhalb \xC3\xBC" "bersprungen: \"geheim\"")) << up;
+  for (const auto& entry : fs::directory_iterator(server.Files() / treeName))
+    EXPECT_NE(entry.path().filename().string().rfind(".", 0), 0u) << "a temporary name was left: " << entry.path();
+
+  // On the server a link out of the tree, and a file whose local name is a link out of the
+  // target: neither is followed.
+  fs::create_directory_symlink(outside, server.Files() / treeName / "Zeiger");
+  WriteText(server.Files() / treeName / "Falle", "vom Server");
+  const fs::path back = local.Path() / "zur\xC3\xBC" "ck";
+  fs::create_directories(back / treeName);
+  fs::create_symlink(outside / "falle.txt", back / treeName / "Falle");
+  const std::string down = ladeko({"getdir", files + "/" + treeName, back.string()}, &status);
+  ASSERT_EQ(status, 0) << down;
+  ExpectSameTree(tree, back / treeName, {"Verweis", "geheim", "Zeiger", "Falle"});
+  EXPECT_FALSE(fs::exists(fs::symlink_status(back / treeName / "Zeiger")));
+  EXPECT_TRUE(Contains(down, "Verkn\xC3\xBCpfung \xC3\xBC" "bersprungen: \"Zeiger\"")) << down;
+  EXPECT_TRUE(Contains(down, "Lokale Verkn\xC3\xBCpfung nicht \xC3\xBC" "berschrieben")) << down;
+  EXPECT_FALSE(fs::exists(outside / "falle.txt"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(outside), fs::directory_iterator()), 1);
+
+  const std::string missing = ladeko({"getdir", files + "/fehlt", back.string()}, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(Contains(missing, "Verzeichniswechsel verweigert")) << missing;
+  // Writing straight into the target is FTP's; over SFTP it is refused before anything goes.
+  fs::create_directories(local.Path() / "neu");
+  WriteText(local.Path() / "neu" / "a.txt", "a");
+  for (const std::string command : {"putdir", "put"}) {
+    const fs::path source = command == "put" ? local.Path() / "neu" / "a.txt" : local.Path() / "neu";
+    const std::string direct = ladeko({"--direct", "cd", files, command, source.string()}, &status);
+    EXPECT_EQ(status, 1) << command;
+    EXPECT_TRUE(Contains(direct, "Direktes Speichern ist \xC3\xBC" "ber SFTP nicht m\xC3\xB6glich.")) << direct;
+  }
+  const std::string ascii = ladeko({"--ascii", "cd", files, "put", (local.Path() / "neu" / "a.txt").string()}, &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(Contains(ascii, "Die Text\xC3\xBC" "bertragung (--ascii) ist \xC3\xBC" "ber SFTP nicht m\xC3\xB6glich.")) << ascii;
+  EXPECT_FALSE(fs::exists(server.Files() / "neu"));
+  EXPECT_FALSE(fs::exists(server.Files() / "a.txt"));
+}
