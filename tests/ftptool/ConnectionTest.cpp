@@ -299,6 +299,25 @@ TEST_F(ToolConnection, AbortDuringATransferEndsTheConnection) {
   EXPECT_TRUE(conn_->EnsureConnection());
 }
 
+// The core drives FTP through the session; the session must leave the connection's own
+// progress events and pump on the client, or no abort could reach the transfer.
+TEST_F(ToolConnection, AbortReachesATransferDrivenThroughTheSession) {
+  std::ofstream(server_->Home() / "gross.bin", std::ios::binary) << std::string(8 << 20, 'x');
+  client_.BufferSize = 4096;
+  ASSERT_TRUE(conn_->Connect());
+  int progressEvents = 0;
+  view_.onProgress = [&](std::int64_t) {
+    if (++progressEvents == 2) conn_->RequestAbort();
+  };
+  remote::RemoteSession& session = conn_->Session();
+  EXPECT_EQ(session.CurrentDir(), "/");
+  const fs::path target = fs::temp_directory_path() / "ftptool-session-abort.bin";
+  EXPECT_THROW(session.Get("gross.bin", target.string()), remote::RemoteError);
+  EXPECT_FALSE(fs::exists(target));
+  EXPECT_GE(progressEvents, 2);
+  EXPECT_FALSE(session.Connected());
+}
+
 TEST(ToolConnectionRules, PortTextsAndProxyModes) {
   EXPECT_EQ(PortFromText("2121"), 2121);
   EXPECT_EQ(PortFromText(""), 21);
