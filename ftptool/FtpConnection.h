@@ -91,7 +91,7 @@ class FtpConnection {
   // Sets the abort request. While a transfer runs the window stays busy: the transfer's own
   // command ends the busy state once the transfer has really stopped.
   void RequestAbort();
-  // Installs the window's pump into the client. Every wait slice of the client then also acts
+  // Installs the window's pump into the client and the SFTP session. Every wait slice then acts
   // on an abort request, so an abort takes effect within a slice however slowly the server
   // moves the data, not only at the next progress event.
   void SetPump(std::function<void()> pump);

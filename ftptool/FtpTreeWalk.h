@@ -1,7 +1,8 @@
 // Whole directory trees between the local computer and the server: download, upload and
-// deletion on either side, depth first in listing order. The walks work on a client and the
-// local file system and report through the tool's view (status panels, log book, expected
-// size for the progress display); the caller holds the busy state and the connection.
+// deletion on either side, depth first in listing order. The walks work on a remote session
+// (FTP or SFTP) and the local file system and report through the tool's view (status panels,
+// log book, expected size for the progress display); the caller holds the busy state and the
+// connection.
 //
 // Names from a server listing are checked before they name anything: an entry called "",
 // ".", ".." or containing "/", "\" or NUL is left out with a log line, so a walk never

@@ -18,7 +18,6 @@
 #include "RecordingToolView.h"
 #include "ScriptedDialogs.h"
 #include "SftpTestSession.h"
-#include "SftpTexts.h"
 #include "Win1252.h"
 
 namespace {
