@@ -116,6 +116,14 @@ void SftpSession::TrustHostKeyAlways() {
 void SftpSession::Login() {
   if (!ssh_) throw RemoteError(ErrorKind::Disconnected, texts::kNotConnected);
   SshCredentials credentials{access_.user, access_.password, identityFile, useAgent, useDefaultKeys, passphrase};
+  loginAsked_ = false;
+  if (passphrase)
+    credentials.passphrase = [this](const std::string& keyFile) {
+      loginAsked_ = true;
+      return passphrase(keyFile);
+    };
+  laneCredentials_ = credentials;
+  laneCredentials_.passphrase = nullptr;
   try {
     SshLogin(ssh_, credentials);
   } catch (const RemoteError&) {

@@ -40,6 +40,11 @@ class SftpSession : public remote::RemoteSession {
   std::uint32_t readBlock = 32768;
   // Bytes of one upload write; 0 chooses by the server.
   std::uint32_t writeBlock = 0;
+  // libssh sends one write and waits for its answer: a file of uploadSpreadFrom bytes or
+  // more is written over this many connections at once (further log-ins with the same
+  // credentials; not when the log-in asked for a passphrase). 1 keeps to this one.
+  int uploadConnections = 3;
+  std::int64_t uploadSpreadFrom = 16 << 20;
 
   // The last connection's host key and its judgement.
   const HostKeyCheck& HostKey() const { return hostKey_; }
@@ -94,5 +99,7 @@ class SftpSession : public remote::RemoteSession {
   HostKeyCheck hostKey_;
   std::string cwd_ = "/";
   std::uint32_t uploadBlock_ = 32768;
+  SshCredentials laneCredentials_;  // the log-in again, asking nothing
+  bool loginAsked_ = false;
   std::atomic<bool> abortRequested_{false};
 };

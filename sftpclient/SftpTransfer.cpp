@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <random>
 
 #include "FtpError.h"
@@ -17,6 +18,7 @@
 #include "ReplacingFile.h"
 #include "SftpSession.h"
 #include "SftpTexts.h"
+#include "SftpUploadLanes.h"
 
 using remote::ErrorKind;
 using remote::RemoteError;
@@ -60,6 +62,11 @@ struct RemoteFile {
     if (file) sftp_close(file);
   }
 };
+
+struct KeyFree {
+  void operator()(ssh_key key) const { ssh_key_free(key); }
+};
+using Key = std::unique_ptr<std::remove_pointer_t<ssh_key>, KeyFree>;
 
 struct ReadRequest {
   int id;
@@ -228,25 +235,36 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
   if (!remoteFile.file) Fail(temporary);
   Log("Stat PUT " + temporary);
   if (hooks.workBegin) hooks.workBegin(WorkMode::Write, size);
-  std::string buffer(uploadBlock_, '\0');
-  std::int64_t done = 0;
-  Clock::time_point lastPump = Clock::now();
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) FileFailure(ftptexts::kFileReadError, localPath, errno);
-    if (got == 0) break;
-    if (sftp_write(remoteFile.file, buffer.data(), static_cast<std::size_t>(got)) != got) {
+  ssh_key key = nullptr;
+  const bool spread = uploadConnections > 1 && size >= uploadSpreadFrom && !loginAsked_ &&
+                      ssh_get_server_publickey(ssh_, &key) == SSH_OK;
+  const Key hostKey(key);
+  UploadLanes lanes({fd, size, uploadBlock_, temporary, ssh_, remoteFile.file, spread ? uploadConnections : 1,
+                     laneCredentials_, hostKey.get(), access_.timeoutMs});
+  UploadOutcome outcome = UploadOutcome::Done;
+  try {
+    outcome = lanes.Run([&](std::int64_t done) { if (hooks.work) hooks.work(WorkMode::Write, done); },
+                        [&] { PumpAndCheck(); });
+  } catch (const RemoteError&) {
+    if (lanes.PrimaryCut()) {
+      remoteFile.file = nullptr;  // freed with the session
+      Disconnect();
+    }
+    throw;
+  }
+  if (lanes.LanesThatWrote() > 1) Log("Stat " + std::to_string(lanes.LanesThatWrote()) + " SSH-Verbindungen");
+  switch (outcome) {
+    case UploadOutcome::Done:
+      break;
+    case UploadOutcome::LocalReadFailed:
+      FileFailure(ftptexts::kFileReadError, localPath, lanes.ReadErrno());
+    case UploadOutcome::LocalFileShrank:
+      FileFailure(ftptexts::kFileReadError, localPath, 0);
+    case UploadOutcome::PrimaryFailed:
       if (!ssh_is_connected(ssh_)) remoteFile.file = nullptr;
       Fail(temporary);
-    }
-    done += got;
-    if (hooks.work) hooks.work(WorkMode::Write, done);
-    if (Clock::now() - lastPump > std::chrono::milliseconds(50)) {
-      PumpAndCheck();
-      lastPump = Clock::now();
-    }
-    CheckAbort();
+    case UploadOutcome::LaneCloseFailed:
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kServerFailure, temporary));
   }
   const sftp_file file = remoteFile.file;
   remoteFile.file = nullptr;
