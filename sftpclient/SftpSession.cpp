@@ -115,15 +115,26 @@ void SftpSession::TrustHostKeyAlways() {
 
 void SftpSession::Login() {
   if (!ssh_) throw RemoteError(ErrorKind::Disconnected, texts::kNotConnected);
-  SshCredentials credentials{access_.user, access_.password, identityFile, useAgent, useDefaultKeys, passphrase};
+  SshCredentials credentials;
+  credentials.user = access_.user;
+  credentials.password = access_.password;
+  credentials.identityFile = identityFile;
+  credentials.useAgent = useAgent;
+  credentials.useDefaultKeys = useDefaultKeys;
+  credentials.host = access_.host;
   loginAsked_ = false;
+  laneCredentials_ = credentials;  // asking nothing
   if (passphrase)
     credentials.passphrase = [this](const std::string& keyFile) {
       loginAsked_ = true;
       return passphrase(keyFile);
     };
-  laneCredentials_ = credentials;
-  laneCredentials_.passphrase = nullptr;
+  if (askPassword)
+    credentials.askPassword = [this](const std::string& user, const std::string& host) {
+      std::optional<std::string> answer = askPassword(user, host);
+      if (answer) laneCredentials_.password = *answer;  // the further connections of an upload
+      return answer;
+    };
   try {
     SshLogin(ssh_, credentials);
   } catch (const RemoteError&) {

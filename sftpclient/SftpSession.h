@@ -35,6 +35,8 @@ class SftpSession : public remote::RemoteSession {
   bool useAgent = true;
   bool useDefaultKeys = true;
   PassphraseQuestion passphrase;
+  // Asked when no password was given and no key logged in; without it nothing is asked.
+  PasswordQuestion askPassword;
   // Requests of a download kept in flight, and the size of each (the size every server takes).
   int readsInFlight = 64;
   std::uint32_t readBlock = 32768;

@@ -41,6 +41,10 @@ class Server(paramiko.ServerInterface):
         ok = len(responses) == 1 and responses[0] == options.password
         return paramiko.AUTH_SUCCESSFUL if ok else paramiko.AUTH_FAILED
 
+    def check_auth_publickey(self, username, key):
+        log_auth("publickey " + username)
+        return paramiko.AUTH_FAILED
+
     def check_auth_none(self, username):
         log_auth("none " + username)
         return paramiko.AUTH_FAILED
