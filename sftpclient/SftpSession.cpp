@@ -1,6 +1,7 @@
 #include "SftpSession.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <memory>
 
@@ -157,6 +158,13 @@ void SftpSession::Login() {
 void SftpSession::Disconnect() {
   const bool was = Connected();
   if (was) Status(ftp::texts::kDisconnecting);
+  if (transferFile_) {
+    // A transfer broke off. libssh frees a handle only in closing it, and the server may
+    // answer nothing more: with the socket shut first, the close fails at once.
+    if (ssh_ && ssh_is_connected(ssh_)) ::shutdown(ssh_get_fd(ssh_), SHUT_RDWR);
+    sftp_close(transferFile_);
+    transferFile_ = nullptr;
+  }
   if (sftp_) sftp_free(sftp_);
   sftp_ = nullptr;
   if (ssh_) {

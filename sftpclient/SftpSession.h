@@ -82,7 +82,7 @@ class SftpSession : public remote::RemoteSession {
   void JudgeHostKey();
   void Download(const std::string& remotePath, const BlockSink& sink);
   std::uint64_t ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected, const BlockSink& sink);
-  void EndAfterFailure(const remote::RemoteError& error, sftp_file& file);
+  void EndAfterFailure(const remote::RemoteError& error);
   void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary, std::uint32_t mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   // Waits a slice for the server, runs the pump and raises on abort or time-out.
@@ -97,6 +97,7 @@ class SftpSession : public remote::RemoteSession {
 
   ssh_session ssh_ = nullptr;
   sftp_session sftp_ = nullptr;
+  sftp_file transferFile_ = nullptr;  // the handle of the transfer under way
   remote::RemoteAccess access_;
   HostKeyCheck hostKey_;
   std::string cwd_ = "/";

@@ -56,10 +56,13 @@ struct FdHandle {
   }
 };
 
+// The session's slot of the transfer's handle: closed here on the way out, unless the
+// session ended and closed it first.
 struct RemoteFile {
-  sftp_file file = nullptr;
+  sftp_file& file;
   ~RemoteFile() {
     if (file) sftp_close(file);
+    file = nullptr;
   }
 };
 
@@ -115,7 +118,8 @@ void SftpSession::GetAt(const std::string& remotePath, int folderFd, const std::
 void SftpSession::Download(const std::string& remotePath, const BlockSink& sink) {
   const std::string path = Resolve(remotePath);
   abortRequested_ = false;
-  RemoteFile remoteFile{sftp_open(Sftp(), path.c_str(), O_RDONLY, 0)};
+  transferFile_ = sftp_open(Sftp(), path.c_str(), O_RDONLY, 0);
+  RemoteFile remoteFile{transferFile_};
   if (!remoteFile.file) Fail(remotePath);
   std::int64_t expected = -1;
   if (sftp_attributes attributes = sftp_fstat(remoteFile.file)) {
@@ -130,7 +134,7 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
     if (expected >= 0 && done < static_cast<std::uint64_t>(expected))
       throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kFileShorter, remotePath));
   } catch (const RemoteError& error) {
-    EndAfterFailure(error, remoteFile.file);
+    EndAfterFailure(error);
     if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
     throw;
   }
@@ -220,18 +224,16 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
 }
 
 // A server that stalls would never answer the closing of the handle, and the requests still in
-// flight would answer later ones: after an abort or a time-out the session ends. After a lost
-// connection the handle went with it.
-void SftpSession::EndAfterFailure(const RemoteError& error, sftp_file& file) {
-  if (error.Kind() == ErrorKind::Failed) return;
-  file = nullptr;  // freed with the session
-  Disconnect();
+// flight would answer later ones: after an abort or a time-out the session ends.
+void SftpSession::EndAfterFailure(const RemoteError& error) {
+  if (error.Kind() != ErrorKind::Failed) Disconnect();
 }
 
 void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary,
                          std::uint32_t mode) {
   abortRequested_ = false;
-  RemoteFile remoteFile{sftp_open(Sftp(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode)};
+  transferFile_ = sftp_open(Sftp(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
+  RemoteFile remoteFile{transferFile_};
   if (!remoteFile.file) Fail(temporary);
   Log("Stat PUT " + temporary);
   if (hooks.workBegin) hooks.workBegin(WorkMode::Write, size);
@@ -246,10 +248,7 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
     outcome = lanes.Run([&](std::int64_t done) { if (hooks.work) hooks.work(WorkMode::Write, done); },
                         [&] { PumpAndCheck(); });
   } catch (const RemoteError&) {
-    if (lanes.PrimaryCut()) {
-      remoteFile.file = nullptr;  // freed with the session
-      Disconnect();
-    }
+    if (lanes.PrimaryCut()) Disconnect();
     throw;
   }
   if (lanes.LanesThatWrote() > 1) Log("Stat " + std::to_string(lanes.LanesThatWrote()) + " SSH-Verbindungen");
@@ -261,7 +260,6 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
     case UploadOutcome::LocalFileShrank:
       FileFailure(ftptexts::kFileReadError, localPath, 0);
     case UploadOutcome::PrimaryFailed:
-      if (!ssh_is_connected(ssh_)) remoteFile.file = nullptr;
       Fail(temporary);
     case UploadOutcome::LaneCloseFailed:
       throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kServerFailure, temporary));
