@@ -1,5 +1,7 @@
 #include "FtpHostKeyQuestion.h"
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -26,6 +28,11 @@ HostKeyDecision AskHostKeyTrust(QWidget* parent, const std::string& host, const 
   // A host name is the user's text, never markup; the fingerprint can be copied.
   box.setTextFormat(Qt::PlainText);
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The text would wrap inside the fingerprint (at a "/"), which makes comparing it hard.
+  if (auto* label = box.findChild<QLabel*>("qt_msgbox_label")) {
+    const QString fingerprint = QString::fromStdString(check.fingerprint);
+    label->setMinimumWidth(QFontMetrics(label->font()).horizontalAdvance(fingerprint) + 8);
+  }
   QPushButton* once = box.addButton("Ja", QMessageBox::YesRole);
   QPushButton* always = box.addButton("Immer vertrauen", QMessageBox::AcceptRole);
   QPushButton* no = box.addButton("Nein", QMessageBox::NoRole);

@@ -1,6 +1,7 @@
 #include "FtpPassphraseQuestion.h"
 
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 
 std::optional<std::string> AskKeyPassphrase(QWidget* parent, const std::string& keyFile) {
@@ -11,6 +12,8 @@ std::optional<std::string> AskKeyPassphrase(QWidget* parent, const std::string& 
   dialog.setTextEchoMode(QLineEdit::Password);
   dialog.setLabelText(QString::fromUtf8("Passphrase für den Schlüssel %1:")
                           .arg(QString::fromUtf8(keyFile.data(), static_cast<qsizetype>(keyFile.size()))));
+  // A long path wraps rather than push the dialog past a small screen.
+  if (auto* label = dialog.findChild<QLabel*>()) label->setWordWrap(true);
   dialog.setOkButtonText("OK");
   dialog.setCancelButtonText("Abbrechen");
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -87,18 +88,50 @@ TEST(FtpHostKeyQuestion, CaptionsDefaultAndKeyboard) {
   EXPECT_EQ(Ask([](QMessageBox& box) { PressByKeyboard(box, "ImmerVertrauen"); }), HostKeyDecision::AcceptAlways);
 }
 
-TEST(FtpHostKeyQuestion, HostIsShownAsTextNotMarkup) {
+namespace {
+
+// The question's label: the one that shows the fingerprint.
+QLabel* TextLabel(QMessageBox& box) {
+  for (QLabel* l : box.findChildren<QLabel*>())
+    if (l->text().contains("SHA256:")) return l;
+  return nullptr;
+}
+
+int FingerprintWidth(const QFont& font) {
+  return QFontMetrics(font).horizontalAdvance(QString::fromStdString(kUnknownKey.fingerprint));
+}
+
+}  // namespace
+
+TEST(FtpHostKeyQuestion, HostIsTextNotMarkupAndTheBoxFits640Pixels) {
   ModalAnswer<QMessageBox> answerer([](QMessageBox& box) {
-    QLabel* label = nullptr;
-    for (QLabel* l : box.findChildren<QLabel*>())
-      if (l->text().contains("SHA256:")) label = l;
+    QLabel* label = TextLabel(box);
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_TRUE(label->text().contains(QString::fromUtf8("<b>Bank</b> (Büro)"))) << label->text().toStdString();
+    EXPECT_LE(box.width(), 640);
     Click(box, "Nein");
   });
   // The profile's host is Windows-1252: "\xFC" is "ü".
   EXPECT_EQ(AskHostKeyTrust(nullptr, "<b>Bank</b> (B\xFCro)", kUnknownKey), HostKeyDecision::Refuse);
+  EXPECT_TRUE(answerer.Answered());
+}
+
+// A message box wraps its text at a width of its own choosing (less on a small screen): a
+// fingerprint wider than that must still keep one line. A large font makes it wider here.
+TEST(FtpHostKeyQuestion, FingerprintKeepsOneLineWhereTheBoxWouldWrapIt) {
+  const QFont normal = QApplication::font();
+  QFont large = normal;
+  large.setPointSizeF(normal.pointSizeF() * 560.0 / FingerprintWidth(normal));
+  QApplication::setFont(large);
+  ModalAnswer<QMessageBox> answerer([](QMessageBox& box) {
+    QLabel* label = TextLabel(box);
+    ASSERT_NE(label, nullptr);
+    EXPECT_GE(label->contentsRect().width(), FingerprintWidth(label->font()));
+    Click(box, "Nein");
+  });
+  AskHostKeyTrust(nullptr, "nas.fritz.box", kUnknownKey);
+  QApplication::setFont(normal);
   EXPECT_TRUE(answerer.Answered());
 }
 
