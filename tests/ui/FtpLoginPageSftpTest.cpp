@@ -24,18 +24,9 @@ class FtpLoginPageSftp : public ::testing::Test {
   FtpLoginPage& login = form.LoginPage();
   ScratchFolder folder;
 
-  // Whether the proxy mode and the proxy data (each of their controls) can be used.
-  bool ModeUsable() const {
-    for (QAbstractButton* b : login.ProxyGroup->buttons())
-      if (!b->isEnabled()) return false;
-    return login.ProxyGroupBox->isEnabled();
-  }
-  bool ProxyDataUsable() const {
-    for (QWidget* w : std::initializer_list<QWidget*>{login.HostEditP, login.PortEditP, login.UserEditP,
-                                                      login.PassEditP, login.PwCheckBoxP})
-      if (!w->isEnabled()) return false;
-    return login.ProxyBox->isEnabled();
-  }
+  // Whether the proxy mode and the proxy data can be used (their boxes grey their controls).
+  bool ModeUsable() const { return login.ProxyGroup->button(3)->isEnabled(); }
+  bool ProxyDataUsable() const { return login.HostEditP->isEnabled() && login.PwCheckBoxP->isEnabled(); }
 
   void SaveAs(const fs::path& file) {
     dialogs.fileAnswers.push_back(FileChoice{file, 1});
