@@ -126,11 +126,14 @@ TEST(KvtmlListTest, BadFilesAreRefusedWithPositionAndReason) {
 TEST(KvtmlListTest, WrittenRowsComeBackUnchanged) {
   std::mt19937 random(11);
   const std::string words[] = {"Haus", "\xE9t\xE9", "<&>", "\"'", "a b", "\x9C", "x/y", "\x80"};
-  const std::string lessons[] = {"", "L1", "L1 / A", "L1 / A / i", "L2", A("Körper")};
+  std::string deep = "T";  // deeper than the reader takes nested lessons
+  for (int level = 0; level < 100; ++level) deep += " / " + std::to_string(level);
+  const std::string lessons[] = {"",   "L1",          "L1 / A", "L1 / A / i", "L2",       A("Körper"),
+                                 deep, deep + " / x", "a  / b", "a / / b",    "L1 /  / x"};
   std::vector<ExchangeRow> rows;
   for (int r = 0; r < 300; ++r)
     rows.push_back({words[random() % 8] + std::to_string(r), words[random() % 8],
-                    lessons[random() % 6], 1 + static_cast<int>(random() % 3)});
+                    lessons[random() % std::size(lessons)], 1 + static_cast<int>(random() % 3)});
   std::string text, error;
   ASSERT_TRUE(WriteKvtml(rows, "Test", text, error));
   EXPECT_EQ(RowsOf(text), rows);

@@ -15,7 +15,7 @@ namespace {
 
 // Lessons nested deeper than this are refused: no list of a trainer needs them, and the walk
 // stays bounded for any file.
-constexpr int kMaxLessonDepth = 64;
+constexpr size_t kMaxLessonDepth = 64;
 
 const char* ParseProblem(pugi::xml_parse_status status) {
   switch (status) {
@@ -99,7 +99,7 @@ bool ReadLessons(pugi::xml_node lessons, KvtmlFile& file,
   struct Open {
     pugi::xml_node node;
     std::string path;
-    int depth;
+    size_t depth;
   };
   std::vector<Open> stack;
   for (pugi::xml_node c = lessons.last_child(); c; c = c.previous_sibling())
@@ -251,14 +251,32 @@ void Grade(pugi::xml_node translation, int box) {
   grade.append_child("errorcount").text() = "0";
 }
 
+// Where a lesson path splits into its parent's path and its own name, or npos. A split is
+// made only where the reader, which trims names and joins them with " / ", gives the same
+// path back, and never deeper than the reader takes: a deeper rest stays one name.
+size_t LessonCut(const std::string& path) {
+  const auto blank = [&](size_t i) { return std::isspace(static_cast<unsigned char>(path[i])) != 0; };
+  std::vector<size_t> cuts;  // from the last one backwards
+  for (size_t end = path.size(); end >= 3;) {
+    const size_t cut = path.rfind(" / ", end - 3);
+    if (cut == std::string::npos || cut == 0 || cut + 3 >= end || blank(cut - 1) || blank(cut + 3)) break;
+    cuts.push_back(cut);
+    end = cut;
+  }
+  if (cuts.empty()) return std::string::npos;
+  const size_t levels = cuts.size() + 1;
+  const size_t tooDeep = levels > kMaxLessonDepth ? levels - kMaxLessonDepth : 0;
+  return cuts[tooDeep];
+}
+
 // The container of a lesson, made with its parents on first use.
 pugi::xml_node Container(pugi::xml_node lessons, std::map<std::string, pugi::xml_node>& made,
                          const std::string& path) {
   if (const auto found = made.find(path); found != made.end()) return found->second;
-  const size_t cut = path.rfind(" / ");
+  const size_t cut = LessonCut(path);
   pugi::xml_node parent = lessons;
   std::string name = path;
-  if (cut != std::string::npos && cut > 0 && cut + 3 < path.size()) {
+  if (cut != std::string::npos) {
     parent = Container(lessons, made, path.substr(0, cut));
     name = path.substr(cut + 3);
   }
