@@ -9,9 +9,9 @@ set(TIRELO_NEEDS_ftpclient platform)
 set(TIRELO_NEEDS_sftpclient platform remote ftpclient)
 set(TIRELO_NEEDS_ftptool platform ftpclient sftpclient)  # ladeko-ftp speaks SFTP too
 set(TIRELO_NEEDS_shell platform)
-# Test folders that need more than their own folder: the client tests run ladeko-ftp
-# (the vsftpd and trust tests of the FTP client compare it with the client on one server).
-set(TIRELO_TEST_NEEDS_ftpclient ftpclient ftptool)
+# The core folders a test folder needs (without a line: its own). The client's tests need only
+# the client; the SFTP tests run ladeko-ftp.
+set(TIRELO_TEST_NEEDS_ftpclient ftpclient)
 set(TIRELO_TEST_NEEDS_sftpclient sftpclient ftptool)
 
 set(_skip ${TIRELO_SKIP})

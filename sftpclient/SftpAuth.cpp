@@ -80,24 +80,31 @@ bool TryKeyFile(ssh_session session, const SshCredentials& credentials, const st
   return Accepted(session, result);
 }
 
-bool TryKeys(ssh_session session, const SshCredentials& credentials) {
+enum class KeyResult { Accepted, Refused, NoKey };
+
+KeyResult TryKeys(ssh_session session, const SshCredentials& credentials) {
   bool anyKey = false;
   const char* agent = std::getenv("SSH_AUTH_SOCK");
   if (credentials.useAgent && agent && *agent) {
     anyKey = true;
-    if (Accepted(session, ssh_userauth_agent(session, nullptr))) return true;
+    if (Accepted(session, ssh_userauth_agent(session, nullptr))) return KeyResult::Accepted;
   }
   if (!credentials.identityFile.empty()) {
     std::error_code ignored;
     if (!std::filesystem::exists(credentials.identityFile, ignored))
       Refuse(FtpFormat(texts::kIdentityUnreadable, credentials.identityFile));
-    if (TryKeyFile(session, credentials, credentials.identityFile, &anyKey)) return true;
+    if (TryKeyFile(session, credentials, credentials.identityFile, &anyKey)) return KeyResult::Accepted;
   }
   if (credentials.useDefaultKeys)
     for (const std::string& file : DefaultIdentityFiles())
-      if (TryKeyFile(session, credentials, file, &anyKey)) return true;
-  if (!anyKey) Refuse(texts::kNoKey);
-  return false;
+      if (TryKeyFile(session, credentials, file, &anyKey)) return KeyResult::Accepted;
+  return anyKey ? KeyResult::Refused : KeyResult::NoKey;
+}
+
+bool TryPassword(ssh_session session, int methods, const std::string& password) {
+  if ((methods & SSH_AUTH_METHOD_PASSWORD) && Accepted(session, ssh_userauth_password(session, nullptr, password.c_str())))
+    return true;
+  return (methods & SSH_AUTH_METHOD_INTERACTIVE) && KeyboardInteractive(session, password);
 }
 
 }  // namespace
@@ -112,18 +119,24 @@ void SshLogin(ssh_session session, const SshCredentials& credentials) {
   // "none" either lets us in or tells which methods the server takes.
   if (Accepted(session, ssh_userauth_none(session, nullptr))) return;
   const int methods = ssh_userauth_list(session, nullptr);
-  const bool byPassword = methods & SSH_AUTH_METHOD_PASSWORD;
-  const bool byPrompt = methods & SSH_AUTH_METHOD_INTERACTIVE;
-  if (!credentials.password.empty() && (byPassword || byPrompt)) {
-    if (byPassword && Accepted(session, ssh_userauth_password(session, nullptr, credentials.password.c_str())))
-      return;
-    if (byPrompt && KeyboardInteractive(session, credentials.password)) return;
+  const bool byPassword = methods & (SSH_AUTH_METHOD_PASSWORD | SSH_AUTH_METHOD_INTERACTIVE);
+  if (!credentials.password.empty() && byPassword) {
+    if (TryPassword(session, methods, credentials.password)) return;
     Refuse(texts::kWrongPassword);
   }
+  KeyResult keys = KeyResult::NoKey;
   if (methods & SSH_AUTH_METHOD_PUBLICKEY) {
-    if (TryKeys(session, credentials)) return;
-    Refuse(texts::kKeyRefused);
+    keys = TryKeys(session, credentials);
+    if (keys == KeyResult::Accepted) return;
   }
-  if ((byPassword || byPrompt) && credentials.password.empty()) Refuse(texts::kPasswordNeeded);
+  if (byPassword && credentials.password.empty() && credentials.askPassword) {
+    if (const std::optional<std::string> answer = credentials.askPassword(credentials.user, credentials.host)) {
+      if (TryPassword(session, methods, *answer)) return;
+      Refuse(texts::kWrongPassword);
+    }
+  }
+  if (keys == KeyResult::Refused) Refuse(texts::kKeyRefused);
+  if (methods & SSH_AUTH_METHOD_PUBLICKEY) Refuse(texts::kNoKey);
+  if (byPassword && credentials.password.empty()) Refuse(texts::kPasswordNeeded);
   Refuse(FtpFormat(texts::kNoMethod, MethodNames(methods)));
 }

@@ -11,6 +11,9 @@
 
 // Asked for the passphrase of an encrypted key file; nothing skips that key.
 using PassphraseQuestion = std::function<std::optional<std::string>(const std::string& keyFile)>;
+// Asked once for the password when none was given, no key logged in and the server takes a
+// password; nothing gives up.
+using PasswordQuestion = std::function<std::optional<std::string>(const std::string& user, const std::string& host)>;
 
 struct SshCredentials {
   std::string user;
@@ -19,6 +22,8 @@ struct SshCredentials {
   bool useAgent = true;      // when SSH_AUTH_SOCK names an agent
   bool useDefaultKeys = true;
   PassphraseQuestion passphrase;
+  PasswordQuestion askPassword;
+  std::string host;  // for the question
 };
 
 // The key files tried without an explicit one, in order.

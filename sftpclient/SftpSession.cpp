@@ -1,6 +1,7 @@
 #include "SftpSession.h"
 
 #include <poll.h>
+#include <sys/socket.h>
 
 #include <memory>
 
@@ -115,7 +116,26 @@ void SftpSession::TrustHostKeyAlways() {
 
 void SftpSession::Login() {
   if (!ssh_) throw RemoteError(ErrorKind::Disconnected, texts::kNotConnected);
-  SshCredentials credentials{access_.user, access_.password, identityFile, useAgent, useDefaultKeys, passphrase};
+  SshCredentials credentials;
+  credentials.user = access_.user;
+  credentials.password = access_.password;
+  credentials.identityFile = identityFile;
+  credentials.useAgent = useAgent;
+  credentials.useDefaultKeys = useDefaultKeys;
+  credentials.host = access_.host;
+  loginAsked_ = false;
+  laneCredentials_ = credentials;  // asking nothing
+  if (passphrase)
+    credentials.passphrase = [this](const std::string& keyFile) {
+      loginAsked_ = true;
+      return passphrase(keyFile);
+    };
+  if (askPassword)
+    credentials.askPassword = [this](const std::string& user, const std::string& host) {
+      std::optional<std::string> answer = askPassword(user, host);
+      if (answer) laneCredentials_.password = *answer;  // the further connections of an upload
+      return answer;
+    };
   try {
     SshLogin(ssh_, credentials);
   } catch (const RemoteError&) {
@@ -138,6 +158,13 @@ void SftpSession::Login() {
 void SftpSession::Disconnect() {
   const bool was = Connected();
   if (was) Status(ftp::texts::kDisconnecting);
+  if (transferFile_) {
+    // A transfer broke off. libssh frees a handle only in closing it, and the server may
+    // answer nothing more: with the socket shut first, the close fails at once.
+    if (ssh_ && ssh_is_connected(ssh_)) ::shutdown(ssh_get_fd(ssh_), SHUT_RDWR);
+    sftp_close(transferFile_);
+    transferFile_ = nullptr;
+  }
   if (sftp_) sftp_free(sftp_);
   sftp_ = nullptr;
   if (ssh_) {

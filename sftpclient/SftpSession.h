@@ -35,11 +35,18 @@ class SftpSession : public remote::RemoteSession {
   bool useAgent = true;
   bool useDefaultKeys = true;
   PassphraseQuestion passphrase;
+  // Asked when no password was given and no key logged in; without it nothing is asked.
+  PasswordQuestion askPassword;
   // Requests of a download kept in flight, and the size of each (the size every server takes).
   int readsInFlight = 64;
   std::uint32_t readBlock = 32768;
   // Bytes of one upload write; 0 chooses by the server.
   std::uint32_t writeBlock = 0;
+  // libssh sends one write and waits for its answer: a file of uploadSpreadFrom bytes or
+  // more is written over this many connections at once (further log-ins with the same
+  // credentials; not when the log-in asked for a passphrase). 1 keeps to this one.
+  int uploadConnections = 3;
+  std::int64_t uploadSpreadFrom = 16 << 20;
 
   // The last connection's host key and its judgement.
   const HostKeyCheck& HostKey() const { return hostKey_; }
@@ -75,7 +82,7 @@ class SftpSession : public remote::RemoteSession {
   void JudgeHostKey();
   void Download(const std::string& remotePath, const BlockSink& sink);
   std::uint64_t ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected, const BlockSink& sink);
-  void EndAfterFailure(const remote::RemoteError& error, sftp_file& file);
+  void EndAfterFailure(const remote::RemoteError& error);
   void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary, std::uint32_t mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   // Waits a slice for the server, runs the pump and raises on abort or time-out.
@@ -90,9 +97,12 @@ class SftpSession : public remote::RemoteSession {
 
   ssh_session ssh_ = nullptr;
   sftp_session sftp_ = nullptr;
+  sftp_file transferFile_ = nullptr;  // the handle of the transfer under way
   remote::RemoteAccess access_;
   HostKeyCheck hostKey_;
   std::string cwd_ = "/";
   std::uint32_t uploadBlock_ = 32768;
+  SshCredentials laneCredentials_;  // the log-in again, asking nothing
+  bool loginAsked_ = false;
   std::atomic<bool> abortRequested_{false};
 };

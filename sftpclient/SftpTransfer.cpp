@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <random>
 
 #include "FtpError.h"
@@ -17,6 +18,7 @@
 #include "ReplacingFile.h"
 #include "SftpSession.h"
 #include "SftpTexts.h"
+#include "SftpUploadLanes.h"
 
 using remote::ErrorKind;
 using remote::RemoteError;
@@ -54,12 +56,20 @@ struct FdHandle {
   }
 };
 
+// The session's slot of the transfer's handle: closed here on the way out, unless the
+// session ended and closed it first.
 struct RemoteFile {
-  sftp_file file = nullptr;
+  sftp_file& file;
   ~RemoteFile() {
     if (file) sftp_close(file);
+    file = nullptr;
   }
 };
+
+struct KeyFree {
+  void operator()(ssh_key key) const { ssh_key_free(key); }
+};
+using Key = std::unique_ptr<std::remove_pointer_t<ssh_key>, KeyFree>;
 
 struct ReadRequest {
   int id;
@@ -108,7 +118,8 @@ void SftpSession::GetAt(const std::string& remotePath, int folderFd, const std::
 void SftpSession::Download(const std::string& remotePath, const BlockSink& sink) {
   const std::string path = Resolve(remotePath);
   abortRequested_ = false;
-  RemoteFile remoteFile{sftp_open(Sftp(), path.c_str(), O_RDONLY, 0)};
+  transferFile_ = sftp_open(Sftp(), path.c_str(), O_RDONLY, 0);
+  RemoteFile remoteFile{transferFile_};
   if (!remoteFile.file) Fail(remotePath);
   std::int64_t expected = -1;
   if (sftp_attributes attributes = sftp_fstat(remoteFile.file)) {
@@ -123,7 +134,7 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
     if (expected >= 0 && done < static_cast<std::uint64_t>(expected))
       throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kFileShorter, remotePath));
   } catch (const RemoteError& error) {
-    EndAfterFailure(error, remoteFile.file);
+    EndAfterFailure(error);
     if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
     throw;
   }
@@ -213,40 +224,45 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
 }
 
 // A server that stalls would never answer the closing of the handle, and the requests still in
-// flight would answer later ones: after an abort or a time-out the session ends. After a lost
-// connection the handle went with it.
-void SftpSession::EndAfterFailure(const RemoteError& error, sftp_file& file) {
-  if (error.Kind() == ErrorKind::Failed) return;
-  file = nullptr;  // freed with the session
-  Disconnect();
+// flight would answer later ones: after an abort or a time-out the session ends.
+void SftpSession::EndAfterFailure(const RemoteError& error) {
+  if (error.Kind() != ErrorKind::Failed) Disconnect();
 }
 
 void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary,
                          std::uint32_t mode) {
   abortRequested_ = false;
-  RemoteFile remoteFile{sftp_open(Sftp(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode)};
+  transferFile_ = sftp_open(Sftp(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
+  RemoteFile remoteFile{transferFile_};
   if (!remoteFile.file) Fail(temporary);
   Log("Stat PUT " + temporary);
   if (hooks.workBegin) hooks.workBegin(WorkMode::Write, size);
-  std::string buffer(uploadBlock_, '\0');
-  std::int64_t done = 0;
-  Clock::time_point lastPump = Clock::now();
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) FileFailure(ftptexts::kFileReadError, localPath, errno);
-    if (got == 0) break;
-    if (sftp_write(remoteFile.file, buffer.data(), static_cast<std::size_t>(got)) != got) {
-      if (!ssh_is_connected(ssh_)) remoteFile.file = nullptr;
+  ssh_key key = nullptr;
+  const bool spread = uploadConnections > 1 && size >= uploadSpreadFrom && !loginAsked_ &&
+                      ssh_get_server_publickey(ssh_, &key) == SSH_OK;
+  const Key hostKey(key);
+  UploadLanes lanes({fd, size, uploadBlock_, temporary, ssh_, remoteFile.file, spread ? uploadConnections : 1,
+                     laneCredentials_, hostKey.get(), access_.timeoutMs});
+  UploadOutcome outcome = UploadOutcome::Done;
+  try {
+    outcome = lanes.Run([&](std::int64_t done) { if (hooks.work) hooks.work(WorkMode::Write, done); },
+                        [&] { PumpAndCheck(); });
+  } catch (const RemoteError&) {
+    if (lanes.PrimaryCut()) Disconnect();
+    throw;
+  }
+  if (lanes.LanesThatWrote() > 1) Log("Stat " + std::to_string(lanes.LanesThatWrote()) + " SSH-Verbindungen");
+  switch (outcome) {
+    case UploadOutcome::Done:
+      break;
+    case UploadOutcome::LocalReadFailed:
+      FileFailure(ftptexts::kFileReadError, localPath, lanes.ReadErrno());
+    case UploadOutcome::LocalFileShrank:
+      FileFailure(ftptexts::kFileReadError, localPath, 0);
+    case UploadOutcome::PrimaryFailed:
       Fail(temporary);
-    }
-    done += got;
-    if (hooks.work) hooks.work(WorkMode::Write, done);
-    if (Clock::now() - lastPump > std::chrono::milliseconds(50)) {
-      PumpAndCheck();
-      lastPump = Clock::now();
-    }
-    CheckAbort();
+    case UploadOutcome::LaneCloseFailed:
+      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kServerFailure, temporary));
   }
   const sftp_file file = remoteFile.file;
   remoteFile.file = nullptr;

@@ -32,15 +32,7 @@ mkdir -p "$work/root"
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$work/root/big.bin"
 cp "$work/root/big.bin" "$work/source.bin"
 
-seconds() { date +%s.%N; }
-timed() {
-  local start end
-  start="$(seconds)"
-  "$@" >/dev/null
-  end="$(seconds)"
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
-best() { printf '%s\n' "$@" | sort -g | head -1; }
+. "$here/turns.sh"
 
 export SSH_AUTH_SOCK=  # the keys made here only
 ours() {
@@ -66,18 +58,16 @@ echo "ls $remote" | openssh_sftp
 sftp_sink="$work/null"
 mknod "$sftp_sink" c 1 3 2>/dev/null || { sftp_sink="$work/down.bin"; echo "sftp downloads to a file"; }
 
-ours_down=(); curl_down=(); sftp_down=(); ours_up=(); curl_up=(); sftp_up=()
-for _ in $(seq "$rounds"); do
-  ours_down+=("$(timed ours get "$remote/big.bin" /dev/null)")
-  curl_down+=("$(timed curl_sftp -o /dev/null "$url/big.bin")")
-  sftp_down+=("$(timed openssh_sftp <<<"get $remote/big.bin $sftp_sink")")
-  ours_up+=("$(timed ours put "$work/source.bin" "$remote/up.bin")")
-  rm -f "$remote/up.bin"
-  curl_up+=("$(timed curl_sftp -T "$work/source.bin" "$url/up.bin")")
-  rm -f "$remote/up.bin"
-  sftp_up+=("$(timed openssh_sftp <<<"put $work/source.bin $remote/up.bin")")
-  rm -f "$remote/up.bin"
-done
+ours_down() { ours get "$remote/big.bin" /dev/null; }
+curl_down() { curl_sftp -o /dev/null "$url/big.bin"; }
+sftp_down() { openssh_sftp <<<"get $remote/big.bin $sftp_sink"; }
+ours_up() { ours put "$work/source.bin" "$remote/up.bin"; }
+curl_up() { curl_sftp -T "$work/source.bin" "$url/up.bin"; }
+sftp_up() { openssh_sftp <<<"put $work/source.bin $remote/up.bin"; }
+ours_up_after() { rm -f "$remote/up.bin"; }
+curl_up_after() { ours_up_after; }
+sftp_up_after() { ours_up_after; }
+take_turns "$rounds" ours_down curl_down sftp_down ours_up curl_up sftp_up
 
 report() {
   local name="$1" o c s

@@ -44,29 +44,15 @@ port="$vsftpd_port"
 head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$work/root/pub/big.bin"
 cp "$work/root/pub/big.bin" "$work/source.bin"
 
-seconds() { date +%s.%N; }
-
-# Runs the command and prints the seconds it took.
-timed() {
-  local start end
-  start="$(seconds)"
-  "$@" >/dev/null
-  end="$(seconds)"
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
-
-best() { printf '%s\n' "$@" | sort -g | head -1; }
-
-ours_down=(); curl_down=(); ours_up=(); curl_up=()
+. "$here/turns.sh"
 url="ftp://127.0.0.1:$port/pub"
-for _ in $(seq "$rounds"); do
-  ours_down+=("$(timed "$ladeko" "${ours_tls[@]}" --port "$port" 127.0.0.1 get pub/big.bin /dev/null)")
-  curl_down+=("$(timed curl "${curl_tls[@]}" -sS -o /dev/null "$url/big.bin")")
-  ours_up+=("$(timed "$ladeko" "${ours_tls[@]}" --port "$port" 127.0.0.1 put "$work/source.bin" pub/up.bin)")
-  rm -f "$work/root/pub/up.bin"
-  curl_up+=("$(timed curl "${curl_tls[@]}" -sS -T "$work/source.bin" "$url/up.bin")")
-  rm -f "$work/root/pub/up.bin"
-done
+ours_down() { "$ladeko" "${ours_tls[@]}" --port "$port" 127.0.0.1 get pub/big.bin /dev/null; }
+curl_down() { curl "${curl_tls[@]}" -sS -o /dev/null "$url/big.bin"; }
+ours_up() { "$ladeko" "${ours_tls[@]}" --port "$port" 127.0.0.1 put "$work/source.bin" pub/up.bin; }
+curl_up() { curl "${curl_tls[@]}" -sS -T "$work/source.bin" "$url/up.bin"; }
+ours_up_after() { rm -f "$work/root/pub/up.bin"; }
+curl_up_after() { ours_up_after; }
+take_turns "$rounds" ours_down curl_down ours_up curl_up
 
 report() {
   local name="$1" ours curl_time

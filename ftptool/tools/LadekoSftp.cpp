@@ -97,6 +97,13 @@ void Configure(SftpSession& session, const LadekoOptions& options, const std::st
     if (!InputIsTerminal()) return std::nullopt;
     return AskHidden(TerminalText("Passphrase für " + file + ": "));
   };
+  // As over FTP: a password not given is asked for on the terminal, here only once no key
+  // has logged in.
+  if (!options.passwordGiven && !std::getenv("LADEKO_PASSWORD"))
+    session.askPassword = [](const std::string& user, const std::string& host) -> std::optional<std::string> {
+      if (!InputIsTerminal()) return std::nullopt;
+      return AskHidden(TerminalText("Passwort für " + user + "@" + host + ": "));
+    };
   if (options.trace)
     session.hooks.log = [](const std::string& line) { std::cerr << TerminalText(line) << '\n'; };
 }

@@ -57,6 +57,7 @@ FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
   grid->setColumnStretch(1, 1);
   QObject::connect(BitBtn1, &QPushButton::clicked, page, [this] { form_.ShowHelpTopic(300); });
   form_.WatchHelpContext(page, 300);
+  QObject::connect(HostEdit, &QLineEdit::textChanged, page, [this] { UpdateProxyBox(); });
   UpdateProxyBox();
 }
 
@@ -162,6 +163,10 @@ QGroupBox* FtpLoginPage::BuildOptionsBox(QWidget* page) {
 
 int FtpLoginPage::ProxyIndex() const { return std::max(0, ProxyGroup->checkedId()); }
 
+bool FtpLoginPage::ShowsSftpHost() const {
+  return HostEdit->text().startsWith(QStringLiteral("sftp://"), Qt::CaseInsensitive);
+}
+
 void FtpLoginPage::HostEditChange() {
   if (!form_.Document().Loading()) form_.Document().SetModified();
 }
@@ -172,8 +177,12 @@ void FtpLoginPage::ProxyGroupClick() {
 }
 
 // The proxy data count only with a proxy mode; without one they are greyed like buttons.
+// SFTP goes through no FTP proxy: its host greys the mode too, unless a mode is still chosen,
+// which the user must be able to switch off (the connection refuses the pair).
 void FtpLoginPage::UpdateProxyBox() {
-  const bool enabled = ProxyIndex() != 0;
+  const bool sftp = ShowsSftpHost();
+  ProxyGroupBox->setEnabled(!sftp || ProxyIndex() != 0);
+  const bool enabled = !sftp && ProxyIndex() != 0;
   ProxyBox->setEnabled(enabled);
   PwCheckBoxP->setEnabled(enabled);
   for (QLineEdit* edit : {HostEditP, PortEditP, UserEditP, PassEditP}) {

@@ -1,7 +1,7 @@
 #pragma once
 // The page "Anmeldung": server and proxy access data, the proxy mode and the three reconnect
 // options, with the change handlers that mark the profile modified; it shows and reads the
-// profile's log-in part.
+// profile's log-in part. While the host names an SFTP server the FTP-only controls are greyed.
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -19,6 +19,8 @@ class FtpLoginPage {
   FtpLoginValues ReadLogin() const;
   void ShowLogin(const FtpLoginValues& login);
   int ProxyIndex() const;
+  // The host field holds "sftp://..." (any case of the scheme).
+  bool ShowsSftpHost() const;
 
   void HostEditChange();
   void ProxyGroupClick();

@@ -13,6 +13,7 @@
 #include "FtpTexts.h"
 #include "PyftpdServer.h"
 #include "ScriptedServer.h"
+#include "ScriptedSuite.h"
 #include "TestFiles.h"
 
 namespace texts = ftp::texts;
@@ -52,12 +53,8 @@ class FtpScriptedEpsv : public testing::Test {
  protected:
   void SetUp() override {
     server.GreetAndAcceptLogIn();
-    client.Host = "127.0.0.1";
-    client.Port = server.Port();
-    client.Username = "anna";
-    client.Password = "geheim";
+    AimAtScript(client, server);
     client.Passive = true;
-    client.ReadTimeout = 8000;
   }
   std::vector<std::string> Commands() {
     client.Disconnect();

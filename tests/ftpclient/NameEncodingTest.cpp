@@ -11,6 +11,7 @@
 #include "FtpClient.h"
 #include "PyftpdSuite.h"
 #include "ScriptedServer.h"
+#include "ScriptedSuite.h"
 
 namespace {
 
@@ -19,27 +20,11 @@ using Lines = std::vector<std::string>;
 const char* const kFeatWithUtf8 = "211-Features:\r\n EPSV\r\n utf8\r\n SIZE\r\n211 End";
 const char* const kFeatWithoutUtf8 = "211-Features:\r\n EPSV\r\n MDTM\r\n211 End";
 
-class FtpNameEncodingScripted : public testing::Test {
+class FtpNameEncodingScripted : public ScriptedClientSuite {
  protected:
-  void SetUp() override {
-    client.Host = "127.0.0.1";
-    client.Port = server.Port();
-    client.Username = "anna";
-    client.Password = "geheim";
-    client.ReadTimeout = 8000;
-    client.TlsMode = FtpTlsMode::Off;
-  }
-  Lines Received() {
-    client.Disconnect();
-    server.Finish();
-    EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
-    return server.Received();
-  }
+  void SetUp() override { client.TlsMode = FtpTlsMode::Off; }
   void Login() { server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x"); }
   void RestOfLogin() { server.Reply("200 Typ").Reply("215 UNIX"); }
-
-  ScriptedServer server;
-  FtpClient client;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "FtpTexts.h"
 #include "PyftpdSuite.h"
 #include "ScriptedServer.h"
+#include "ScriptedSuite.h"
 #include "TestFiles.h"
 
 namespace fs = std::filesystem;
@@ -28,12 +29,8 @@ class ScriptedUpload : public testing::Test {
   void SetUp() override {
     server.GreetAndAcceptLogIn();
     server.Reply("502 EPSV nicht bekannt");
-    client.Host = "127.0.0.1";
-    client.Port = server.Port();
-    client.Username = "anna";
-    client.Password = "geheim";
+    AimAtScript(client, server);
     client.Passive = true;
-    client.ReadTimeout = 8000;
     WriteFile(source, "Haus/maison");
   }
   // The data connection of one upload, accepted and read to its end.

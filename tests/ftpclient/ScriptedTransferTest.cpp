@@ -15,6 +15,7 @@
 #include "FtpExpect.h"
 #include "FtpTexts.h"
 #include "ScriptedServer.h"
+#include "ScriptedSuite.h"
 #include "TestFiles.h"
 
 namespace texts = ftp::texts;
@@ -28,12 +29,8 @@ class FtpScriptedTransfer : public testing::Test {
   // Logs in with the plain sequence; the test adds its own steps before Start().
   void SetUp() override {
     server.GreetAndAcceptLogIn();
-    client.Host = "127.0.0.1";
-    client.Port = server.Port();
-    client.Username = "anna";
-    client.Password = "geheim";
+    AimAtScript(client, server);
     client.Passive = true;
-    client.ReadTimeout = 8000;
     client.OnStatus = [this](FtpStatus status, const std::string& text) {
       statuses.push_back(text);
       if (status == FtpStatus::Aborted) ++abortedStatuses;

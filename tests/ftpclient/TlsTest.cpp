@@ -12,7 +12,7 @@
 #include "FtpTexts.h"
 #include "PyftpdServer.h"
 #include "PyftpdSuite.h"
-#include "ScriptedServer.h"
+#include "ScriptedSuite.h"
 #include "TestFiles.h"
 #include "TlsCertificate.h"
 
@@ -171,24 +171,9 @@ TEST(FtpTlsPlainServer, AutoStaysInClearAndRequireFails) {
 
 namespace {
 
-class FtpScriptedTls : public testing::Test {
+class FtpScriptedTls : public ScriptedClientSuite {
  protected:
-  void SetUp() override {
-    client.Host = "127.0.0.1";
-    client.Port = server.Port();
-    client.Username = "anna";
-    client.Password = "geheim";
-    client.ReadTimeout = 8000;
-    client.TlsMode = FtpTlsMode::Auto;
-  }
-  Lines Received() {
-    client.Disconnect();
-    server.Finish();
-    EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
-    return server.Received();
-  }
-  ScriptedServer server;
-  FtpClient client;
+  void SetUp() override { client.TlsMode = FtpTlsMode::Auto; }
 };
 
 }  // namespace

@@ -3,11 +3,9 @@
 // German while OpenSSL's own words go to the log book only. Against pyftpdlib with
 // certificates of a test authority, which the client trusts through SSL_CERT_FILE.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <openssl/x509_vfy.h>
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <set>
@@ -17,28 +15,11 @@
 #include "FtpExpect.h"
 #include "FtpTexts.h"
 #include "PyftpdServer.h"
-#include "TestFiles.h"
 #include "TlsCertificate.h"
 
 namespace texts = ftp::texts;
 
 namespace {
-
-// Trusts the authority (and nothing else) while it lives.
-class TrustedAuthority {
- public:
-  explicit TrustedAuthority(const TlsAuthority& authority) {
-    if (const char* old = std::getenv("SSL_CERT_FILE")) old_ = old;
-    ::setenv("SSL_CERT_FILE", authority.CertFile().c_str(), 1);
-  }
-  ~TrustedAuthority() {
-    if (old_) ::setenv("SSL_CERT_FILE", old_->c_str(), 1);
-    else ::unsetenv("SSL_CERT_FILE");
-  }
-
- private:
-  std::optional<std::string> old_;
-};
 
 class TlsTrust : public testing::Test {
  protected:
@@ -103,17 +84,6 @@ TEST_F(TlsTrust, AGivenFingerprintPinsEvenWhenATrustedAuthorityVouchesForAnother
   client.Connect();
   EXPECT_TRUE(client.Encrypted());
   client.Disconnect();
-
-  // ladeko-ftp --fingerprint pins the same way.
-  ScratchFolder folder;
-  const std::string command = std::string(LADEKO_FTP) + " --timeout 20 --port " + std::to_string(server_->Port()) +
-                              " --user " + PyftpdServer::kUser + " --password '" + PyftpdServer::kPassword +
-                              "' --fingerprint " + other.Fingerprint() + " 127.0.0.1 pwd >" + folder.File("aus") +
-                              " 2>&1 </dev/null";
-  const int status = std::system(command.c_str());
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << ReadFile(folder.File("aus"));
-  EXPECT_NE(ReadFile(folder.File("aus")).find("nicht das Zertifikat des angegebenen Fingerabdrucks"), std::string::npos)
-      << ReadFile(folder.File("aus"));
 }
 
 TEST_F(TlsTrust, EachVerificationResultIsToldInGermanWithOpenSslsWordsInTheLogOnly) {

@@ -1,9 +1,6 @@
-// Explicit TLS against a real vsftpd, which insists that every data connection resumes the
-// control connection's session and accepts each TLS 1.3 ticket once: trees of many files both
-// ways under TLS 1.3 and 1.2, and an on-path relay on 127.0.0.2 that cuts the data stream or
-// answers it with a certificate of its own.
+// The client's explicit TLS against a real vsftpd under TLS 1.3 and 1.2, through an on-path
+// relay on 127.0.0.2 that cuts the data stream or answers it with a certificate of its own.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <memory>
@@ -16,47 +13,15 @@
 #include "TestFiles.h"
 #include "TlsCertificate.h"
 #include "TlsRelay.h"
-#include "VsftpdServer.h"
+#include "VsftpdTlsSuite.h"
 
 namespace fs = std::filesystem;
 namespace texts = ftp::texts;
 
 namespace {
 
-constexpr int kDataPorts = 6;
-
-struct CommandRun {
-  int exitCode;
-  std::string output;
-};
-
-class VsftpdTls : public testing::TestWithParam<bool> {  // the parameter: capped at TLS 1.2
+class VsftpdTls : public VsftpdTlsSuite {
  protected:
-  static void SetUpTestSuite() { certificate_ = std::make_unique<TlsCertificate>(); }
-  static void TearDownTestSuite() { certificate_.reset(); }
-
-  void SetUp() override {
-    if (!VsftpdServer::Installed()) GTEST_SKIP() << VsftpdServer::kBinary << " is missing (scripts/setup installs it)";
-    ASSERT_TRUE(certificate_->Made()) << "openssl req failed";
-    firstDataPort_ = TlsRelay::FreeDataPorts(kDataPorts);
-    ASSERT_NE(firstDataPort_, 0);
-    VsftpdServer::Options options{certificate_->CertFile(), certificate_->KeyFile(), GetParam(), firstDataPort_,
-                                  kDataPorts};
-    server_ = std::make_unique<VsftpdServer>(options);
-    ASSERT_TRUE(server_->Running()) << server_->Problem();
-  }
-
-  std::string Version() const { return GetParam() ? "TLS 1.2" : "TLS 1.3"; }
-
-  CommandRun Ladeko(const std::string& arguments) const {
-    const std::string out = folder_.File("ausgabe.txt");
-    const std::string line = std::string(LADEKO_FTP) + " --timeout 20 --trace --tls --fingerprint " +
-                             certificate_->Fingerprint() + " --port " + std::to_string(server_->Port()) +
-                             " --user anonymous 127.0.0.1 " + arguments + " >" + out + " 2>&1 </dev/null";
-    const int status = std::system(line.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out)};
-  }
-
   // A relay in front of the server, and a client aimed at it with the server's fingerprint.
   std::unique_ptr<TlsRelay> StartRelay(std::size_t cutAfter, const TlsCertificate* impostor = nullptr) {
     TlsRelay::Options options;
@@ -81,37 +46,11 @@ class VsftpdTls : public testing::TestWithParam<bool> {  // the parameter: cappe
     return relay;
   }
 
-  static inline std::unique_ptr<TlsCertificate> certificate_;
-  std::uint16_t firstDataPort_ = 0;
-  std::unique_ptr<VsftpdServer> server_;
-  ScratchFolder folder_;
   FtpClient client_;
   std::string log_;
 };
 
 }  // namespace
-
-TEST_P(VsftpdTls, TreeOfFiftyFilesGoesUpAndComesBackWithEveryDataConnectionResumed) {
-  const fs::path tree = folder_.File("Vokabeln");
-  std::vector<std::pair<fs::path, std::string>> files;
-  for (int i = 0; i < 50; ++i) {
-    const fs::path relative = fs::path("Teil" + std::to_string(i % 5)) / ("lektion" + std::to_string(i) + ".evd");
-    files.emplace_back(relative, RandomBytes(100 + 997 * static_cast<std::size_t>(i), static_cast<unsigned>(i)));
-    fs::create_directories((tree / relative).parent_path());
-    WriteFile((tree / relative).string(), files.back().second);
-  }
-  CommandRun run = Ladeko("cd pub putdir " + tree.string());
-  ASSERT_EQ(run.exitCode, 0) << run.output;
-  EXPECT_NE(run.output.find("Verbindung verschlüsselt (" + Version() + ")"), std::string::npos) << run.output;
-  for (const auto& [relative, bytes] : files)
-    EXPECT_EQ(ReadFile((server_->Pub() / "Vokabeln" / relative).string()), bytes) << relative;
-
-  const fs::path back = folder_.File("zurueck");
-  fs::create_directories(back);
-  run = Ladeko("getdir pub/Vokabeln " + back.string());
-  ASSERT_EQ(run.exitCode, 0) << run.output;
-  for (const auto& [relative, bytes] : files) EXPECT_EQ(ReadFile((back / "Vokabeln" / relative).string()), bytes) << relative;
-}
 
 TEST_P(VsftpdTls, CutDownloadOrListingFailsWhateverTheServerRepliesAndKeepsTheOldFile) {
   const std::string big = RandomBytes(1 << 20, 11);
@@ -152,5 +91,4 @@ TEST_P(VsftpdTls, DataConnectionShowingAnotherCertificateIsRefused) {
   EXPECT_FALSE(fs::exists(folder_.File("wort.evd")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, VsftpdTls, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Tls12" : "Tls13"; });
+INSTANTIATE_TEST_SUITE_P(Versions, VsftpdTls, testing::Values(false, true), VsftpdTlsSuite::TestName);

@@ -35,29 +35,7 @@ type=$(xdg-mime query filetype "/tmp/in/Lektion 1.evd")
 app=$(xdg-mime query default "$type")
 [ "$app" = tirelo.desktop ] || fail "Programm für $type: $app"
 exec_line=$(sed -n 's/^Exec=//p' "/usr/share/applications/$app")
-cat > /tmp/in/session.sh <<'SESSION'
-#!/bin/sh
-openbox >/dev/null 2>&1 &
-# The window manager must be up before the window comes, or nothing frames and closes it.
-for _ in $(seq 1 40); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.25
-done
-$1 "$2" >/dev/null 2>&1 &
-program=$!
-for _ in $(seq 1 60); do
-  window=$(xdotool search --name '^Tirelo V - Vokabeltrainerin' 2>/dev/null | head -n 1)
-  [ -n "$window" ] && break
-  sleep 0.5
-done
-[ -n "$window" ] || { kill "$program"; exit 1; }
-sleep 2
-xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4
-for _ in $(seq 1 40); do kill -0 "$program" 2>/dev/null || exit 0; sleep 0.5; done
-kill "$program"
-exit 1
-SESSION
-xvfb-run -a -s "-screen 0 1024x768x24" sh /tmp/in/session.sh "${exec_line%% %f}" "/tmp/in/Lektion 1.evd" ||
+xvfb-run -a -s "-screen 0 1024x768x24" sh /tmp/in/open_and_close.sh "${exec_line%% %f}" "/tmp/in/Lektion 1.evd" ||
   fail "das Hauptfenster kam nicht oder schloss nicht"
 grep -qa "Lektion 1.evd" "$HOME/Documents/Ombrax/Tirelo V/vokfr.dtp" || fail "die Datei wurde nicht geöffnet"
 echo "Doppelklick: $type -> $app -> $exec_line öffnete die Datei"

@@ -16,7 +16,7 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/upper" "$scratch/work" "$scratch/root"
 cp "$deb" "$scratch/tirelo.deb"
-cp "$here/apt_inside.sh" "$scratch/apt_inside.sh"
+cp "$here/apt_inside.sh" "$here/open_and_close.sh" "$scratch/"
 unshare --mount --propagation private bash -euo pipefail -c '
   s=$1
   mount -t overlay overlay -o lowerdir=/,upperdir=$s/upper,workdir=$s/work "$s/root"
@@ -24,7 +24,7 @@ unshare --mount --propagation private bash -euo pipefail -c '
   mount --rbind /dev "$s/root/dev"
   mount -t tmpfs tmpfs "$s/root/tmp"
   mkdir -p "$s/root/tmp/in"
-  cp "$s/tirelo.deb" "$s/apt_inside.sh" "$s/root/tmp/in/"
+  cp "$s/tirelo.deb" "$s/apt_inside.sh" "$s/open_and_close.sh" "$s/root/tmp/in/"
   chroot "$s/root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LC_ALL=C.UTF-8 \
     bash /tmp/in/apt_inside.sh /tmp/in/tirelo.deb "$2"
 ' apt_test "$scratch" "$version"

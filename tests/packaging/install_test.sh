@@ -7,6 +7,7 @@
 set -euo pipefail
 deb=$(realpath "$1")
 version=$2
+here=$(dirname "$(realpath "$0")")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 root=$scratch/root
@@ -56,32 +57,8 @@ app=$(XDG_CONFIG_DIRS=$scratch/config xdg-mime query default "$type")
 exec_line=$(sed -n 's/^Exec=//p' "$scratch/data/applications/$app")
 program=${exec_line%% %f}
 [ "$program" = /usr/bin/tirelo ] || fail "Exec: $exec_line"
-cat > "$scratch/session.sh" <<'SESSION'
-#!/bin/sh
-openbox >/dev/null 2>&1 &
-# The window manager must be up before the window comes, or nothing frames and closes it.
-for _ in $(seq 1 40); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.25
-done
-"$1" "$2" >/dev/null 2>&1 &
-program=$!
-for _ in $(seq 1 60); do
-  window=$(xdotool search --name '^Tirelo V - Vokabeltrainerin' 2>/dev/null | head -n 1)
-  [ -n "$window" ] && break
-  sleep 0.5
-done
-[ -n "$window" ] || { kill "$program"; exit 1; }
-sleep 2
-# Closing the window as a user does (openbox: Alt+F4) lets it write its settings.
-xdotool windowactivate --sync "$window" key --clearmodifiers alt+F4
-for _ in $(seq 1 40); do kill -0 "$program" 2>/dev/null || exit 0; sleep 0.5; done
-kill "$program"
-exit 1
-SESSION
-chmod +x "$scratch/session.sh"
 # The session itself sees the system's data folders again: openbox takes its theme from them.
-XDG_DATA_DIRS=/usr/local/share:/usr/share xvfb-run -a -s "-screen 0 1024x768x24" "$scratch/session.sh" "$root$program" "$scratch/Lektion 1.evd" ||
+XDG_DATA_DIRS=/usr/local/share:/usr/share xvfb-run -a -s "-screen 0 1024x768x24" "$here/open_and_close.sh" "$root$program" "$scratch/Lektion 1.evd" ||
   fail "das Hauptfenster kam nicht oder schloss nicht"
 data="$home/Documents/Ombrax/Tirelo V"
 grep -qa "Lektion 1.evd" "$data/vokfr.dtp" || fail "vokfr.dtp nennt die geöffnete Datei nicht"

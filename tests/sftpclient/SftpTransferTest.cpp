@@ -187,6 +187,7 @@ TEST(SftpTransfer, AbortWithinASecond) {
   EXPECT_FALSE(streaming.Connected());
 
   ConnectToSshd(streaming, server, local.Path() / "known_hosts");
+  streaming.uploadSpreadFrom = 0;  // the further connections stop too
   WriteText(local.Path() / "quelle", RandomBytes(8 << 20, 5));
   const std::string upload = (server.Files() / "hoch").string();
   EXPECT_EQ(ErrorOf([&] { streaming.Put((local.Path() / "quelle").string(), upload); }).Kind(), ErrorKind::Aborted);

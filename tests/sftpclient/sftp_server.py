@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A scripted SFTP server on paramiko for the cases a real sshd will not play: password and
 keyboard-interactive log-in, a host key of the test's choosing, a download cut off or stalled
-part-way. Serves ROOT; prints its port once it listens. Log-in attempts go to --auth-log."""
+part-way, slow writes, an upload stalled part-way or a further connection dropped mid-upload. Serves ROOT; prints its port once it listens. Log-in attempts go to --auth-log."""
 import argparse
 import os
 import socket
@@ -41,6 +41,10 @@ class Server(paramiko.ServerInterface):
         ok = len(responses) == 1 and responses[0] == options.password
         return paramiko.AUTH_SUCCESSFUL if ok else paramiko.AUTH_FAILED
 
+    def check_auth_publickey(self, username, key):
+        log_auth("publickey " + username)
+        return paramiko.AUTH_FAILED
+
     def check_auth_none(self, username):
         log_auth("none " + username)
         return paramiko.AUTH_FAILED
@@ -50,6 +54,17 @@ class Server(paramiko.ServerInterface):
 
 
 class Handle(paramiko.SFTPHandle):
+    def write(self, offset, data):
+        if options.write_delay:
+            time.sleep(options.write_delay)
+        if options.stall_writes_after is not None and offset >= options.stall_writes_after:
+            time.sleep(3600)
+        joined = not (self.open_flags & os.O_CREAT)  # opened the file another connection made
+        if joined and options.drop_joined_after is not None and offset >= options.drop_joined_after:
+            self.transport.close()
+            return SFTP_FAILURE
+        return super().write(offset, data)
+
     def read(self, offset, length):
         inside = offset < os.fstat(self.readfile.fileno()).st_size
         if inside and options.cut_after is not None and offset >= options.cut_after:
@@ -64,6 +79,10 @@ def local(path):
 
 
 class Files(paramiko.SFTPServerInterface):
+    def __init__(self, server, *args, **kwargs):
+        super().__init__(server, *args, **kwargs)
+        self.transport = server.transport
+
     def canonicalize(self, path):
         return "/" + os.path.normpath("/" + path).lstrip("/") if path not in ("", ".") else "/"
 
@@ -91,6 +110,8 @@ class Files(paramiko.SFTPServerInterface):
             fd = os.open(local(path), flags, 0o644)
             mode = "rb" if (flags & (os.O_WRONLY | os.O_RDWR)) == 0 else "r+b"
             handle = Handle(flags)
+            handle.transport = self.transport
+            handle.open_flags = flags
             handle.filename = local(path)
             handle.readfile = handle.writefile = os.fdopen(fd, mode)
             return handle
@@ -115,7 +136,9 @@ def serve(client):
     transport = paramiko.Transport(client)
     transport.add_server_key(paramiko.Ed25519Key.from_private_key_file(options.host_key))
     transport.set_subsystem_handler("sftp", paramiko.SFTPServer, Files)
-    transport.start_server(server=Server())
+    server = Server()
+    server.transport = transport
+    transport.start_server(server=server)
     while transport.is_active():
         time.sleep(0.1)
 
@@ -130,6 +153,9 @@ def main():
     parser.add_argument("--auth-log")
     parser.add_argument("--cut-after", type=int)
     parser.add_argument("--stall-after", type=int)
+    parser.add_argument("--write-delay", type=float)
+    parser.add_argument("--stall-writes-after", type=int)
+    parser.add_argument("--drop-joined-after", type=int)
     options = parser.parse_args()
     listener = socket.socket()
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "TestFiles.h"
@@ -66,4 +67,23 @@ class TlsCertificate {
 
   ScratchFolder folder_;
   std::string fingerprint_;
+};
+
+// Trusts the authority (and nothing else) while it lives, for this process and the programs it
+// starts.
+class TrustedAuthority {
+ public:
+  explicit TrustedAuthority(const TlsAuthority& authority) {
+    if (const char* old = std::getenv("SSL_CERT_FILE")) old_ = old;
+    ::setenv("SSL_CERT_FILE", authority.CertFile().c_str(), 1);
+  }
+  ~TrustedAuthority() {
+    if (old_) ::setenv("SSL_CERT_FILE", old_->c_str(), 1);
+    else ::unsetenv("SSL_CERT_FILE");
+  }
+  TrustedAuthority(const TrustedAuthority&) = delete;
+  TrustedAuthority& operator=(const TrustedAuthority&) = delete;
+
+ private:
+  std::optional<std::string> old_;
 };

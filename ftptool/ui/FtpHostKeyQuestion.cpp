@@ -1,0 +1,48 @@
+#include "FtpHostKeyQuestion.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "QtText.h"
+
+QString HostKeyQuestionText(const std::string& host, const HostKeyCheck& check) {
+  QString text = QString::fromUtf8(
+                     "Die Echtheit des Servers %1 kann nicht bestätigt werden: sein Schlüssel ist "
+                     "auf diesem Rechner noch nicht bekannt.\n\n")
+                     .arg(ToQ(host));
+  text += QString::fromUtf8("Schlüsseltyp: %1\nFingerabdruck:\n%2\n\n")
+              .arg(QString::fromStdString(check.keyType), QString::fromStdString(check.fingerprint));
+  text += QString::fromUtf8(
+      "Ist das der Schlüssel, den Sie erwarten? Vergleichen Sie den Fingerabdruck mit dem, den der "
+      "Betreiber des Servers nennt. „Immer vertrauen“ trägt den Schlüssel in die Datei "
+      "known_hosts ein.");
+  return text;
+}
+
+HostKeyDecision AskHostKeyTrust(QWidget* parent, const std::string& host, const HostKeyCheck& check) {
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Server-Schlüssel prüfen"),
+                  HostKeyQuestionText(host, check), QMessageBox::NoButton, parent);
+  box.setObjectName("HostKeyQuestion");
+  // A host name is the user's text, never markup; the fingerprint can be copied.
+  box.setTextFormat(Qt::PlainText);
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // The text would wrap inside the fingerprint (at a "/"), which makes comparing it hard.
+  if (auto* label = box.findChild<QLabel*>("qt_msgbox_label")) {
+    const QString fingerprint = QString::fromStdString(check.fingerprint);
+    label->setMinimumWidth(QFontMetrics(label->font()).horizontalAdvance(fingerprint) + 8);
+  }
+  QPushButton* once = box.addButton("Ja", QMessageBox::YesRole);
+  QPushButton* always = box.addButton("Immer vertrauen", QMessageBox::AcceptRole);
+  QPushButton* no = box.addButton("Nein", QMessageBox::NoRole);
+  once->setObjectName("Ja");
+  always->setObjectName("ImmerVertrauen");
+  no->setObjectName("Nein");
+  box.setDefaultButton(no);  // Enter alone never trusts a stranger
+  box.setEscapeButton(no);
+  box.exec();
+  if (box.clickedButton() == once) return HostKeyDecision::AcceptOnce;
+  if (box.clickedButton() == always) return HostKeyDecision::AcceptAlways;
+  return HostKeyDecision::Refuse;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The question put to the learner when an SSH server shows a key that known_hosts does not
+// hold, as ssh asks it: the host, the key's type and its SHA256 fingerprint, and "Ja" (this
+// connection), "Nein" or "Immer vertrauen" (written to known_hosts).
+#include <QString>
+#include <string>
+
+#include "SftpSession.h"
+
+class QWidget;
+
+// The text of the question; the host is Windows-1252, type and fingerprint are shown as given.
+QString HostKeyQuestionText(const std::string& host, const HostKeyCheck& check);
+
+HostKeyDecision AskHostKeyTrust(QWidget* parent, const std::string& host, const HostKeyCheck& check);
