@@ -15,8 +15,10 @@
 #include "FtpCertificateQuestion.h"
 #include "FtpConnectionPanel.h"
 #include "FtpDialogPage.h"
+#include "FtpHostKeyQuestion.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
+#include "FtpPassphraseQuestion.h"
 #include "FtpTransferPage.h"
 #include "FtpTrustStore.h"
 #include "HelpViewer.h"
@@ -69,6 +71,11 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
       return AskCertificateTrust(this, info);
     };
   }
+  // An SSH server's questions need no data folder: the keys trusted live in ~/.ssh/known_hosts.
+  connection_->AskHostKey = [this](const std::string& host, const HostKeyCheck& check) {
+    return AskHostKeyTrust(this, host, check);
+  };
+  connection_->AskPassphrase = [this](const std::string& keyFile) { return AskKeyPassphrase(this, keyFile); };
   connection_->Login = [this] { return login_->ReadLogin(); };
   connection_->RemotePathField = [this] { return lastShown_.Folders.RemoteDir; };
   connection_->SetRemotePathField = [this](const std::string& path) { lastShown_.Folders.RemoteDir = path; };
