@@ -12,23 +12,6 @@ namespace texts = sftp::texts;
 
 namespace {
 
-// Sets an environment variable for the scope of a test.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const std::string& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    ::setenv(name, value.c_str(), 1);
-  }
-  ~ScopedEnv() {
-    if (old_.empty()) ::unsetenv(name_);
-    else ::setenv(name_, old_.c_str(), 1);
-  }
-
- private:
-  const char* name_;
-  std::string old_;
-};
-
 std::string LoginError(SftpSession& session, const remote::RemoteAccess& access) {
   session.Connect(access);
   const remote::RemoteError error = ErrorOf([&] { session.Login(); });
