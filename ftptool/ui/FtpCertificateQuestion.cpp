@@ -1,8 +1,8 @@
 #include "FtpCertificateQuestion.h"
 
 #include <QMessageBox>
-#include <QPushButton>
 
+#include "FtpTrustButtons.h"
 #include "QtText.h"
 
 QString CertificateQuestionText(const FtpCertificateInfo& info) {
@@ -22,16 +22,10 @@ FtpTrustDecision AskCertificateTrust(QWidget* parent, const FtpCertificateInfo& 
   QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Zertifikat prüfen"),
                   CertificateQuestionText(info), QMessageBox::NoButton, parent);
   box.setObjectName("CertificateQuestion");
-  QPushButton* once = box.addButton("Ja", QMessageBox::YesRole);
-  QPushButton* always = box.addButton("Immer vertrauen", QMessageBox::AcceptRole);
-  QPushButton* no = box.addButton("Nein", QMessageBox::NoRole);
-  once->setObjectName("Ja");
-  always->setObjectName("ImmerVertrauen");
-  no->setObjectName("Nein");
-  box.setDefaultButton(no);  // Enter alone never trusts a stranger
-  box.setEscapeButton(no);
-  box.exec();
-  if (box.clickedButton() == once) return FtpTrustDecision::AcceptOnce;
-  if (box.clickedButton() == always) return FtpTrustDecision::AcceptAlways;
+  switch (AskTrustWithButtons(box)) {
+    case FtpTrustAnswer::Once: return FtpTrustDecision::AcceptOnce;
+    case FtpTrustAnswer::Always: return FtpTrustDecision::AcceptAlways;
+    case FtpTrustAnswer::No: break;
+  }
   return FtpTrustDecision::Reject;
 }

@@ -3,8 +3,8 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 
+#include "FtpTrustButtons.h"
 #include "QtText.h"
 
 QString HostKeyQuestionText(const std::string& host, const HostKeyCheck& check) {
@@ -33,16 +33,10 @@ HostKeyDecision AskHostKeyTrust(QWidget* parent, const std::string& host, const 
     const QString fingerprint = QString::fromStdString(check.fingerprint);
     label->setMinimumWidth(QFontMetrics(label->font()).horizontalAdvance(fingerprint) + 8);
   }
-  QPushButton* once = box.addButton("Ja", QMessageBox::YesRole);
-  QPushButton* always = box.addButton("Immer vertrauen", QMessageBox::AcceptRole);
-  QPushButton* no = box.addButton("Nein", QMessageBox::NoRole);
-  once->setObjectName("Ja");
-  always->setObjectName("ImmerVertrauen");
-  no->setObjectName("Nein");
-  box.setDefaultButton(no);  // Enter alone never trusts a stranger
-  box.setEscapeButton(no);
-  box.exec();
-  if (box.clickedButton() == once) return HostKeyDecision::AcceptOnce;
-  if (box.clickedButton() == always) return HostKeyDecision::AcceptAlways;
+  switch (AskTrustWithButtons(box)) {
+    case FtpTrustAnswer::Once: return HostKeyDecision::AcceptOnce;
+    case FtpTrustAnswer::Always: return HostKeyDecision::AcceptAlways;
+    case FtpTrustAnswer::No: break;
+  }
   return HostKeyDecision::Refuse;
 }
