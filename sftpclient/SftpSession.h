@@ -37,9 +37,10 @@ class SftpSession : public remote::RemoteSession {
   PassphraseQuestion passphrase;
   // Asked when no password was given and no key logged in; without it nothing is asked.
   PasswordQuestion askPassword;
-  // Requests of a download kept in flight, and the size of each (the size every server takes).
+  // Requests of a download kept in flight, and the size asked by each (OpenSSH's server answers
+  // it in full; one that answers less sets the size of the requests after).
   int readsInFlight = 64;
-  std::uint32_t readBlock = 32768;
+  std::uint32_t readBlock = 131072;
   // Bytes of one upload write; 0 chooses by the server.
   std::uint32_t writeBlock = 0;
   // libssh sends one write and waits for its answer: a file of uploadSpreadFrom bytes or

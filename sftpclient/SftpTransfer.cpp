@@ -143,7 +143,8 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
 
 // Requests go out readsInFlight ahead, each at its own offset; answers are taken in order.
 // A short answer before the end (a server may send less than asked) leaves a gap, so the
-// requests after it are dropped and asked again from where the data stopped.
+// requests after it are dropped and asked again from where the data stopped, no larger than
+// that answer: a server that caps its answers costs one refill, not one per request.
 std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected,
                                          const BlockSink& sink) {
   sftp_file_set_nonblocking(file);
@@ -151,6 +152,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
   std::uint64_t next = 0;
   std::uint64_t done = 0;
   bool atEnd = false;
+  std::uint32_t block = readBlock;
   std::string buffer(readBlock, '\0');
   Clock::time_point lastProgress = Clock::now();
   Clock::time_point lastPump = lastProgress;
@@ -168,10 +170,10 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
   while (!atEnd || !pending.empty()) {
     while (!atEnd && pending.size() < static_cast<std::size_t>(readsInFlight)) {
       sftp_seek64(file, next);
-      const int id = sftp_async_read_begin(file, readBlock);
+      const int id = sftp_async_read_begin(file, block);
       if (id < 0) Fail(path);
       pending.push_back({id, next});
-      next += readBlock;
+      next += block;
     }
     const ReadRequest request = pending.front();
     pending.pop_front();
@@ -183,10 +185,11 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
     if (hooks.work) hooks.work(WorkMode::Read, static_cast<std::int64_t>(done));
     const std::uint64_t reached = request.offset + static_cast<std::uint64_t>(got);
     const bool beforeEnd = expected < 0 || reached < static_cast<std::uint64_t>(expected);
-    if (static_cast<std::uint32_t>(got) < readBlock && beforeEnd) {
+    if (static_cast<std::uint32_t>(got) < block && beforeEnd) {
       for (const ReadRequest& later : pending) take(later);
       pending.clear();
       next = reached;
+      block = static_cast<std::uint32_t>(got);
     }
     if (Clock::now() - lastPump > std::chrono::milliseconds(50)) {
       PumpAndCheck();
