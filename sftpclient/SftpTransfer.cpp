@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -141,10 +142,12 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
   if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
 }
 
-// Requests go out readsInFlight ahead, each at its own offset; answers are taken in order.
-// A short answer before the end (a server may send less than asked) leaves a gap, so the
-// requests after it are dropped and asked again from where the data stopped, no larger than
-// that answer: a server that caps its answers costs one refill, not one per request.
+// Requests go out readsInFlight ahead, each at its own offset, but not past the size the server
+// gave (one request is always out, so a file that grew is read to its end); answers are taken
+// in order. A short answer (a server may send less than asked) leaves a gap, so the requests
+// after it are dropped and asked again from where the data stopped; before the end, no larger
+// than that answer (down to 32 KiB): a server that caps its answers costs one refill, not one
+// per request.
 std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected,
                                          const BlockSink& sink) {
   sftp_file_set_nonblocking(file);
@@ -153,6 +156,8 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
   std::uint64_t done = 0;
   bool atEnd = false;
   std::uint32_t block = readBlock;
+  // Every server answers this much: a server that answers less each time is not followed down.
+  const std::uint32_t smallestBlock = std::min<std::uint32_t>(readBlock, 32768);
   std::string buffer(readBlock, '\0');
   Clock::time_point lastProgress = Clock::now();
   Clock::time_point lastPump = lastProgress;
@@ -168,7 +173,11 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
     }
   };
   while (!atEnd || !pending.empty()) {
-    while (!atEnd && pending.size() < static_cast<std::size_t>(readsInFlight)) {
+    const auto wanted = [&] {
+      if (atEnd || pending.size() >= static_cast<std::size_t>(readsInFlight)) return false;
+      return pending.empty() || expected < 0 || next <= static_cast<std::uint64_t>(expected);
+    };
+    while (wanted()) {
       sftp_seek64(file, next);
       const int id = sftp_async_read_begin(file, block);
       if (id < 0) Fail(path);
@@ -185,11 +194,13 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
     if (hooks.work) hooks.work(WorkMode::Read, static_cast<std::int64_t>(done));
     const std::uint64_t reached = request.offset + static_cast<std::uint64_t>(got);
     const bool beforeEnd = expected < 0 || reached < static_cast<std::uint64_t>(expected);
-    if (static_cast<std::uint32_t>(got) < block && beforeEnd) {
+    if (static_cast<std::uint32_t>(got) < block) {
       for (const ReadRequest& later : pending) take(later);
       pending.clear();
       next = reached;
-      block = static_cast<std::uint32_t>(got);
+      if (beforeEnd) block = std::max(static_cast<std::uint32_t>(got), smallestBlock);
+      // Short exactly at the size given: the end, without a round trip to hear it.
+      if (expected >= 0 && reached == static_cast<std::uint64_t>(expected)) atEnd = true;
     }
     if (Clock::now() - lastPump > std::chrono::milliseconds(50)) {
       PumpAndCheck();

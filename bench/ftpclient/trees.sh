@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Trees of small files and one big download to disk: ladeko-ftp next to lftp, wget and curl,
-# all against the same vsftpd (plain, then explicit TLS) started here on a loopback port.
+# all against the same vsftpd (plain, then explicit TLS) started here on a loopback port; then
+# the trees over SFTP next to lftp's sftp, against an sshd of its own.
 #
 #   bench/ftpclient/trees.sh [LADEKO_FTP] [ROUNDS] [FILES] [BIG_MIB]
 #
@@ -19,10 +20,12 @@ for tool in lftp wget curl; do
   command -v "$tool" >/dev/null || { echo "$tool is missing (scripts/setup installs it)" >&2; exit 1; }
 done
 . "$here/vsftpd_server.sh"
+. "$here/sshd_server.sh"
 
 work="$(mktemp -d /tmp/ftp-trees-XXXXXX)"
 cleanup() {
   stop_vsftpd
+  stop_sshd
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -91,8 +94,30 @@ ours_big() { "$ladeko" "${ladeko_tls[@]}" --port "$vsftpd_port" 127.0.0.1 get pu
 curl_big() { curl "${curl_tls[@]}" -sS -o "$1/big.bin" "ftp://127.0.0.1:$vsftpd_port/pub/big.bin"; }
 check_big() { cmp -s "$work/root/pub/big.bin" "$1/big.bin" || { echo "big.bin differs" >&2; exit 1; }; }
 
+# ---- over SFTP: absolute paths below the sshd's folder, the keys made here only ----
+sftp_ours() { SSH_AUTH_SOCK= "$ladeko" --known-hosts "$sshd_known" --identity "$sshd_key" \
+  "sftp://$sshd_user@127.0.0.1:$sshd_port" "$@"; }
+sftp_lftp() { lftp -e "set sftp:connect-program 'ssh -a -x -i $sshd_key -o IdentitiesOnly=yes \
+-o BatchMode=yes -o UserKnownHostsFile=$sshd_known'; $1; quit" "sftp://$sshd_user:@127.0.0.1:$sshd_port"; }
+sftp_root="$work/sftproot"
+ours_sftp_getdir() { sftp_ours cd "$sftp_root" getdir tree "$1"; }
+lftp_sftp_getdir() { sftp_lftp "mirror $sftp_root/tree $1/tree"; }
+sftp_up_folder() { mkdir -p "$sftp_root/$(basename "$1")"; }
+ours_sftp_putdir() { sftp_up_folder "$1"; sftp_ours cd "$sftp_root/$(basename "$1")" putdir "$work/tree"; }
+lftp_sftp_putdir() { sftp_up_folder "$1"; sftp_lftp "mirror -R $work/tree $sftp_root/$(basename "$1")/tree"; }
+check_sftp_putdir() { local d="$sftp_root/$(basename "$1")"; same_tree "$work/tree" "$d/tree"; rm -rf "$d"; }
+
 make_tree "$work/tree"
-for mode in plain tls; do
+for mode in ${TREES_MODES:-plain tls sftp}; do
+  stop_vsftpd
+  if [ "$mode" = sftp ]; then
+    start_sshd "$work"
+    mkdir -p "$sftp_root"; cp -r "$work/tree" "$sftp_root/tree"
+    echo "== sftp: $files files in 100 folders, medians of $rounds rounds, sshd on 127.0.0.1:$sshd_port"
+    measure "getdir" ours_sftp_getdir lftp_sftp_getdir "lftp mirror" check_getdir
+    measure "putdir" ours_sftp_putdir lftp_sftp_putdir "lftp mirror -R" check_sftp_putdir
+    continue
+  fi
   stop_vsftpd
   if [ "$mode" = tls ]; then
     start_vsftpd "$work" --tls

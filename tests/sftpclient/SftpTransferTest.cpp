@@ -144,6 +144,26 @@ TEST(SftpTransfer, NoWriteThroughLinksNoPartOnCut) {
   EXPECT_EQ(Names(folder).size(), 2u);
 }
 
+// A server that answers each read with fewer bytes than asked, and a different count each
+// time: the requests in flight are asked again from where the data stopped, whatever the file's
+// size against the request sizes.
+TEST(SftpTransfer, ShortReadAnswersLeaveNoGap) {
+  ParamikoServer server({"--password", "p", "--ragged-reads", "70000"});
+  TempFolder local;
+  WriteText(local.Path() / "known_hosts", server.KnownHostsLine());
+  SftpSession session;
+  Isolate(session, local.Path() / "known_hosts");
+  session.Connect(Loopback(server.Port(), "p"));
+  session.Login();
+  unsigned seed = 11;
+  for (const std::size_t size : {1u, 4096u, 65536u, 131072u, 131073u, 700001u}) {
+    const std::string bytes = RandomBytes(size, seed++);
+    WriteText(server.Files() / "datei", bytes);
+    session.Get("datei", (local.Path() / "datei").string());
+    ASSERT_EQ(ReadText(local.Path() / "datei"), bytes) << size;
+  }
+}
+
 // The abort acts from the pump within a second, also while the server sends nothing; nothing
 // is left under the final name. An aborted download ends the session, an aborted upload
 // leaves no temporary file and keeps it.

@@ -71,6 +71,8 @@ class Handle(paramiko.SFTPHandle):
             os._exit(0)  # the connection drops in the middle of the file
         if inside and options.stall_after is not None and offset >= options.stall_after:
             time.sleep(3600)
+        if options.ragged_reads:
+            length = min(length, 1 + (offset * 7919) % options.ragged_reads)
         return super().read(offset, length)
 
 
@@ -156,6 +158,8 @@ def main():
     parser.add_argument("--write-delay", type=float)
     parser.add_argument("--stall-writes-after", type=int)
     parser.add_argument("--drop-joined-after", type=int)
+    # Answers a read with fewer bytes than asked, a different count at each offset.
+    parser.add_argument("--ragged-reads", type=int)
     options = parser.parse_args()
     listener = socket.socket()
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
