@@ -75,6 +75,7 @@ void FtpRemoteSession::InstallHooks() {
     client_.OnWorkBegin = [this](FtpWorkMode mode, std::int64_t expected) { hooks.workBegin(ToWork(mode), expected); };
   if (hooks.work) client_.OnWork = [this](FtpWorkMode mode, std::int64_t done) { hooks.work(ToWork(mode), done); };
   if (hooks.workEnd) client_.OnWorkEnd = [this](FtpWorkMode mode) { hooks.workEnd(ToWork(mode)); };
+  if (hooks.disconnected) client_.OnDisconnected = hooks.disconnected;
 }
 
 void FtpRemoteSession::Connect(const remote::RemoteAccess& access) {

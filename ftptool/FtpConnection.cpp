@@ -74,10 +74,15 @@ void FtpConnection::InstallClientEvents() {
     view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + text);
   };
   client_.OnConnected = [this] { view_.ShowFtpStatus(2, A(ftptexts::kCheckingLogin)); };
-  client_.OnDisconnected = [this] {
-    view_.ShowFtpStatus(2, A(ftptexts::kDisconnected));
-    view_.ShowConnected(false);
-  };
+  client_.OnDisconnected = [this] { SessionEnded(); };
+}
+
+// Either session says so when its connection ends, whoever ended it. One ended by the abort
+// of its transfer was not dropped by the host: the next check and the timer must not say so.
+void FtpConnection::SessionEnded() {
+  view_.ShowFtpStatus(2, A(ftptexts::kDisconnected));
+  view_.ShowConnected(false);
+  if (abortRequested_ && transferRunning_) connectedSince_ = 0;
 }
 
 bool FtpConnection::RefuseWhileBusy() {
@@ -199,19 +204,12 @@ void FtpConnection::Established() {
 }
 
 void FtpConnection::CloseSession() {
-  if (!OverSftp()) {
-    try {
-      client_.Disconnect();
-    } catch (const std::exception&) {
-      // The socket is closed whatever the disconnect reports.
-    }
-    return;
+  if (OverSftp()) return sftp_->Disconnect();
+  try {
+    client_.Disconnect();
+  } catch (const std::exception&) {
+    // The socket is closed whatever the disconnect reports.
   }
-  const bool was = sftp_->Connected();
-  sftp_->Disconnect();
-  if (!was) return;
-  view_.ShowFtpStatus(2, A(ftptexts::kDisconnected));
-  view_.ShowConnected(false);
 }
 
 void FtpConnection::Disconnect() {
@@ -368,10 +366,11 @@ void FtpConnection::SetPump(std::function<void()> pump) {
 }
 
 // ABOR and the closing of the data connection make the running transfer fail; the connection
-// ends with it.
+// ends with it (SessionEnded). An SFTP session fails the transfer itself and ends after an
+// aborted download, not after an aborted upload.
 void FtpConnection::ActOnAbortRequest() {
   if (!abortRequested_ || !transferRunning_ || !session_->Connected()) return;
-  if (OverSftp()) return sftp_->Abort();  // the session makes the transfer fail itself
+  if (OverSftp()) return sftp_->Abort();
   try {
     client_.Abort();
     client_.Quit();
@@ -379,7 +378,6 @@ void FtpConnection::ActOnAbortRequest() {
   } catch (const std::exception&) {
     // The connection ends either way; the transfer then fails in the client.
   }
-  connectedSince_ = 0;
 }
 
 void FtpConnection::CloseForWindow() {

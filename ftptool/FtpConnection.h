@@ -137,6 +137,7 @@ class FtpConnection {
   void DropLostConnection();
   bool EnterRemotePathField();
   void InstallClientEvents();
+  void SessionEnded();
   void WorkBegin(std::int64_t maximum);
   void Work(std::int64_t count);
   void WorkEnd();

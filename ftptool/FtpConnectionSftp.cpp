@@ -18,6 +18,7 @@ void FtpConnection::InstallSftpHooks(SftpSession& session) {
   session.hooks.workBegin = [this](remote::WorkMode, std::int64_t maximum) { WorkBegin(maximum); };
   session.hooks.work = [this](remote::WorkMode, std::int64_t count) { Work(count); };
   session.hooks.workEnd = [this](remote::WorkMode) { WorkEnd(); };
+  session.hooks.disconnected = [this] { SessionEnded(); };
 }
 
 // Proxy and TLS are FTP's: a profile that asks for a proxy is refused rather than sent past

@@ -66,6 +66,9 @@ struct RemoteHooks {
   std::function<void(WorkMode, std::int64_t expected)> workBegin;
   std::function<void(WorkMode, std::int64_t done)> work;
   std::function<void(WorkMode)> workEnd;
+  // The connection has ended, whichever side ended it (Disconnect, a lost connection, a
+  // failure that leaves the session untrustworthy); the owner stops calling it connected.
+  std::function<void()> disconnected;
 };
 
 class RemoteSession {

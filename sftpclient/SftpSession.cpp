@@ -172,7 +172,9 @@ void SftpSession::Disconnect() {
     ssh_free(ssh_);
   }
   ssh_ = nullptr;
-  if (was) Status(ftp::texts::kDisconnected);
+  if (!was) return;
+  if (hooks.disconnected) hooks.disconnected();
+  Status(ftp::texts::kDisconnected);
 }
 
 sftp_session SftpSession::Sftp() {

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 
+#include "AbortAftermath.h"
 #include "Clock.h"
 #include "FtpConnection.h"
 #include "FtpError.h"
@@ -294,9 +295,7 @@ TEST_F(ToolConnection, AbortDuringATransferEndsTheConnection) {
   EXPECT_FALSE(view_.abortEnabled);
   EXPECT_LT(view_.progressPosition, 8 << 20);
   // The next action needs a new connection.
-  EXPECT_FALSE(conn_->EnsureConnection());
-  options_.AutoSet = true;
-  EXPECT_TRUE(conn_->EnsureConnection());
+  ExpectEndedByAbort(*conn_, view_, options_);
 }
 
 // The core drives FTP through the session; the session must leave the connection's own

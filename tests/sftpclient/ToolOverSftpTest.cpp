@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <map>
 
+#include "AbortAftermath.h"
 #include "FtpConnection.h"
 #include "FtpLocalPaths.h"
 #include "FtpRemoteListing.h"
 #include "FtpSelectionTransfer.h"
+#include "FtpSingleTransfer.h"
 #include "FtpStatusTexts.h"
 #include "FtpTreeWalk.h"
 #include "RecordingToolView.h"
@@ -218,6 +220,34 @@ TEST(ToolOverSftp, AbortOfAStalledDownloadTakesLessThanASecond) {
   EXPECT_FALSE(fs::exists(local.Path() / "gross"));
   EXPECT_TRUE(tool.connection.Session().Connected()) << "connected again after the abort";
   EXPECT_FALSE(tool.connection.Busy());
+}
+
+// The abort of a single download ends the session (the answers still in flight cannot be
+// trusted); the tool then counts it as ended by the user, as over FTP, not as dropped by the
+// host, and only the option to connect when there is none connects again.
+TEST(ToolOverSftp, AbortedDownloadLeavesTheToolDisconnectedAsOverFtp) {
+  ParamikoServer server({"--password", "p", "--stall-after", "65536"});
+  TempFolder local;
+  WriteText(server.Files() / "gross", std::string(1 << 20, 'x'));
+  WriteText(local.Path() / "known_hosts", server.KnownHostsLine());
+  Tool tool(server.Port(), "p");
+  tool.connection.KnownHostsFile = (local.Path() / "known_hosts").string();
+  ASSERT_TRUE(tool.connection.Connect()) << LogText(tool.view);
+  ASSERT_NE(tool.connection.ConnectedSince(), 0);
+  tool.connection.SetPump([&] {
+    if (tool.view.progressPosition > 0 && !tool.connection.AbortRequested()) tool.connection.RequestAbort();
+  });
+  FtpSingleTransfer single(tool.connection, tool.view, [] { return 45000.5; });
+  FtpSingleTransferFields fields;
+  fields.DownDateiEdit2 = "gross";
+  fields.DownDateiEdit1 = (local.Path() / "gross").string();
+  fields.OverwriteBox = true;
+  EXPECT_FALSE(single.TransferSingleFile(FtpTag::Remote, fields, ""));
+  tool.connection.SetPump(nullptr);
+  EXPECT_EQ(tool.view.panels[2], A("Transfer abgebrochen")) << LogText(tool.view);
+  EXPECT_FALSE(fs::exists(local.Path() / "gross"));
+  ExpectEndedByAbort(tool.connection, tool.view, tool.login.Reconnect);
+  EXPECT_EQ(tool.connection.Session().CurrentDir(), "/");
 }
 
 // Refused before the log-in, with the reason in the status panel and the log book, and the
