@@ -64,7 +64,8 @@ FtpNameEncoding FtpNamesOf(const remote::RemoteSession& session) {
 }
 
 bool FtpIsRefusal(const std::exception& error) {
-  if (dynamic_cast<const FtpReplyError*>(&error)) return true;
+  // 421 closes the connection, whichever request it answers.
+  if (const auto* reply = dynamic_cast<const FtpReplyError*>(&error)) return reply->Code() != 421;
   const auto* remote = dynamic_cast<const remote::RemoteError*>(&error);
   return remote && remote->Kind() == remote::ErrorKind::Failed;
 }

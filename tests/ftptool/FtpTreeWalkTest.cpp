@@ -18,6 +18,7 @@
 #include "PyftpdSuite.h"
 #include "RecordingToolView.h"
 #include "ScriptedServer.h"
+#include "ScriptedSuite.h"
 #include "TestFiles.h"
 #include "Win1252.h"
 
@@ -220,4 +221,48 @@ TEST(FtpTreeWalkHostile, NamesLeadingOutOfTheTargetAreSkipped) {
   EXPECT_EQ(view.LinesStartingWith(A("Unzulässiger Name")).size(), 4u);
   EXPECT_EQ(view.LinesStartingWith(A("Verknüpfung")),
             (std::vector<std::string>{A("Verknüpfung übersprungen: \"schleife\"")}));
+}
+
+// A 421 reply says the server is closing the connection: no folder refused, but the end of
+// the walk. Nothing more is sent on the dead connection (the file after the folder would
+// fail with a misleading text, or the walk of a last folder would end as if done), the error
+// carries the server's text and the session counts as disconnected, so the caller connects
+// afresh.
+TEST(FtpTreeWalkHostile, ClosingReplyToCwdEndsTheWalk) {
+  const std::string listing =
+      "drwxr-xr-x 2 a b 0 Jan 1 2020 Unter\r\n"
+      "-rw-r--r-- 1 a b 3 Jan 1 2020 danach.txt\r\n";
+  ScriptedServer server;
+  server.GreetAndAcceptLogIn();
+  server.Reply("250 drin").Reply("257 \"/Ziel\"").Reply("502 EPSV unbekannt");
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 Liste").DataSend(listing);
+  server.Send("226 fertig\r\n");
+  server.Reply("421 Dienst wird beendet").Close();
+  server.Start();
+
+  FtpClient client;
+  AimAtScript(client, server);
+  client.Passive = true;
+  client.Connect();
+  ScratchFolder folder;
+  RecordingToolView view;
+  FtpRemoteSession session(client);
+  int disconnected = 0;
+  session.hooks.disconnected = [&] { ++disconnected; };
+  FtpTreeWalker walker(session, view);
+  try {
+    walker.DownloadTree(fs::path(folder.File("Ziel")));
+    ADD_FAILURE() << "the walk went on";
+  } catch (const remote::RemoteError& error) {
+    EXPECT_EQ(error.Kind(), remote::ErrorKind::Disconnected);
+    EXPECT_EQ(std::string(error.what()), "Dienst wird beendet");
+  }
+  EXPECT_FALSE(client.Connected());
+  EXPECT_EQ(disconnected, 1);
+  server.Finish();
+  EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
+  const std::vector<std::string> commands(server.Received().begin() + 4, server.Received().end());
+  EXPECT_EQ(commands, (std::vector<std::string>{"CWD Ziel", "PWD", "EPSV", "PASV", "LIST", "CWD Unter"}));
+  EXPECT_EQ(view.LinesStartingWith("Downloadstart"), std::vector<std::string>{});
+  EXPECT_FALSE(fs::exists(folder.File("Ziel/danach.txt")));
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
@@ -248,6 +249,33 @@ TEST(ToolOverSftp, AbortedDownloadLeavesTheToolDisconnectedAsOverFtp) {
   EXPECT_FALSE(fs::exists(local.Path() / "gross"));
   ExpectEndedByAbort(tool.connection, tool.view, tool.login.Reconnect);
   EXPECT_EQ(tool.connection.Session().CurrentDir(), "/");
+}
+
+// A server that goes away as the walk enters a folder, or ends its SFTP side and keeps the
+// SSH connection, has not refused that folder: skipping it would report the tree as fetched
+// over a dead session. The run stops, says so and connects again, as over FTP after a 421.
+TEST(ToolOverSftp, SessionClosedOnEnteringAFolderStopsTheRun) {
+  for (const char* closing : {"--close-on-enter", "--end-sftp-on-enter"}) {
+    SCOPED_TRACE(closing);
+    ParamikoServer server({"--password", "p", closing, "Unter"});
+    TempFolder local;
+    fs::create_directories(server.Files() / "Unter" / "tiefer");
+    WriteText(server.Files() / "Unter" / "a.txt", "a");
+    WriteText(local.Path() / "known_hosts", server.KnownHostsLine());
+    Tool tool(server.Port(), "p");
+    tool.connection.KnownHostsFile = (local.Path() / "known_hosts").string();
+    ASSERT_TRUE(tool.connection.Connect()) << LogText(tool.view);
+    FtpSelectionHost host;
+    host.LocalPathField = [&] { return PathText(local.Path()); };
+    FtpSelectionCommands commands(tool.connection, tool.view, tool.dialogs, host);
+    EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, tool.Rows("Unter"), true, false));
+    EXPECT_EQ(tool.view.panels[2], A("Übertragung abgebrochen")) << LogText(tool.view);
+    EXPECT_TRUE(Contains(LogText(tool.view), A("=======> Übertragung abgebrochen, neu verbunden!")));
+    const auto& panel2 = tool.view.panel2History;
+    EXPECT_NE(std::find(panel2.begin(), panel2.end(), A(ftptexts::kDisconnected)), panel2.end());
+    EXPECT_TRUE(tool.connection.Session().Connected());
+    EXPECT_FALSE(fs::exists(local.Path() / "Unter" / "a.txt"));
+  }
 }
 
 // Refused before the log-in, with the reason in the status panel and the log book, and the

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """A scripted SFTP server on paramiko for the cases a real sshd will not play: password and
 keyboard-interactive log-in, a host key of the test's choosing, a download cut off or stalled
-part-way, slow writes, an upload stalled part-way or a further connection dropped mid-upload. Serves ROOT; prints its port once it listens. Log-in attempts go to --auth-log."""
+part-way, slow writes, an upload stalled part-way or a further connection dropped mid-upload,
+a connection or its SFTP channel closed as the client enters a folder. Serves ROOT; prints its port once it listens. Log-in attempts go to --auth-log."""
 import argparse
 import os
 import socket
@@ -86,6 +87,11 @@ class Files(paramiko.SFTPServerInterface):
         self.transport = server.transport
 
     def canonicalize(self, path):
+        name = os.path.basename(path.rstrip("/"))
+        if name == options.close_on_enter:
+            self.transport.close()  # the server goes away as the client enters that folder
+        if name == options.end_sftp_on_enter:
+            self.channel.close()  # the SFTP server ends; the SSH connection stays
         return "/" + os.path.normpath("/" + path).lstrip("/") if path not in ("", ".") else "/"
 
     def list_folder(self, path):
@@ -134,10 +140,16 @@ class Files(paramiko.SFTPServerInterface):
         return SFTP_OK
 
 
+class Subsystem(paramiko.SFTPServer):
+    def __init__(self, channel, name, server, sftp_si, *args, **kwargs):
+        super().__init__(channel, name, server, sftp_si, *args, **kwargs)
+        self.server.channel = channel
+
+
 def serve(client):
     transport = paramiko.Transport(client)
     transport.add_server_key(paramiko.Ed25519Key.from_private_key_file(options.host_key))
-    transport.set_subsystem_handler("sftp", paramiko.SFTPServer, Files)
+    transport.set_subsystem_handler("sftp", Subsystem, Files)
     server = Server()
     server.transport = transport
     transport.start_server(server=server)
@@ -158,6 +170,8 @@ def main():
     parser.add_argument("--write-delay", type=float)
     parser.add_argument("--stall-writes-after", type=int)
     parser.add_argument("--drop-joined-after", type=int)
+    parser.add_argument("--close-on-enter")
+    parser.add_argument("--end-sftp-on-enter")
     # Answers a read with fewer bytes than asked, a different count at each offset.
     parser.add_argument("--ragged-reads", type=int)
     options = parser.parse_args()
