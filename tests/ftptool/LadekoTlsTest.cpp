@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "PyftpdServer.h"
+#include "PyftpdSuite.h"
 #include "ScriptedServer.h"
 #include "TestFiles.h"
-#include "TlsCertificate.h"
 
 namespace {
 
@@ -30,47 +30,41 @@ CommandRun Ladeko(std::uint16_t port, const std::string& options, const std::str
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out)};
 }
 
-class LadekoTls : public testing::Test {
+// The suite's server offers TLS; a plain one beside it offers none.
+class LadekoTls : public PyftpdTlsSuite {
  protected:
   static void SetUpTestSuite() {
-    certificate_ = std::make_unique<TlsCertificate>();
-    PyftpdServer::Options options;
-    options.CertFile = certificate_->CertFile();
-    options.KeyFile = certificate_->KeyFile();
-    tls_ = std::make_unique<PyftpdServer>(options);
+    PyftpdTlsSuite::SetUpTestSuite();
     plain_ = std::make_unique<PyftpdServer>();
   }
   static void TearDownTestSuite() {
-    tls_.reset();
     plain_.reset();
-    certificate_.reset();
+    PyftpdTlsSuite::TearDownTestSuite();
   }
   void SetUp() override {
-    ASSERT_TRUE(certificate_->Made());
-    ASSERT_TRUE(tls_->Running()) << tls_->Problem();
+    PyftpdTlsSuite::SetUp();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(plain_->Running()) << plain_->Problem();
   }
-  static inline std::unique_ptr<TlsCertificate> certificate_;
-  static inline std::unique_ptr<PyftpdServer> tls_;
   static inline std::unique_ptr<PyftpdServer> plain_;
 };
 
 }  // namespace
 
 TEST_F(LadekoTls, UnverifiableCertificateFailsUntilItsFingerprintIsGiven) {
-  WriteFile((tls_->Home() / "wort.evd").string(), "Baum;tree\r\n");
-  CommandRun run = Ladeko(tls_->Port(), "", "ls");
+  WriteFile((server_->Home() / "wort.evd").string(), "Baum;tree\r\n");
+  CommandRun run = Ladeko(server_->Port(), "", "ls");
   EXPECT_EQ(run.exitCode, 1) << run.output;
   EXPECT_NE(run.output.find(certificate_->Fingerprint()), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find("wort.evd"), std::string::npos);
 
-  run = Ladeko(tls_->Port(), "--trace --fingerprint " + certificate_->Fingerprint(), "nlst");
+  run = Ladeko(server_->Port(), "--trace --fingerprint " + certificate_->Fingerprint(), "nlst");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("wort.evd"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Verbindung verschlüsselt (TLS 1."), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("PROT P"), std::string::npos);
 
-  run = Ladeko(tls_->Port(), "--no-tls --trace", "nlst");
+  run = Ladeko(server_->Port(), "--no-tls --trace", "nlst");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   // The FEAT reply read for the names lists AUTH TLS; the command itself must not go out.
   EXPECT_EQ(run.output.find(": AUTH TLS<EOL>"), std::string::npos) << run.output;

@@ -37,11 +37,10 @@ TEST(LadekoSftp, CommandsOverSsh) {
   TempFolder local;
   const std::string host = "sftp://127.0.0.1:" + std::to_string(server.Port());
   const std::string fingerprint = KeyFingerprint(server.HostPublicKey());
-  const std::string known = (local.Path() / "known_hosts").string();
+  const fs::path known = local.Path() / "known_hosts";
   const auto ladeko = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {LADEKO_FTP, "--known-hosts", known, "--identity", server.UserKey().string()});
     Outcome run;
-    run.output = RunProgram(args, &run.status, {"SSH_AUTH_SOCK=", "HOME=" + local.Path().string()}, true);
+    run.output = LadekoOnSshd(server, known, local.Path(), std::move(args), &run.status);
     return run;
   };
 

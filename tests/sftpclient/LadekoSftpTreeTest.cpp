@@ -39,8 +39,7 @@ TEST(LadekoSftpTree, PutdirThenGetdirGiveTheTreeBackByteForByte) {
   const auto ladeko = [&](std::vector<std::string> args, int* status) {
     const auto host = std::find_if(args.begin(), args.end(), [](const std::string& arg) { return arg.rfind("--", 0) != 0; });
     args.insert(host, "sftp://127.0.0.1:" + std::to_string(server.Port()));
-    args.insert(args.begin(), {LADEKO_FTP, "--known-hosts", known.string(), "--identity", server.UserKey().string()});
-    return RunProgram(args, status, {"SSH_AUTH_SOCK=", "HOME=" + local.Path().string()}, true);
+    return LadekoOnSshd(server, known, local.Path(), std::move(args), status);
   };
 
   const fs::path outside = local.Path() / "draussen";

@@ -7,20 +7,7 @@
 #include "SftpTestSession.h"
 #include "SftpTexts.h"
 
-using remote::ErrorKind;
 namespace texts = sftp::texts;
-
-namespace {
-
-std::string LoginError(SftpSession& session, const remote::RemoteAccess& access) {
-  session.Connect(access);
-  const remote::RemoteError error = ErrorOf([&] { session.Login(); });
-  EXPECT_EQ(error.Kind(), ErrorKind::Login) << error.what();
-  EXPECT_FALSE(session.Connected());
-  return error.what();
-}
-
-}  // namespace
 
 TEST(SftpLogin, KeysOfFileAgentAndHomeWithPassphrase) {
   SshdServer server;
@@ -85,10 +72,8 @@ TEST(SftpLogin, PasswordAndKeyboardInteractive) {
     ParamikoServer server({"--password", "Gr\xC3\xBC\xC3\x9F" "e", "--auth", method});
     ASSERT_NE(server.Port(), 0);
     TempFolder home;
-    const fs::path known = home.Path() / "known_hosts";
-    WriteText(known, server.KnownHostsLine());
     SftpSession session;
-    Isolate(session, known);
+    TrustOnly(session, server, home.Path() / "known_hosts");
     EXPECT_EQ(LoginError(session, Loopback(server.Port(), "falsch")), texts::kWrongPassword) << method;
     EXPECT_EQ(LoginError(session, Loopback(server.Port())), texts::kPasswordNeeded) << method;
     session.Connect(Loopback(server.Port(), "Gr\xC3\xBC\xC3\x9F" "e"));
@@ -97,9 +82,8 @@ TEST(SftpLogin, PasswordAndKeyboardInteractive) {
   }
   ParamikoServer hostbased({"--auth", "hostbased"});
   TempFolder home;
-  WriteText(home.Path() / "known_hosts", hostbased.KnownHostsLine());
   SftpSession session;
-  Isolate(session, home.Path() / "known_hosts");
+  TrustOnly(session, hostbased, home.Path() / "known_hosts");
   const std::string message = LoginError(session, Loopback(hostbased.Port(), "x"));
   EXPECT_NE(message.find("(hostbased)"), std::string::npos) << message;
 }

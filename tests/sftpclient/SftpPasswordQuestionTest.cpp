@@ -10,13 +10,6 @@ namespace texts = sftp::texts;
 
 namespace {
 
-std::string LoginError(SftpSession& session, const remote::RemoteAccess& access) {
-  session.Connect(access);
-  const remote::RemoteError error = ErrorOf([&] { session.Login(); });
-  EXPECT_EQ(error.Kind(), remote::ErrorKind::Login) << error.what();
-  return error.what();
-}
-
 std::string Lines(const fs::path& file) { return fs::exists(file) ? ReadText(file) : std::string(); }
 
 }  // namespace
@@ -24,10 +17,9 @@ std::string Lines(const fs::path& file) { return fs::exists(file) ? ReadText(fil
 TEST(SftpPasswordQuestion, AskedOnceAfterTheKeysAndTried) {
   ParamikoServer server({"--password", "richtig", "--auth", "publickey,password"});
   TempFolder home;
-  WriteText(home.Path() / "known_hosts", server.KnownHostsLine());
   MakeKey(home.Path() / "fremd");
   SftpSession session;
-  Isolate(session, home.Path() / "known_hosts");
+  TrustOnly(session, server, home.Path() / "known_hosts");
   session.identityFile = (home.Path() / "fremd").string();
   std::vector<std::string> asked;
   std::optional<std::string> answer = "falsch";

@@ -113,7 +113,6 @@ TEST(SftpTransfer, NoWriteThroughLinksNoPartOnCut) {
   TempFolder local;
   WriteText(server.Files() / "klein", "neuer Inhalt");
   WriteText(server.Files() / "gross", RandomBytes(1 << 20, 7));
-  WriteText(local.Path() / "known_hosts", server.KnownHostsLine());
   const fs::path folder = local.Path() / "ziel";
   fs::create_directories(folder);
   WriteText(local.Path() / "draussen", "bleibt");
@@ -121,9 +120,7 @@ TEST(SftpTransfer, NoWriteThroughLinksNoPartOnCut) {
   WriteText(folder / "gross", "alt");
 
   SftpSession session;
-  Isolate(session, local.Path() / "known_hosts");
-  session.Connect(Loopback(server.Port(), "p"));
-  session.Login();
+  ConnectWithPassword(session, server, local.Path() / "known_hosts");
   const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(folderFd, 0);
   session.GetAt("klein", folderFd, "klein");
@@ -150,11 +147,8 @@ TEST(SftpTransfer, NoWriteThroughLinksNoPartOnCut) {
 TEST(SftpTransfer, ShortReadAnswersLeaveNoGap) {
   ParamikoServer server({"--password", "p", "--ragged-reads", "70000"});
   TempFolder local;
-  WriteText(local.Path() / "known_hosts", server.KnownHostsLine());
   SftpSession session;
-  Isolate(session, local.Path() / "known_hosts");
-  session.Connect(Loopback(server.Port(), "p"));
-  session.Login();
+  ConnectWithPassword(session, server, local.Path() / "known_hosts");
   unsigned seed = 11;
   for (const std::size_t size : {1u, 4096u, 65536u, 131072u, 131073u, 700001u}) {
     const std::string bytes = RandomBytes(size, seed++);
@@ -171,11 +165,8 @@ TEST(SftpTransfer, AbortWithinASecond) {
   ParamikoServer stalling({"--password", "p", "--stall-after", "65536"});
   TempFolder local;
   WriteText(stalling.Files() / "gross", RandomBytes(1 << 20, 3));
-  WriteText(local.Path() / "known_hosts", stalling.KnownHostsLine());
   SftpSession session;
-  Isolate(session, local.Path() / "known_hosts");
-  session.Connect(Loopback(stalling.Port(), "p"));
-  session.Login();
+  ConnectWithPassword(session, stalling, local.Path() / "known_hosts");
   std::int64_t received = 0;
   session.hooks.work = [&](remote::WorkMode, std::int64_t done) { received = done; };
   Clock::time_point abortedAt{};

@@ -31,13 +31,10 @@ struct SpreadSession {
   SftpSession session;
   std::string log;
   SpreadSession(const ParamikoServer& server, const fs::path& knownHosts) {
-    WriteText(knownHosts, server.KnownHostsLine());
-    Isolate(session, knownHosts);
     session.writeBlock = 32768;
     session.uploadSpreadFrom = 0;
     session.hooks.log = [this](const std::string& line) { log += line + "\n"; };
-    session.Connect(Loopback(server.Port(), "p"));
-    session.Login();
+    ConnectWithPassword(session, server, knownHosts);
   }
 };
 

@@ -77,6 +77,17 @@ struct Tool {
     login.Password = password;
     connection.Login = [this] { return login; };
   }
+  // The paramiko server's key known from a file in folder, the server's password "p".
+  Tool(const ParamikoServer& server, const fs::path& folder) : Tool(server.Port(), "p") {
+    WriteText(folder / "known_hosts", server.KnownHostsLine());
+    connection.KnownHostsFile = (folder / "known_hosts").string();
+  }
+  // The selection commands, the local list showing folder.
+  FtpSelectionCommands Commands(const fs::path& folder) {
+    FtpSelectionHost host;
+    host.LocalPathField = [folder] { return PathText(folder); };
+    return FtpSelectionCommands(connection, view, dialogs, host);
+  }
   // A folder row of the list; names on SFTP are their own caption.
   static FtpSelection Rows(const std::string& name) { return {{{name, "", 0, name}}, false}; }
 
@@ -85,6 +96,14 @@ struct Tool {
   FtpConnection connection{client, view, [] { return 45000.5; }};
   FtpLoginValues login;
   ScriptedDialogs dialogs;
+};
+
+// A server that stops sending the 1 MiB file "gross" after 64 KiB, and the tool aimed at it.
+struct StallingServer {
+  StallingServer() { WriteText(server.Files() / "gross", std::string(1 << 20, 'x')); }
+  ParamikoServer server{{"--password", "p", "--stall-after", "65536"}};
+  TempFolder local;
+  Tool tool{server, local.Path()};
 };
 
 void MakeTree(const fs::path& root, const fs::path& outside) {
@@ -144,9 +163,7 @@ TEST(ToolOverSftp, ListTreesAndReconnectAfterACut) {
   for (const std::string& line : side.ListingArea) linkLine |= line[0] == 'l' && Contains(line, "Abk\xC3\xBCrzung");
   EXPECT_TRUE(linkLine);
 
-  FtpSelectionHost host;
-  host.LocalPathField = [&] { return PathText(local.Path()); };
-  FtpSelectionCommands commands(tool.connection, tool.view, tool.dialogs, host);
+  FtpSelectionCommands commands = tool.Commands(local.Path());
   ASSERT_TRUE(commands.TransferSelection(FtpTag::Remote, tool.Rows("Quelle"), true, false)) << LogText(tool.view);
   EXPECT_EQ(DiffTrees(server.Files() / "Quelle", local.Path() / "Quelle", "Verweis"), 0);
   EXPECT_FALSE(fs::exists(fs::symlink_status(local.Path() / "Quelle" / "Verweis")));
@@ -191,12 +208,9 @@ TEST(ToolOverSftp, ListTreesAndReconnectAfterACut) {
 // The abort button during a download the server has stopped sending: the transfer fails
 // within a second, and the run connects again as after any failure.
 TEST(ToolOverSftp, AbortOfAStalledDownloadTakesLessThanASecond) {
-  ParamikoServer server({"--password", "p", "--stall-after", "65536"});
-  TempFolder local;
-  WriteText(server.Files() / "gross", std::string(1 << 20, 'x'));
-  WriteText(local.Path() / "known_hosts", server.KnownHostsLine());
-  Tool tool(server.Port(), "p");
-  tool.connection.KnownHostsFile = (local.Path() / "known_hosts").string();
+  StallingServer stalling;
+  Tool& tool = stalling.tool;
+  const TempFolder& local = stalling.local;
   ASSERT_TRUE(tool.connection.Connect()) << LogText(tool.view);
   EXPECT_EQ(tool.connection.Session().CurrentDir(), "/") << "the server's root is its folder";
 
@@ -210,9 +224,7 @@ TEST(ToolOverSftp, AbortOfAStalledDownloadTakesLessThanASecond) {
   tool.view.onLog = [&](const std::string& line) {
     if (line == "Transfer abgebrochen" && failed == Clock::time_point{}) failed = Clock::now();
   };
-  FtpSelectionHost host;
-  host.LocalPathField = [&] { return PathText(local.Path()); };
-  FtpSelectionCommands commands(tool.connection, tool.view, tool.dialogs, host);
+  FtpSelectionCommands commands = tool.Commands(local.Path());
   const FtpSelection file{{{"gross", "1048576", 5, "gross"}}, false};
   EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, file, true, false));
   ASSERT_NE(asked, Clock::time_point{});
@@ -227,12 +239,9 @@ TEST(ToolOverSftp, AbortOfAStalledDownloadTakesLessThanASecond) {
 // trusted); the tool then counts it as ended by the user, as over FTP, not as dropped by the
 // host, and only the option to connect when there is none connects again.
 TEST(ToolOverSftp, AbortedDownloadLeavesTheToolDisconnectedAsOverFtp) {
-  ParamikoServer server({"--password", "p", "--stall-after", "65536"});
-  TempFolder local;
-  WriteText(server.Files() / "gross", std::string(1 << 20, 'x'));
-  WriteText(local.Path() / "known_hosts", server.KnownHostsLine());
-  Tool tool(server.Port(), "p");
-  tool.connection.KnownHostsFile = (local.Path() / "known_hosts").string();
+  StallingServer stalling;
+  Tool& tool = stalling.tool;
+  const TempFolder& local = stalling.local;
   ASSERT_TRUE(tool.connection.Connect()) << LogText(tool.view);
   ASSERT_NE(tool.connection.ConnectedSince(), 0);
   tool.connection.SetPump([&] {
@@ -261,13 +270,9 @@ TEST(ToolOverSftp, SessionClosedOnEnteringAFolderStopsTheRun) {
     TempFolder local;
     fs::create_directories(server.Files() / "Unter" / "tiefer");
     WriteText(server.Files() / "Unter" / "a.txt", "a");
-    WriteText(local.Path() / "known_hosts", server.KnownHostsLine());
-    Tool tool(server.Port(), "p");
-    tool.connection.KnownHostsFile = (local.Path() / "known_hosts").string();
+    Tool tool(server, local.Path());
     ASSERT_TRUE(tool.connection.Connect()) << LogText(tool.view);
-    FtpSelectionHost host;
-    host.LocalPathField = [&] { return PathText(local.Path()); };
-    FtpSelectionCommands commands(tool.connection, tool.view, tool.dialogs, host);
+    FtpSelectionCommands commands = tool.Commands(local.Path());
     EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, tool.Rows("Unter"), true, false));
     EXPECT_EQ(tool.view.panels[2], A("Übertragung abgebrochen")) << LogText(tool.view);
     EXPECT_TRUE(Contains(LogText(tool.view), A("=======> Übertragung abgebrochen, neu verbunden!")));

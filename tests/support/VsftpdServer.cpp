@@ -1,52 +1,20 @@
 #include "VsftpdServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
-extern char** environ;
+#include "LoopbackPorts.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-sockaddr_in Loopback(std::uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
-}
-
-std::uint16_t FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address = Loopback(0);
-  socklen_t length = sizeof address;
-  std::uint16_t port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-    port = ntohs(address.sin_port);
-  ::close(fd);
-  return port;
-}
-
-bool Answers(std::uint16_t port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address = Loopback(port);
-  const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return connected;
-}
 
 std::string Configuration(const fs::path& folder, std::uint16_t port, const VsftpdServer::Options& options) {
   std::string text =
@@ -93,41 +61,25 @@ VsftpdServer::VsftpdServer(const Options& options) {
 }
 
 // A port that was free a moment ago may be taken by now; the caller then tries another.
+// The server's OpenSSL reads its configuration from the environment.
 bool VsftpdServer::Start(const Options& options) {
-  port_ = FreePort();
+  port_ = FreeLoopbackPort();
   const std::string configFile = (folder_ / "vsftpd.conf").string();
   std::ofstream(configFile) << Configuration(folder_, port_, options);
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry; ++entry)
-    if (std::string(*entry).rfind("OPENSSL_CONF=", 0) != 0) environment.emplace_back(*entry);
-  environment.push_back("OPENSSL_CONF=" + (folder_ / "openssl.cnf").string());
-  std::vector<char*> envp;
-  for (std::string& entry : environment) envp.push_back(entry.data());
-  envp.push_back(nullptr);
-  std::string binary = kBinary;
-  std::string config = configFile;
-  char* argv[] = {binary.data(), config.data(), nullptr};
-  if (::posix_spawn(&pid_, kBinary, nullptr, nullptr, argv, envp.data()) != 0) {
-    pid_ = -1;
+  try {
+    process_.Start({kBinary, configFile}, false, {"OPENSSL_CONF=" + (folder_ / "openssl.cnf").string()});
+  } catch (const std::runtime_error&) {
     return false;
   }
   for (int wait = 0; wait < 200; ++wait) {
-    if (::waitpid(pid_, nullptr, WNOHANG) == pid_) {
-      pid_ = -1;
-      return false;
-    }
-    if (Answers(port_)) return true;
+    if (process_.Exited()) return false;
+    if (LoopbackAnswers(port_)) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
   return false;
 }
 
-void VsftpdServer::Stop() {
-  if (pid_ <= 0) return;
-  ::kill(pid_, SIGTERM);
-  ::waitpid(pid_, nullptr, 0);
-  pid_ = -1;
-}
+void VsftpdServer::Stop() { process_.Stop(); }
 
 VsftpdServer::~VsftpdServer() {
   Stop();

@@ -4,11 +4,11 @@
 // connection resuming the control connection's session), capped at TLS 1.2 if asked.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <string>
+
+#include "ChildProcess.h"
 
 class VsftpdServer {
  public:
@@ -29,7 +29,7 @@ class VsftpdServer {
   VsftpdServer(const VsftpdServer&) = delete;
   VsftpdServer& operator=(const VsftpdServer&) = delete;
 
-  bool Running() const { return pid_ > 0; }
+  bool Running() const { return process_.Pid() > 0; }
   const std::string& Problem() const { return problem_; }
   std::uint16_t Port() const { return port_; }
   // The anonymous user's writable folder, "pub" on the server.
@@ -40,7 +40,7 @@ class VsftpdServer {
   void Stop();
 
   std::filesystem::path folder_;
-  pid_t pid_ = -1;
+  ChildProcess process_;
   std::uint16_t port_ = 0;
   std::string problem_;
 };

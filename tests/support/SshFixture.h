@@ -1,9 +1,7 @@
 // Servers for the SFTP tests, all on 127.0.0.1 and started by the test itself: OpenSSH's sshd
 // with a host key, a user key and a configuration made here; the scripted paramiko server of
-// sftp_server.py; an ssh-agent holding the user key.
+// sftp_server.py; an ssh-agent holding the user key. Programs run by ChildProcess.h.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "ChildProcess.h"
 
 namespace fs = std::filesystem;
 
@@ -30,34 +30,12 @@ class TempFolder {
 // A known_hosts line for a key of a server on 127.0.0.1 at port, as ssh writes it.
 std::string KnownLine(std::uint16_t port, const fs::path& publicKey);
 
-// Runs a program to its end; its standard output comes back, the exit code in *status.
-// With withErrors its standard error comes back too, in the same stream.
-std::string RunProgram(const std::vector<std::string>& argv, int* status = nullptr,
-                       const std::vector<std::string>& extraEnvironment = {}, bool withErrors = false);
-
 // Makes an ed25519 key pair at path (and path.pub); with a passphrase when given.
 void MakeKey(const fs::path& path, const std::string& passphrase = "");
 // The key's SHA256 fingerprint as ssh-keygen prints it.
 std::string KeyFingerprint(const fs::path& publicKey);
 std::string ReadText(const fs::path& path);
 void WriteText(const fs::path& path, const std::string& text);
-
-// A child process that is ended (SIGTERM, then waited for) with the object.
-class ChildProcess {
- public:
-  ChildProcess() = default;
-  ~ChildProcess() { Stop(); }
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-  // Starts argv; with readFirstLine, returns the first line it prints.
-  std::string Start(const std::vector<std::string>& argv, bool readFirstLine,
-                    const std::vector<std::string>& extraEnvironment = {});
-  void Stop();
-  pid_t Pid() const { return pid_; }
-
- private:
-  pid_t pid_ = -1;
-};
 
 class SshdServer {
  public:
