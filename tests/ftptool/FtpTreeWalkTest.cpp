@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -223,46 +224,74 @@ TEST(FtpTreeWalkHostile, NamesLeadingOutOfTheTargetAreSkipped) {
             (std::vector<std::string>{A("Verknüpfung übersprungen: \"schleife\"")}));
 }
 
-// A 421 reply says the server is closing the connection: no folder refused, but the end of
-// the walk. Nothing more is sent on the dead connection (the file after the folder would
-// fail with a misleading text, or the walk of a last folder would end as if done), the error
-// carries the server's text and the session counts as disconnected, so the caller connects
-// afresh.
-TEST(FtpTreeWalkHostile, ClosingReplyToCwdEndsTheWalk) {
+// A 421 reply says the server is closing the connection: no folder refused and no empty
+// listing, but the end of the walk, with the server's text. Nothing more is sent on the dead
+// connection (the file after the folder would fail with a misleading text, or the walk of a
+// last folder would end as if done).
+class ClosingServerWalk : public testing::Test {
+ protected:
+  ClosingServerWalk() {
+    server.GreetAndAcceptLogIn();
+    server.Reply("250 drin").Reply("257 \"/Ziel\"").Reply("502 EPSV unbekannt");
+    AimAtScript(client, server);
+    client.Passive = true;
+    session.hooks.disconnected = [this] { ++disconnected; };
+  }
+
+  // Walks "Ziel" down; the text of the error that ended the walk.
+  std::string Walk() {
+    server.Start();
+    client.Connect();
+    FtpTreeWalker walker(session, view);
+    std::string text;
+    try {
+      walker.DownloadTree(fs::path(folder.File("Ziel")));
+      ADD_FAILURE() << "the walk went on";
+    } catch (const remote::RemoteError& error) {
+      text = error.what();
+      kind = error.Kind();
+    } catch (const std::exception& error) {
+      text = error.what();
+    }
+    connectedAfter = client.Connected();
+    client.Disconnect();
+    server.Finish();
+    EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
+    EXPECT_EQ(view.LinesStartingWith("Downloadstart"), std::vector<std::string>{});
+    return text;
+  }
+
+  std::vector<std::string> CommandsAfterLogIn() const {
+    return std::vector<std::string>(server.Received().begin() + 4, server.Received().end());
+  }
+
+  ScriptedServer server;
+  FtpClient client;
+  FtpRemoteSession session{client};
+  ScratchFolder folder;
+  RecordingToolView view;
+  int disconnected = 0;
+  std::optional<remote::ErrorKind> kind;  // of the error that ended the walk, a session's
+  bool connectedAfter = true;
+};
+
+TEST_F(ClosingServerWalk, AtTheChangeIntoAFolder) {
   const std::string listing =
       "drwxr-xr-x 2 a b 0 Jan 1 2020 Unter\r\n"
       "-rw-r--r-- 1 a b 3 Jan 1 2020 danach.txt\r\n";
-  ScriptedServer server;
-  server.GreetAndAcceptLogIn();
-  server.Reply("250 drin").Reply("257 \"/Ziel\"").Reply("502 EPSV unbekannt");
   server.Reply("227 (" + server.PasvFields() + ")").Reply("150 Liste").DataSend(listing);
   server.Send("226 fertig\r\n");
   server.Reply("421 Dienst wird beendet").Close();
-  server.Start();
-
-  FtpClient client;
-  AimAtScript(client, server);
-  client.Passive = true;
-  client.Connect();
-  ScratchFolder folder;
-  RecordingToolView view;
-  FtpRemoteSession session(client);
-  int disconnected = 0;
-  session.hooks.disconnected = [&] { ++disconnected; };
-  FtpTreeWalker walker(session, view);
-  try {
-    walker.DownloadTree(fs::path(folder.File("Ziel")));
-    ADD_FAILURE() << "the walk went on";
-  } catch (const remote::RemoteError& error) {
-    EXPECT_EQ(error.Kind(), remote::ErrorKind::Disconnected);
-    EXPECT_EQ(std::string(error.what()), "Dienst wird beendet");
-  }
-  EXPECT_FALSE(client.Connected());
-  EXPECT_EQ(disconnected, 1);
-  server.Finish();
-  EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
-  const std::vector<std::string> commands(server.Received().begin() + 4, server.Received().end());
-  EXPECT_EQ(commands, (std::vector<std::string>{"CWD Ziel", "PWD", "EPSV", "PASV", "LIST", "CWD Unter"}));
-  EXPECT_EQ(view.LinesStartingWith("Downloadstart"), std::vector<std::string>{});
+  EXPECT_EQ(Walk(), "Dienst wird beendet");
+  EXPECT_EQ(kind, remote::ErrorKind::Disconnected);
+  EXPECT_FALSE(connectedAfter);
+  EXPECT_EQ(disconnected, 1) << "the session did not end with the reply";
+  EXPECT_EQ(CommandsAfterLogIn(), (std::vector<std::string>{"CWD Ziel", "PWD", "EPSV", "PASV", "LIST", "CWD Unter"}));
   EXPECT_FALSE(fs::exists(folder.File("Ziel/danach.txt")));
+}
+
+TEST_F(ClosingServerWalk, AtTheListing) {
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("421 Dienst wird beendet").Close();
+  EXPECT_EQ(Walk(), "Dienst wird beendet");
+  EXPECT_EQ(CommandsAfterLogIn(), (std::vector<std::string>{"CWD Ziel", "PWD", "EPSV", "PASV", "LIST"}));
 }
