@@ -209,9 +209,10 @@ void FtpConnection::CloseSession() {
   }
   const bool was = sftp_->Connected();
   sftp_->Disconnect();
-  if (!was) return;
-  view_.ShowFtpStatus(2, A(ftptexts::kDisconnected));
+  // A session that found its connection lost has closed itself, unlike the FTP client without
+  // a word to the window: the indicator goes off here in either case.
   view_.ShowConnected(false);
+  if (was) view_.ShowFtpStatus(2, A(ftptexts::kDisconnected));
 }
 
 void FtpConnection::Disconnect() {
