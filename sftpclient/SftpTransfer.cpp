@@ -67,6 +67,16 @@ struct RemoteFile {
   }
 };
 
+// Ends the progress begun for a transfer on every way out: the window holds its abort button
+// and its transfer state until it hears the end.
+struct WorkEnded {
+  const remote::RemoteHooks& hooks;
+  WorkMode mode;
+  ~WorkEnded() {
+    if (hooks.workEnd) hooks.workEnd(mode);
+  }
+};
+
 struct KeyFree {
   void operator()(ssh_key key) const { ssh_key_free(key); }
 };
@@ -251,6 +261,7 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
   if (!remoteFile.file) Fail(temporary);
   Log("Stat PUT " + temporary);
   if (hooks.workBegin) hooks.workBegin(WorkMode::Write, size);
+  const WorkEnded ended{hooks, WorkMode::Write};
   ssh_key key = nullptr;
   const bool spread = uploadConnections > 1 && size >= uploadSpreadFrom && !loginAsked_ &&
                       ssh_get_server_publickey(ssh_, &key) == SSH_OK;
@@ -266,6 +277,13 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
     throw;
   }
   if (lanes.LanesThatWrote() > 1) Log("Stat " + std::to_string(lanes.LanesThatWrote()) + " SSH-Verbindungen");
+  if (outcome == UploadOutcome::PrimaryFailed || outcome == UploadOutcome::LaneCloseFailed) {
+    // When a write or a close fails because the server died, libssh may not have noticed: a
+    // connection that cannot even answer where it is counts as lost, not as a refusal.
+    char* here = sftp_canonicalize_path(sftp_, ".");
+    if (!here) FailConnection();
+    ssh_string_free_char(here);
+  }
   switch (outcome) {
     case UploadOutcome::Done:
       break;
@@ -281,7 +299,6 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
   const sftp_file file = remoteFile.file;
   remoteFile.file = nullptr;
   if (sftp_close(file) != SSH_OK) Fail(temporary);
-  if (hooks.workEnd) hooks.workEnd(WorkMode::Write);
 }
 
 // A server that renames only onto a free name gets the old file deleted first; whatever

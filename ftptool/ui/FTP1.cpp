@@ -115,6 +115,9 @@ int TFTPForm1::FTPDienststarten() {
 
 void TFTPForm1::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  // The window system shows a window again that was minimized: the tool is not starting, and
+  // the profile typed meanwhile, the connection and the lists stay as they are.
+  if (event->spontaneous()) return;
   shown_ = false;
   // Closing already asked about the changes; the start-up replaces the profile without asking.
   document_->ClearModified();

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 #include "FtpTrustButtons.h"
 #include "QtText.h"
@@ -28,10 +30,15 @@ HostKeyDecision AskHostKeyTrust(QWidget* parent, const std::string& host, const 
   // A host name is the user's text, never markup; the fingerprint can be copied.
   box.setTextFormat(Qt::PlainText);
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
-  // The text would wrap inside the fingerprint (at a "/"), which makes comparing it hard.
+  // The text would wrap inside the fingerprint (at a "/"), which makes comparing it hard: the
+  // label is held at least as wide as the fingerprint. A message box wraps its text only when
+  // it is wider than min(half the screen, 500 pixels); a label held narrower than that is
+  // neither wrapped nor widened, and the long lines were cut at its edge.
   if (auto* label = box.findChild<QLabel*>("qt_msgbox_label")) {
     const QString fingerprint = QString::fromStdString(check.fingerprint);
-    label->setMinimumWidth(QFontMetrics(label->font()).horizontalAdvance(fingerprint) + 8);
+    const QScreen* screen = box.screen();
+    const int wrapsAbove = std::min(screen ? screen->availableGeometry().width() / 2 : 500, 500);
+    label->setMinimumWidth(std::max(QFontMetrics(label->font()).horizontalAdvance(fingerprint) + 8, wrapsAbove));
   }
   switch (AskTrustWithButtons(box)) {
     case FtpTrustAnswer::Once: return HostKeyDecision::AcceptOnce;

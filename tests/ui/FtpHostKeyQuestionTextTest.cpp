@@ -1,0 +1,49 @@
+// The host-key question must show all of its text whatever the font: a line that neither fits
+// nor wraps is cut at the box's edge, and the learner cannot read what is asked.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMessageBox>
+
+#include "FtpHostKeyQuestion.h"
+#include "ModalAnswer.h"
+
+namespace {
+
+const HostKeyCheck kKey{HostKeyState::Unknown, "SHA256:QGzkXAmPFRUOVQwpw8IbzjATAQOx3/SJKrn1WUtrx7g", "ssh-ed25519"};
+
+// Where the label wraps, its height must take the wrapped text; where it does not, each line
+// must fit its width.
+void ExpectWholeTextShown(const QLabel& label, double scale) {
+  const QFontMetrics metrics(label.font());
+  const int room = label.contentsRect().width();
+  if (label.wordWrap()) {
+    EXPECT_GE(label.height(), label.heightForWidth(label.width())) << "font scale " << scale;
+  } else {
+    for (const QString& line : label.text().split('\n'))
+      EXPECT_LE(metrics.horizontalAdvance(line), room) << "font scale " << scale << ": " << line.toStdString();
+  }
+  EXPECT_GE(room, metrics.horizontalAdvance(QString::fromStdString(kKey.fingerprint))) << "font scale " << scale;
+}
+
+}  // namespace
+
+TEST(FtpHostKeyQuestionText, EveryLineIsReadableAtSmallNormalAndLargeFonts) {
+  const QFont normal = QApplication::font();
+  for (const double scale : {0.8, 1.0, 1.3, 1.7}) {
+    QFont font = normal;
+    font.setPointSizeF(normal.pointSizeF() * scale);
+    QApplication::setFont(font);
+    ModalAnswer<QMessageBox> answer([scale](QMessageBox& box) {
+      const auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+      if (label) ExpectWholeTextShown(*label, scale);
+      else ADD_FAILURE() << "no text label";
+      box.reject();
+    });
+    AskHostKeyTrust(nullptr, "127.0.0.1:58845", kKey);
+    EXPECT_TRUE(answer.Answered());
+  }
+  QApplication::setFont(normal);
+}
