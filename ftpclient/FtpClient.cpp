@@ -17,6 +17,8 @@ namespace {
 constexpr int kOwedReplyGraceMs = 3000;
 // After an ABOR at most this many replies are read while looking for the NOOP's answer.
 constexpr int kMaxAbortReplies = 8;
+// "Service not available, closing control connection", as an answer to any command.
+constexpr int kClosingReply = 421;
 
 bool IsPreliminary(int code) { return code >= 100 && code <= 199; }
 
@@ -103,6 +105,9 @@ FtpReply FtpClient::ReadReply(int timeoutMs) {
       if (!reply) continue;
       if (!IsPreliminary(reply->NumericCode)) owedReplies_ = std::max(0, owedReplies_ - 1);
       lastCmdResult_ = std::move(*reply);
+      // 421 is the server's last word on this connection, whatever it answers: the socket is
+      // not taken for usable until a later read finds it shut.
+      if (lastCmdResult_.NumericCode == kClosingReply) CloseControl(false);
       return lastCmdResult_;
     }
   } catch (...) {

@@ -10,8 +10,6 @@ using remote::RemoteError;
 
 namespace {
 
-constexpr int kClosingReply = 421;  // "service not available, closing control connection"
-
 std::uint32_t PermissionBits(const std::string& rwx) {
   if (rwx.size() != 3 || rwx == "???") return 0;
   return (rwx[0] == 'r' ? 4u : 0u) | (rwx[1] == 'w' ? 2u : 0u) | (rwx[2] == 'x' || rwx[2] == 's' ? 1u : 0u);
@@ -60,10 +58,6 @@ auto FtpRemoteSession::Guarded(Call&& call) -> decltype(call()) {
   } catch (const FtpTimeoutError& error) {
     throw RemoteError(ErrorKind::Timeout, error.what());
   } catch (const FtpError& error) {
-    // 421 is the server's last word on this connection, whatever the command: no refusal of
-    // the one request, and the socket must not be taken for usable until a read finds it shut.
-    const auto* reply = dynamic_cast<const FtpReplyError*>(&error);
-    if (reply && reply->Code() == kClosingReply) client_.Disconnect();
     const ErrorKind kind = aborted_                ? ErrorKind::Aborted
                            : !client_.Connected() ? ErrorKind::Disconnected
                                                   : ErrorKind::Failed;

@@ -293,5 +293,7 @@ TEST_F(ClosingServerWalk, AtTheChangeIntoAFolder) {
 TEST_F(ClosingServerWalk, AtTheListing) {
   server.Reply("227 (" + server.PasvFields() + ")").Reply("421 Dienst wird beendet").Close();
   EXPECT_EQ(Walk(), "Dienst wird beendet");
+  EXPECT_FALSE(connectedAfter);
+  EXPECT_EQ(disconnected, 1);
   EXPECT_EQ(CommandsAfterLogIn(), (std::vector<std::string>{"CWD Ziel", "PWD", "EPSV", "PASV", "LIST"}));
 }
