@@ -11,8 +11,10 @@
 #include <map>
 
 #include "AbortAftermath.h"
+#include "FtpBrowserRows.h"
 #include "FtpConnection.h"
 #include "FtpLocalPaths.h"
+#include "FtpRemoteCalls.h"
 #include "FtpRemoteListing.h"
 #include "FtpSelectionTransfer.h"
 #include "FtpSingleTransfer.h"
@@ -361,4 +363,47 @@ TEST(ToolOverSftp, PortAndUserRules) {
   EXPECT_FALSE(bad.connection.Connect());
   EXPECT_EQ(bad.view.panels[2], A("Ungültige SFTP-Adresse: ") + "sftp://nas:0");
   EXPECT_FALSE(bad.connection.Busy());
+}
+
+// The automatic transfers' single files over SFTP: a download replaces the local file and
+// records the source's date as the scheduler will list it again (from the attributes, in the
+// same day count as a local file's time), an upload replaces the server's file and records
+// the local source's time; the labels carry both.
+TEST(ToolOverSftp, SingleTransfersRecordWhatTheSchedulerCompares) {
+  // A zone away from UTC, so that a date taken in the wrong zone shows; the zone of the other
+  // tests is read again once the variable is back.
+  const struct ZoneReread { ~ZoneReread() { ::tzset(); } } reread;
+  const ScopedEnv zone("TZ", "Europe/Berlin");
+  ::tzset();
+  ParamikoServer server({"--password", "p"});
+  TempFolder local;
+  Tool tool(server, local.Path());
+  WriteText(server.Files() / "Liste.evd", "vom Server");
+  const fs::file_time_type serverTime = fs::file_time_type::clock::now() - std::chrono::hours(30);
+  fs::last_write_time(server.Files() / "Liste.evd", serverTime);
+  WriteText(local.Path() / "Liste.evd", "alt");
+  WriteText(local.Path() / "neu.evd", "von hier");
+  WriteText(server.Files() / "Ziel.evd", "alt");
+  ASSERT_TRUE(tool.connection.Connect()) << LogText(tool.view);
+
+  FtpSingleTransfer single(tool.connection, tool.view, [] { return 45000.5; });
+  FtpSingleTransferFields fields;
+  fields.DownDateiEdit2 = "Liste.evd";
+  fields.DownDateiEdit1 = (local.Path() / "Liste.evd").string();
+  fields.UpDateiEdit1 = (local.Path() / "neu.evd").string();
+  fields.UpDateiEdit2 = "Ziel.evd";
+  const std::string downLabel = single.RunSingleTransfer(FtpTag::Remote, fields, "");
+  EXPECT_EQ(ReadText(local.Path() / "Liste.evd"), "vom Server") << LogText(tool.view);
+  const double listed = single.Record().LastDownloadSourceDate;
+  // Whole seconds: the server's attributes carry no fractions.
+  EXPECT_NEAR(listed, FtpFileTimeDayCount(serverTime), 1.0 / 86400);
+  EXPECT_EQ(FtpRemoteFileDate(tool.connection.Session(), "Liste.evd"), listed);
+  EXPECT_TRUE(Contains(downLabel, " (" + FtpDateText(listed) + ")")) << downLabel;
+
+  const std::string upLabel = single.RunSingleTransfer(FtpTag::Local, fields, "");
+  EXPECT_EQ(ReadText(server.Files() / "Ziel.evd"), "von hier") << LogText(tool.view);
+  EXPECT_EQ(single.Record().LastUploadSourceTime, FtpFileTimeDayCount(fs::last_write_time(local.Path() / "neu.evd")));
+  EXPECT_TRUE(Contains(upLabel, "Letztes Hochladen ")) << upLabel;
+  const auto entries = fs::directory_iterator(server.Files());
+  EXPECT_EQ(std::distance(fs::begin(entries), fs::end(entries)), 2) << "a temporary name was left";
 }
