@@ -194,17 +194,22 @@ void FtpSelectionCommands::DeleteSelection(FtpTag tag, const FtpSelection& selec
   view_.ClearFtpStatus(2, 2);
   view_.SetCursor(FtpCursor::Hourglass);
   connection_.SetBusy(true);
+  bool failed = true;
   try {
     for (const auto& row : selection.Rows) {
       if (IsSpecialRow(row)) continue;
       DeleteRow(tag, row);
     }
+    failed = false;
   } catch (const FtpDeleteRefusal& refusal) {
     Inform(refusal.what());
     view_.ShowFtpStatus(2, A("Löschen abgebrochen"));
   } catch (const std::exception&) {
     view_.ShowFtpStatus(2, A("Löschen abgebrochen"));
   }
+  // A tree walk stopped below the listed folder left the server there: the refreshed list and
+  // the next command on its rows would be in the wrong folder.
+  if (remote && failed) ReturnToRemoteDirectory();
   if (remote && host_.ListRemoteDirectory) host_.ListRemoteDirectory();
   if (!remote && host_.ListLocalDirectory) host_.ListLocalDirectory();
   view_.SetCursor(FtpCursor::Normal);

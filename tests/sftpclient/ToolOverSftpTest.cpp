@@ -407,3 +407,27 @@ TEST(ToolOverSftp, SingleTransfersRecordWhatTheSchedulerCompares) {
   const auto entries = fs::directory_iterator(server.Files());
   EXPECT_EQ(std::distance(fs::begin(entries), fs::end(entries)), 2) << "a temporary name was left";
 }
+
+// A tree without end on the server: fetching and deleting stop at the depth limit as over FTP,
+// and the stopped delete leaves the server back in the folder the list shows.
+TEST(ToolOverSftp, EndlessTreeStopsAtTheDepthLimit) {
+  const std::string limitText = A("Verzeichnisbaum tiefer als 100 Ebenen, abgebrochen bei \"t\"");
+  ParamikoServer server({"--password", "p", "--endless", "t"});
+  TempFolder local;
+  Tool tool(server, local.Path());
+  tool.connection.RemotePathField = [] { return std::string("/"); };
+  ASSERT_TRUE(tool.connection.Connect()) << LogText(tool.view);
+  FtpSelectionCommands commands = tool.Commands(local.Path());
+  EXPECT_FALSE(commands.TransferSelection(FtpTag::Remote, tool.Rows("t"), true, false));
+  EXPECT_TRUE(Contains(LogText(tool.view), limitText)) << LogText(tool.view);
+  std::size_t depth = 0;
+  for (fs::path folder = local.Path() / "t"; fs::is_directory(folder / "t"); folder /= "t") ++depth;
+  EXPECT_EQ(depth, 99u) << "100 levels below the parent";
+
+  tool.dialogs.messageAnswers = {MsgResult::Yes};
+  commands.DeleteSelection(FtpTag::Remote, tool.Rows("t"));
+  ASSERT_FALSE(tool.dialogs.messages.empty());
+  EXPECT_EQ(tool.dialogs.messages.back().text, limitText);
+  EXPECT_EQ(tool.view.panels[2], A("Löschen abgebrochen"));
+  EXPECT_EQ(tool.connection.Session().CurrentDir(), "/");
+}

@@ -6,6 +6,7 @@ a connection or its SFTP channel closed as the client enters a folder. Serves RO
 import argparse
 import os
 import socket
+import stat
 import sys
 import threading
 import time
@@ -81,6 +82,20 @@ def local(path):
     return os.path.join(options.root, path.lstrip("/"))
 
 
+def endless(path):
+    """Inside the folder --endless names, every folder holds one more folder "t"."""
+    return options.endless is not None and options.endless in path.strip("/").split("/")
+
+
+def folder_attributes(name):
+    attr = paramiko.SFTPAttributes()
+    attr.filename = name
+    attr.st_mode = stat.S_IFDIR | 0o755
+    attr.st_size = 0
+    attr.st_mtime = attr.st_atime = 0
+    return attr
+
+
 class Files(paramiko.SFTPServerInterface):
     def __init__(self, server, *args, **kwargs):
         super().__init__(server, *args, **kwargs)
@@ -95,6 +110,8 @@ class Files(paramiko.SFTPServerInterface):
         return "/" + os.path.normpath("/" + path).lstrip("/") if path not in ("", ".") else "/"
 
     def list_folder(self, path):
+        if endless(path):
+            return [folder_attributes("t")]
         try:
             result = []
             for name in os.listdir(local(path)):
@@ -106,6 +123,8 @@ class Files(paramiko.SFTPServerInterface):
             return paramiko.SFTPServer.convert_errno(error.errno)
 
     def stat(self, path):
+        if endless(path):
+            return folder_attributes(os.path.basename(path.rstrip("/")))
         try:
             return paramiko.SFTPAttributes.from_stat(os.stat(local(path)))
         except OSError as error:
@@ -170,6 +189,7 @@ def main():
     parser.add_argument("--write-delay", type=float)
     parser.add_argument("--stall-writes-after", type=int)
     parser.add_argument("--drop-joined-after", type=int)
+    parser.add_argument("--endless")
     parser.add_argument("--close-on-enter")
     parser.add_argument("--end-sftp-on-enter")
     # Answers a read with fewer bytes than asked, a different count at each offset.
