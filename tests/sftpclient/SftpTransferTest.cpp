@@ -6,22 +6,15 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <random>
 
 #include "SftpTestSession.h"
+#include "TestFiles.h"
 
 using remote::EntryType;
 using remote::ErrorKind;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(generator());
-  return bytes;
-}
 
 const remote::RemoteEntry* Find(const std::vector<remote::RemoteEntry>& entries, const std::string& name) {
   for (const auto& entry : entries)

@@ -4,21 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <random>
 
 #include "SftpTestSession.h"
+#include "TestFiles.h"
 
 using remote::ErrorKind;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::string Bytes(std::size_t size, unsigned seed) {
-  std::mt19937 generator(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(generator());
-  return bytes;
-}
 
 std::size_t FilesIn(const fs::path& folder) {
   std::size_t count = 0;
@@ -43,7 +36,7 @@ struct SpreadSession {
 // Writes slow enough that the further connections log in while lane 0 is still at it; in the
 // second server they are dropped a quarter into the file and their blocks go to the others.
 TEST(SftpUploadLanes, WholeFileWhetherFurtherConnectionsStayOrDrop) {
-  const std::string content = Bytes((3u << 20) + 4321, 11);
+  const std::string content = RandomBytes((3u << 20) + 4321, 11);
   for (const std::vector<std::string>& extra :
        {std::vector<std::string>{"--write-delay", "0.01"},
         std::vector<std::string>{"--write-delay", "0.01", "--drop-joined-after", "786432"}}) {
@@ -79,7 +72,7 @@ TEST(SftpUploadLanes, WholeFileWhetherFurtherConnectionsStayOrDrop) {
 TEST(SftpUploadLanes, AbortWhileTheServerSitsOnAWrite) {
   ParamikoServer server({"--password", "p", "--stall-writes-after", "262144"});
   TempFolder local;
-  WriteText(local.Path() / "quelle", Bytes(2u << 20, 12));
+  WriteText(local.Path() / "quelle", RandomBytes(2u << 20, 12));
   SpreadSession spread(server, local.Path() / "known_hosts");
   std::int64_t sent = 0;
   spread.session.hooks.work = [&](remote::WorkMode, std::int64_t done) { sent = done; };

@@ -3,8 +3,6 @@
 // under way, keeps no half file under the final name, and connects again when the learner
 // asks once the server is back.
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +11,7 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include "FtpLoginForServer.h"
 #include "FTP1.h"
 #include "FtpBrowserPage.h"
 #include "FtpConnectionPanel.h"
@@ -41,11 +40,7 @@ class FtpSftpDrop : public ::testing::Test {
     WriteText(home.Path() / "known_hosts", server.KnownHostsLine());
     fs::create_directories(server.Files());
     fs::create_directories(local);
-    form.Connection().KnownHostsFile = (home.Path() / "known_hosts").string();
-    login.HostEdit->setText("sftp://127.0.0.1");
-    login.PortEdit->setText(QString::number(server.Port()));
-    login.UserEdit->setText(::getpwuid(::getuid())->pw_name);  // sshd lets in only its own user
-    login.PassEdit->clear();
+    FillLoginForSshd(form, server, home.Path() / "known_hosts");
     page.VerzEdit2->setText(QString::fromStdString(server.Files().string()));
     page.VerzEdit1->setText(QString::fromStdString(local.string()));
     form.PageControl()->setCurrentWidget(form.TabSheet2Page());

@@ -4,8 +4,6 @@
 // comes back must equal the source as `diff -r` sees it, and the server keeps no temporary
 // upload names.
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
@@ -15,6 +13,7 @@
 #include <memory>
 #include <random>
 
+#include "FtpLoginForServer.h"
 #include "FTP1.h"
 #include "FtpBrowserPage.h"
 #include "FtpConnectionPanel.h"
@@ -85,12 +84,7 @@ TEST(FtpSftpTreeWindow, ATreeGoesUpAndComesBackByteForByteThroughThePageButtons)
   for (QAbstractItemModel* model : {page.ListView1->model(), page.ListView2->model()})
     testers.push_back(std::make_unique<QAbstractItemModelTester>(
         model, QAbstractItemModelTester::FailureReportingMode::Fatal));
-  form.Connection().KnownHostsFile = knownHosts.string();
-  FtpLoginPage& login = form.LoginPage();
-  login.HostEdit->setText("sftp://127.0.0.1");
-  login.PortEdit->setText(QString::number(server.Port()));
-  login.UserEdit->setText(::getpwuid(::getuid())->pw_name);  // sshd lets in only its own user
-  login.PassEdit->clear();
+  FillLoginForSshd(form, server, knownHosts);
   form.PageControl()->setCurrentWidget(form.TabSheet2Page());
   form.show();
   ASSERT_TRUE(form.Connection().Connect());

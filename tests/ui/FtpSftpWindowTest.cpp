@@ -3,8 +3,6 @@
 // connection only, "Nein" leaving the tool unconnected; the browser lists the server; the
 // passphrase of an encrypted key asked for in the window.
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <QInputDialog>
 #include <QLineEdit>
@@ -13,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "FtpLoginForServer.h"
 #include "FTP1.h"
 #include "FtpBrowserPage.h"
 #include "FtpConnectionPanel.h"
@@ -27,12 +26,7 @@ class FtpSftpWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server.Running());
-    form.Connection().KnownHostsFile = knownHosts.string();
-    FtpLoginPage& login = form.LoginPage();
-    login.HostEdit->setText("sftp://127.0.0.1");
-    login.PortEdit->setText(QString::number(server.Port()));
-    login.UserEdit->setText(::getpwuid(::getuid())->pw_name);  // sshd lets in only its own user
-    login.PassEdit->clear();
+    FillLoginForSshd(form, server, knownHosts);
   }
 
   // Connects while the next host-key question is answered with the named button.

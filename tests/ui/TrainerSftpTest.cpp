@@ -2,8 +2,6 @@
 // against a real sshd on loopback: the learner types the server's folder into the dialog's
 // path field, saves there and opens the file again.
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +9,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "FtpLoginForServer.h"
 #include "FTP1.h"
 #include "FtpDialogPage.h"
 #include "FtpLoginPage.h"
@@ -26,12 +25,7 @@ class TrainerSftpTest : public MainWindowTest {
     ASSERT_TRUE(server.Running());
     WriteText(knownHosts, server.KnownHostsLine());
     Open();
-    tool.Connection().KnownHostsFile = knownHosts.string();
-    FtpLoginPage& login = tool.LoginPage();
-    login.HostEdit->setText("sftp://127.0.0.1");
-    login.PortEdit->setText(QString::number(server.Port()));
-    login.UserEdit->setText(::getpwuid(::getuid())->pw_name);  // sshd lets in only its own user
-    login.PassEdit->clear();
+    FillLoginForSshd(tool, server, knownHosts);
     form->SetFtpDialog(&par, [this] {
       QTimer::singleShot(0, &tool, [this] {
         if (WaitForList()) InServerFolder(script);
