@@ -104,3 +104,14 @@ class ScopedEnv {
   const char* name_;
   std::optional<std::string> old_;
 };
+
+// The sshd and a user's home of the test's own: HOME points into it (known_hosts and keys are
+// looked for there) and only the agent holding the fixture's user key takes part in a log-in.
+struct SshdWithOwnHome {
+  SshdServer server;
+  TempFolder home;
+  SshAgent agent{server.UserKey()};
+  std::optional<ScopedEnv> agentSocket{std::in_place, "SSH_AUTH_SOCK", agent.Socket()};
+  ScopedEnv homeFolder{"HOME", home.Path().string()};
+  std::filesystem::path knownHosts = home.Path() / "known_hosts";
+};

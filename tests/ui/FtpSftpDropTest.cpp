@@ -33,14 +33,14 @@ bool IndicatorShowsConnected(TFTPForm1& form) {
   return form.Button("Image1Btn")->property("imageIndex").toInt() == 23;
 }
 
-class FtpSftpDrop : public ::testing::Test {
+class FtpSftpDrop : public ::testing::Test, protected SshdWithOwnHome {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server.Running());
-    WriteText(home.Path() / "known_hosts", server.KnownHostsLine());
+    WriteText(knownHosts, server.KnownHostsLine());
     fs::create_directories(server.Files());
     fs::create_directories(local);
-    FillLoginForSshd(form, server, home.Path() / "known_hosts");
+    FillLoginForSshd(form, server, knownHosts);
     page.VerzEdit2->setText(QString::fromStdString(server.Files().string()));
     page.VerzEdit1->setText(QString::fromStdString(local.string()));
     form.PageControl()->setCurrentWidget(form.TabSheet2Page());
@@ -92,11 +92,6 @@ class FtpSftpDrop : public ::testing::Test {
   }
 
   static constexpr std::uintmax_t kSize = 96u << 20;
-  SshdServer server;
-  TempFolder home;
-  SshAgent agent{server.UserKey()};
-  ScopedEnv agentSocket{"SSH_AUTH_SOCK", agent.Socket()};
-  ScopedEnv homeFolder{"HOME", home.Path().string()};
   fs::path local = home.Path() / "lokal";
   ScriptedDialogs dialogs;
   FtpPar par;

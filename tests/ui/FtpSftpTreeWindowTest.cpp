@@ -53,13 +53,11 @@ int RowOf(const FtpBrowserRows& rows, const std::string& caption) {
 }  // namespace
 
 TEST(FtpSftpTreeWindow, ATreeGoesUpAndComesBackByteForByteThroughThePageButtons) {
-  SshdServer server;
+  const SshdWithOwnHome ssh;
+  const SshdServer& server = ssh.server;
   ASSERT_TRUE(server.Running());
-  TempFolder home;
-  SshAgent agent{server.UserKey()};
-  const ScopedEnv agentSocket("SSH_AUTH_SOCK", agent.Socket());
-  const ScopedEnv homeFolder("HOME", home.Path().string());
-  const fs::path knownHosts = home.Path() / "known_hosts";
+  const TempFolder& home = ssh.home;
+  const fs::path& knownHosts = ssh.knownHosts;
   WriteText(knownHosts, server.KnownHostsLine());
 
   // The learner's tree, with two links to things outside it that must stay at home.

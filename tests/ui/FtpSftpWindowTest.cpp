@@ -22,7 +22,7 @@
 
 namespace {
 
-class FtpSftpWindow : public ::testing::Test {
+class FtpSftpWindow : public ::testing::Test, protected SshdWithOwnHome {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server.Running());
@@ -41,13 +41,6 @@ class FtpSftpWindow : public ::testing::Test {
     return connected;
   }
 
-  SshdServer server;
-  TempFolder home;
-  // Only the fixture's agent and no key of the machine's user take part in the log-in.
-  SshAgent agent{server.UserKey()};
-  std::optional<ScopedEnv> agentSocket{std::in_place, "SSH_AUTH_SOCK", agent.Socket()};
-  ScopedEnv homeFolder{"HOME", home.Path().string()};
-  fs::path knownHosts = home.Path() / "known_hosts";
   ScriptedDialogs dialogs;
   FtpPar par;
   TFTPForm1 form{{&dialogs, nullptr, nullptr, &par, nullptr, nullptr, {}, 1.0}};

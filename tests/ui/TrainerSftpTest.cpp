@@ -19,7 +19,7 @@
 
 namespace {
 
-class TrainerSftpTest : public MainWindowTest {
+class TrainerSftpTest : public MainWindowTest, protected SshdWithOwnHome {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server.Running());
@@ -49,12 +49,6 @@ class TrainerSftpTest : public MainWindowTest {
     if (then) then();
   }
 
-  SshdServer server;
-  TempFolder home;
-  SshAgent agent{server.UserKey()};
-  ScopedEnv agentSocket{"SSH_AUTH_SOCK", agent.Socket()};
-  ScopedEnv homeFolder{"HOME", home.Path().string()};
-  fs::path knownHosts = home.Path() / "known_hosts";
   FtpPar par;
   TFTPForm1 tool{TFTPForm1::Services{.dialogs = &dialogs, .par = &par, .settingsFolder = {}}};
   std::function<void()> script;
