@@ -48,13 +48,6 @@ std::uint32_t UploadBlockFor(sftp_session sftp) {
   return openSsh ? 256 * 1024 - 1024 - 512 : 32768;
 }
 
-// A server may end its SFTP side and keep the SSH connection: every request then fails with
-// no status of its own, and only the channel tells that the session is gone.
-bool SessionEnded(ssh_session ssh, sftp_session sftp) {
-  return !ssh || !ssh_is_connected(ssh) || !sftp || ssh_channel_is_closed(sftp->channel) ||
-         ssh_channel_is_eof(sftp->channel);
-}
-
 }  // namespace
 
 SftpSession::~SftpSession() { Disconnect(); }
@@ -184,6 +177,13 @@ void SftpSession::Disconnect() {
   Status(ftp::texts::kDisconnected);
 }
 
+// A server may end its SFTP side and keep the SSH connection: every request then fails with
+// no status of its own, and only the channel tells that the session is gone.
+bool SftpSession::ConnectionEnded() const {
+  return !ssh_ || !ssh_is_connected(ssh_) || !sftp_ || ssh_channel_is_closed(sftp_->channel) ||
+         ssh_channel_is_eof(sftp_->channel);
+}
+
 sftp_session SftpSession::Sftp() {
   if (!sftp_) throw RemoteError(ErrorKind::Disconnected, texts::kNotConnected);
   return sftp_;
@@ -197,7 +197,7 @@ void SftpSession::FailConnection() {
 
 // Names on SFTP are UTF-8; the message is Windows-1252 like every text the user sees.
 void SftpSession::Fail(const std::string& path) {
-  if (SessionEnded(ssh_, sftp_)) FailConnection();
+  if (ConnectionEnded()) FailConnection();
   switch (sftp_ ? sftp_get_error(sftp_) : SSH_FX_CONNECTION_LOST) {
     case SSH_FX_NO_SUCH_FILE:
     case SSH_FX_NO_SUCH_PATH:

@@ -95,6 +95,8 @@ class SftpSession : public remote::RemoteSession {
   [[noreturn]] void Fail(const std::string& path);
   [[noreturn]] void FailConnection();
   sftp_session Sftp();
+  // The connection or its SFTP channel has ended (by either side).
+  bool ConnectionEnded() const;
 
   ssh_session ssh_ = nullptr;
   sftp_session sftp_ = nullptr;

@@ -241,7 +241,7 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
   try {
     Upload(local.fd, static_cast<std::int64_t>(info.st_size), localPath, temporary, mode);
   } catch (...) {
-    if (sftp_ && ssh_is_connected(ssh_)) sftp_unlink(sftp_, temporary.c_str());
+    if (!ConnectionEnded()) sftp_unlink(sftp_, temporary.c_str());
     throw;
   }
   MoveOverTarget(temporary, target);
@@ -305,7 +305,7 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
 // fails, the new content stays under the temporary name and the message says where.
 void SftpSession::MoveOverTarget(const std::string& temporary, const std::string& target) {
   if (sftp_rename(Sftp(), temporary.c_str(), target.c_str()) == SSH_OK) return;
-  if (!ssh_is_connected(ssh_)) FailConnection();
+  if (ConnectionEnded()) FailConnection();
   if (sftp_unlink(sftp_, target.c_str()) == SSH_OK && sftp_rename(sftp_, temporary.c_str(), target.c_str()) == SSH_OK)
     return;
   throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kRenameRefused, target) + "\n" +
