@@ -197,6 +197,7 @@ class FtpClient {
   void CloseControl(bool announceDisconnecting);
   void Status(FtpStatus status, const std::string& text);
   void Log(const char* prefix, std::string_view bytes);
+  std::string FileError(const char* format, const std::string& path, int errorNumber) const;
 
   // Data connection plumbing (FtpTransfer.cpp).
   FtpAddress PassiveAddress();

@@ -9,6 +9,7 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
+#include "FtpFileProblem.h"
 #include "FtpFolderFile.h"
 #include "FtpProtocol.h"
 #include "FtpTexts.h"
@@ -26,20 +27,15 @@ struct FileHandle {
   }
 };
 
-// The German text for the file, and the system's words for the failure when it named one.
-std::string FileErrorText(const char* format, const std::string& path, int errorNumber) {
-  std::string text = FtpFormat(format, path);
-  if (errorNumber != 0) text += std::string("\n") + std::strerror(errorNumber);
-  return text;
-}
-
-void WriteAll(int fd, std::string_view bytes, const std::string& path) {
+// Writes all of bytes; 0, or the error number of the failure.
+int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) throw FtpError(FileErrorText(texts::kFileWriteError, path, written < 0 ? errno : ENOSPC));
+    if (written <= 0) return written < 0 ? errno : ENOSPC;
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
+  return 0;
 }
 
 // Marks the client as transferring for the life of one transfer.
@@ -211,7 +207,7 @@ void FtpClient::SendData(const std::string& command, int fd, std::int64_t size, 
     do {
       got = ::read(fd, block.data(), block.size());
     } while (got < 0 && errno == EINTR);
-    if (got < 0) throw FtpError(FileErrorText(texts::kFileReadError, path, errno));
+    if (got < 0) throw FtpError(FileError(texts::kFileReadError, path, errno));
     // A closed data socket (Abort) makes this fail, so an aborted upload never looks complete.
     if (got > 0)
       data_.SendAll(std::string_view(block.data(), static_cast<std::size_t>(got)), slicePump_, ReadTimeout);
@@ -255,6 +251,12 @@ const FtpListItems& FtpClient::DirectoryListing() {
   return *listing_;
 }
 
+// The German message for a local file's failure; the system's own words go to the log only.
+std::string FtpClient::FileError(const char* format, const std::string& path, int errorNumber) const {
+  if (errorNumber != 0 && OnLog) OnLog(FtpFileProblemLogLine(path, errorNumber));
+  return FtpFileErrorText(format, path, errorNumber);
+}
+
 void FtpClient::Get(const std::string& remoteName, const std::string& localPath, FtpOverwrite overwrite) {
   FtpCheckArgument(remoteName);
   std::error_code ignored;
@@ -271,43 +273,46 @@ void FtpClient::Get(const std::string& remoteName, const std::string& localPath,
   // (its name appears only after the whole transfer, close_notify checked, has arrived).
   ReplacingFile file;
   errno = 0;
-  if (!file.Open(localPath)) throw FtpError(FileErrorText(texts::kCannotCreateFile, localPath, errno));
+  if (!file.Open(localPath)) throw FtpError(FileError(texts::kCannotCreateFile, localPath, errno));
   file.SkipFlushOfNewFile();
   ReceiveData("RETR " + remoteName, [&](std::string_view block) {
     errno = 0;
-    if (!file.Write(block)) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
+    if (!file.Write(block)) throw FtpError(FileError(texts::kFileWriteError, localPath, errno));
   });
   errno = 0;
-  if (!file.Commit()) throw FtpError(FileErrorText(texts::kFileWriteError, localPath, errno));
+  if (!file.Commit()) throw FtpError(FileError(texts::kFileWriteError, localPath, errno));
 }
 
 void FtpClient::GetAt(const std::string& remoteName, int folderFd, const std::string& localName) {
   FtpCheckArgument(remoteName);
   FtpFolderFile file;
-  if (!file.Open(folderFd, localName)) throw FtpError(FileErrorText(texts::kCannotCreateFile, localName, errno));
+  if (!file.Open(folderFd, localName)) throw FtpError(FileError(texts::kCannotCreateFile, localName, errno));
   ReceiveData("RETR " + remoteName, [&](std::string_view block) {
-    if (!file.Write(block)) throw FtpError(FileErrorText(texts::kFileWriteError, localName, errno));
+    if (!file.Write(block)) throw FtpError(FileError(texts::kFileWriteError, localName, errno));
   });
   errno = 0;
-  if (!file.Commit()) throw FtpError(FileErrorText(texts::kFileWriteError, localName, errno));
+  if (!file.Commit()) throw FtpError(FileError(texts::kFileWriteError, localName, errno));
 }
 
 void FtpClient::GetIntoStream(const std::string& remoteName, const std::string& path) {
   FileHandle file{::open(path.c_str(), O_WRONLY | O_CLOEXEC)};
-  if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotCreateFile, path, errno));
-  ReceiveData("RETR " + remoteName, [&](std::string_view block) { WriteAll(file.fd, block, path); });
+  if (file.fd < 0) throw FtpError(FileError(texts::kCannotCreateFile, path, errno));
+  ReceiveData("RETR " + remoteName, [&](std::string_view block) {
+    if (const int error = WriteAll(file.fd, block))
+      throw FtpError(FileError(texts::kFileWriteError, path, error));
+  });
   const int fd = file.fd;
   file.fd = -1;
-  if (::close(fd) != 0) throw FtpError(FileErrorText(texts::kFileWriteError, path, errno));
+  if (::close(fd) != 0) throw FtpError(FileError(texts::kFileWriteError, path, errno));
 }
 
 void FtpClient::Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode) {
   FtpCheckArgument(remoteName);
   // Without O_NONBLOCK, opening a FIFO would wait for a writer.
   FileHandle file{::open(localPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
-  if (file.fd < 0) throw FtpError(FileErrorText(texts::kCannotOpenFile, localPath, errno));
+  if (file.fd < 0) throw FtpError(FileError(texts::kCannotOpenFile, localPath, errno));
   struct stat info {};
-  if (::fstat(file.fd, &info) != 0) throw FtpError(FileErrorText(texts::kCannotOpenFile, localPath, errno));
+  if (::fstat(file.fd, &info) != 0) throw FtpError(FileError(texts::kCannotOpenFile, localPath, errno));
   // A directory opens for reading too, but its read fails only after STOR has emptied the
   // remote file; only a regular file is sent.
   if (!S_ISREG(info.st_mode))

@@ -46,7 +46,10 @@ bool ExistingTargetWritable(const fs::path& target) {
   std::error_code ec;
   const fs::file_status status = fs::status(target, ec);
   if (!fs::exists(status)) return true;
-  if (!fs::is_regular_file(status)) return false;
+  if (!fs::is_regular_file(status)) {
+    errno = fs::is_directory(status) ? EISDIR : EINVAL;
+    return false;
+  }
   std::FILE* probe = std::fopen(target.c_str(), "r+b");
   if (!probe) return false;
   std::fclose(probe);
@@ -62,17 +65,6 @@ void CleanFolderOnce(const fs::path& folder) {
     if (!cleaned.insert(folder).second) return;
   }
   ReplacingFile::RemoveStaleScratchFiles(folder);
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t done = ::write(fd, data, size);
-    if (done < 0 && errno == EINTR) continue;
-    if (done <= 0) return false;
-    data += done;
-    size -= static_cast<size_t>(done);
-  }
-  return true;
 }
 
 }  // namespace
@@ -137,81 +129,85 @@ void ReplacingFile::Discard() {
   }
   if (file_) std::fclose(file_);
   file_ = nullptr;
-  inPlace_ = false;
+  fillTarget_ = false;
 }
 
 mode_t ReplacingFile::KeptMode(mode_t old) const {
   return access_ == Access::Private ? (old & 0700) : (old & 07777);
 }
 
+int ReplacingFile::CreateScratch(const fs::path& folder, std::string_view suffix, mode_t mode,
+                                 fs::path* made) {
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    const fs::path candidate = folder / (std::string(kScratchPrefix) + RandomHex() + std::string(suffix));
+    const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return -1;
+    ::flock(fd, LOCK_EX);  // held until the file is renamed or removed
+    *made = candidate;
+    return fd;
+  }
+  return -1;
+}
+
+bool ReplacingFile::OpenScratchBeside(mode_t mode) {
+  fs::path made;
+  const int fd = CreateScratch(target_.parent_path(), kScratchSuffix, mode, &made);
+  if (fd < 0) return false;
+  file_ = ::fdopen(fd, "w+b");  // read back when the target is filled
+  if (file_) temp_ = made;
+  else {
+    const int error = errno;
+    ::unlink(made.c_str());
+    ::close(fd);
+    errno = error;
+  }
+  return file_ != nullptr;
+}
+
+// Unnamed, so that nothing is left there whatever becomes of this program.
+bool ReplacingFile::OpenScratchInTempFolder() {
+  std::error_code ec;
+  const fs::path folder = fs::temp_directory_path(ec);
+  if (ec) {
+    errno = ec.value();
+    return false;
+  }
+  const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  file_ = ::fdopen(fd, "w+b");
+  if (!file_) ::close(fd);
+  fillTarget_ = file_ != nullptr;
+  return fillTarget_;
+}
+
 bool ReplacingFile::Open(const fs::path& target, Access access) {
   Discard();
   failed_ = false;
   access_ = access;
-  const mode_t createMode = access == Access::Private ? 0600 : 0666;
   target_ = ResolveTarget(target);
-  if (target_.filename().empty() || !ExistingTargetWritable(target_)) return false;
+  if (target_.filename().empty()) {
+    errno = ELOOP;
+    return false;
+  }
+  if (!ExistingTargetWritable(target_)) return false;
   const fs::path folder = target_.parent_path();
   CleanFolderOnce(folder.empty() ? fs::path(".") : folder);
-  for (int attempt = 0; attempt < 10 && !file_; ++attempt) {
-    fs::path candidate = target_;
-    candidate.replace_filename(std::string(kScratchPrefix) + RandomHex() +
-                               std::string(kScratchSuffix));
-    const int fd = ::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
-    if (fd < 0) {
-      if (errno != EEXIST) break;
-      continue;
-    }
-    ::flock(fd, LOCK_EX);  // held until the file is renamed or removed
-    file_ = ::fdopen(fd, "w+b");  // read back when a hard-linked target is filled
-    if (file_) temp_ = candidate;
-    else {
-      ::unlink(candidate.c_str());
-      ::close(fd);
-    }
+  if (OpenScratchBeside(access == Access::Private ? 0600 : 0666)) return true;
+  const int refused = errno;  // why the folder takes no new file: what the caller reports
+  std::error_code ec;
+  if (!fs::is_regular_file(target_, ec)) {
+    errno = refused;
+    return false;
   }
-  if (!file_) {
-    // The folder takes no new file; an existing file that may be written is written in place.
-    std::error_code ec;
-    if (fs::is_regular_file(target_, ec)) {
-      file_ = std::fopen(target_.c_str(), "wb");
-      inPlace_ = file_ != nullptr;
-      struct stat old {};
-      if (file_ && access_ == Access::Private && ::fstat(fileno(file_), &old) == 0)
-        ::fchmod(fileno(file_), KeptMode(old.st_mode));
-    }
-  }
-  return file_ != nullptr;
+  // An existing file that may be written is filled with the content gathered elsewhere.
+  return OpenScratchInTempFolder();
 }
 
 bool ReplacingFile::Write(std::string_view bytes) {
   if (!file_ || failed_) return false;
   if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) failed_ = true;
   return !failed_;
-}
-
-// Fills the target with the scratch file's content, once that is completely on disk; the
-// target stays the same file with all its names, permissions and owner.
-bool ReplacingFile::CopyIntoTarget() {
-  const int from = fileno(file_);
-  const int to = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC);
-  if (to < 0) return false;
-  struct stat old {};
-  if (access_ == Access::Private && ::fstat(to, &old) == 0) ::fchmod(to, KeptMode(old.st_mode));
-  bool ok = ::lseek(from, 0, SEEK_SET) == 0;
-  off_t total = 0;
-  char chunk[1 << 16];
-  while (ok) {
-    const ssize_t got = ::read(from, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) ok = false;
-    if (got <= 0) break;
-    ok = WriteAll(to, chunk, static_cast<size_t>(got));
-    total += got;
-  }
-  ok = ok && ::ftruncate(to, total) == 0 && ::fsync(to) == 0;
-  ok = (::close(to) == 0) && ok;
-  return ok;
 }
 
 bool ReplacingFile::PlaceWithoutReplacing() {
@@ -223,46 +219,37 @@ bool ReplacingFile::PlaceWithoutReplacing() {
   return true;
 }
 
-bool ReplacingFile::Commit() {
-  if (!file_ || failed_) {
-    Discard();
+bool ReplacingFile::RenameOverTarget() {
+  std::error_code ec;
+  fs::rename(temp_, target_, ec);  // still locked: no cleaner can take it meanwhile
+  if (ec) {
+    errno = ec.value();
     return false;
   }
+  temp_.clear();
+  return true;
+}
+
+bool ReplacingFile::PlaceOrFill() {
   const int fd = fileno(file_);
-  if (std::fflush(file_) != 0) {
-    Discard();
-    return false;
-  }
-  if (!flushNewFile_ && !inPlace_ && PlaceWithoutReplacing()) {
-    Discard();
-    return true;
-  }
-  bool ok = ::fsync(fd) == 0;
-  if (ok && !inPlace_) {
-    struct stat old {};
-    const bool existed = ::stat(target_.c_str(), &old) == 0;
-    bool keepFile = false;
-    if (existed) {
-      struct stat mine {};
-      if (::fstat(fd, &mine) == 0 && (mine.st_uid != old.st_uid || mine.st_gid != old.st_gid) &&
-          ::fchown(fd, old.st_uid, old.st_gid) != 0)
-        keepFile = true;  // the new file could not take the old one's owner
-      ::fchmod(fd, KeptMode(old.st_mode));  // after the owner, which may clear set-id bits
-      if (old.st_nlink > 1) keepFile = true;
-    }
-    if (keepFile) {
-      ok = CopyIntoTarget();
-    } else {
-      std::error_code ec;
-      fs::rename(temp_, target_, ec);  // still locked: no cleaner can take it meanwhile
-      ok = !ec;
-      if (ok) temp_.clear();
-    }
-  }
-  if (inPlace_) {
-    ok = std::fclose(file_) == 0 && ok;
-    file_ = nullptr;
-  }
+  struct stat old {};
+  if (::stat(target_.c_str(), &old) != 0) return RenameOverTarget();
+  bool keepFile = old.st_nlink > 1;
+  struct stat mine {};
+  if (::fstat(fd, &mine) == 0 && (mine.st_uid != old.st_uid || mine.st_gid != old.st_gid) &&
+      ::fchown(fd, old.st_uid, old.st_gid) != 0)
+    keepFile = true;                    // the new file could not take the old one's owner
+  ::fchmod(fd, KeptMode(old.st_mode));  // after the owner, which may clear set-id bits
+  return keepFile ? FillTarget() : RenameOverTarget();
+}
+
+bool ReplacingFile::Commit() {
+  bool ok = file_ && !failed_ && std::fflush(file_) == 0;
+  if (ok && fillTarget_) ok = FillTarget();
+  else if (ok && (flushNewFile_ || !PlaceWithoutReplacing()))
+    ok = ::fsync(fileno(file_)) == 0 && PlaceOrFill();
+  const int error = errno;
   Discard();
+  errno = error;
   return ok;
 }

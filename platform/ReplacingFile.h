@@ -7,10 +7,15 @@
 //   file not there yet); the link stays a link.
 // - The replaced file keeps its permissions and, where the system allows, its owner.
 // - A file with further hard links, or whose owner the new file could not take, is not
-//   replaced but filled with the new content once that is completely on disk, so every name
-//   of it sees the new content and it stays the same file.
-// - A writable file in a folder that takes no new file (a write-protected folder) is written in
-//   place, as any program may write it: a write that fails half-way leaves the part written.
+//   replaced but filled with the new content once that is complete, so every name of it sees
+//   the new content and it stays the same file. Before its first byte is overwritten, a copy
+//   of the old content is on disk beside it (".~tv" + 8 hex digits + ".old") and the new
+//   length is reserved (posix_fallocate), so a full disk fails the save with the old content
+//   in place; a failure while filling puts the old content back. The copy is removed once the
+//   new content is complete: a kill or crash during the fill leaves it as the old content.
+// - A writable file in a folder that takes no new file (a write-protected folder) is filled
+//   the same way, with the new content gathered in the temporary folder first and the copy of
+//   the old content kept there.
 // - Scratch names are short (".~tv" + 8 hex digits + ".tmp"), so any name the file system takes
 //   can be saved. A scratch file is locked while it is written; scratch files of that pattern
 //   (and of the older ".NAME.tmp-XXXXXXXX" one) left by a program that was killed are removed
@@ -38,9 +43,10 @@ class ReplacingFile {
   ReplacingFile& operator=(const ReplacingFile&) = delete;
   ~ReplacingFile();  // discards the new file unless committed
 
-  // Creates the scratch file next to target, or opens target itself when the folder takes no
-  // new file. Fails when target exists but cannot be opened for writing (a write-protected
-  // file stays protected), is no regular file, or is missing and its folder takes no new file.
+  // Creates the scratch file next to target, or in the temporary folder when target's folder
+  // takes no new file. Fails, with errno telling why, when target exists but cannot be opened
+  // for writing (a write-protected file stays protected), is no regular file, or is missing
+  // and its folder takes no new file.
   bool Open(const std::filesystem::path& target, Access access = Access::Shared);
   bool Write(std::string_view bytes);
   // Flushes the new content to disk and puts it in the target's place.
@@ -59,16 +65,30 @@ class ReplacingFile {
 
  private:
   void Discard();
-  bool CopyIntoTarget();
+  bool OpenScratchBeside(mode_t mode);
+  bool OpenScratchInTempFolder();
+  // Puts the flushed scratch file in the target's place, or fills the target with it.
+  bool PlaceOrFill();
+  bool RenameOverTarget();
+  // Overwrites the target with the scratch file's content, a copy of the old kept meanwhile
+  // (ReplacingFileFill.cpp).
+  bool FillTarget();
+  // A copy of target's content under ".~tvXXXXXXXX.old" in folder (else the temporary folder),
+  // named only once complete and on disk; its descriptor, or -1 with errno.
+  static int KeepOldContent(int target, const std::filesystem::path& folder, std::filesystem::path* kept);
   // Renames the scratch file to a target name nothing has; false when one has it.
   bool PlaceWithoutReplacing();
   // The mode the new content gets in place of the old file's.
   mode_t KeptMode(mode_t old) const;
+  // A new file of this writer's scratch pattern in folder, its name ending in suffix, locked;
+  // -1 with errno when the folder takes none.
+  static int CreateScratch(const std::filesystem::path& folder, std::string_view suffix, mode_t mode,
+                           std::filesystem::path* made);
 
   std::filesystem::path target_;
-  std::filesystem::path temp_;
+  std::filesystem::path temp_;  // the named scratch file beside target; empty for an unnamed one
   std::FILE* file_ = nullptr;
-  bool inPlace_ = false;  // writing target itself: nothing to rename, nothing to discard
+  bool fillTarget_ = false;  // the scratch file is not beside target: its content goes into it
   bool failed_ = false;
   bool flushNewFile_ = true;
   Access access_ = Access::Shared;

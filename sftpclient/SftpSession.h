@@ -91,6 +91,7 @@ class SftpSession : public remote::RemoteSession {
   void PumpAndCheck();
   void CheckAbort();
   void Log(const std::string& line) const;
+  [[noreturn]] void FileFailure(const char* format, const std::string& path, int errorNumber) const;
   void Status(const std::string& text) const;
   [[noreturn]] void Fail(const std::string& path);
   [[noreturn]] void FailConnection();

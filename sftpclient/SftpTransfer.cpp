@@ -14,6 +14,7 @@
 #include <random>
 
 #include "FtpError.h"
+#include "FtpFileProblem.h"
 #include "FtpFolderFile.h"
 #include "FtpTexts.h"
 #include "ReplacingFile.h"
@@ -29,16 +30,6 @@ namespace texts = sftp::texts;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-std::string FileErrorText(const char* format, const std::string& path, int errorNumber) {
-  std::string text = FtpFormat(format, path);
-  if (errorNumber != 0) text += std::string("\n") + std::strerror(errorNumber);
-  return text;
-}
-
-[[noreturn]] void FileFailure(const char* format, const std::string& path, int errorNumber) {
-  throw RemoteError(ErrorKind::Failed, FileErrorText(format, path, errorNumber));
-}
 
 // ".NAME.~ladeko-XXXXXXXX" beside the target, as the FTP uploads name theirs.
 std::string TemporaryName(const std::string& remotePath) {
@@ -88,6 +79,12 @@ struct ReadRequest {
 };
 
 }  // namespace
+
+// The German message for a local file's failure; the system's own words go to the log only.
+void SftpSession::FileFailure(const char* format, const std::string& path, int errorNumber) const {
+  if (errorNumber != 0) Log(FtpFileProblemLogLine(path, errorNumber));
+  throw RemoteError(ErrorKind::Failed, FtpFileErrorText(format, path, errorNumber));
+}
 
 void SftpSession::Get(const std::string& remotePath, const std::string& localPath) {
   struct stat target {};

@@ -12,6 +12,7 @@
 #include "RecordingProfileControls.h"
 #include "RecordingToolView.h"
 #include "ScriptedDialogs.h"
+#include "SmallDisk.h"
 #include "ftpdisk.h"
 
 namespace fs = std::filesystem;
@@ -142,3 +143,22 @@ TEST_F(LadekoFtpTool, PutRenamesOverTheTargetUnlessDirectAndTheTraceHidesThePass
 }
 
 }  // namespace
+
+// A download into a read-only folder names that reason in German; the system's own text
+// ("Read-only file system") is for the log, which --trace shows.
+TEST_F(LadekoFtpTool, GetIntoAWriteProtectedFolderSaysWhy) {
+  SmallDisk disk;
+  if (!disk.Usable()) GTEST_SKIP() << "no mount namespace with a tmpfs could be made (needs root)";
+  WriteFile(server_.Home() / "vok.evd", "inhalt");
+  const fs::path profile = SaveProfile(std::to_string(server_.Port()), true);
+  for (const std::string trace : {"", "--trace "}) {
+    CommandRun get = Ladeko(
+        trace + "--profile " + profile.string() + " get vok.evd " + (disk.ReadOnly() / "neu.evd").string(),
+        scratch_);
+    EXPECT_EQ(get.exitCode, 1) << get.output;
+    EXPECT_NE(get.output.find("Der Datentr\u00e4ger ist schreibgesch\u00fctzt."), std::string::npos)
+        << get.output;
+    EXPECT_EQ(get.output.find("No such file"), std::string::npos) << get.output;
+    EXPECT_EQ(get.output.find("Read-only file system") != std::string::npos, !trace.empty()) << get.output;
+  }
+}
