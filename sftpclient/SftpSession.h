@@ -84,6 +84,7 @@ class SftpSession : public remote::RemoteSession {
   void Download(const std::string& remotePath, const BlockSink& sink);
   std::uint64_t ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected, const BlockSink& sink);
   void EndAfterFailure(const remote::RemoteError& error);
+  [[noreturn]] void FailTooMuchData(const std::string& path);
   void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary, std::uint32_t mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   // Waits a slice for the server, runs the pump and raises on abort or time-out.

@@ -20,6 +20,7 @@
 #include "SftpSession.h"
 #include "SftpTexts.h"
 #include "SftpUploadLanes.h"
+#include "Win1252.h"
 
 using remote::ErrorKind;
 using remote::RemoteError;
@@ -85,6 +86,7 @@ using Key = std::unique_ptr<std::remove_pointer_t<ssh_key>, KeyFree>;
 struct ReadRequest {
   int id;
   std::uint64_t offset;
+  std::uint32_t length;  // asked for: an answer may be shorter, never longer
 };
 
 }  // namespace
@@ -176,6 +178,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
       const int got = sftp_async_read(file, buffer.data(), readBlock, static_cast<std::uint32_t>(request.id));
       if (got != SSH_AGAIN) {
         if (got < 0) Fail(path);
+        if (static_cast<std::uint32_t>(got) > request.length) FailTooMuchData(path);
         lastProgress = Clock::now();
         return got;
       }
@@ -191,7 +194,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
       sftp_seek64(file, next);
       const int id = sftp_async_read_begin(file, block);
       if (id < 0) Fail(path);
-      pending.push_back({id, next});
+      pending.push_back({id, next, block});
       next += block;
     }
     const ReadRequest request = pending.front();
@@ -204,7 +207,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
     if (hooks.work) hooks.work(WorkMode::Read, static_cast<std::int64_t>(done));
     const std::uint64_t reached = request.offset + static_cast<std::uint64_t>(got);
     const bool beforeEnd = expected < 0 || reached < static_cast<std::uint64_t>(expected);
-    if (static_cast<std::uint32_t>(got) < block) {
+    if (static_cast<std::uint32_t>(got) < request.length) {
       for (const ReadRequest& later : pending) take(later);
       pending.clear();
       next = reached;
@@ -219,6 +222,13 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
     CheckAbort();
   }
   return done;
+}
+
+// More data than asked for is no file's contents: the server breaks the protocol, and the
+// answers still due cannot be trusted either, so the session ends.
+void SftpSession::FailTooMuchData(const std::string& path) {
+  Disconnect();
+  throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kTooMuchData, win1252::FromUtf8(path)));
 }
 
 void SftpSession::Put(const std::string& localPath, const std::string& remotePath) {

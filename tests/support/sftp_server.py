@@ -75,6 +75,10 @@ class Handle(paramiko.SFTPHandle):
             time.sleep(3600)
         if options.ragged_reads:
             length = min(length, 1 + (offset * 7919) % options.ragged_reads)
+        if options.read_sizes:
+            sizes = [int(size) for size in options.read_sizes.split(",")]
+            self.reads = getattr(self, "reads", 0) + 1
+            length = sizes[min(self.reads, len(sizes)) - 1]  # whatever was asked
         return super().read(offset, length)
 
 
@@ -194,6 +198,9 @@ def main():
     parser.add_argument("--end-sftp-on-enter")
     # Answers a read with fewer bytes than asked, a different count at each offset.
     parser.add_argument("--ragged-reads", type=int)
+    # Answers the n-th read of a file with the n-th of these sizes (the last one repeating),
+    # more or less than asked.
+    parser.add_argument("--read-sizes")
     options = parser.parse_args()
     listener = socket.socket()
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
