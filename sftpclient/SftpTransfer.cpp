@@ -11,7 +11,6 @@
 #include <cstring>
 #include <deque>
 #include <memory>
-#include <random>
 
 #include "FtpError.h"
 #include "FtpFolderFile.h"
@@ -39,16 +38,6 @@ std::string FileErrorText(const char* format, const std::string& path, int error
 
 [[noreturn]] void FileFailure(const char* format, const std::string& path, int errorNumber) {
   throw RemoteError(ErrorKind::Failed, FileErrorText(format, path, errorNumber));
-}
-
-// ".NAME.~ladeko-XXXXXXXX" beside the target, as the FTP uploads name theirs.
-std::string TemporaryName(const std::string& remotePath) {
-  static std::mt19937 generator{std::random_device{}()};
-  const std::size_t slash = remotePath.rfind('/');
-  const std::size_t baseAt = slash == std::string::npos ? 0 : slash + 1;
-  char tag[16];
-  std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(generator()));
-  return remotePath.substr(0, baseAt) + "." + remotePath.substr(baseAt) + ".~ladeko-" + tag;
 }
 
 struct FdHandle {
@@ -241,20 +230,30 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
     throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kCannotOpenFile, localPath) + "\n" +
                                              FtpFormat(ftptexts::kNotARegularFile, localPath));
   const std::string target = Resolve(remotePath);
+  SettleLeftOversIn(remote::FolderOfPath(target));
   // The new file takes over the permissions of the one it replaces.
   std::uint32_t mode = 0644;
   if (sftp_attributes old = sftp_stat(Sftp(), target.c_str())) {
     if (old->flags & SSH_FILEXFER_ATTR_PERMISSIONS) mode = old->permissions & 0777;
     sftp_attributes_free(old);
   }
-  const std::string temporary = TemporaryName(target);
+  const std::string temporary = remote::ScratchNameBeside(target, remote::ScratchKind::Upload);
+  remote::ScratchClaim claim(scratchLedger.get(),
+                             {ScratchServer(), remote::ScratchKind::Upload, temporary, target});
   try {
     Upload(local.fd, static_cast<std::int64_t>(info.st_size), localPath, temporary, mode);
   } catch (...) {
-    if (!ConnectionEnded()) sftp_unlink(sftp_, temporary.c_str());
+    if (!ConnectionEnded() && RemoveScratch(temporary)) claim.Forget();
     throw;
   }
-  MoveOverTarget(temporary, target);
+  try {
+    MoveOverTarget(temporary, target);
+  } catch (const RemoteError& error) {
+    // A refused rename names the file that holds the new contents: it stays for the user.
+    if (error.Kind() == ErrorKind::Failed) claim.Forget();
+    throw;
+  }
+  claim.Forget();
 }
 
 // A server that stalls would never answer the closing of the handle, and the requests still in
@@ -309,15 +308,4 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
   const sftp_file file = remoteFile.file;
   remoteFile.file = nullptr;
   if (sftp_close(file) != SSH_OK) Fail(temporary);
-}
-
-// A server that renames only onto a free name gets the old file deleted first; whatever
-// fails, the new content stays under the temporary name and the message says where.
-void SftpSession::MoveOverTarget(const std::string& temporary, const std::string& target) {
-  if (sftp_rename(Sftp(), temporary.c_str(), target.c_str()) == SSH_OK) return;
-  if (ConnectionEnded()) FailConnection();
-  if (sftp_unlink(sftp_, target.c_str()) == SSH_OK && sftp_rename(sftp_, temporary.c_str(), target.c_str()) == SSH_OK)
-    return;
-  throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kRenameRefused, target) + "\n" +
-                                           FtpFormat(ftptexts::kNewContentsIn, temporary));
 }
