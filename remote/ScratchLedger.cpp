@@ -180,8 +180,8 @@ void ScratchLedger::Update(const std::function<void(std::vector<Row>&)>& change)
   const std::lock_guard<std::mutex> guard(mutex_);
   if (file_.empty()) return change(rows_);
   std::error_code ignored;
-  std::filesystem::create_directories(file_.parent_path(), ignored);
-  ::chmod(file_.parent_path().c_str(), 0700);
+  if (std::filesystem::create_directories(file_.parent_path(), ignored))
+    ::chmod(file_.parent_path().c_str(), 0700);
   const Fd file{::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600)};
   struct stat info {};
   if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || ::flock(file.fd, LOCK_EX) != 0)
