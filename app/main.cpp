@@ -25,6 +25,7 @@
 #include "QtPrintDialogs.h"
 #include "QtPrinter.h"
 #include "QtShell.h"
+#include "ScratchLedger.h"
 #include "Vok1.h"
 #include "VokKreuz1.h"
 #include "VokKreuz2.h"
@@ -110,6 +111,8 @@ void LoadGermanQtTexts(QApplication& app) {
 int main(int argc, char** argv) {
   if (const std::optional<int> status = AnswerOnTerminal(argc, argv)) return *status;
   ForbidCoreFiles();  // the FTP tool keeps passwords in memory
+  // The FTP tool's uploads remember their scratch files on servers, shared with ladeko-ftp.
+  remote::ScratchLedger::Program() = std::make_shared<remote::ScratchLedger>(remote::DefaultScratchLedgerFile());
   QApplication app(argc, argv);
   LoadGermanQtTexts(app);
 

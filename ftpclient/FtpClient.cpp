@@ -158,6 +158,7 @@ void FtpClient::PumpNow() {
 int FtpClient::SendCmd(const std::string& command, std::initializer_list<int> accepted) {
   FtpCheckArgument(command);
   SettleOwedReplies();
+  if (ChangesFolder(command)) knownFolder_.clear();
   WriteCommand(command);
   return CheckReply(accepted);
 }
@@ -184,6 +185,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     control_ = std::move(socket);
     owedReplies_ = 1;  // the greeting
     epsvRefused_ = false;
+    knownFolder_.clear();
     features_.reset();
     nameEncoding_ = FtpNameEncoding::Windows1252;
     if (OnLog) OnLog(std::string("Stat ") + texts::kConnected);
@@ -289,6 +291,7 @@ void FtpClient::CloseControl(bool announceDisconnecting) {
   parser_.Clear();
   owedReplies_ = 0;
   abortSent_ = false;
+  knownFolder_.clear();
   tls_.reset();
   if (OnLog) OnLog(std::string("Stat ") + texts::kDisconnected);
   if (OnDisconnected) OnDisconnected();
@@ -305,7 +308,8 @@ void FtpClient::ChangeDirUp() { SendCmd("CDUP", {200, 250}); }
 
 std::string FtpClient::RetrieveCurrentDir() {
   SendCmd("PWD", {257});
-  return FtpParsePwdReply(lastCmdResult_.Text.empty() ? std::string() : lastCmdResult_.Text.front());
+  knownFolder_ = FtpParsePwdReply(lastCmdResult_.Text.empty() ? std::string() : lastCmdResult_.Text.front());
+  return knownFolder_;
 }
 
 void FtpClient::MakeDir(const std::string& name) { SendCmd("MKD " + name, {257}); }

@@ -17,6 +17,7 @@
 #include "FtpReply.h"
 #include "FtpSocket.h"
 #include "FtpTls.h"
+#include "ScratchLedger.h"
 
 enum class FtpProxyType {
   fpcmNone,
@@ -87,6 +88,10 @@ class FtpClient {
   // How names read on this connection. The library keeps Windows-1252 unless asked (no FEAT
   // goes out for it then); the tool and ladeko-ftp ask for Auto.
   FtpNameEncodingMode NameEncodingMode = FtpNameEncodingMode::Windows1252;
+  // Where the scratch files of replacing uploads are remembered until they are gone, so those
+  // a lost connection left are removed before the next upload into their folder (the folder
+  // is asked with PWD then, once per folder); the program's ledger unless set otherwise.
+  std::shared_ptr<remote::ScratchLedger> ScratchLedger = remote::ScratchLedger::Program();
 
   // ---- Hooks ----
   FtpPump Pump;                                                   // runs between wait slices
@@ -172,7 +177,10 @@ class FtpClient {
   void GetIntoStream(const std::string& remoteName, const std::string& path);
   // The replacing upload (FtpUpload.cpp).
   void StoreReplacing(int fd, std::int64_t size, const std::string& localPath, const std::string& remoteName);
-  void DiscardTemporary(const std::string& temporary);
+  bool DiscardTemporary(const std::string& temporary);
+  remote::ScratchClaim ClaimScratch(const std::string& temporary, const std::string& remoteName);
+  std::string AbsoluteFolderOf(const std::string& remoteName);
+  static bool ChangesFolder(const std::string& command);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   [[noreturn]] void RefuseRename(const std::string& temporary, const std::string& target, const FtpReply& reply);
   using BlockSink = std::function<void(std::string_view)>;
@@ -242,6 +250,8 @@ class FtpClient {
   bool abortRequested_ = false;
   std::chrono::steady_clock::time_point lastPump_;
   FtpPump slicePump_;  // handed to the sockets: runs Pump and notes when it ran
+
+  std::string knownFolder_;  // the answer to PWD until a command changes the folder
 
   std::vector<std::string> listResult_;
   std::optional<FtpListItems> listing_;

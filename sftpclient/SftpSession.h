@@ -12,6 +12,7 @@
 #include <string>
 
 #include "RemoteSession.h"
+#include "ScratchLedger.h"
 #include "SftpAuth.h"
 #include "SftpHostKeys.h"
 
@@ -48,6 +49,10 @@ class SftpSession : public remote::RemoteSession {
   // credentials; not when the log-in asked for a passphrase). 1 keeps to this one.
   int uploadConnections = 3;
   std::int64_t uploadSpreadFrom = 16 << 20;
+  // Where the scratch files of uploads are remembered until they are gone again, so those a
+  // lost connection left are removed before the next upload into their folder; the program's
+  // ledger unless set otherwise (none: only a failure with the connection standing cleans up).
+  std::shared_ptr<remote::ScratchLedger> scratchLedger = remote::ScratchLedger::Program();
 
   // The last connection's host key and its judgement.
   const HostKeyCheck& HostKey() const { return hostKey_; }
@@ -84,8 +89,17 @@ class SftpSession : public remote::RemoteSession {
   void Download(const std::string& remotePath, const BlockSink& sink);
   std::uint64_t ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected, const BlockSink& sink);
   void EndAfterFailure(const remote::RemoteError& error);
+  [[noreturn]] void FailTooMuchData(const std::string& path);
   void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary, std::uint32_t mode);
+  // The replace of the target by the finished upload, and the scratch files it leaves
+  // (SftpReplace.cpp).
   void MoveOverTarget(const std::string& temporary, const std::string& target);
+  void ReplaceAside(const std::string& temporary, const std::string& target);
+  [[noreturn]] void RefuseRename(const std::string& temporary, const std::string& target);
+  std::string ScratchServer() const;
+  void SettleLeftOversIn(const std::string& folder);
+  bool RemoveScratch(const std::string& path);
+  bool PutBack(const remote::ScratchEntry& backup);
   // Waits a slice for the server, runs the pump and raises on abort or time-out.
   void WaitSlice(std::chrono::steady_clock::time_point lastProgress);
   void PumpAndCheck();

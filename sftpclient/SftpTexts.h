@@ -38,6 +38,8 @@ inline constexpr const char* kPermissionDenied = "Zugriff verweigert: %s";
 inline constexpr const char* kAlreadyExists = "%s existiert bereits.";
 inline constexpr const char* kNotADirectory = "%s ist kein Verzeichnis.";
 inline constexpr const char* kServerFailure = "Der Server meldet einen Fehler bei %s.";
+inline constexpr const char* kTooMuchData =
+    "Der Server hat f\xFC" "r %s mehr Daten geschickt als angefordert; die \xDC" "bertragung wurde abgebrochen.";
 inline constexpr const char* kFileShorter = "Die Datei %s kam nicht vollst\xE4ndig an.";
 
 }  // namespace sftp::texts

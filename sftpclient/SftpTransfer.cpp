@@ -11,7 +11,6 @@
 #include <cstring>
 #include <deque>
 #include <memory>
-#include <random>
 
 #include "FtpError.h"
 #include "FtpFileProblem.h"
@@ -21,6 +20,7 @@
 #include "SftpSession.h"
 #include "SftpTexts.h"
 #include "SftpUploadLanes.h"
+#include "Win1252.h"
 
 using remote::ErrorKind;
 using remote::RemoteError;
@@ -28,18 +28,6 @@ using remote::WorkMode;
 namespace ftptexts = ftp::texts;
 namespace texts = sftp::texts;
 using Clock = std::chrono::steady_clock;
-
-namespace {
-
-// ".NAME.~ladeko-XXXXXXXX" beside the target, as the FTP uploads name theirs.
-std::string TemporaryName(const std::string& remotePath) {
-  static std::mt19937 generator{std::random_device{}()};
-  const std::size_t slash = remotePath.rfind('/');
-  const std::size_t baseAt = slash == std::string::npos ? 0 : slash + 1;
-  char tag[16];
-  std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(generator()));
-  return remotePath.substr(0, baseAt) + "." + remotePath.substr(baseAt) + ".~ladeko-" + tag;
-}
 
 struct FdHandle {
   int fd = -1;
@@ -76,6 +64,7 @@ using Key = std::unique_ptr<std::remove_pointer_t<ssh_key>, KeyFree>;
 struct ReadRequest {
   int id;
   std::uint64_t offset;
+  std::uint32_t length;  // asked for: an answer may be shorter, never longer
 };
 
 }  // namespace
@@ -173,6 +162,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
       const int got = sftp_async_read(file, buffer.data(), readBlock, static_cast<std::uint32_t>(request.id));
       if (got != SSH_AGAIN) {
         if (got < 0) Fail(path);
+        if (static_cast<std::uint32_t>(got) > request.length) FailTooMuchData(path);
         lastProgress = Clock::now();
         return got;
       }
@@ -188,7 +178,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
       sftp_seek64(file, next);
       const int id = sftp_async_read_begin(file, block);
       if (id < 0) Fail(path);
-      pending.push_back({id, next});
+      pending.push_back({id, next, block});
       next += block;
     }
     const ReadRequest request = pending.front();
@@ -201,7 +191,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
     if (hooks.work) hooks.work(WorkMode::Read, static_cast<std::int64_t>(done));
     const std::uint64_t reached = request.offset + static_cast<std::uint64_t>(got);
     const bool beforeEnd = expected < 0 || reached < static_cast<std::uint64_t>(expected);
-    if (static_cast<std::uint32_t>(got) < block) {
+    if (static_cast<std::uint32_t>(got) < request.length) {
       for (const ReadRequest& later : pending) take(later);
       pending.clear();
       next = reached;
@@ -218,6 +208,13 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
   return done;
 }
 
+// More data than asked for is no file's contents: the server breaks the protocol, and the
+// answers still due cannot be trusted either, so the session ends.
+void SftpSession::FailTooMuchData(const std::string& path) {
+  Disconnect();
+  throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kTooMuchData, win1252::FromUtf8(path)));
+}
+
 void SftpSession::Put(const std::string& localPath, const std::string& remotePath) {
   // Without O_NONBLOCK, opening a FIFO would wait for a writer.
   FdHandle local{::open(localPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
@@ -228,20 +225,30 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
     throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kCannotOpenFile, localPath) + "\n" +
                                              FtpFormat(ftptexts::kNotARegularFile, localPath));
   const std::string target = Resolve(remotePath);
+  SettleLeftOversIn(remote::FolderOfPath(target));
   // The new file takes over the permissions of the one it replaces.
   std::uint32_t mode = 0644;
   if (sftp_attributes old = sftp_stat(Sftp(), target.c_str())) {
     if (old->flags & SSH_FILEXFER_ATTR_PERMISSIONS) mode = old->permissions & 0777;
     sftp_attributes_free(old);
   }
-  const std::string temporary = TemporaryName(target);
+  const std::string temporary = remote::ScratchNameBeside(target, remote::ScratchKind::Upload);
+  remote::ScratchClaim claim(scratchLedger.get(),
+                             {ScratchServer(), remote::ScratchKind::Upload, temporary, target});
   try {
     Upload(local.fd, static_cast<std::int64_t>(info.st_size), localPath, temporary, mode);
   } catch (...) {
-    if (!ConnectionEnded()) sftp_unlink(sftp_, temporary.c_str());
+    if (!ConnectionEnded() && RemoveScratch(temporary)) claim.Forget();
     throw;
   }
-  MoveOverTarget(temporary, target);
+  try {
+    MoveOverTarget(temporary, target);
+  } catch (const RemoteError& error) {
+    // A refused rename names the file that holds the new contents: it stays for the user.
+    if (error.Kind() == ErrorKind::Failed) claim.Forget();
+    throw;
+  }
+  claim.Forget();
 }
 
 // A server that stalls would never answer the closing of the handle, and the requests still in
@@ -296,15 +303,4 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
   const sftp_file file = remoteFile.file;
   remoteFile.file = nullptr;
   if (sftp_close(file) != SSH_OK) Fail(temporary);
-}
-
-// A server that renames only onto a free name gets the old file deleted first; whatever
-// fails, the new content stays under the temporary name and the message says where.
-void SftpSession::MoveOverTarget(const std::string& temporary, const std::string& target) {
-  if (sftp_rename(Sftp(), temporary.c_str(), target.c_str()) == SSH_OK) return;
-  if (ConnectionEnded()) FailConnection();
-  if (sftp_unlink(sftp_, target.c_str()) == SSH_OK && sftp_rename(sftp_, temporary.c_str(), target.c_str()) == SSH_OK)
-    return;
-  throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kRenameRefused, target) + "\n" +
-                                           FtpFormat(ftptexts::kNewContentsIn, temporary));
 }

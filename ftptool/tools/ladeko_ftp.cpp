@@ -136,6 +136,9 @@ int main(int argc, char** argv) {
   // A core file would hold the passwords this process keeps in memory.
   ForbidCoreFiles();
   ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
+  // The scratch files a broken upload leaves are remembered across runs, shared with the
+  // program: the next upload into their folder removes them.
+  remote::ScratchLedger::Program() = std::make_shared<remote::ScratchLedger>(remote::DefaultScratchLedgerFile());
   FtpClient client;
   client.Passive = true;
   client.Username = "anonymous";

@@ -7,7 +7,9 @@
 
 #include <chrono>
 
+#include "FtpError.h"
 #include "SftpTestSession.h"
+#include "SftpTexts.h"
 #include "TestFiles.h"
 
 using remote::EntryType;
@@ -199,4 +201,34 @@ TEST(SftpTransfer, AbortWithinASecond) {
   streaming.hooks.work = nullptr;
   streaming.Get(remote, target.string());
   EXPECT_EQ(ReadText(target), ReadText(server.Files() / "gross"));
+}
+
+// Answers against what was asked: a shorter one is followed, a longer one (by one byte or
+// many) fails the download, which leaves the old local file as it was and no scratch file.
+// One beyond the read buffer libssh refuses itself, as a failure of the server.
+TEST(SftpTransfer, ReadAnswerLongerThanAskedFailsAndKeepsTheOldFile) {
+  struct Case {
+    const char* sizes;    // the server's answers, in order
+    const char* failure;  // the message's format; none when the file arrives
+  };
+  const std::string bytes = RandomBytes(1 << 20, 21);
+  for (const Case& c : {Case{"40000", nullptr}, Case{"40000,41000", sftp::texts::kTooMuchData},
+                        Case{"32768,32768,32769", sftp::texts::kTooMuchData},
+                        Case{"140000", sftp::texts::kServerFailure}}) {
+    ParamikoServer server({"--password", "p", "--read-sizes", c.sizes});
+    TempFolder local;
+    WriteText(server.Files() / "datei", bytes);
+    WriteText(local.Path() / "datei", "alt");
+    SftpSession session;
+    ConnectWithPassword(session, server, local.Path() / "known_hosts");
+    if (!c.failure) {
+      session.Get("datei", (local.Path() / "datei").string());
+      EXPECT_TRUE(ReadText(local.Path() / "datei") == bytes) << c.sizes;
+      continue;
+    }
+    const remote::RemoteError error = ErrorOf([&] { session.Get("datei", (local.Path() / "datei").string()); });
+    EXPECT_EQ(error.what(), FtpFormat(c.failure, "datei")) << c.sizes;
+    EXPECT_EQ(fs::file_size(local.Path() / "datei"), 3u) << c.sizes << ": the old file was replaced";
+    EXPECT_EQ(Names(local.Path()).size(), 2u) << c.sizes;  // known_hosts and the old file
+  }
 }

@@ -2,7 +2,9 @@
 """A scripted SFTP server on paramiko for the cases a real sshd will not play: password and
 keyboard-interactive log-in, a host key of the test's choosing, a download cut off or stalled
 part-way, slow writes, an upload stalled part-way or a further connection dropped mid-upload,
-a connection or its SFTP channel closed as the client enters a folder. Serves ROOT; prints its port once it listens. Log-in attempts go to --auth-log."""
+a connection or its SFTP channel closed as the client enters a folder, OpenSSH's posix-rename
+offered, a rename of an upload's temporary file refused or cut once. Serves ROOT; prints its
+port once it listens. Log-in attempts go to --auth-log."""
 import argparse
 import os
 import socket
@@ -12,9 +14,11 @@ import threading
 import time
 
 import paramiko
-from paramiko.sftp import SFTP_OK, SFTP_NO_SUCH_FILE, SFTP_FAILURE
+from paramiko.message import Message
+from paramiko.sftp import CMD_VERSION, SFTP_OK, SFTP_NO_SUCH_FILE, SFTP_FAILURE
 
 options = None
+rename_faulted = False
 
 
 def log_auth(text):
@@ -75,6 +79,10 @@ class Handle(paramiko.SFTPHandle):
             time.sleep(3600)
         if options.ragged_reads:
             length = min(length, 1 + (offset * 7919) % options.ragged_reads)
+        if options.read_sizes:
+            sizes = [int(size) for size in options.read_sizes.split(",")]
+            self.reads = getattr(self, "reads", 0) + 1
+            length = sizes[min(self.reads, len(sizes)) - 1]  # whatever was asked
         return super().read(offset, length)
 
 
@@ -152,10 +160,32 @@ class Files(paramiko.SFTPServerInterface):
         except OSError as error:
             return paramiko.SFTPServer.convert_errno(error.errno)
 
+    def fault(self, old):
+        """The first rename of an upload's temporary file fails (--rename-fault): refused, or
+        the connection goes as the request arrives."""
+        global rename_faulted
+        name = os.path.basename(old)
+        if not options.rename_fault or rename_faulted or ".~ladeko-" not in name or ".~ladeko-alt-" in name:
+            return None
+        rename_faulted = True
+        if options.rename_fault == "cut":
+            self.transport.close()
+        return SFTP_FAILURE
+
     def rename(self, old, new):
         if os.path.exists(local(new)):
             return SFTP_FAILURE  # as plain SFTP: no rename onto an existing name
+        failed = self.fault(old)
+        if failed is not None:
+            return failed
         os.rename(local(old), local(new))
+        return SFTP_OK
+
+    def posix_rename(self, old, new):
+        failed = self.fault(old)
+        if failed is not None:
+            return failed
+        os.replace(local(old), local(new))
         return SFTP_OK
 
 
@@ -163,6 +193,16 @@ class Subsystem(paramiko.SFTPServer):
     def __init__(self, channel, name, server, sftp_si, *args, **kwargs):
         super().__init__(channel, name, server, sftp_si, *args, **kwargs)
         self.server.channel = channel
+
+    def _send_server_version(self):
+        if not options.posix_rename:
+            return super()._send_server_version()
+        _, data = self._read_packet()
+        msg = Message()
+        msg.add_int(3)
+        msg.add("check-file", "md5,sha1", "posix-rename@openssh.com", "1")
+        self._send_packet(CMD_VERSION, msg)
+        return int.from_bytes(data[:4], "big")
 
 
 def serve(client):
@@ -194,6 +234,11 @@ def main():
     parser.add_argument("--end-sftp-on-enter")
     # Answers a read with fewer bytes than asked, a different count at each offset.
     parser.add_argument("--ragged-reads", type=int)
+    # Answers the n-th read of a file with the n-th of these sizes (the last one repeating),
+    # more or less than asked.
+    parser.add_argument("--read-sizes")
+    parser.add_argument("--posix-rename", action="store_true")
+    parser.add_argument("--rename-fault", choices=("refuse", "cut"))
     options = parser.parse_args()
     listener = socket.socket()
     listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
