@@ -29,6 +29,8 @@ namespace ftptexts = ftp::texts;
 namespace texts = sftp::texts;
 using Clock = std::chrono::steady_clock;
 
+namespace {
+
 struct FdHandle {
   int fd = -1;
   ~FdHandle() {
