@@ -20,9 +20,9 @@ std::string KnownLine(std::uint16_t port, const fs::path& publicKey) {
   return "[127.0.0.1]:" + std::to_string(port) + " " + type + " " + blob + "\n";
 }
 
-TempFolder::TempFolder() {
-  char pattern[] = "/tmp/sftp-test-XXXXXX";
-  if (!::mkdtemp(pattern)) throw std::runtime_error("mkdtemp");
+TempFolder::TempFolder(const fs::path& parent) {
+  std::string pattern = (parent / "sftp-test-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp");
   path_ = pattern;
 }
 
@@ -31,9 +31,9 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, ignored);
 }
 
-void MakeKey(const fs::path& path, const std::string& passphrase) {
+void MakeKey(const fs::path& path, const std::string& passphrase, const std::string& type) {
   int status = 0;
-  RunProgram({"ssh-keygen", "-q", "-t", "ed25519", "-N", passphrase, "-C", "test", "-f", path.string()}, &status);
+  RunProgram({"ssh-keygen", "-q", "-t", type, "-N", passphrase, "-C", "test", "-f", path.string()}, &status);
   if (status != 0) throw std::runtime_error("ssh-keygen failed");
 }
 
@@ -53,26 +53,51 @@ void WriteText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-SshdServer::SshdServer() {
+SshdServer::SshdServer(const SshdOptions& options) : hostKeyType_(options.hostKeyType) {
   // sshd started by root separates privileges into this folder; the Debian service makes it.
   if (::getuid() == 0) ::mkdir("/run/sshd", 0755);
   const fs::path dir = Folder();
-  fs::create_directories(Files());
-  MakeKey(dir / "host_ed25519");
+  MakeKey(dir / ("host_" + hostKeyType_), "", hostKeyType_);
   MakeKey(UserKey());
   fs::copy_file(dir / "user_ed25519.pub", dir / "authorized_keys");
   const std::uint16_t port = FreeLoopbackPort();
-  WriteText(dir / "sshd_config",
-            "Port " + std::to_string(port) + "\nListenAddress 127.0.0.1\nHostKey " + (dir / "host_ed25519").string() +
-                "\nPidFile " + (dir / "sshd.pid").string() + "\nAuthorizedKeysFile " +
-                (dir / "authorized_keys").string() +
-                "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                "PubkeyAuthentication yes\nPermitRootLogin yes\nSubsystem sftp internal-sftp\nLogLevel ERROR\n");
-  process_.Start({"/usr/sbin/sshd", "-D", "-e", "-f", (dir / "sshd_config").string()}, false);
-  for (int i = 0; i < 100 && port_ == 0; ++i) {
+  std::string config =
+      "Port " + std::to_string(port) + "\nListenAddress 127.0.0.1\nHostKey " +
+      (dir / ("host_" + hostKeyType_)).string() + "\nPidFile " + (dir / "sshd.pid").string() +
+      "\nAuthorizedKeysFile " + (dir / "authorized_keys").string() +
+      "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+      "PubkeyAuthentication yes\nPermitRootLogin yes\nSubsystem sftp internal-sftp\nLogLevel ERROR\n";
+  if (!options.password.empty()) {
+    // sshd wants every folder above a chroot owned by root and closed to others: not /tmp.
+    chroot_.emplace("/run");
+    config += std::string("Match User ") + kPasswordUser + "\n  PasswordAuthentication yes\n" +
+              "  PubkeyAuthentication no\n  ChrootDirectory " + chroot_->Path().string() +
+              "\n  ForceCommand internal-sftp\n";
+  }
+  fs::create_directories(Files());
+  WriteText(dir / "sshd_config", config);
+  process_.Start(Command(options), false);
+  for (int i = 0; i < 100 && port_ == 0 && !process_.Exited(); ++i) {
     if (LoopbackAnswers(port)) port_ = port;
     else std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
+}
+
+// The password account lives only in the copies of the user and password files that this
+// sshd sees, mounted over the system's in a mount namespace of its own.
+std::vector<std::string> SshdServer::Command(const SshdOptions& options) {
+  const fs::path dir = Folder();
+  const std::vector<std::string> sshd = {"/usr/sbin/sshd", "-D", "-e", "-f", (dir / "sshd_config").string()};
+  if (options.password.empty()) return sshd;
+  const std::string hash = RunProgram({"openssl", "passwd", "-6", options.password});
+  WriteText(dir / "passwd", ReadText("/etc/passwd") + kPasswordUser + ":x:0:0::/files:/usr/sbin/nologin\n");
+  WriteText(dir / "shadow", ReadText("/etc/shadow") + kPasswordUser + ":" + hash.substr(0, hash.find('\n')) +
+                                ":19000:0:99999:7:::\n");
+  ::chmod((dir / "shadow").c_str(), 0600);
+  std::string script = "mount --bind " + (dir / "passwd").string() + " /etc/passwd && mount --bind " +
+                       (dir / "shadow").string() + " /etc/shadow && exec";
+  for (const std::string& word : sshd) script += " " + word;
+  return {"unshare", "--mount", "sh", "-c", script};
 }
 
 std::string SshdServer::KnownHostsLine() const { return KnownLine(port_, HostPublicKey()); }

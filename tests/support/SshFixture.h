@@ -14,10 +14,10 @@
 
 namespace fs = std::filesystem;
 
-// A folder of its own under /tmp, removed with everything in it.
+// A folder of its own (under /tmp unless another parent is named), removed with everything in it.
 class TempFolder {
  public:
-  TempFolder();
+  explicit TempFolder(const fs::path& parent = "/tmp");
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -30,20 +30,31 @@ class TempFolder {
 // A known_hosts line for a key of a server on 127.0.0.1 at port, as ssh writes it.
 std::string KnownLine(std::uint16_t port, const fs::path& publicKey);
 
-// Makes an ed25519 key pair at path (and path.pub); with a passphrase when given.
-void MakeKey(const fs::path& path, const std::string& passphrase = "");
+// Makes a key pair at path (and path.pub), ed25519 unless another type (rsa, ecdsa) is named;
+// with a passphrase when given.
+void MakeKey(const fs::path& path, const std::string& passphrase = "", const std::string& type = "ed25519");
 // The key's SHA256 fingerprint as ssh-keygen prints it.
 std::string KeyFingerprint(const fs::path& publicKey);
 std::string ReadText(const fs::path& path);
 void WriteText(const fs::path& path, const std::string& text);
 
+// How an sshd is set up: the type of its only host key, and on request an account that logs
+// in by password only and is locked into a chroot with internal-sftp, as web hosts offer it.
+struct SshdOptions {
+  std::string hostKeyType = "ed25519";  // ed25519, rsa or ecdsa
+  std::string password;                 // not empty: the account kPasswordUser with this password
+};
+
 class SshdServer {
  public:
-  SshdServer();
+  static constexpr const char* kPasswordUser = "lerner";
+
+  explicit SshdServer(const SshdOptions& options = {});
   std::uint16_t Port() const { return port_; }
   const fs::path& Folder() const { return folder_.Path(); }
-  fs::path Files() const { return Folder() / "files"; }  // the tests' playground on the server
-  fs::path HostPublicKey() const { return Folder() / "host_ed25519.pub"; }
+  // The tests' playground on the server; for the password account the folder "/files" of its chroot.
+  fs::path Files() const { return chroot_ ? chroot_->Path() / "files" : Folder() / "files"; }
+  fs::path HostPublicKey() const { return Folder() / ("host_" + hostKeyType_ + ".pub"); }
   fs::path UserKey() const { return Folder() / "user_ed25519"; }
   // A known_hosts line for this server's key, as ssh writes it for a non-standard port.
   std::string KnownHostsLine() const;
@@ -53,7 +64,11 @@ class SshdServer {
   int CutSessions();
 
  private:
+  std::vector<std::string> Command(const SshdOptions& options);
+
   TempFolder folder_;
+  std::optional<TempFolder> chroot_;
+  std::string hostKeyType_;
   ChildProcess process_;
   std::uint16_t port_ = 0;
 };

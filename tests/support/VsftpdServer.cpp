@@ -16,15 +16,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Configuration(const fs::path& folder, std::uint16_t port, const VsftpdServer::Options& options) {
+std::string Configuration(const fs::path& folder, std::uint16_t port, const VsftpdServer::Options& options,
+                          bool password) {
   std::string text =
       "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port) +
-      "\nbackground=NO\nanonymous_enable=YES\nlocal_enable=NO\nno_anon_password=YES\n"
+      "\nbackground=NO\nanonymous_enable=YES\nlocal_enable=NO\n"
       "anon_root=" + (folder / "root").string() +
       "\nwrite_enable=YES\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
       "anon_world_readable_only=NO\nanon_umask=022\nrun_as_launching_user=YES\nseccomp_sandbox=NO\n"
       "allow_writeable_chroot=YES\nxferlog_enable=NO\nvsftpd_log_file=" + (folder / "vsftpd.log").string() +
       "\nsecure_chroot_dir=" + (folder / "empty").string() + "\nftpd_banner=Testserver\n";
+  // The "e-mail addresses" an anonymous log-in must give as its password.
+  if (!password) text += "no_anon_password=YES\n";
+  else text += "secure_email_list_enable=YES\nemail_password_file=" + (folder / "passwords").string() + "\n";
   if (options.DataPortCount > 0)
     text += "pasv_min_port=" + std::to_string(options.FirstDataPort) + "\npasv_max_port=" +
             std::to_string(options.FirstDataPort + options.DataPortCount - 1) + "\n";
@@ -39,7 +43,7 @@ std::string Configuration(const fs::path& folder, std::uint16_t port, const Vsft
 
 bool VsftpdServer::Installed() { return ::access(kBinary, X_OK) == 0; }
 
-VsftpdServer::VsftpdServer(const Options& options) {
+VsftpdServer::VsftpdServer(const Options& options, const std::string& password) : password_(password) {
   char pattern[] = "/tmp/vsftpd-test-XXXXXX";
   if (::mkdtemp(pattern) == nullptr) {
     problem_ = "cannot create a folder";
@@ -47,6 +51,7 @@ VsftpdServer::VsftpdServer(const Options& options) {
   }
   folder_ = pattern;
   fs::create_directories(Pub());
+  std::ofstream((folder_ / "passwords").string()) << password << "\n";
   fs::create_directories(folder_ / "empty");
   // vsftpd refuses an anonymous root the anonymous user may write to.
   ::chmod((folder_ / "root").c_str(), 0555);
@@ -65,7 +70,7 @@ VsftpdServer::VsftpdServer(const Options& options) {
 bool VsftpdServer::Start(const Options& options) {
   port_ = FreeLoopbackPort();
   const std::string configFile = (folder_ / "vsftpd.conf").string();
-  std::ofstream(configFile) << Configuration(folder_, port_, options);
+  std::ofstream(configFile) << Configuration(folder_, port_, options, !password_.empty());
   try {
     process_.Start({kBinary, configFile}, false, {"OPENSSL_CONF=" + (folder_ / "openssl.cnf").string()});
   } catch (const std::runtime_error&) {

@@ -1,7 +1,8 @@
 // Starts Debian's vsftpd on a free loopback port with a configuration of its own: anonymous
-// log-in, the writable folder "pub", and on request explicit TLS with a given certificate as
-// vsftpd demands it by default (every log-in and data connection encrypted, each data
-// connection resuming the control connection's session), capped at TLS 1.2 if asked.
+// log-in (with any password, or only a given one), the writable folder "pub", and on request
+// explicit TLS with a given certificate as vsftpd demands it by default (every log-in and data
+// connection encrypted, each data connection resuming the control connection's session),
+// capped at TLS 1.2 if asked.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +25,9 @@ class VsftpdServer {
   };
 
   static bool Installed();
-  explicit VsftpdServer(const Options& options);  // starts it; Running() tells whether that worked
+  // Starts it; Running() tells whether that worked. With a password the anonymous log-in
+  // takes only that one.
+  explicit VsftpdServer(const Options& options, const std::string& password = "");
   ~VsftpdServer();  // stops it and removes its folder
   VsftpdServer(const VsftpdServer&) = delete;
   VsftpdServer& operator=(const VsftpdServer&) = delete;
@@ -42,5 +45,6 @@ class VsftpdServer {
   std::filesystem::path folder_;
   ChildProcess process_;
   std::uint16_t port_ = 0;
+  std::string password_;
   std::string problem_;
 };
