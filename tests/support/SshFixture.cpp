@@ -31,9 +31,9 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, ignored);
 }
 
-void MakeKey(const fs::path& path, const std::string& passphrase) {
+void MakeKey(const fs::path& path, const std::string& passphrase, const std::string& type) {
   int status = 0;
-  RunProgram({"ssh-keygen", "-q", "-t", "ed25519", "-N", passphrase, "-C", "test", "-f", path.string()}, &status);
+  RunProgram({"ssh-keygen", "-q", "-t", type, "-N", passphrase, "-C", "test", "-f", path.string()}, &status);
   if (status != 0) throw std::runtime_error("ssh-keygen failed");
 }
 
@@ -53,21 +53,23 @@ void WriteText(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-SshdServer::SshdServer() {
+SshdServer::SshdServer(const SshdSetup& setup) : hostKeyType_(setup.hostKeyType) {
   // sshd started by root separates privileges into this folder; the Debian service makes it.
   if (::getuid() == 0) ::mkdir("/run/sshd", 0755);
   const fs::path dir = Folder();
   fs::create_directories(Files());
-  MakeKey(dir / "host_ed25519");
+  const fs::path hostKey = dir / ("host_" + hostKeyType_);
+  MakeKey(hostKey, "", hostKeyType_);
   MakeKey(UserKey());
   fs::copy_file(dir / "user_ed25519.pub", dir / "authorized_keys");
   const std::uint16_t port = FreeLoopbackPort();
   WriteText(dir / "sshd_config",
-            "Port " + std::to_string(port) + "\nListenAddress 127.0.0.1\nHostKey " + (dir / "host_ed25519").string() +
+            "Port " + std::to_string(port) + "\nListenAddress 127.0.0.1\nHostKey " + hostKey.string() +
                 "\nPidFile " + (dir / "sshd.pid").string() + "\nAuthorizedKeysFile " +
                 (dir / "authorized_keys").string() +
                 "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                "PubkeyAuthentication yes\nPermitRootLogin yes\nSubsystem sftp internal-sftp\nLogLevel ERROR\n");
+                "PubkeyAuthentication yes\nPermitRootLogin yes\nSubsystem sftp internal-sftp\nLogLevel ERROR\n" +
+                setup.extraConfig);
   process_.Start({"/usr/sbin/sshd", "-D", "-e", "-f", (dir / "sshd_config").string()}, false);
   for (int i = 0; i < 100 && port_ == 0; ++i) {
     if (LoopbackAnswers(port)) port_ = port;

@@ -30,20 +30,28 @@ class TempFolder {
 // A known_hosts line for a key of a server on 127.0.0.1 at port, as ssh writes it.
 std::string KnownLine(std::uint16_t port, const fs::path& publicKey);
 
-// Makes an ed25519 key pair at path (and path.pub); with a passphrase when given.
-void MakeKey(const fs::path& path, const std::string& passphrase = "");
+// Makes a key pair at path (and path.pub) of ssh-keygen's type (ed25519, rsa, ecdsa); with a
+// passphrase when given.
+void MakeKey(const fs::path& path, const std::string& passphrase = "", const std::string& type = "ed25519");
 // The key's SHA256 fingerprint as ssh-keygen prints it.
 std::string KeyFingerprint(const fs::path& publicKey);
 std::string ReadText(const fs::path& path);
 void WriteText(const fs::path& path, const std::string& text);
 
+// How an sshd is set up beyond the defaults: its one host key's type, further lines of its
+// configuration.
+struct SshdSetup {
+  std::string hostKeyType = "ed25519";
+  std::string extraConfig;
+};
+
 class SshdServer {
  public:
-  SshdServer();
+  explicit SshdServer(const SshdSetup& setup = {});
   std::uint16_t Port() const { return port_; }
   const fs::path& Folder() const { return folder_.Path(); }
   fs::path Files() const { return Folder() / "files"; }  // the tests' playground on the server
-  fs::path HostPublicKey() const { return Folder() / "host_ed25519.pub"; }
+  fs::path HostPublicKey() const { return Folder() / ("host_" + hostKeyType_ + ".pub"); }
   fs::path UserKey() const { return Folder() / "user_ed25519"; }
   // A known_hosts line for this server's key, as ssh writes it for a non-standard port.
   std::string KnownHostsLine() const;
@@ -53,6 +61,7 @@ class SshdServer {
   int CutSessions();
 
  private:
+  std::string hostKeyType_;
   TempFolder folder_;
   ChildProcess process_;
   std::uint16_t port_ = 0;
