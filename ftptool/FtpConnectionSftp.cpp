@@ -22,8 +22,9 @@ void FtpConnection::InstallSftpHooks(SftpSession& session) {
 }
 
 // Proxy and TLS are FTP's: a profile that asks for a proxy is refused rather than sent past
-// it. A host key that is unknown (and not accepted) or changed shows the session's own
-// warning, in the status panel as in the log book; nothing of the user's was sent then.
+// it. A host key that is changed, or unknown or of another type than those known for the host
+// and not accepted at AskHostKey, shows the session's own warning, in the status panel as in
+// the log book; nothing of the user's was sent then.
 bool FtpConnection::OpenSftp(const FtpLoginValues& login, const SftpTarget& target) {
   if (login.ProxyMode >= 1 && login.ProxyMode <= 5) {
     Report(A(ftptexts::kNoSftpViaProxy));

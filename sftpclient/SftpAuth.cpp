@@ -52,59 +52,95 @@ bool KeyboardInteractive(ssh_session session, const std::string& password) {
   return Accepted(session, result);
 }
 
+// What the passphrase question of one key file came to.
 struct PassphraseContext {
   const PassphraseQuestion* question;
   std::string file;
+  bool wanted = false;    // the file is encrypted: libssh asked
+  bool answered = false;  // and a passphrase was given
 };
 
 int AskPassphrase(const char*, char* buffer, size_t length, int, int, void* userdata) {
   auto* context = static_cast<PassphraseContext*>(userdata);
+  context->wanted = true;
   if (!context->question || !*context->question) return -1;
   const std::optional<std::string> answer = (*context->question)(context->file);
   if (!answer || answer->size() + 1 > length) return -1;
+  context->answered = true;
   std::memcpy(buffer, answer->c_str(), answer->size() + 1);
   return 0;
 }
 
-// Whether the key file exists and the server took it; a key that cannot be read (wrong
-// passphrase) is passed over like one the server refused.
-bool TryKeyFile(ssh_session session, const SshCredentials& credentials, const std::string& file, bool* anyKey) {
+// What the keys came to. A key that could not be read was never offered to the server: it
+// is named, since "refused" would send the user to the server's side.
+struct KeyOutcome {
+  bool accepted = false;
+  bool anyKey = false;          // some key was there to try
+  std::string noPassphrase;     // the first encrypted key whose passphrase was not given
+  std::string wrongPassphrase;  // the first whose passphrase did not open it
+};
+
+// Whether the key file exists and the server took it; a key that cannot be read is passed
+// over (and noted), so the next one is tried.
+bool TryKeyFile(ssh_session session, const SshCredentials& credentials, const std::string& file,
+                KeyOutcome& outcome) {
   std::error_code ignored;
   if (!std::filesystem::exists(file, ignored)) return false;
-  *anyKey = true;
+  outcome.anyKey = true;
   PassphraseContext context{&credentials.passphrase, file};
   ssh_key key = nullptr;
-  if (ssh_pki_import_privkey_file(file.c_str(), nullptr, AskPassphrase, &context, &key) != SSH_OK) return false;
+  if (ssh_pki_import_privkey_file(file.c_str(), nullptr, AskPassphrase, &context, &key) != SSH_OK) {
+    if (context.wanted) {
+      std::string& noted = context.answered ? outcome.wrongPassphrase : outcome.noPassphrase;
+      if (noted.empty()) noted = file;
+    }
+    return false;
+  }
   const int result = ssh_userauth_publickey(session, nullptr, key);
   ssh_key_free(key);
   return Accepted(session, result);
 }
 
-enum class KeyResult { Accepted, Refused, NoKey };
-
-KeyResult TryKeys(ssh_session session, const SshCredentials& credentials) {
-  bool anyKey = false;
+KeyOutcome TryKeys(ssh_session session, const SshCredentials& credentials) {
+  KeyOutcome outcome;
   const char* agent = std::getenv("SSH_AUTH_SOCK");
   if (credentials.useAgent && agent && *agent) {
-    anyKey = true;
-    if (Accepted(session, ssh_userauth_agent(session, nullptr))) return KeyResult::Accepted;
+    outcome.anyKey = true;
+    outcome.accepted = Accepted(session, ssh_userauth_agent(session, nullptr));
+    if (outcome.accepted) return outcome;
   }
   if (!credentials.identityFile.empty()) {
     std::error_code ignored;
     if (!std::filesystem::exists(credentials.identityFile, ignored))
       Refuse(FtpFormat(texts::kIdentityUnreadable, credentials.identityFile));
-    if (TryKeyFile(session, credentials, credentials.identityFile, &anyKey)) return KeyResult::Accepted;
+    outcome.accepted = TryKeyFile(session, credentials, credentials.identityFile, outcome);
+    if (outcome.accepted) return outcome;
   }
   if (credentials.useDefaultKeys)
     for (const std::string& file : DefaultIdentityFiles())
-      if (TryKeyFile(session, credentials, file, &anyKey)) return KeyResult::Accepted;
-  return anyKey ? KeyResult::Refused : KeyResult::NoKey;
+      if ((outcome.accepted = TryKeyFile(session, credentials, file, outcome))) return outcome;
+  return outcome;
 }
 
 bool TryPassword(ssh_session session, int methods, const std::string& password) {
   if ((methods & SSH_AUTH_METHOD_PASSWORD) && Accepted(session, ssh_userauth_password(session, nullptr, password.c_str())))
     return true;
   return (methods & SSH_AUTH_METHOD_INTERACTIVE) && KeyboardInteractive(session, password);
+}
+
+// The reason nearest to the user's remedy: a key never read, a password the server does not
+// take, keys it refused, none at all.
+[[noreturn]] void RefuseAfterKeys(int methods, const KeyOutcome& keys, bool passwordGiven) {
+  if (!keys.noPassphrase.empty()) Refuse(FtpFormat(texts::kPassphraseMissing, keys.noPassphrase));
+  if (!keys.wrongPassphrase.empty()) Refuse(FtpFormat(texts::kPassphraseWrong, keys.wrongPassphrase));
+  const bool byKey = methods & SSH_AUTH_METHOD_PUBLICKEY;
+  const bool byPassword = methods & (SSH_AUTH_METHOD_PASSWORD | SSH_AUTH_METHOD_INTERACTIVE);
+  if (byKey && passwordGiven && !byPassword)
+    Refuse(keys.anyKey ? texts::kKeysOnlyRefused : texts::kKeysOnlyNoKey);
+  if (keys.anyKey) Refuse(texts::kKeyRefused);
+  if (byKey) Refuse(texts::kNoKey);
+  if (byPassword && !passwordGiven) Refuse(texts::kPasswordNeeded);
+  Refuse(FtpFormat(texts::kNoMethod, MethodNames(methods)));
 }
 
 }  // namespace
@@ -124,10 +160,10 @@ void SshLogin(ssh_session session, const SshCredentials& credentials) {
     if (TryPassword(session, methods, credentials.password)) return;
     Refuse(texts::kWrongPassword);
   }
-  KeyResult keys = KeyResult::NoKey;
+  KeyOutcome keys;
   if (methods & SSH_AUTH_METHOD_PUBLICKEY) {
     keys = TryKeys(session, credentials);
-    if (keys == KeyResult::Accepted) return;
+    if (keys.accepted) return;
   }
   if (byPassword && credentials.password.empty() && credentials.askPassword) {
     if (const std::optional<std::string> answer = credentials.askPassword(credentials.user, credentials.host)) {
@@ -135,8 +171,5 @@ void SshLogin(ssh_session session, const SshCredentials& credentials) {
       Refuse(texts::kWrongPassword);
     }
   }
-  if (keys == KeyResult::Refused) Refuse(texts::kKeyRefused);
-  if (methods & SSH_AUTH_METHOD_PUBLICKEY) Refuse(texts::kNoKey);
-  if (byPassword && credentials.password.empty()) Refuse(texts::kPasswordNeeded);
-  Refuse(FtpFormat(texts::kNoMethod, MethodNames(methods)));
+  RefuseAfterKeys(methods, keys, !credentials.password.empty());
 }

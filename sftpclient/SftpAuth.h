@@ -29,6 +29,7 @@ struct SshCredentials {
 // The key files tried without an explicit one, in order.
 std::vector<std::string> DefaultIdentityFiles();
 
-// Logs in or raises RemoteError (kind Login) naming the reason in German: wrong password,
-// key refused, no key at all, or no method the server accepts.
+// Logs in or raises RemoteError (kind Login) naming the reason in German: wrong password, a
+// key file whose passphrase was not given or did not open it, a password where the server
+// takes only keys, keys refused, no key at all, or no method the server accepts.
 void SshLogin(ssh_session session, const SshCredentials& credentials);

@@ -57,8 +57,10 @@ HostKeyCheck CheckHostKey(ssh_session session) {
       check.state = HostKeyState::Known;
       break;
     case SSH_KNOWN_HOSTS_CHANGED:
-    case SSH_KNOWN_HOSTS_OTHER:
       check.state = HostKeyState::Changed;
+      break;
+    case SSH_KNOWN_HOSTS_OTHER:
+      check.state = HostKeyState::OtherType;
       break;
     case SSH_KNOWN_HOSTS_UNKNOWN:
     case SSH_KNOWN_HOSTS_NOT_FOUND:
@@ -73,6 +75,25 @@ HostKeyCheck CheckHostKey(ssh_session session) {
     }
   }
   return check;
+}
+
+bool HostKeyMayBeAccepted(HostKeyState state) {
+  return state == HostKeyState::Unknown || state == HostKeyState::OtherType;
+}
+
+std::string HostKeyRefusalText(const std::string& host, const HostKeyCheck& check) {
+  const std::string fingerprint = FtpFormat(texts::kFingerprintIs, check.fingerprint);
+  switch (check.state) {
+    case HostKeyState::Changed:
+      return FtpFormat(texts::kHostKeyChanged, host) + "\n" + fingerprint;
+    case HostKeyState::OtherType:
+      // The type first: a host name is the user's text and may hold "%s" itself.
+      return FtpFormat(FtpFormat(texts::kHostKeyOtherType, check.keyType).c_str(), host) + "\n" + fingerprint;
+    case HostKeyState::Unknown:
+    case HostKeyState::Known:
+      break;
+  }
+  return FtpFormat(texts::kHostKeyUnknown, host) + "\n" + fingerprint;
 }
 
 void TrustHostKey(ssh_session session, const std::string& knownHostsPath) {

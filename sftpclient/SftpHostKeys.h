@@ -6,7 +6,9 @@
 
 #include <string>
 
-enum class HostKeyState { Known, Unknown, Changed };
+// OtherType: the host is known only by keys of other types (the server offers none of them
+// now, or was set up anew); as for ssh that is no changed key but a question to the user.
+enum class HostKeyState { Known, Unknown, Changed, OtherType };
 
 struct HostKeyCheck {
   HostKeyState state = HostKeyState::Unknown;
@@ -18,9 +20,17 @@ struct HostKeyCheck {
 std::string DefaultKnownHostsPath();
 
 // Judges the key of a connected session (key exchange done, nothing sent yet) against the
-// file the session's SSH_OPTIONS_KNOWNHOSTS names. A key of another type than the one known
-// for the host counts as changed, as for ssh. Raises RemoteError when the key cannot be read.
+// file the session's SSH_OPTIONS_KNOWNHOSTS names. A key of a type the file holds for the host
+// that differs is changed; a key of a type it does not hold, while it holds others, is of
+// another type. Raises RemoteError when the key cannot be read.
 HostKeyCheck CheckHostKey(ssh_session session);
+
+// Whether the user may be asked to accept the key (unknown, or of another type).
+bool HostKeyMayBeAccepted(HostKeyState state);
+
+// The German refusal of a key that is not known (host as shown to the user), its fingerprint
+// on a second line.
+std::string HostKeyRefusalText(const std::string& host, const HostKeyCheck& check);
 
 // Appends the session's host key to its known_hosts file (creating ~/.ssh as needed).
 // Raises RemoteError with the German text when the file cannot be written.

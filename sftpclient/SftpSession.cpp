@@ -7,6 +7,7 @@
 
 #include "FtpError.h"
 #include "FtpTexts.h"
+#include "SftpErrorText.h"
 #include "SftpTexts.h"
 #include "Win1252.h"
 
@@ -82,9 +83,9 @@ void SftpSession::Connect(const remote::RemoteAccess& access) {
   Log("Stat SSH " + access.host + ":" + std::to_string(port));
   Status(FtpFormat(ftp::texts::kConnecting, access.host));
   if (ssh_connect(ssh_) != SSH_OK) {
-    const std::string detail = ssh_get_error(ssh_);
+    const std::string reason = LoggedReason();
     Disconnect();
-    throw RemoteError(ErrorKind::Disconnected, FtpFormat(texts::kCannotConnect, access.host) + "\n" + detail);
+    throw RemoteError(ErrorKind::Disconnected, FtpFormat(texts::kCannotConnect, access.host) + "\n" + reason);
   }
   Status(ftp::texts::kConnected);
   JudgeHostKey();
@@ -93,17 +94,13 @@ void SftpSession::Connect(const remote::RemoteAccess& access) {
 void SftpSession::JudgeHostKey() {
   hostKey_ = CheckHostKey(ssh_);
   const std::string host = access_.host + (access_.port == 0 || access_.port == 22 ? "" : ":" + std::to_string(access_.port));
-  const std::string fingerprint = FtpFormat(texts::kFingerprintIs, hostKey_.fingerprint);
   Log("Stat " + hostKey_.keyType + " " + hostKey_.fingerprint);
   if (hostKey_.state == HostKeyState::Known) return;
-  if (hostKey_.state == HostKeyState::Changed) {
-    Disconnect();
-    throw RemoteError(ErrorKind::HostKey, FtpFormat(texts::kHostKeyChanged, host) + "\n" + fingerprint);
-  }
-  const HostKeyDecision decision = onUnknownHostKey ? onUnknownHostKey(host, hostKey_) : HostKeyDecision::Refuse;
+  const bool mayAsk = HostKeyMayBeAccepted(hostKey_.state) && onUnknownHostKey;
+  const HostKeyDecision decision = mayAsk ? onUnknownHostKey(host, hostKey_) : HostKeyDecision::Refuse;
   if (decision == HostKeyDecision::Refuse) {
     Disconnect();
-    throw RemoteError(ErrorKind::HostKey, FtpFormat(texts::kHostKeyUnknown, host) + "\n" + fingerprint);
+    throw RemoteError(ErrorKind::HostKey, HostKeyRefusalText(host, hostKey_));
   }
   if (decision == HostKeyDecision::AcceptAlways) TrustHostKeyAlways();
 }
@@ -190,9 +187,17 @@ sftp_session SftpSession::Sftp() {
 }
 
 void SftpSession::FailConnection() {
-  const std::string detail = ssh_ ? ssh_get_error(ssh_) : "";
+  const std::string reason = LoggedReason();
   Disconnect();
-  throw RemoteError(ErrorKind::Disconnected, std::string(texts::kConnectionLost) + (detail.empty() ? "" : "\n" + detail));
+  throw RemoteError(ErrorKind::Disconnected, std::string(texts::kConnectionLost) + (reason.empty() ? "" : "\n" + reason));
+}
+
+// libssh's English words go to the log book; the user reads their German sense.
+std::string SftpSession::LoggedReason() const {
+  const std::string detail = ssh_ ? ssh_get_error(ssh_) : "";
+  if (detail.empty()) return "";
+  Log("Stat libssh: " + detail);
+  return GermanConnectionReason(detail);
 }
 
 // Names on SFTP are UTF-8; the message is Windows-1252 like every text the user sees.

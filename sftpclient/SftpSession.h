@@ -29,8 +29,8 @@ class SftpSession : public remote::RemoteSession {
 
   // ---- Settings, set before connecting ----
   std::string knownHostsPath = DefaultKnownHostsPath();
-  // Asked about an unknown key; without it an unknown key is refused. A changed key is
-  // always refused.
+  // Asked about an unknown key or one of a type known_hosts does not hold for the host (it
+  // holds others); without it such a key is refused. A changed key is always refused.
   UnknownHostKeyQuestion onUnknownHostKey;
   std::string identityFile;
   bool useAgent = true;
@@ -109,6 +109,8 @@ class SftpSession : public remote::RemoteSession {
   void Status(const std::string& text) const;
   [[noreturn]] void Fail(const std::string& path);
   [[noreturn]] void FailConnection();
+  // The German reason of libssh's last error (its English text logged); empty without one.
+  std::string LoggedReason() const;
   sftp_session Sftp();
   // The connection or its SFTP channel has ended (by either side).
   bool ConnectionEnded() const;

@@ -1,11 +1,13 @@
 #include "LadekoOptions.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 
 #include "FtpProfileClient.h"
 #include "LadekoSecrets.h"
+#include "LadekoTerminal.h"
 
 const char* const kLadekoUsage =
     "Aufruf: ladeko-ftp [Optionen] HOST BEFEHL [ARGUMENTE]\n"
@@ -28,7 +30,8 @@ const char* const kLadekoUsage =
     "          Umbenennen; sonst erst unter einem vorläufigen Namen, dann umbenannt)\n"
     "SFTP:     --known-hosts DATEI (statt ~/.ssh/known_hosts)  --identity SCHLÜSSELDATEI\n"
     "          --fingerprint SHA256:... (nur der Serverschlüssel mit diesem Fingerabdruck,\n"
-    "          auch wenn er in known_hosts fehlt; ein unbekannter Schlüssel wird sonst\n"
+    "          auch wenn er in known_hosts fehlt oder dort nur Schlüssel anderer Typen\n"
+    "          stehen; \"SHA256:\" darf fehlen; ein unbekannter Schlüssel wird sonst\n"
     "          abgelehnt, ein geänderter immer)\n"
     "Passwörter: besser --password-file, LADEKO_PASSWORD (LADEKO_PROXY_PASSWORD) oder die\n"
     "          Frage am Terminal, die ohne Passwort kommt (die Eingabe bleibt unsichtbar):\n"
@@ -44,19 +47,28 @@ namespace {
 const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",
                                       "--no-tls", "--help", "--version", "--direct"};
 
-std::uint16_t PortNumber(const std::string& text) {
+[[noreturn]] void BadValue(const std::string& option, const std::string& value, const std::string& allowed) {
+  throw UsageError{"Ungültiger Wert „" + value + "“ für " + option + ": " + allowed};
+}
+
+// A whole decimal number within [low, high], else the reason naming the option.
+long NumberIn(const std::string& option, const std::string& text, long low, long high,
+              const std::string& allowed) {
   char* end = nullptr;
   const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < 1 || value > 65535) throw UsageError{};
-  return static_cast<std::uint16_t>(value);
+  if (text.empty() || *end != '\0' || value < low || value > high) BadValue(option, text, allowed);
+  return value;
+}
+
+std::uint16_t PortNumber(const std::string& option, const std::string& text) {
+  return static_cast<std::uint16_t>(
+      NumberIn(option, text, 1, 65535, "ein Port ist eine Zahl von 1 bis 65535."));
 }
 
 // 0 waits without limit; the milliseconds must fit the client's 32-bit setting.
 int TimeoutSeconds(const std::string& text) {
-  char* end = nullptr;
-  const long value = std::strtol(text.c_str(), &end, 10);
-  if (text.empty() || *end != '\0' || value < 0 || value > 2000000) throw UsageError{};
-  return static_cast<int>(value);
+  return static_cast<int>(
+      NumberIn("--timeout", text, 0, 2000000, "erlaubt sind 0 (ohne Grenze) bis 2000000 Sekunden."));
 }
 
 std::string PasswordFromFile(const std::string& path) {
@@ -66,21 +78,21 @@ std::string PasswordFromFile(const std::string& path) {
 }
 
 FtpProxyType ProxyType(const std::string& type) {
-  if (type.size() != 1 || type[0] < '0' || type[0] > '6') throw UsageError{};
-  return static_cast<FtpProxyType>(type[0] - '0');
+  return static_cast<FtpProxyType>(NumberIn("--proxy-type", type, 0, 6, "erlaubt sind 0 bis 6."));
 }
 
 FtpNameEncodingMode EncodingMode(const std::string& text) {
   if (text == "utf-8") return FtpNameEncodingMode::Utf8;
   if (text == "windows-1252") return FtpNameEncodingMode::Windows1252;
-  throw UsageError{};
+  BadValue("--encoding", text, "erlaubt sind utf-8 und windows-1252.");
 }
 
 // A pinned certificate only means something over TLS: without it the password would go out
 // in clear to whoever answers.
 void RequireTlsForFingerprint(FtpClient& client) {
   if (client.TrustedFingerprint.empty()) return;
-  if (client.TlsMode == FtpTlsMode::Off) throw UsageError{};
+  if (client.TlsMode == FtpTlsMode::Off)
+    throw UsageError{"--fingerprint verlangt Verschlüsselung, --no-tls verbietet sie."};
   client.TlsMode = FtpTlsMode::Require;
 }
 
@@ -111,14 +123,14 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
       continue;
     }
     const auto value = [&]() -> std::string {
-      if (i + 1 >= argc) throw UsageError{};
+      if (i + 1 >= argc) throw UsageError{"Nach " + arg + " fehlt der Wert."};
       return argv[++i];
     };
     if (arg == "--profile") { value(); continue; }  // read before the other options
     if (arg == "--help") throw HelpWanted{};
     if (arg == "--version") throw VersionWanted{};
     if (arg == "--host") client.Host = value();
-    else if (arg == "--port") client.Port = PortNumber(value());
+    else if (arg == "--port") client.Port = PortNumber(arg, value());
     else if (arg == "--user") client.Username = value();
     else if (arg == "--password") { client.Password = value(); options.passwordGiven = true; }
     else if (arg == "--password-file") { client.Password = PasswordFromFile(value()); options.passwordGiven = true; }
@@ -126,7 +138,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     else if (arg == "--ascii") client.SetTransferType(FtpTransferType::ftASCII);
     else if (arg == "--proxy-type") client.ProxySettings.ProxyType = ProxyType(value());
     else if (arg == "--proxy-host") client.ProxySettings.Host = value();
-    else if (arg == "--proxy-port") client.ProxySettings.Port = PortNumber(value());
+    else if (arg == "--proxy-port") client.ProxySettings.Port = PortNumber(arg, value());
     else if (arg == "--proxy-user") client.ProxySettings.UserName = value();
     else if (arg == "--proxy-password") { client.ProxySettings.Password = value(); options.proxyPasswordGiven = true; }
     else if (arg == "--proxy-password-file") {
@@ -142,7 +154,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     else if (arg == "--encoding") client.NameEncodingMode = EncodingMode(value());
     else if (arg == "--known-hosts") options.knownHosts = value();
     else if (arg == "--identity") options.identity = value();
-    else throw UsageError{};
+    else throw UsageError{"Unbekannte Option: " + arg};
   }
   RequireTlsForFingerprint(client);
 }
@@ -151,20 +163,37 @@ namespace {
 
 // How many arguments each command takes, at least and at most.
 const std::map<std::string, std::pair<std::size_t, std::size_t>> kArity = {
-    {"pwd", {0, 0}},  {"ls", {0, 1}},    {"nlst", {0, 1}},  {"get", {2, 2}},  {"put", {1, 2}},
-    {"append", {2, 2}}, {"mkdir", {1, 1}}, {"rmdir", {1, 1}}, {"rm", {1, 1}}, {"rename", {2, 2}},
-    {"size", {1, 1}}, {"getdir", {2, 2}}, {"putdir", {1, 1}}};
+    {"pwd", {0, 0}},    {"ls", {0, 1}},     {"nlst", {0, 1}},  {"get", {2, 2}}, {"put", {1, 2}},
+    {"append", {2, 2}}, {"mkdir", {1, 1}},  {"rmdir", {1, 1}}, {"rm", {1, 1}},  {"rename", {2, 2}},
+    {"size", {1, 1}},   {"getdir", {2, 2}}, {"putdir", {1, 1}}};
+
+// getdir writes into a folder that must be there: the tree walk would name the first folder
+// it fails to make inside it instead.
+void RequireLocalFolder(const std::string& folder) {
+  std::error_code ignored;
+  if (std::filesystem::is_directory(folder, ignored)) return;
+  const bool there = std::filesystem::exists(folder, ignored);
+  throw OptionError{(there ? "Kein lokaler Ordner: " : "Den lokalen Ordner gibt es nicht: ") + folder};
+}
 
 }  // namespace
 
 void CheckCommands(const std::vector<std::string>& args) {
   std::size_t at = 0;
   while (at < args.size() && args[at] == "cd") {
-    if (at + 1 >= args.size()) throw UsageError{};
+    if (at + 1 >= args.size()) throw UsageError{"Nach cd fehlt das Verzeichnis."};
     at += 2;
   }
   if (at == args.size()) return;
   const auto found = kArity.find(args[at]);
+  if (found == kArity.end()) throw UsageError{"Unbekannter Befehl: " + args[at]};
   const std::size_t count = args.size() - at - 1;
-  if (found == kArity.end() || count < found->second.first || count > found->second.second) throw UsageError{};
+  if (count < found->second.first || count > found->second.second)
+    throw UsageError{"Falsche Zahl von Argumenten für " + args[at] + "."};
+  if (args[at] == "getdir") RequireLocalFolder(args[at + 2]);
+}
+
+std::string UsageErrorText(const UsageError& error) {
+  if (error.message.empty()) return kLadekoUsage;
+  return TerminalLines(error.message) + "\n(ladeko-ftp --help zeigt alle Optionen und Befehle.)\n";
 }

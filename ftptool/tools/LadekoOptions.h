@@ -9,8 +9,14 @@
 
 extern const char* const kLadekoUsage;
 
-// A command line that does not fit: the usage text goes out, the exit code is 2.
-struct UsageError {};
+// A command line that does not fit, the exit code 2: its German reason (UTF-8) goes out, or
+// the usage text where none is given.
+struct UsageError {
+  std::string message;
+};
+
+// What goes to the standard error for it, escaped for the terminal.
+std::string UsageErrorText(const UsageError& error);
 // "--help": the usage text on the standard output, exit code 0.
 struct HelpWanted {};
 // "--version": the name and version on the standard output, exit code 0.
@@ -46,5 +52,6 @@ bool LoadProfileOption(int argc, char** argv, FtpClient& client, LadekoOptions& 
 // VersionWanted or OptionError.
 void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& options);
 
-// Checks the command words before anything goes to the server; raises UsageError.
+// Checks the command words before anything goes to the server; raises UsageError, or
+// OptionError when the local folder a getdir writes into is not there.
 void CheckCommands(const std::vector<std::string>& args);

@@ -33,13 +33,37 @@ void PrintEntries(const std::vector<remote::RemoteEntry>& entries) {
   }
 }
 
-[[noreturn]] void NotOverSftp(const std::string& command) {
-  throw OptionError{command + " über SFTP ist nicht verfügbar"};
+std::string NotOverSftpText(const std::string& command) {
+  return command + " über SFTP ist nicht verfügbar: das gibt es nur über FTP.";
 }
+
+[[noreturn]] void NotOverSftp(const std::string& command) { throw OptionError{NotOverSftpText(command)}; }
 
 }  // namespace
 
-void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args, FtpPutMode putMode) {
+std::string SshFingerprintOption(const std::string& text) {
+  const std::string prefix = "SHA256:";
+  std::string hash = text;
+  if (win1252::UpperAscii(hash.substr(0, prefix.size())) == prefix) hash.erase(0, prefix.size());
+  while (!hash.empty() && hash.back() == '=') hash.pop_back();
+  const bool base64 =
+      hash.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/") ==
+      std::string::npos;
+  if (hash.size() != 43 || !base64)
+    throw UsageError{"--fingerprint „" + text +
+                     "“ ist kein Fingerabdruck eines SSH-Schlüssels in der Form, die ssh zeigt: SHA256: und "
+                     "43 Zeichen (ssh-keygen -l -f SCHLÜSSEL.pub)."};
+  return prefix + hash;
+}
+
+void CheckSftpCommands(const std::vector<std::string>& args) {
+  std::size_t at = 0;
+  while (at + 1 < args.size() && args[at] == "cd") at += 2;
+  if (at < args.size() && args[at] == "append") throw UsageError{NotOverSftpText(args[at])};
+}
+
+void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
+                       FtpPutMode putMode) {
   std::size_t at = 0;
   while (at < args.size() && args[at] == "cd") {
     session.ChangeDir(args[at + 1]);
@@ -85,17 +109,25 @@ void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::st
 
 namespace {
 
-void Configure(SftpSession& session, const LadekoOptions& options, const std::string& fingerprint) {
+// What the session's questions came to, for the hints after a refusal.
+struct Questions {
+  bool passphraseWithoutTerminal = false;
+};
+
+void Configure(SftpSession& session, const LadekoOptions& options, const std::string& fingerprint,
+               Questions& questions) {
   if (!options.knownHosts.empty()) session.knownHostsPath = options.knownHosts;
   session.identityFile = options.identity;
-  // Only the named key, also when it is not in known_hosts; a changed key is refused anyway.
+  // Only the named key, also when it is not in known_hosts (or only keys of other types are);
+  // a changed key is refused anyway.
   const std::string pinned = fingerprint;
   session.onUnknownHostKey = [pinned](const std::string&, const HostKeyCheck& check) {
     return !pinned.empty() && check.fingerprint == pinned ? HostKeyDecision::AcceptOnce : HostKeyDecision::Refuse;
   };
-  session.passphrase = [](const std::string& file) -> std::optional<std::string> {
-    if (!InputIsTerminal()) return std::nullopt;
-    return AskHidden(TerminalText("Passphrase für " + file + ": "));
+  session.passphrase = [&questions](const std::string& file) -> std::optional<std::string> {
+    if (InputIsTerminal()) return AskHidden(TerminalText("Passphrase für " + file + ": "));
+    questions.passphraseWithoutTerminal = true;
+    return std::nullopt;
   };
   // As over FTP: a password not given is asked for on the terminal, here only once no key
   // has logged in.
@@ -108,45 +140,80 @@ void Configure(SftpSession& session, const LadekoOptions& options, const std::st
     session.hooks.log = [](const std::string& line) { std::cerr << TerminalText(line) << '\n'; };
 }
 
-remote::RemoteAccess Access(const SftpTarget& target, const FtpClient& settings, const LadekoOptions& options) {
-  return SftpAccessOf(target, settings.Port, settings.Username, settings.Password, options.timeoutSeconds * 1000);
+// What a script's author can do about a refusal (UTF-8): accept a key that may be accepted,
+// or give the passphrase no terminal could be asked for.
+std::string RefusalHint(const remote::RemoteError& error, const HostKeyCheck& key, const std::string& pinned,
+                        const Questions& questions) {
+  if (error.Kind() == remote::ErrorKind::HostKey && HostKeyMayBeAccepted(key.state) &&
+      !key.fingerprint.empty()) {
+    if (!pinned.empty()) return "\nEr hat nicht den Fingerabdruck, den --fingerprint nennt: " + pinned;
+    return "\nBestätigt der Betreiber des Servers diesen Fingerabdruck, nimmt --fingerprint " +
+           key.fingerprint + " den Schlüssel an.";
+  }
+  if (error.Kind() == remote::ErrorKind::Login && questions.passphraseWithoutTerminal)
+    return "\nOhne Terminal kann ladeko-ftp nicht nach der Passphrase fragen; ssh-add legt den Schlüssel in "
+           "einen ssh-agent, den ladeko-ftp nutzt.";
+  return "";
 }
 
-}  // namespace
+remote::RemoteAccess Access(const SftpTarget& target, const FtpClient& settings,
+                            const LadekoOptions& options) {
+  return SftpAccessOf(target, settings.Port, settings.Username, settings.Password,
+                      options.timeoutSeconds * 1000);
+}
 
-int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOptions& options,
-            const std::vector<std::string>& commands) {
-  const auto fail = [](const std::string& message) {
-    std::cerr << TerminalLines(win1252::ToUtf8(message)) << '\n';
-    return 1;
-  };
-  if (settings.ProxySettings.ProxyType != FtpProxyType::fpcmNone && !settings.ProxySettings.Host.empty())
-    return fail(win1252::FromUtf8("SFTP lässt sich nicht über einen FTP-Proxy verbinden."));
-  // SFTP moves bytes only; a line-end conversion would have to be faked.
-  if (settings.TransferType() == FtpTransferType::ftASCII) return fail(FtpNotOverSftpText("Die Textübertragung (--ascii)"));
-  SftpSession session;
-  const std::string& fingerprint = settings.TrustedFingerprint;
-  Configure(session, options, fingerprint);
+int Fail(const std::string& message) {
+  std::cerr << TerminalLines(win1252::ToUtf8(message)) << '\n';
+  return 1;
+}
+
+// The session's part: connect, check the pinned key, log in, run the commands.
+int RunOnSession(SftpSession& session, const remote::RemoteAccess& access, const std::string& pinned,
+                 const std::vector<std::string>& commands, FtpPutMode putMode, const Questions& questions) {
   try {
-    session.Connect(Access(target, settings, options));
-    if (!fingerprint.empty() && session.HostKey().fingerprint != fingerprint) {
+    session.Connect(access);
+    if (!pinned.empty() && session.HostKey().fingerprint != pinned) {
       session.Disconnect();
-      return fail(win1252::FromUtf8("Der Schlüssel des Servers hat nicht den Fingerabdruck ") + fingerprint +
+      return Fail(win1252::FromUtf8("Der Schlüssel des Servers hat nicht den Fingerabdruck ") + pinned +
                   ": " + session.HostKey().fingerprint);
     }
     session.Login();
-    RunRemoteCommands(session, commands, options.putMode);
+    RunRemoteCommands(session, commands, putMode);
     session.Disconnect();
   } catch (const remote::RemoteError& error) {
     session.Disconnect();
-    return fail(error.what());
+    return Fail(error.what() + win1252::FromUtf8(RefusalHint(error, session.HostKey(), pinned, questions)));
   } catch (const OptionError& error) {
     session.Disconnect();
     std::cerr << TerminalLines(error.message) << '\n';
     return 1;
   } catch (const FtpError& error) {
     session.Disconnect();
-    return fail(error.what());
+    return Fail(error.what());
   }
   return 0;
+}
+
+}  // namespace
+
+int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOptions& options,
+            const std::vector<std::string>& commands) {
+  std::string pinned;
+  try {
+    CheckSftpCommands(commands);
+    if (!settings.TrustedFingerprint.empty()) pinned = SshFingerprintOption(settings.TrustedFingerprint);
+  } catch (const UsageError& error) {
+    std::cerr << UsageErrorText(error);
+    return 2;
+  }
+  if (settings.ProxySettings.ProxyType != FtpProxyType::fpcmNone && !settings.ProxySettings.Host.empty())
+    return Fail(win1252::FromUtf8("SFTP lässt sich nicht über einen FTP-Proxy verbinden."));
+  // SFTP moves bytes only; a line-end conversion would have to be faked.
+  if (settings.TransferType() == FtpTransferType::ftASCII)
+    return Fail(FtpNotOverSftpText("Die Textübertragung (--ascii)"));
+  SftpSession session;
+  Questions questions;
+  Configure(session, options, pinned, questions);
+  return RunOnSession(session, Access(target, settings, options), pinned, commands, options.putMode,
+                      questions);
 }

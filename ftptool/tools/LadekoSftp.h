@@ -16,6 +16,14 @@
 void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
                        FtpPutMode putMode = FtpPutMode::Store);
 
+// The host key's fingerprint --fingerprint names, in the form ssh prints it ("SHA256:" and 43
+// characters of base64): the bare 43 characters (or padded with "=") are taken too. Raises
+// UsageError with the German reason for a text of neither form.
+std::string SshFingerprintOption(const std::string& text);
+
+// Refuses, with UsageError, a command SFTP does not offer (append) before connecting.
+void CheckSftpCommands(const std::vector<std::string>& args);
+
 // Connects over SFTP with the settings the options gave the client (user, password, port
 // unless the URL names them, time-out), runs the commands and returns the exit code; the
 // German message of a failure goes to the standard error.

@@ -163,8 +163,8 @@ int main(int argc, char** argv) {
   } catch (const VersionWanted&) {
     std::cout << "ladeko-ftp (Tirelo V) " TIRELO_VERSION "\n";
     return 0;
-  } catch (const UsageError&) {
-    std::cerr << kLadekoUsage;
+  } catch (const UsageError& error) {
+    std::cerr << UsageErrorText(error);
     return 2;
   } catch (const OptionError& error) {
     std::cerr << TerminalLines(error.message) << '\n';
@@ -176,8 +176,8 @@ int main(int argc, char** argv) {
   std::optional<SftpTarget> sftp;
   try {
     sftp = ParseSftpHost(client.Host);
-  } catch (const std::invalid_argument&) {
-    std::cerr << kLadekoUsage;
+  } catch (const std::invalid_argument& error) {  // an sftp:// address that does not parse
+    std::cerr << UsageErrorText(UsageError{ToUtf8(error.what())});
     return 2;
   }
   if (sftp) {

@@ -9,11 +9,22 @@
 #include "FtpTrustButtons.h"
 #include "QtText.h"
 
+namespace {
+
+// Why the key is asked about: not known at all, or known only by keys of other types (as ssh
+// asks, no warning of an attack: a server may offer a type the file does not hold yet).
+const char* Reason(HostKeyState state) {
+  if (state == HostKeyState::OtherType)
+    return "Die Echtheit des Servers %1 kann nicht bestätigt werden: ein Schlüssel dieses Typs ist "
+           "auf diesem Rechner für ihn noch nicht bekannt, bekannt sind nur Schlüssel anderer Typen.\n\n";
+  return "Die Echtheit des Servers %1 kann nicht bestätigt werden: sein Schlüssel ist "
+         "auf diesem Rechner noch nicht bekannt.\n\n";
+}
+
+}  // namespace
+
 QString HostKeyQuestionText(const std::string& host, const HostKeyCheck& check) {
-  QString text = QString::fromUtf8(
-                     "Die Echtheit des Servers %1 kann nicht bestätigt werden: sein Schlüssel ist "
-                     "auf diesem Rechner noch nicht bekannt.\n\n")
-                     .arg(ToQ(host));
+  QString text = QString::fromUtf8(Reason(check.state)).arg(ToQ(host));
   text += QString::fromUtf8("Schlüsseltyp: %1\nFingerabdruck:\n%2\n\n")
               .arg(QString::fromStdString(check.keyType), QString::fromStdString(check.fingerprint));
   text += QString::fromUtf8(

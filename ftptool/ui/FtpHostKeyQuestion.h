@@ -1,7 +1,8 @@
 #pragma once
 // The question put to the learner when an SSH server shows a key that known_hosts does not
-// hold, as ssh asks it: the host, the key's type and its SHA256 fingerprint, and "Ja" (this
-// connection), "Nein" or "Immer vertrauen" (written to known_hosts).
+// hold (for the host at all, or of this type while it holds others), as ssh asks it: the
+// host, the key's type and its SHA256 fingerprint, and "Ja" (this connection), "Nein" or
+// "Immer vertrauen" (written to known_hosts).
 #include <QString>
 #include <string>
 

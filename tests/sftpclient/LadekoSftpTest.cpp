@@ -4,6 +4,7 @@
 
 #include "LadekoOptions.h"
 #include "LadekoSftp.h"
+#include "LoopbackPorts.h"
 #include "SftpTestSession.h"
 
 namespace {
@@ -83,6 +84,69 @@ TEST(LadekoSftp, CommandsOverSsh) {
   EXPECT_TRUE(Contains(missing.output, "nicht gefunden")) << missing.output;
   EXPECT_EQ(ReadText(back), content);
   const Outcome appended = ladeko({host, "cd", files, "append", back.string(), "x"});
-  EXPECT_EQ(appended.status, 1);
+  EXPECT_EQ(appended.status, 2);
   EXPECT_TRUE(Contains(appended.output, "append über SFTP ist nicht verfügbar")) << appended.output;
+}
+
+// The forms --fingerprint takes for an SSH key: as ssh prints it, bare, padded; nothing else.
+TEST(LadekoSftp, FingerprintForms) {
+  const std::string hash = "q+3/Vb0cY9kTz1xW/7Hr+oUeNpLmA4sJfG2dK8iE5aQ";
+  for (const std::string& taken : {"SHA256:" + hash, hash, "sha256:" + hash, hash + "="})
+    EXPECT_EQ(SshFingerprintOption(taken), "SHA256:" + hash) << taken;
+  for (const std::string& refused :
+       {"MD5:" + hash, hash.substr(1), hash + "A", "SHA256:" + hash.substr(0, 42) + "-", std::string("aa:bb:cc")})
+    EXPECT_THROW(SshFingerprintOption(refused), UsageError) << refused;
+}
+
+// What ladeko-ftp says about a host known only by a key of another type, and about command
+// lines it refuses: usage errors before any connection (status 2, the reason, not the whole
+// usage), a local folder that is not there, a key whose passphrase no terminal can give.
+TEST(LadekoSftp, RefusalsSayWhatIsWrong) {
+  SshdServer server({.hostKeyType = "rsa"});
+  ASSERT_TRUE(server.Running());
+  TempFolder local;
+  const fs::path known = local.Path() / "known_hosts";
+  MakeKey(local.Path() / "old");
+  WriteText(known, KnownLine(server.Port(), local.Path() / "old.pub"));
+  MakeKey(local.Path() / "locked", "geheim");
+  const std::string host = "sftp://127.0.0.1:" + std::to_string(server.Port());
+  const std::string nobody = "sftp://127.0.0.1:" + std::to_string(FreeLoopbackPort());
+  const std::string fingerprint = KeyFingerprint(server.HostPublicKey());
+  const std::string missing = (local.Path() / "fehlt").string();
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> said;
+  };
+  const Case cases[] = {
+      {{host, "pwd"},
+       1,
+       {"ssh-rsa-Schl\xC3\xBCssel", "anderer Typen bekannt", "--fingerprint " + fingerprint + " "}},
+      {{"--fingerprint", fingerprint.substr(7), host, "pwd"}, 0, {"/"}},
+      {{"--fingerprint", "aa:bb", nobody, "pwd"}, 2, {"aa:bb", "SHA256: und 43 Zeichen"}},
+      {{nobody, "cd", "x", "append", missing, "y"},
+       2,
+       {"append \xC3\xBC"
+        "ber SFTP ist nicht verf\xC3\xBCgbar"}},
+      {{"--port", "0", nobody, "pwd"},
+       2,
+       {"\xE2\x80\x9E"
+        "0\xE2\x80\x9C f\xC3\xBCr --port",
+        "1 bis 65535"}},
+      {{"--port", "70000", nobody, "pwd"}, 2, {"70000", "1 bis 65535"}},
+      {{nobody, "getdir", "x", missing + "/unten"},
+       1,
+       {"Den lokalen Ordner gibt es nicht: " + missing + "/unten\n"}},
+      {{"--fingerprint", fingerprint, "--identity", (local.Path() / "locked").string(), host, "pwd"},
+       1,
+       {"durch eine Passphrase gesch\xC3\xBCtzt", "Ohne Terminal"}},
+  };
+  for (const Case& c : cases) {
+    int status = -1;
+    const std::string output = LadekoOnSshd(server, known, local.Path(), c.args, &status);
+    EXPECT_EQ(status, c.status) << output;
+    for (const std::string& part : c.said) EXPECT_TRUE(Contains(output, part)) << part << " in:\n" << output;
+    EXPECT_FALSE(Contains(output, "Aufruf:")) << output;
+    EXPECT_FALSE(Contains(output, "Verbindung mit")) << output;  // none was tried
+  }
 }

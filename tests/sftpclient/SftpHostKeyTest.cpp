@@ -1,6 +1,8 @@
 // Host keys against known_hosts files that OpenSSH's own tools wrote and read.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "SftpTestSession.h"
 
 using remote::ErrorKind;
@@ -71,35 +73,67 @@ TEST(SftpHostKeys, UnknownTrustedKnownAndHashed) {
   EXPECT_TRUE(connectsKnown());
 }
 
-// A changed key (and a known key of another type) ends the connection before any log-in
-// request reaches the server, with the warning; the question is never asked.
-TEST(SftpHostKeys, ChangedKeyRefusedBeforeAnythingIsSent) {
+// A changed key ends the connection before any log-in request reaches the server, with the
+// warning and no question. A key of a type known_hosts does not hold for the host, while it
+// holds others, is put to the question as ssh does (no warning); refused, it says so.
+TEST(SftpHostKeys, ChangedKeyRefusedAndOtherTypeAskedBeforeAnythingIsSent) {
   ParamikoServer server({"--password", "geheim"});
   ASSERT_NE(server.Port(), 0);
   TempFolder home;
   MakeKey(home.Path() / "other");
+  MakeKey(home.Path() / "rsa", "", "rsa");
   const fs::path known = home.Path() / "known_hosts";
-  const std::string host = "[127.0.0.1]:" + std::to_string(server.Port());
-  int status = 1;
-  RunProgram({"ssh-keygen", "-q", "-t", "rsa", "-b", "2048", "-N", "", "-f", (home.Path() / "rsa").string()}, &status);
-  ASSERT_EQ(status, 0);
-  for (const char* otherKey : {"other.pub", "rsa.pub"}) {
-    std::string line = ReadText(home.Path() / otherKey);
-    WriteText(known, host + " " + line.substr(0, line.rfind(' ')) + "\n");
+  struct Case {
+    const char* knownKey;
+    bool asked;
+    const char* said;
+  };
+  for (const Case& c :
+       {Case{"other.pub", false, "Angriff"}, Case{"rsa.pub", true, "anderer Typen bekannt"}}) {
+    WriteText(known, KnownLine(server.Port(), home.Path() / c.knownKey));
     SftpSession session;
     Isolate(session, known);
-    bool questioned = false;
-    session.onUnknownHostKey = [&](const std::string&, const HostKeyCheck&) {
-      questioned = true;
-      return HostKeyDecision::AcceptOnce;
+    std::optional<HostKeyState> asked;
+    session.onUnknownHostKey = [&](const std::string&, const HostKeyCheck& check) {
+      asked = check.state;
+      return HostKeyDecision::Refuse;
     };
     const remote::RemoteError error = ErrorOf([&] { session.Connect(Loopback(server.Port(), "geheim")); });
-    EXPECT_EQ(error.Kind(), ErrorKind::HostKey) << otherKey;
-    EXPECT_TRUE(Contains(error.what(), "Angriff")) << error.what();
+    EXPECT_EQ(error.Kind(), ErrorKind::HostKey) << c.knownKey;
+    EXPECT_TRUE(Contains(error.what(), c.said)) << error.what();
+    EXPECT_EQ(Contains(error.what(), "Angriff"), !c.asked) << error.what();
     EXPECT_TRUE(Contains(error.what(), KeyFingerprint(server.HostKey().string() + ".pub"))) << error.what();
-    EXPECT_FALSE(questioned);
+    EXPECT_EQ(asked, c.asked ? std::optional(HostKeyState::OtherType) : std::nullopt) << c.knownKey;
     EXPECT_FALSE(session.Connected());
     EXPECT_EQ(ErrorOf([&] { session.Login(); }).Kind(), ErrorKind::Disconnected);
   }
   EXPECT_FALSE(fs::exists(server.AuthLog())) << ReadText(server.AuthLog());
+}
+
+// A host known by its ed25519 key that now offers only RSA: asked about, "always" adds the
+// RSA key beside the old one, and the host is known from then on.
+TEST(SftpHostKeys, OnlyAnotherTypeOfferedIsAskedAndThenKnown) {
+  SshdServer server({.hostKeyType = "rsa"});
+  ASSERT_TRUE(server.Running());
+  TempFolder home;
+  MakeKey(home.Path() / "old");
+  const fs::path known = home.Path() / "known_hosts";
+  const std::string oldLine = KnownLine(server.Port(), home.Path() / "old.pub");
+  WriteText(known, oldLine);
+  for (const HostKeyState expected : {HostKeyState::OtherType, HostKeyState::Known}) {
+    SftpSession session;
+    Isolate(session, known);
+    session.identityFile = server.UserKey().string();
+    int asked = 0;
+    session.onUnknownHostKey = [&](const std::string&, const HostKeyCheck& check) {
+      ++asked;
+      EXPECT_EQ(check.keyType, "ssh-rsa");
+      return HostKeyDecision::AcceptAlways;
+    };
+    session.Connect(Loopback(server.Port()));
+    session.Login();
+    EXPECT_EQ(asked, expected == HostKeyState::OtherType ? 1 : 0);
+    EXPECT_EQ(session.HostKey().fingerprint, KeyFingerprint(server.HostPublicKey()));
+  }
+  EXPECT_EQ(ReadText(known).rfind(oldLine, 0), 0u) << "the old key stays";
 }

@@ -66,7 +66,8 @@ SshdServer::SshdServer(const SshdOptions& options) : hostKeyType_(options.hostKe
       (dir / ("host_" + hostKeyType_)).string() + "\nPidFile " + (dir / "sshd.pid").string() +
       "\nAuthorizedKeysFile " + (dir / "authorized_keys").string() +
       "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-      "PubkeyAuthentication yes\nPermitRootLogin yes\nSubsystem sftp internal-sftp\nLogLevel ERROR\n";
+      "PubkeyAuthentication yes\nPermitRootLogin yes\nSubsystem sftp internal-sftp\nLogLevel ERROR\n" +
+      options.extraConfig;
   if (!options.password.empty()) {
     // sshd wants every folder above a chroot owned by root and closed to others: not /tmp.
     chroot_.emplace("/run");

@@ -43,6 +43,7 @@ void WriteText(const fs::path& path, const std::string& text);
 struct SshdOptions {
   std::string hostKeyType = "ed25519";  // ed25519, rsa or ecdsa
   std::string password;                 // not empty: the account kPasswordUser with this password
+  std::string extraConfig;              // further lines of sshd_config
 };
 
 class SshdServer {

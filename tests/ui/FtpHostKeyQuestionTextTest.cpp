@@ -32,18 +32,39 @@ void ExpectWholeTextShown(const QLabel& label, double scale) {
 
 TEST(FtpHostKeyQuestionText, EveryLineIsReadableAtSmallNormalAndLargeFonts) {
   const QFont normal = QApplication::font();
-  for (const double scale : {0.8, 1.0, 1.3, 1.7}) {
+  const std::pair<double, HostKeyState> cases[] = {{0.8, HostKeyState::Unknown},
+                                                   {1.0, HostKeyState::Unknown},
+                                                   {1.3, HostKeyState::Unknown},
+                                                   {1.7, HostKeyState::Unknown},
+                                                   {1.7, HostKeyState::OtherType}};
+  for (const auto& [scale, state] : cases) {
+    HostKeyCheck check = kKey;
+    check.state = state;
     QFont font = normal;
     font.setPointSizeF(normal.pointSizeF() * scale);
     QApplication::setFont(font);
-    ModalAnswer<QMessageBox> answer([scale](QMessageBox& box) {
+    ModalAnswer<QMessageBox> answer([scale = scale](QMessageBox& box) {
       const auto* label = box.findChild<QLabel*>("qt_msgbox_label");
       if (label) ExpectWholeTextShown(*label, scale);
       else ADD_FAILURE() << "no text label";
       box.reject();
     });
-    AskHostKeyTrust(nullptr, "127.0.0.1:58845", kKey);
+    AskHostKeyTrust(nullptr, "127.0.0.1:58845", check);
     EXPECT_TRUE(answer.Answered());
   }
   QApplication::setFont(normal);
+}
+
+// Why the key is asked about: not known at all, or known only by keys of other types; neither
+// is a warning of an attack.
+TEST(FtpHostKeyQuestionText, SaysWhetherKeysOfAnotherTypeAreKnown) {
+  for (const HostKeyState state : {HostKeyState::Unknown, HostKeyState::OtherType}) {
+    HostKeyCheck check = kKey;
+    check.state = state;
+    const QString text = HostKeyQuestionText("nas", check);
+    EXPECT_EQ(text.contains("nur Schl\u00FCssel anderer Typen"), state == HostKeyState::OtherType)
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\n" + QString::fromStdString(kKey.fingerprint) + "\n")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Angriff"));
+  }
 }
