@@ -71,10 +71,13 @@ void FtpClient::NegotiateTls(bool viaProxy) {
   acceptedCertificate_ = FtpCertificateInfo();
   certificateDecision_ = FtpTrustDecision::AcceptOnce;
   if (TlsMode == FtpTlsMode::Off || viaProxy) return;
-  if (!ServerOffersTls() && TlsMode == FtpTlsMode::Auto) return;
+  const bool offered = ServerOffersTls();
+  if (!offered && TlsMode == FtpTlsMode::Auto) return;
+  // Only a server that never offered TLS gets the log-in in clear: one that announced it and
+  // then fails AUTH is broken, or someone on the way wants the password.
   if (SendCmd("AUTH TLS") != 234) {
-    if (TlsMode == FtpTlsMode::Require) throw FtpError(texts::kTlsNotOffered);
-    return;
+    if (!offered) throw FtpError(texts::kTlsNotOffered);
+    throw FtpError(std::string(texts::kTlsOfferedButRefused) + "\n" + lastCmdResult_.JoinedText());
   }
   auto context = std::make_shared<FtpTlsContext>();
   control_.StartTls(context, Host, true, DataLimitMs(), slicePump_);
