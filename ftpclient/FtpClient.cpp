@@ -185,6 +185,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     owedReplies_ = 1;  // the greeting
     epsvRefused_ = false;
     features_.reset();
+    machineFactsChosen_ = false;
     nameEncoding_ = FtpNameEncoding::Windows1252;
     if (OnLog) OnLog(std::string("Stat ") + texts::kConnected);
     Status(FtpStatus::Connected, texts::kConnected);

@@ -16,6 +16,11 @@ std::string Upper(std::string text) {
   return text;
 }
 
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
 // The format with each "%s" filled in order; an argument's own "%s" stays as it is.
 std::string FillIn(const char* format, std::initializer_list<std::string> arguments) {
   std::string text = format;
@@ -49,6 +54,37 @@ const std::vector<std::string>& FtpClient::Features() {
     features_ = listed ? lastCmdResult_.Lines : std::vector<std::string>();
   }
   return *features_;
+}
+
+bool FtpClient::OffersMachineListing() const {
+  if (!features_) return false;
+  return std::any_of(features_->begin(), features_->end(), [](const std::string& line) {
+    const std::string upper = Upper(FtpTrim(line));
+    return upper == "MLST" || upper.rfind("MLST ", 0) == 0;
+  });
+}
+
+// Servers such as pyftpdlib list unix.mode only when asked: the facts a listing reads go on,
+// those the FEAT line offers without its "*" mark.
+void FtpClient::ChooseMachineFacts() {
+  if (machineFactsChosen_) return;
+  machineFactsChosen_ = true;
+  std::string offered;
+  for (const std::string& line : *features_) {
+    const std::string upper = Upper(FtpTrim(line));
+    if (upper.rfind("MLST ", 0) == 0) offered = ";" + upper.substr(5) + ";";
+  }
+  std::string wanted;
+  bool missing = false;
+  for (const std::string fact : {"TYPE", "SIZE", "MODIFY", "UNIX.MODE"}) {
+    if (offered.find(";" + fact + "*;") != std::string::npos) {
+      wanted += fact + ";";
+    } else if (offered.find(";" + fact + ";") != std::string::npos) {
+      wanted += fact + ";";
+      missing = true;
+    }
+  }
+  if (missing) SendCmd("OPTS MLST " + Lower(wanted));
 }
 
 // The FEAT line decides, not the OPTS reply: some servers that list UTF8 refuse the OPTS and
