@@ -170,8 +170,10 @@ class FtpClient {
   // An empty remote name stores under a name the server chooses ("STOU"). Store sends the
   // data to ".NAME.~ladeko-XXXXXXXX" in the target's folder and renames it over the target
   // after the closing reply (deleting the target first where the server will not rename onto
-  // it); a failed transfer deletes the temporary file again, and a refused rename raises an
-  // error that names the temporary file holding the new content.
+  // it), with the replaced file's permissions set on it first (SITE CHMOD; a file not readable
+  // by others is not replaced where the server cannot set them); a failed transfer deletes the
+  // temporary file again, and a refused rename raises an error that names the temporary file
+  // holding the new content.
   void Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode = FtpPutMode::Store);
 
  private:
@@ -180,6 +182,9 @@ class FtpClient {
   // The replacing upload (FtpUpload.cpp).
   void StoreReplacing(int fd, std::int64_t size, const std::string& localPath, const std::string& remoteName);
   void DiscardTemporary(const std::string& temporary);
+  // The replaced file's mode onto the new one (FtpUploadMode.cpp).
+  std::optional<unsigned> ListedMode(const std::string& remoteName);
+  void KeepMode(const std::string& temporary, const std::string& target, unsigned mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   [[noreturn]] void RefuseRename(const std::string& temporary, const std::string& target, const FtpReply& reply);
   using BlockSink = std::function<void(std::string_view)>;

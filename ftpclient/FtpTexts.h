@@ -24,6 +24,12 @@ inline constexpr const char* kFileReadError = "Fehler beim Lesen der Datei %s.";
 inline constexpr const char* kNotARegularFile = "%s ist keine gew\xF6hnliche Datei.";
 inline constexpr const char* kRenameRefused = "Der Server verweigert das Umbenennen in %s.";
 inline constexpr const char* kNewContentsIn = "Der neue Inhalt liegt in der Datei %s.";
+inline constexpr const char* kModeNotKept =
+    "Die Zugriffsrechte von %s konnten nicht auf die neue Datei \xFC" "bertragen werden (SITE CHMOD).";
+inline constexpr const char* kPrivateNotReplaced =
+    "%s ist f\xFC" "r andere nicht lesbar, und der Server kann die Zugriffsrechte der neuen Datei nicht setzen "
+    "(SITE CHMOD): Die Datei wird nicht ersetzt, damit sie nicht f\xFC" "r alle lesbar wird. Direktes "
+    "Speichern schreibt in die vorhandene Datei und beh\xE4lt ihre Rechte.";
 inline constexpr const char* kReplyTooLong = "Max. Antwortl\xE4nge \xFC" "berschritten.";
 inline constexpr const char* kLineBreakInArgument =
     "Ung\xFC" "ltiger Name: Zeilenumbr\xFC" "che sind in FTP-Befehlen nicht erlaubt.";

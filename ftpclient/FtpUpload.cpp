@@ -26,6 +26,7 @@ std::string TemporaryName(const std::string& remoteName) {
 
 void FtpClient::StoreReplacing(int fd, std::int64_t size, const std::string& localPath,
                                const std::string& remoteName) {
+  const std::optional<unsigned> mode = ListedMode(remoteName);
   const std::string temporary = TemporaryName(remoteName);
   try {
     SendData("STOR " + temporary, fd, size, localPath);
@@ -33,6 +34,7 @@ void FtpClient::StoreReplacing(int fd, std::int64_t size, const std::string& loc
     DiscardTemporary(temporary);
     throw;
   }
+  if (mode) KeepMode(temporary, remoteName, *mode);
   MoveOverTarget(temporary, remoteName);
 }
 
