@@ -187,6 +187,7 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     epsvRefused_ = false;
     knownFolder_.clear();
     features_.reset();
+    machineFactsChosen_ = false;
     nameEncoding_ = FtpNameEncoding::Windows1252;
     if (OnLog) OnLog(std::string("Stat ") + texts::kConnected);
     Status(FtpStatus::Connected, texts::kConnected);

@@ -47,7 +47,9 @@ enum class FtpWorkMode { Read, Write };
 
 // Call-site words for the operations' options.
 enum class FtpLogin { Manual, Auto };
-enum class FtpListDetail { NamesOnly, Details };
+// Exact: MLSD where the server's FEAT (read at the log-in for TLS or names) lists MLST, else
+// LIST as Details.
+enum class FtpListDetail { NamesOnly, Details, Exact };
 enum class FtpOverwrite { No, Yes };
 // Store replaces the server's file only once the whole upload is there; Direct is the plain
 // STOR for servers that allow no rename; Append adds to the end (APPE).
@@ -153,7 +155,12 @@ class FtpClient {
   int SendCmd(const std::string& command, std::initializer_list<int> accepted = {});
 
   // ---- Data transfers ----
-  // "LIST"/"NLST" with the mask; the lines go to ListResult and, if given, to *lines.
+  // Whether FEAT, as far as this connection read it, lists MLST. FEAT goes out only for TLS
+  // and names (TlsMode or NameEncodingMode not off), never for this question alone.
+  bool OffersMachineListing() const;
+  // "LIST"/"NLST"/"MLSD" with the mask; the lines go to ListResult and, if given, to *lines.
+  // MLSD follows links on some servers (pyftpdlib): a folder listed by MLSD with a folder in
+  // it and no link is listed by LIST too, and what LIST shows as a link stays a link.
   void List(std::vector<std::string>* lines, const std::string& mask = "",
             FtpListDetail detail = FtpListDetail::Details);
   const std::vector<std::string>& ListResult() const { return listResult_; }
@@ -168,8 +175,10 @@ class FtpClient {
   // An empty remote name stores under a name the server chooses ("STOU"). Store sends the
   // data to ".NAME.~ladeko-XXXXXXXX" in the target's folder and renames it over the target
   // after the closing reply (deleting the target first where the server will not rename onto
-  // it); a failed transfer deletes the temporary file again, and a refused rename raises an
-  // error that names the temporary file holding the new content.
+  // it), with the replaced file's permissions set on it first (SITE CHMOD; a file not readable
+  // by others is not replaced where the server cannot set them); a failed transfer deletes the
+  // temporary file again, and a refused rename raises an error that names the temporary file
+  // holding the new content.
   void Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode = FtpPutMode::Store);
 
  private:
@@ -181,6 +190,9 @@ class FtpClient {
   remote::ScratchClaim ClaimScratch(const std::string& temporary, const std::string& remoteName);
   std::string AbsoluteFolderOf(const std::string& remoteName);
   static bool ChangesFolder(const std::string& command);
+  // The replaced file's mode onto the new one (FtpUploadMode.cpp).
+  std::optional<unsigned> ListedMode(const std::string& remoteName);
+  void KeepMode(const std::string& temporary, const std::string& target, unsigned mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   [[noreturn]] void RefuseRename(const std::string& temporary, const std::string& target, const FtpReply& reply);
   using BlockSink = std::function<void(std::string_view)>;
@@ -200,6 +212,10 @@ class FtpClient {
   bool ServerOffersTls();
   const std::vector<std::string>& Features();
   void ChooseNameEncoding();
+  std::vector<std::string> ReceiveLines(const std::string& command);
+  void ListMachine(const std::string& path);
+  void ChooseMachineFacts();
+  void MarkListedLinks(FtpListItems& items, const std::string& path);
   void JudgeCertificate();
   void ProtectData();
   void CloseControl(bool announceDisconnecting);
@@ -243,6 +259,7 @@ class FtpClient {
   // The server's FEAT lines, asked for once per connection (TLS and names both need them).
   std::optional<std::vector<std::string>> features_;
   FtpNameEncoding nameEncoding_ = FtpNameEncoding::Windows1252;
+  bool machineFactsChosen_ = false;  // OPTS MLST sent (or not needed) on this connection
 
   FtpSocket data_;
   FtpListener listener_;

@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <ctime>
+#include <optional>
 #include <utility>
 
 #include "FtpError.h"
@@ -131,6 +133,91 @@ bool IsAfterTomorrow(int month, int day, const FtpCivilDate& today) {
   return *first + (static_cast<double>(day) - 1) > *now + 1;
 }
 
+// The name of a Unix line: everything after the one blank that ends the date column, as sent
+// (blanks inside, before and after the name are part of it).
+std::string NameAfter(std::string_view line, std::string_view dateColumn) {
+  if (dateColumn.empty()) return {};
+  const std::size_t end = static_cast<std::size_t>(dateColumn.data() - line.data()) + dateColumn.size();
+  return end < line.size() ? std::string(line.substr(end + 1)) : std::string();
+}
+
+// "YYYYMMDDHHMMSS", perhaps with ".sss", in UTC: seconds since 1970; nothing when malformed.
+std::optional<std::int64_t> MlsdTime(std::string_view text) {
+  const std::size_t dot = text.find('.');
+  const std::string_view whole = text.substr(0, dot);
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  if (whole.size() != 14 || !ParseInt(whole.substr(0, 4), year) || !ParseInt(whole.substr(4, 2), month) ||
+      !ParseInt(whole.substr(6, 2), day) || !ParseInt(whole.substr(8, 2), hour) ||
+      !ParseInt(whole.substr(10, 2), minute) || !ParseInt(whole.substr(12, 2), second))
+    return std::nullopt;
+  if (!FtpEncodeDate(year, month, day) || !FtpEncodeTime(hour, minute, std::min(second, 59), 0))
+    return std::nullopt;
+  std::tm utc{};
+  utc.tm_year = year - 1900;
+  utc.tm_mon = month - 1;
+  utc.tm_mday = day;
+  utc.tm_hour = hour;
+  utc.tm_min = minute;
+  utc.tm_sec = second;
+  return static_cast<std::int64_t>(::timegm(&utc));
+}
+
+// The day count in local time of seconds since 1970.
+double LocalDayCount(std::int64_t seconds) {
+  const auto when = static_cast<std::time_t>(seconds);
+  std::tm local{};
+  if (::localtime_r(&when, &local) == nullptr) return 0;
+  const auto date = FtpEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+  const auto time = FtpEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), 0);
+  return date && time ? *date + *time : 0;
+}
+
+// "rwx" for three mode bits.
+std::string PermissionText(unsigned bits) {
+  return {bits & 4 ? 'r' : '-', bits & 2 ? 'w' : '-', bits & 1 ? 'x' : '-'};
+}
+
+// One "fact=value" of an MLSD line into item; false when it marks an entry not to list.
+bool TakeMlsdFact(std::string_view fact, FtpListItem& item) {
+  const std::size_t equals = fact.find('=');
+  if (equals == std::string_view::npos) return true;
+  const std::string name = ToUpper(fact.substr(0, equals));
+  const std::string_view value = fact.substr(equals + 1);
+  const std::string upperValue = ToUpper(value);
+  if (name == "TYPE") {
+    if (upperValue == "CDIR" || upperValue == "PDIR") return false;
+    const bool link = upperValue.starts_with("OS.UNIX=SLINK") || upperValue.starts_with("OS.UNIX=SYMLINK");
+    item.ItemType = upperValue == "DIR" ? FtpItemType::Directory
+                    : link              ? FtpItemType::SymbolicLink
+                                        : FtpItemType::File;
+    const std::size_t colon = value.find(':');
+    if (link && colon != std::string_view::npos) item.LinkedItemName = value.substr(colon + 1);
+  } else if (name == "SIZE" || name == "SIZD") {
+    item.Size = IntOr<std::int64_t>(value, 0);
+  } else if (name == "MODIFY") {
+    if (const auto seconds = MlsdTime(value)) {
+      item.UnixTime = *seconds;
+      item.ModifiedDate = LocalDayCount(*seconds);
+    }
+  } else if (name == "UNIX.MODE") {
+    // Octal, as "0644", or as Python writes it, "0o644" (pyftpdlib).
+    std::string_view digits = value;
+    if (upperValue.starts_with("0O")) digits.remove_prefix(2);
+    unsigned mode = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), mode, 8);
+    if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty()) {
+      item.OwnerPermissions = PermissionText(mode >> 6);
+      item.GroupPermissions = PermissionText(mode >> 3);
+      item.UserPermissions = PermissionText(mode);
+    }
+  } else if (name == "UNIX.OWNER" || name == "UNIX.OWNERNAME") {
+    item.OwnerName = value;
+  } else if (name == "UNIX.GROUP" || name == "UNIX.GROUPNAME") {
+    item.GroupName = value;
+  }
+  return true;
+}
+
 bool ParseLine(FtpListFormat format, std::string_view line, const FtpCivilDate& today,
                const FtpListingHooks& hooks, FtpListItem& item) {
   switch (format) {
@@ -182,7 +269,6 @@ FtpListFormat FtpDetectListFormat(std::string_view firstLine) {
 }
 
 bool FtpParseUnixLine(std::string_view line, const FtpCivilDate& today, FtpListItem& item) {
-  while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
   std::vector<std::string_view> fields = SplitAtBlanks(line);
   // A line without a group column has its month where the size should be.
   if (fields.size() == 8 && IsLetter(fields[4].front())) fields.insert(fields.begin() + 2, std::string_view());
@@ -226,11 +312,7 @@ bool FtpParseUnixLine(std::string_view line, const FtpCivilDate& today, FtpListI
   if (!date || !time) return false;
   item.ModifiedDate = *date + *time;
 
-  std::string name;
-  for (std::size_t i = 8; i < fields.size(); ++i) {
-    if (i > 8) name += ' ';
-    name += fields[i];
-  }
+  std::string name = NameAfter(line, field(8));
   if (item.ItemType == FtpItemType::SymbolicLink) {
     const auto arrow = name.find(" -> ");
     if (arrow != std::string::npos) {
@@ -266,6 +348,33 @@ bool FtpParseDosLine(std::string_view line, FtpListItem& item) {
   const auto time = timeRead ? FtpEncodeTime(hour, minute, 0, 0) : std::nullopt;
   item.ModifiedDate = date && time ? *date + *time : 0;
   return true;
+}
+
+bool FtpParseMlsdLine(std::string_view line, FtpListItem& item) {
+  // Facts hold no blank; the first one ends them, and the rest of the line is the name.
+  const std::size_t blank = line.find(' ');
+  if (blank == std::string_view::npos || blank + 1 == line.size()) return false;
+  std::string_view facts = line.substr(0, blank);
+  while (!facts.empty()) {
+    const std::size_t end = std::min(facts.find(';'), facts.size());
+    if (!TakeMlsdFact(facts.substr(0, end), item)) return false;
+    facts.remove_prefix(std::min(end + 1, facts.size()));
+  }
+  item.FileName = std::string(line.substr(blank + 1));
+  return true;
+}
+
+FtpListItems FtpParseMlsdListing(const std::vector<std::string>& lines) {
+  FtpListItems items;
+  items.ListFormat = FtpListFormat::flfMlsd;
+  items.Reserve(lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    FtpListItem& item = items.Add();
+    item.Data = lines[i];
+    item.LineIndex = i;
+    if (!FtpParseMlsdLine(lines[i], item)) items.RemoveLast();
+  }
+  return items;
 }
 
 FtpListItems FtpParseListing(const std::vector<std::string>& lines, const FtpCivilDate& today,

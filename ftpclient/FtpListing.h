@@ -10,7 +10,8 @@
 
 #include "FtpDateTime.h"
 
-enum class FtpListFormat { flfNone, flfDos, flfUnix, flfVax, flfNoDetails, flfUnknown, flfCustom };
+// flfMlsd: machine listing lines of MLSD (RFC 3659), never detected, only asked for.
+enum class FtpListFormat { flfNone, flfDos, flfUnix, flfVax, flfNoDetails, flfUnknown, flfCustom, flfMlsd };
 
 enum class FtpItemType { Directory, File, SymbolicLink };
 
@@ -20,6 +21,7 @@ struct FtpListItem {
   std::string FileName;
   std::int64_t Size = 0;
   double ModifiedDate = 0;       // day count, local time as listed
+  std::int64_t UnixTime = -1;    // seconds since 1970 UTC where the listing says (MLSD)
   FtpItemType ItemType = FtpItemType::File;
   std::string LinkedItemName;
   std::string OwnerName = "????????";
@@ -74,6 +76,15 @@ FtpListFormat FtpDetectListFormat(std::string_view firstLine);
 // today is the reader's date, needed for entries listed with a time instead of a year: such
 // an entry is of the current year unless that puts it after tomorrow, then of the year before.
 bool FtpParseUnixLine(std::string_view line, const FtpCivilDate& today, FtpListItem& item);
+
+// Reads one MLSD line ("type=file;size=5;modify=20240101120000; name") into item: the name is
+// everything after the first blank, byte for byte; the time is UTC; unix.mode gives the
+// permissions. False for the folder's own and its parent's entry (cdir, pdir) and for a line
+// without a name.
+bool FtpParseMlsdLine(std::string_view line, FtpListItem& item);
+
+// Every line of an MLSD listing; a line that cannot be read gives no entry.
+FtpListItems FtpParseMlsdListing(const std::vector<std::string>& lines);
 
 // Reads one fixed-column DOS line into item; false when the line cannot be read.
 bool FtpParseDosLine(std::string_view line, FtpListItem& item);

@@ -29,7 +29,9 @@ remote::RemoteEntry FtpToRemoteEntry(const FtpListItem& item) {
                                                             : remote::EntryType::File;
   entry.size = item.Size;
   entry.linkTarget = item.LinkedItemName;
-  if (item.ModifiedDate != 0) {
+  if (item.UnixTime >= 0) {
+    entry.mtime = item.UnixTime;
+  } else if (item.ModifiedDate != 0) {
     const FtpCivilDateTime when = FtpDecodeDateTime(item.ModifiedDate);
     std::tm local{};
     local.tm_year = when.Date.Year - 1900;
@@ -120,7 +122,7 @@ void FtpRemoteSession::ChangeDirUp() { Guarded([&] { client_.ChangeDirUp(); }); 
 
 std::vector<remote::RemoteEntry> FtpRemoteSession::List(const std::string& path) {
   return Guarded([&] {
-    client_.List(nullptr, path, FtpListDetail::Details);
+    client_.List(nullptr, path, FtpListDetail::Exact);
     std::vector<remote::RemoteEntry> entries;
     for (const FtpListItem& item : client_.DirectoryListing())
       if (item.FileName != "." && item.FileName != "..") entries.push_back(FtpToRemoteEntry(item));

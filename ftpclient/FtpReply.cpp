@@ -30,6 +30,15 @@ int ParseCode(std::string_view text) {
   return value;
 }
 
+// RFC 959, 4.2: only a line that starts with the opening code and a blank ends a multi-line
+// reply (a bare code counts too). Other lines may be short (" CCC" in a FEAT list) or start
+// with digits; a server pads those, so the test looks at the line as it came, not trimmed.
+bool EndsReply(std::string_view rawLine, std::string_view endMarker) {
+  const std::string_view code = endMarker.substr(0, 3);
+  if (rawLine.size() == 3) return EqualsIgnoringCase(rawLine, code);
+  return rawLine.size() > 3 && EqualsIgnoringCase(rawLine.substr(0, 4), endMarker);
+}
+
 }  // namespace
 
 std::string FtpTrim(std::string_view text) {
@@ -132,7 +141,7 @@ std::optional<FtpReply> FtpReplyParser::PushLine(std::string_view rawLine) {
     if (opensMultiLine) return std::nullopt;
     return Finish();
   }
-  const bool ends = line.size() < 4 || EqualsIgnoringCase(std::string_view(line).substr(0, 4), endMarker_);
+  const bool ends = EndsReply(rawLine, endMarker_);
   if (lines_.size() >= maxLines_ || bytes_ + line.size() > maxBytes_) {
     Clear();
     throw FtpReplyTooLongError(ftp::texts::kReplyTooLong);

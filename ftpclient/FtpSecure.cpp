@@ -16,6 +16,11 @@ std::string Upper(std::string text) {
   return text;
 }
 
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
 // The format with each "%s" filled in order; an argument's own "%s" stays as it is.
 std::string FillIn(const char* format, std::initializer_list<std::string> arguments) {
   std::string text = format;
@@ -51,6 +56,37 @@ const std::vector<std::string>& FtpClient::Features() {
   return *features_;
 }
 
+bool FtpClient::OffersMachineListing() const {
+  if (!features_) return false;
+  return std::any_of(features_->begin(), features_->end(), [](const std::string& line) {
+    const std::string upper = Upper(FtpTrim(line));
+    return upper == "MLST" || upper.rfind("MLST ", 0) == 0;
+  });
+}
+
+// Servers such as pyftpdlib list unix.mode only when asked: the facts a listing reads go on,
+// those the FEAT line offers without its "*" mark.
+void FtpClient::ChooseMachineFacts() {
+  if (machineFactsChosen_) return;
+  machineFactsChosen_ = true;
+  std::string offered;
+  for (const std::string& line : *features_) {
+    const std::string upper = Upper(FtpTrim(line));
+    if (upper.rfind("MLST ", 0) == 0) offered = ";" + upper.substr(5) + ";";
+  }
+  std::string wanted;
+  bool missing = false;
+  for (const std::string fact : {"TYPE", "SIZE", "MODIFY", "UNIX.MODE"}) {
+    if (offered.find(";" + fact + "*;") != std::string::npos) {
+      wanted += fact + ";";
+    } else if (offered.find(";" + fact + ";") != std::string::npos) {
+      wanted += fact + ";";
+      missing = true;
+    }
+  }
+  if (missing) SendCmd("OPTS MLST " + Lower(wanted));
+}
+
 // The FEAT line decides, not the OPTS reply: some servers that list UTF8 refuse the OPTS and
 // speak UTF-8 all the same.
 void FtpClient::ChooseNameEncoding() {
@@ -71,10 +107,13 @@ void FtpClient::NegotiateTls(bool viaProxy) {
   acceptedCertificate_ = FtpCertificateInfo();
   certificateDecision_ = FtpTrustDecision::AcceptOnce;
   if (TlsMode == FtpTlsMode::Off || viaProxy) return;
-  if (!ServerOffersTls() && TlsMode == FtpTlsMode::Auto) return;
+  const bool offered = ServerOffersTls();
+  if (!offered && TlsMode == FtpTlsMode::Auto) return;
+  // Only a server that never offered TLS gets the log-in in clear: one that announced it and
+  // then fails AUTH is broken, or someone on the way wants the password.
   if (SendCmd("AUTH TLS") != 234) {
-    if (TlsMode == FtpTlsMode::Require) throw FtpError(texts::kTlsNotOffered);
-    return;
+    if (!offered) throw FtpError(texts::kTlsNotOffered);
+    throw FtpError(std::string(texts::kTlsOfferedButRefused) + "\n" + lastCmdResult_.JoinedText());
   }
   auto context = std::make_shared<FtpTlsContext>();
   control_.StartTls(context, Host, true, DataLimitMs(), slicePump_);

@@ -24,6 +24,12 @@ inline constexpr const char* kFileReadError = "Fehler beim Lesen der Datei %s.";
 inline constexpr const char* kNotARegularFile = "%s ist keine gew\xF6hnliche Datei.";
 inline constexpr const char* kRenameRefused = "Der Server verweigert das Umbenennen in %s.";
 inline constexpr const char* kNewContentsIn = "Der neue Inhalt liegt in der Datei %s.";
+inline constexpr const char* kModeNotKept =
+    "Die Zugriffsrechte von %s konnten nicht auf die neue Datei \xFC" "bertragen werden (SITE CHMOD).";
+inline constexpr const char* kPrivateNotReplaced =
+    "%s ist f\xFC" "r andere nicht lesbar, und der Server kann die Zugriffsrechte der neuen Datei nicht setzen "
+    "(SITE CHMOD): Die Datei wird nicht ersetzt, damit sie nicht f\xFC" "r alle lesbar wird. Direktes "
+    "Speichern schreibt in die vorhandene Datei und beh\xE4lt ihre Rechte.";
 inline constexpr const char* kReplyTooLong = "Max. Antwortl\xE4nge \xFC" "berschritten.";
 inline constexpr const char* kLineBreakInArgument =
     "Ung\xFC" "ltiger Name: Zeilenumbr\xFC" "che sind in FTP-Befehlen nicht erlaubt.";
@@ -33,6 +39,9 @@ inline constexpr const char* kListIndexOutOfRange = "Listenindex \xFC" "berschre
 inline constexpr const char* kTlsFailed = "TLS-Verbindung fehlgeschlagen: %s";
 inline constexpr const char* kTlsNotOffered =
     "Der Server bietet keine verschl\xFC" "sselte Verbindung (AUTH TLS) an.";
+inline constexpr const char* kTlsOfferedButRefused =
+    "Der Server hat eine verschl\xFC" "sselte Verbindung (AUTH TLS) angek\xFC" "ndigt und dann verweigert: Er ist "
+    "fehlerhaft eingerichtet, oder jemand greift in die Verbindung ein. Name und Passwort wurden nicht gesendet.";
 inline constexpr const char* kTlsWithProxy = "Eine verschl\xFC" "sselte Verbindung ist \xFC" "ber einen Proxy nicht m\xF6" "glich.";
 inline constexpr const char* kCertificateRefused =
     "Das Zertifikat des Servers %s wird nicht anerkannt (%s).\nSHA-256-Fingerabdruck: %s";

@@ -3,9 +3,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "FtpClient.h"
 #include "FtpError.h"
@@ -223,9 +225,14 @@ void FtpClient::List(std::vector<std::string>* lines, const std::string& mask, F
   FtpCheckArgument(mask);
   listResult_.clear();
   listing_.reset();
-  const std::string command = FtpTrim((detail == FtpListDetail::Details ? "LIST " : "NLST ") + mask);
-  // The listing is held as text whatever its length, so its lines know no limit (the limit is
-  // for reply lines). Each block is searched only once for its line ends.
+  if (detail == FtpListDetail::Exact && OffersMachineListing()) ListMachine(mask);
+  else listResult_ = ReceiveLines(FtpTrim((detail == FtpListDetail::NamesOnly ? "NLST " : "LIST ") + mask));
+  if (lines) *lines = listResult_;
+}
+
+// The listing is held as text whatever its length, so its lines know no limit (the limit is
+// for reply lines). Each block is searched only once for its line ends.
+std::vector<std::string> FtpClient::ReceiveLines(const std::string& command) {
   std::vector<std::string> received;
   std::string pending;
   const auto endLine = [&] {
@@ -242,8 +249,29 @@ void FtpClient::List(std::vector<std::string>* lines, const std::string& mask, F
     pending.append(block);
   });
   if (!pending.empty()) endLine();  // the last line may come without a line end
-  listResult_ = std::move(received);
-  if (lines) *lines = listResult_;
+  return received;
+}
+
+void FtpClient::ListMachine(const std::string& path) {
+  ChooseMachineFacts();
+  listResult_ = ReceiveLines(FtpTrim("MLSD " + path));
+  FtpListItems items = FtpParseMlsdListing(listResult_);
+  const auto has = [&](FtpItemType type) {
+    return std::any_of(items.begin(), items.end(),
+                       [&](const FtpListItem& item) { return item.ItemType == type; });
+  };
+  if (has(FtpItemType::Directory) && !has(FtpItemType::SymbolicLink)) MarkListedLinks(items, path);
+  listing_ = std::move(items);
+}
+
+// A folder MLSD shows may be a link that the server followed: never walk into it as a folder.
+void FtpClient::MarkListedLinks(FtpListItems& items, const std::string& path) {
+  std::set<std::string> links;
+  for (const FtpListItem& listed :
+       FtpParseListing(ReceiveLines(FtpTrim("LIST " + path)), FtpToday(), ListingHooks))
+    if (listed.ItemType == FtpItemType::SymbolicLink) links.insert(listed.FileName);
+  for (std::size_t i = 0; i < items.Count(); ++i)
+    if (links.count(items[i].FileName) != 0) items[i].ItemType = FtpItemType::SymbolicLink;
 }
 
 const FtpListItems& FtpClient::DirectoryListing() {

@@ -24,6 +24,7 @@ std::string Joined(const std::string& folder, const std::string& name) {
 
 void FtpClient::StoreReplacing(int fd, std::int64_t size, const std::string& localPath,
                                const std::string& remoteName) {
+  const std::optional<unsigned> mode = ListedMode(remoteName);
   const std::string temporary = remote::ScratchNameBeside(remoteName, remote::ScratchKind::Upload);
   remote::ScratchClaim claim = ClaimScratch(temporary, remoteName);
   try {
@@ -33,6 +34,7 @@ void FtpClient::StoreReplacing(int fd, std::int64_t size, const std::string& loc
     throw;
   }
   try {
+    if (mode) KeepMode(temporary, remoteName, *mode);
     MoveOverTarget(temporary, remoteName);
   } catch (...) {
     // A refused rename names the file that holds the new contents: it stays for the user.

@@ -9,17 +9,18 @@
 
 namespace {
 
-// Splits the line into at most nine fields; the ninth runs to the end of the line.
+// Splits the line into at most nine fields; the ninth is everything after the one blank that
+// ends the eighth, blanks included.
 std::vector<std::string_view> FallbackFields(std::string_view line) {
   std::vector<std::string_view> fields;
   std::size_t i = 0;
   while (i < line.size() && fields.size() < 9) {
-    while (i < line.size() && line[i] == ' ') ++i;
-    if (i == line.size()) break;
     if (fields.size() == 8) {
-      fields.push_back(line.substr(i));
+      if (i + 1 < line.size()) fields.push_back(line.substr(i + 1));
       break;
     }
+    while (i < line.size() && line[i] == ' ') ++i;
+    if (i == line.size()) break;
     const std::size_t end = std::min(line.find(' ', i), line.size());
     fields.push_back(line.substr(i, end - i));
     i = end;
@@ -128,6 +129,8 @@ std::vector<FtpListedEntry> FtpPairListing(const std::vector<std::string>& lines
       entry.Date = item.ModifiedDate;
       entry.DateText = FtpDateText(item.ModifiedDate);
       entries.push_back(std::move(entry));
+    } else if (items.ListFormat == FtpListFormat::flfMlsd) {
+      continue;  // the folder's own entries, or a line without a name: no LIST line to guess at
     } else if (auto entry = FtpFallbackParseLine(lines[i], currentYear)) {
       entries.push_back(std::move(*entry));
     }

@@ -26,9 +26,10 @@ struct FtpListedEntry {
   double Date = 0;           // day count, 0 when the date could not be read
 };
 
-// The fallback rule: nine blank-separated fields, the ninth (the name) running to the line's
-// end; a directory when the first field starts with "d". The date text is the day with two
-// digits, ". ", the month number ("03." for "Mar"), for a time the current year, and field 8.
+// The fallback rule: nine blank-separated fields, the ninth (the name) everything after the
+// one blank that ends the eighth; a directory when the first field starts with "d". The date
+// text is the day with two digits, ". ", the month number ("03." for "Mar"), for a time the
+// current year, and field 8.
 // Nothing when the day is not a number or the line has no name.
 std::optional<FtpListedEntry> FtpFallbackParseLine(std::string_view line, int currentYear);
 

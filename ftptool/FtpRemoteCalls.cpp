@@ -74,7 +74,7 @@ std::vector<FtpListedEntry> FtpListFolder(remote::RemoteSession& session, const 
                                           std::vector<std::string>& area) {
   area.clear();
   if (FtpClient* client = FtpClientOf(session)) {
-    client->List(&area, path, FtpListDetail::Details);
+    client->List(&area, path, FtpListDetail::Exact);
     return FtpPairListing(area, client->DirectoryListing(), FtpToday().Year);
   }
   std::vector<FtpListedEntry> entries;

@@ -4,6 +4,7 @@
 #include <sys/prctl.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
@@ -51,6 +52,15 @@ void PrintListing(const FtpClient& client, const FtpListItems& items) {
   }
 }
 
+// The server name of a local file's own name, for "put LOCAL": STOU would let the server
+// invent one.
+std::string OwnNameOnServer(const FtpClient& client, const std::string& localPath) {
+  const std::filesystem::path name = std::filesystem::path(localPath).filename();
+  const auto serverName = FtpServerNameOf(name, client.NameEncoding());
+  if (!serverName || serverName->empty()) throw FtpError(FtpNotWritableText(name.string()));
+  return *serverName;
+}
+
 // Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
 void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode) {
   std::size_t at = 0;
@@ -82,7 +92,7 @@ void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode pu
   } else if (command == "get") {
     client.Get(remote(1), argument(2), FtpOverwrite::Yes);
   } else if (command == "put") {
-    client.Put(argument(1), count == 2 ? remote(2) : std::string(), putMode);
+    client.Put(argument(1), count == 2 ? remote(2) : OwnNameOnServer(client, argument(1)), putMode);
   } else if (command == "append") {
     client.Put(argument(1), remote(2), FtpPutMode::Append);
   } else if (command == "mkdir") {

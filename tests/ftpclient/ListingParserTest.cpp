@@ -105,18 +105,63 @@ TEST(FtpUnixListing, TimeInsteadOfYearMeansWithinTheLastYear) {
   ExpectDate(items[1], 2024, 1, 5, 7, 5);
 }
 
-TEST(FtpUnixListing, LinksAndNamesWithBlanks) {
-  const FtpListItems items = FtpParseListing({"lrwxrwxrwx 1 root root 7 Jun 1 2020 www -> htdocs",
-                                              "-rw-r--r-- 1 a b 5 Jun 1 2020 zwei  Blanks  hier",
-                                              "-rw-r--r-- 1 a b 5 Jun 1 2020 pfeil -> kein Link"},
-                                             kMidJune2024);
-  ASSERT_EQ(items.Count(), 3u);
-  EXPECT_EQ(items[0].ItemType, FtpItemType::SymbolicLink);
-  EXPECT_EQ(items[0].FileName, "www");
-  EXPECT_EQ(items[0].LinkedItemName, "htdocs");
-  EXPECT_EQ(items[1].FileName, "zwei Blanks hier");
-  EXPECT_EQ(items[2].FileName, "pfeil -> kein Link") << "only links are split at the arrow";
-  EXPECT_EQ(items[2].LinkedItemName, "");
+// A name is everything after the one blank that ends the date column, as the server sent it;
+// only a link is split at its arrow. MLSD names are everything after the facts' blank.
+TEST(FtpListingNames, AreTakenExactlyAsSent) {
+  using enum FtpItemType;
+  struct Case {
+    std::string line;
+    FtpItemType type;
+    std::string name;
+    std::string target;
+  };
+  const std::vector<Case> unix = {
+      {"lrwxrwxrwx 1 root root 7 Jun 1 2020 www -> htdocs", SymbolicLink, "www", "htdocs"},
+      {"-rw-r--r-- 1 a b 5 Jun 1 2020 zwei  Blanks  hier", File, "zwei  Blanks  hier", ""},
+      {"-rw-r--r-- 1 a b 5 Jun 1 2020 pfeil -> kein Link", File, "pfeil -> kein Link", ""},
+      {"-rw-r--r-- 1 a b 5 Jun 1 2020  lead", File, " lead", ""},
+      {"-rw-r--r-- 1 a b 5 Jun 1 2020 trail  ", File, "trail  ", ""},
+      {"-rw-------    1 1000     1000            5 Jun 01 12:00 two  blanks", File, "two  blanks", ""},
+      {"drwxr-xr-x 2 a b 4096 Jun 1 12:00   ", Directory, "  ", ""},
+      {"lrwxrwxrwx 1 a b 7 Jun 1 2020  zwei  Worte -> ziel  x", SymbolicLink, " zwei  Worte", "ziel  x"},
+  };
+  for (const Case& c : unix) {
+    FtpListItem item;
+    ASSERT_TRUE(FtpParseUnixLine(c.line, kMidJune2024, item)) << c.line;
+    EXPECT_EQ(item.FileName, c.name) << c.line;
+    EXPECT_EQ(item.ItemType, c.type) << c.line;
+    EXPECT_EQ(item.LinkedItemName, c.target) << c.line;
+  }
+  const std::vector<Case> mlsd = {
+      {"type=file;size=5;modify=20240102030405;unix.mode=0600; two  blanks", File, "two  blanks", ""},
+      {"Type=Dir;Sizd=4096;Modify=20240102030405.123;  lead", Directory, " lead", ""},
+      {"type=OS.unix=slink:/ziel;size=3; ver weis", SymbolicLink, "ver weis", "/ziel"},
+      {"type=OS.unix=symlink;size=3; link", SymbolicLink, "link", ""},
+      {"type=file;size=7; trail ", File, "trail ", ""},
+      {"type=file;unix.mode=0o640;modify=2024; py", File, "py", ""},
+      {"type=file;unix.mode=0o6x;unix.mode=; kaputt", File, "kaputt", ""},
+      {" ohne Fakten", File, "ohne Fakten", ""},
+  };
+  std::vector<std::string> lines = {"type=cdir;modify=20240102030405; /home/a", "type=pdir; ..", "kaputt"};
+  for (const Case& c : mlsd) lines.push_back(c.line);
+  const FtpListItems items = FtpParseMlsdListing(lines);
+  EXPECT_EQ(items.ListFormat, FtpListFormat::flfMlsd);
+  ASSERT_EQ(items.Count(), mlsd.size()) << "the folder's own entries and a line without a name give none";
+  for (std::size_t i = 0; i < mlsd.size(); ++i) {
+    EXPECT_EQ(items[i].FileName, mlsd[i].name) << mlsd[i].line;
+    EXPECT_EQ(items[i].ItemType, mlsd[i].type) << mlsd[i].line;
+    EXPECT_EQ(items[i].LinkedItemName, mlsd[i].target) << mlsd[i].line;
+    EXPECT_EQ(items[i].LineIndex, i + 3);
+  }
+  EXPECT_EQ(items[0].Size, 5);
+  EXPECT_EQ(items[0].UnixTime, 1704164645) << "2024-01-02 03:04:05 UTC";
+  EXPECT_EQ(items[1].UnixTime, 1704164645);
+  EXPECT_EQ(items[0].OwnerPermissions + items[0].GroupPermissions + items[0].UserPermissions, "rw-------");
+  EXPECT_EQ(items[4].UnixTime, -1) << "no modify fact, no time";
+  EXPECT_EQ(items[4].OwnerPermissions, "???");
+  EXPECT_EQ(items[5].OwnerPermissions + items[5].GroupPermissions + items[5].UserPermissions, "rw-r-----");
+  EXPECT_EQ(items[5].UnixTime, -1) << "a malformed time is none";
+  EXPECT_EQ(items[6].OwnerPermissions, "???") << "a malformed mode is none";
 }
 
 TEST(FtpUnixListing, UnreadableNumbersFallBackAndBadDatesFailTheLine) {

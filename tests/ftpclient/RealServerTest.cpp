@@ -101,7 +101,7 @@ TEST_F(FtpRealServer, ListingIsParsed) {
   ASSERT_TRUE(byName.count("verweis"));
   EXPECT_EQ(byName["verweis"]->ItemType, FtpItemType::SymbolicLink);
   EXPECT_EQ(byName["verweis"]->LinkedItemName, "vokabeln.evd");
-  EXPECT_TRUE(byName.count("zwei Blanks.le")) << "double blanks come back as one";
+  EXPECT_TRUE(byName.count("zwei  Blanks.le")) << "a name comes back exactly as sent";
 
   // A file written just now is listed with today's date.
   const FtpCivilDate today = FtpToday();

@@ -12,10 +12,12 @@
 #include "FtpError.h"
 #include "FtpExpect.h"
 #include "FtpTexts.h"
+#include "PyftpdServer.h"
 #include "PyftpdSuite.h"
 #include "ScriptedServer.h"
 #include "ScriptedSuite.h"
 #include "TestFiles.h"
+#include "VsftpdServer.h"
 
 namespace fs = std::filesystem;
 namespace texts = ftp::texts;
@@ -37,11 +39,30 @@ class ScriptedUpload : public testing::Test {
   void ScriptStore(const std::string& closing = "226 ok") {
     server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataReceive().Send(closing + "\r\n");
   }
+  // The listing of the old file, asked for its permissions: an empty one, as vsftpd sends for
+  // a file that is not there. staleConnections: data connections a failed transfer left in the
+  // listener's queue, taken first.
+  void ScriptNoOldFile(int staleConnections = 0) {
+    server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
+    for (int i = 0; i <= staleConnections; ++i) server.DataSend("");
+    server.Send("226 ok\r\n");
+  }
+  // The commands after log-in and EPSV, each "LIST" asking for an old file's permissions
+  // (and its PASV) left out.
   Lines Commands() {
     client.Disconnect();
     server.Finish();
     EXPECT_TRUE(server.Problems().empty()) << server.Problems().front();
-    return Lines(server.Received().begin() + 5, server.Received().end());  // after log-in and EPSV
+    Lines commands;
+    for (auto it = server.Received().begin() + 5; it != server.Received().end(); ++it) {
+      if (it->rfind("LIST ", 0) == 0) {
+        EXPECT_EQ(commands.back(), "PASV");
+        commands.pop_back();
+        continue;
+      }
+      commands.push_back(*it);
+    }
+    return commands;
   }
   // The temporary name of the STOR line, checked against the pattern for the target.
   static std::string TemporaryOf(const std::string& storLine, const std::string& prefix, const std::string& name) {
@@ -59,6 +80,7 @@ class ScriptedUpload : public testing::Test {
 }  // namespace
 
 TEST_F(ScriptedUpload, ServerRefusingToRenameOntoAnExistingNameGetsTheTargetDeletedFirst) {
+  ScriptNoOldFile();
   ScriptStore();
   server.Reply("350 weiter").Reply("553 Datei existiert").Reply("250 geloescht").Reply("350 weiter").Reply("250 umbenannt");
   server.Start();
@@ -74,6 +96,7 @@ TEST_F(ScriptedUpload, ServerRefusingToRenameOntoAnExistingNameGetsTheTargetDele
 }
 
 TEST_F(ScriptedUpload, RefusedRenameSaysWhereTheNewContentIs) {
+  ScriptNoOldFile();
   ScriptStore();
   server.Reply("350 weiter").Reply("553 Umbenennen verboten").Reply("550 Keine Datei").Reply("200 NOOP");
   server.Start();
@@ -91,7 +114,9 @@ TEST_F(ScriptedUpload, RefusedRenameSaysWhereTheNewContentIs) {
 }
 
 TEST_F(ScriptedUpload, RefusedDataConnectionOrRefusedRenameSourceNeverTouchesTheTarget) {
+  ScriptNoOldFile();
   server.Reply("227 (" + server.PasvFields() + ")").Reply("425 Keine Datenverbindung").Reply("550 Keine Datei");
+  ScriptNoOldFile(1);
   ScriptStore();
   server.Reply("550 Quelle fehlt");
   server.Start();
@@ -163,4 +188,61 @@ TEST_F(RealReplacingUpload, CompletedUploadReplacesAndAnAbortedOneLeavesTheOldFi
   client.Put(source, "vokabeln.evd");
   EXPECT_EQ(ReadFile((Home() / "vokabeln.evd").string()), bytes);
   EXPECT_EQ(HomeNames(), Lines{"vokabeln.evd"});
+}
+
+// The replaced file's permissions: set on the new file where the server can (pyftpdlib, the
+// old mode read by MLST with FEAT, else by LIST); where it cannot (vsftpd refuses SITE CHMOD
+// to anonymous users), a file others could not read is not replaced, and any other file is.
+TEST(FtpReplacingUploadMode, KeepsTheOldPermissionsOrRefusesToWidenThem) {
+  PyftpdServer pyftpd;
+  ASSERT_TRUE(pyftpd.Running()) << pyftpd.Problem();
+  ASSERT_TRUE(VsftpdServer::Installed()) << VsftpdServer::kBinary;
+  VsftpdServer vsftpd({});
+  ASSERT_TRUE(vsftpd.Running()) << vsftpd.Problem();
+  struct Case {
+    bool onVsftpd;
+    FtpNameEncodingMode names;  // Auto reads FEAT, and with it MLST
+    fs::perms old;
+    bool replaced;
+    fs::perms after;
+  };
+  using P = fs::perms;
+  const std::vector<Case> cases = {
+      {false, FtpNameEncodingMode::Auto, P(0600), true, P(0600)},
+      {false, FtpNameEncodingMode::Windows1252, P(0600), true, P(0600)},
+      {false, FtpNameEncodingMode::Windows1252, P(0750), true, P(0750)},
+      {true, FtpNameEncodingMode::Auto, P(0600), false, P(0600)},
+      {true, FtpNameEncodingMode::Auto, P(0640), false, P(0640)},
+      {true, FtpNameEncodingMode::Auto, P(0644), true, P(0644)},
+  };
+  ScratchFolder folder;
+  WriteFile(folder.File("neu.evd"), "neu");
+  for (const Case& c : cases) {
+    const std::string what = std::string(c.onVsftpd ? "vsftpd " : "pyftpdlib ") + std::to_string(int(c.old));
+    const fs::path home = c.onVsftpd ? vsftpd.Pub() : pyftpd.Home();
+    const std::string target = c.onVsftpd ? "pub/ziel.evd" : "ziel.evd";
+    WriteFile((home / "ziel.evd").string(), "alt");
+    fs::permissions(home / "ziel.evd", c.old);
+    FtpClient client;
+    client.Host = "127.0.0.1";
+    client.Port = c.onVsftpd ? vsftpd.Port() : pyftpd.Port();
+    client.Username = c.onVsftpd ? VsftpdServer::kUser : PyftpdServer::kUser;
+    client.Password = c.onVsftpd ? "" : PyftpdServer::kPassword;
+    client.Passive = true;
+    client.ReadTimeout = 20000;
+    client.NameEncodingMode = c.names;
+    client.Connect();
+    if (c.replaced) {
+      client.Put(folder.File("neu.evd"), target);
+    } else {
+      const std::string text = ErrorText([&] { client.Put(folder.File("neu.evd"), target); });
+      EXPECT_EQ(text.rfind(FtpFormat(texts::kPrivateNotReplaced, target), 0), 0u) << text;
+    }
+    client.Disconnect();
+    EXPECT_EQ(ReadFile((home / "ziel.evd").string()), c.replaced ? "neu" : "alt") << what;
+    EXPECT_EQ(fs::status(home / "ziel.evd").permissions() & P(0777), c.after) << what;
+    EXPECT_EQ(std::distance(fs::directory_iterator(home), fs::directory_iterator()), 1)
+        << what << ": no file left";
+    fs::remove(home / "ziel.evd");
+  }
 }

@@ -111,22 +111,34 @@ TEST(FtpReplyParser, MultiLineReplyKeepsEveryLineFromItsFifthCharacter) {
   EXPECT_EQ(replies[1].NumericCode, 200);
 }
 
-TEST(FtpReplyParser, MultiLineReplyEndsAtABareCodeOrAShortLine) {
-  auto replies = ReadReplies("230-Hallo\r\n  indented text\r\n230\r\n");
-  ASSERT_EQ(replies.size(), 1u);
-  EXPECT_EQ(replies[0].Text, (std::vector<std::string>{"Hallo", "nted text", ""}));
-
-  replies = ReadReplies("211-Features\r\n MDTM\r\nxy\r\n");
-  ASSERT_EQ(replies.size(), 1u) << "a line shorter than four characters ends the reply";
-  EXPECT_EQ(replies[0].Text.size(), 3u);
-}
-
-TEST(FtpReplyParser, EndMarkerIsComparedWithoutCaseAndInnerCodesDoNotEnd) {
-  const auto replies = ReadReplies("2aB-x\r\n200 not the end\r\n2Ab done\r\n");
-  ASSERT_EQ(replies.size(), 1u);
-  EXPECT_EQ(replies[0].Text.size(), 3u);
-  EXPECT_EQ(replies[0].TextCode, "2aB");
-  EXPECT_EQ(replies[0].NumericCode, 0) << "a code that is no number reads as 0";
+// Where a multi-line reply ends: each case's bytes, the text lines of its first reply, and how
+// many replies they make.
+TEST(FtpReplyParser, MultiLineReplyEndsOnlyAtItsCodeAndABlank) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<std::string> firstText;
+    std::size_t replies;
+  };
+  const std::vector<Case> cases = {
+      {"bare code", "230-Hallo\r\n  indented text\r\n230\r\n", {"Hallo", "nted text", ""}, 1},
+      {"proftpd's short FEAT line",
+       "211-Features:\r\n CCC\r\n MDTM\r\n211 End\r\n234 next\r\n",
+       {"Features:", "", "", "End"},
+       2},
+      {"short lines", "211-x\r\nxy\r\n\r\n211\r\n", {"x", "", ""}, 1},
+      {"padded line with the code", "211-x\r\n 211 inner\r\n211 End\r\n", {"x", "inner", "End"}, 1},
+      {"other code inside", "2aB-x\r\n200 not the end\r\n2Ab done\r\n", {"x", "not the end", "done"}, 1},
+      {"code and hyphen inside", "230-a\r\n230-b\r\n230 c\r\n", {"a", "b", "c"}, 1},
+  };
+  for (const Case& c : cases) {
+    const auto replies = ReadReplies(c.bytes);
+    ASSERT_EQ(replies.size(), c.replies) << c.what;
+    EXPECT_EQ(replies[0].Text, c.firstText) << c.what;
+  }
+  const auto mixed = ReadReplies(cases[4].bytes);
+  EXPECT_EQ(mixed[0].TextCode, "2aB");
+  EXPECT_EQ(mixed[0].NumericCode, 0) << "a code that is no number reads as 0";
 }
 
 TEST(FtpReplyParser, ReplySplitIntoOneBytePiecesReadsTheSame) {

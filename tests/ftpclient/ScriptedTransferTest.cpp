@@ -136,7 +136,8 @@ TEST_F(FtpScriptedTransfer, ClosingReply450FailsAListingAndAnUpload) {
   WriteFile(source, "Haus/maison");
   server.Reply("502 EPSV nicht bekannt").Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
   server.DataSend("-rw-r--r-- 1 a b 5 Jun 1 2020 halb\r\n").Send("450 abgebrochen\r\n226 ok\r\n");
-  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataReceive();
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("550 kein ziel.evd");  // the old file's permissions
+  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok").DataReceive().DataReceive();
   server.Send("426 abgebrochen\r\n226 ok\r\n").Reply("250 geloescht");
   Run();
   Lines lines{"vorher"};
@@ -147,10 +148,12 @@ TEST_F(FtpScriptedTransfer, ClosingReply450FailsAListingAndAnUpload) {
   EXPECT_EQ(abortedStatuses, 2);
   // The data went to a temporary name, which goes again; ziel.evd was never touched.
   const Lines commands = Commands();
-  ASSERT_EQ(commands.size(), 6u);
-  EXPECT_EQ(Lines(commands.begin(), commands.begin() + 4), (Lines{"EPSV", "PASV", "LIST", "PASV"}));
-  EXPECT_TRUE(std::regex_match(commands[4], std::regex(R"(STOR \.ziel\.evd\.~ladeko-[0-9a-f]{8})"))) << commands[4];
-  EXPECT_EQ(commands[5], "DELE " + commands[4].substr(5));
+  ASSERT_EQ(commands.size(), 8u);
+  EXPECT_EQ(Lines(commands.begin(), commands.begin() + 6),
+            (Lines{"EPSV", "PASV", "LIST", "PASV", "LIST ziel.evd", "PASV"}));
+  EXPECT_TRUE(std::regex_match(commands[6], std::regex(R"(STOR \.ziel\.evd\.~ladeko-[0-9a-f]{8})")))
+      << commands[6];
+  EXPECT_EQ(commands[7], "DELE " + commands[6].substr(5));
 }
 
 TEST_F(FtpScriptedTransfer, PutOfSomethingElseThanARegularFileSendsNothing) {

@@ -178,29 +178,48 @@ class FtpScriptedTls : public ScriptedClientSuite {
 
 }  // namespace
 
-TEST_F(FtpScriptedTls, FeatWithoutAuthTlsOrRefusedAuthGoesOnInClear) {
-  server.Send("220 Bereit\r\n").Reply("211-Extensions:\r\n AUTH SSL\r\n EPSV\r\n MDTM\r\n211 End");
-  server.AcceptLogIn();
-  server.Start();
-  client.Connect();
-  EXPECT_EQ(Received(), (Lines{"FEAT", "USER anna", "PASS geheim", "TYPE I", "SYST"}));
-}
-
-TEST_F(FtpScriptedTls, OfferedButRefusedAuthTlsGoesOnInClearUnlessRequired) {
-  server.Send("220 Bereit\r\n").Reply("211-Extensions:\r\n auth tls ssl\r\n211 End").Reply("534 nein");
-  server.AcceptLogIn();
-  server.Start();
-  client.Connect();
-  EXPECT_FALSE(client.Encrypted());
-  EXPECT_EQ(Received(), (Lines{"FEAT", "AUTH TLS", "USER anna", "PASS geheim", "TYPE I", "SYST"}));
-}
-
-TEST_F(FtpScriptedTls, RequireAsksEvenWhenFeatIsUnknownAndStopsAtARefusal) {
-  server.Send("220 Bereit\r\n").Reply("500 FEAT unbekannt").Reply("502 nein");
-  server.Start();
-  client.TlsMode = FtpTlsMode::Require;
-  EXPECT_EQ(ErrorText([&] { client.Connect(); }), texts::kTlsNotOffered);
-  EXPECT_EQ(Received(), (Lines{"FEAT", "AUTH TLS"}));
+// What FEAT and AUTH answer decides: a log-in in clear only where TLS was never offered; an
+// offer followed by a refusal stops before USER in every mode.
+TEST(FtpScriptedTlsOffer, OnlyAServerThatNeverOfferedTlsGetsTheLogInInClear) {
+  const std::string refusedAfterOffer = std::string(texts::kTlsOfferedButRefused) + "\n";
+  struct Case {
+    FtpTlsMode mode;
+    std::string feat;
+    std::string auth;   // empty: AUTH TLS must not be sent
+    std::string error;  // empty: logs in in clear
+  };
+  const std::vector<Case> cases = {
+      {FtpTlsMode::Auto, "211-Extensions:\r\n AUTH SSL\r\n EPSV\r\n MDTM\r\n211 End", "", ""},
+      {FtpTlsMode::Auto, "500 FEAT unbekannt", "", ""},
+      {FtpTlsMode::Auto, "211-Extensions:\r\n auth tls ssl\r\n211 End", "534 nein",
+       refusedAfterOffer + "nein"},
+      {FtpTlsMode::Auto, "211-Features:\r\n AUTH TLS\r\n CCC\r\n211 End", "500 unbekannt",
+       refusedAfterOffer + "unbekannt"},
+      {FtpTlsMode::Require, "211-x\r\n AUTH TLS\r\n211 End", "431 kaputt", refusedAfterOffer + "kaputt"},
+      {FtpTlsMode::Require, "500 FEAT unbekannt", "502 nein", texts::kTlsNotOffered},
+  };
+  for (const Case& c : cases) {
+    ScriptedServer server;
+    FtpClient client;
+    AimAtScript(client, server);
+    client.TlsMode = c.mode;
+    server.Send("220 Bereit\r\n").Reply(c.feat);
+    if (!c.auth.empty()) server.Reply(c.auth);
+    if (c.error.empty()) server.AcceptLogIn();
+    server.Start();
+    Lines expected = {"FEAT"};
+    if (!c.auth.empty()) expected.push_back("AUTH TLS");
+    if (c.error.empty()) {
+      client.Connect();
+      EXPECT_FALSE(client.Encrypted());
+      expected.insert(expected.end(), {"USER anna", "PASS geheim", "TYPE I", "SYST"});
+    } else {
+      EXPECT_EQ(ErrorText([&] { client.Connect(); }), c.error) << c.feat;
+    }
+    client.Disconnect();
+    server.Finish();
+    EXPECT_EQ(server.Received(), expected) << c.feat;
+  }
 }
 
 TEST_F(FtpScriptedTls, ProxyKeepsItsSequenceAndRefusesRequire) {

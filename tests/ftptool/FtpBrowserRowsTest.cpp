@@ -96,6 +96,8 @@ TEST(FtpFallbackParser, ReadsNineFieldsAndBuildsTheDateText) {
 
   EXPECT_FALSE(FtpFallbackParseLine("-rw 1 a b 17 Dec xx 2019 name", 2024));  // day not a number
   EXPECT_FALSE(FtpFallbackParseLine("-rw 1 a b 17 Dec 3 2019", 2024));        // no name
+  // The name is everything after the blank that ends the date column.
+  EXPECT_EQ(FtpFallbackParseLine("-rw 1 a b 17 Dec 3 2019  lead  x ", 2024)->Name, " lead  x ");
 }
 
 TEST(FtpListPairing, PairsEntriesWithTheLinesTheyCameFrom) {
@@ -145,6 +147,13 @@ TEST(FtpListPairing, LinesWithoutEntryGoToTheFallbackParser) {
   EXPECT_EQ(mixed[1].DateText, "02. 01. 2020");
   EXPECT_EQ(mixed[2].Name, "drei");
   EXPECT_EQ(mixed[2].Size, 9);
+
+  // An MLSD line without an entry (the folder's own) is no LIST line to guess at.
+  const std::vector<std::string> mlsd = {"type=cdir; a b c d e 7 h name", "type=file;size=3; a  b"};
+  const auto machine = FtpPairListing(mlsd, FtpParseMlsdListing(mlsd), 2024);
+  ASSERT_EQ(machine.size(), 1u);
+  EXPECT_EQ(machine[0].Name, "a  b");
+  EXPECT_EQ(machine[0].Size, 3);
 }
 
 TEST(FtpRemoteRows, DotEntriesBecomeTheSpecialRowsOrAreAdded) {

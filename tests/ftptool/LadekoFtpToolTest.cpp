@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "FtpFilecls.h"
 #include "PyftpdServer.h"
@@ -123,22 +125,34 @@ TEST_F(LadekoFtpTool, MissingRemoteTreeOrProfileFailsWithGermanText) {
       << noProfile.output;
 }
 
+// Each upload replaces an old file: under the given name, or without one under the local
+// file's own name (never STOU, which lets the server invent a name).
 TEST_F(LadekoFtpTool, PutRenamesOverTheTargetUnlessDirectAndTheTraceHidesThePassword) {
   const fs::path profile = SaveProfile(std::to_string(server_.Port()), true);
-  WriteFile(server_.Home() / "ziel.evd", "alt");
   WriteFile(scratch_ / "neu.evd", "neu");
-  for (const std::string direct : {"", "--direct "}) {
-    CommandRun put = Ladeko("--profile " + profile.string() + " --trace " + direct + "put " +
-                                (scratch_ / "neu.evd").string() + " ziel.evd",
+  struct Case {
+    std::string options;
+    std::string remote;  // the argument, empty for none
+    std::string target;
+  };
+  const std::vector<Case> cases = {{"", "ziel.evd", "ziel.evd"},
+                                   {"--direct ", "ziel.evd", "ziel.evd"},
+                                   {"", "", "neu.evd"},
+                                   {"--direct ", "", "neu.evd"}};
+  for (const Case& c : cases) {
+    WriteFile(server_.Home() / c.target, "alt");
+    CommandRun put = Ladeko("--profile " + profile.string() + " --trace " + c.options + "put " +
+                                (scratch_ / "neu.evd").string() + " " + c.remote,
                             scratch_);
     ASSERT_EQ(put.exitCode, 0) << put.output;
-    EXPECT_EQ(ReadAll(server_.Home() / "ziel.evd"), "neu");
+    EXPECT_EQ(ReadAll(server_.Home() / c.target), "neu") << c.options << c.remote;
     EXPECT_EQ(put.output.find(PyftpdServer::kPassword), std::string::npos) << put.output;
     EXPECT_NE(put.output.find(": PASS ****"), std::string::npos) << put.output;
-    EXPECT_EQ(put.output.find(": STOR ziel.evd") != std::string::npos, !direct.empty()) << put.output;
-    EXPECT_EQ(put.output.find(": RNTO ziel.evd") != std::string::npos, direct.empty()) << put.output;
-    EXPECT_EQ(std::distance(fs::directory_iterator(server_.Home()), fs::directory_iterator()), 1);
+    EXPECT_EQ(put.output.find(": STOU"), std::string::npos) << put.output;
+    EXPECT_EQ(put.output.find(": STOR " + c.target) != std::string::npos, !c.options.empty()) << put.output;
+    EXPECT_EQ(put.output.find(": RNTO " + c.target) != std::string::npos, c.options.empty()) << put.output;
   }
+  EXPECT_EQ(std::distance(fs::directory_iterator(server_.Home()), fs::directory_iterator()), 2);
   EXPECT_NE(Ladeko("", scratch_).output.find("--direct"), std::string::npos) << "the usage names it";
 }
 
