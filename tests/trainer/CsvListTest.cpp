@@ -25,16 +25,22 @@ const std::vector<ReadCase>& ReadCases() {
       {"every quoting case of RFC 4180",
        "Haus,maison,L1\r\n\"Herz, Seele\",\"c\xC5\x93ur \"\"x\"\"\",L1\r\n"
        "\"zwei\nZeilen\",\"trois\r\nlignes\",\"\"\r\n5\" Zoll,\"\",L2\n",
-       {{"Haus", "maison", "L1"}, {"Herz, Seele", "cœur \"x\"", "L1"}, {"zwei Zeilen", "trois lignes", ""},
+       {{"Haus", "maison", "L1"},
+        {"Herz, Seele", "cœur \"x\"", "L1"},
+        {"zwei Zeilen", "trois lignes", ""},
         {"5\" Zoll", "", "L2"}}},
-      {"tab separated", "Haus\tmaison\tL1\nHund\tchien\tL1\n",
+      {"tab separated",
+       "Haus\tmaison\tL1\nHund\tchien\tL1\n",
        {{"Haus", "maison", "L1"}, {"Hund", "chien", "L1"}}},
-      {"commas inside a semicolon list are no separators", "a, b;c;L\nd, e;f;L\n",
+      {"commas inside a semicolon list are no separators",
+       "a, b;c;L\nd, e;f;L\n",
        {{"a, b", "c", "L"}, {"d, e", "f", "L"}}},
       {"header in any case and order, with a box column",
        "LEKTION;french;Deutsch;Kasten\nL1;maison;Haus;3\nL2;chien;Hund;\n",
-       {{"Haus", "maison", "L1"}, {"Hund", "chien", "L2"}}, {3, 1}},
-      {"a first row that names one word column among unknown ones stays a row", "Deutsch,maison,L1\n",
+       {{"Haus", "maison", "L1"}, {"Hund", "chien", "L2"}},
+       {3, 1}},
+      {"a first row that names one word column among unknown ones stays a row",
+       "Deutsch,maison,L1\n",
        {{"Deutsch", "maison", "L1"}}},
       {"a header naming both word columns and one unknown column",
        "Deutsch;Französisch;Notiz\nHaus;maison;f.\nHund;chien;m.\n",
@@ -42,9 +48,13 @@ const std::vector<ReadCase>& ReadCases() {
       {"German spreadsheet: BOM, semicolons, quoted semicolon, CR LF",
        "\xEF\xBB\xBFLektion;Deutsch;Französisch\r\nL1;\"Haus; Heim\";maison\r\nL1;Straße;rue\r\n",
        {{"Haus; Heim", "maison", "L1"}, {"Straße", "rue", "L1"}}},
-      {"German spreadsheet in Windows-1252", "Deutsch;Franz\xF6sisch\r\nK\xE4se;fromage\r\n\xDC" "ber;sur\r\n",
+      {"German spreadsheet in Windows-1252",
+       "Deutsch;Franz\xF6sisch\r\nK\xE4se;fromage\r\n\xDC"
+       "ber;sur\r\n",
        {{"Käse", "fromage", ""}, {"Über", "sur", ""}}},
-      {"UTF-8 with BOM and without header", "\xEF\xBB\xBF\xC3\xA9t\xC3\xA9,Sommer\n", {{"été", "Sommer", ""}}},
+      {"UTF-8 with BOM and without header",
+       "\xEF\xBB\xBF\xC3\xA9t\xC3\xA9,Sommer\n",
+       {{"été", "Sommer", ""}}},
       {"flash-card lines: separator, HTML, deck column as lesson",
        "#separator:tab\n#html:true\n#deck column:3\n<b>Haus</b>\tla maison&nbsp;&amp; co\tFranz\n",
        {{"Haus", "la maison & co", "Franz"}}},
@@ -59,10 +69,13 @@ const std::vector<ReadCase>& ReadCases() {
       {"HTML: every named and numeric reference, only real tags removed",
        "#html:true\n#separator:tab\nla ch&egrave;vre\t&#233;t&#xE9; &uuml;ber\n"
        "2 < 3 et 4 > 1\tune<br>ligne<div>deux</div>\n&lt;b&gt; &euro; &hellip;\t&#150;&unknown; &\n",
-       {{"la chèvre", "été über", ""}, {"2 < 3 et 4 > 1", "une ligne deux", ""},
+       {{"la chèvre", "été über", ""},
+        {"2 < 3 et 4 > 1", "une ligne deux", ""},
         {"<b> € …", "–&unknown; &", ""}}},
       {"rows with characters Windows-1252 lacks are left out, obvious ones replaced",
-       "Haus;maison\nPinyin;m\xC7\x8E\nBindestrich;porte\xE2\x80\x91" "fen\xC3\xAA" "tre\n"
+       "Haus;maison\nPinyin;m\xC7\x8E\nBindestrich;porte\xE2\x80\x91"
+       "fen\xC3\xAA"
+       "tre\n"
        "Kaffee;cafe\xCC\x81\nHanzi;\xE4\xB8\xAD\n",
        {{"Haus", "maison", ""}, {"Bindestrich", "porte-fenêtre", ""}, {"Kaffee", "café", ""}},
        {},
@@ -70,11 +83,19 @@ const std::vector<ReadCase>& ReadCases() {
        "2 Zeilen ausgelassen, Zeichen ohne Windows-1252-Form: Zeile 2 (Zeichen U+01CE hat keine "
        "Windows-1252-Form), Zeile 5 (Zeichen U+4E2D hat keine Windows-1252-Form)"},
       {"a character lacking in a column not taken keeps the row",
-       "Haus;maison;L1;\xE4\xB8\xAD\n", {{"Haus", "maison", "L1"}}},
+       "Haus;maison;L1;\xE4\xB8\xAD\n",
+       {{"Haus", "maison", "L1"}}},
       {"given columns reach any column; a missing one stays empty",
-       "x;y;L7;maison;Haus\n", {{"Haus", "maison", "L7"}}, {}, nullptr,
+       "x;y;L7;maison;Haus\n",
+       {{"Haus", "maison", "L7"}},
+       {},
+       nullptr,
        CsvOptions{0, CsvEncoding::Auto, CsvHeader::No, ColumnsFromText("-,-,lektion,fr,de")}},
-      {"an explicit encoding is taken as said", "\xC3\xA9,x\n", {{"Ã©", "x", ""}}, {}, nullptr,
+      {"an explicit encoding is taken as said",
+       "\xC3\xA9,x\n",
+       {{"Ã©", "x", ""}},
+       {},
+       nullptr,
        CsvOptions{0, CsvEncoding::Windows1252, CsvHeader::Auto, std::nullopt}},
   };
   return cases;
@@ -97,7 +118,8 @@ TEST(CsvListTest, ListsGiveTheirRowsAndTellWhatIsLeftOut) {
     ASSERT_TRUE(ListRows(c.text, c.options, rows, error, &summary)) << win1252::ToUtf8(error);
     std::vector<ExchangeRow> expected;
     for (size_t i = 0; i < c.rows.size(); ++i)
-      expected.push_back({A(c.rows[i][0]), A(c.rows[i][1]), A(c.rows[i][2]), c.boxes.empty() ? 1 : c.boxes[i]});
+      expected.push_back(
+          {A(c.rows[i][0]), A(c.rows[i][1]), A(c.rows[i][2]), c.boxes.empty() ? 1 : c.boxes[i]});
     EXPECT_EQ(rows, expected);
     if (c.summary) {
       summary.taken = rows.size();
@@ -131,11 +153,13 @@ TEST(CsvListTest, BadInputIsRefusedWithItsLine) {
 TEST(CsvListTest, FlashCardColumnsAreNamedAndKeptOutOfTheWords) {
   CsvTable table;
   std::string error;
-  ASSERT_TRUE(ReadCsvTable("#separator:tab\n#guid column:1\n#notetype column:2\n#deck column:3\n"
-                           "#tags column:6\ng\tBasic\tD\tHaus\tmaison\tt\n",
-                           CsvOptions{}, table, error));
+  ASSERT_TRUE(
+      ReadCsvTable("#separator:tab\n#guid column:1\n#notetype column:2\n#deck column:3\n"
+                   "#tags column:6\ng\tBasic\tD\tHaus\tmaison\tt\n",
+                   CsvOptions{}, table, error));
   EXPECT_EQ(table.columns, (CsvColumns{3, 4, 2, -1}));
-  EXPECT_EQ(table.columnNames, (std::vector<std::string>{"GUID", "Notiztyp", "Stapel", "", "", A("Schlagwörter")}));
+  EXPECT_EQ(table.columnNames,
+            (std::vector<std::string>{"GUID", "Notiztyp", "Stapel", "", "", A("Schlagwörter")}));
 }
 
 // Any rows written as CSV come back the same, whatever the cells hold and the separator is.
@@ -164,8 +188,11 @@ TEST(CsvListTest, WrittenRowsComeBackUnchanged) {
 // German spreadsheets open ";" lists with a BOM as UTF-8; an empty cell is an empty field.
 TEST(CsvListTest, ExportSuitsAGermanSpreadsheet) {
   const std::vector<ExchangeRow> rows = {{"Haus", "maison", "", 1}, {"a;b", "c\x9Cur", "L 1", 2}};
-  EXPECT_EQ(WriteCsv(rows), "\xEF\xBB\xBF" "Deutsch;Franz\xC3\xB6sisch;Lektion;Kasten\r\n"
-                            "Haus;maison;;1\r\n\"a;b\";c\xC5\x93ur;L 1;2\r\n");
-  EXPECT_EQ(WriteCsv(rows, {',', false}), "Deutsch,Franz\xC3\xB6sisch,Lektion,Kasten\r\n"
-                                          "Haus,maison,,1\r\na;b,c\xC5\x93ur,L 1,2\r\n");
+  EXPECT_EQ(WriteCsv(rows),
+            "\xEF\xBB\xBF"
+            "Deutsch;Franz\xC3\xB6sisch;Lektion;Kasten\r\n"
+            "Haus;maison;;1\r\n\"a;b\";c\xC5\x93ur;L 1;2\r\n");
+  EXPECT_EQ(WriteCsv(rows, {',', false}),
+            "Deutsch,Franz\xC3\xB6sisch,Lektion,Kasten\r\n"
+            "Haus,maison,,1\r\na;b,c\xC5\x93ur,L 1,2\r\n");
 }

@@ -29,7 +29,8 @@ void* operator new(std::size_t size) {
 }
 
 void operator delete(void* p) noexcept {
-  if (p && counting.load(std::memory_order_relaxed)) current -= std::min(current.load(), malloc_usable_size(p));
+  if (p && counting.load(std::memory_order_relaxed))
+    current -= std::min(current.load(), malloc_usable_size(p));
   std::free(p);
 }
 
@@ -89,7 +90,9 @@ TEST(ExchangeMemoryTest, KvtmlListsNeedLittleMoreThanTheirSize) {
   for (const std::string* text : {&parley, &tight}) {
     const Peaks peaks = ImportPeaks(*text);
     EXPECT_LT(peaks.read, 3 * text->size()) << peaks.read << " bytes to read a list of " << text->size();
-    if (text == &parley)
-      EXPECT_LT(peaks.import, 3 * text->size()) << peaks.import << " bytes to import a list of " << text->size();
+    if (text == &parley) {
+      EXPECT_LT(peaks.import, 3 * text->size())
+          << peaks.import << " bytes to import a list of " << text->size();
+    }
   }
 }

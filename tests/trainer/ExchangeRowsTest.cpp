@@ -34,17 +34,15 @@ TEST(ExchangeRowsTest, AddingFollowsTheRulesOfAddingALessonFile) {
   ResetTable(doc.Box(2), 1, 2);                       // German left
   FillTable(doc.Clipboard(), {{"", "kept", "kept"}});
   RecordingStatus status;
-  const std::vector<ExchangeRow> rows = {
-      {"Haus", "maison", "L0", 1, 1},     // already in box 1: skipped
-      {"Hund", "  chien ", "L1", 1, 2},   // tidied like a read word cell
-      {"", "", "L1", 1, 3},               // blank in both word cells: skipped
-      {"Sommer", "\xE9t\xE9", "L2", 2, 4},
-      {"Herz", "c\x9Cur", "", 3, 5},
-      {"HUND", "chien", "L9", 1, 6}};     // twice in the list
+  const std::vector<ExchangeRow> rows = {{"Haus", "maison", "L0", 1, 1},    // already in box 1: skipped
+                                         {"Hund", "  chien ", "L1", 1, 2},  // tidied like a read word cell
+                                         {"", "", "L1", 1, 3},  // blank in both word cells: skipped
+                                         {"Sommer", "\xE9t\xE9", "L2", 2, 4},
+                                         {"Herz", "c\x9Cur", "", 3, 5},
+                                         {"HUND", "chien", "L9", 1, 6}};  // twice in the list
   ImportSummary summary;
   AddExchangeRows(doc, rows, &status, &summary);
-  EXPECT_EQ(DataRows(doc.Box(1)),
-            (std::vector<VokRow>{{"L0", "maison", "Haus"}, {"L1", "chien", "Hund"}}));
+  EXPECT_EQ(DataRows(doc.Box(1)), (std::vector<VokRow>{{"L0", "maison", "Haus"}, {"L1", "chien", "Hund"}}));
   EXPECT_EQ(DataRows(doc.Box(2)), (std::vector<VokRow>{{"L2", "Sommer", "\xE9t\xE9"}}));
   EXPECT_EQ(DataRows(doc.Box(3)), (std::vector<VokRow>{{"", "c\x9Cur", "Herz"}}));
   EXPECT_EQ(DataRows(doc.Clipboard()), (std::vector<VokRow>{{"", "kept", "kept"}}));
@@ -136,8 +134,9 @@ TEST(ExchangeRowsTest, ListsOfTinyItemsKeepWithinTheReadBudget) {
   EXPECT_FALSE(ListRows(csv, CsvOptions{}, rows, error));
   EXPECT_NE(error.find(A("zu viele Zeilen für den Speicher")), std::string::npos) << error;
   // KVTML is read as a stream: elements that make no row cost nothing.
-  std::string xml = "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><name>x</name>"
-                    "<locale>fr</locale></identifier></identifiers><entries>";
+  std::string xml =
+      "<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><name>x</name>"
+      "<locale>fr</locale></identifier></identifiers><entries>";
   for (int i = 0; i < 3000000; ++i) xml += "<a/>";
   xml += "</entries></kvtml>";
   EXPECT_TRUE(ListRows(xml, CsvOptions{}, rows, error)) << error;

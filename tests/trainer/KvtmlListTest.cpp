@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <unistd.h>
 
 #include "KvtmlList.h"
 #include "ListExchange.h"
@@ -92,65 +92,95 @@ std::string Grade(const char* from, int value) {
 struct ReadCase {
   const char* name;
   std::string text;
-  const char* languages;                          // --languages, "" for none
+  const char* languages;                         // --languages, "" for none
   std::vector<std::array<const char*, 3>> rows;  // German, French, lesson (UTF-8)
-  std::vector<int> boxes = {};                    // empty: all 1
-  const char* summary = nullptr;                  // SummaryText after the first line
+  std::vector<int> boxes = {};                   // empty: all 1
+  const char* summary = nullptr;                 // SummaryText after the first line
 };
 
 const std::vector<ReadCase>& ReadCases() {
   static const std::vector<ReadCase> cases = {
       {"by hand: three languages by locale, nested lessons, grades of other directions",
-       kHandWritten, "",
-       {{"Hund", "chien", "Tiere / Haustiere"}, {"Herz", "cœur", "Körper"}, {"Katze", "chat", "Tiere / Haustiere"},
+       kHandWritten,
+       "",
+       {{"Hund", "chien", "Tiere / Haustiere"},
+        {"Herz", "cœur", "Körper"},
+        {"Katze", "chat", "Tiere / Haustiere"},
         {"Maus", "", "Tiere"}},
-       {2, 3, 1, 1}, "Nicht übernommen: English (en)."},
+       {2, 3, 1, 1},
+       "Nicht übernommen: English (en)."},
       {"KWordQuiz's French and English, chosen by name",
        Kvtml({"0|French|", "1|English|"}, Entry("0", "être", "to be") + Entry("1", "avoir", "to have")),
-       "French,English", {{"to be", "être", ""}, {"to have", "avoir", ""}}},
+       "French,English",
+       {{"to be", "être", ""}, {"to have", "avoir", ""}}},
       {"chosen by locale and by number",
-       Kvtml({"0|Anglais|en_GB", "1|Fran\xC3\xA7" "ais|fr_FR"}, Entry("0", "dog", "chien")), "fr,0",
+       Kvtml({"0|Anglais|en_GB",
+              "1|Fran\xC3\xA7"
+              "ais|fr_FR"},
+             Entry("0", "dog", "chien")),
+       "fr,0",
        {{"dog", "chien", ""}}},
       {"found by names in German, French or English without locales",
-       Kvtml({"a|Allemand|", "b|Französisch|"}, "<entry id=\"1\"><translation id=\"a\"><text>Hund</text>"
-                                              "</translation><translation id=\"b\"><text>chien</text>"
-                                              "</translation></entry>"),
-       "", {{"Hund", "chien", ""}}},
+       Kvtml({"a|Allemand|", "b|Französisch|"},
+             "<entry id=\"1\"><translation id=\"a\"><text>Hund</text>"
+             "</translation><translation id=\"b\"><text>chien</text>"
+             "</translation></entry>"),
+       "",
+       {{"Hund", "chien", ""}}},
       {"a list of one language goes into the French column",
-       Kvtml({"0|Français|fr"}, "<entry id=\"0\"><translation id=\"0\"><text>le chien</text></translation></entry>"
-                                 "<entry id=\"1\"><translation id=\"0\"><text>le chat</text></translation></entry>"),
-       "", {{"", "le chien", ""}, {"", "le chat", ""}}, {},
-       "Die Liste hat nur eine Sprache, Français (fr); sie steht in der Spalte Französisch, die andere bleibt leer."},
+       Kvtml({"0|Français|fr"},
+             "<entry id=\"0\"><translation id=\"0\"><text>le chien</text></translation></entry>"
+             "<entry id=\"1\"><translation id=\"0\"><text>le chat</text></translation></entry>"),
+       "",
+       {{"", "le chien", ""}, {"", "le chat", ""}},
+       {},
+       "Die Liste hat nur eine Sprache, Français (fr); sie steht in der Spalte Französisch, die andere "
+       "bleibt leer."},
       {"the grade asked from German to French decides, else the other way, else the lowest",
        Kvtml({"0|Deutsch|de", "1|Französisch|fr", "2|English|en"},
              Entry("1", "Hund", "chien", Grade("2", 1) + Grade("0", 6)) +
                  "<entry id=\"2\"><translation id=\"0\"><text>Katze</text>" + Grade("1", 4) +
-                 "</translation><translation id=\"1\"><text>chat</text>" + Grade("2", 0) + "</translation></entry>" +
-                 Entry("3", "Maus", "souris", Grade("2", 6) + Grade("2", 3))),
-       "", {{"Hund", "chien", ""}, {"Katze", "chat", ""}, {"Maus", "souris", ""}}, {3, 2, 2}},
+                 "</translation><translation id=\"1\"><text>chat</text>" + Grade("2", 0) +
+                 "</translation></entry>" + Entry("3", "Maus", "souris", Grade("2", 6) + Grade("2", 3))),
+       "",
+       {{"Hund", "chien", ""}, {"Katze", "chat", ""}, {"Maus", "souris", ""}},
+       {3, 2, 2}},
       {"ISO-8859-1 as declared",
        Kvtml({"0|Deutsch|de", "1|Franz\xF6sisch|fr"}, Entry("0", "K\xE4se", "cr\xE8me &amp; caf&#xE9;"),
              "<?xml version='1.0' encoding='ISO-8859-1'?>"),
-       "", {{"Käse", "crème & café", ""}}},
-      {"ISO-8859-15 as declared", Kvtml({"0|de|de", "1|fr|fr"}, Entry("0", "Euro", "\xA4 \xBD" "uf"),
-                                        "<?xml version=\"1.0\" encoding=\"iso-8859-15\"?>"),
-       "", {{"Euro", "€ œuf", ""}}},
+       "",
+       {{"Käse", "crème & café", ""}}},
+      {"ISO-8859-15 as declared",
+       Kvtml({"0|de|de", "1|fr|fr"},
+             Entry("0", "Euro",
+                   "\xA4 \xBD"
+                   "uf"),
+             "<?xml version=\"1.0\" encoding=\"iso-8859-15\"?>"),
+       "",
+       {{"Euro", "€ œuf", ""}}},
       {"entries without words, or with characters Windows-1252 lacks, are left out and named",
        Kvtml({"0|Deutsch|de", "1|Französisch|fr"},
              Entry("0", "Haus", "maison") + Entry("1", "", "") +
                  "<entry id=\"2\"><translation id=\"0\"><conjugation/></translation></entry>\n" +
-                 Entry("3", "Ton", "m\xC7\x8E") + Entry("4", "Fenster", "porte\xE2\x80\x91" "fen\xC3\xAAtre")),
-       "", {{"Haus", "maison", ""}, {"Fenster", "porte-fenêtre", ""}}, {},
+                 Entry("3", "Ton", "m\xC7\x8E") +
+                 Entry("4", "Fenster",
+                       "porte\xE2\x80\x91"
+                       "fen\xC3\xAAtre")),
+       "",
+       {{"Haus", "maison", ""}, {"Fenster", "porte-fenêtre", ""}},
+       {},
        "1 Zeile übernommen, Zeichen ersetzt: Zeile 9 (U+2011 durch \"-\" ersetzt)\n"
        "2 Zeilen ausgelassen, ohne Wörter: Zeile 6, Zeile 7\n"
-       "1 Zeile ausgelassen, Zeichen ohne Windows-1252-Form: Zeile 8 (Zeichen U+01CE hat keine Windows-1252-Form)"},
+       "1 Zeile ausgelassen, Zeichen ohne Windows-1252-Form: Zeile 8 (Zeichen U+01CE hat keine "
+       "Windows-1252-Form)"},
       {"CDATA, comments, references and a DOCTYPE with an internal subset",
        "<?xml version=\"1.0\"?>\n<!DOCTYPE kvtml [ <!ENTITY x \"y\"> ]>\n<kvtml version=\"2.0\"><!-- c -->"
        "<identifiers><identifier id=\"0\"><name>Deutsch</name><locale>de</locale></identifier>"
        "<identifier id=\"1\"><name>Fr</name><locale>fr</locale></identifier></identifiers><entries>"
        "<entry id=\"0\"><translation id=\"0\"><text><![CDATA[<b>&amp;]]></text></translation>"
        "<translation id=\"1\"><text>a<!-- x -->b &#x153;</text></translation></entry></entries></kvtml>",
-       "", {{"<b>&amp;", "ab œ", ""}}},
+       "",
+       {{"<b>&amp;", "ab œ", ""}}},
   };
   return cases;
 }
@@ -170,10 +200,12 @@ TEST(KvtmlListTest, ListsGiveTheirRowsAndTellWhatIsLeftOut) {
     std::vector<ExchangeRow> rows;
     std::string error;
     ImportSummary summary;
-    ASSERT_TRUE(ListRows(c.text, CsvOptions{}, rows, error, &summary, A(c.languages))) << win1252::ToUtf8(error);
+    ASSERT_TRUE(ListRows(c.text, CsvOptions{}, rows, error, &summary, A(c.languages)))
+        << win1252::ToUtf8(error);
     std::vector<ExchangeRow> expected;
     for (size_t i = 0; i < c.rows.size(); ++i)
-      expected.push_back({A(c.rows[i][0]), A(c.rows[i][1]), A(c.rows[i][2]), c.boxes.empty() ? 1 : c.boxes[i]});
+      expected.push_back(
+          {A(c.rows[i][0]), A(c.rows[i][1]), A(c.rows[i][2]), c.boxes.empty() ? 1 : c.boxes[i]});
     EXPECT_EQ(rows, expected);
     if (c.summary) {
       summary.taken = rows.size();
@@ -208,7 +240,8 @@ TEST(KvtmlListTest, BadFilesAreRefusedWithPositionAndReason) {
   const std::pair<std::string, const char*> cases[] = {
       {"<kvtml version=\"2.0\">\n  <entries>\n</kvtml>",
        "XML-Fehler in Zeile 3, Spalte 3: End-Tag passt nicht zum Anfangs-Tag"},
-      {"<kvtml version=\"2.0\">\n<entries>\n", "XML-Fehler in Zeile 3, Spalte 1: Datei endet vor dem End-Tag"},
+      {"<kvtml version=\"2.0\">\n<entries>\n",
+       "XML-Fehler in Zeile 3, Spalte 1: Datei endet vor dem End-Tag"},
       {"<kvtml version=\"2.0\"><a b=c/></kvtml>", "XML-Fehler in Zeile 1, Spalte 27: fehlerhaftes Attribut"},
       {"<kvtml version=\"2.0\"/><kvtml/>", "XML-Fehler in Zeile 1, Spalte 23: mehr als ein Wurzelelement"},
       {"<kvtml version=\"2.0\"><!-- x </kvtml>", "XML-Fehler in Zeile 1, Spalte 22: fehlerhafter Kommentar"},
@@ -217,7 +250,8 @@ TEST(KvtmlListTest, BadFilesAreRefusedWithPositionAndReason) {
       {"<html><body/></html>", "keine KVTML-Datei: das Wurzelelement heißt nicht kvtml"},
       {"<kvtml version=\"1.0\"/>", "KVTML-Version 1.0 wird nicht gelesen, nur 2.0"},
       {std::string("<kvtml version=\"2.0\">\n\0</kvtml>", 31), "Zeile 2: Nullzeichen in der Datei"},
-      {Kvtml({"0|Deutsch|de", "1|Fr|fr"}, Entry("0", "\xFF", "x")), "Zeile 5: Eintrag 0: kein gültiger UTF-8-Text"},
+      {Kvtml({"0|Deutsch|de", "1|Fr|fr"}, Entry("0", "\xFF", "x")),
+       "Zeile 5: Eintrag 0: kein gültiger UTF-8-Text"},
       {deep, "Zeile 1: Lektionen zu tief verschachtelt"},
   };
   for (const auto& [text, message] : cases) EXPECT_EQ(Refused(text), message) << text;
@@ -261,9 +295,10 @@ TEST(KvtmlListTest, WrittenRowsComeBackUnchanged) {
 // The written file is valid against the format's DTD (xmllint from libxml2), which wants a
 // date in every grade.
 TEST(KvtmlListTest, ExportIsValidAgainstTheDtd) {
-  const std::vector<ExchangeRow> rows = {
-      {"Hund", "chien", "Tiere / Haustiere", 2}, {"Katze", "chat", "Tiere", 3},
-      {"Herz", "c\x9Cur", "", 1}, {"Maus", "souris", "Tiere / Haustiere / klein", 1}};
+  const std::vector<ExchangeRow> rows = {{"Hund", "chien", "Tiere / Haustiere", 2},
+                                         {"Katze", "chat", "Tiere", 3},
+                                         {"Herz", "c\x9Cur", "", 1},
+                                         {"Maus", "souris", "Tiere / Haustiere / klein", 1}};
   std::string text, error;
   ASSERT_TRUE(WriteKvtml(rows, A("Wörter"), "2024-05-01T10:00:00", text, error));
   const auto dir = std::filesystem::temp_directory_path() / ("kvtml_dtd_" + std::to_string(::getpid()));

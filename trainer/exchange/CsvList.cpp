@@ -72,8 +72,8 @@ Preamble ReadPreamble(std::string_view text) {
     const std::string key = Lower(Trim(line.substr(0, colon)));
     const std::string_view value = line.substr(colon + 1);
     static const std::array<std::string_view, 10> kKeys = {
-        "separator", "html", "columns", "deck column", "tags column", "notetype column",
-        "guid column", "deck", "notetype", "tags"};
+        "separator",       "html",        "columns", "deck column", "tags column",
+        "notetype column", "guid column", "deck",    "notetype",    "tags"};
     if (std::find(kKeys.begin(), kKeys.end(), key) == kKeys.end()) break;
     if (key == "separator") p.separator = AnkiSeparator(value);
     if (key == "html") p.html = Lower(Trim(value)) == "true";
@@ -127,8 +127,7 @@ char DetectSeparator(std::string_view text) {
 }
 
 // Splits the records; raw cells keep their bytes (conversion follows).
-bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& table,
-                  std::string& error) {
+bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& table, std::string& error) {
   std::vector<std::string> record;
   std::string cell;
   size_t line = firstLine;
@@ -144,8 +143,8 @@ bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& t
     cell.clear();
     wasQuoted = false;
     const bool empty = record.size() == 1 && record[0].empty();
-    const size_t cost = sizeof(record) + sizeof(size_t) + sizeof(ExchangeRow) +
-                        record.size() * sizeof(std::string);
+    const size_t cost =
+        sizeof(record) + sizeof(size_t) + sizeof(ExchangeRow) + record.size() * sizeof(std::string);
     if (!empty && !budget.Take(cost)) tooLarge = true;
     if (!empty && !tooLarge) {
       table.records.push_back(std::move(record));
@@ -275,7 +274,8 @@ void NameColumns(CsvTable& table, const Preamble& pre, const std::vector<std::st
   const std::pair<int, const char*> roles[] = {
       {pre.guid, "GUID"}, {pre.notetype, "Notiztyp"}, {pre.deck, "Stapel"}, {pre.tags, "Schlagw\xF6rter"}};
   for (const auto& [column, role] : roles)
-    if (column >= 0 && static_cast<size_t>(column) < count) table.columnNames[static_cast<size_t>(column)] = role;
+    if (column >= 0 && static_cast<size_t>(column) < count)
+      table.columnNames[static_cast<size_t>(column)] = role;
 }
 
 // The records a row is not made of, sorted; the summary learns them and the replaced cells.
@@ -320,8 +320,7 @@ int HeaderColumn(std::string_view cell) {
   return -1;
 }
 
-bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& table,
-                  std::string& error) {
+bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& table, std::string& error) {
   table = CsvTable{};
   table.encoding = options.encoding;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") {
@@ -333,10 +332,9 @@ bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& ta
     return false;
   }
   if (table.encoding == CsvEncoding::Auto) {
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    table.encoding = ascii || win1252::IsValidUtf8(text) ? CsvEncoding::Utf8
-                                                         : CsvEncoding::Windows1252;
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    table.encoding = ascii || win1252::IsValidUtf8(text) ? CsvEncoding::Utf8 : CsvEncoding::Windows1252;
   }
   const Preamble pre = ReadPreamble(text);
   table.htmlCells = pre.html;
@@ -441,8 +439,8 @@ std::string WriteCsv(const std::vector<ExchangeRow>& rows, const CsvWriteOptions
   std::string out = options.byteOrderMark ? "\xEF\xBB\xBF" : "";
   out += "Deutsch" + sep + "Franz\xC3\xB6sisch" + sep + "Lektion" + sep + "Kasten\r\n";
   for (const ExchangeRow& row : rows) {
-    out += CsvCell(row.german, options.separator) + sep + CsvCell(row.french, options.separator) +
-           sep + CsvCell(row.lesson, options.separator) + sep + std::to_string(row.box) + "\r\n";
+    out += CsvCell(row.german, options.separator) + sep + CsvCell(row.french, options.separator) + sep +
+           CsvCell(row.lesson, options.separator) + sep + std::to_string(row.box) + "\r\n";
   }
   return out;
 }
@@ -462,7 +460,8 @@ std::optional<CsvColumns> ColumnsFromText(std::string_view text) {
   size_t start = 0;
   for (;; ++index) {
     const size_t comma = text.find(',', start);
-    const std::string_view word = Trim(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
+    const std::string_view word =
+        Trim(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
     if (word != "-" && !word.empty()) {
       const int which = HeaderColumn(word);
       int* slot[] = {&cols.german, &cols.french, &cols.lesson, &cols.box};

@@ -51,10 +51,10 @@ struct CsvTable {
   std::vector<std::size_t> lines;  // line of the text each record starts on
   char separator = '\t';
   CsvEncoding encoding = CsvEncoding::Utf8;
-  bool hasHeader = false;      // records[0] is the header
-  CsvColumns columns;          // from the options, the header, the file's lines, or the default
-  bool htmlCells = false;      // "#html:true": cells hold HTML, shown as the text it makes
-  int deckColumn = -1;         // a flash-card program's deck ("A::B" is the lesson "A / B")
+  bool hasHeader = false;                // records[0] is the header
+  CsvColumns columns;                    // from the options, the header, the file's lines, or the default
+  bool htmlCells = false;                // "#html:true": cells hold HTML, shown as the text it makes
+  int deckColumn = -1;                   // a flash-card program's deck ("A::B" is the lesson "A / B")
   std::vector<std::string> columnNames;  // what the file says a column is, "" when nothing
   std::vector<CsvCellIssue> issues;      // in record order
 };
@@ -62,8 +62,7 @@ struct CsvTable {
 // Splits the text. False with a German message naming the line when it cannot be taken (an
 // unclosed quote, a NUL, text that is not the encoding asked for, more records than memory
 // allows).
-bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& table,
-                  std::string& error);
+bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& table, std::string& error);
 
 // The column a header cell names, as in CsvColumns: 0 German, 1 French, 2 lesson, 3 box, -1
 // for a name not known ("Deutsch"/"German"/"de", "Französisch"/"French"/"fr",

@@ -72,9 +72,7 @@ std::size_t TextCost(const std::string& s) {
   return s.capacity() > 15 ? s.capacity() + 1 : 0;  // beyond the string's own small buffer
 }
 
-std::string Counted(std::size_t n) {
-  return n == 1 ? "1 Zeile" : std::to_string(n) + " Zeilen";
-}
+std::string Counted(std::size_t n) { return n == 1 ? "1 Zeile" : std::to_string(n) + " Zeilen"; }
 
 std::string GroupLine(const ImportSummary::Group& g, std::string_view what) {
   std::string line = Counted(g.count) + " " + std::string(what);
@@ -96,8 +94,7 @@ bool WordsBlank(const VokRow& cells) { return vok::IsBlankText(cells[1]) && vok:
 // Appends the staged rows to the box and tells the summary which were taken: those appended
 // stand, in their order, at the end of the box (the first maybe in its blank last row); every
 // other staged row was already there.
-void AppendStaged(const VokTable& staged, VokTable& target, StatusView* status,
-                  ImportSummary* summary) {
+void AppendStaged(const VokTable& staged, VokTable& target, StatusView* status, ImportSummary* summary) {
   const int before = target.RowCount();
   const bool lastBlank = before > 1 && WordsBlank(target.Row(before - 1));
   AppendRows(staged, 1, staged.RowCount() - 1, target, status);
@@ -259,8 +256,7 @@ bool ReadExchangeFile(const std::filesystem::path& path, std::string& bytes, std
   return true;
 }
 
-bool WriteExchangeFile(const std::filesystem::path& path, std::string_view bytes,
-                       std::string& error) {
+bool WriteExchangeFile(const std::filesystem::path& path, std::string_view bytes, std::string& error) {
   ReplacingFile file;
   if (file.Open(path) && file.Write(bytes) && file.Commit()) return true;
   error = WriteFailedText(win1252::FromUtf8(path.filename().string()));

@@ -64,7 +64,9 @@ bool TooDeep(XmlPull& xml, size_t containers, std::string& error) {
 bool HasNul(std::string_view text, std::string& error) {
   const size_t nul = text.find('\0');
   if (nul == std::string_view::npos) return false;
-  const auto line = static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n')) + 1;
+  const auto line =
+      static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n')) +
+      1;
   error = LineMessage(line, "Nullzeichen in der Datei");
   return true;
 }
@@ -135,7 +137,8 @@ bool ReadKvtml(std::string_view text, KvtmlFile& file, std::string& error) {
         if (xml.Depth() == 1 && !CheckRoot(xml, error)) return false;
         if (xml.Depth() == 3 && IsNamed(xml, "identifier", "identifiers"))
           file.identifiers.push_back({Decoded(xml, xml.Attribute("id")), "", ""});
-        if (xml.Depth() == 4 && xml.Open(2) == "identifier" && (xml.Name() == "name" || xml.Name() == "locale")) {
+        if (xml.Depth() == 4 && xml.Open(2) == "identifier" &&
+            (xml.Name() == "name" || xml.Name() == "locale")) {
           collecting = true;
           buffer.clear();
         }
@@ -177,8 +180,8 @@ std::optional<KvtmlPair> FindGermanFrench(const KvtmlFile& file) {
 
 bool PairFromText(const KvtmlFile& file, std::string_view text, KvtmlPair& pair, std::string& error) {
   const size_t comma = text.find(',');
-  const std::string_view parts[] = {text.substr(0, comma),
-                                    comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1)};
+  const std::string_view parts[] = {
+      text.substr(0, comma), comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1)};
   std::string* const slots[] = {&pair.french, &pair.german};
   pair = KvtmlPair{};
   for (int k = 0; k < 2; ++k) {
@@ -186,7 +189,8 @@ bool PairFromText(const KvtmlFile& file, std::string_view text, KvtmlPair& pair,
     if (k == 1 && (part.empty() || part == "-")) break;
     const std::optional<size_t> at = NamedIdentifier(file, part);
     if (!at) {
-      error = "Sprache \x84" + std::string(part) + "\x93 nicht in der Datei; sie enth\xE4lt: " + LanguagesText(file);
+      error = "Sprache \x84" + std::string(part) +
+              "\x93 nicht in der Datei; sie enth\xE4lt: " + LanguagesText(file);
       return false;
     }
     *slots[k] = file.identifiers[*at].id;
@@ -208,8 +212,9 @@ std::vector<std::string> LanguageNotes(const KvtmlFile& file, const KvtmlPair& p
   std::vector<std::string> notes;
   const auto& ids = file.identifiers;
   if (ids.size() == 1 && (pair.german.empty() || pair.french.empty())) {
-    notes.push_back(A("Die Liste hat nur eine Sprache, ") + Described(ids[0]) + A("; sie steht in der Spalte ") +
-                    (pair.french.empty() ? "Deutsch" : A("Französisch")) + ", die andere bleibt leer.");
+    notes.push_back(A("Die Liste hat nur eine Sprache, ") + Described(ids[0]) +
+                    A("; sie steht in der Spalte ") + (pair.french.empty() ? "Deutsch" : A("Französisch")) +
+                    ", die andere bleibt leer.");
   } else if (pair.german.empty() || pair.french.empty()) {
     notes.push_back("Die Spalte " + (pair.german.empty() ? std::string("Deutsch") : A("Französisch")) +
                     " bleibt leer.");
@@ -289,9 +294,15 @@ class RowReader {
         case XmlPull::Item::Done:
           Finish();
           return true;
-        case XmlPull::Item::Start: ok = Start(error); break;
-        case XmlPull::Item::Text: Text(); break;
-        case XmlPull::Item::End: ok = End(error); break;
+        case XmlPull::Item::Start:
+          ok = Start(error);
+          break;
+        case XmlPull::Item::Text:
+          Text();
+          break;
+        case XmlPull::Item::End:
+          ok = End(error);
+          break;
       }
       if (!ok) return false;
       if (rows_.size() >= limits_.rows) return true;
@@ -388,7 +399,8 @@ class RowReader {
     if (de == CellFit::Replaced || fr == CellFit::Replaced)
       summary_.replaced.Add(where + " (" + (de == CellFit::Replaced ? noteDe : noteFr) + ")");
     row.box = BoxOfGrade(ChosenGrade(entry_, pair_));
-    const size_t cost = RowCost(row) + sizeof(IndexEntry) + (entry_.id.size() > 15 ? entry_.id.size() + 1 : 0);
+    const size_t cost =
+        RowCost(row) + sizeof(IndexEntry) + (entry_.id.size() > 15 ? entry_.id.size() + 1 : 0);
     if (cost > left_) {
       error = kNotReadPrefix + A("zu viele Einträge für den Speicher");
       return false;
@@ -471,9 +483,7 @@ bool HasControl(const std::string& s) {
 
 struct StringWriter : pugi::xml_writer {
   std::string out;
-  void write(const void* data, size_t size) override {
-    out.append(static_cast<const char*>(data), size);
-  }
+  void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
 };
 
 void Grade(pugi::xml_node translation, int box, const std::string& savedAt) {
@@ -518,8 +528,8 @@ pugi::xml_node Container(pugi::xml_node lessons, std::map<std::string, pugi::xml
   }
   // Sub-containers stand before the entries of their parent, as the format orders them.
   const pugi::xml_node firstEntry = parent.child("entry");
-  pugi::xml_node c = firstEntry ? parent.insert_child_before("container", firstEntry)
-                                : parent.append_child("container");
+  pugi::xml_node c =
+      firstEntry ? parent.insert_child_before("container", firstEntry) : parent.append_child("container");
   c.append_child("name").text() = name.c_str();
   c.append_child("inpractice").text() = "true";
   made.emplace(path, c);
@@ -528,8 +538,8 @@ pugi::xml_node Container(pugi::xml_node lessons, std::map<std::string, pugi::xml
 
 }  // namespace
 
-bool WriteKvtml(const std::vector<ExchangeRow>& rows, const std::string& title,
-                const std::string& savedAt, std::string& text, std::string& error) {
+bool WriteKvtml(const std::vector<ExchangeRow>& rows, const std::string& title, const std::string& savedAt,
+                std::string& text, std::string& error) {
   for (size_t i = 0; i < rows.size(); ++i)
     if (HasControl(rows[i].german) || HasControl(rows[i].french) || HasControl(rows[i].lesson)) {
       error = LineMessage(i + 1, "Steuerzeichen lassen sich in KVTML nicht schreiben");

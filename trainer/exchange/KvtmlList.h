@@ -19,7 +19,7 @@
 
 struct KvtmlIdentifier {
   std::string id;
-  std::string name;    // Windows-1252
+  std::string name;  // Windows-1252
   std::string locale;
 };
 
@@ -69,7 +69,7 @@ int BoxOfGrade(int grade);
 
 struct KvtmlLimits {
   std::size_t rows = std::numeric_limits<std::size_t>::max();  // stop after so many (preview)
-  std::size_t budget = kVokReadBudget;  // memory the rows may hold
+  std::size_t budget = kVokReadBudget;                         // memory the rows may hold
 };
 
 // The entries as rows with the two chosen identifiers. The box follows the grade asked from
@@ -86,5 +86,5 @@ bool KvtmlRows(std::string_view text, const KvtmlPair& pair, std::vector<Exchang
 // German, dated savedAt ("2024-05-01T10:00:00"), lessons as containers (a name with " / " as
 // nested ones). A control character, which XML cannot carry, refuses the rows with the row's
 // number.
-bool WriteKvtml(const std::vector<ExchangeRow>& rows, const std::string& title,
-                const std::string& savedAt, std::string& text, std::string& error);
+bool WriteKvtml(const std::vector<ExchangeRow>& rows, const std::string& title, const std::string& savedAt,
+                std::string& text, std::string& error);

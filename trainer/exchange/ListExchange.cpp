@@ -80,8 +80,8 @@ void CopyBox(const VokTable& from, VokTable& to) {
 
 }  // namespace
 
-bool ExportListText(const VokDocument& doc, int onlyBox, ListFormat format,
-                    const ExportOptions& options, std::string& text, std::string& error) {
+bool ExportListText(const VokDocument& doc, int onlyBox, ListFormat format, const ExportOptions& options,
+                    std::string& text, std::string& error) {
   const bool one = onlyBox >= 1 && onlyBox <= VokDocument::kBoxCount;
   switch (format) {
     case ListFormat::Kvtml:

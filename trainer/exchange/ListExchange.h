@@ -45,5 +45,5 @@ std::string SaveTimeText(std::time_t when);
 
 // The export text of the document (only box onlyBox when it is 1..3). TSV is the text of
 // "tirelo-evd dump", with every box not exported in the state of a new document.
-bool ExportListText(const VokDocument& doc, int onlyBox, ListFormat format,
-                    const ExportOptions& options, std::string& text, std::string& error);
+bool ExportListText(const VokDocument& doc, int onlyBox, ListFormat format, const ExportOptions& options,
+                    std::string& text, std::string& error);

@@ -15,14 +15,13 @@ struct Form {
 
 // Sorted by code point.
 constexpr std::array<Form, 42> kForms = {{
-    {0x2000, " "},  {0x2001, " "},  {0x2002, " "},  {0x2003, " "},  {0x2004, " "},
-    {0x2005, " "},  {0x2006, " "},  {0x2007, " "},  {0x2008, " "},  {0x2009, " "},
-    {0x200A, " "},  {0x200B, ""},   {0x200C, ""},   {0x200D, ""},   {0x200E, ""},   {0x200F, ""},   {0x2010, "-"},
-    {0x2011, "-"},  {0x2012, "-"},  {0x2015, "\x97"}, {0x201B, "\x92"}, {0x201F, "\x94"},
-    {0x2024, "."},  {0x202F, " "},  {0x2032, "'"},  {0x2033, "\""}, {0x2043, "-"},
-    {0x2044, "/"},  {0x205F, " "},  {0x2060, ""},   {0x2212, "-"},  {0x3000, " "},
-    {0xFB00, "ff"}, {0xFB01, "fi"}, {0xFB02, "fl"}, {0xFB03, "ffi"}, {0xFB04, "ffl"},
-    {0xFB05, "st"}, {0xFB06, "st"}, {0xFEFF, ""},   {0xFF0C, ","},  {0xFF1B, ";"},
+    {0x2000, " "},   {0x2001, " "},    {0x2002, " "},    {0x2003, " "},    {0x2004, " "},  {0x2005, " "},
+    {0x2006, " "},   {0x2007, " "},    {0x2008, " "},    {0x2009, " "},    {0x200A, " "},  {0x200B, ""},
+    {0x200C, ""},    {0x200D, ""},     {0x200E, ""},     {0x200F, ""},     {0x2010, "-"},  {0x2011, "-"},
+    {0x2012, "-"},   {0x2015, "\x97"}, {0x201B, "\x92"}, {0x201F, "\x94"}, {0x2024, "."},  {0x202F, " "},
+    {0x2032, "'"},   {0x2033, "\""},   {0x2043, "-"},    {0x2044, "/"},    {0x205F, " "},  {0x2060, ""},
+    {0x2212, "-"},   {0x3000, " "},    {0xFB00, "ff"},   {0xFB01, "fi"},   {0xFB02, "fl"}, {0xFB03, "ffi"},
+    {0xFB04, "ffl"}, {0xFB05, "st"},   {0xFB06, "st"},   {0xFEFF, ""},     {0xFF0C, ","},  {0xFF1B, ";"},
 }};
 
 // For each accent the letters it goes onto and the Windows-1252 letters they make.
@@ -46,8 +45,8 @@ constexpr std::array<Accent, 8> kAccents = {{
 }  // namespace
 
 bool ObviousForm(char32_t cp, std::string& out) {
-  const auto at = std::lower_bound(kForms.begin(), kForms.end(), cp,
-                                   [](const Form& f, char32_t c) { return f.cp < c; });
+  const auto at =
+      std::lower_bound(kForms.begin(), kForms.end(), cp, [](const Form& f, char32_t c) { return f.cp < c; });
   if (at == kForms.end() || at->cp != cp) return false;
   out.assign(at->text);
   return true;

@@ -20,9 +20,7 @@ bool IsNameStart(char c) {
   return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || b == '_' || b == ':' || b >= 0x80;
 }
 
-bool IsNameChar(char c) {
-  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
+bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.'; }
 
 bool StartsWith(std::string_view s, std::size_t at, std::string_view prefix) {
   return s.substr(at, prefix.size()) == prefix;
@@ -36,15 +34,24 @@ std::string Lower(std::string_view s) {
 
 char32_t Latin9(unsigned char b) {
   switch (b) {
-    case 0xA4: return 0x20AC;
-    case 0xA6: return 0x160;
-    case 0xA8: return 0x161;
-    case 0xB4: return 0x17D;
-    case 0xB8: return 0x17E;
-    case 0xBC: return 0x152;
-    case 0xBD: return 0x153;
-    case 0xBE: return 0x178;
-    default: return b;
+    case 0xA4:
+      return 0x20AC;
+    case 0xA6:
+      return 0x160;
+    case 0xA8:
+      return 0x161;
+    case 0xB4:
+      return 0x17D;
+    case 0xB8:
+      return 0x17E;
+    case 0xBC:
+      return 0x152;
+    case 0xBD:
+      return 0x153;
+    case 0xBE:
+      return 0x178;
+    default:
+      return b;
   }
 }
 
@@ -158,8 +165,7 @@ bool XmlPull::Prolog() {
   if (StartsWith(s_, 0, "\xEF\xBB\xBF")) pos_ = 3;
   if (StartsWith(s_, 0, "\xFE\xFF") || StartsWith(s_, 0, "\xFF\xFE"))
     return Fail(0, "Zeichensatz UTF-16 wird nicht gelesen");
-  if (StartsWith(s_, pos_, "<?xml") && pos_ + 5 < s_.size() && IsBlank(s_[pos_ + 5]))
-    return Declaration();
+  if (StartsWith(s_, pos_, "<?xml") && pos_ + 5 < s_.size() && IsBlank(s_[pos_ + 5])) return Declaration();
   return true;
 }
 
@@ -214,7 +220,8 @@ bool XmlPull::StartTag() {
     if (pos_ >= s_.size() || s_[pos_] != '=') return Fail(pos_, "fehlerhaftes Attribut");
     ++pos_;
     SkipBlanks();
-    if (pos_ >= s_.size() || (s_[pos_] != '"' && s_[pos_] != '\'')) return Fail(pos_, "fehlerhaftes Attribut");
+    if (pos_ >= s_.size() || (s_[pos_] != '"' && s_[pos_] != '\''))
+      return Fail(pos_, "fehlerhaftes Attribut");
     const std::size_t close = s_.find(s_[pos_], pos_ + 1);
     if (close == std::string_view::npos) return Fail(pos_, "fehlerhaftes Attribut");
     const std::string_view value = s_.substr(pos_ + 1, close - pos_ - 1);
@@ -287,8 +294,7 @@ bool XmlPull::Next() {
       text_ = s_.substr(pos_, end - pos_);
       pos_ = end;
       if (open_.empty()) {
-        if (!std::all_of(text_.begin(), text_.end(), IsBlank))
-          return Fail(itemStart_, "fehlerhafter Text");
+        if (!std::all_of(text_.begin(), text_.end(), IsBlank)) return Fail(itemStart_, "fehlerhafter Text");
         continue;
       }
       cdata_ = false;

@@ -9,8 +9,8 @@
 
 #include <ctime>
 #include <iostream>
-#include <new>
 #include <iterator>
+#include <new>
 #include <string>
 
 #include "EvdText.h"
@@ -31,8 +31,7 @@ class StderrDialogs : public Dialogs {
   std::optional<FileChoice> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<Color> ChooseColor(Color) override { return std::nullopt; }
   std::optional<FontDesc> ChooseFont(const FontDesc&, int) override { return std::nullopt; }
-  std::optional<std::string> InputBox(const std::string&, const std::string&,
-                                      const std::string&) override {
+  std::optional<std::string> InputBox(const std::string&, const std::string&, const std::string&) override {
     return std::nullopt;
   }
 };

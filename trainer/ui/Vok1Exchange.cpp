@@ -42,8 +42,7 @@ void TForm1::ExchangeFailed(const std::string& message) {
 
 // The rows of a list; the dialog asks what the file does not say. False after Cancel or an
 // error (reported here).
-bool TForm1::AskListRows(const std::string& bytes, std::vector<ExchangeRow>& rows,
-                         ImportSummary& summary) {
+bool TForm1::AskListRows(const std::string& bytes, std::vector<ExchangeRow>& rows, ImportSummary& summary) {
   std::string error;
   switch (DetectListKind(bytes)) {
     case ListKind::Kvtml: {
@@ -66,8 +65,7 @@ bool TForm1::AskListRows(const std::string& bytes, std::vector<ExchangeRow>& row
       CsvOptions options;
       if (!importDialog_->AskCsv(bytes, options)) return false;
       CsvTable table;
-      if (ReadCsvTable(bytes, options, table, error) &&
-          CsvRows(table, table.columns, rows, error, &summary))
+      if (ReadCsvTable(bytes, options, table, error) && CsvRows(table, table.columns, rows, error, &summary))
         return true;
       break;
     }

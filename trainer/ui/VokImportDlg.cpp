@@ -265,8 +265,12 @@ bool TImportDlg::AskLanguages(const std::string& bytes, const KvtmlFile& file, K
       if (file.identifiers[i].id == id) return static_cast<int>(i) + 1;
     return 0;
   };
-  GermanBox->setCurrentIndex(taken ? index(taken->german) : found.german ? static_cast<int>(*found.german) + 1 : 0);
-  FrenchBox->setCurrentIndex(taken ? index(taken->french) : found.french ? static_cast<int>(*found.french) + 1 : 0);
+  GermanBox->setCurrentIndex(taken          ? index(taken->german)
+                             : found.german ? static_cast<int>(*found.german) + 1
+                                            : 0);
+  FrenchBox->setCurrentIndex(taken          ? index(taken->french)
+                             : found.french ? static_cast<int>(*found.french) + 1
+                                            : 0);
   filling_ = false;
   ShowLanguageRows();
   const bool accepted = exec() == QDialog::Accepted;

@@ -44,8 +44,8 @@ class TImportDlg : public QDialog {
 
  private:
   CsvOptions ChosenOptions() const;
-  void Reparse();         // separator, encoding or header changed
-  void ShowRoles();       // a column choice changed
+  void Reparse();    // separator, encoding or header changed
+  void ShowRoles();  // a column choice changed
   void FillColumnBoxes(int columns, const CsvColumns& chosen);
   QString ColumnCaption(int column) const;
   void ShowIssues();
