@@ -221,6 +221,10 @@ TEST(KvtmlListTest, LanguagesThatCannotBeToldAreNamed) {
             "keine Sprachen Deutsch und Französisch in der Datei; sie enthält: 0 French, 1 English");
   EXPECT_EQ(Refused(frenchEnglish, "French,Latin"),
             "Sprache „Latin“ nicht in der Datei; sie enthält: 0 French, 1 English");
+  // An identifier outside <identifiers> is none (found by fuzzing: it was read as one).
+  EXPECT_EQ(
+      Refused("<kvtml version=\"2.0\"><x><identifier id=\"0\"><name>French</name></identifier></x></kvtml>"),
+      "keine Sprachen Deutsch und Französisch in der Datei; sie enthält: keine Sprachen");
   KvtmlFile file;
   std::string error;
   ASSERT_TRUE(ReadKvtml(frenchEnglish, file, error));

@@ -137,7 +137,7 @@ bool ReadKvtml(std::string_view text, KvtmlFile& file, std::string& error) {
         if (xml.Depth() == 1 && !CheckRoot(xml, error)) return false;
         if (xml.Depth() == 3 && IsNamed(xml, "identifier", "identifiers"))
           file.identifiers.push_back({Decoded(xml, xml.Attribute("id")), "", ""});
-        if (xml.Depth() == 4 && xml.Open(2) == "identifier" &&
+        if (xml.Depth() == 4 && xml.Open(1) == "identifiers" && xml.Open(2) == "identifier" &&
             (xml.Name() == "name" || xml.Name() == "locale")) {
           collecting = true;
           buffer.clear();
@@ -149,7 +149,7 @@ bool ReadKvtml(std::string_view text, KvtmlFile& file, std::string& error) {
         if (collecting) XmlDecode(xml.Text(), xml.IsCdata(), xml.Encoding(), buffer);
         break;
       case XmlPull::Item::End:
-        if (collecting) {
+        if (collecting && xml.Depth() == 3) {
           KvtmlIdentifier& id = file.identifiers.back();
           (xml.Name() == "name" ? id.name : id.locale) = Win1252Text(buffer);
           collecting = false;
