@@ -19,13 +19,13 @@
 #include "Shell.h"
 #include "StatusLine.h"
 #include "ViewSettings.h"
-#include "VokCommands.h"
 #include "VokDocument.h"
+#include "VokCommands.h"
 #include "VokGridView.h"
 #include "filecls.h"
-#include "vokPrint.h"
 #include "vokdisk.h"
 #include "vokdiskDesktop.h"
+#include "vokPrint.h"
 
 class HelpViewer;
 class QDialog;
@@ -41,7 +41,10 @@ class TTestDlg;
 class PrintCanvas;
 class PrintDialogs;
 
-class TForm1 : public QMainWindow, private VokTableHost, private StatusView, private VokFileWindow {
+class TForm1 : public QMainWindow,
+               private VokTableHost,
+               private StatusView,
+               private VokFileWindow {
   Q_OBJECT
 
  public:
@@ -121,7 +124,7 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView, pri
   void Sortieren1Click();
   void insFrnzsische1Click();
   void insFranzsische1Click();  // the crossword window, modal
-  void RegisterFileTypes();     // ".evd" then ".le"; the results are ignored
+  void RegisterFileTypes();      // ".evd" then ".le"; the results are ignored
   void Bearbeiten1Click();
   void MitteBtn1Click(QToolButton* button);
   bool FormCloseQuery();
@@ -153,8 +156,8 @@ class TForm1 : public QMainWindow, private VokTableHost, private StatusView, pri
   QAction* AddAction(QMenu* menu, VokCommand command, const QString& caption, int helpContext,
                      std::function<void()> handler, const QKeySequence& shortcut = {});
   void WireCommand(VokCommand command, std::function<void()> handler);
-  QToolButton* AddButton(QToolBar* bar, const QString& name, const QString& hint, const QIcon& icon,
-                         QAction* action = nullptr);
+  QToolButton* AddButton(QToolBar* bar, const QString& name, const QString& hint,
+                         const QIcon& icon, QAction* action = nullptr);
   QToolBar* BuildMoveBar(int page);
   void WatchHelpContext(QWidget* widget);
 
