@@ -1,5 +1,7 @@
 // "Importieren ..." and "Exportieren ..." of the main window, with scripted file dialogs and
 // the import dialog answered by clicks.
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
@@ -7,6 +9,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -82,10 +86,14 @@ TEST_F(ImportExportTest, CsvComesInThroughThePreviewWithTheChosenColumns) {
   EXPECT_TRUE(previewShown);
   // "Haus/maison" was there already and is skipped, as adding a lesson file skips it.
   EXPECT_EQ(DataRows(form->Document().Box(1)),
-            (std::vector<VokRow>{{"L0", "maison", "Haus"}, {"L1", "Hund", "chien"},
-                                 {"L1", "c\x9Cur", "Herz Seele"}}));
+            (std::vector<VokRow>{
+                {"L0", "maison", "Haus"}, {"L1", "Hund", "chien"}, {"L1", "c\x9Cur", "Herz Seele"}}));
   EXPECT_TRUE(form->IsModified());
   EXPECT_EQ(form->StatusText(2), ToQ(kFileAdded));
+  // The learner is told what arrived and what not.
+  ASSERT_FALSE(dialogs.messages.empty());
+  EXPECT_EQ(win1252::ToUtf8(dialogs.messages.back().text),
+            "2 Zeilen übernommen.\n1 Zeile ausgelassen, schon vorhanden: Haus – maison");
 }
 
 // A separator named by the file's header line is offered and kept, though it is none of the
@@ -122,10 +130,12 @@ TEST_F(ImportExportTest, KvtmlWithoutGermanAndFrenchAsksForTheLanguages) {
 <translation id="b"><text>canis</text><grade fromid="a"><currentgrade>6</currentgrade><count>6</count><errorcount>0</errorcount></grade></translation></entry></entries>
 </kvtml>)");
   Import(path, [](TImportDlg& dlg) {
-    EXPECT_EQ(dlg.GermanBox->count(), 2);
-    EXPECT_EQ(dlg.GermanBox->itemText(1), "Latein (la)");
-    dlg.GermanBox->setCurrentIndex(1);  // Latin as the German column,
-    dlg.FrenchBox->setCurrentIndex(0);  // English as the French one
+    EXPECT_EQ(dlg.GermanBox->count(), 3);
+    EXPECT_EQ(dlg.GermanBox->itemText(2), "Latein (la)");
+    EXPECT_FALSE(dlg.OkBtn->isEnabled());  // nothing proposed
+    dlg.GermanBox->setCurrentIndex(2);     // Latin as the German column,
+    dlg.FrenchBox->setCurrentIndex(1);     // English as the French one
+    EXPECT_EQ(dlg.Preview->item(0, 0)->text(), "canis");
     dlg.OkBtn->click();
   });
   // The grade of the translation in the French column is missing: the other one's decides.
@@ -139,18 +149,104 @@ TEST_F(ImportExportTest, ExportWritesTheShownBoxOrTheWholeDocument) {
   dialogs.messageAnswers.push_back(MsgResult::Yes);
   dialogs.fileAnswers.push_back(FileChoice{dir / "box", 2});  // no extension: the filter's
   form->Action("Exportieren1")->trigger();
-  EXPECT_EQ(Read(dir / "box.csv"), "Deutsch,Franz\xC3\xB6sisch,Lektion,Kasten\r\nHund,chien,L2,2\r\n");
+  EXPECT_EQ(Read(dir / "box.csv"),
+            "\xEF\xBB\xBF"
+            "Deutsch;Franz\xC3\xB6sisch;Lektion;Kasten\r\nHund;chien;L2;2\r\n");
   EXPECT_EQ(dialogs.saveRequests.back().title, "Exportieren");
 
   dialogs.messageAnswers.push_back(MsgResult::No);
-  dialogs.fileAnswers.push_back(FileChoice{dir / "all.csv", 1});
+  dialogs.fileAnswers.push_back(FileChoice{dir / "all.csv", 4});  // "CSV, Komma"
   form->Action("Exportieren1")->trigger();
   EXPECT_EQ(Read(dir / "all.csv"),
-            "Deutsch,Franz\xC3\xB6sisch,Lektion,Kasten\r\nHaus,maison,L1,1\r\nHund,chien,L2,2\r\n");
+            "\xEF\xBB\xBF"
+            "Deutsch,Franz\xC3\xB6sisch,Lektion,Kasten\r\n"
+            "Haus,maison,L1,1\r\nHund,chien,L2,2\r\n");
   EXPECT_EQ(form->StatusText(2), "Datei exportiert!");
 
   dialogs.messageAnswers.push_back(MsgResult::Cancel);
   const size_t requests = dialogs.saveRequests.size();
   form->Action("Exportieren1")->trigger();
   EXPECT_EQ(dialogs.saveRequests.size(), requests);
+}
+
+// Lists whose German and French the file does not say: the languages are proposed by name and
+// locale, a list of one language goes into the French column, and the preview says so.
+TEST_F(ImportExportTest, LanguagesAreProposedByNameAndOneLanguageIsTaken) {
+  struct Case {
+    const char* identifiers;
+    int german, french;        // proposed entries, 0 "(keine)"
+    const char* note;          // in the dialog's text
+    std::vector<VokRow> rows;  // box 1 afterwards
+  };
+  const Case cases[] = {
+      {R"(<identifier id="0"><name>French</name></identifier><identifier id="1"><name>English</name></identifier>)",
+       0,
+       1,
+       "Die Spalte Deutsch bleibt leer.",
+       {{"", "chien", ""}}},
+      {R"(<identifier id="0"><name>FranÃ§ais</name><locale>fr</locale></identifier>)",
+       0,
+       1,
+       "Die Liste hat nur eine Sprache",
+       {{"", "chien", ""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.identifiers);
+    form->Document().Box(1).ReplaceRows({VokRow{"", "", ""}, VokRow{}});
+    ResetTable(form->Document().Box(1), 2, 1);
+    const auto path = Write("l.kvtml", std::string("<kvtml version=\"2.0\"><identifiers>") + c.identifiers +
+                                           "</identifiers><entries><entry id=\"1\"><translation id=\"0\">"
+                                           "<text>chien</text></translation><translation id=\"1\"><text>dog"
+                                           "</text></translation></entry></entries></kvtml>");
+    Import(path, [&](TImportDlg& dlg) {
+      EXPECT_EQ(dlg.GermanBox->currentIndex(), c.german);
+      EXPECT_EQ(dlg.FrenchBox->currentIndex(), c.french);
+      EXPECT_TRUE(dlg.OkBtn->isEnabled());
+      EXPECT_TRUE(dlg.Problem->text().contains(QString::fromUtf8(c.note)))
+          << dlg.Problem->text().toStdString();
+      EXPECT_EQ(dlg.Preview->item(0, 1)->text(), "chien");
+      dlg.OkBtn->click();
+    });
+    EXPECT_EQ(DataRows(form->Document().Box(1)), c.rows);
+  }
+}
+
+// An Anki export: the preview shows the text as it arrives and names the columns the file names.
+TEST_F(ImportExportTest, AnkiExportIsPreviewedAsItArrives) {
+  const auto path = Write("deck.txt",
+                          "#separator:tab\n#html:true\n#notetype column:1\n#deck column:2\n"
+                          "Basic\tFranz\tdie Ziege\tla ch&egrave;vre<br>(f)\n");
+  Import(path, [](TImportDlg& dlg) {
+    EXPECT_EQ(dlg.GermanBox->currentIndex(), 3);
+    EXPECT_EQ(dlg.LessonBox->currentText(), "Spalte 2 (Stapel)");
+    EXPECT_EQ(dlg.Preview->item(0, 3)->text(), QString::fromUtf8("la chèvre (f)"));
+    dlg.OkBtn->click();
+  });
+  EXPECT_EQ(DataRows(form->Document().Box(1)),
+            (std::vector<VokRow>{{"Franz", A("la chèvre (f)"), "die Ziege"}}));
+}
+
+// Memory running out while a list is read ends nothing: the message comes and the document
+// stays as it was. The tight address space is set in a child process, so that no other test
+// meets it.
+TEST_F(ImportExportTest, OutOfMemoryKeepsTheDocument) {
+  FillTable(form->Document().Box(1), {{"L0", "maison", "Haus"}});
+  const auto path = Write("big.csv", std::string(48 << 20, 'a'));
+  const auto importTight = [&] {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    statm >> pages;
+    rlimit tight{};
+    getrlimit(RLIMIT_AS, &tight);
+    tight.rlim_cur = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (24 << 20);
+    dialogs.fileAnswers.push_back(FileChoice{path, 1});
+    setrlimit(RLIMIT_AS, &tight);
+    form->Action("Importieren1")->trigger();
+    const bool kept = !dialogs.messages.empty() &&
+                      dialogs.messages.back().text == "Datei nicht eingelesen: zu wenig Speicher" &&
+                      DataRows(form->Document().Box(1)) == std::vector<VokRow>{{"L0", "maison", "Haus"}} &&
+                      !form->IsModified();
+    std::_Exit(kept ? 0 : 1);
+  };
+  EXPECT_EXIT(importTight(), ::testing::ExitedWithCode(0), "");
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "HtmlText.h"
 #include "Win1252.h"
 #include "vokdisk.h"
 
@@ -35,7 +36,10 @@ struct Preamble {
   std::optional<char> separator;
   bool html = false;
   std::optional<std::string> columns;  // the "#columns:" names, split later
-  int deckColumn = -1;
+  int deck = -1;                       // columns from 0, -1 for none
+  int notetype = -1;
+  int guid = -1;
+  int tags = -1;
 };
 
 std::optional<char> AnkiSeparator(std::string_view value) {
@@ -50,6 +54,13 @@ std::optional<char> AnkiSeparator(std::string_view value) {
   return std::nullopt;
 }
 
+// "3" is column 2 from 0; anything else no column.
+int ColumnNumber(std::string_view value) {
+  const std::string v(Trim(value));
+  if (v.empty() || v.size() > 3 || !std::all_of(v.begin(), v.end(), ::isdigit)) return -1;
+  return std::stoi(v) - 1;
+}
+
 Preamble ReadPreamble(std::string_view text) {
   Preamble p;
   while (p.end < text.size() && text[p.end] == '#') {
@@ -61,17 +72,16 @@ Preamble ReadPreamble(std::string_view text) {
     const std::string key = Lower(Trim(line.substr(0, colon)));
     const std::string_view value = line.substr(colon + 1);
     static const std::array<std::string_view, 10> kKeys = {
-        "separator", "html", "columns", "deck column", "tags column", "notetype column",
-        "guid column", "deck", "notetype", "tags"};
+        "separator",       "html",        "columns", "deck column", "tags column",
+        "notetype column", "guid column", "deck",    "notetype",    "tags"};
     if (std::find(kKeys.begin(), kKeys.end(), key) == kKeys.end()) break;
     if (key == "separator") p.separator = AnkiSeparator(value);
     if (key == "html") p.html = Lower(Trim(value)) == "true";
     if (key == "columns") p.columns = std::string(Trim(value));
-    if (key == "deck column") {
-      const std::string v(Trim(value));
-      if (!v.empty() && v.size() < 4 && std::all_of(v.begin(), v.end(), ::isdigit))
-        p.deckColumn = std::stoi(v) - 1;
-    }
+    if (key == "deck column") p.deck = ColumnNumber(value);
+    if (key == "notetype column") p.notetype = ColumnNumber(value);
+    if (key == "guid column") p.guid = ColumnNumber(value);
+    if (key == "tags column") p.tags = ColumnNumber(value);
     p.end = eol < text.size() ? eol + 1 : eol;
     ++p.lines;
   }
@@ -117,8 +127,7 @@ char DetectSeparator(std::string_view text) {
 }
 
 // Splits the records; raw cells keep their bytes (conversion follows).
-bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& table,
-                  std::string& error) {
+bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& table, std::string& error) {
   std::vector<std::string> record;
   std::string cell;
   size_t line = firstLine;
@@ -134,8 +143,8 @@ bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& t
     cell.clear();
     wasQuoted = false;
     const bool empty = record.size() == 1 && record[0].empty();
-    const size_t cost = sizeof(record) + sizeof(size_t) + sizeof(ExchangeRow) +
-                        record.size() * sizeof(std::string);
+    const size_t cost =
+        sizeof(record) + sizeof(size_t) + sizeof(ExchangeRow) + record.size() * sizeof(std::string);
     if (!empty && !budget.Take(cost)) tooLarge = true;
     if (!empty && !tooLarge) {
       table.records.push_back(std::move(record));
@@ -192,68 +201,108 @@ bool SplitRecords(std::string_view text, char sep, size_t firstLine, CsvTable& t
   return true;
 }
 
+// Each cell in Windows-1252; HTML cells as the text they show. A cell Windows-1252 cannot
+// hold as it is becomes an issue of the table; text not in the encoding refuses the file.
 bool ConvertCells(CsvTable& table, std::string& error) {
-  std::string out, problem;
+  std::string out, note, utf8;
   for (size_t r = 0; r < table.records.size(); ++r)
-    for (std::string& cell : table.records[r]) {
-      const bool ok = table.encoding == CsvEncoding::Windows1252 ? AnsiCell(cell, out, problem)
-                                                                 : Utf8Cell(cell, out, problem);
-      if (!ok) {
-        error = LineMessage(table.lines[r], problem);
+    for (size_t c = 0; c < table.records[r].size(); ++c) {
+      std::string& cell = table.records[r][c];
+      CellFit fit = CellFit::Exact;
+      if (table.encoding == CsvEncoding::Windows1252 && !table.htmlCells) {
+        if (!AnsiCell(cell, out, note)) fit = CellFit::Broken;
+      } else {
+        utf8 = table.encoding == CsvEncoding::Windows1252 ? win1252::ToUtf8(cell) : cell;
+        if (table.htmlCells) utf8 = PlainFromHtml(utf8);
+        fit = FitUtf8Cell(utf8, out, note);
+      }
+      if (fit == CellFit::Broken) {
+        error = LineMessage(table.lines[r], note);
         return false;
       }
+      if (fit != CellFit::Exact) table.issues.push_back({r, c, fit == CellFit::Unfit, note});
       cell.swap(out);
     }
   return true;
 }
 
-// The columns a header record names; nullopt when it is no header.
+// The columns a header record names; nullopt when it is no header. A header names the German
+// and the French column (other cells may be anything), or names only columns it knows and at
+// least one word column; a header the learner asked for (must) needs one word column.
 std::optional<CsvColumns> HeaderColumns(const std::vector<std::string>& cells, bool must) {
   CsvColumns cols{-1, -1, -1, -1};
-  bool any = false;
+  bool unknown = false;
   for (size_t i = 0; i < cells.size(); ++i) {
     if (Trim(cells[i]).empty()) continue;
     const int which = HeaderColumn(cells[i]);
     if (which < 0) {
-      if (must) continue;
-      return std::nullopt;
+      unknown = true;
+      continue;
     }
     int* slot[] = {&cols.german, &cols.french, &cols.lesson, &cols.box};
     if (*slot[which] >= 0) return std::nullopt;
     *slot[which] = static_cast<int>(i);
-    any = true;
   }
-  if (!any || (cols.german < 0 && cols.french < 0)) return std::nullopt;
+  const bool bothWords = cols.german >= 0 && cols.french >= 0;
+  const bool anyWord = cols.german >= 0 || cols.french >= 0;
+  if (bothWords || (anyWord && (must || !unknown))) return cols;
+  return std::nullopt;
+}
+
+// The order when nothing names the columns: German, French and lesson in the first columns
+// that hold no note identifier, note type, deck or tags; the deck column gives the lesson.
+CsvColumns DefaultColumns(const Preamble& pre, size_t columns) {
+  std::vector<int> words;
+  for (int c = 0; words.size() < 3; ++c) {
+    if (c == pre.deck || c == pre.notetype || c == pre.guid || c == pre.tags) continue;
+    if (static_cast<size_t>(c) >= columns && words.size() >= 2) break;
+    words.push_back(c);
+  }
+  CsvColumns cols{words[0], words[1], words.size() > 2 ? words[2] : -1, -1};
+  if (pre.deck >= 0) cols.lesson = pre.deck;
   return cols;
 }
 
-// "<b>x</b>&amp;y" becomes "x&y"; a <br> is a blank.
-std::string PlainFromHtml(std::string_view s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '<') {
-      const size_t close = s.find('>', i);
-      if (close == std::string_view::npos) break;
-      const std::string tag = Lower(s.substr(i + 1, std::min<size_t>(close - i - 1, 3)));
-      if (tag.rfind("br", 0) == 0 || tag.rfind("div", 0) == 0) out.push_back(' ');
-      i = close;
-      continue;
+// The names of the columns as the file gives them: "#columns:" or the header, and the roles
+// of the flash-card columns.
+void NameColumns(CsvTable& table, const Preamble& pre, const std::vector<std::string>* names) {
+  size_t count = 0;
+  for (const auto& record : table.records) count = std::max(count, record.size());
+  table.columnNames.assign(count, std::string());
+  if (names)
+    for (size_t c = 0; c < names->size() && c < count; ++c) table.columnNames[c] = (*names)[c];
+  const std::pair<int, const char*> roles[] = {
+      {pre.guid, "GUID"}, {pre.notetype, "Notiztyp"}, {pre.deck, "Stapel"}, {pre.tags, "Schlagw\xF6rter"}};
+  for (const auto& [column, role] : roles)
+    if (column >= 0 && static_cast<size_t>(column) < count)
+      table.columnNames[static_cast<size_t>(column)] = role;
+}
+
+// The records a row is not made of, sorted; the summary learns them and the replaced cells.
+std::vector<size_t> LeftOut(const CsvTable& table, const CsvColumns& columns, ImportSummary& summary) {
+  std::vector<size_t> out;
+  const auto used = [&](size_t c) {
+    const int col = static_cast<int>(c);
+    return col == columns.german || col == columns.french || col == columns.lesson;
+  };
+  for (size_t k = 0; k < table.issues.size();) {
+    const size_t r = table.issues[k].record;
+    const CsvCellIssue* unfit = nullptr;
+    const CsvCellIssue* replaced = nullptr;
+    for (; k < table.issues.size() && table.issues[k].record == r; ++k) {
+      const CsvCellIssue& issue = table.issues[k];
+      if (!used(issue.column)) continue;
+      if (issue.unfit && !unfit) unfit = &issue;
+      if (!issue.unfit && !replaced) replaced = &issue;
     }
-    if (s[i] == '&') {
-      static const std::pair<std::string_view, char> kEntities[] = {
-          {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&nbsp;", ' '},
-          {"&#39;", '\''}};
-      bool done = false;
-      for (const auto& [name, c] : kEntities)
-        if (s.substr(i, name.size()) == name) {
-          out.push_back(c);
-          i += name.size() - 1;
-          done = true;
-          break;
-        }
-      if (done) continue;
+    if (table.hasHeader && r == 0) continue;
+    const std::string line = "Zeile " + std::to_string(table.lines[r]);
+    if (unfit) {
+      summary.unfit.Add(line + " (" + unfit->note + ")");
+      out.push_back(r);
+    } else if (replaced) {
+      summary.replaced.Add(line + " (" + replaced->note + ")");
     }
-    out.push_back(s[i]);
   }
   return out;
 }
@@ -271,8 +320,7 @@ int HeaderColumn(std::string_view cell) {
   return -1;
 }
 
-bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& table,
-                  std::string& error) {
+bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& table, std::string& error) {
   table = CsvTable{};
   table.encoding = options.encoding;
   if (text.substr(0, 3) == "\xEF\xBB\xBF") {
@@ -284,13 +332,13 @@ bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& ta
     return false;
   }
   if (table.encoding == CsvEncoding::Auto) {
-    const bool ascii = std::all_of(text.begin(), text.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    table.encoding = ascii || win1252::IsValidUtf8(text) ? CsvEncoding::Utf8
-                                                         : CsvEncoding::Windows1252;
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    table.encoding = ascii || win1252::IsValidUtf8(text) ? CsvEncoding::Utf8 : CsvEncoding::Windows1252;
   }
   const Preamble pre = ReadPreamble(text);
   table.htmlCells = pre.html;
+  table.deckColumn = pre.deck;
   const std::string_view body = text.substr(pre.end);
   table.separator = options.separator ? options.separator
                     : pre.separator   ? *pre.separator
@@ -299,40 +347,61 @@ bool ReadCsvTable(std::string_view text, const CsvOptions& options, CsvTable& ta
   if (!ConvertCells(table, error)) return false;
 
   std::optional<CsvColumns> named;
+  std::vector<std::string> columnNames;
   if (pre.columns) {
     CsvTable names;
+    names.encoding = table.encoding;
     std::string ignored;
     if (SplitRecords(*pre.columns, table.separator, 1, names, ignored) && ConvertCells(names, ignored) &&
-        !names.records.empty())
-      named = HeaderColumns(names.records[0], true);
+        !names.records.empty()) {
+      columnNames = names.records[0];
+      named = HeaderColumns(columnNames, true);
+    }
   }
-  if (!named && !table.records.empty() && options.header != CsvHeader::No) {
+  if (!pre.columns && !table.records.empty() && options.header != CsvHeader::No) {
     named = HeaderColumns(table.records[0], options.header == CsvHeader::Yes);
     table.hasHeader = named.has_value() || options.header == CsvHeader::Yes;
+    if (table.hasHeader) columnNames = table.records[0];
   }
+  NameColumns(table, pre, columnNames.empty() ? nullptr : &columnNames);
+  if (named && named->lesson < 0) named->lesson = pre.deck;
   if (options.columns) {
     table.columns = *options.columns;
   } else if (named) {
     table.columns = *named;
-  } else if (pre.deckColumn >= 0) {
-    table.columns.lesson = pre.deckColumn;
+  } else {
+    table.columns = DefaultColumns(pre, table.columnNames.size());
   }
   return true;
 }
 
+void CsvIssues(const CsvTable& table, const CsvColumns& columns, ImportSummary& summary) {
+  LeftOut(table, columns, summary);
+}
+
 bool CsvRows(const CsvTable& table, const CsvColumns& columns, std::vector<ExchangeRow>& rows,
-             std::string& error) {
+             std::string& error, ImportSummary* summary) {
   rows.clear();
   rows.reserve(table.records.size());
+  ImportSummary scratch;
+  const std::vector<size_t> leftOut = LeftOut(table, columns, summary ? *summary : scratch);
+  auto skip = leftOut.begin();
   const auto cellOf = [&](const std::vector<std::string>& record, int col) -> std::string {
     if (col < 0 || static_cast<size_t>(col) >= record.size()) return {};
-    const std::string& cell = record[static_cast<size_t>(col)];
-    return table.htmlCells ? PlainFromHtml(cell) : cell;
+    std::string cell = record[static_cast<size_t>(col)];
+    if (col == table.deckColumn)
+      for (size_t at = cell.find("::"); at != std::string::npos; at = cell.find("::", at + 3))
+        cell.replace(at, 2, " / ");
+    return cell;
   };
   for (size_t r = table.hasHeader ? 1 : 0; r < table.records.size(); ++r) {
+    if (skip != leftOut.end() && *skip == r) {
+      ++skip;
+      continue;
+    }
     const auto& record = table.records[r];
     ExchangeRow row{cellOf(record, columns.german), cellOf(record, columns.french),
-                    cellOf(record, columns.lesson), 1};
+                    cellOf(record, columns.lesson), 1, table.lines[r]};
     const std::string box(Trim(cellOf(record, columns.box)));
     if (!box.empty()) {
       if (box.size() != 1 || box[0] < '1' || box[0] > '3') {
@@ -348,9 +417,10 @@ bool CsvRows(const CsvTable& table, const CsvColumns& columns, std::vector<Excha
 
 namespace {
 
-std::string CsvCell(const std::string& ansi) {
+std::string CsvCell(const std::string& ansi, char separator) {
   const std::string utf8 = win1252::ToUtf8(ansi);
-  const bool quote = utf8.find_first_of(",\"\r\n") != std::string::npos ||
+  const char special[] = {separator, '"', '\r', '\n', '\0'};
+  const bool quote = utf8.find_first_of(special) != std::string::npos ||
                      (!utf8.empty() && (utf8.front() == ' ' || utf8.back() == ' '));
   if (!quote) return utf8;
   std::string out = "\"";
@@ -364,11 +434,13 @@ std::string CsvCell(const std::string& ansi) {
 
 }  // namespace
 
-std::string WriteCsv(const std::vector<ExchangeRow>& rows) {
-  std::string out = "Deutsch,Franz\xC3\xB6sisch,Lektion,Kasten\r\n";
+std::string WriteCsv(const std::vector<ExchangeRow>& rows, const CsvWriteOptions& options) {
+  const std::string sep(1, options.separator);
+  std::string out = options.byteOrderMark ? "\xEF\xBB\xBF" : "";
+  out += "Deutsch" + sep + "Franz\xC3\xB6sisch" + sep + "Lektion" + sep + "Kasten\r\n";
   for (const ExchangeRow& row : rows) {
-    out += CsvCell(row.german) + "," + CsvCell(row.french) + "," + CsvCell(row.lesson) + "," +
-           std::to_string(row.box) + "\r\n";
+    out += CsvCell(row.german, options.separator) + sep + CsvCell(row.french, options.separator) + sep +
+           CsvCell(row.lesson, options.separator) + sep + std::to_string(row.box) + "\r\n";
   }
   return out;
 }
@@ -384,16 +456,22 @@ std::optional<char> SeparatorFromName(std::string_view name) {
 std::optional<CsvColumns> ColumnsFromText(std::string_view text) {
   CsvColumns cols{-1, -1, -1, -1};
   int index = 0;
+  bool any = false;
   size_t start = 0;
-  for (;;) {
+  for (;; ++index) {
     const size_t comma = text.find(',', start);
-    const std::string_view word = text.substr(start, comma == std::string_view::npos ? comma : comma - start);
-    const int which = HeaderColumn(word);
-    int* slot[] = {&cols.german, &cols.french, &cols.lesson, &cols.box};
-    if (which < 0 || *slot[which] >= 0) return std::nullopt;
-    *slot[which] = index++;
+    const std::string_view word =
+        Trim(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
+    if (word != "-" && !word.empty()) {
+      const int which = HeaderColumn(word);
+      int* slot[] = {&cols.german, &cols.french, &cols.lesson, &cols.box};
+      if (which < 0 || *slot[which] >= 0) return std::nullopt;
+      *slot[which] = index;
+      any = true;
+    }
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
+  if (!any) return std::nullopt;
   return cols;
 }

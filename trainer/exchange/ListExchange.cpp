@@ -32,27 +32,41 @@ bool EvdTextRows(std::string_view text, std::vector<ExchangeRow>& rows, std::str
 }
 
 bool ListRows(std::string_view bytes, const CsvOptions& csv, std::vector<ExchangeRow>& rows,
-              std::string& error) {
+              std::string& error, ImportSummary* summary, std::string_view languages) {
   switch (DetectListKind(bytes)) {
     case ListKind::Kvtml: {
       KvtmlFile file;
       if (!ReadKvtml(bytes, file, error)) return false;
-      const std::optional<KvtmlPair> pair = FindGermanFrench(file);
-      if (!pair) {
-        error = A("keine Sprachen Deutsch und Französisch (locale de und fr) in der Datei");
+      KvtmlPair pair;
+      if (!languages.empty()) {
+        if (!PairFromText(file, languages, pair, error)) return false;
+      } else if (const std::optional<KvtmlPair> found = FindGermanFrench(file)) {
+        pair = *found;
+      } else {
+        error = A("keine Sprachen Deutsch und Französisch in der Datei; sie enthält: ") + LanguagesText(file);
         return false;
       }
-      return KvtmlRows(file, *pair, rows, error);
+      if (summary)
+        for (std::string& note : LanguageNotes(file, pair)) summary->notes.push_back(std::move(note));
+      return KvtmlRows(bytes, pair, rows, error, summary);
     }
     case ListKind::EvdText:
       return EvdTextRows(bytes, rows, error);
     case ListKind::Csv: {
       CsvTable table;
       if (!ReadCsvTable(bytes, csv, table, error)) return false;
-      return CsvRows(table, table.columns, rows, error);
+      return CsvRows(table, table.columns, rows, error, summary);
     }
   }
   return false;
+}
+
+std::string SaveTimeText(std::time_t when) {
+  std::tm local{};
+  localtime_r(&when, &local);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  return text;
 }
 
 namespace {
@@ -66,14 +80,14 @@ void CopyBox(const VokTable& from, VokTable& to) {
 
 }  // namespace
 
-bool ExportListText(const VokDocument& doc, int onlyBox, ListFormat format,
-                    const std::string& title, std::string& text, std::string& error) {
+bool ExportListText(const VokDocument& doc, int onlyBox, ListFormat format, const ExportOptions& options,
+                    std::string& text, std::string& error) {
   const bool one = onlyBox >= 1 && onlyBox <= VokDocument::kBoxCount;
   switch (format) {
     case ListFormat::Kvtml:
-      return WriteKvtml(DocumentRows(doc, onlyBox), title, text, error);
+      return WriteKvtml(DocumentRows(doc, onlyBox), options.title, options.savedAt, text, error);
     case ListFormat::Csv:
-      text = WriteCsv(DocumentRows(doc, onlyBox));
+      text = WriteCsv(DocumentRows(doc, onlyBox), options.csv);
       return true;
     case ListFormat::Tsv:
       if (!one) {

@@ -35,6 +35,7 @@ class TFindDialog;
 class Tvokdlg1;
 class TImportDlg;
 struct ExchangeRow;
+struct ImportSummary;
 class TSortDlg;
 class TTestDlg;
 class PrintCanvas;
@@ -174,7 +175,7 @@ class TForm1 : public QMainWindow,
   void StartDocument();
   void WireCommands();
   void WireExchangeCommands();
-  bool AskListRows(const std::string& bytes, std::vector<ExchangeRow>& rows);
+  bool AskListRows(const std::string& bytes, std::vector<ExchangeRow>& rows, ImportSummary& summary);
   void ExchangeFailed(const std::string& message);
   ListPrintSetup PrintSetup();
 

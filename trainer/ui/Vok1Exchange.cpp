@@ -1,8 +1,12 @@
 // "Importieren ..." and "Exportieren ...": word lists of other trainers (KVTML, CSV/TSV) into
 // the boxes and out of them. The file is read and turned into rows completely before the
-// document is touched, so a list that cannot be taken leaves the boxes as they were.
+// document is touched, so a list that cannot be taken leaves the boxes as they were; running
+// out of memory is such a case too, reported like any other. After an import a message says
+// what was taken and what was left out.
 #include <QAction>
 #include <algorithm>
+#include <ctime>
+#include <new>
 
 #include "ListExchange.h"
 #include "Vok1.h"
@@ -14,9 +18,11 @@ namespace {
 const std::string kListFilter =
     "Wortlisten (*.kvtml *.csv *.tsv *.txt)|*.kvtml;*.csv;*.tsv;*.txt|alle Dateien (*.*)|*.*|";
 const std::string kExportFilter =
-    "KVTML 2.0 (*.kvtml)|*.kvtml|CSV (*.csv)|*.csv|TSV, wie tirelo-evd (*.tsv)|*.tsv|";
-const ListFormat kFilterFormats[] = {ListFormat::Kvtml, ListFormat::Csv, ListFormat::Tsv};
-const char* const kExtensions[] = {".kvtml", ".csv", ".tsv"};
+    "KVTML 2.0 (*.kvtml)|*.kvtml|CSV, Semikolon (*.csv)|*.csv|TSV, wie tirelo-evd (*.tsv)|*.tsv|"
+    "CSV, Komma (*.csv)|*.csv|";
+const ListFormat kFilterFormats[] = {ListFormat::Kvtml, ListFormat::Csv, ListFormat::Tsv, ListFormat::Csv};
+const char* const kExtensions[] = {".kvtml", ".csv", ".tsv", ".csv"};
+constexpr int kCommaFilter = 4;
 
 }  // namespace
 
@@ -36,19 +42,20 @@ void TForm1::ExchangeFailed(const std::string& message) {
 
 // The rows of a list; the dialog asks what the file does not say. False after Cancel or an
 // error (reported here).
-bool TForm1::AskListRows(const std::string& bytes, std::vector<ExchangeRow>& rows) {
+bool TForm1::AskListRows(const std::string& bytes, std::vector<ExchangeRow>& rows, ImportSummary& summary) {
   std::string error;
   switch (DetectListKind(bytes)) {
     case ListKind::Kvtml: {
       KvtmlFile list;
       if (!ReadKvtml(bytes, list, error)) break;
       std::optional<KvtmlPair> pair = FindGermanFrench(list);
-      if (!pair) {
+      if (!pair || pair->german.empty() || pair->french.empty()) {
         KvtmlPair chosen;
-        if (!importDialog_->AskLanguages(list, chosen)) return false;
+        if (!importDialog_->AskLanguages(bytes, list, chosen)) return false;
         pair = chosen;
       }
-      if (KvtmlRows(list, *pair, rows, error)) return true;
+      summary.notes = LanguageNotes(list, *pair);
+      if (KvtmlRows(bytes, *pair, rows, error, &summary)) return true;
       break;
     }
     case ListKind::EvdText:
@@ -58,7 +65,7 @@ bool TForm1::AskListRows(const std::string& bytes, std::vector<ExchangeRow>& row
       CsvOptions options;
       if (!importDialog_->AskCsv(bytes, options)) return false;
       CsvTable table;
-      if (ReadCsvTable(bytes, options, table, error) && CsvRows(table, table.columns, rows, error))
+      if (ReadCsvTable(bytes, options, table, error) && CsvRows(table, table.columns, rows, error, &summary))
         return true;
       break;
     }
@@ -75,18 +82,33 @@ void TForm1::Importieren1Click() {
   request.mustExist = true;
   const std::optional<FileChoice> choice = services_.dialogs->OpenFile(request);
   if (!choice) return;
-  std::string bytes, error;
-  if (!ReadExchangeFile(choice->path, bytes, error)) {
-    ExchangeFailed(error);
-    return;
+  bool adding = false;
+  try {
+    std::string bytes, error;
+    if (!ReadExchangeFile(choice->path, bytes, error)) {
+      ExchangeFailed(error);
+      return;
+    }
+    std::vector<ExchangeRow> rows;
+    ImportSummary summary;
+    if (!AskListRows(bytes, rows, summary)) return;
+    std::string().swap(bytes);  // the rows hold what is needed
+    adding = true;
+    AddExchangeRows(doc_, std::move(rows), this, &summary);
+    ShowFirstPage();
+    RefreshTableViews();
+    ShowStatus(*this, 1, "");
+    SetModified();
+    services_.dialogs->Message("Importieren", SummaryText(summary), MsgButtons::Ok, MsgIcon::Information);
+  } catch (const std::bad_alloc&) {
+    // The rows are staged before any box changes; should memory run out while they are
+    // appended, the boxes keep what arrived and the document stays open.
+    if (adding) {
+      RefreshTableViews();
+      SetModified();
+    }
+    ExchangeFailed(kOutOfMemoryText);
   }
-  std::vector<ExchangeRow> rows;
-  if (!AskListRows(bytes, rows)) return;
-  AddExchangeRows(doc_, rows, this);
-  ShowFirstPage();
-  RefreshTableViews();
-  ShowStatus(*this, 1, "");
-  SetModified();
 }
 
 // The shown box or all three; the clipboard page always exports the whole document.
@@ -110,15 +132,18 @@ void TForm1::Exportieren1Click() {
   if (!choice) return;
   std::filesystem::path path = choice->path;
   std::optional<ListFormat> format = FormatOfPath(path);
+  const int entry = std::clamp(choice->filterIndex, 1, kCommaFilter) - 1;
   if (!format) {
     // A name without one of the three extensions gets the one of the chosen filter entry.
-    const int entry = std::clamp(choice->filterIndex, 1, 3) - 1;
     format = kFilterFormats[entry];
     path += kExtensions[entry];
   }
+  ExportOptions options;
+  options.title = win1252::FromUtf8(file_->FileName().stem().string());
+  options.savedAt = SaveTimeText(std::time(nullptr));
+  if (entry + 1 == kCommaFilter) options.csv.separator = ',';
   std::string text, error;
-  const std::string title = win1252::FromUtf8(file_->FileName().stem().string());
-  if (!ExportListText(doc_, onlyBox, *format, title, text, error) ||
+  if (!ExportListText(doc_, onlyBox, *format, options, text, error) ||
       !WriteExchangeFile(path, text, error)) {
     services_.dialogs->Message("Tirelo V", error, MsgButtons::Ok, MsgIcon::Error);
     return;

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "QtText.h"
+#include "Win1252.h"
 
 namespace {
 
@@ -85,7 +86,10 @@ TImportDlg::TImportDlg(QWidget* parent) : QDialog(parent) {
     connect(box, &QComboBox::currentIndexChanged, this, [this] { Reparse(); });
   connect(HeaderBox, &QCheckBox::toggled, this, [this] { Reparse(); });
   for (QComboBox* box : {GermanBox, FrenchBox, LessonBox})
-    connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowRoles(); });
+    connect(box, &QComboBox::currentIndexChanged, this, [this] {
+      if (kvtml_) ShowLanguageRows();
+      else ShowRoles();
+    });
 }
 
 CsvOptions TImportDlg::ChosenOptions() const {
@@ -106,7 +110,7 @@ void TImportDlg::FillColumnBoxes(int columns, const CsvColumns& chosen) {
   for (int k = 0; k < 3; ++k) {
     boxes[k]->clear();
     boxes[k]->addItem(QStringLiteral("(keine)"));
-    for (int c = 1; c <= columns; ++c) boxes[k]->addItem(QStringLiteral("Spalte %1").arg(c));
+    for (int c = 0; c < columns; ++c) boxes[k]->addItem(ColumnCaption(c));
     boxes[k]->setCurrentIndex(wanted[k] >= 0 && wanted[k] < columns ? wanted[k] + 1 : 0);
   }
   filling_ = false;
@@ -136,19 +140,49 @@ void TImportDlg::Reparse() {
   ShowRoles();
 }
 
+// "Spalte 3", or "Spalte 3 (Stapel)" when the file names the column.
+QString TImportDlg::ColumnCaption(int column) const {
+  QString caption = QStringLiteral("Spalte %1").arg(column + 1);
+  const auto& names = table_.columnNames;
+  if (column < static_cast<int>(names.size()) && !names[static_cast<size_t>(column)].empty())
+    caption += QStringLiteral(" (%1)").arg(ToQ(names[static_cast<size_t>(column)]));
+  return caption;
+}
+
 void TImportDlg::ShowRoles() {
   if (filling_) return;
   for (int c = 0; c < Preview->columnCount(); ++c) {
-    QString role = QStringLiteral("Spalte %1").arg(c + 1);
+    QString role = ColumnCaption(c);
     if (GermanBox->currentIndex() == c + 1) role = QStringLiteral("Deutsch");
     else if (FrenchBox->currentIndex() == c + 1) role = QStringLiteral("Französisch");
     else if (LessonBox->currentIndex() == c + 1) role = QStringLiteral("Lektion");
     Preview->setHorizontalHeaderItem(c, new QTableWidgetItem(role));
   }
+  ShowIssues();
+}
+
+// The rows the chosen columns cannot hold, below the preview.
+void TImportDlg::ShowIssues() {
+  if (!OkBtn->isEnabled()) return;  // the problem of the file is shown instead
+  ImportSummary issues;
+  CsvIssues(table_, *ChosenOptions().columns, issues);
+  std::string text;
+  const auto lines = [&](const ImportSummary::Group& g, const char* what) {
+    if (g.count == 0) return;
+    text += std::to_string(g.count) + A(what);
+    for (size_t i = 0; i < g.named.size(); ++i) text += (i == 0 ? ": " : ", ") + g.named[i];
+    if (g.count > g.named.size()) text += ", \x85";
+    text += "\n";
+  };
+  lines(issues.unfit, " Zeile(n) werden ausgelassen, Zeichen ohne Windows-1252-Form");
+  lines(issues.replaced, " Zeile(n) mit ersetzten Zeichen");
+  if (!text.empty()) text.pop_back();
+  Problem->setText(ToQ(text));
 }
 
 bool TImportDlg::AskCsv(const std::string& bytes, CsvOptions& options) {
   bytes_ = bytes;
+  kvtml_ = nullptr;
   csvPart_->setVisible(true);
   lessonLabel_->setVisible(true);
   LessonBox->setVisible(true);
@@ -171,28 +205,76 @@ bool TImportDlg::AskCsv(const std::string& bytes, CsvOptions& options) {
   return true;
 }
 
-bool TImportDlg::AskLanguages(const KvtmlFile& file, KvtmlPair& pair) {
+KvtmlPair TImportDlg::ChosenLanguages() const {
+  // Entry 0 is "(keine)"; entry k is identifier k - 1.
+  const auto id = [&](QComboBox* box) {
+    const int k = box->currentIndex() - 1;
+    return k >= 0 && kvtml_ && k < static_cast<int>(kvtml_->identifiers.size())
+               ? kvtml_->identifiers[static_cast<size_t>(k)].id
+               : std::string();
+  };
+  return KvtmlPair{id(GermanBox), id(FrenchBox)};
+}
+
+// The first rows of the chosen languages, and what the learner should know about the choice.
+void TImportDlg::ShowLanguageRows() {
+  if (filling_ || !kvtml_) return;
+  const KvtmlPair pair = ChosenLanguages();
+  const bool none = pair.german.empty() && pair.french.empty();
+  OkBtn->setEnabled(!none);
+  std::vector<ExchangeRow> rows;
+  std::string error, text;
+  if (none) {
+    text = A("Die Datei nennt Deutsch und Französisch nicht; bitte die Sprachen wählen.");
+  } else if (!KvtmlRows(bytes_, pair, rows, error, nullptr, KvtmlLimits{kPreviewRecords})) {
+    text = error;
+  }
+  for (const std::string& note : LanguageNotes(*kvtml_, pair)) text += (text.empty() ? "" : "\n") + note;
+  Problem->setText(ToQ(text));
+  Preview->clear();
+  Preview->setColumnCount(2);
+  Preview->setHorizontalHeaderLabels({QStringLiteral("Deutsch"), QStringLiteral("Französisch")});
+  Preview->setRowCount(static_cast<int>(rows.size()));
+  for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+    Preview->setItem(r, 0, new QTableWidgetItem(ToQ(rows[static_cast<size_t>(r)].german)));
+    Preview->setItem(r, 1, new QTableWidgetItem(ToQ(rows[static_cast<size_t>(r)].french)));
+  }
+}
+
+bool TImportDlg::AskLanguages(const std::string& bytes, const KvtmlFile& file, KvtmlPair& pair) {
+  bytes_ = bytes;
+  kvtml_ = &file;
   csvPart_->setVisible(false);
   lessonLabel_->setVisible(false);
   LessonBox->setVisible(false);
-  Preview->setVisible(false);
-  Problem->setText(QStringLiteral("Die Datei nennt Deutsch und Französisch nicht; bitte die Sprachen wählen."));
+  Preview->setVisible(true);
   filling_ = true;
   for (QComboBox* box : {GermanBox, FrenchBox}) {
     box->clear();
+    box->addItem(QStringLiteral("(keine)"));
     for (const KvtmlIdentifier& id : file.identifiers) {
       const std::string label = id.name + (id.locale.empty() ? "" : " (" + id.locale + ")");
-      box->addItem(ToQ(label));
+      box->addItem(ToQ(label.empty() ? id.id : label));
     }
   }
-  GermanBox->setCurrentIndex(0);
-  FrenchBox->setCurrentIndex(file.identifiers.size() > 1 ? 1 : 0);
-  filling_ = false;
-  OkBtn->setEnabled(file.identifiers.size() >= 2);
-  if (exec() != QDialog::Accepted) return false;
-  const auto at = [&](QComboBox* box) {
-    return file.identifiers.at(static_cast<size_t>(std::max(0, box->currentIndex()))).id;
+  // The proposal follows locales and names; a list of one language goes to its column.
+  const KvtmlFound found = FindLanguages(file);
+  const std::optional<KvtmlPair> taken = FindGermanFrench(file);
+  const auto index = [&](const std::string& id) {
+    for (size_t i = 0; i < file.identifiers.size(); ++i)
+      if (file.identifiers[i].id == id) return static_cast<int>(i) + 1;
+    return 0;
   };
-  pair = KvtmlPair{at(GermanBox), at(FrenchBox)};
-  return true;
+  GermanBox->setCurrentIndex(taken          ? index(taken->german)
+                             : found.german ? static_cast<int>(*found.german) + 1
+                                            : 0);
+  FrenchBox->setCurrentIndex(taken          ? index(taken->french)
+                             : found.french ? static_cast<int>(*found.french) + 1
+                                            : 0);
+  filling_ = false;
+  ShowLanguageRows();
+  const bool accepted = exec() == QDialog::Accepted;
+  if (accepted) pair = ChosenLanguages();
+  kvtml_ = nullptr;
+  return accepted;
 }
