@@ -23,7 +23,9 @@ VokDocument& ListDocument() {
 
 std::string ListText(ListFormat format) {
   std::string text, error;
-  ExportListText(ListDocument(), 0, format, "bench", text, error);
+  ExportOptions options;
+  options.title = "bench";
+  ExportListText(ListDocument(), 0, format, options, text, error);
   return text;
 }
 

@@ -88,7 +88,7 @@ ServerUnderTest Sshd(const std::string& hostKeyType, bool passwordAccount) {
     explicit Surroundings(const SshdOptions& options) : server(options) {}
   };
   auto around = std::make_shared<Surroundings>(
-      SshdOptions{.hostKeyType = hostKeyType, .password = passwordAccount ? kPassword : ""});
+      SshdOptions{.hostKeyType = hostKeyType, .password = passwordAccount ? kPassword : "", .extraConfig = ""});
   const SshdServer& server = around->server;
   const fs::path known = around->files.Path() / "known_hosts";
   const fs::path passwordFile = around->files.Path() / "passwort";

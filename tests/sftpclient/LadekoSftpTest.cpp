@@ -102,7 +102,7 @@ TEST(LadekoSftp, FingerprintForms) {
 // lines it refuses: usage errors before any connection (status 2, the reason, not the whole
 // usage), a local folder that is not there, a key whose passphrase no terminal can give.
 TEST(LadekoSftp, RefusalsSayWhatIsWrong) {
-  SshdServer server({.hostKeyType = "rsa"});
+  SshdServer server({.hostKeyType = "rsa", .password = "", .extraConfig = ""});
   ASSERT_TRUE(server.Running());
   TempFolder local;
   const fs::path known = local.Path() / "known_hosts";

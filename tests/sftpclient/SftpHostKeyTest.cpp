@@ -113,7 +113,7 @@ TEST(SftpHostKeys, ChangedKeyRefusedAndOtherTypeAskedBeforeAnythingIsSent) {
 // A host known by its ed25519 key that now offers only RSA: asked about, "always" adds the
 // RSA key beside the old one, and the host is known from then on.
 TEST(SftpHostKeys, OnlyAnotherTypeOfferedIsAskedAndThenKnown) {
-  SshdServer server({.hostKeyType = "rsa"});
+  SshdServer server({.hostKeyType = "rsa", .password = "", .extraConfig = ""});
   ASSERT_TRUE(server.Running());
   TempFolder home;
   MakeKey(home.Path() / "old");

@@ -131,7 +131,8 @@ TEST(SftpLogin, KeyOnlyAccountNamesTheReason) {
 // words are in the log only.
 TEST(SftpLogin, ConnectionFailuresAreToldInGerman) {
   SshdServer server;
-  SshdServer oldKex({.extraConfig = "KexAlgorithms sntrup761x25519-sha512@openssh.com\n"});
+  SshdServer oldKex(
+      {.hostKeyType = "ed25519", .password = "", .extraConfig = "KexAlgorithms sntrup761x25519-sha512@openssh.com\n"});
   ASSERT_TRUE(server.Running() && oldKex.Running());
   TempFolder home;
   const fs::path known = home.Path() / "known_hosts";
