@@ -36,7 +36,9 @@ const char* const kLadekoUsage =
     "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
     "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
     "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
-    "          cd VERZ [BEFEHL ...]\n";
+    "          cd VERZ [BEFEHL ...]\n"
+    "Exit-Status: 0 ausgeführt, 1 Fehler, 2 falscher Aufruf, 3 getdir/putdir vollständig\n"
+    "          durchlaufen, aber Einträge übersprungen (je einer mit Grund in der Ausgabe)\n";
 
 namespace {
 

@@ -39,13 +39,29 @@ void PrintEntries(const std::vector<remote::RemoteEntry>& entries) {
 
 }  // namespace
 
-void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args, FtpPutMode putMode) {
+int RunTreeCommand(remote::RemoteSession& session, const std::vector<std::string>& commandAndArgs,
+                   FtpPutMode putMode) {
+  FtpTreeTally tally;
+  {
+    TerminalLineBuffer escaped(std::cout);
+    std::ostream log(&escaped);
+    if (commandAndArgs[0] == "getdir")
+      tally = MirrorGetDir(session, commandAndArgs[1], commandAndArgs[2], log);
+    else tally = MirrorPutDir(session, commandAndArgs[1], log, putMode);
+  }
+  if (tally.Skipped.empty()) return 0;
+  std::cerr << "Nicht alles übertragen: " << tally.Skipped.size() << " übersprungen\n";
+  return kLadekoExitSkipped;
+}
+
+int RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
+                      FtpPutMode putMode) {
   std::size_t at = 0;
   while (at < args.size() && args[at] == "cd") {
     session.ChangeDir(args[at + 1]);
     at += 2;
   }
-  if (at == args.size()) return;
+  if (at == args.size()) return 0;
   const std::string& command = args[at];
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
   const bool withArgument = args.size() - at > 1;
@@ -72,15 +88,11 @@ void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::st
   } else if (command == "size") {
     std::cout << session.Size(argument(1)) << '\n';
   } else if (command == "getdir" || command == "putdir") {
-    TerminalLineBuffer escaped(std::cout);
-    std::ostream log(&escaped);
-    if (command == "getdir")
-      MirrorGetDir(session, argument(1), argument(2), log);
-    else
-      MirrorPutDir(session, argument(1), log, putMode);
+    return RunTreeCommand(session, {args.begin() + static_cast<std::ptrdiff_t>(at), args.end()}, putMode);
   } else {
     NotOverSftp(command);
   }
+  return 0;
 }
 
 namespace {
@@ -135,8 +147,9 @@ int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOpt
                   ": " + session.HostKey().fingerprint);
     }
     session.Login();
-    RunRemoteCommands(session, commands, options.putMode);
+    const int status = RunRemoteCommands(session, commands, options.putMode);
     session.Disconnect();
+    return status;
   } catch (const remote::RemoteError& error) {
     session.Disconnect();
     return fail(error.what());
