@@ -1,6 +1,7 @@
 #include "FtpFolderFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +43,9 @@ bool FtpFolderFile::Open(int folderFd, const std::string& name) {
     fd_ = ::openat(folderFd, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd_ >= 0) scratch_ = candidate;
     else if (errno != EEXIST) return false;
+    // Held while it is written, so that the clean-up of stale scratch files (ReplacingFile's,
+    // which a tree download runs in each folder) leaves it alone even when the server stalls.
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX | LOCK_NB);
   }
   if (fd_ < 0) return false;
   if (replacesFile) ::fchmod(fd_, old.st_mode & 07777);

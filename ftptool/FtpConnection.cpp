@@ -85,6 +85,11 @@ void FtpConnection::SessionEnded() {
   if (abortRequested_ && transferRunning_) connectedSince_ = 0;
 }
 
+void FtpConnection::SetBusy(bool busy) {
+  if (busy && !busy_) abortRequested_ = false;
+  busy_ = busy;
+}
+
 bool FtpConnection::RefuseWhileBusy() {
   if (!busy_) return false;
   view_.ShowFtpStatus(2, A(ftptexts::kPleaseWait));

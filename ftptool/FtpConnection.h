@@ -99,9 +99,11 @@ class FtpConnection {
   void CloseForWindow();
 
   // The busy state shared by the whole tool; every entry point that starts server traffic
-  // tests it first and answers "Bitte warten!" while it is set.
+  // tests it first and answers "Bitte warten!" while it is set. Taking it starts a command,
+  // which starts without an abort request: a request belongs to the command it was made for
+  // (or to none, like the one of the closing window), never to the next one.
   bool Busy() const { return busy_; }
-  void SetBusy(bool busy) { busy_ = busy; }
+  void SetBusy(bool busy);
   // Says "Bitte warten!" in status panel 2 and returns true while busy.
   bool RefuseWhileBusy();
 

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ReplacingFile.h"
+
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
@@ -15,12 +17,13 @@ std::string IdentityOf(const struct stat& info) {
 }  // namespace
 
 FtpLocalFolder::FtpLocalFolder(const std::filesystem::path& path)
-    : fd_(::open(path.empty() ? "." : path.c_str(), kFolderFlags)) {}
+    : fd_(::open(path.empty() ? "." : path.c_str(), kFolderFlags)), error_(fd_ < 0 ? errno : 0) {}
 
 FtpLocalFolder& FtpLocalFolder::operator=(FtpLocalFolder&& other) noexcept {
   if (this != &other) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = other.fd_;
+    error_ = other.error_;
     other.fd_ = -1;
   }
   return *this;
@@ -35,10 +38,33 @@ bool FtpLocalFolder::IsLink(const std::string& name) const {
   return ::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
 }
 
+bool FtpLocalFolder::IsFolder(const std::string& name) const {
+  struct stat info {};
+  return ::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode);
+}
+
 FtpLocalFolder FtpLocalFolder::MakeChild(const std::string& name) const {
-  ::mkdirat(fd_, name.c_str(), 0777);  // an existing one is reused
-  // O_NOFOLLOW: a link put there meanwhile fails to open instead of being entered.
+  if (::mkdirat(fd_, name.c_str(), 0777) != 0 && errno != EEXIST) return FtpLocalFolder(-1);
+  // An existing one is reused. O_NOFOLLOW: a link put there meanwhile fails to open instead
+  // of being entered.
   return FtpLocalFolder(::openat(fd_, name.c_str(), kFolderFlags | O_NOFOLLOW));
+}
+
+std::string FtpLocalFolder::EntryIdentity(const std::string& name) const {
+  struct stat info {};
+  return ::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 ? IdentityOf(info) : std::string();
+}
+
+int FtpLocalFolder::NameRefusal(const std::string& name) const {
+  struct stat info {};
+  if (::fstatat(fd_, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) return 0;
+  return errno == ENAMETOOLONG || errno == EILSEQ || errno == EINVAL ? errno : 0;
+}
+
+// The folder is reached through its handle (the path through /proc names exactly this folder,
+// whatever became of the path it was opened by), so the clean-up of single downloads serves.
+void FtpLocalFolder::RemoveStaleScratchFiles() const {
+  if (fd_ >= 0) ReplacingFile::RemoveStaleScratchFiles("/proc/self/fd/" + std::to_string(fd_));
 }
 
 std::string FtpLocalFolder::Identity() const {

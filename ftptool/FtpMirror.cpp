@@ -15,8 +15,8 @@ void FtpStreamView::AddLogLine(const std::string& line) {
   out_ << win1252::ToUtf8(line) << '\n';
 }
 
-void MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir, const fs::path& localParent,
-                  std::ostream& log) {
+FtpTreeTally MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir,
+                          const fs::path& localParent, std::ostream& log) {
   std::string path = remoteDir;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   const std::size_t slash = path.rfind('/');
@@ -36,9 +36,11 @@ void MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir, 
   FtpTreeWalker walker(session, view);
   if (!walker.DownloadTree(localParent / FtpLocalNameOf(name, encoding).Name, name))
     throw FtpError("Verzeichniswechsel verweigert");
+  return walker.Tally();
 }
 
-void MirrorPutDir(remote::RemoteSession& session, const fs::path& localDir, std::ostream& log, FtpPutMode mode) {
+FtpTreeTally MirrorPutDir(remote::RemoteSession& session, const fs::path& localDir, std::ostream& log,
+                          FtpPutMode mode) {
   std::error_code ec;
   const fs::path folder = localDir.has_filename() ? localDir : localDir.parent_path();
   if (!fs::is_directory(folder, ec))
@@ -46,4 +48,5 @@ void MirrorPutDir(remote::RemoteSession& session, const fs::path& localDir, std:
   FtpStreamView view(log);
   FtpTreeWalker walker(session, view);
   walker.UploadTree(folder, mode);
+  return walker.Tally();
 }

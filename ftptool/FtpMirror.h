@@ -8,6 +8,7 @@
 
 #include "FtpClient.h"
 #include "FtpToolView.h"
+#include "FtpTreeTally.h"
 #include "RemoteSession.h"
 
 // A view that writes each log line (as UTF-8) to a stream and keeps nothing else.
@@ -31,11 +32,12 @@ class FtpStreamView : public FtpToolView {
 
 // Downloads REMOTE_DIR (relative to the server's current directory, in server bytes) with
 // everything below it into localParent/<its last name>. Raises FtpError with the German text
-// when the directory cannot be entered or anything fails on the way.
-void MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir,
-                  const std::filesystem::path& localParent, std::ostream& log);
+// when the directory cannot be entered or anything fails on the way. The tally says what was
+// transferred and left out (also written to the log).
+FtpTreeTally MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir,
+                          const std::filesystem::path& localParent, std::ostream& log);
 
 // Uploads localDir with everything below it into the server's current directory.
 // Direct sends each file with a plain STOR, for FTP servers that allow no rename.
-void MirrorPutDir(remote::RemoteSession& session, const std::filesystem::path& localDir, std::ostream& log,
-                  FtpPutMode mode = FtpPutMode::Store);
+FtpTreeTally MirrorPutDir(remote::RemoteSession& session, const std::filesystem::path& localDir,
+                          std::ostream& log, FtpPutMode mode = FtpPutMode::Store);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "FtpPrintable.h"
+#include "PathText.h"
 #include "Utf8Chars.h"
 #include "Win1252.h"
 
@@ -25,6 +27,16 @@ bool IsUtf8(std::string_view text) {
   bool good = true;
   ForEachUtf8(text, [&](char32_t, std::size_t length) { good = good && length > 0; });
   return good;
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// Whether the name holds what an escape looks like: it must be escaped itself to stay apart
+// from the name that escape stands for.
+bool HoldsEscapeForm(std::string_view name) {
+  for (std::size_t at = name.find('%'); at != std::string_view::npos; at = name.find('%', at + 1))
+    if (at + 2 < name.size() && IsHexDigit(name[at + 1]) && IsHexDigit(name[at + 2])) return true;
+  return false;
 }
 
 std::string HexEscape(unsigned char byte) {
@@ -64,28 +76,31 @@ std::string FtpShownName(std::string_view serverBytes, FtpNameEncoding encoding)
 }
 
 std::string FtpLogName(std::string_view serverBytes, FtpNameEncoding encoding) {
-  if (encoding == FtpNameEncoding::Windows1252) return std::string(serverBytes);
-  return win1252::FromUtf8(FtpShownName(serverBytes, encoding));
+  return win1252::FromUtf8(FtpPrintableText(FtpShownName(serverBytes, encoding)));
+}
+
+std::string FtpLogPath(const std::filesystem::path& path) {
+  return win1252::FromUtf8(FtpPrintableText(path.native()));
 }
 
 FtpLocalName FtpLocalNameOf(std::string_view serverBytes, FtpNameEncoding encoding) {
   FtpLocalName local;
-  std::string bytes;
   if (encoding == FtpNameEncoding::Windows1252) {
-    bytes = win1252::ToUtf8(serverBytes);
-  } else {
-    std::size_t at = 0;
-    ForEachUtf8(serverBytes, [&](char32_t, std::size_t length) {
-      if (length == 0) {
-        bytes += HexEscape(static_cast<unsigned char>(serverBytes[at]));
-        local.Escaped = true;
-        ++at;
-      } else {
-        bytes.append(serverBytes.substr(at, length));
-        at += length;
-      }
-    });
+    local.Name = std::filesystem::path(win1252::ToUtf8(serverBytes));
+    return local;
   }
+  local.Escaped = !IsUtf8(serverBytes) || HoldsEscapeForm(serverBytes);
+  if (!local.Escaped) {
+    local.Name = std::filesystem::path(std::string(serverBytes));
+    return local;
+  }
+  std::string bytes;
+  std::size_t at = 0;
+  ForEachUtf8(serverBytes, [&](char32_t cp, std::size_t length) {
+    if (length == 0 || cp == '%') bytes += HexEscape(static_cast<unsigned char>(serverBytes[at]));
+    else bytes.append(serverBytes.substr(at, length));
+    at += length == 0 ? 1 : length;
+  });
   local.Name = std::filesystem::path(bytes);
   return local;
 }
@@ -120,8 +135,10 @@ std::string FtpNotWritableText(std::string_view utf8) {
 }
 
 std::string FtpEscapedNameLine(std::string_view serverBytes, const FtpLocalName& local) {
-  return A("Name ist kein gültiges UTF-8: \"") + FtpLogName(serverBytes, FtpNameEncoding::Utf8) +
-         A("\" gespeichert als \"") + win1252::FromUtf8(local.Name.native()) + "\"";
+  const char* why = IsUtf8(serverBytes) ? "Name enthält \"%\" mit zwei Hex-Ziffern: \""
+                                        : "Name ist kein gültiges UTF-8: \"";
+  return A(why) + FtpLogName(serverBytes, FtpNameEncoding::Utf8) + A("\" gespeichert als \"") +
+         FtpLogPath(local.Name) + "\"";
 }
 
 std::u32string FtpNameSortKey(std::string_view displayUtf8) {

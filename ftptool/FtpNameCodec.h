@@ -19,12 +19,18 @@
 std::string FtpShownName(std::string_view serverBytes, FtpNameEncoding encoding);
 
 // The Windows-1252 text of server bytes for log lines and status panels; a character
-// without a Windows-1252 form shows as "?".
+// without a Windows-1252 form shows as "?", a control character (a line end) as "\xNN"
+// (FtpPrintableText), so no name can forge a line.
 std::string FtpLogName(std::string_view serverBytes, FtpNameEncoding encoding);
+// The same for a local path (file-system bytes).
+std::string FtpLogPath(const std::filesystem::path& path);
 
 // The local name a download gives a server name: the display text's UTF-8 bytes. On a UTF-8
-// connection each byte that is not part of a well-formed UTF-8 character becomes "%XX" (two
-// upper-case hex digits); Escaped then says so, for the log book.
+// connection a name that is not well-formed UTF-8, or that holds "%" and two hex digits, is
+// escaped: each byte that is not part of a well-formed character and each "%" becomes "%XX"
+// (two upper-case hex digits); Escaped then says so, for the log book. Every escaped name
+// holds such a "%XX", which no name kept as it is holds, so no two server names share a
+// local name (b"%FF" is stored as "%25FF", b"\xFF" as "%FF").
 struct FtpLocalName {
   std::filesystem::path Name;
   bool Escaped = false;
@@ -46,7 +52,7 @@ std::string FtpServerPathOfText(std::string_view windows1252, FtpNameEncoding en
 // The German text of a name FtpServerNameOf refused, the name given as UTF-8.
 std::string FtpNotWritableText(std::string_view utf8);
 
-// The log line of a downloaded name that had to be escaped.
+// The log line of a downloaded name that had to be escaped, and why.
 std::string FtpEscapedNameLine(std::string_view serverBytes, const FtpLocalName& local);
 
 // The key the browser lists sort names by: upper case with accents folded onto their base

@@ -6,6 +6,7 @@
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
 #include "FtpNameCodec.h"
+#include "FtpPrintable.h"
 #include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
 #include "FtpTreeWalk.h"
@@ -21,6 +22,11 @@ bool IsSpecialRow(const FtpSelectedRow& row) { return row.Image == 1 || row.Imag
 FtpWalkHooks WalkHooks(FtpConnection& connection) {
   return {[&connection] { return connection.AbortRequested(); },
           [&connection](std::int64_t bytes) { connection.SetExpectedSize(bytes); }};
+}
+
+// A row's caption for the log book and the status panel: a line end in a name shows escaped.
+std::string ShownCaption(const FtpSelectedRow& row) {
+  return win1252::FromUtf8(FtpPrintableText(row.Caption));
 }
 
 std::int64_t SizeValue(const std::string& text) {
@@ -88,6 +94,7 @@ bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection
                                        std::string& text) {
   remote::RemoteSession& session = connection_.Session();
   result = true;
+  skipped_ = 0;
   bool markerFound = false;
   try {
     if (tag == FtpTag::Remote && withMarker) {
@@ -106,10 +113,10 @@ bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection
       }
       TransferRow(tag, row);
     }
-    if (tag == FtpTag::Local)
-      text = "Hochladen beendet";
+    if (tag == FtpTag::Local) text = FtpTransferEndText("Hochladen beendet", skipped_);
     else
-      text = withMarker && !markerFound ? FtpMarkerMissingText(markerName) : "Herunterladen beendet";
+      text = withMarker && !markerFound ? FtpMarkerMissingText(markerName)
+                                        : FtpTransferEndText("Herunterladen beendet", skipped_);
     return true;
   } catch (const std::exception& error) {
     text = A("Übertragung abgebrochen");
@@ -151,17 +158,16 @@ fs::path FtpSelectionCommands::LocalPathOf(FtpTag tag, const FtpSelectedRow& row
 void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
   remote::RemoteSession& session = connection_.Session();
   FtpTreeWalker walker(session, view_, WalkHooks(connection_));
-  const std::string shown = win1252::FromUtf8(row.Caption);
+  const std::string shown = ShownCaption(row);
   if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Exact())) {
     view_.AddTrimmedLogLine(FtpUnsafeNameLine(shown));
     return;
   }
   const fs::path local = LocalPathOf(tag, row);
   if (IsDirectoryRow(row)) {
-    if (tag == FtpTag::Local)
-      walker.UploadTree(local);
-    else
-      walker.DownloadTree(local, row.Exact());
+    if (tag == FtpTag::Local) walker.UploadTree(local);
+    else walker.DownloadTree(local, row.Exact());
+    skipped_ += walker.Tally().Skipped.size();
     return;
   }
   // Refused before anything is sent, rather than sent with "?" for what the server lacks.
@@ -219,7 +225,7 @@ void FtpSelectionCommands::DeleteSelection(FtpTag tag, const FtpSelection& selec
 void FtpSelectionCommands::DeleteRow(FtpTag tag, const FtpSelectedRow& row) {
   // A remote caption is a name from the server: one that leads out of the current directory
   // ("../x", "a/b") is not sent.
-  const std::string shown = win1252::FromUtf8(row.Caption);
+  const std::string shown = ShownCaption(row);
   if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Exact())) {
     view_.AddTrimmedLogLine(FtpUnsafeNameLine(shown));
     return;

@@ -49,11 +49,13 @@ class FtpSelectionCommands {
                        FtpSelectionHost host);
 
   // Uploads (tag 1) or downloads (tag 2) the selected rows. True when the run ended without
-  // an error and was not refused by the marker rule. With withMarker a download first
-  // deletes the marker file on the server and transfers only when that worked. A failure
-  // stops the run, reconnects and logs "=======> Übertragung abgebrochen, neu verbunden!".
-  bool TransferSelection(FtpTag tag, const FtpSelection& selection, bool noRefresh,
-                         bool withMarker, const std::string& markerName = "neu.txt");
+  // an error and was not refused by the marker rule; entries a tree left out are counted in
+  // the end text ("Herunterladen beendet, 2 übersprungen ...") and listed in the log book.
+  // With withMarker a download first deletes the marker file on the server and transfers only
+  // when that worked. A failure stops the run, reconnects and logs
+  // "=======> Übertragung abgebrochen, neu verbunden!".
+  bool TransferSelection(FtpTag tag, const FtpSelection& selection, bool noRefresh, bool withMarker,
+                         const std::string& markerName = "neu.txt");
 
   // DelBtn1Click and the Delete key: deletes the selected rows after "Wirklich löschen?".
   void DeleteSelection(FtpTag tag, const FtpSelection& selection);
@@ -78,6 +80,7 @@ class FtpSelectionCommands {
   FtpToolView& view_;
   Dialogs& dialogs_;
   FtpSelectionHost host_;
+  std::size_t skipped_ = 0;  // entries the trees of the running transfer left out
 };
 
 // The result text of a marked-rows download whose marker was not on the server.

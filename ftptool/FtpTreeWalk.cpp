@@ -12,6 +12,7 @@
 #include "FtpNameCodec.h"
 #include "FtpRemoteCalls.h"
 #include "FtpTexts.h"
+#include "ReplacingFile.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -20,13 +21,22 @@ namespace {
 
 bool IsDotName(const std::string& name) { return name == "." || name == ".."; }
 
+// A local folder a download cannot make; below the tree's top it leaves the entry out.
+class FtpLocalRefusal : public FtpError {
+ public:
+  FtpLocalRefusal(int error, const std::string& text) : FtpError(text), error_(error) {}
+  int Error() const { return error_; }
+
+ private:
+  int error_;
+};
+
 // The entries of a local folder by name, so a walk runs in the same order every time.
 std::vector<fs::directory_entry> FolderEntries(const fs::path& folder) {
   std::error_code ec;
   std::vector<fs::directory_entry> entries;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    entries.push_back(*it);
-  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) entries.push_back(*it);
+  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpLogPath(folder));
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
   return entries;
@@ -63,6 +73,10 @@ std::string FtpOutsideLinkLine(const std::string& name) {
   return A("Verknüpfung nach außerhalb übersprungen: \"") + name + "\"";
 }
 
+std::string FtpScratchNotSentLine(const std::string& name) {
+  return A("Zwischendatei nicht gesendet: \"") + name + "\"";
+}
+
 // The names' encoding is settled at the log-in and holds for the walk.
 FtpTreeWalker::FtpTreeWalker(remote::RemoteSession& session, FtpToolView& view, FtpWalkHooks hooks)
     : session_(session), encoding_(FtpNamesOf(session)), view_(view), hooks_(std::move(hooks)) {
@@ -94,6 +108,50 @@ void FtpTreeWalker::Deleted(const std::string& name) {
   Log(name + A(" gelöscht"));
 }
 
+// An abort between two entries has no transfer to break off: the walk itself ends, as a
+// transfer broken off would end it, rather than going on without the folders left.
+void FtpTreeWalker::StopIfAborted() const {
+  if (hooks_.AbortRequested && hooks_.AbortRequested())
+    throw remote::RemoteError(remote::ErrorKind::Aborted, ftp::texts::kTransferAborted);
+}
+
+void FtpTreeWalker::Skip(const std::string& shownName, const std::string& reason) {
+  std::string path;
+  for (const std::string& level : shownPath_) path += level + "/";
+  tally_.Skip(path + shownName, reason);
+}
+
+template <typename Transfer>
+bool FtpTreeWalker::TakeEntry(const std::string& shownName, Transfer transfer) {
+  try {
+    transfer();
+    return true;
+  } catch (const std::exception& error) {
+    if (!FtpIsRefusal(error) || !session_.Connected()) throw;
+    std::string reason = error.what();
+    std::replace(reason.begin(), reason.end(), '\n', ' ');
+    Skip(shownName, reason);
+    return false;
+  }
+}
+
+template <typename Walk>
+auto FtpTreeWalker::Tallied(bool download, Walk walk) {
+  tally_ = {};
+  shownPath_.clear();
+  const auto logTally = [&] {
+    for (const std::string& line : FtpTallyLines(tally_, download)) Log(line);
+  };
+  try {
+    auto result = walk();
+    logTally();
+    return result;
+  } catch (...) {
+    logTally();
+    throw;
+  }
+}
+
 bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
   return DownloadTree(folder, ServerName(FtpLastComponent(folder), encoding_));
 }
@@ -112,18 +170,19 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
   const fs::path leaf = FtpLastComponent(folder);
   const fs::path parentPath = (folder.has_filename() ? folder : folder.parent_path()).parent_path();
   const FtpLocalFolder parent(parentPath);
-  if (!parent.IsOpen())
-    throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + PathText(folder));
+  if (!parent.IsOpen()) throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpLogPath(folder));
   if (parent.IsLink(leaf.string())) {
-    const std::string line = A("Zielordner ist eine Verknüpfung, nicht verwendet: ") + PathText(folder);
+    const std::string line = A("Zielordner ist eine Verknüpfung, nicht verwendet: ") + FtpLogPath(folder);
     Log(line);
     throw FtpError(line);
   }
   unsynced_.clear();
-  if (!DownloadFolder(parent, parentPath / leaf, leaf.string(), remoteName)) return false;
-  SyncDownloads(folder);
-  ShowDownloaded(parentPath / leaf);
-  return true;
+  return Tallied(true, [&] {
+    if (!DownloadFolder(parent, parentPath / leaf, leaf.string(), remoteName)) return false;
+    SyncDownloads(folder);
+    ShowDownloaded(parentPath / leaf);
+    return true;
+  });
 }
 
 // The files of a tree are renamed into place unflushed (a file that replaces one is flushed
@@ -143,30 +202,42 @@ void FtpTreeWalker::SyncDownloads(const fs::path& folder) {
       continue;
     }
     if (!written.SyncFileSystem())
-      throw FtpError(FtpFormat(ftp::texts::kFileWriteError, PathText(folder)) + "\n" +
+      throw FtpError(FtpFormat(ftp::texts::kFileWriteError, FtpLogPath(folder)) + "\n" +
                      std::strerror(errno));
   }
 }
 
 void FtpTreeWalker::ShowDownloaded(const fs::path& folder) {
-  view_.ShowFtpStatus(2, PathText(FtpLastComponent(folder)) + " heruntergeladen");
+  view_.ShowFtpStatus(2, FtpLogPath(FtpLastComponent(folder)) + " heruntergeladen");
 }
 
-bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
-                                   const std::string& localName, const std::string& remoteName) {
+bool FtpTreeWalker::EnterRemote(const std::string& remoteName) {
   try {
     session_.ChangeDir(remoteName);
+    return true;
   } catch (const std::exception& error) {
     if (!FtpIsRefusal(error)) throw;
     return false;  // refused: nothing below it is done
   }
+}
+
+bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
+                                   const std::string& localName, const std::string& remoteName) {
+  if (!EnterRemote(remoteName)) return false;
   const FtpWalkLevel level(path_, RemoteIdentity(), remoteName);
   const FtpLocalFolder here = parent.MakeChild(localName);
-  if (!here.IsOpen())
-    throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + PathText(folder));
+  if (!here.IsOpen()) {
+    session_.ChangeDir("..");
+    throw FtpLocalRefusal(here.OpenError(),
+                          A("Verzeichnis kann nicht angelegt werden: ") + FtpLogPath(folder));
+  }
   currentLocal_ = folder;
+  shownPath_.push_back(Shown(remoteName));
+  ++tally_.Folders;
   NoteDownloadFolder(here);
+  here.RemoveStaleScratchFiles();
   DownloadEntries(here, folder);
+  shownPath_.pop_back();
   session_.ChangeDir("..");
   currentLocal_ = folder.parent_path();
   return true;
@@ -181,40 +252,77 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
     if (!FtpIsRefusal(error)) throw;
     listingArea_.clear();  // a refused listing counts as empty
   }
-  const std::string shownFolder = PathText(folder);
+  // The identities of the entries written here: a second server name that reaches one of them
+  // (a case-folding file system, a listing that names a file twice) would overwrite it.
+  std::set<std::string> written;
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
-    if (!FtpIsSafeLocalName(entry.Name)) {
-      Log(FtpUnsafeNameLine(Shown(entry.Name)));
-      continue;
-    }
-    if (entry.IsLink) {
-      Log(FtpSkippedLinkLine(Shown(entry.Name)));
-      continue;
-    }
-    const std::string localName = LocalName(entry.Name).native();
-    if (here.IsLink(localName)) {
-      Log(FtpSkippedLocalLinkLine(shownFolder + "/" + Shown(entry.Name)));
-    } else if (entry.IsDirectory) {
-      if (!Aborted() && DownloadFolder(here, folder / localName, localName, entry.Name))
-        ShowDownloaded(folder / localName);
-    } else {
-      Announce(entry.Size, entry.SizeText, Shown(entry.Name));
-      Log("Downloadstart: " + shownFolder + "/" + Shown(entry.Name) + "   " + entry.SizeText);
-      session_.GetAt(entry.Name, here.Fd(), localName);
-    }
+    StopIfAborted();
+    DownloadEntry(here, folder, entry, written);
   }
+}
+
+void FtpTreeWalker::DownloadEntry(const FtpLocalFolder& here, const fs::path& folder,
+                                  const FtpListedEntry& entry, std::set<std::string>& written) {
+  const std::string shown = Shown(entry.Name);
+  if (!FtpIsSafeLocalName(entry.Name)) {
+    Log(FtpUnsafeNameLine(shown));
+    return Skip(shown, A(ftptally::kUnsafeName));
+  }
+  if (entry.IsLink) {
+    Log(FtpSkippedLinkLine(shown));
+    return Skip(shown, A(ftptally::kLink));
+  }
+  const std::string localName = LocalName(entry.Name).native();
+  if (const int refusal = here.NameRefusal(localName)) return Skip(shown, FtpLocalRefusalReason(refusal));
+  if (here.IsLink(localName)) {
+    Log(FtpSkippedLocalLinkLine(FtpLogPath(folder) + "/" + shown));
+    return Skip(shown, A(ftptally::kLocalLink));
+  }
+  if (written.count(here.EntryIdentity(localName))) return Skip(shown, A(ftptally::kNameTaken));
+  // A file is not fetched only to find that it cannot take the place of a folder.
+  if (!entry.IsDirectory && here.IsFolder(localName)) return Skip(shown, FtpLocalRefusalReason(EISDIR));
+  const bool taken = entry.IsDirectory ? DownloadSubFolder(here, folder, localName, entry.Name)
+                                       : DownloadFile(here, folder, entry, localName);
+  if (taken) written.insert(here.EntryIdentity(localName));
+}
+
+bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path& folder,
+                                      const std::string& localName, const std::string& remoteName) {
+  try {
+    if (DownloadFolder(here, folder / localName, localName, remoteName)) {
+      ShowDownloaded(folder / localName);
+      return true;
+    }
+    Skip(Shown(remoteName), A(ftptally::kChangeRefused));
+  } catch (const FtpLocalRefusal& refusal) {
+    Skip(Shown(remoteName), FtpLocalRefusalReason(refusal.Error()));
+  }
+  return false;
+}
+
+bool FtpTreeWalker::DownloadFile(const FtpLocalFolder& here, const fs::path& folder,
+                                 const FtpListedEntry& entry, const std::string& localName) {
+  const std::string shown = Shown(entry.Name);
+  Announce(entry.Size, entry.SizeText, shown);
+  Log("Downloadstart: " + FtpLogPath(folder) + "/" + shown + "   " + entry.SizeText);
+  if (!TakeEntry(shown, [&] { session_.GetAt(entry.Name, here.Fd(), localName); })) return false;
+  ++tally_.Files;
+  return true;
 }
 
 void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   std::error_code ec;
   const fs::path root = fs::canonical(folder, ec);
-  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
+  if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpLogPath(folder));
   CheckUploadNames(folder, encoding_);
   if (mode != FtpPutMode::Store && !FtpClientOf(session_))
     throw remote::RemoteError(remote::ErrorKind::Failed, FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
   putMode_ = mode;
-  UploadFolder(folder, root);
+  Tallied(false, [&] {
+    UploadFolder(folder, root);
+    return true;
+  });
 }
 
 namespace {
@@ -230,44 +338,57 @@ bool LeadsInside(const fs::path& entry, const fs::path& root) {
 
 }  // namespace
 
+// A sub-folder the server will not let the walk into is left out; the tree's own top passes
+// the refusal on, as the command's failure.
 void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   const std::string remoteName = ServerName(FtpLastComponent(folder), encoding_);
   std::error_code ec;
+  const bool top = shownPath_.empty();
   const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)), remoteName);
-  currentLocal_ = folder;
   try {
     session_.MakeDir(remoteName);
   } catch (const std::exception& error) {
     // Most often the directory is there already; it is reused.
     if (!FtpIsRefusal(error)) throw;
   }
-  session_.ChangeDir(remoteName);
-
+  if (top) session_.ChangeDir(remoteName);
+  else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), A(ftptally::kChangeRefused));
+  currentLocal_ = folder;
+  shownPath_.push_back(Shown(remoteName));
+  ++tally_.Folders;
   for (const auto& item : FolderEntries(folder)) {
-    const std::string name = PathText(item.path().filename());
-    if (item.is_directory(ec)) {
-      // A linked folder may lead back into the tree; it is not followed.
-      if (item.is_symlink(ec)) {
-        Log(FtpSkippedLinkLine(name));
-      } else if (!Aborted()) {
-        UploadFolder(item.path(), root);
-      }
-      continue;
-    }
-    if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
-      Log(FtpOutsideLinkLine(name));
-      continue;
-    }
-    const auto size = item.file_size(ec);
-    if (ec) continue;  // an entry gone meanwhile
-    const std::string sizeText = std::to_string(size);
-    Announce(static_cast<std::int64_t>(size), sizeText, name);
-    Log("Uploadstart: " + name + "   " + sizeText);
-    FtpPutFile(session_, item.path().string(), ServerName(item.path().filename(), encoding_), putMode_);
+    StopIfAborted();
+    UploadEntry(item, root);
   }
+  shownPath_.pop_back();
   currentLocal_ = folder.parent_path();
   session_.ChangeDir("..");
   view_.ShowFtpStatus(2, Shown(remoteName) + " hochgeladen");
+}
+
+void FtpTreeWalker::UploadEntry(const fs::directory_entry& item, const fs::path& root) {
+  std::error_code ec;
+  const std::string name = FtpLogPath(item.path().filename());
+  if (item.is_directory(ec)) {
+    // A linked folder may lead back into the tree; it is not followed.
+    if (!item.is_symlink(ec)) return UploadFolder(item.path(), root);
+    Log(FtpSkippedLinkLine(name));
+    return Skip(name, A(ftptally::kLink));
+  }
+  // A scratch file is no part of the tree: a save under way, or the rest of a killed one.
+  if (ReplacingFile::IsScratchName(item.path().filename().native())) return Log(FtpScratchNotSentLine(name));
+  if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
+    Log(FtpOutsideLinkLine(name));
+    return Skip(name, A(ftptally::kOutsideLink));
+  }
+  const auto size = item.file_size(ec);
+  if (ec) return;  // an entry gone meanwhile
+  const std::string sizeText = std::to_string(size);
+  Announce(static_cast<std::int64_t>(size), sizeText, name);
+  Log("Uploadstart: " + name + "   " + sizeText);
+  const std::string remoteName = ServerName(item.path().filename(), encoding_);
+  if (TakeEntry(name, [&] { FtpPutFile(session_, item.path().string(), remoteName, putMode_); }))
+    ++tally_.Files;
 }
 
 void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
@@ -290,6 +411,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   }
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
+    StopIfAborted();
     // The same names that could leave a local folder would leave this directory on the
     // server ("../x" deletes a neighbour's file).
     if (!FtpIsSafeLocalName(entry.Name)) {
@@ -297,7 +419,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
     } else if (!entry.IsDirectory) {
       session_.Delete(entry.Name);  // a link goes as the link itself
       Deleted(Shown(entry.Name));
-    } else if (!Aborted()) {
+    } else {
       DeleteRemoteTree(entry.Name);
       Deleted(Shown(entry.Name));
     }
@@ -318,7 +440,7 @@ void FtpTreeWalker::DeleteLocalTree(const fs::path& folder) {
   if (fs::is_symlink(folder, ec)) {
     // A link to a folder goes as the link; what it points to stays.
     fs::remove(folder, ec);
-    if (ec) throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + PathText(folder));
+    if (ec) throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + FtpLogPath(folder));
     return;
   }
   DeleteLocalFolder(folder);
@@ -326,10 +448,10 @@ void FtpTreeWalker::DeleteLocalTree(const fs::path& folder) {
 
 void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
   std::error_code ec;
-  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(folder), PathText(FtpLastComponent(folder)));
+  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(folder), FtpLogPath(FtpLastComponent(folder)));
   currentLocal_ = folder;
   for (const auto& item : FolderEntries(folder)) {
-    const std::string name = PathText(item.path().filename());
+    const std::string name = FtpLogPath(item.path().filename());
     if (item.is_directory(ec) && !item.is_symlink(ec)) {
       DeleteLocalFolder(item.path());
     } else {
@@ -340,5 +462,5 @@ void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
   }
   currentLocal_ = folder.parent_path();
   if (!fs::remove(folder, ec) || ec)
-    throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + PathText(folder));
+    throw FtpError(A("Verzeichnis kann nicht gelöscht werden: ") + FtpLogPath(folder));
 }

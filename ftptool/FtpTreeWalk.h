@@ -13,12 +13,20 @@
 // entry that is a local link, so nothing is written outside the target folder; an upload
 // sends no file reached through a link that points outside the folder being uploaded.
 // Every walk stops at kFtpMaxTreeDepth levels or at a folder that is its own ancestor.
+//
+// An entry a transfer cannot take (a name the local file system refuses or finds too long, a
+// file the server will not give or take, a second server name for a local name already
+// written in this folder) is left out and the walk goes on; every tree transfer ends with its
+// tally in the log book (FtpTreeTally). Stale scratch files of killed downloads are removed
+// from each folder a download writes to, and an upload never sends such a scratch file. An
+// abort request stops a walk before its next entry ("Transfer abgebrochen").
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -28,6 +36,7 @@
 #include "FtpListPairing.h"
 #include "FtpLocalFolder.h"
 #include "FtpToolView.h"
+#include "FtpTreeTally.h"
 #include "FtpWalkPath.h"
 
 // A remote directory that could not be entered or listed while deleting. Its text is the
@@ -49,7 +58,7 @@ class FtpTreeWalker {
 
   // Downloads the remote directory named like the folder's last component (relative to the
   // server's current directory) into that folder, made if missing. A directory the server
-  // refuses to enter is skipped; false then. A folder that is a link is refused (FtpError).
+  // refuses to enter is not downloaded; false then. A folder that is a link is refused (FtpError).
   // Other errors pass to the caller. Entries are stored under their names as shown
   // (FtpLocalNameOf); remoteName is the directory's server bytes.
   bool DownloadTree(const std::filesystem::path& folder);
@@ -74,22 +83,42 @@ class FtpTreeWalker {
   void SetCurrentLocalFolder(const std::filesystem::path& folder) { currentLocal_ = folder; }
   // The raw lines of the walk's last listing (the listing text area).
   const std::vector<std::string>& ListingArea() const { return listingArea_; }
+  // What the last tree download or upload transferred and left out.
+  const FtpTreeTally& Tally() const { return tally_; }
 
  private:
   std::vector<FtpListedEntry> ListCurrent();
+  // Runs one tree transfer and logs its tally at its end, also when it fails.
+  template <typename Walk>
+  auto Tallied(bool download, Walk walk);
+  bool EnterRemote(const std::string& remoteName);
   bool DownloadFolder(const FtpLocalFolder& parent, const std::filesystem::path& folder,
                       const std::string& localName, const std::string& remoteName);
   void DownloadEntries(const FtpLocalFolder& here, const std::filesystem::path& folder);
+  void DownloadEntry(const FtpLocalFolder& here, const std::filesystem::path& folder,
+                     const FtpListedEntry& entry, std::set<std::string>& written);
+  bool DownloadSubFolder(const FtpLocalFolder& here, const std::filesystem::path& folder,
+                         const std::string& localName, const std::string& remoteName);
+  bool DownloadFile(const FtpLocalFolder& here, const std::filesystem::path& folder,
+                    const FtpListedEntry& entry, const std::string& localName);
   void NoteDownloadFolder(const FtpLocalFolder& here);
   void SyncDownloads(const std::filesystem::path& folder);
   void ShowDownloaded(const std::filesystem::path& folder);
   void UploadFolder(const std::filesystem::path& folder, const std::filesystem::path& root);
+  void UploadEntry(const std::filesystem::directory_entry& item, const std::filesystem::path& root);
   void DeleteLocalFolder(const std::filesystem::path& folder);
   // The server's path of its current directory; empty when it will not say.
   std::string RemoteIdentity();
   std::string Shown(const std::string& serverName) const;
   std::filesystem::path LocalName(const std::string& serverName);
-  bool Aborted() const { return hooks_.AbortRequested && hooks_.AbortRequested(); }
+  // Raises the abort of the walk when the abort was requested.
+  void StopIfAborted() const;
+  // Leaves the entry out: its path below the tree and the reason go into the tally.
+  void Skip(const std::string& shownName, const std::string& reason);
+  // Runs a transfer of one entry; a refusal of that entry alone (the connection stands) leaves
+  // the entry out with the error's text, anything else passes on.
+  template <typename Transfer>
+  bool TakeEntry(const std::string& shownName, Transfer transfer);
   void Announce(std::int64_t size, const std::string& sizeText, const std::string& name);
   void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }
   void Deleted(const std::string& name);
@@ -104,6 +133,9 @@ class FtpTreeWalker {
   // One folder of every file system a download wrote files to, synced at the tree's end.
   std::map<std::uint64_t, FtpLocalFolder> unsynced_;
   FtpPutMode putMode_ = FtpPutMode::Store;
+  FtpTreeTally tally_;
+  // The shown names from the tree's top down to the folder being walked, for the tally.
+  std::vector<std::string> shownPath_;
 };
 
 // The log line of a remote symbolic link a walk leaves alone.
@@ -112,3 +144,5 @@ std::string FtpSkippedLinkLine(const std::string& name);
 // upload leaves out because it lies outside the uploaded folder.
 std::string FtpSkippedLocalLinkLine(const std::string& path);
 std::string FtpOutsideLinkLine(const std::string& name);
+// The log line of a scratch file of this program that an upload does not send.
+std::string FtpScratchNotSentLine(const std::string& name);

@@ -36,6 +36,8 @@ const char* const kLadekoUsage =
     "Passwörter: besser --password-file, LADEKO_PASSWORD (LADEKO_PROXY_PASSWORD) oder die\n"
     "          Frage am Terminal, die ohne Passwort kommt (die Eingabe bleibt unsichtbar):\n"
     "          was mit --password auf der Befehlszeile steht, zeigt \"ps\" jedem Benutzer.\n"
+    "Exit-Status: 0 ausgeführt, 1 Fehler, 2 falscher Aufruf, 3 getdir/putdir vollständig\n"
+    "          durchlaufen, aber Einträge übersprungen (je einer mit Grund in der Ausgabe)\n"
     "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
     "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
     "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"

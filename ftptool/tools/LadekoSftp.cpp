@@ -62,14 +62,29 @@ void CheckSftpCommands(const std::vector<std::string>& args) {
   if (at < args.size() && args[at] == "append") throw UsageError{NotOverSftpText(args[at])};
 }
 
-void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
-                       FtpPutMode putMode) {
+int RunTreeCommand(remote::RemoteSession& session, const std::vector<std::string>& commandAndArgs,
+                   FtpPutMode putMode) {
+  FtpTreeTally tally;
+  {
+    TerminalLineBuffer escaped(std::cout);
+    std::ostream log(&escaped);
+    if (commandAndArgs[0] == "getdir")
+      tally = MirrorGetDir(session, commandAndArgs[1], commandAndArgs[2], log);
+    else tally = MirrorPutDir(session, commandAndArgs[1], log, putMode);
+  }
+  if (tally.Skipped.empty()) return 0;
+  std::cerr << "Nicht alles übertragen: " << tally.Skipped.size() << " übersprungen\n";
+  return kLadekoExitSkipped;
+}
+
+int RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
+                      FtpPutMode putMode) {
   std::size_t at = 0;
   while (at < args.size() && args[at] == "cd") {
     session.ChangeDir(args[at + 1]);
     at += 2;
   }
-  if (at == args.size()) return;
+  if (at == args.size()) return 0;
   const std::string& command = args[at];
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
   const bool withArgument = args.size() - at > 1;
@@ -96,15 +111,11 @@ void RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::st
   } else if (command == "size") {
     std::cout << session.Size(argument(1)) << '\n';
   } else if (command == "getdir" || command == "putdir") {
-    TerminalLineBuffer escaped(std::cout);
-    std::ostream log(&escaped);
-    if (command == "getdir")
-      MirrorGetDir(session, argument(1), argument(2), log);
-    else
-      MirrorPutDir(session, argument(1), log, putMode);
+    return RunTreeCommand(session, {args.begin() + static_cast<std::ptrdiff_t>(at), args.end()}, putMode);
   } else {
     NotOverSftp(command);
   }
+  return 0;
 }
 
 namespace {
@@ -178,8 +189,9 @@ int RunOnSession(SftpSession& session, const remote::RemoteAccess& access, const
                   ": " + session.HostKey().fingerprint);
     }
     session.Login();
-    RunRemoteCommands(session, commands, putMode);
+    const int status = RunRemoteCommands(session, commands, putMode);
     session.Disconnect();
+    return status;
   } catch (const remote::RemoteError& error) {
     session.Disconnect();
     return Fail(error.what() + win1252::FromUtf8(RefusalHint(error, session.HostKey(), pinned, questions)));

@@ -8,9 +8,8 @@
 #include <string>
 #include <string_view>
 
-// The text with every control character written as "\xNN": C0 codes (CR and LF too), DEL,
-// the C1 codes U+0080-U+009F of well-formed UTF-8, and each byte that is not part of
-// well-formed UTF-8. Everything else stays as it is.
+// The text with every control character written as "\xNN" (FtpPrintableText, the rule the
+// tool's log book follows too).
 std::string TerminalText(std::string_view text);
 
 // The same for a message of several lines: each line escaped, the line ends kept.

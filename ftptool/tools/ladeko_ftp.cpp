@@ -62,7 +62,8 @@ std::string OwnNameOnServer(const FtpClient& client, const std::string& localPat
 }
 
 // Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
-void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode) {
+// Returns the exit status.
+int RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode) {
   std::size_t at = 0;
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
   // A remote name argument (UTF-8 from the terminal) in the connection's encoding; one it
@@ -76,7 +77,7 @@ void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode pu
     client.ChangeDir(remote(1));
     at += 2;
   }
-  if (at == args.size()) return;
+  if (at == args.size()) return 0;
   const std::string& command = args[at];
   const std::size_t count = args.size() - at - 1;  // arguments after the command
   if (command == "pwd") {
@@ -106,14 +107,11 @@ void RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode pu
   } else if (command == "size") {
     std::cout << client.Size(remote(1)) << '\n';
   } else if (command == "getdir" || command == "putdir") {
-    TerminalLineBuffer escaped(std::cout);
-    std::ostream log(&escaped);
     FtpRemoteSession session(client);
-    if (command == "getdir")
-      MirrorGetDir(session, remote(1), argument(2), log);
-    else
-      MirrorPutDir(session, argument(1), log, putMode);
+    if (command == "getdir") return RunTreeCommand(session, {command, remote(1), argument(2)}, putMode);
+    return RunTreeCommand(session, {command, argument(1)}, putMode);
   }
+  return 0;
 }
 
 bool IsAnonymous(const std::string& user) {
@@ -202,12 +200,12 @@ int main(int argc, char** argv) {
   client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    RunCommands(client, commands, options.putMode);
+    const int status = RunCommands(client, commands, options.putMode);
     client.Quit();
+    return status;
   } catch (const std::runtime_error& error) {  // FtpError, and RemoteError from a tree walk
     client.Disconnect();
     std::cerr << TerminalLines(ToUtf8(error.what())) << '\n';
     return 1;
   }
-  return 0;
 }

@@ -50,7 +50,7 @@ TEST_F(FtpMirror, PutdirSendsATreeIntoTheCurrentDirectory) {
   FtpRemoteSession session(client);
   MirrorPutDir(session, folder.File("Baum/"), log);
   EXPECT_EQ(ReadFile((Home() / "ziel" / "Baum" / "Ast" / "blatt.txt").string()), "Blatt");
-  EXPECT_EQ(log.str(), "Uploadstart: blatt.txt   5\n");
+  EXPECT_EQ(log.str(), "Uploadstart: blatt.txt   5\nHochgeladen: 1 Datei, 2 Ordner\n");
   EXPECT_EQ(client.RetrieveCurrentDir(), "/ziel");
   EXPECT_EQ(ErrorText([&] { MirrorPutDir(session, folder.File("nichts"), log); }).substr(0, 20),
             "Verzeichnis kann nic");

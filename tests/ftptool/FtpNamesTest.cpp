@@ -79,7 +79,7 @@ TEST(FtpNameCodec, EveryByteStringShowsAsUtf8AndWindows1252NamesGoBackByteForByt
       EXPECT_TRUE(WellFormed(FtpShownName(bytes, encoding)));
       const FtpLocalName local = FtpLocalNameOf(bytes, encoding);
       EXPECT_TRUE(WellFormed(local.Name.native()));
-      EXPECT_EQ(local.Escaped, encoding == kUtf8 && !WellFormed(bytes));
+      EXPECT_EQ(local.Escaped, local.Name.native() != bytes && encoding == kUtf8);
     }
     // A Windows-1252 server's name comes back to the same bytes from the screen and the disk.
     EXPECT_EQ(FtpServerNameOf(std::string_view(FtpShownName(bytes, kAnsi)), kAnsi), bytes);
@@ -89,6 +89,32 @@ TEST(FtpNameCodec, EveryByteStringShowsAsUtf8AndWindows1252NamesGoBackByteForByt
       EXPECT_EQ(FtpServerNameOf(std::string_view(bytes), kUtf8), bytes);
     }
   }
+}
+
+// Names made of the bytes an escape is made of: no two of them may share a local name, and
+// every one without a byte to escape or an escape's look stays as it is.
+TEST(FtpNameCodec, LocalNamesAreOneToOne) {
+  const std::string pieces[] = {"%", "F", "f", "2", "5", "\xFF", "\xC3", "\xA4", "a", "%25"};
+  std::mt19937 random(32);
+  std::map<std::string, std::string> serverNameOf;
+  for (int round = 0; round < 20000; ++round) {
+    std::string bytes;
+    for (int i = random() % 6; i > 0; --i) bytes += pieces[random() % std::size(pieces)];
+    const std::string local = FtpLocalNameOf(bytes, kUtf8).Name.native();
+    const auto [known, added] = serverNameOf.emplace(local, bytes);
+    EXPECT_TRUE(added || known->second == bytes)
+        << "\"" << bytes << "\" and \"" << known->second << "\" -> " << local;
+  }
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"%FF", "%25FF"}, {"\xFF", "%FF"},        {"%25FF", "%2525FF"}, {"100% sicher", "100% sicher"},
+      {"%zz%", "%zz%"}, {"a\xFF%b", "a%FF%25b"}};
+  for (const auto& [server, local] : cases)
+    EXPECT_EQ(FtpLocalNameOf(server, kUtf8).Name.native(), local) << server;
+  EXPECT_EQ(FtpEscapedNameLine("%FF", FtpLocalNameOf("%FF", kUtf8)),
+            A("Name enthält \"%\" mit zwei Hex-Ziffern: \"%FF\" gespeichert als \"%25FF\""));
+  // A line end or an escape sequence in a name cannot start a line of its own in the log.
+  EXPECT_EQ(FtpLogName("a\nDownloadstart: \x1b[2J", kUtf8), "a\\x0aDownloadstart: \\x1b[2J");
+  EXPECT_EQ(FtpLogName("\x85\x0d", kAnsi), A("…\\x0d"));
 }
 
 TEST(FtpNameCodec, UndecodableBytesShowVisiblyAndAreEscapedOnDisk) {
@@ -202,9 +228,15 @@ TEST_F(FtpNamesReal, LadekoFtpGetdirAndPutdirKeepEveryNameAndByte) {
 }
 
 TEST(FtpNamesHostile, AUtf8ServerWithABrokenNameNeitherCrashesNorLosesTheName) {
+  // Two names that were once stored under one local name, and a name listed twice.
   const std::string listing =
       "-rw-r--r-- 1 a b 3 Jan 1 2020 kaputt\xFF.txt\r\n"
-      "-rw-r--r-- 1 a b 3 Jan 1 2020 " + kLodz + "\r\n";
+      "-rw-r--r-- 1 a b 3 Jan 1 2020 " +
+      kLodz +
+      "\r\n"
+      "-rw-r--r-- 1 a b 3 Jan 1 2020 %FF\r\n"
+      "-rw-r--r-- 1 a b 3 Jan 1 2020 \xFF\r\n"
+      "-rw-r--r-- 1 a b 3 Jan 1 2020 kaputt\xFF.txt\r\n";
   ScriptedServer server;
   server.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x");
   server.Reply("211-Features:\r\n UTF8\r\n211 End").Reply("200 ok").Reply("200 x").Reply("215 UNIX");
@@ -214,8 +246,10 @@ TEST(FtpNamesHostile, AUtf8ServerWithABrokenNameNeitherCrashesNorLosesTheName) {
   server.Send("226 fertig\r\n");
   server.Reply("227 (" + server.PasvFields() + ")").Reply("150 Datei").DataSend("eins");
   server.Send("226 fertig\r\n");
-  server.Reply("227 (" + server.PasvFields() + ")").Reply("150 Datei").DataSend("zwei");
-  server.Send("226 fertig\r\n");
+  for (const char* content : {"zwei", "drei", "vier"}) {
+    server.Reply("227 (" + server.PasvFields() + ")").Reply("150 Datei").DataSend(content);
+    server.Send("226 fertig\r\n");
+  }
   server.Reply("250 oben");
   server.Start();
 
@@ -239,11 +273,16 @@ TEST(FtpNamesHostile, AUtf8ServerWithABrokenNameNeitherCrashesNorLosesTheName) {
 
   // The commands carry the server's bytes back, the broken one included.
   const std::vector<std::string> commands(server.Received().begin() + 2, server.Received().end());
-  EXPECT_EQ(commands, (std::vector<std::string>{"FEAT", "OPTS UTF8 ON", "TYPE I", "SYST", "CWD Ziel", "PWD", "EPSV", "PASV", "LIST", "PASV", "RETR kaputt\xFF.txt", "PASV",
-                                                "RETR " + kLodz, "CWD .."}));
+  EXPECT_EQ(commands,
+            (std::vector<std::string>{"FEAT", "OPTS UTF8 ON", "TYPE I", "SYST", "CWD Ziel", "PWD", "EPSV",
+                                      "PASV", "LIST", "PASV", "RETR kaputt\xFF.txt", "PASV", "RETR " + kLodz,
+                                      "PASV", "RETR %FF", "PASV", "RETR \xFF", "CWD .."}));
   EXPECT_EQ(ReadFile(folder.File("Ziel/kaputt%FF.txt")), "eins");
   EXPECT_EQ(ReadFile((fs::path(folder.File("Ziel")) / kLodz).string()), "zwei");
-  EXPECT_EQ(view.LinesStartingWith("Name ist kein"),
-            (std::vector<std::string>{A("Name ist kein gültiges UTF-8: \"kaputt?.txt\" gespeichert als "
-                                        "\"kaputt%FF.txt\"")}));
+  EXPECT_EQ(ReadFile(folder.File("Ziel/%25FF")), "drei");
+  EXPECT_EQ(ReadFile(folder.File("Ziel/%FF")), "vier");
+  EXPECT_EQ(view.LinesStartingWith(A("übersprungen")),
+            (std::vector<std::string>{A("übersprungen: Ziel/kaputt?.txt (lokaler Name schon vergeben)")}));
+  EXPECT_EQ(view.LinesStartingWith("Name ist kein").front(),
+            A("Name ist kein gültiges UTF-8: \"kaputt?.txt\" gespeichert als \"kaputt%FF.txt\""));
 }
