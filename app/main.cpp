@@ -21,20 +21,21 @@
 #include "FtpPar.h"
 #include "HelpViewer.h"
 #include "NoCoreFiles.h"
+#include "ProgramIdentity.h"
 #include "QtDialogs.h"
 #include "QtPrintDialogs.h"
 #include "QtPrinter.h"
 #include "QtShell.h"
 #include "Vok1.h"
+#include "VokInfo.h"
 #include "VokKreuz1.h"
 #include "VokKreuz2.h"
-#include "XdgFileTypes.h"
-#include "VokInfo.h"
 #include "VokSortDlg.h"
 #include "VokTestDlg.h"
-#include "vokdiskDesktop.h"
-#include "Vokunit1Dlg.h"
 #include "Voktitel.h"
+#include "Vokunit1Dlg.h"
+#include "XdgFileTypes.h"
+#include "vokdiskDesktop.h"
 
 namespace {
 
@@ -112,13 +113,13 @@ int main(int argc, char** argv) {
   ForbidCoreFiles();  // the FTP tool keeps passwords in memory
   QApplication app(argc, argv);
   LoadGermanQtTexts(app);
+  ApplyProgramIdentity(TireloIdentity());
 
   auto* titel = new TTitel;
   titel->show();
   titel->repaint();
   QApplication::processEvents();
 
-  QApplication::setApplicationName("Tirelo V");
   QtDialogs dialogs;
   QtShell shell;
   HelpViewer help(HelpFolder(), "Tirelo V - Hilfe");
