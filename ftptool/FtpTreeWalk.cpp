@@ -1,10 +1,10 @@
 #include "FtpTreeWalk.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
-#include <unistd.h>
 #include <system_error>
 
 #include "FtpDateTime.h"
@@ -86,12 +86,12 @@ void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText,
                              const std::string& name) {
   if (hooks_.SetExpectedSize) hooks_.SetExpectedSize(size);
   view_.ShowFtpStatus(1, sizeText);
-  view_.ShowFtpStatus(2, name);
+  view_.ShowFtpStatusUtf8(2, name);
 }
 
 void FtpTreeWalker::Deleted(const std::string& name) {
-  view_.ShowFtpStatus(2, name + A(" gelöscht"));
-  Log(name + A(" gelöscht"));
+  view_.ShowFtpStatusUtf8(2, name + " gelöscht");
+  view_.AddTrimmedLogLineUtf8(name + " gelöscht");
 }
 
 bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
@@ -149,7 +149,7 @@ void FtpTreeWalker::SyncDownloads(const fs::path& folder) {
 }
 
 void FtpTreeWalker::ShowDownloaded(const fs::path& folder) {
-  view_.ShowFtpStatus(2, PathText(FtpLastComponent(folder)) + " heruntergeladen");
+  view_.ShowFtpStatusUtf8(2, FtpLastComponent(folder).string() + " heruntergeladen");
 }
 
 bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
@@ -199,8 +199,9 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
       if (!Aborted() && DownloadFolder(here, folder / localName, localName, entry.Name))
         ShowDownloaded(folder / localName);
     } else {
-      Announce(entry.Size, entry.SizeText, Shown(entry.Name));
-      Log("Downloadstart: " + shownFolder + "/" + Shown(entry.Name) + "   " + entry.SizeText);
+      const std::string shown = FtpShownName(entry.Name, encoding_);
+      Announce(entry.Size, entry.SizeText, shown);
+      view_.AddTrimmedLogLineUtf8("Downloadstart: " + folder.string() + "/" + shown + "   " + entry.SizeText);
       session_.GetAt(entry.Name, here.Fd(), localName);
     }
   }
@@ -261,13 +262,13 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
     const auto size = item.file_size(ec);
     if (ec) continue;  // an entry gone meanwhile
     const std::string sizeText = std::to_string(size);
-    Announce(static_cast<std::int64_t>(size), sizeText, name);
-    Log("Uploadstart: " + name + "   " + sizeText);
+    Announce(static_cast<std::int64_t>(size), sizeText, item.path().filename().string());
+    view_.AddTrimmedLogLineUtf8("Uploadstart: " + item.path().filename().string() + "   " + sizeText);
     FtpPutFile(session_, item.path().string(), ServerName(item.path().filename(), encoding_), putMode_);
   }
   currentLocal_ = folder.parent_path();
   session_.ChangeDir("..");
-  view_.ShowFtpStatus(2, Shown(remoteName) + " hochgeladen");
+  view_.ShowFtpStatusUtf8(2, FtpShownName(remoteName, encoding_) + " hochgeladen");
 }
 
 void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
@@ -296,10 +297,10 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
       Log(FtpUnsafeNameLine(Shown(entry.Name)));
     } else if (!entry.IsDirectory) {
       session_.Delete(entry.Name);  // a link goes as the link itself
-      Deleted(Shown(entry.Name));
+      Deleted(FtpShownName(entry.Name, encoding_));
     } else if (!Aborted()) {
       DeleteRemoteTree(entry.Name);
-      Deleted(Shown(entry.Name));
+      Deleted(FtpShownName(entry.Name, encoding_));
     }
   }
   session_.ChangeDirUp();
@@ -336,7 +337,7 @@ void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
       std::error_code ignored;
       fs::remove(item.path(), ignored);  // a file that will not go shows when the folder will not
     }
-    Deleted(name);
+    Deleted(item.path().filename().string());
   }
   currentLocal_ = folder.parent_path();
   if (!fs::remove(folder, ec) || ec)
