@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
@@ -140,7 +141,10 @@ void FtpBrowserPage::WireLists() {
   for (FtpBrowserListView* list :
        {static_cast<FtpBrowserListView*>(ListView1), static_cast<FtpBrowserListView*>(ListView2)})
     connect(&list->Model(), &QAbstractItemModel::modelReset, this,
-            [this, list] { HideCurrentFolderRow(list); });
+            [this, list] {
+              HideCurrentFolderRow(list);
+              Layout();
+            });
 
   connect(ListBtn1, &QPushButton::clicked, this, [this] { ChangeLocal(); });
   connect(ListBtn2, &QPushButton::clicked, this, [this] { ChangeRemote(); });
@@ -177,6 +181,10 @@ void FtpBrowserPage::WireWindow() {
       if (OnBrowserPage()) DownTBtnClick(tag);
     });
   }
+  // The lists have their real width only once the page is shown.
+  connect(window_.PageControl(), &QTabWidget::currentChanged, this, [this] {
+    if (OnBrowserPage()) Layout();
+  });
   auto clearBefore = window_.OnClearRemoteList;
   window_.OnClearRemoteList = [this, clearBefore] {
     if (clearBefore) clearBefore();
@@ -233,21 +241,28 @@ bool FtpBrowserPage::OnBrowserPage() const {
 
 void FtpBrowserPage::StartUp() {
   if (local_.Rows.empty() && !VerzEdit1->text().isEmpty()) ChangeLocal();
+  Layout();
 }
 
-// The size and date columns take what their widest texts need, the name the rest of the list;
-// a longer name scrolls the list sideways.
+// The size and date columns take what their widest texts (and headers) need, the name the rest
+// of the list; a name longer than that scrolls the list sideways.
 void FtpBrowserPage::Layout() {
   for (FtpBrowserListView* list :
        {static_cast<FtpBrowserListView*>(ListView1), static_cast<FtpBrowserListView*>(ListView2)}) {
     const QFontMetrics metrics(list->font());
     const int margin = 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
-    const int size = metrics.horizontalAdvance(QStringLiteral("9999999999")) + margin;
-    const int date = metrics.horizontalAdvance(QStringLiteral("88.88.8888 88:88:88")) + margin;
-    const int shortestName = 20 * metrics.averageCharWidth() + margin;
-    list->header()->resizeSection(1, size);
-    list->header()->resizeSection(2, date);
-    list->header()->resizeSection(0, std::max(shortestName, list->viewport()->width() - size - date));
+    const QAbstractItemModel* model = list->model();
+    int widths[3] = {0, 0, 0};
+    for (int column : {1, 2}) {
+      widths[column] = metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString());
+      for (int row = 0; row < model->rowCount(); ++row)
+        widths[column] =
+            std::max(widths[column], metrics.horizontalAdvance(model->index(row, column).data().toString()));
+      widths[column] += margin;
+      list->header()->resizeSection(column, widths[column]);
+    }
+    const int shortestName = 12 * metrics.averageCharWidth() + margin;
+    list->header()->resizeSection(0, std::max(shortestName, list->viewport()->width() - widths[1] - widths[2]));
   }
 }
 

@@ -154,8 +154,9 @@ TEST_F(ToolWindowDetails, BrowserColumnsHoldTheirTextsAndTheFolderShownHasNoRow)
       }
     }
     EXPECT_EQ(hidden, 1);
-    // The name column takes the rest of the list, no less than twenty characters.
-    EXPECT_GE(list->header()->sectionSize(0), 20 * metrics.averageCharWidth());
+    // The name column takes the rest of the list, no less than twelve characters.
+    EXPECT_GE(list->header()->sectionSize(0), 12 * metrics.averageCharWidth());
+    EXPECT_GE(list->header()->length(), list->viewport()->width());
   }
   fs::remove_all(folder);
 }
