@@ -21,21 +21,22 @@
 #include "FtpPar.h"
 #include "HelpViewer.h"
 #include "NoCoreFiles.h"
+#include "ProgramIdentity.h"
 #include "QtDialogs.h"
 #include "QtPrintDialogs.h"
 #include "QtPrinter.h"
 #include "QtShell.h"
 #include "ScratchLedger.h"
 #include "Vok1.h"
+#include "VokInfo.h"
 #include "VokKreuz1.h"
 #include "VokKreuz2.h"
-#include "XdgFileTypes.h"
-#include "VokInfo.h"
 #include "VokSortDlg.h"
 #include "VokTestDlg.h"
-#include "vokdiskDesktop.h"
-#include "Vokunit1Dlg.h"
 #include "Voktitel.h"
+#include "Vokunit1Dlg.h"
+#include "XdgFileTypes.h"
+#include "vokdiskDesktop.h"
 
 namespace {
 
@@ -115,13 +116,13 @@ int main(int argc, char** argv) {
   remote::ScratchLedger::Program() = std::make_shared<remote::ScratchLedger>(remote::DefaultScratchLedgerFile());
   QApplication app(argc, argv);
   LoadGermanQtTexts(app);
+  ApplyProgramIdentity(TireloIdentity());
 
   auto* titel = new TTitel;
   titel->show();
   titel->repaint();
   QApplication::processEvents();
 
-  QApplication::setApplicationName("Tirelo V");
   QtDialogs dialogs;
   QtShell shell;
   HelpViewer help(HelpFolder(), "Tirelo V - Hilfe");

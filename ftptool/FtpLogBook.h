@@ -1,6 +1,7 @@
 // The log book's lines. The tool may run for days with the minute timer writing, so the
 // trimmed form of appending keeps at most 15000 lines, dropping the oldest; both ends of the
-// store cost constant time per line, also at the limit.
+// store cost constant time per line, also at the limit. Lines are UTF-8: the log book is the
+// program's own display, so names keep every character (FtpToolView converts other lines).
 #pragma once
 
 #include <cstddef>
@@ -21,6 +22,7 @@ class FtpLogBook {
 
   std::size_t Size() const { return lines_.size(); }
   const std::string& Line(std::size_t index) const { return lines_[index]; }
+  const std::deque<std::string>& Lines() const { return lines_; }
   // All lines, each ended with CR LF, as the clipboard receives them.
   std::string Text() const;
 

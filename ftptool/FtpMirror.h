@@ -17,8 +17,10 @@ class FtpStreamView : public FtpToolView {
   explicit FtpStreamView(std::ostream& out) : out_(out) {}
   void ShowFtpStatus(int, const std::string&) override {}
   void ClearFtpStatus(int, int) override {}
+  void ShowFtpStatusUtf8(int, const std::string&) override {}
   void AddLogLine(const std::string& line) override;
   void AddTrimmedLogLine(const std::string& line) override { AddLogLine(line); }
+  void AddTrimmedLogLineUtf8(const std::string& line) override { out_ << line << '\n'; }
   void SetCursor(FtpCursor) override {}
   void ShowConnected(bool) override {}
   void SetProgressMaximum(std::int64_t) override {}

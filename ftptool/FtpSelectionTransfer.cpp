@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "FtpConnection.h"
+#include "FtpDeleteQuestion.h"
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
 #include "FtpNameCodec.h"
@@ -176,12 +177,12 @@ void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
   if (!remoteName) throw FtpError(FtpNotWritableText(local.filename().native()));
   connection_.SetExpectedSize(SizeValue(row.SizeText));
   view_.ShowFtpStatus(1, row.SizeText);
-  view_.ShowFtpStatus(2, shown);
+  view_.ShowFtpStatusUtf8(2, FtpPrintableText(row.Caption));
   if (tag == FtpTag::Local) {
-    view_.AddTrimmedLogLine("Uploadstart: " + shown + "   " + row.SizeText);
+    view_.AddTrimmedLogLineUtf8("Uploadstart: " + FtpPrintableText(row.Caption) + "   " + row.SizeText);
     session.Put(local.string(), *remoteName);
   } else {
-    view_.AddTrimmedLogLine("Downloadstart: " + shown + "   " + row.SizeText);
+    view_.AddTrimmedLogLineUtf8("Downloadstart: " + FtpPrintableText(row.Caption) + "   " + row.SizeText);
     session.Get(*remoteName, local.string());
   }
 }
@@ -195,7 +196,12 @@ void FtpSelectionCommands::DeleteSelection(FtpTag tag, const FtpSelection& selec
     if (!connection_.NoActionMark()) view_.ShowFtpStatus(2, "Nicht verbunden");
     return;
   }
-  if (!Confirm(A("Wirklich löschen?"))) return;
+  const auto countFolder = [&](const FtpSelectedRow& row) -> std::optional<FtpTreeCount> {
+    if (remote) return FtpCountRemoteTree(connection_.Session(), row.Exact());
+    return FtpCountLocalTree(FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "") /
+                             row.Exact());
+  };
+  if (!Confirm(win1252::FromUtf8(FtpDeleteQuestionText(FtpDeleteItems(selection.Rows, countFolder))))) return;
 
   view_.ClearFtpStatus(2, 2);
   view_.SetCursor(FtpCursor::Hourglass);
@@ -247,8 +253,8 @@ void FtpSelectionCommands::DeleteRow(FtpTag tag, const FtpSelectedRow& row) {
   } else {
     session.Delete(row.Exact());
   }
-  view_.ShowFtpStatus(2, shown + A(" gelöscht"));
-  view_.AddTrimmedLogLine(shown + A(" gelöscht"));
+  view_.ShowFtpStatusUtf8(2, FtpPrintableText(row.Caption) + " gelöscht");
+  view_.AddTrimmedLogLineUtf8(FtpPrintableText(row.Caption) + " gelöscht");
 }
 
 void FtpSelectionCommands::htDelBtnClick() {

@@ -1,10 +1,10 @@
 #include "FtpTreeWalk.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
-#include <unistd.h>
 #include <system_error>
 
 #include "FtpDateTime.h"
@@ -421,7 +421,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
       Deleted(Shown(entry.Name));
     } else {
       DeleteRemoteTree(entry.Name);
-      Deleted(Shown(entry.Name));
+      Deleted(FtpShownName(entry.Name, encoding_));
     }
   }
   session_.ChangeDirUp();
@@ -458,7 +458,7 @@ void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
       std::error_code ignored;
       fs::remove(item.path(), ignored);  // a file that will not go shows when the folder will not
     }
-    Deleted(name);
+    Deleted(item.path().filename().string());
   }
   currentLocal_ = folder.parent_path();
   if (!fs::remove(folder, ec) || ec)

@@ -86,7 +86,7 @@ class CommandKey : public RegistryKey {
 class IconKey : public RegistryKey {
  public:
   IconKey(XdgFileTypes& store, std::string type) : store_(store), type_(std::move(type)) {}
-  std::string ReadDefault() override { return {}; }
+  std::string ReadDefault() override { return store_.HasIcon(type_) ? type_ : std::string(); }
   void WriteDefault(const std::string&) override { store_.WriteIcon(type_); }
 
  private:
@@ -161,6 +161,8 @@ void XdgFileTypes::WriteExtension(const std::string& ext, const std::string& des
 std::string XdgFileTypes::ReadOpenCommand(const std::string& type) const {
   const std::string id = xdg::ApplicationForType(places_, type, program_.desktopId).value_or("");
   if (id == program_.desktopId && !xdg::DesktopEntryRuns(places_, id)) return {};
+  if (id.empty() && xdg::PackagedEntryOpens(places_, program_.desktopId, type, program_.executable))
+    return program_.desktopId;
   return id;
 }
 
@@ -196,8 +198,13 @@ void XdgFileTypes::WriteOpenCommand(const std::string& type, const std::string& 
   }
 }
 
+bool XdgFileTypes::HasIcon(const std::string& type) const {
+  const std::string name = IconFileName(type);
+  return xdg::HicolorIconExists(places_, "mimetypes", name.substr(0, name.size() - 4));
+}
+
 void XdgFileTypes::WriteIcon(const std::string& type) {
-  if (program_.iconFile.empty() || !fs::exists(program_.iconFile)) return;
+  if (program_.iconFile.empty() || !fs::exists(program_.iconFile) || HasIcon(type)) return;
   try {
     xdg::WriteNewFile(places_.dataHome / "icons/hicolor/scalable/mimetypes" / IconFileName(type),
                       ReadAll(program_.iconFile));
@@ -219,6 +226,7 @@ bool RegisterTrainerFileType(const std::string& ext, const std::string& descript
   program.comment = "Vokabeltrainerin Franz\xC3\xB6sisch";
   program.descriptions = TrainerTypeDescriptions();
   program.iconFile = iconFile;
+  program.executable = executable;
   const xdg::Places places = xdg::Places::FromEnvironment();
   XdgFileTypes store(places, program);
   const bool ok = RegisterFileType(store, ext, description, executable);

@@ -7,6 +7,8 @@
 //                            desktop entry naming it); written as the program's desktop entry
 //                            "applications/tirelo.desktop" and a [Default Applications] line
 //   progId\DefaultIcon       written as the type's icon in the hicolor theme
+// What a package installed (its desktop entry starting this program, its icons) counts as
+// there, so a program started from its installed prefix writes nothing into the home folder.
 // A progId that is not a MIME type name (the description the trainer writes itself) stands for
 // the type "application/x-tirelo-<description in lower case, signs as '-'>". The label of the
 // open verb and the description under the progId have no place of their own: the desktop
@@ -25,6 +27,8 @@ struct XdgProgram {
   std::vector<std::string> descriptions;  // the program's own types, Windows-1252
   std::filesystem::path iconFile;         // an SVG; none: no icons are written
   std::string iconName = "tirelo";
+  // The program that registers; an installed entry that starts it counts as its own.
+  std::string executable;
 };
 
 class XdgFileTypes : public RegistryKeys {
@@ -46,6 +50,7 @@ class XdgFileTypes : public RegistryKeys {
   void WriteExtension(const std::string& ext, const std::string& description);
   std::string ReadOpenCommand(const std::string& type) const;
   void WriteOpenCommand(const std::string& type, const std::string& command);
+  bool HasIcon(const std::string& type) const;
   void WriteIcon(const std::string& type);
 
  private:

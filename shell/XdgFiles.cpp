@@ -182,6 +182,27 @@ bool DesktopEntryRuns(const Places& places, const std::string& id) {
   return program && ProgramRuns(*program);
 }
 
+bool PackagedEntryOpens(const Places& places, const std::string& id, const std::string& type,
+                        const std::string& executable) {
+  const std::optional<fs::path> entry = FindDesktopEntry(places, id);
+  if (!entry || entry->parent_path() == places.dataHome / "applications" || !EntryListsType(*entry, type))
+    return false;
+  const std::optional<std::string> text = ReadFile(*entry);
+  const std::optional<std::string> exec = text ? KeyFile(*text).Value("Desktop Entry", "Exec") : std::nullopt;
+  const std::optional<std::string> program = exec ? ExecProgram(*exec) : std::nullopt;
+  std::error_code ec;
+  return program && !executable.empty() && fs::equivalent(*program, executable, ec) && !ec;
+}
+
+bool HicolorIconExists(const Places& places, const std::string& context, const std::string& name) {
+  std::error_code ec;
+  for (const fs::path& dir : places.AllDataDirs())
+    for (const auto& size : fs::directory_iterator(dir / "icons" / "hicolor", ec))
+      for (const char* extension : {".png", ".svg"})
+        if (fs::exists(size.path() / context / (name + extension), ec)) return true;
+  return false;
+}
+
 bool AddDefaultApplication(const fs::path& file, const std::string& type, const std::string& id) {
   KeyFile list(ReadFile(file).value_or(""));
   if (!GroupValues(list.Text(), "Default Applications", type).empty()) return false;

@@ -40,6 +40,15 @@ bool DesktopEntryExists(const Places& places, const std::string& id);
 // executable file). An entry left by a moved or removed installation does not.
 bool DesktopEntryRuns(const Places& places, const std::string& id);
 
+// True when a package installed the entry: it lies in a system data folder (not the user's),
+// lists type and starts executable itself. Such an entry opens the type without any file of
+// the user's.
+bool PackagedEntryOpens(const Places& places, const std::string& id, const std::string& type,
+                        const std::string& executable);
+
+// True when a data folder holds an icon of that name in the hicolor theme's context (any size).
+bool HicolorIconExists(const Places& places, const std::string& context, const std::string& name);
+
 // Adds "type=id;" to [Default Applications] of file unless type has an entry there; keeps
 // every other byte of the file. False when nothing was added.
 bool AddDefaultApplication(const fs::path& file, const std::string& type, const std::string& id);

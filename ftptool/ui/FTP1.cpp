@@ -290,6 +290,7 @@ void TFTPForm1::ShowControls(const FtpProfileValues& values) {
   login_->ShowLogin(values.Login);
   browser_->ShowFolders(values.Folders);
   transfer_->ShowParts(values.Single, values.Auto);
+  ClearRemoteList();
 }
 
 void TFTPForm1::ClearRemoteList() {
@@ -307,6 +308,12 @@ void TFTPForm1::ClearFtpStatus(int first, int last) { log_->ClearFtpStatus(first
 void TFTPForm1::AddLogLine(const std::string& line) { log_->AddLogLine(line); }
 
 void TFTPForm1::AddTrimmedLogLine(const std::string& line) { log_->AddTrimmedLogLine(line); }
+
+void TFTPForm1::ShowFtpStatusUtf8(int panel, const std::string& text) {
+  log_->ShowFtpStatusUtf8(panel, text);
+}
+
+void TFTPForm1::AddTrimmedLogLineUtf8(const std::string& line) { log_->AddTrimmedLogLineUtf8(line); }
 
 void TFTPForm1::SetCursor(FtpCursor cursor) {
   if (cursor == FtpCursor::Hourglass) setCursor(Qt::WaitCursor);

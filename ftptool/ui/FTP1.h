@@ -129,7 +129,8 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
 
   QString StatusText(int panel) const;
 
-  // The profile's values in the pages' controls, each page holding its own part.
+  // The profile's values in the pages' controls, each page holding its own part. Showing a
+  // profile empties the remote list: its rows belong to the server shown before.
   FtpProfileValues ReadControls() override;
   void ShowControls(const FtpProfileValues& values) override;
   // The values last shown; a reconnect off the browser page keeps its remote folder here.
@@ -138,8 +139,10 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   // FtpToolView
   void ShowFtpStatus(int panel, const std::string& text) override;
   void ClearFtpStatus(int first, int last) override;
+  void ShowFtpStatusUtf8(int panel, const std::string& text) override;
   void AddLogLine(const std::string& line) override;
   void AddTrimmedLogLine(const std::string& line) override;
+  void AddTrimmedLogLineUtf8(const std::string& line) override;
   void SetCursor(FtpCursor cursor) override;
   void ShowConnected(bool connected) override;
   void SetProgressMaximum(std::int64_t maximum) override;

@@ -12,6 +12,7 @@
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
 #include "GlyphIcon.h"
+#include "MenuHelpKey.h"
 #include "QtText.h"
 #include "VisibleTabCycling.h"
 
@@ -86,6 +87,7 @@ void TFTPForm1::BuildMenu() {
     QMenu* m = MainMenu1->addMenu(caption);
     m->setObjectName(name);
     m->menuAction()->setObjectName(name);
+    WatchMenuHelpKey(m, [this](int context) { ShowHelpTopic(context > 0 ? context : helpContext_); });
     return m;
   };
   QMenu* datei = menu("Datei1", "&Datei");

@@ -4,10 +4,13 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
@@ -19,8 +22,8 @@
 #include "FtpLocalPaths.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
-#include "FtpRemoteListView.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteListView.h"
 #include "FtpStoredText.h"
 #include "QtText.h"
 #include "Win1252.h"
@@ -115,6 +118,11 @@ void FtpBrowserPage::BuildControls() {
   grid->setRowStretch(2, 1);
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(1, 1);
+  // Tab goes down the local side, then down the remote side.
+  const QList<QWidget*> order = {VerzEdit1, ListBtn1, ListView1,   ExploreBtn, NeuBtn1,
+                                 DelBtn1,   HochBtn,  VerzEdit2,   ListBtn2,   ListView2,
+                                 NeuBtn2,   DelBtn2,  HerunterBtn, htDelBtn,   htDownBtn};
+  for (qsizetype i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void FtpBrowserPage::WireLists() {
@@ -130,6 +138,13 @@ void FtpBrowserPage::WireLists() {
   ListView1->OnDoubleClick = [this](int row) { ListView1DblClick(row); };
   ListView1->OnRename = [this](int row, const std::string& text) { RenameLocal(row, text); };
   ListView2->OnListed = [this] { VerzEdit2->setText(QString::fromStdString(remote_.PathField)); };
+  for (FtpBrowserListView* list :
+       {static_cast<FtpBrowserListView*>(ListView1), static_cast<FtpBrowserListView*>(ListView2)})
+    connect(&list->Model(), &QAbstractItemModel::modelReset, this,
+            [this, list] {
+              HideCurrentFolderRow(list);
+              Layout();
+            });
 
   connect(ListBtn1, &QPushButton::clicked, this, [this] { ChangeLocal(); });
   connect(ListBtn2, &QPushButton::clicked, this, [this] { ChangeRemote(); });
@@ -166,6 +181,10 @@ void FtpBrowserPage::WireWindow() {
       if (OnBrowserPage()) DownTBtnClick(tag);
     });
   }
+  // The lists have their real width only once the page is shown.
+  connect(window_.PageControl(), &QTabWidget::currentChanged, this, [this] {
+    if (OnBrowserPage()) Layout();
+  });
   auto clearBefore = window_.OnClearRemoteList;
   window_.OnClearRemoteList = [this, clearBefore] {
     if (clearBefore) clearBefore();
@@ -222,11 +241,39 @@ bool FtpBrowserPage::OnBrowserPage() const {
 
 void FtpBrowserPage::StartUp() {
   if (local_.Rows.empty() && !VerzEdit1->text().isEmpty()) ChangeLocal();
+  Layout();
 }
 
+// The size and date columns take what their widest texts (and headers) need, the name the rest
+// of the list; a name longer than that scrolls the list sideways.
 void FtpBrowserPage::Layout() {
-  // The grid follows the page by itself; the columns keep their set widths, as the lists
-  // scroll sideways when the names are longer.
+  for (FtpBrowserListView* list :
+       {static_cast<FtpBrowserListView*>(ListView1), static_cast<FtpBrowserListView*>(ListView2)}) {
+    const QFontMetrics metrics(list->font());
+    const int margin = 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    const QAbstractItemModel* model = list->model();
+    int widths[3] = {0, 0, 0};
+    for (int column : {1, 2}) {
+      widths[column] = metrics.horizontalAdvance(model->headerData(column, Qt::Horizontal).toString());
+      for (int row = 0; row < model->rowCount(); ++row)
+        widths[column] =
+            std::max(widths[column], metrics.horizontalAdvance(model->index(row, column).data().toString()));
+      widths[column] += margin;
+      list->header()->resizeSection(column, widths[column]);
+    }
+    const int shortestName = 12 * metrics.averageCharWidth() + margin;
+    list->header()->resizeSection(0, std::max(shortestName, list->viewport()->width() - widths[1] - widths[2]));
+  }
+}
+
+// The folder a list shows is named in its path field above it: its row is not shown.
+void FtpBrowserPage::HideCurrentFolderRow(FtpBrowserListView* list) {
+  const FtpRowModel& model = list->Model();
+  for (int row = 0; row < model.rowCount(); ++row)
+    list->setRowHidden(row, QModelIndex(), model.Row(row)->Image == ftpimage::kCurrentDirectory);
+  const QModelIndex current = list->currentIndex();
+  if (current.isValid() && list->isRowHidden(current.row(), QModelIndex()))
+    list->setCurrentIndex(model.index(current.row() + 1 < model.rowCount() ? current.row() + 1 : 0, 0));
 }
 
 FtpBrowserListView* FtpBrowserPage::List(FtpTag tag) const {

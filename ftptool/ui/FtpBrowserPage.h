@@ -89,6 +89,7 @@ class FtpBrowserPage : public QObject {
   void ShowLocal();
   void MarkFolderChanged();
   bool OnBrowserPage() const;
+  static void HideCurrentFolderRow(FtpBrowserListView* list);
 
   TFTPForm1& window_;
   QWidget* page_;

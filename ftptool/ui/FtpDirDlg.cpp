@@ -1,11 +1,14 @@
 #include "FtpDirDlg.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -17,14 +20,16 @@ TDirDlg::TDirDlg(QWidget* parent) : QDialog(parent) {
   // The tree is read when it opens; it does not follow later changes on disk.
   model_->setOption(QFileSystemModel::DontWatchForChanges, true);
   model_->setRootPath(QDir::rootPath());
-  // The tree fills in the background: until the folders above the chosen node are read the
-  // node has no place, so it is put on top again after each folder that arrives, as long as the
-  // user has not chosen another one.
-  connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
-    if (!selected_.isValid() || ShellTreeView1->currentIndex() != QModelIndex(selected_)) return;
-    ShellTreeView1->scrollTo(selected_, QAbstractItemView::PositionAtTop);
-  });
   ShellTreeView1 = new QTreeView(this);
+  // The tree fills in the background: until the folders above the chosen node are read the
+  // node has no place, and rows arriving or sorted above it later (a busy folder is sorted
+  // only after it was read) push it down. So it is put on top again after each change, until
+  // the user chooses another node or scrolls.
+  connect(model_, &QFileSystemModel::directoryLoaded, this, [this] { KeepSelectedOnTop(); });
+  connect(model_, &QAbstractItemModel::rowsInserted, this, [this] { KeepSelectedOnTop(); });
+  connect(model_, &QAbstractItemModel::layoutChanged, this, [this] { KeepSelectedOnTop(); });
+  ShellTreeView1->viewport()->installEventFilter(this);
+  ShellTreeView1->verticalScrollBar()->installEventFilter(this);
   ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
   ShellTreeView1->setModel(model_);
   for (int column = 1; column < model_->columnCount(); ++column) ShellTreeView1->hideColumn(column);
@@ -60,6 +65,22 @@ void TDirDlg::SelectPathNode() {
   selected_ = node;
   ShellTreeView1->setCurrentIndex(node);
   ShellTreeView1->scrollTo(node, QAbstractItemView::PositionAtTop);
+}
+
+void TDirDlg::KeepSelectedOnTop() {
+  if (!selected_.isValid() || ShellTreeView1->currentIndex() != QModelIndex(selected_)) return;
+  ShellTreeView1->scrollTo(selected_, QAbstractItemView::PositionAtTop);
+  // The view lays its rows out again after the model's signal: the scroll is repeated then.
+  QTimer::singleShot(0, this, [this] {
+    if (selected_.isValid() && ShellTreeView1->currentIndex() == QModelIndex(selected_))
+      ShellTreeView1->scrollTo(selected_, QAbstractItemView::PositionAtTop);
+  });
+}
+
+bool TDirDlg::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::MouseButtonPress || type == QEvent::Wheel) selected_ = QPersistentModelIndex();
+  return QDialog::eventFilter(watched, event);
 }
 
 void TDirDlg::BitBtn1Click() {

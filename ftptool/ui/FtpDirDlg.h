@@ -28,9 +28,11 @@ class TDirDlg : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BitBtn1Click();
+  void KeepSelectedOnTop();
 
   QFileSystemModel* model_ = nullptr;
   QString path_;

@@ -1,11 +1,13 @@
 #include "FtpLogPage.h"
 
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
 #include "FTP1.h"
 #include "QtText.h"
+#include "Win1252.h"
 
 namespace {
 
@@ -27,6 +29,18 @@ class StatusPanel : public QLabel {
  private:
   int wanted_ = 40;
 };
+
+// A text cut byte by byte may end inside a character: that part is dropped.
+QString WholeUtf8(const std::string& text) {
+  std::size_t lead = text.size();
+  while (lead > 0 && text.size() - lead < 4 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80)
+    --lead;
+  if (lead == 0) return QString::fromStdString(text);
+  const auto first = static_cast<unsigned char>(text[lead - 1]);
+  const std::size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+  const bool complete = lead - 1 + length <= text.size();
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(complete ? text.size() : lead - 1));
+}
 
 }  // namespace
 
@@ -85,22 +99,39 @@ void FtpLogPage::LayoutStatusBar(int windowWidth) {
 
 int FtpLogPage::PanelWidth(int panel) const { return panels_.at(panel)->width(); }
 
-// The last panel reaches to the window's edge: the messages in it stay whole.
-bool FtpLogPage::CutsPlainText(int panel) const { return panel < 2 && panels_.at(panel)->isVisible(); }
+// Only a panel on the screen has the width it shows.
+bool FtpLogPage::CutsPlainText(int panel) const { return panels_.at(panel)->isVisible(); }
 
 int FtpLogPage::TextWidth(const std::string& text) const {
-  return bar_->fontMetrics().horizontalAdvance(ToQ(text));
+  return bar_->fontMetrics().horizontalAdvance(utf8Panel_ ? QString::fromStdString(text) : ToQ(text));
 }
 
 void FtpLogPage::SetPanelText(int panel, const std::string& text) {
-  panels_.at(panel)->setText(ToQ(text));
+  panels_.at(panel)->setText(utf8Panel_ ? WholeUtf8(text) : ToQ(text));
   // Seen at once, also while a long action goes on.
   panels_.at(panel)->repaint();
 }
 
 void FtpLogPage::ShowFtpStatus(int panel, const std::string& text) {
+  ShowFtpStatusUtf8(panel, win1252::ToUtf8(text));
+}
+
+// The panel is cut to its width less 40 pixels; the message of panel 2 that lost its end is
+// kept whole in the log book and the panel's tip.
+void FtpLogPage::ShowFtpStatusUtf8(int panel, const std::string& text) {
   if (panel < 0 || panel > 2) return;
+  utf8Panel_ = true;
   ShowStatus(*this, panel, text);
+  utf8Panel_ = false;
+  if (panel != 2) return;
+  const bool cut = panels_[2]->text() != QString::fromStdString(text);
+  panels_[2]->setToolTip(cut ? QString::fromStdString(text) : QString());
+  if (cut) AddTrimmedLogLineUtf8(text);
+}
+
+QString FtpLogPage::StatusText(int panel) const {
+  const QString whole = panel == 2 ? panels_[2]->toolTip() : QString();
+  return whole.isEmpty() ? panels_.at(panel)->text() : whole;
 }
 
 void FtpLogPage::SetPanelDirect(int panel, const std::string& text) { SetPanelText(panel, text); }
@@ -110,8 +141,8 @@ void FtpLogPage::ClearFtpStatus(int first, int last) {
 }
 
 // One line is one block: line breaks inside an entry are shown as blanks.
-void FtpLogPage::Append(const std::string& line) {
-  QString text = ToQ(line);
+void FtpLogPage::Append(const std::string& utf8Line) {
+  QString text = QString::fromStdString(utf8Line);
   text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
   memo_->appendPlainText(text);
 }
@@ -123,12 +154,16 @@ void FtpLogPage::DropFirstBlocks(std::size_t count) {
   cursor.removeSelectedText();
 }
 
-void FtpLogPage::AddLogLine(const std::string& line) {
+void FtpLogPage::AddLogLine(const std::string& line) { AddLogLineUtf8(win1252::ToUtf8(line)); }
+
+void FtpLogPage::AddTrimmedLogLine(const std::string& line) { AddTrimmedLogLineUtf8(win1252::ToUtf8(line)); }
+
+void FtpLogPage::AddLogLineUtf8(const std::string& line) {
   book_.Add(line);
   Append(line);
 }
 
-void FtpLogPage::AddTrimmedLogLine(const std::string& line) {
+void FtpLogPage::AddTrimmedLogLineUtf8(const std::string& line) {
   book_.Add(line);
   Append(line);
   const std::size_t excess = book_.Excess();
@@ -141,9 +176,13 @@ void FtpLogPage::ToolButton1Click() {
   memo_->clear();
 }
 
+// The caret at the start of the last line: the end of a long line would scroll the view
+// sideways and hide the start of every line.
 void FtpLogPage::ScrollToEnd() {
   memo_->moveCursor(QTextCursor::End);
+  memo_->moveCursor(QTextCursor::StartOfBlock);
   memo_->ensureCursorVisible();
+  memo_->horizontalScrollBar()->setValue(0);
 }
 
 void FtpLogPage::CopyToClipboard() {

@@ -1,7 +1,9 @@
 #pragma once
 // The page "Logbuch" and the status bar of the tool window. The log book's lines are kept in
-// an FtpLogBook; the text view shows them one block per line, so appending costs one block and
-// trimming removes blocks from the top, with no layout of the whole text.
+// an FtpLogBook (UTF-8; a Windows-1252 line is converted once, here); the text view shows them
+// one block per line, so appending costs one block and trimming removes blocks from the top,
+// with no layout of the whole text. A message cut to fit status panel 2 goes to the log book
+// whole.
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -22,12 +24,17 @@ class FtpLogPage : private StatusView {
   QStatusBar* BuildStatusBar();
   void LayoutStatusBar(int windowWidth);
   void ShowFtpStatus(int panel, const std::string& text);
+  void ShowFtpStatusUtf8(int panel, const std::string& text);
   void SetPanelDirect(int panel, const std::string& text);
   void ClearFtpStatus(int first, int last);
-  QString StatusText(int panel) const { return panels_.at(panel)->text(); }
+  // The panel's message: for panel 2 the whole message, also when the panel shows it cut.
+  QString StatusText(int panel) const;
+  QString ShownStatusText(int panel) const { return panels_.at(panel)->text(); }
 
   void AddLogLine(const std::string& line);
   void AddTrimmedLogLine(const std::string& line);
+  void AddLogLineUtf8(const std::string& line);
+  void AddTrimmedLogLineUtf8(const std::string& line);
   void ToolButton1Click();  // clears the log book
   // When the page opens the newest entries are in view.
   void ScrollToEnd();
@@ -38,7 +45,7 @@ class FtpLogPage : private StatusView {
   QPlainTextEdit* DebugListMemo() const { return memo_; }
 
  private:
-  void Append(const std::string& line);
+  void Append(const std::string& utf8Line);
   void DropFirstBlocks(std::size_t count);
 
   // StatusView
@@ -52,4 +59,6 @@ class FtpLogPage : private StatusView {
   QPlainTextEdit* memo_ = nullptr;
   QStatusBar* bar_ = nullptr;
   std::array<QLabel*, 3> panels_{};
+  // The text of the panel set last is UTF-8, not Windows-1252.
+  bool utf8Panel_ = false;
 };

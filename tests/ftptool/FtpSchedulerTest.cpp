@@ -25,11 +25,13 @@ class RecordingView : public FtpToolView {
     if (panel == 2) status2.push_back(text);
   }
   void ClearFtpStatus(int, int) override {}
+  void ShowFtpStatusUtf8(int panel, const std::string& text) override { ShowFtpStatus(panel, text); }
   void AddLogLine(const std::string& line) override {
     log.push_back(line);
     ++untrimmedLines;
   }
   void AddTrimmedLogLine(const std::string& line) override { log.push_back(line); }
+  void AddTrimmedLogLineUtf8(const std::string& line) override { log.push_back(line); }
   void SetCursor(FtpCursor) override {}
   void ShowConnected(bool) override {}
   void SetProgressMaximum(std::int64_t) override {}

@@ -72,9 +72,11 @@ class XdgFileTypesTest : public ::testing::Test {
 
 // Another program that claims ".evd" with its own type and desktop entry.
 void InstallOtherProgram(const fs::path& data, bool withApplication) {
-  Write(data / "mime/packages/other.xml",
-        "<?xml version=\"1.0\"?>\n<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-        "  <mime-type type=\"application/x-other\">\n    <glob pattern=\"*.EVD\"/>\n  </mime-type>\n</mime-info>\n");
+  Write(
+      data / "mime/packages/other.xml",
+      "<?xml version=\"1.0\"?>\n<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+      "  <mime-type type=\"application/x-other\">\n    <glob pattern=\"*.EVD\"/>\n  "
+      "</mime-type>\n</mime-info>\n");
   if (withApplication)
     Write(data / "applications/other.desktop",
           "[Desktop Entry]\nType=Application\nName=Other\nExec=other %f\nMimeType=application/x-other;\n");
@@ -247,4 +249,39 @@ TEST_F(XdgFileTypesTest, XdgMimeNamesTheTypesAndTheTrainer) {
   EXPECT_EQ(run("xdg-mime query default application/x-tirelo-lektion-lerneinheit"), "tirelo.desktop\n");
   unsetenv("XDG_DATA_HOME");
   unsetenv("XDG_CONFIG_HOME");
+}
+
+// Started from its installed prefix, the program finds what the package installed (its types,
+// its entry starting this very program, the icons in every size) and writes nothing at all into
+// the user's folders; the same program started from elsewhere still registers itself.
+TEST_F(XdgFileTypesTest, AProgramStartedFromItsPackageWritesNothingIntoTheHome) {
+  const fs::path sys = root / "sys";
+  const fs::path installed = MakeProgram(sys.parent_path() / "usr/bin/tirelo");
+  Write(sys / "mime/globs2",
+        "50:application/x-tirelo-vokabel-datei:*.evd\n50:application/x-tirelo-lektion-lerneinheit:*.le\n");
+  Write(sys / "applications/tirelo.desktop",
+        "[Desktop Entry]\nType=Application\nName=Tirelo V\nExec=" + installed.string() +
+            " %f\nMimeType=application/x-tirelo-vokabel-datei;application/x-tirelo-lektion-lerneinheit;\n");
+  for (const char* type : {"vokabel-datei", "lektion-lerneinheit"})
+    Write(sys / "icons/hicolor/16x16/mimetypes" / (std::string("application-x-tirelo-") + type + ".png"),
+          "png");
+  struct Case {
+    std::string program;
+    bool writes;
+  };
+  for (const Case& c : {Case{installed.string(), false}, Case{exe, true}}) {
+    fs::remove_all(places.dataHome);
+    fs::remove_all(places.configHome);
+    XdgFileTypes store(places, [&] {
+      XdgProgram p = program;
+      p.executable = c.program;
+      return p;
+    }());
+    for (const std::string& description : TrainerTypeDescriptions())
+      EXPECT_TRUE(
+          RegisterFileType(store, description == "Vokabel-Datei" ? ".evd" : ".le", description, c.program));
+    const bool wrote = fs::exists(places.dataHome) && !Snapshot(places.dataHome).empty();
+    EXPECT_EQ(wrote, c.writes) << c.program;
+    EXPECT_FALSE(fs::exists(places.dataHome / "icons")) << "the package's icons count " << c.program;
+  }
 }

@@ -1,5 +1,6 @@
 // A tool window for tests: it records what the core shows in the status panels, the log book,
-// the progress display and the indicator.
+// the progress display and the indicator. Everything is recorded as Windows-1252, names given
+// as UTF-8 too, so the core's tests compare one encoding; the window's tests see UTF-8.
 #pragma once
 
 #include <array>
@@ -10,6 +11,7 @@
 
 #include "FtpLogBook.h"
 #include "FtpToolView.h"
+#include "Win1252.h"
 
 class RecordingToolView : public FtpToolView {
  public:
@@ -31,7 +33,11 @@ class RecordingToolView : public FtpToolView {
   void ClearFtpStatus(int first, int last) override {
     for (int i = first; i <= last; ++i) panels.at(static_cast<std::size_t>(i)).clear();
   }
+  void ShowFtpStatusUtf8(int panel, const std::string& text) override {
+    ShowFtpStatus(panel, win1252::FromUtf8(text));
+  }
   void AddLogLine(const std::string& line) override { log.Add(line); }
+  void AddTrimmedLogLineUtf8(const std::string& line) override { log.AddTrimmed(win1252::FromUtf8(line)); }
   void AddTrimmedLogLine(const std::string& line) override { log.AddTrimmed(line); }
   void SetCursor(FtpCursor c) override { cursor = c; }
   void ShowConnected(bool connected) override { connectedShown = connected ? 1 : 0; }

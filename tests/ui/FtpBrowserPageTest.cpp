@@ -18,13 +18,14 @@
 #include <sstream>
 
 #include "FTP1.h"
-#include "FtpLoginForServer.h"
 #include "FtpBrowserPage.h"
 #include "FtpConnectionPanel.h"
+#include "FtpLoginForServer.h"
+#include "FtpLogPage.h"
 #include "FtpLoginPage.h"
 #include "FtpRemoteListView.h"
-#include "PyftpdSuite.h"
 #include "FtpStoredText.h"
+#include "PyftpdSuite.h"
 #include "ScriptedDialogs.h"
 #include "Win1252.h"
 
@@ -196,15 +197,19 @@ TEST_F(FtpBrowserPageTest, DeleteKeyAsksFirstAndDeletesOnYes) {
   dialogs.messageAnswers.push_back(MsgResult::No);
   QApplication::sendEvent(page().ListView2, &del);
   ASSERT_FALSE(dialogs.messages.empty());
-  EXPECT_EQ(dialogs.messages.back().text, A("Wirklich löschen?"));
+  EXPECT_EQ(dialogs.messages.back().text, A("Wirklich löschen?\n\nDatei \"old.txt\""));
   EXPECT_TRUE(fs::exists(server_->Home() / "old.txt"));
 
   page().ListView2->SelectRow(RowOf(page().Remote().Rows, "old.txt"));
   page().ListView2->selectionModel()->select(
       page().ListView2->model()->index(RowOf(page().Remote().Rows, "olddir"), 0),
       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+  fs::create_directories(server_->Home() / "olddir" / "in" / "deeper");
+  WriteFile(server_->Home() / "olddir" / "in" / "y", "y");
   dialogs.messageAnswers.push_back(MsgResult::Yes);
   QApplication::sendEvent(page().ListView2, &del);
+  EXPECT_EQ(dialogs.messages.back().text,
+            A("Wirklich löschen?\n\nOrdner \"olddir\" mit 2 Dateien und 2 Ordnern\nDatei \"old.txt\""));
   EXPECT_FALSE(fs::exists(server_->Home() / "old.txt"));
   EXPECT_FALSE(fs::exists(server_->Home() / "olddir"));
   EXPECT_EQ(RowOf(page().Remote().Rows, "old.txt"), -1);
@@ -212,9 +217,16 @@ TEST_F(FtpBrowserPageTest, DeleteKeyAsksFirstAndDeletesOnYes) {
   // The local list deletes through the same key.
   WriteFile(local / "gone.txt", "g");
   ShowLocal(local);
+  fs::create_directories(local / "Ordner" / "leer");
+  ShowLocal(local);
   Mark(page().ListView1, page().Local().Rows, "gone.txt");
+  page().ListView1->selectionModel()->select(
+      page().ListView1->model()->index(RowOf(page().Local().Rows, "Ordner"), 0),
+      QItemSelectionModel::Select | QItemSelectionModel::Rows);
   dialogs.messageAnswers.push_back(MsgResult::Yes);
   QApplication::sendEvent(page().ListView1, &del);
+  EXPECT_EQ(dialogs.messages.back().text,
+            A("Wirklich löschen?\n\nOrdner \"Ordner\" mit 0 Dateien und 1 Ordner\nDatei \"gone.txt\""));
   EXPECT_FALSE(fs::exists(local / "gone.txt"));
 }
 
@@ -423,6 +435,19 @@ TEST_F(FtpBrowserPageTest, UmlautAndForeignNamesShowDecodedAndTravelExactly) {
   }
   EXPECT_EQ(ReadFile(local / groesse), "gross");
   EXPECT_EQ(ReadFile(local / lodz), "lodz");
+  // The log book and the panels show the names as they are, not with "?" for what
+  // Windows-1252 lacks.
+  const FtpLogBook& book = form.LogPage().LogBook();
+  EXPECT_NE(std::find(book.Lines().begin(), book.Lines().end(), "Downloadstart: " + lodz + "   4"),
+            book.Lines().end());
+  fs::create_directory(local / nihongo);
+  page().ListLocal();
+  page().ListView1->clearSelection();
+  Mark(page().ListView1, page().Local().Rows, nihongo);
+  dialogs.messageAnswers.push_back(MsgResult::Yes);
+  page().DelBtn1->click();
+  EXPECT_EQ(form.StatusText(2), QString::fromStdString(nihongo + " gelöscht"));
+  EXPECT_EQ(book.Lines().back(), nihongo + " gelöscht");
 
   // Renamed in place: the new text reaches the server as UTF-8.
   QAbstractItemModel* remote = page().ListView2->model();
@@ -439,6 +464,19 @@ TEST_F(FtpBrowserPageTest, UmlautAndForeignNamesShowDecodedAndTravelExactly) {
   page().HochBtn->click();
   EXPECT_EQ(form.StatusText(2), "Hochladen beendet");
   EXPECT_EQ(ReadFile(server_->Home() / uebungen / lodz), "lodz");
+}
+
+// A profile opened while the list shows another server's rows: the rows go, as with "- neu",
+// so no command can act on a row of the server shown before.
+TEST_F(FtpBrowserPageTest, OpeningAProfileEmptiesTheRemoteList) {
+  WriteFile(server_->Home() / "fremd.txt", "f");
+  ConnectToServer();
+  ASSERT_NE(RowOf(page().Remote().Rows, "fremd.txt"), -1);
+  const fs::path profile = local / "anderer.ftpz";
+  ASSERT_TRUE(form.Profiles().WriteProfile(profile));
+  ASSERT_TRUE(form.Profiles().ReadProfile(profile));
+  EXPECT_TRUE(page().Remote().Rows.empty());
+  EXPECT_EQ(page().ListView2->model()->rowCount(), 0);
 }
 
 TEST(FtpStoredFields, ATextTheRecordCannotHoldIsNamedForTheRefusal) {

@@ -57,3 +57,26 @@ TEST(FtpDirDlg, TheGivenFolderEndsAsTheTopVisibleNode) {
   dialog.reject();
   fs::remove_all(base);
 }
+
+// Under a busy folder the rows arrive and are sorted after the folder was read, pushing the
+// chosen node down; it stays on top, also when the chooser is opened a second time.
+TEST(FtpDirDlg, TheGivenFolderStaysOnTopUnderABusyFolderAtEveryOpening) {
+  const fs::path base = fs::temp_directory_path() / ("tirelo-dirdlg-busy-" + std::to_string(::getpid()));
+  for (int i = 0; i < 600; ++i) fs::create_directories(base / ("ordner" + std::to_string(1000 + i)));
+  const fs::path folder = base / "ordner1450";
+  for (int opening = 1; opening <= 2; ++opening) {
+    TDirDlg dialog;
+    dialog.resize(320, 240);
+    dialog.SetPath(QString::fromStdString(folder.string()));
+    dialog.show();
+    QTreeView* tree = dialog.ShellTreeView1;
+    auto* model = static_cast<QFileSystemModel*>(tree->model());
+    const QModelIndex parent = model->index(QString::fromStdString(base.string()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(parent) == 600; }, 10000)) << opening;
+    QTest::qWait(300);  // the delayed sort and the layout after it
+    EXPECT_EQ(fs::path(model->filePath(tree->currentIndex()).toStdString()), folder) << opening;
+    EXPECT_EQ(tree->visualRect(tree->currentIndex()).top(), 0) << opening;
+    dialog.reject();
+  }
+  fs::remove_all(base);
+}

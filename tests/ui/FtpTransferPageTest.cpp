@@ -26,6 +26,7 @@
 #include "FtpTransferPage.h"
 #include "PyftpdSuite.h"
 #include "ScriptedDialogs.h"
+#include "Win1252.h"
 
 namespace fs = std::filesystem;
 
@@ -65,7 +66,7 @@ class FtpTransferPageTest : public PyftpdSuite {
   int LogCount(const std::string& line) {
     int count = 0;
     const FtpLogBook& book = form.LogPage().LogBook();
-    for (std::size_t i = 0; i < book.Size(); ++i) count += book.Line(i) == line;
+    for (std::size_t i = 0; i < book.Size(); ++i) count += book.Line(i) == win1252::ToUtf8(line);
     return count;
   }
 

@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "FindDialog.h"
+#include "FrameFit.h"
 #include "HelpViewer.h"
 #include "Layout.h"
 #include "QtText.h"
@@ -144,6 +145,11 @@ void TForm1::ApplySizePreset() {
     move(screenRect.x() + preset->left, screenRect.y() + preset->top);
   }
   ApplyViewSettings();
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
+  if (activated_) FitFrameToScreen(*this);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
@@ -306,18 +312,6 @@ void TForm1::WatchHelpContext(QWidget* widget) {
 
 // The window's help context follows the mouse: tool bars 290, tables 300, accent buttons 240.
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (auto* menu = qobject_cast<QMenu*>(watched); menu && event->type() == QEvent::KeyPress &&
-                                                 static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
-    const QAction* active = menu->activeAction();
-    const int context = active && active->property("helpContext").toInt() > 0
-                            ? active->property("helpContext").toInt()
-                            : menu->property("helpContext").toInt();
-    if (context > 0) {
-      menu->close();
-      ShowHelp(context);
-      return true;
-    }
-  }
   if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
     // A mouse move a button does not take goes on to its tool bar: the context follows the
     // widget under the mouse, not the one the event reached.

@@ -19,13 +19,13 @@
 #include "Shell.h"
 #include "StatusLine.h"
 #include "ViewSettings.h"
-#include "VokDocument.h"
 #include "VokCommands.h"
+#include "VokDocument.h"
 #include "VokGridView.h"
 #include "filecls.h"
+#include "vokPrint.h"
 #include "vokdisk.h"
 #include "vokdiskDesktop.h"
-#include "vokPrint.h"
 
 class HelpViewer;
 class QDialog;
@@ -144,6 +144,8 @@ class TForm1 : public QMainWindow,
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Keeps the framed window within the screen (FrameFit).
+  void moveEvent(QMoveEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -9,10 +9,11 @@
 #include <QTabBar>
 
 #include "GlyphIcon.h"
+#include "MenuHelpKey.h"
 #include "QtText.h"
+#include "VisibleTabCycling.h"
 #include "Vok1.h"
 #include "VokInfo.h"
-#include "VisibleTabCycling.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ void TForm1::BuildMenu() {
     m->setObjectName(name);
     m->menuAction()->setObjectName(name);
     m->setProperty("helpContext", context);
-    m->installEventFilter(this);  // F1 inside an open menu shows the menu's help
+    WatchMenuHelpKey(m, [this](int help) { ShowHelp(help); });
     return m;
   };
 
