@@ -450,3 +450,21 @@ TEST(FtpStoredFields, ATextTheRecordCannotHoldIsNamedForTheRefusal) {
   FromQStored(QString::fromUtf8("日本語"), unwritable);
   EXPECT_EQ(unwritable, A("/?ód?")) << "the first one is named";
 }
+
+// A download that fails (the file went away on the server) reconnects into the folder the
+// list shows, as a failed tree transfer does, and the list shows that folder's files.
+TEST_F(FtpBrowserPageTest, AFailedDownloadReconnectsIntoTheListedFolder) {
+  fs::create_directories(server_->Home() / "unter");
+  WriteFile(server_->Home() / "unter" / "weg.txt", "x");
+  WriteFile(server_->Home() / "unter" / "bleibt.txt", "y");
+  ConnectToServer();
+  ShowLocal(local);
+  page().ListView2->DoubleClickRow(RowOf(page().Remote().Rows, "unter"));
+  Mark(page().ListView2, page().Remote().Rows, "weg.txt");
+  fs::remove(server_->Home() / "unter" / "weg.txt");
+  form.Action("Downstarten1")->trigger();
+  EXPECT_EQ(form.StatusText(2), QString::fromUtf8("Übertragung abgebrochen"));
+  EXPECT_EQ(page().VerzEdit2->text(), "/unter");
+  EXPECT_EQ(form.Connection().Session().CurrentDir(), "/unter");
+  EXPECT_GE(RowOf(page().Remote().Rows, "bleibt.txt"), 0);
+}

@@ -2,6 +2,8 @@
 // loopback: the FTP tool shown as a file dialog, driven while it runs modally.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,11 +11,13 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
-#include <unistd.h>
+#include <tuple>
 
 #include "FTP1.h"
 #include "FtpLoginForServer.h"
@@ -272,8 +276,10 @@ TEST_F(FtpDialogPageTest, PathFieldLevelUpAndNewDirectoryWorkOnTheServer) {
   WriteAll(server_->Home() / "unter" / "tief.evd", "x");
   script = [this] {
     EXPECT_EQ(Page().VerzEdit->text(), "/");
+    Page().FileEdit->setText("lektion");  // Enter in the path field must not save it
     Page().VerzEdit->setText("/unter");
     QTest::keyClick(Page().VerzEdit, Qt::Key_Return);
+    ASSERT_TRUE(tool->isVisible());
     EXPECT_EQ(Page().VerzEdit->text(), "/unter");
     EXPECT_EQ(Captions(), (std::set<std::string>{"tief.evd"}));
     Page().VerzEdit->setText("/gibtsnicht");
@@ -293,6 +299,7 @@ TEST_F(FtpDialogPageTest, PathFieldLevelUpAndNewDirectoryWorkOnTheServer) {
   form->Action("AufFTPServerspeichern1")->trigger();
   EXPECT_EQ(shown, 1);
   EXPECT_FALSE(fs::exists(server_->Home() / "unbenannt.evd"));
+  EXPECT_FALSE(fs::exists(server_->Home() / "unter" / "lektion.evd"));
 }
 
 TEST_F(FtpDialogPageTest, WithoutAServerTheDialogSaysSoAndOkTriesNothing) {
@@ -378,4 +385,87 @@ TEST_F(FtpDialogPageTest, AfterOpeningTheMarkedRowAndTheRowStatusAgree) {
   const int row = form->Document().Box(1).cursorRow;
   EXPECT_EQ(form->StatusText(1), QString("Zeile: %1").arg(row));
   EXPECT_EQ(form->Grid(0)->currentIndex().row() + 1, row);
+}
+
+// Saving over a server file asks first, unless the document came from it or was last saved
+// to it; "Nein" leaves the dialog open and the file as it was.
+TEST_F(FtpDialogPageTest, SavingOverAnotherServerFileAsksFirst) {
+  FillBox1();
+  WriteAll(server_->Home() / "alt.evd", "alt");
+  WriteAll(server_->Home() / "quelle.evd", EncodeVocabFile(form->Document()));
+  // The command, the name typed, the answer to the question (Cancel: none is asked), the status.
+  const std::tuple<const char*, const char*, MsgResult, const char*> steps[] = {
+      {"AufFTPServerspeichern1", "alt", MsgResult::No, "Datei nicht hochgeladen"},
+      {"AufFTPServerspeichern1", "alt", MsgResult::Yes, "als alt.evd hochgeladen"},
+      {"AufFTPServerspeichern1", "alt.evd", MsgResult::Cancel, "als alt.evd hochgeladen"},
+      {"VomFTPServerffnen1", "quelle.evd", MsgResult::Cancel, "quelle.evd heruntergeladen"},
+      {"AufFTPServerspeichern1", "quelle.evd", MsgResult::Cancel, "als quelle.evd hochgeladen"},
+      {"AufFTPServerspeichern1", "alt.evd", MsgResult::Yes, "als alt.evd hochgeladen"}};
+  for (const auto& [command, name, answer, status] : steps) {
+    SCOPED_TRACE(std::string(command) + " " + name);
+    dialogs.messages.clear();
+    if (command[0] == 'V') dialogs.messageAnswers.push_back(MsgResult::No);  // the changes are let go
+    if (answer != MsgResult::Cancel) dialogs.messageAnswers.push_back(answer);
+    script = [this, name] {
+      Page().FileEdit->setText(name);
+      Page().OkBtn->click();
+      if (tool->isVisible()) Page().CancelBtn->click();
+    };
+    form->Action(command)->trigger();
+    std::string asked;
+    for (const auto& message : dialogs.messages)
+      if (message.buttons == MsgButtons::YesNo) asked += message.text;
+    EXPECT_EQ(asked, answer == MsgResult::Cancel ? "" : "Die Datei alt.evd existiert bereits. Ersetzen?");
+    EXPECT_EQ(form->StatusText(2), status);
+  }
+  EXPECT_EQ(ReadAll(server_->Home() / "alt.evd"), EncodeVocabFile(form->Document()));
+  EXPECT_EQ(dialogs.unanswered, 0);
+}
+
+// A document that cannot be written to its scratch file is not offered to the server: the box
+// names the document, and the dialog never opens.
+TEST_F(FtpDialogPageTest, AFailedScratchWriteStopsTheSave) {
+  FillBox1();
+  const fs::path local = fs::temp_directory_path() / ("wortschatz-" + std::to_string(::getpid()) + ".evd");
+  dialogs.fileAnswers.push_back(FileChoice{local, 1});
+  form->Action("speichernunter1")->trigger();
+  fs::remove(local);
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit full{8, limit.rlim_max};  // a write past 8 bytes fails (EFBIG), as on a full disk
+  std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &full);
+  form->Action("AufFTPServerspeichern1")->trigger();
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_EQ(shown, 0);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find(local.filename().string()), std::string::npos)
+      << dialogs.messages[0].text;
+  EXPECT_EQ(form->StatusText(2), "Datei nicht hochgeladen");
+}
+
+// Every view style shows the rows' icons, a folder's unlike a file's, painted without a warning.
+TEST_F(FtpDialogPageTest, EveryListStyleShowsFolderAndFileIcons) {
+  fs::create_directory(server_->Home() / "ordner");
+  WriteAll(server_->Home() / "datei.evd", "x");
+  static QStringList warnings;
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings.append(text); });
+  script = [this] {
+    QTreeView* list = Page().ListView;
+    const auto icon = [&](const char* caption) {
+      const QVariant decoration = list->model()->index(RowOf(caption), 0).data(Qt::DecorationRole);
+      return decoration.value<QIcon>().pixmap(list->iconSize()).toImage();
+    };
+    for (QToolButton* button : {Page().btn1, Page().btn2, Page().btn3}) {
+      button->click();
+      list->viewport()->grab();  // paints every row
+      EXPECT_FALSE(icon("ordner").isNull()) << button->objectName().toStdString();
+      EXPECT_NE(icon("ordner"), icon("datei.evd")) << button->objectName().toStdString();
+    }
+    Page().CancelBtn->click();
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(warnings.filter("QPainter").isEmpty()) << warnings.join("\n").toStdString();
 }

@@ -265,3 +265,23 @@ TEST_F(FtpWindowFrame, TheTrainersDialogModesLeaveTheStoredPageAsItWas) {
     EXPECT_EQ(StoredDesktop()->ActivePage, kPageAnmeldung) << i;
   }
 }
+
+// After a dialog mode the service mode comes back in its stored size, centred on the screen,
+// whatever is stored and however often.
+TEST_F(FtpWindowFrame, AfterADialogModeTheToolIsCentredInItsStoredSize) {
+  for (const char* sizeCommand : {"FTPFormulargre640x4801", "FTPFormulargre800x6001"}) {
+    SCOPED_TRACE(sizeCommand);
+    WhileShown([this, sizeCommand] { form.Action(sizeCommand)->trigger(); });
+    const QSize stored = form.size();
+    par.SetSaveMode(folder.File("quelle.tmp"));
+    QTimer::singleShot(0, &form, [this] { form.reject(); });
+    form.exec();
+    WhileShown([this, stored] {
+      QApplication::processEvents();
+      EXPECT_EQ(form.size(), stored);
+      const QRect area = form.screen()->availableGeometry();
+      EXPECT_LE((form.frameGeometry().center() - area.center()).manhattanLength(), 2)
+          << form.frameGeometry().x() << "," << form.frameGeometry().y();
+    });
+  }
+}
