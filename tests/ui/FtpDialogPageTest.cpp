@@ -459,7 +459,8 @@ TEST_F(FtpDialogPageTest, EveryListStyleShowsFolderAndFileIcons) {
     };
     for (QToolButton* button : {Page().btn1, Page().btn2, Page().btn3}) {
       button->click();
-      list->viewport()->grab();  // paints every row
+      Page().ListView->SelectRow(RowOf("datei.evd"));
+      list->viewport()->grab();  // paints every row, one of them selected
       EXPECT_FALSE(icon("ordner").isNull()) << button->objectName().toStdString();
       EXPECT_NE(icon("ordner"), icon("datei.evd")) << button->objectName().toStdString();
     }
