@@ -130,7 +130,6 @@ void TFTPForm1::showEvent(QShowEvent* event) {
   browser_->StartUp();
   transfer_->StartUp();
   dialogPage_->StartUp();
-  shown_ = true;
   ActivateMode();
   if (!fixedSize_ && !services_.settingsFolder.empty()) {
     QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -138,6 +137,9 @@ void TFTPForm1::showEvent(QShowEvent* event) {
     const FtpWindowSize size = StartWindowSize(desktop_, screenFactor_, area.width(), area.height());
     resize(size.Width, size.Height);
   }
+  // Centred once the show's size is final: the sizes passed on the way (the limits of the
+  // dialog modes given back) are not the window's.
+  shown_ = true;
   LayoutWindow();
 }
 

@@ -233,7 +233,7 @@ void FtpDialogPage::HoldDialogSize() {
   QLayout* frame = window_.layout();
   if (fixedSize_) {
     if (!heldLimits_)
-      heldLimits_ = HeldLimits{window_.minimumSize(), window_.maximumSize(),
+      heldLimits_ = HeldLimits{window_.size(), window_.minimumSize(), window_.maximumSize(),
                                frame ? frame->sizeConstraint() : QLayout::SetDefaultConstraint};
     if (frame) frame->setSizeConstraint(QLayout::SetNoConstraint);
     window_.setMinimumSize(fixedSize_->Width, fixedSize_->Height);
@@ -242,6 +242,7 @@ void FtpDialogPage::HoldDialogSize() {
     window_.setMinimumSize(heldLimits_->minimum);
     window_.setMaximumSize(heldLimits_->maximum);
     if (frame) frame->setSizeConstraint(heldLimits_->constraint);
+    window_.resize(heldLimits_->size);  // the service mode's own size, not the dialog's
     heldLimits_.reset();
   }
 }

@@ -99,7 +99,7 @@ class FtpDialogPage : public QObject {
   bool reconnectsWatched_ = false;
   // The window's size limits of the service mode while a dialog mode holds its size.
   struct HeldLimits {
-    QSize minimum, maximum;
+    QSize size, minimum, maximum;
     QLayout::SizeConstraint constraint;
   };
   std::optional<HeldLimits> heldLimits_;

@@ -198,6 +198,7 @@ TEST_F(FtpDialogPageTest, FileTypesFilterFilesButNeverDirectories) {
   // Back in service mode the learner sizes the window again.
   par.SetServiceMode();
   tool->show();
+  EXPECT_EQ(tool->size(), QSize(640, 480));  // its own size again, not the dialog's
   tool->resize(900, 700);
   QTest::qWait(20);
   EXPECT_EQ(tool->size(), QSize(900, 700));
@@ -276,7 +277,9 @@ TEST_F(FtpDialogPageTest, PathFieldLevelUpAndNewDirectoryWorkOnTheServer) {
   WriteAll(server_->Home() / "unter" / "tief.evd", "x");
   script = [this] {
     EXPECT_EQ(Page().VerzEdit->text(), "/");
-    Page().FileEdit->setText("lektion");  // Enter in the path field must not save it
+    Page().FileEdit->setText("lektion");  // neither the "." row nor Enter in the path field saves it
+    Page().ListView->DoubleClickRow(RowOf("."));
+    ASSERT_TRUE(tool->isVisible());
     Page().VerzEdit->setText("/unter");
     QTest::keyClick(Page().VerzEdit, Qt::Key_Return);
     ASSERT_TRUE(tool->isVisible());
