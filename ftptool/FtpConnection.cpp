@@ -102,10 +102,12 @@ bool FtpConnection::Connect() {
     view_.ShowFtpStatus(2, A(ftptexts::kAlreadyConnected));
     return false;
   }
+  closeWhenIdle_ = false;  // a connection asked for anew is wanted
   return Open();
 }
 
 bool FtpConnection::Reconnect() {
+  if (closeWhenIdle_) return false;  // nobody is left to use it
   CloseSession();
   const bool connected = Open();
   busy_ = true;  // the action that asked goes on
@@ -385,8 +387,25 @@ void FtpConnection::ActOnAbortRequest() {
   }
 }
 
+// The action still running (its listing inside libssh, say) would use a session freed under
+// it: it is stopped by the abort request and ends the connection when it lets go.
 void FtpConnection::CloseForWindow() {
+  const bool actionRunning = busy_;
   RequestAbort();
+  if (actionRunning) {
+    closeWhenIdle_ = true;
+    return;
+  }
+  EndForWindow();
+}
+
+void FtpConnection::SetBusy(bool busy) {
+  busy_ = busy;
+  if (!busy && closeWhenIdle_) EndForWindow();
+}
+
+void FtpConnection::EndForWindow() {
+  closeWhenIdle_ = false;
   if (OverSftp()) {
     sftp_->Disconnect();
     connectedSince_ = 0;

@@ -95,7 +95,8 @@ class FtpConnection {
   // on an abort request, so an abort takes effect within a slice however slowly the server
   // moves the data, not only at the next progress event.
   void SetPump(std::function<void()> pump);
-  // Window closing: the abort request, then QUIT and disconnect.
+  // Window closing: the abort request, then QUIT and disconnect. While a server action runs,
+  // the connection ends when the action lets go of it, and the action reconnects no more.
   void CloseForWindow();
 
   // The busy state shared by the whole tool; every entry point that starts server traffic
@@ -103,6 +104,7 @@ class FtpConnection {
   // which starts without an abort request: a request belongs to the command it was made for
   // (or to none, like the one of the closing window), never to the next one.
   bool Busy() const { return busy_; }
+  // Ending the busy state also ends a connection whose window closed meanwhile.
   void SetBusy(bool busy);
   // Says "Bitte warten!" in status panel 2 and returns true while busy.
   bool RefuseWhileBusy();
@@ -144,6 +146,7 @@ class FtpConnection {
   void Work(std::int64_t count);
   void WorkEnd();
   void ActOnAbortRequest();
+  void EndForWindow();
 
   FtpClient& client_;
   FtpRemoteSession ftpSession_;
@@ -161,6 +164,7 @@ class FtpConnection {
   bool abortRequested_ = false;
   bool transferRunning_ = false;
   bool listingRunning_ = false;
+  bool closeWhenIdle_ = false;  // the window closed while an action was running
   std::int64_t expectedSize_ = 0;
   double workStart_ = 0;
   double rate_ = 0;

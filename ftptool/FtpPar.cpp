@@ -12,13 +12,16 @@ void FtpPar::SetServiceMode() {
 void FtpPar::SetOpenMode(const std::filesystem::path& target) {
   Mode = FtpToolMode::Open;
   ProposedName.clear();
+  DocumentServerFile.clear();
   Filter = kTrainerFtpFilter;
   DownloadTarget = target;
 }
 
-void FtpPar::SetSaveMode(const std::filesystem::path& source, const std::string& proposedName) {
+void FtpPar::SetSaveMode(const std::filesystem::path& source, const std::string& proposedName,
+                         const std::string& documentServerFile) {
   Mode = FtpToolMode::Save;
   ProposedName = proposedName;
+  DocumentServerFile = documentServerFile;
   Filter = kTrainerFtpFilter;
   DefaultExt = "evd";
   UploadSource = source;

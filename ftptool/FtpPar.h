@@ -31,14 +31,21 @@ struct FtpPar {
   std::filesystem::path UploadSource;     // save mode: the local file that is sent
   std::string ProposedName;               // save mode: FileEdit starts with it unless empty
   std::string TransferredName;            // written by the tool: the last dialog transfer's name
+  // The server file a dialog transfer went to or came from, as the tool names it (server, user,
+  // folder and name): written by the tool with TransferredName. The trainer hands the one of
+  // its open document back in save mode, so that saving over that file asks nothing.
+  std::string TransferredFile;
+  std::string DocumentServerFile;
 
   // FTPDienststarten1Click.
   void SetServiceMode();
   // VomFTPServerffnen1Click: the remote file the user picks is downloaded to target.
   void SetOpenMode(const std::filesystem::path& target);
   // AufFTPServerspeichern1Click: source is uploaded under the name the user gives ("evd"
-  // appended when it has no extension); proposedName (no folder) is offered first.
-  void SetSaveMode(const std::filesystem::path& source, const std::string& proposedName = {});
+  // appended when it has no extension); proposedName (no folder) is offered first;
+  // documentServerFile is the server file the document belongs to (empty: none).
+  void SetSaveMode(const std::filesystem::path& source, const std::string& proposedName = {},
+                   const std::string& documentServerFile = {});
 };
 
 // The page indices of the tool window's page control.

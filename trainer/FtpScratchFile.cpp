@@ -14,6 +14,13 @@ fs::path FtpScratchFile::TemporaryFolder() {
   return tmpdir && *tmpdir ? fs::path(tmpdir) : fs::path("/tmp");
 }
 
+std::string FtpScratchWriteFailedText(const std::string& documentName) {
+  return "Datei \"" + documentName +
+         A("\" konnte nicht auf dem FTP-Server gespeichert werden\n(der Ordner für ") + "Zwischendateien " +
+         win1252::FromUtf8(FtpScratchFile::TemporaryFolder().string()) +
+         A(" ist voll oder schreibgeschützt)");
+}
+
 FtpScratchFile::FtpScratchFile() : FtpScratchFile(TemporaryFolder()) {}
 
 FtpScratchFile::FtpScratchFile(const fs::path& folder) {

@@ -19,6 +19,11 @@ class FtpScratchError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The box when the document could not be written to its scratch file for a save to the
+// server (a full or write-protected temporary folder): it names the document, as the user
+// knows it, and the folder, Windows-1252.
+std::string FtpScratchWriteFailedText(const std::string& documentName);
+
 class FtpScratchFile {
  public:
   // Creates the empty file (mode 0600) in the temporary folder; throws FtpScratchError.

@@ -49,6 +49,10 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
             if (FTPspeichern1) FTPspeichern1->setEnabled(modified);
           }});
 
+  // The remote path field outside the pages that have one; set before the pages, which put
+  // their own path fields in front of it.
+  connection_->RemotePathField = [this] { return lastShown_.Folders.RemoteDir; };
+  connection_->SetRemotePathField = [this](const std::string& path) { lastShown_.Folders.RemoteDir = path; };
   BuildPages();
   BuildToolBar();
   BuildMenu();
@@ -77,8 +81,6 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
   };
   connection_->AskPassphrase = [this](const std::string& keyFile) { return AskKeyPassphrase(this, keyFile); };
   connection_->Login = [this] { return login_->ReadLogin(); };
-  connection_->RemotePathField = [this] { return lastShown_.Folders.RemoteDir; };
-  connection_->SetRemotePathField = [this](const std::string& path) { lastShown_.Folders.RemoteDir = path; };
 
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(f1, &QShortcut::activated, this, [this] { ShowHelpTopic(helpContext_); });
@@ -128,7 +130,6 @@ void TFTPForm1::showEvent(QShowEvent* event) {
   browser_->StartUp();
   transfer_->StartUp();
   dialogPage_->StartUp();
-  shown_ = true;
   ActivateMode();
   if (!fixedSize_ && !services_.settingsFolder.empty()) {
     QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -136,6 +137,9 @@ void TFTPForm1::showEvent(QShowEvent* event) {
     const FtpWindowSize size = StartWindowSize(desktop_, screenFactor_, area.width(), area.height());
     resize(size.Width, size.Height);
   }
+  // Centred once the show's size is final: the sizes passed on the way (the limits of the
+  // dialog modes given back) are not the window's.
+  shown_ = true;
   LayoutWindow();
 }
 

@@ -3,12 +3,14 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTreeView>
+#include <algorithm>
 
 #include "FTP1.h"
-#include "FtpDialogPage.h"
 #include "FtpBrowserPage.h"
+#include "FtpDialogPage.h"
 #include "FtpError.h"
 #include "FtpNameCodec.h"
+#include "FtpRemoteCalls.h"
 #include "FtpRemoteListView.h"
 #include "QtText.h"
 
@@ -35,9 +37,14 @@ class BusyScope {
 
 }  // namespace
 
+// A connection made for this page starts in the profile's remote folder, or in the account's
+// home when the profile names none or the server refuses it; the folder another session left
+// in the path field belongs to that session. A connection still standing stays where it is.
 void FtpDialogPage::EnterDialogPage() {
   FtpConnection& connection = window_.Connection();
   connection.SetForcedConnect(true);
+  const bool fresh = !connection.Session().Connected();
+  if (fresh) side_.PathField.clear();  // the reconnect of the check stays in the home folder
   if (!connection.EnsureConnection()) {
     // Without a connection the list must not go on showing another server's files.
     side_.Rows.clear();
@@ -49,10 +56,15 @@ void FtpDialogPage::EnterDialogPage() {
     } catch (const std::exception&) {
       side_.PathField.clear();
     }
+    if (fresh && !ProfileFolder().empty()) side_.PathField = ProfileFolder();
     EnterRemoteStartDirectory(connection, window_, side_, Column());
   }
   connection.SetForcedConnect(false);
   ShowSide();
+}
+
+std::string FtpDialogPage::ProfileFolder() const {
+  return win1252::ToUtf8(window_.LastShownProfile().Folders.RemoteDir);
 }
 
 void FtpDialogPage::VerzEditEnter() {
@@ -114,6 +126,40 @@ void FtpDialogPage::OkBtnClick() {
   window_.accept();
 }
 
+// The server, the user and the folder with the name: the same file whichever dialog names it.
+std::string FtpDialogPage::ServerFileKey(const std::string& remoteName) {
+  FtpConnection& connection = window_.Connection();
+  const FtpLoginValues login = connection.Login ? connection.Login() : FtpLoginValues{};
+  std::string folder;
+  try {
+    folder = connection.Session().CurrentDir();
+  } catch (const std::exception&) {
+  }
+  return login.Host + '\n' + std::to_string(PortFromText(login.Port)) + '\n' + login.User + '\n' + folder +
+         '\n' + remoteName;
+}
+
+// A folder that cannot be listed leaves the decision to the upload, which the server refuses
+// or takes.
+bool FtpDialogPage::MayReplace(const std::string& remoteName, const std::string& shownName) {
+  const FtpPar& par = *window_.Par();
+  if (!par.DocumentServerFile.empty() && par.DocumentServerFile == ServerFileKey(remoteName)) return true;
+  std::vector<std::string> area;
+  std::vector<FtpListedEntry> entries;
+  try {
+    entries = FtpListFolder(window_.Connection().Session(), "", area);
+  } catch (const std::exception&) {
+    return true;
+  }
+  const bool exists = std::any_of(entries.begin(), entries.end(), [&](const FtpListedEntry& entry) {
+    return entry.Name == remoteName && !entry.IsDirectory;
+  });
+  if (!exists) return true;
+  const std::string question = "Die Datei " + win1252::FromUtf8(shownName) + " existiert bereits. Ersetzen?";
+  return window_.DialogsService().Message("Ladeko", question, MsgButtons::YesNo, MsgIcon::Question) ==
+         MsgResult::Yes;
+}
+
 // The server bytes of the name in the file field: a listed file's own bytes when the field
 // shows its caption (so a name that does not decode still opens), else the typed name in
 // the connection's encoding; nothing, after a message, when that encoding cannot carry it.
@@ -131,6 +177,7 @@ bool FtpDialogPage::Download(const std::string& shownName) {
   if (!remoteName) return false;
   try {
     window_.Connection().Session().Get(*remoteName, window_.Par()->DownloadTarget.string());
+    window_.Par()->TransferredFile = ServerFileKey(*remoteName);
     return true;
   } catch (const std::exception&) {
     window_.DialogsService().Message("Ladeko", "Herunterladen fehlgeschlagen", MsgButtons::Ok,
@@ -145,9 +192,10 @@ bool FtpDialogPage::Upload(std::string& shownName) {
     FileEdit->setText(QString::fromStdString(shownName));
   }
   const auto remoteName = ServerName(shownName);
-  if (!remoteName) return false;
+  if (!remoteName || !MayReplace(*remoteName, shownName)) return false;
   try {
     window_.Connection().Session().Put(window_.Par()->UploadSource.string(), *remoteName);
+    window_.Par()->TransferredFile = ServerFileKey(*remoteName);
     return true;
   } catch (const std::exception&) {
     window_.DialogsService().Message("Ladeko", "Hochladen fehlgeschlagen", MsgButtons::Ok,

@@ -2,15 +2,17 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
-#include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <cmath>
 
 #include "FTP1.h"
 #include "FtpRemoteListView.h"
@@ -67,7 +69,9 @@ void FtpDialogPage::BuildControls() {
   Label15->setObjectName("Label15");
   VerzEdit = new QLineEdit(page_);
   VerzEdit->setObjectName("VerzEdit");
-  connect(VerzEdit, &QLineEdit::returnPressed, this, [this] { VerzEditEnter(); });
+  // Enter here changes the folder and nothing more: the dialog's default button must not
+  // see it (eventFilter).
+  VerzEdit->installEventFilter(this);
 
   SpeedButton2 = new QToolButton(page_);
   SpeedButton2->setObjectName("SpeedButton2");
@@ -144,8 +148,8 @@ void FtpDialogPage::StartUp() {
 void FtpDialogPage::Activate(const FtpModeLook& look) {
   fixedSize_ = look.FixedSize;
   HoldDialogSize();
-  if (window_.Par() && window_.Par()->Mode == FtpToolMode::Save &&
-      !window_.Par()->ProposedName.empty())
+  // Each dialog starts with the document's own name or none, never the last dialog's.
+  if (window_.Par() && window_.Par()->Mode != FtpToolMode::Service)
     FileEdit->setText(ToQ(window_.Par()->ProposedName));
   ApplyListStyle();
   if (fixedSize_) window_.resize(fixedSize_->Width, fixedSize_->Height);
@@ -165,6 +169,13 @@ void FtpDialogPage::Layout() {
 // The page follows the window only once the window's layout has passed the new size on.
 bool FtpDialogPage::eventFilter(QObject* watched, QEvent* event) {
   if (watched == page_ && event->type() == QEvent::Resize) LayoutControls();
+  if (watched == VerzEdit && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      VerzEditEnter();
+      return true;
+    }
+  }
   return QObject::eventFilter(watched, event);
 }
 
@@ -222,7 +233,7 @@ void FtpDialogPage::HoldDialogSize() {
   QLayout* frame = window_.layout();
   if (fixedSize_) {
     if (!heldLimits_)
-      heldLimits_ = HeldLimits{window_.minimumSize(), window_.maximumSize(),
+      heldLimits_ = HeldLimits{window_.size(), window_.minimumSize(), window_.maximumSize(),
                                frame ? frame->sizeConstraint() : QLayout::SetDefaultConstraint};
     if (frame) frame->setSizeConstraint(QLayout::SetNoConstraint);
     window_.setMinimumSize(fixedSize_->Width, fixedSize_->Height);
@@ -231,6 +242,7 @@ void FtpDialogPage::HoldDialogSize() {
     window_.setMinimumSize(heldLimits_->minimum);
     window_.setMaximumSize(heldLimits_->maximum);
     if (frame) frame->setSizeConstraint(heldLimits_->constraint);
+    window_.resize(heldLimits_->size);  // the service mode's own size, not the dialog's
     heldLimits_.reset();
   }
 }
@@ -248,14 +260,14 @@ void FtpDialogPage::btn4Click(FtpListStyle style) {
 }
 
 // The list shows only names in the icon and list styles, every column with its header in
-// the details style.
+// the details style; every style shows the rows' icons, so folders and files differ.
 void FtpDialogPage::ApplyListStyle() {
   const bool details = style_ == FtpListStyle::Details;
   ListView->setHeaderHidden(!details);
   if (QAbstractItemModel* model = ListView->model())
     for (int column = 1; column < model->columnCount(); ++column)
       ListView->setColumnHidden(column, !details);
-  const int icon = style_ == FtpListStyle::SmallIcons ? 16 : 0;
+  const int icon = static_cast<int>(std::lround(16 * window_.ScreenFactorValue()));
   ListView->setIconSize(QSize(icon, icon));
 }
 

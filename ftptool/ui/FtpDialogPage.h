@@ -76,6 +76,13 @@ class FtpDialogPage : public QObject {
   std::optional<std::string> ServerName(const std::string& shownName);
   bool Download(const std::string& shownName);
   bool Upload(std::string& shownName);
+  // Whether the upload may go to remoteName: a file of that name that is not the document's
+  // own is replaced only after the user said yes.
+  bool MayReplace(const std::string& remoteName, const std::string& shownName);
+  // How TransferredFile names the server file remoteName in the current folder.
+  std::string ServerFileKey(const std::string& remoteName);
+  // The folder a new connection's list starts in: the profile's remote folder, UTF-8.
+  std::string ProfileFolder() const;
   void ShowSide();
   void ApplyListStyle();
   void LayoutColumns();
@@ -92,7 +99,7 @@ class FtpDialogPage : public QObject {
   bool reconnectsWatched_ = false;
   // The window's size limits of the service mode while a dialog mode holds its size.
   struct HeldLimits {
-    QSize minimum, maximum;
+    QSize size, minimum, maximum;
     QLayout::SizeConstraint constraint;
   };
   std::optional<HeldLimits> heldLimits_;

@@ -97,12 +97,12 @@ void FtpBrowserListView::keyPressEvent(QKeyEvent* event) {
     if (OnDeleteKey) OnDeleteKey();
     return;
   }
-  // Enter on a folder row opens it, as a double click does; on other rows it goes on to the
-  // window (the dialog page's OK).
+  // Enter on a folder row (".." and "." too) acts as a double click does; on a file row it goes
+  // on to the window (the dialog page's OK).
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (enter && state() != QAbstractItemView::EditingState) {
     const FtpBrowserRow* row = model_.Row(CurrentRowIndex());
-    if (row && (row->IsDirectoryRow() || row->Image == ftpimage::kParent) && OnDoubleClick) {
+    if (row && (row->IsDirectoryRow() || row->IsSpecialRow()) && OnDoubleClick) {
       OnDoubleClick(CurrentRowIndex());
       return;
     }
@@ -190,6 +190,10 @@ void FtpRemoteListView::DoubleClickRow(int index) {
     return;
   }
   const FtpBrowserRow row = *found;
+  if (row.Image == ftpimage::kCurrentDirectory) {
+    List();  // the folder shown, listed again: never the dialog page's OK
+    return;
+  }
   if (row.Image != ftpimage::kDirectory && row.Image != ftpimage::kParent) {
     if (OnFileDoubleClick) OnFileDoubleClick(index);
     return;

@@ -200,7 +200,8 @@ TEST_F(ToolTransfer, DeletingSelectedRowsOnBothSides) {
   commands.DeleteSelection(FtpTag::Remote, remote);
   EXPECT_FALSE(fs::exists(Home() / "Baum"));
   EXPECT_FALSE(fs::exists(Home() / "datei.txt"));
-  EXPECT_EQ(dialogs.messages.back().text, A("Wirklich löschen?"));
+  EXPECT_EQ(dialogs.messages.back().text,
+            A("Wirklich löschen?\n\nOrdner \"Baum\" mit 1 Datei und 1 Ordner\nDatei \"datei.txt\""));
   EXPECT_EQ(view.panels[2], A("datei.txt gelöscht"));
   EXPECT_EQ(remoteListings, 1);
 

@@ -112,6 +112,13 @@ TEST_F(FtpBrowserPageTest, ConnectingListsTheServerAndDoubleClicksMoveThroughFol
   page().ListView2->DoubleClickRow(RowOf(remote.Rows, "sub"));
   EXPECT_EQ(page().VerzEdit2->text(), "/sub");
   EXPECT_EQ(Captions(remote.Rows), (std::vector<std::string>{"..", "sub", "inner.txt"}));
+  // A download that fails (the file went away) reconnects into the folder the list shows.
+  ShowLocal(local);
+  Mark(page().ListView2, remote.Rows, "inner.txt");
+  fs::remove(server_->Home() / "sub" / "inner.txt");
+  form.Action("Downstarten1")->trigger();
+  EXPECT_EQ(form.Connection().Session().CurrentDir(), "/sub");
+  EXPECT_EQ(page().VerzEdit2->text(), "/sub");
   page().ListView2->DoubleClickRow(RowOf(remote.Rows, ".."));
   EXPECT_EQ(page().VerzEdit2->text(), "/");
 

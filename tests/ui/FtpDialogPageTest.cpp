@@ -2,6 +2,8 @@
 // loopback: the FTP tool shown as a file dialog, driven while it runs modally.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,11 +11,14 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <set>
-#include <unistd.h>
+#include <tuple>
 
 #include "FTP1.h"
 #include "FtpLoginForServer.h"
@@ -194,6 +199,7 @@ TEST_F(FtpDialogPageTest, FileTypesFilterFilesButNeverDirectories) {
   // Back in service mode the learner sizes the window again.
   par.SetServiceMode();
   tool->show();
+  EXPECT_EQ(tool->size(), QSize(640, 480));  // its own size again, not the dialog's
   tool->resize(900, 700);
   QTest::qWait(20);
   EXPECT_EQ(tool->size(), QSize(900, 700));
@@ -272,8 +278,12 @@ TEST_F(FtpDialogPageTest, PathFieldLevelUpAndNewDirectoryWorkOnTheServer) {
   WriteAll(server_->Home() / "unter" / "tief.evd", "x");
   script = [this] {
     EXPECT_EQ(Page().VerzEdit->text(), "/");
+    Page().FileEdit->setText("lektion");  // neither the "." row nor Enter in the path field saves it
+    Page().ListView->DoubleClickRow(RowOf("."));
+    ASSERT_TRUE(tool->isVisible());
     Page().VerzEdit->setText("/unter");
     QTest::keyClick(Page().VerzEdit, Qt::Key_Return);
+    ASSERT_TRUE(tool->isVisible());
     EXPECT_EQ(Page().VerzEdit->text(), "/unter");
     EXPECT_EQ(Captions(), (std::set<std::string>{"tief.evd"}));
     Page().VerzEdit->setText("/gibtsnicht");
@@ -293,6 +303,7 @@ TEST_F(FtpDialogPageTest, PathFieldLevelUpAndNewDirectoryWorkOnTheServer) {
   form->Action("AufFTPServerspeichern1")->trigger();
   EXPECT_EQ(shown, 1);
   EXPECT_FALSE(fs::exists(server_->Home() / "unbenannt.evd"));
+  EXPECT_FALSE(fs::exists(server_->Home() / "unter" / "lektion.evd"));
 }
 
 TEST_F(FtpDialogPageTest, WithoutAServerTheDialogSaysSoAndOkTriesNothing) {
@@ -378,4 +389,78 @@ TEST_F(FtpDialogPageTest, AfterOpeningTheMarkedRowAndTheRowStatusAgree) {
   const int row = form->Document().Box(1).cursorRow;
   EXPECT_EQ(form->StatusText(1), QString("Zeile: %1").arg(row));
   EXPECT_EQ(form->Grid(0)->currentIndex().row() + 1, row);
+}
+
+// Saving over a server file asks first, unless the document came from it or was last saved
+// to it; "Nein" leaves the dialog open and the file as it was.
+TEST_F(FtpDialogPageTest, SavingOverAnotherServerFileAsksFirst) {
+  FillBox1();
+  WriteAll(server_->Home() / "alt.evd", "alt");
+  WriteAll(server_->Home() / "quelle.evd", EncodeVocabFile(form->Document()));
+  // The command, the name typed, the answer to the question (Cancel: none is asked), the status.
+  const std::tuple<const char*, const char*, MsgResult, const char*> steps[] = {
+      {"AufFTPServerspeichern1", "alt", MsgResult::No, "Datei nicht hochgeladen"},
+      {"AufFTPServerspeichern1", "alt", MsgResult::Yes, "als alt.evd hochgeladen"},
+      {"AufFTPServerspeichern1", "alt.evd", MsgResult::Cancel, "als alt.evd hochgeladen"},
+      {"VomFTPServerffnen1", "quelle.evd", MsgResult::Cancel, "quelle.evd heruntergeladen"},
+      {"AufFTPServerspeichern1", "quelle.evd", MsgResult::Cancel, "als quelle.evd hochgeladen"},
+      {"AufFTPServerspeichern1", "alt.evd", MsgResult::Yes, "als alt.evd hochgeladen"}};
+  for (const auto& [command, name, answer, status] : steps) {
+    dialogs.messages.clear();
+    if (command[0] == 'V') dialogs.messageAnswers.push_back(MsgResult::No);  // the changes are let go
+    if (answer != MsgResult::Cancel) dialogs.messageAnswers.push_back(answer);
+    script = [this, name] {
+      Page().FileEdit->setText(name);
+      Page().OkBtn->click();
+    };
+    form->Action(command)->trigger();
+    const bool asked = std::any_of(dialogs.messages.begin(), dialogs.messages.end(), [](const auto& message) {
+      return message.text == "Die Datei alt.evd existiert bereits. Ersetzen?";
+    });
+    EXPECT_EQ(asked, answer != MsgResult::Cancel) << command << " " << name;
+    EXPECT_EQ(form->StatusText(2), status) << command << " " << name;
+  }
+  EXPECT_EQ(ReadAll(server_->Home() / "alt.evd"), EncodeVocabFile(form->Document()));
+}
+
+// A document that cannot be written to its scratch file is not offered to the server: the box
+// names the document, and the dialog never opens.
+TEST_F(FtpDialogPageTest, AFailedScratchWriteStopsTheSave) {
+  FillBox1();
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit full{8, limit.rlim_max};  // a write past 8 bytes fails (EFBIG), as on a full disk
+  std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &full);
+  form->Action("AufFTPServerspeichern1")->trigger();
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_EQ(shown, 0);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("\"unbenannt"), std::string::npos) << dialogs.messages[0].text;
+  EXPECT_EQ(form->StatusText(2), "Datei nicht hochgeladen");
+}
+
+// Every view style shows the rows' icons, a folder's unlike a file's, painted without a warning.
+TEST_F(FtpDialogPageTest, EveryListStyleShowsFolderAndFileIcons) {
+  fs::create_directory(server_->Home() / "ordner");
+  WriteAll(server_->Home() / "datei.evd", "x");
+  static QStringList warnings;
+  const QtMessageHandler previous = qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString& text) { warnings.append(text); });
+  script = [this] {
+    QTreeView* list = Page().ListView;
+    const auto icon = [&](const char* caption) {
+      const QVariant decoration = list->model()->index(RowOf(caption), 0).data(Qt::DecorationRole);
+      return decoration.value<QIcon>().pixmap(list->iconSize()).toImage();
+    };
+    for (QToolButton* button : {Page().btn1, Page().btn2, Page().btn3}) {
+      button->click();
+      Page().ListView->SelectRow(RowOf("datei.evd"));
+      list->viewport()->grab();  // paints every row, one of them selected
+      EXPECT_NE(icon("ordner"), icon("datei.evd")) << button->objectName().toStdString();
+    }
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  qInstallMessageHandler(previous);
+  EXPECT_TRUE(warnings.filter("QPainter").isEmpty()) << warnings.join("\n").toStdString();
 }

@@ -265,3 +265,20 @@ TEST_F(FtpWindowFrame, TheTrainersDialogModesLeaveTheStoredPageAsItWas) {
     EXPECT_EQ(StoredDesktop()->ActivePage, kPageAnmeldung) << i;
   }
 }
+
+// After a dialog mode (500 x 400, below the service mode's least size) the service mode comes
+// back in its stored size, centred on the screen.
+TEST_F(FtpWindowFrame, AfterADialogModeTheToolIsCentredInItsStoredSize) {
+  TFTPForm1 tool{{&dialogs, nullptr, nullptr, &par, &printer, &printDialogs, fs::path(folder.File("")), 1.0}};
+  for (const FtpToolMode mode : {FtpToolMode::Service, FtpToolMode::Save, FtpToolMode::Service}) {
+    par.Mode = mode;
+    QTimer::singleShot(0, &tool, [&] {
+      const QRect area = tool.screen()->availableGeometry();
+      EXPECT_EQ(tool.size(), mode == FtpToolMode::Save ? QSize(500, 400) : QSize(640, 480));
+      EXPECT_LE((tool.frameGeometry().center() - area.center()).manhattanLength(), 2)
+          << tool.x() << "," << tool.y();
+      tool.reject();
+    });
+    tool.exec();
+  }
+}

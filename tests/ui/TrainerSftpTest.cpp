@@ -9,10 +9,12 @@
 #include <QTimer>
 #include <functional>
 
-#include "FtpLoginForServer.h"
 #include "FTP1.h"
+#include "FtpBrowserPage.h"
 #include "FtpDialogPage.h"
+#include "FtpLoginForServer.h"
 #include "FtpLoginPage.h"
+#include "FtpRemoteListView.h"
 #include "MainWindowFixture.h"
 #include "SshFixture.h"
 #include "vokdisk.h"
@@ -28,7 +30,10 @@ class TrainerSftpTest : public MainWindowTest, protected SshdWithOwnHome {
     FillLoginForSshd(tool, server, knownHosts);
     form->SetFtpDialog(&par, [this] {
       QTimer::singleShot(0, &tool, [this] {
-        if (WaitForList()) InServerFolder(script);
+        if (!WaitForList()) return tool.reject();
+        startFolder = Page().VerzEdit->text().toStdString();
+        startName = Page().FileEdit->text().toStdString();
+        InServerFolder(script);
         if (tool.isVisible()) tool.reject();  // a script that left it open must not hang
       });
       return tool.exec() == QDialog::Accepted;
@@ -50,6 +55,7 @@ class TrainerSftpTest : public MainWindowTest, protected SshdWithOwnHome {
   }
 
   FtpPar par;
+  std::string startFolder, startName;  // the dialog's fields when it came up
   TFTPForm1 tool{TFTPForm1::Services{.dialogs = &dialogs, .par = &par, .settingsFolder = {}}};
   std::function<void()> script;
 };
@@ -80,8 +86,48 @@ TEST_F(TrainerSftpTest, SaveOnTheServerThenOpenFromIt) {
     Page().OkBtn->click();
   };
   form->Action("VomFTPServerffnen1")->trigger();
+  EXPECT_EQ(startName, "");  // not the name of the save before
   EXPECT_EQ(form->StatusText(2), "lektion3.evd heruntergeladen");
   EXPECT_EQ(form->Document().Box(1).Cell(1, 1), "Haus");
   EXPECT_EQ(form->Document().Box(1).Cell(1, 2), "\xC4pfel");
   EXPECT_EQ(EncodeVocabFile(form->Document()), saved);
+}
+
+// Closing the tool while a file arrives stops the transfer and ends the connection once the
+// transfer has let go of it. The next save connects afresh, in the profile's remote folder.
+TEST_F(TrainerSftpTest, ClosedWhileAFileArrivesTheToolLeavesNoConnection) {
+  const std::string profileFolder = server.Files().string();
+  WriteText(server.Files() / "gross.bin", std::string(8 << 20, 'x'));
+  QTimer closeWhileBusy;
+  QObject::connect(&closeWhileBusy, &QTimer::timeout, [this] {
+    if (tool.Connection().Busy() && tool.isVisible()) tool.close();
+  });
+  par.SetServiceMode();
+  QTimer::singleShot(0, &tool, [&] {
+    FtpBrowserPage& page = tool.BrowserPage();
+    tool.Action("herstellen1")->trigger();
+    tool.PageControl()->setCurrentWidget(tool.TabSheet2Page());
+    page.VerzEdit2->setText(QString::fromStdString(server.Files().string()));
+    page.ChangeRemote();
+    page.VerzEdit1->setText(QString::fromStdString(server.Folder().string()));
+    page.ChangeLocal();
+    for (size_t i = 0; i < page.Remote().Rows.size(); ++i)
+      if (page.Remote().Rows[i].Caption == "gross.bin") page.ListView2->SelectRow(static_cast<int>(i));
+    closeWhileBusy.start(0);
+    page.HerunterBtn->click();
+  });
+  tool.exec();
+  closeWhileBusy.stop();
+  EXPECT_FALSE(tool.Connection().Session().Connected());
+  FtpProfileValues profile = tool.ReadControls();
+  profile.Folders.RemoteDir = profileFolder;
+  tool.ShowControls(profile);
+  tool.Document().ClearModified();
+  script = [this] {
+    Page().FileEdit->setText("nachher");
+    Page().OkBtn->click();
+  };
+  form->Action("AufFTPServerspeichern1")->trigger();
+  EXPECT_EQ(startFolder, profileFolder);
+  EXPECT_EQ(form->StatusText(2), "als nachher.evd hochgeladen");
 }

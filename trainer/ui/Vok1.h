@@ -205,6 +205,9 @@ class TForm1 : public QMainWindow,
   QDialog* kreuzDlg_ = nullptr;
   FtpPar* ftpPar_ = nullptr;
   std::function<bool()> showFtpDialog_;
+  // The server file the document was opened from or last saved to (the tool's name of it);
+  // emptied when another document takes its place.
+  std::string ftpServerFile_;
   std::array<VokGridView*, 4> grids_{};
   QTabWidget* PageControl1 = nullptr;
   TFindDialog* FindDialog1 = nullptr;

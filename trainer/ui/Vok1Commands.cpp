@@ -22,9 +22,11 @@
 void TForm1::CreateDocumentObject() {
   FileClassOperations ops;
   ops.newDocument = [this](const std::filesystem::path& name) {
+    ftpServerFile_.clear();
     NewVocabDocument(doc_, *this, name, this);
   };
   ops.read = [this](const std::filesystem::path& path) {
+    if (!addMode_) ftpServerFile_.clear();
     return ReadVocabFile(doc_, path, addMode_ ? ReadMode::Add : ReadMode::Replace, FileEnv());
   };
   ops.write = [this](const std::filesystem::path& path) {

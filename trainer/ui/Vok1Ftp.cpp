@@ -51,6 +51,7 @@ void TForm1::VomFTPServerffnen1Click() {
   }
   TakeBoxes(read);
   file_->MarkUntitled();
+  ftpServerFile_ = ftpPar_->TransferredFile;
   ShowStatus(*this, 0, file_->FileNameText() + " (" + PathText(file_->GetOpenFolder()) + ")");
   ShowRowStatus();
   ShowStatus(*this, 2, DownloadedStatusText(ftpPar_->TransferredName));
@@ -74,20 +75,26 @@ void TForm1::TakeBoxes(VokDocument& read) {
   for (VokGridView* grid : grids_) grid->ShowCursor();
 }
 
-// The vocabulary is written to the scratch file first; when that fails the writer's box has
-// said so, and the dialog still opens (the upload then fails on the empty file or sends it).
+// The vocabulary is written to the scratch file first; a failed write stops the save there,
+// so the dialog never offers to send an empty or partial file over the server's copy.
 void TForm1::AufFTPServerspeichern1Click() {
   if (!ftpPar_ || !showFtpDialog_) return;
   std::optional<FtpScratchFile> scratch = MakeScratchFile(*services_.dialogs);
   if (!scratch) return;
   const std::string proposed =
       file_->IsUntitled() ? std::string() : PathText(file_->FileName().filename());
-  ftpPar_->SetSaveMode(scratch->Path(), proposed);
-  // The scratch file is no saved document: its writer may say nothing in the status bar but
-  // its error box.
-  WriteVocabFile(doc_, scratch->Path(), VokFileEnv{nullptr, services_.dialogs, nullptr});
+  ftpPar_->SetSaveMode(scratch->Path(), proposed, ftpServerFile_);
+  // The scratch file is no saved document: its writer says nothing itself, and the box names
+  // the document.
+  if (!WriteVocabFile(doc_, scratch->Path(), VokFileEnv{})) {
+    services_.dialogs->Message("Tirelo V", FtpScratchWriteFailedText(PathText(file_->FileName().filename())),
+                               MsgButtons::Ok, MsgIcon::Error);
+    ShowStatus(*this, 2, kNotUploadedStatusText);
+    return;
+  }
   ShowStatus(*this, 0, file_->FileNameText());
   // Refused, failed or cancelled, nothing reached the server; the document stays modified.
-  ShowStatus(*this, 2, showFtpDialog_() ? UploadedStatusText(ftpPar_->TransferredName)
-                                        : kNotUploadedStatusText);
+  if (!showFtpDialog_()) return ShowStatus(*this, 2, kNotUploadedStatusText);
+  ftpServerFile_ = ftpPar_->TransferredFile;
+  ShowStatus(*this, 2, UploadedStatusText(ftpPar_->TransferredName));
 }
