@@ -88,6 +88,7 @@ void FtpConnection::SessionEnded() {
 void FtpConnection::SetBusy(bool busy) {
   if (busy && !busy_) abortRequested_ = false;
   busy_ = busy;
+  if (!busy && closeWhenIdle_) EndForWindow();
 }
 
 bool FtpConnection::RefuseWhileBusy() {
@@ -397,11 +398,6 @@ void FtpConnection::CloseForWindow() {
     return;
   }
   EndForWindow();
-}
-
-void FtpConnection::SetBusy(bool busy) {
-  busy_ = busy;
-  if (!busy && closeWhenIdle_) EndForWindow();
 }
 
 void FtpConnection::EndForWindow() {
