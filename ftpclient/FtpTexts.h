@@ -41,7 +41,9 @@ inline constexpr const char* kTlsNotOffered =
     "Der Server bietet keine verschl\xFC" "sselte Verbindung (AUTH TLS) an.";
 inline constexpr const char* kTlsOfferedButRefused =
     "Der Server hat eine verschl\xFC" "sselte Verbindung (AUTH TLS) angek\xFC" "ndigt und dann verweigert: Er ist "
-    "fehlerhaft eingerichtet, oder jemand greift in die Verbindung ein. Name und Passwort wurden nicht gesendet.";
+    "fehlerhaft eingerichtet, oder jemand greift in die Verbindung ein. Name und Passwort wurden nicht gesendet. "
+    "Wer dem Weg zum Server traut, kann die unverschl\xFC" "sselte Anmeldung ausdr\xFC" "cklich w\xE4" "hlen "
+    "(ladeko-ftp: --no-tls).";
 inline constexpr const char* kTlsWithProxy = "Eine verschl\xFC" "sselte Verbindung ist \xFC" "ber einen Proxy nicht m\xF6" "glich.";
 inline constexpr const char* kCertificateRefused =
     "Das Zertifikat des Servers %s wird nicht anerkannt (%s).\nSHA-256-Fingerabdruck: %s";
