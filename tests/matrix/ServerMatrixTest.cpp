@@ -150,7 +150,9 @@ const Scenario kScenarios[] = {
        const LadekoOutcome run = s.Run({"put", (s.local / "neu.evd").string(), "Lektion 3.evd"});
        // Replaced with its mode kept, or (a server that cannot set modes) refused and untouched.
        const std::string expected = run.status == 0 ? Get(s.local / "neu.evd") : "alt";
-       if (run.status != 0) EXPECT_TRUE(Contains(run.output, "Direkt")) << run.output;
+       if (run.status != 0) {
+         EXPECT_TRUE(Contains(run.output, "Direkt")) << run.output;
+       }
        EXPECT_EQ(Get(s.here / "Lektion 3.evd"), expected);
        EXPECT_EQ(Mode(s.here / "Lektion 3.evd"), 0640u);
      }},
