@@ -36,6 +36,17 @@ void operator delete(void* p) noexcept {
 
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
+// The no-throw forms (std::stable_sort's buffer) must come from the same heap as the others.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
+
 namespace {
 
 struct Peaks {
