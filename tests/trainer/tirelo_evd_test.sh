@@ -167,7 +167,10 @@ out_of_memory() {
   [ "$status" -eq 1 ] || { echo "status $status"; return 1; }
   has "$DIR/err.txt" "Datei nicht eingelesen: zu wenig Speicher" && [ ! -e "$DIR/big.evd" ]
 }
-check "out of memory ends with a message" out_of_memory
+# AddressSanitizer reserves terabytes of address space: a limit on it cannot be tested there.
+if ! nm -C "$EVD" 2>/dev/null | grep -q __asan_init; then
+  check "out of memory ends with a message" out_of_memory
+fi
 
 [ "$failed" -eq 0 ] || fail "$failed checks of lists of other trainers"
 echo "tirelo-evd round trip passed"
