@@ -21,6 +21,7 @@ for tool in lftp wget curl; do
 done
 . "$here/vsftpd_server.sh"
 . "$here/sshd_server.sh"
+. "$here/timing.sh"
 
 work="$(mktemp -d /tmp/ftp-trees-XXXXXX)"
 cleanup() {
@@ -30,31 +31,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The same tree every run: sizes and contents come from a fixed seed.
-make_tree() {
-  python3 - "$1" "$files" <<'PY'
-import os, random, sys
-root, count = sys.argv[1], int(sys.argv[2])
-rng = random.Random(1984)
-for i in range(count):
-    folder = os.path.join(root, "d%03d" % (i % 100))
-    os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "f%05d.bin" % i), "wb") as f:
-        f.write(rng.randbytes(rng.randint(1024, 20 * 1024)))
-PY
-}
-
-seconds() { date +%s.%N; }
-# Runs the command quietly and prints the seconds it took; a failing command stops the run.
-timed() {
-  local start end
-  start="$(seconds)"
-  "$@" >/dev/null 2>"$work/last.err" || { echo "failed: $*" >&2; cat "$work/last.err" >&2; exit 1; }
-  end="$(seconds)"
-  awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
-}
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-same_tree() { diff -r "$1" "$2" >/dev/null || { echo "differs: $1 $2" >&2; exit 1; }; }
 ratio_line() {
   awk -v n="$1" -v o="$2" -v p="$3" -v pn="$4" \
     'BEGIN { printf "%-34s ours %7.2f s   %-14s %7.2f s   ratio %.2f\n", n, o, pn, p, o / p }'
@@ -107,7 +83,7 @@ ours_sftp_putdir() { sftp_up_folder "$1"; sftp_ours cd "$sftp_root/$(basename "$
 lftp_sftp_putdir() { sftp_up_folder "$1"; sftp_lftp "mirror -R $work/tree $sftp_root/$(basename "$1")/tree"; }
 check_sftp_putdir() { local d="$sftp_root/$(basename "$1")"; same_tree "$work/tree" "$d/tree"; rm -rf "$d"; }
 
-make_tree "$work/tree"
+make_tree "$work/tree" "$files" 100
 for mode in ${TREES_MODES:-plain tls sftp}; do
   stop_vsftpd
   if [ "$mode" = sftp ]; then
