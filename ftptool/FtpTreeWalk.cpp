@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <cctype>
 #include <cstring>
 #include <optional>
 #include <system_error>
@@ -126,12 +127,20 @@ bool FtpTreeWalker::TakeEntry(const std::string& shownName, Transfer transfer) {
   try {
     transfer();
     return true;
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error) || !session_.Connected()) throw;
-    std::string reason = error.what();
+  } catch (...) {
+    LeaveOut(shownName, std::current_exception());
+    return false;
+  }
+}
+
+void FtpTreeWalker::LeaveOut(const std::string& shownName, std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& failure) {
+    if (!FtpIsRefusal(failure) || !session_.Connected()) throw;
+    std::string reason = failure.what();
     std::replace(reason.begin(), reason.end(), '\n', ' ');
     Skip(shownName, reason);
-    return false;
   }
 }
 
@@ -255,36 +264,93 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   // The identities of the entries written here: a second server name that reaches one of them
   // (a case-folding file system, a listing that names a file twice) would overwrite it.
   std::set<std::string> written;
+  // The files go first, together (a session may keep them all in flight), then the folders.
+  std::vector<const FtpListedEntry*> files;
+  for (const auto& entry : entries)
+    if (!entry.IsDirectory) files.push_back(&entry);
+  DownloadFiles(here, folder, files, written);
   for (const auto& entry : entries) {
-    if (entry.IsDirectory && IsDotName(entry.Name)) continue;
+    if (!entry.IsDirectory || IsDotName(entry.Name)) continue;
     StopIfAborted();
     DownloadEntry(here, folder, entry, written);
   }
 }
 
-void FtpTreeWalker::DownloadEntry(const FtpLocalFolder& here, const fs::path& folder,
-                                  const FtpListedEntry& entry, std::set<std::string>& written) {
+// Files whose local names might be one name (the same letters in another case) go in
+// separate rounds, so each round's check of the names already written sees the one before.
+void FtpTreeWalker::DownloadFiles(const FtpLocalFolder& here, const fs::path& folder,
+                                  std::vector<const FtpListedEntry*> files, std::set<std::string>& written) {
+  while (!files.empty()) {
+    StopIfAborted();
+    std::vector<const FtpListedEntry*> round, later;
+    std::set<std::string> folded;
+    for (const FtpListedEntry* entry : files) {
+      std::string key = FtpLocalNameOf(entry->Name, encoding_).Name.native();
+      std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+      (folded.insert(key).second ? round : later).push_back(entry);
+    }
+    std::vector<FtpPlannedGet> planned;
+    for (const FtpListedEntry* entry : round)
+      if (auto localName = Admit(here, folder, *entry, written)) planned.push_back({entry, *localName});
+    DownloadBatch(here, folder, planned, written);
+    files.swap(later);
+  }
+}
+
+void FtpTreeWalker::DownloadBatch(const FtpLocalFolder& here, const fs::path& folder,
+                                  const std::vector<FtpPlannedGet>& planned, std::set<std::string>& written) {
+  std::vector<remote::BatchGet> batch;
+  for (const FtpPlannedGet& file : planned) batch.push_back({file.entry->Name, file.localName, file.entry->Size});
+  remote::BatchReport report;
+  report.started = [&](std::size_t i) {
+    const FtpListedEntry& entry = *planned[i].entry;
+    Announce(entry.Size, entry.SizeText, Shown(entry.Name));
+    Log("Downloadstart: " + FtpLogPath(folder) + "/" + Shown(entry.Name) + "   " + entry.SizeText);
+  };
+  report.finished = [&](std::size_t i, std::exception_ptr error) {
+    if (!error) {
+      ++tally_.Files;
+      written.insert(here.EntryIdentity(planned[i].localName));
+    } else {
+      LeaveOut(Shown(planned[i].entry->Name), error);
+    }
+  };
+  session_.GetManyAt(batch, here.Fd(), report);
+}
+
+// The local name an entry may be written under; nothing when it is left out (logged, tallied).
+std::optional<std::string> FtpTreeWalker::Admit(const FtpLocalFolder& here, const fs::path& folder,
+                                                const FtpListedEntry& entry, const std::set<std::string>& written) {
   const std::string shown = Shown(entry.Name);
+  const auto skip = [&](const std::string& reason) -> std::optional<std::string> {
+    Skip(shown, reason);
+    return std::nullopt;
+  };
   if (!FtpIsSafeLocalName(entry.Name)) {
     Log(FtpUnsafeNameLine(shown));
-    return Skip(shown, A(ftptally::kUnsafeName));
+    return skip(A(ftptally::kUnsafeName));
   }
   if (entry.IsLink) {
     Log(FtpSkippedLinkLine(shown));
-    return Skip(shown, A(ftptally::kLink));
+    return skip(A(ftptally::kLink));
   }
   const std::string localName = LocalName(entry.Name).native();
-  if (const int refusal = here.NameRefusal(localName)) return Skip(shown, FtpLocalRefusalReason(refusal));
+  if (const int refusal = here.NameRefusal(localName)) return skip(FtpLocalRefusalReason(refusal));
   if (here.IsLink(localName)) {
     Log(FtpSkippedLocalLinkLine(FtpLogPath(folder) + "/" + shown));
-    return Skip(shown, A(ftptally::kLocalLink));
+    return skip(A(ftptally::kLocalLink));
   }
-  if (written.count(here.EntryIdentity(localName))) return Skip(shown, A(ftptally::kNameTaken));
+  if (written.count(here.EntryIdentity(localName))) return skip(A(ftptally::kNameTaken));
   // A file is not fetched only to find that it cannot take the place of a folder.
-  if (!entry.IsDirectory && here.IsFolder(localName)) return Skip(shown, FtpLocalRefusalReason(EISDIR));
-  const bool taken = entry.IsDirectory ? DownloadSubFolder(here, folder, localName, entry.Name)
-                                       : DownloadFile(here, folder, entry, localName);
-  if (taken) written.insert(here.EntryIdentity(localName));
+  if (!entry.IsDirectory && here.IsFolder(localName)) return skip(FtpLocalRefusalReason(EISDIR));
+  return localName;
+}
+
+void FtpTreeWalker::DownloadEntry(const FtpLocalFolder& here, const fs::path& folder,
+                                  const FtpListedEntry& entry, std::set<std::string>& written) {
+  const auto localName = Admit(here, folder, entry, written);
+  if (localName && DownloadSubFolder(here, folder, *localName, entry.Name))
+    written.insert(here.EntryIdentity(*localName));
 }
 
 bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path& folder,
@@ -301,15 +367,6 @@ bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path
   return false;
 }
 
-bool FtpTreeWalker::DownloadFile(const FtpLocalFolder& here, const fs::path& folder,
-                                 const FtpListedEntry& entry, const std::string& localName) {
-  const std::string shown = Shown(entry.Name);
-  Announce(entry.Size, entry.SizeText, shown);
-  Log("Downloadstart: " + FtpLogPath(folder) + "/" + shown + "   " + entry.SizeText);
-  if (!TakeEntry(shown, [&] { session_.GetAt(entry.Name, here.Fd(), localName); })) return false;
-  ++tally_.Files;
-  return true;
-}
 
 void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   std::error_code ec;
@@ -356,7 +413,12 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   currentLocal_ = folder;
   shownPath_.push_back(Shown(remoteName));
   ++tally_.Folders;
-  for (const auto& item : FolderEntries(folder)) {
+  const std::vector<fs::directory_entry> items = FolderEntries(folder);
+  // In the Store mode the files go first, together; then the folders.
+  if (putMode_ == FtpPutMode::Store) UploadFiles(items, root);
+  for (const auto& item : items) {
+    std::error_code ec;
+    if (putMode_ == FtpPutMode::Store && !item.is_directory(ec)) continue;
     StopIfAborted();
     UploadEntry(item, root);
   }
@@ -375,20 +437,58 @@ void FtpTreeWalker::UploadEntry(const fs::directory_entry& item, const fs::path&
     Log(FtpSkippedLinkLine(name));
     return Skip(name, A(ftptally::kLink));
   }
-  // A scratch file is no part of the tree: a save under way, or the rest of a killed one.
-  if (ReplacingFile::IsScratchName(item.path().filename().native())) return Log(FtpScratchNotSentLine(name));
-  if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
-    Log(FtpOutsideLinkLine(name));
-    return Skip(name, A(ftptally::kOutsideLink));
-  }
-  const auto size = item.file_size(ec);
-  if (ec) return;  // an entry gone meanwhile
-  const std::string sizeText = std::to_string(size);
-  Announce(static_cast<std::int64_t>(size), sizeText, name);
-  Log("Uploadstart: " + name + "   " + sizeText);
+  const auto size = UploadSize(item, root);
+  if (!size) return;
+  AnnounceUpload(name, *size);
   const std::string remoteName = ServerName(item.path().filename(), encoding_);
   if (TakeEntry(name, [&] { FtpPutFile(session_, item.path().string(), remoteName, putMode_); }))
     ++tally_.Files;
+}
+
+// The size of a file to send; nothing for an entry left out (logged, tallied) or gone.
+std::optional<std::uintmax_t> FtpTreeWalker::UploadSize(const fs::directory_entry& item, const fs::path& root) {
+  std::error_code ec;
+  const std::string name = FtpLogPath(item.path().filename());
+  // A scratch file is no part of the tree: a save under way, or the rest of a killed one.
+  if (ReplacingFile::IsScratchName(item.path().filename().native())) {
+    Log(FtpScratchNotSentLine(name));
+    return std::nullopt;
+  }
+  if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
+    Log(FtpOutsideLinkLine(name));
+    Skip(name, A(ftptally::kOutsideLink));
+    return std::nullopt;
+  }
+  const auto size = item.file_size(ec);
+  if (ec) return std::nullopt;  // an entry gone meanwhile
+  return size;
+}
+
+void FtpTreeWalker::AnnounceUpload(const std::string& name, std::uintmax_t size) {
+  const std::string sizeText = std::to_string(size);
+  Announce(static_cast<std::int64_t>(size), sizeText, name);
+  Log("Uploadstart: " + name + "   " + sizeText);
+}
+
+void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, const fs::path& root) {
+  StopIfAborted();
+  std::vector<remote::BatchPut> batch;
+  std::vector<std::pair<std::string, std::uintmax_t>> shown;
+  for (const auto& item : items) {
+    std::error_code ec;
+    if (item.is_directory(ec)) continue;
+    const auto size = UploadSize(item, root);
+    if (!size) continue;
+    batch.push_back({item.path().string(), ServerName(item.path().filename(), encoding_)});
+    shown.emplace_back(FtpLogPath(item.path().filename()), *size);
+  }
+  remote::BatchReport report;
+  report.started = [&](std::size_t i) { AnnounceUpload(shown[i].first, shown[i].second); };
+  report.finished = [&](std::size_t i, std::exception_ptr error) {
+    if (!error) ++tally_.Files;
+    else LeaveOut(shown[i].first, error);
+  };
+  session_.PutMany(batch, report);
 }
 
 void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "RemoteBatch.h"
+
 namespace remote {
 
 // What went wrong, for callers that react differently (reconnect after a drop, ask again for
@@ -114,6 +116,11 @@ class RemoteSession {
 
   // Makes the running transfer fail ("Transfer abgebrochen"); callable from hooks.pump.
   virtual void Abort() = 0;
+
+  // The files of one folder (RemoteBatch.h); by default one after the other through GetAt and
+  // Put, each error of a file handed to report.finished, which may raise to end the batch.
+  virtual void GetManyAt(const std::vector<BatchGet>& files, int folderFd, const BatchReport& report);
+  virtual void PutMany(const std::vector<BatchPut>& files, const BatchReport& report);
 };
 
 }  // namespace remote
