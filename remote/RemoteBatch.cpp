@@ -22,7 +22,8 @@ void OneAfterAnother(std::size_t count, const BatchReport& report, Transfer tran
 }  // namespace
 
 void RemoteSession::GetManyAt(const std::vector<BatchGet>& files, int folderFd, const BatchReport& report) {
-  OneAfterAnother(files.size(), report, [&](std::size_t i) { GetAt(files[i].remotePath, folderFd, files[i].localName); });
+  OneAfterAnother(files.size(), report,
+                  [&](std::size_t i) { GetAt(files[i].remotePath, folderFd, files[i].localName); });
 }
 
 void RemoteSession::PutMany(const std::vector<BatchPut>& files, const BatchReport& report) {

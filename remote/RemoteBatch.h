@@ -12,7 +12,7 @@ namespace remote {
 
 struct BatchGet {
   std::string remotePath;
-  std::string localName;       // an entry of the folder handle given with the batch
+  std::string localName;         // an entry of the folder handle given with the batch
   std::int64_t listedSize = -1;  // from the listing; a file that turns out shorter fails
 };
 

@@ -42,11 +42,11 @@ struct GetFile {
   std::int64_t listed = -1;
   std::unique_ptr<FtpFolderFile> local;
   std::string handle;
-  std::uint64_t requestedEnd = 0;  // reads asked for up to here, in order
-  std::uint64_t written = 0;       // contiguous bytes in the local file
-  std::uint64_t end = kNoEnd;      // where the server said the file ends
+  std::uint64_t requestedEnd = 0;              // reads asked for up to here, in order
+  std::uint64_t written = 0;                   // contiguous bytes in the local file
+  std::uint64_t end = kNoEnd;                  // where the server said the file ends
   std::map<std::uint64_t, std::string> ahead;  // answers beyond the written part
-  int reads = 0;                   // read requests out
+  int reads = 0;                               // read requests out
   bool over = false;
 };
 
@@ -56,7 +56,12 @@ class SftpBatchDownload {
  public:
   SftpBatchDownload(SftpSession& session, SftpPipe& pipe, int folderFd, const remote::BatchReport& report,
                     std::uint32_t block, std::size_t readLimit)
-      : session_(session), pipe_(pipe), folderFd_(folderFd), report_(report), block_(block), readLimit_(readLimit) {}
+      : session_(session),
+        pipe_(pipe),
+        folderFd_(folderFd),
+        report_(report),
+        block_(block),
+        readLimit_(readLimit) {}
 
   void Add(std::size_t index, std::string path, std::int64_t listed, std::string localName) {
     auto file = std::make_unique<GetFile>();
@@ -96,11 +101,12 @@ class SftpBatchDownload {
       return Finish(file, LocalFailure(ftp::texts::kCannotCreateFile, localName, errno));
     session_.Log("Stat GET " + file.path);
     running_.emplace(file.index, std::move(owned));
-    pipe_.Send(kOpen, Body().Text(file.path).U32(kOpenRead).Permissions(-1), [this, &file](const Answer& answer) {
-      std::uint32_t status = 0;
-      if (answer.Handle(file.handle)) return AskReads(file);
-      Finish(file, sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.path));
-    });
+    pipe_.Send(kOpen, Body().Text(file.path).U32(kOpenRead).Permissions(-1),
+               [this, &file](const Answer& answer) {
+                 std::uint32_t status = 0;
+                 if (answer.Handle(file.handle)) return AskReads(file);
+                 Finish(file, sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.path));
+               });
   }
 
   // Reads cover the listed size and one block past it, which hears the end; a file without a
@@ -118,11 +124,12 @@ class SftpBatchDownload {
   void Read(GetFile& file, std::uint64_t offset, std::uint32_t length) {
     ++file.reads;
     inFlight_ += length;
-    pipe_.Send(kRead, Body().Text(file.handle).U64(offset).U32(length), [this, &file, offset, length](const Answer& answer) {
-      --file.reads;
-      inFlight_ -= length;
-      Answered(file, offset, length, answer);
-    });
+    pipe_.Send(kRead, Body().Text(file.handle).U64(offset).U32(length),
+               [this, &file, offset, length](const Answer& answer) {
+                 --file.reads;
+                 inFlight_ -= length;
+                 Answered(file, offset, length, answer);
+               });
   }
 
   void Answered(GetFile& file, std::uint64_t offset, std::uint32_t length, const Answer& answer) {
@@ -135,7 +142,8 @@ class SftpBatchDownload {
       const std::uint64_t reached = offset + data.size();
       if (!data.empty()) file.ahead.emplace(offset, std::string(data));
       // A short answer leaves a gap: asked for again unless the end is already known there.
-      if (data.size() < length && reached < file.end) Read(file, reached, static_cast<std::uint32_t>(length - data.size()));
+      if (data.size() < length && reached < file.end)
+        Read(file, reached, static_cast<std::uint32_t>(length - data.size()));
       if (!WriteAhead(file)) return;
     } else if (answer.Status(status) && status == SSH_FX_EOF) {
       file.end = std::min(file.end, offset);
@@ -170,8 +178,9 @@ class SftpBatchDownload {
     const bool whole = file.written == file.end && file.ahead.empty() &&
                        (file.listed < 0 || file.end >= static_cast<std::uint64_t>(file.listed));
     if (!whole)
-      return Finish(file, std::make_exception_ptr(RemoteError(
-                              ErrorKind::Failed, FtpFormat(texts::kFileShorter, win1252::FromUtf8(file.path)))));
+      return Finish(file,
+                    std::make_exception_ptr(RemoteError(
+                        ErrorKind::Failed, FtpFormat(texts::kFileShorter, win1252::FromUtf8(file.path)))));
     errno = 0;
     if (!file.local->Commit())
       return Finish(file, LocalFailure(ftp::texts::kFileWriteError, localNames_[file.index], errno));
@@ -214,10 +223,12 @@ class SftpBatchDownload {
   std::int64_t received_ = 0;
 };
 
-void SftpSession::GetManyAt(const std::vector<remote::BatchGet>& files, int folderFd, const remote::BatchReport& report) {
+void SftpSession::GetManyAt(const std::vector<remote::BatchGet>& files, int folderFd,
+                            const remote::BatchReport& report) {
   abortRequested_ = false;
   SftpPipe pipe(Sftp());
-  SftpBatchDownload batch(*this, pipe, folderFd, report, readBlock, static_cast<std::size_t>(std::max(readsInFlight, 1)));
+  SftpBatchDownload batch(*this, pipe, folderFd, report, readBlock,
+                          static_cast<std::size_t>(std::max(readsInFlight, 1)));
   std::int64_t total = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
     batch.Add(i, Resolve(files[i].remotePath), files[i].listedSize, files[i].localName);
@@ -225,10 +236,13 @@ void SftpSession::GetManyAt(const std::vector<remote::BatchGet>& files, int fold
   }
   if (hooks.workBegin) hooks.workBegin(WorkMode::Read, total);
   try {
-    RunPipe(pipe, [&] {
-      batch.More();
-      if (hooks.work) hooks.work(WorkMode::Read, batch.Received());
-    }, [&] { return batch.Done(); });
+    RunPipe(
+        pipe,
+        [&] {
+          batch.More();
+          if (hooks.work) hooks.work(WorkMode::Read, batch.Received());
+        },
+        [&] { return batch.Done(); });
   } catch (...) {
     SettlePipe(pipe, [&] { batch.CloseOpen(); });
     if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
@@ -238,7 +252,8 @@ void SftpSession::GetManyAt(const std::vector<remote::BatchGet>& files, int fold
   if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
 }
 
-void SftpSession::RunPipe(SftpPipe& pipe, const std::function<void()>& more, const std::function<bool()>& done) {
+void SftpSession::RunPipe(SftpPipe& pipe, const std::function<void()>& more,
+                          const std::function<bool()>& done) {
   for (;;) {
     more();
     if (done() && pipe.Outstanding() == 0) return;

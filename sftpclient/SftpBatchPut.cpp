@@ -54,7 +54,8 @@ struct PutFile {
 
 class SftpBatchUpload {
  public:
-  SftpBatchUpload(SftpSession& session, SftpPipe& pipe, const remote::BatchReport& report, std::uint32_t block)
+  SftpBatchUpload(SftpSession& session, SftpPipe& pipe, const remote::BatchReport& report,
+                  std::uint32_t block)
       : session_(session), pipe_(pipe), report_(report), block_(block) {}
 
   void Add(std::size_t index, std::string localPath, std::string target) {
@@ -88,7 +89,8 @@ class SftpBatchUpload {
     // Without O_NONBLOCK, opening a FIFO would wait for a writer.
     file.fd = ::open(file.localPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat info {};
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0) return Finish(file, Local(ftptexts::kCannotOpenFile, file.localPath, errno));
+    if (file.fd < 0 || ::fstat(file.fd, &info) != 0)
+      return Finish(file, Local(ftptexts::kCannotOpenFile, file.localPath, errno));
     if (!S_ISREG(info.st_mode))
       return Finish(file, std::make_exception_ptr(RemoteError(
                               ErrorKind::Failed, FtpFormat(ftptexts::kCannotOpenFile, file.localPath) + "\n" +
@@ -97,7 +99,8 @@ class SftpBatchUpload {
     file.temporary = remote::ScratchNameBeside(file.target, remote::ScratchKind::Upload);
     file.claim = std::make_shared<remote::ScratchClaim>(
         session_.scratchLedger.get(),
-        remote::ScratchEntry{session_.ScratchServer(), remote::ScratchKind::Upload, file.temporary, file.target});
+        remote::ScratchEntry{session_.ScratchServer(), remote::ScratchKind::Upload, file.temporary,
+                             file.target});
     session_.Log("Stat PUT " + file.temporary);
     running_.emplace(file.index, std::move(owned));
     pipe_.Send(kStat, Body().Text(file.target), [this, &file](const Answer& answer) {
@@ -106,11 +109,15 @@ class SftpBatchUpload {
       Write(file);
     });
     pipe_.Send(kOpen,
-               Body().Text(file.temporary).U32(kOpenWrite | kOpenCreate | kOpenExclusive).Permissions(info.st_mode & 0777),
+               Body()
+                   .Text(file.temporary)
+                   .U32(kOpenWrite | kOpenCreate | kOpenExclusive)
+                   .Permissions(info.st_mode & 0777),
                [this, &file](const Answer& answer) {
                  std::uint32_t status = 0;
                  if (answer.Handle(file.handle)) return Write(file);
-                 Fail(file, sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.temporary));
+                 Fail(file,
+                      sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.temporary));
                });
   }
 
@@ -122,8 +129,10 @@ class SftpBatchUpload {
       file.oldMode = -1;
     }
     std::string buffer;
-    while (file.sent < file.size && pipe_.Outstanding() < sftpbatch::kRequestsInFlight && inFlight_ < sftpbatch::kBytesInFlight) {
-      const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(block_, file.size - file.sent));
+    while (file.sent < file.size && pipe_.Outstanding() < sftpbatch::kRequestsInFlight &&
+           inFlight_ < sftpbatch::kBytesInFlight) {
+      const std::size_t length =
+          static_cast<std::size_t>(std::min<std::uint64_t>(block_, file.size - file.sent));
       buffer.resize(length);
       const ssize_t got = ::pread(file.fd, buffer.data(), length, static_cast<off_t>(file.sent));
       if (got < 0 || static_cast<std::size_t>(got) < length)
@@ -138,15 +147,18 @@ class SftpBatchUpload {
     ++file.writes;
     inFlight_ += bytes.size();
     const std::size_t length = bytes.size();
-    pipe_.Send(kWrite, Body().Text(file.handle).U64(offset).Text(bytes), [this, &file, length](const Answer& answer) {
-      --file.writes;
-      inFlight_ -= length;
-      std::uint32_t status = 0;
-      if (file.over) return;
-      if (!answer.Status(status) || status != SSH_FX_OK) return Fail(file, sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.temporary));
-      sent_ += static_cast<std::int64_t>(length);
-      Write(file);
-    });
+    pipe_.Send(kWrite, Body().Text(file.handle).U64(offset).Text(bytes),
+               [this, &file, length](const Answer& answer) {
+                 --file.writes;
+                 inFlight_ -= length;
+                 std::uint32_t status = 0;
+                 if (file.over) return;
+                 if (!answer.Status(status) || status != SSH_FX_OK)
+                   return Fail(file, sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE,
+                                                        file.temporary));
+                 sent_ += static_cast<std::int64_t>(length);
+                 Write(file);
+               });
   }
 
   void Close(PutFile& file) {
@@ -156,7 +168,8 @@ class SftpBatchUpload {
     pipe_.Send(kClose, Body().Text(handle), [this, &file](const Answer& answer) {
       std::uint32_t status = 0;
       if (!answer.Status(status) || status != SSH_FX_OK)
-        return Fail(file, sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.temporary));
+        return Fail(file,
+                    sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.temporary));
       Rename(file);
     });
   }
@@ -171,10 +184,11 @@ class SftpBatchUpload {
                  }
                  // The new contents stay under the temporary name, which the message names.
                  file.claim->Forget();
-                 Finish(file, std::make_exception_ptr(RemoteError(
-                                  ErrorKind::Failed,
-                                  FtpFormat(ftptexts::kRenameRefused, win1252::FromUtf8(file.target)) + "\n" +
-                                      FtpFormat(ftptexts::kNewContentsIn, win1252::FromUtf8(file.temporary)))));
+                 Finish(file,
+                        std::make_exception_ptr(RemoteError(
+                            ErrorKind::Failed,
+                            FtpFormat(ftptexts::kRenameRefused, win1252::FromUtf8(file.target)) + "\n" +
+                                FtpFormat(ftptexts::kNewContentsIn, win1252::FromUtf8(file.temporary)))));
                });
   }
 
@@ -250,10 +264,13 @@ void SftpSession::PutMany(const std::vector<remote::BatchPut>& files, const remo
   }
   if (hooks.workBegin) hooks.workBegin(WorkMode::Write, total);
   try {
-    RunPipe(pipe, [&] {
-      batch.More();
-      if (hooks.work) hooks.work(WorkMode::Write, batch.Sent());
-    }, [&] { return batch.Done(); });
+    RunPipe(
+        pipe,
+        [&] {
+          batch.More();
+          if (hooks.work) hooks.work(WorkMode::Write, batch.Sent());
+        },
+        [&] { return batch.Done(); });
   } catch (...) {
     SettlePipe(pipe, [&] { batch.RemoveOpen(); });
     if (hooks.workEnd) hooks.workEnd(WorkMode::Write);
@@ -263,7 +280,9 @@ void SftpSession::PutMany(const std::vector<remote::BatchPut>& files, const remo
   if (hooks.workEnd) hooks.workEnd(WorkMode::Write);
   std::vector<remote::BatchPut> rest;
   for (const std::size_t i : large) rest.push_back(files[i]);
-  RemoteSession::PutMany(rest, {[&](std::size_t at) { if (report.started) report.started(large[at]); },
+  RemoteSession::PutMany(rest, {[&](std::size_t at) {
+                                  if (report.started) report.started(large[at]);
+                                },
                                 [&](std::size_t at, std::exception_ptr error) {
                                   if (report.finished) report.finished(large[at], error);
                                   else if (error) std::rethrow_exception(error);

@@ -74,7 +74,8 @@ bool Answer::Permissions(int& mode) const {
   return true;
 }
 
-Split NextPacket(std::string_view buffer, std::uint32_t limit, std::uint32_t& id, Answer& answer, std::size_t& used) {
+Split NextPacket(std::string_view buffer, std::uint32_t limit, std::uint32_t& id, Answer& answer,
+                 std::size_t& used) {
   if (buffer.size() < 4) return Split::Incomplete;
   const std::uint32_t length = U32At(buffer, 0);
   if (length < 5 || length > limit) return Split::Broken;
@@ -110,7 +111,8 @@ bool SftpPipe::Receive(int waitMs) {
   if (ready > 0) {
     const std::size_t had = received_.size();
     received_.resize(had + static_cast<std::size_t>(ready));
-    const int got = ssh_channel_read_nonblocking(sftp_->channel, received_.data() + had, static_cast<std::uint32_t>(ready), 0);
+    const int got = ssh_channel_read_nonblocking(sftp_->channel, received_.data() + had,
+                                                 static_cast<std::uint32_t>(ready), 0);
     if (got < 0) return false;
     received_.resize(had + static_cast<std::size_t>(got));
   }
@@ -125,7 +127,8 @@ bool SftpPipe::Receive(int waitMs) {
     std::uint32_t id = 0;
     sftpwire::Answer answer;
     std::size_t used = 0;
-    const sftpwire::Split split = sftpwire::NextPacket(std::string_view(received_).substr(at), sftpwire::kLargestAnswer, id, answer, used);
+    const sftpwire::Split split = sftpwire::NextPacket(std::string_view(received_).substr(at),
+                                                       sftpwire::kLargestAnswer, id, answer, used);
     if (split == sftpwire::Split::Broken) return false;
     if (split == sftpwire::Split::Incomplete) break;
     const auto found = waiting_.find(id);

@@ -69,7 +69,8 @@ struct Answer {
 // Splits whole packets off the front of bytes received: false while the next is incomplete;
 // a packet longer than limit (no SFTP server sends one) is a broken stream.
 enum class Split { Packet, Incomplete, Broken };
-Split NextPacket(std::string_view buffer, std::uint32_t limit, std::uint32_t& id, Answer& answer, std::size_t& used);
+Split NextPacket(std::string_view buffer, std::uint32_t limit, std::uint32_t& id, Answer& answer,
+                 std::size_t& used);
 
 }  // namespace sftpwire
 
