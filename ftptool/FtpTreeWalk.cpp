@@ -264,16 +264,21 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   // The identities of the entries written here: a second server name that reaches one of them
   // (a case-folding file system, a listing that names a file twice) would overwrite it.
   std::set<std::string> written;
-  // The files go first, together (a session may keep them all in flight), then the folders.
+  // In listing order; the files between two folders go together (a session may keep them all
+  // in flight).
   std::vector<const FtpListedEntry*> files;
-  for (const auto& entry : entries)
-    if (!entry.IsDirectory) files.push_back(&entry);
-  DownloadFiles(here, folder, files, written);
   for (const auto& entry : entries) {
-    if (!entry.IsDirectory || IsDotName(entry.Name)) continue;
+    if (!entry.IsDirectory) {
+      files.push_back(&entry);
+      continue;
+    }
+    if (IsDotName(entry.Name)) continue;
+    DownloadFiles(here, folder, std::move(files), written);
+    files.clear();
     StopIfAborted();
     DownloadEntry(here, folder, entry, written);
   }
+  DownloadFiles(here, folder, std::move(files), written);
 }
 
 // Files whose local names might be one name (the same letters in another case) go in
@@ -413,15 +418,20 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   currentLocal_ = folder;
   shownPath_.push_back(Shown(remoteName));
   ++tally_.Folders;
-  const std::vector<fs::directory_entry> items = FolderEntries(folder);
-  // In the Store mode the files go first, together; then the folders.
-  if (putMode_ == FtpPutMode::Store) UploadFiles(items, root);
-  for (const auto& item : items) {
+  // In name order; in the Store mode the files between two folders go together.
+  std::vector<fs::directory_entry> files;
+  for (const auto& item : FolderEntries(folder)) {
     std::error_code ec;
-    if (putMode_ == FtpPutMode::Store && !item.is_directory(ec)) continue;
+    if (putMode_ == FtpPutMode::Store && !item.is_directory(ec)) {
+      files.push_back(item);
+      continue;
+    }
+    if (!files.empty()) UploadFiles(files, root);
+    files.clear();
     StopIfAborted();
     UploadEntry(item, root);
   }
+  if (!files.empty()) UploadFiles(files, root);
   shownPath_.pop_back();
   currentLocal_ = folder.parent_path();
   session_.ChangeDir("..");
