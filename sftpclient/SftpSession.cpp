@@ -7,6 +7,7 @@
 
 #include "FtpError.h"
 #include "FtpTexts.h"
+#include "SftpEntry.h"
 #include "SftpErrorText.h"
 #include "SftpTexts.h"
 #include "Win1252.h"
@@ -26,18 +27,6 @@ std::string TakeString(char* text) {
   std::string result = text ? text : "";
   ssh_string_free_char(text);
   return result;
-}
-
-remote::RemoteEntry ToEntry(const sftp_attributes_struct& attributes) {
-  remote::RemoteEntry entry;
-  entry.name = attributes.name ? attributes.name : "";
-  entry.type = attributes.type == SSH_FILEXFER_TYPE_DIRECTORY ? remote::EntryType::Directory
-               : attributes.type == SSH_FILEXFER_TYPE_SYMLINK ? remote::EntryType::Link
-                                                              : remote::EntryType::File;
-  if (attributes.flags & SSH_FILEXFER_ATTR_SIZE) entry.size = static_cast<std::int64_t>(attributes.size);
-  if (attributes.flags & SSH_FILEXFER_ATTR_ACMODTIME) entry.mtime = attributes.mtime;
-  if (attributes.flags & SSH_FILEXFER_ATTR_PERMISSIONS) entry.permissions = attributes.permissions & 07777;
-  return entry;
 }
 
 // Each write waits for its answer (libssh writes one request at a time), so its size sets
@@ -251,8 +240,8 @@ std::vector<remote::RemoteEntry> SftpSession::List(const std::string& path) {
   if (!dir) Fail(target);
   std::vector<remote::RemoteEntry> entries;
   while (const Attributes attributes{sftp_readdir(sftp_, dir)}) {
-    remote::RemoteEntry entry = ToEntry(*attributes);
-    if (entry.name != "." && entry.name != "..") entries.push_back(std::move(entry));
+    remote::RemoteEntry entry = SftpEntryOf(*attributes);
+    if (SftpIsFolderEntry(entry.name)) entries.push_back(std::move(entry));
     if (entries.size() % 256 == 0 && hooks.pump) hooks.pump();
   }
   const bool complete = sftp_dir_eof(dir);
@@ -264,7 +253,7 @@ std::vector<remote::RemoteEntry> SftpSession::List(const std::string& path) {
 std::int64_t SftpSession::Size(const std::string& path) {
   const Attributes attributes(sftp_stat(Sftp(), Resolve(path).c_str()));
   if (!attributes) Fail(path);
-  return attributes->flags & SSH_FILEXFER_ATTR_SIZE ? static_cast<std::int64_t>(attributes->size) : -1;
+  return SftpSizeOf(*attributes);
 }
 
 void SftpSession::MakeDir(const std::string& path) {
