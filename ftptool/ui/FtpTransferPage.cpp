@@ -154,8 +154,8 @@ void FtpTransferPage::WireBrowser() {
 // The tool bar's and the menu's transfer commands run the single transfer on this page.
 void FtpTransferPage::WireToolBar() {
   const struct { QAction* action; QToolButton* button; FtpTag tag; } commands[] = {
-      {window_.Downstarten1, window_.DownTBtn, FtpTag::Remote},
-      {window_.Upstarten1, window_.UpTBtn, FtpTag::Local}};
+      {window_.Command(FtpCommand::Downstarten1), window_.DownTBtn, FtpTag::Remote},
+      {window_.Command(FtpCommand::Upstarten1), window_.UpTBtn, FtpTag::Local}};
   for (const auto& c : commands) {
     const FtpTag tag = c.tag;
     auto run = [this, tag] {
