@@ -20,6 +20,21 @@ std::string StoredPassword(bool save, const std::string& password, const ftpkey:
   return ftpkey::ScramblePassword(save ? password.substr(0, FtpAccessProfile::kTextCapacity) : "", filler);
 }
 
+// The automatic transfers' fields with their places in the record; a new profile stores the
+// part's start values through it.
+template <class Values, class Field>
+void EachAutoTransferField(Values& automatic, Field&& field) {
+  field(pf::AutoDownload, automatic.AutoDownload);
+  field(pf::DownStartTime, automatic.DownStartTime);
+  field(pf::DownRepeatMinutes, automatic.DownRepeatMinutes);
+  field(pf::AutoUpload, automatic.AutoUpload);
+  field(pf::UpStartTime, automatic.UpStartTime);
+  field(pf::UpRepeatMinutes, automatic.UpRepeatMinutes);
+  field(pf::DownSingleMode, automatic.DownSingleMode);
+  field(pf::DownWithNewFile, automatic.DownWithNewFile);
+  field(pf::NewFileName, automatic.NewFileName);
+}
+
 // Every field of the values but the two passwords with its place in the record, listed once
 // for both directions: adding a field to the profile adds one line here.
 template <class Values, class Field>
@@ -47,16 +62,7 @@ void EachRecordField(Values& v, Field&& field) {
   field(pf::DownCopyFile, single.CopyDateiEdit1);
   field(pf::AppendTarget, single.AppendBox);
   field(pf::OverwriteTarget, single.OverwriteBox);
-  auto& automatic = v.Auto;
-  field(pf::AutoDownload, automatic.AutoDownload);
-  field(pf::DownStartTime, automatic.DownStartTime);
-  field(pf::DownRepeatMinutes, automatic.DownRepeatMinutes);
-  field(pf::AutoUpload, automatic.AutoUpload);
-  field(pf::UpStartTime, automatic.UpStartTime);
-  field(pf::UpRepeatMinutes, automatic.UpRepeatMinutes);
-  field(pf::DownSingleMode, automatic.DownSingleMode);
-  field(pf::DownWithNewFile, automatic.DownWithNewFile);
-  field(pf::NewFileName, automatic.NewFileName);
+  EachAutoTransferField(v.Auto, field);
 }
 
 // The record's accessors by the value's type.
@@ -112,16 +118,9 @@ void ResetProfileFields(FtpAccessProfile& p, const std::string& lastDirectory,
   p.SetBool(pf::AutoConnect, false);
   p.SetBool(pf::AutoReconnect, false);
   p.SetBool(pf::TimerReconnect, false);
-  p.SetBool(pf::AutoDownload, false);
-  p.SetTime(pf::DownStartTime, 0.0);
-  p.SetInt(pf::DownRepeatMinutes, 30);
   p.SetText(pf::DownCopyFile, "");
-  p.SetBool(pf::AutoUpload, false);
-  p.SetTime(pf::UpStartTime, 15.0 / 1440.0);
-  p.SetInt(pf::UpRepeatMinutes, 30);
-  p.SetBool(pf::DownSingleMode, true);
-  p.SetBool(pf::DownWithNewFile, false);
-  p.SetText(pf::NewFileName, "neu.txt");
+  const FtpAutoTransferValues startValues;
+  EachAutoTransferField(startValues, ToRecord{p});
 }
 
 bool ReadProfileFile(const std::filesystem::path& path, FtpAccessProfile& profile) {

@@ -46,7 +46,7 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
           [this](const std::filesystem::path& path) { return store_->ReadProfile(path); },
           [this](const std::filesystem::path& path) { return store_->WriteProfile(path); },
           [this](bool modified) {
-            if (FTPspeichern1) FTPspeichern1->setEnabled(modified);
+            if (QAction* save = Command(FtpCommand::FTPspeichern1)) save->setEnabled(modified);
           }});
 
   // The remote path field outside the pages that have one; set before the pages, which put
@@ -94,12 +94,6 @@ TFTPForm1::~TFTPForm1() {
   FtpClient1.Pump = nullptr;
   FtpClient1.OnStatus = nullptr;
   FtpClient1.OnDisconnected = nullptr;
-}
-
-QAction* TFTPForm1::Action(const QString& objectName) const {
-  for (QAction* a : findChildren<QAction*>())
-    if (a->objectName() == objectName) return a;
-  return nullptr;
 }
 
 QToolButton* TFTPForm1::Button(const QString& objectName) const {

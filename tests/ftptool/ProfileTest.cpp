@@ -117,6 +117,7 @@ TEST_F(ProfileFiles, NewProfileBytesAtTheirOffsets) {
   EXPECT_EQ(profile_.Int(1856), 30);
   EXPECT_EQ(b[1860], 1);
   EXPECT_EQ(text(1862), "neu.txt");
+  EXPECT_EQ(ProfileValues(profile_).Auto, FtpAutoTransferValues{});  // the one set of start values
   // Little-endian integer: 30 in the low byte.
   EXPECT_EQ(b[1720], 30);
   EXPECT_EQ(b[1723], 0);
