@@ -62,30 +62,29 @@ void CheckUploadNames(const fs::path& folder, FtpNameEncoding encoding) {
 }  // namespace
 
 std::string FtpSkippedLinkLine(const std::string& name) {
-  return A("Verknüpfung übersprungen: \"") + name + "\"";
+  return "Verknüpfung übersprungen: \"" + name + "\"";
 }
 
 std::string FtpSkippedLocalLinkLine(const std::string& path) {
-  return A("Lokale Verknüpfung nicht überschrieben: \"") + path + "\"";
+  return "Lokale Verknüpfung nicht überschrieben: \"" + path + "\"";
 }
 
 std::string FtpOutsideLinkLine(const std::string& name) {
-  return A("Verknüpfung nach außerhalb übersprungen: \"") + name + "\"";
+  return "Verknüpfung nach außerhalb übersprungen: \"" + name + "\"";
 }
 
 std::string FtpScratchNotSentLine(const std::string& name) {
-  return A("Zwischendatei nicht gesendet: \"") + name + "\"";
+  return "Zwischendatei nicht gesendet: \"" + name + "\"";
 }
 
 // The names' encoding is settled at the log-in and holds for the walk.
 FtpTreeWalker::FtpTreeWalker(remote::RemoteSession& session, FtpToolView& view, FtpWalkHooks hooks)
     : session_(session), encoding_(FtpNamesOf(session)), view_(view), hooks_(std::move(hooks)) {
-  path_.OnRefusal = [this](const std::string& line) { Log(line); };
+  // The refusal is an error text (Windows-1252), logged as it is thrown.
+  path_.OnRefusal = [this](const std::string& line) { view_.AddTrimmedLogLine(line); };
 }
 
-std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() {
-  return FtpListFolder(session_, "", listingArea_);
-}
+std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() { return FtpListFolder(session_, "", listingArea_); }
 
 std::string FtpTreeWalker::RemoteIdentity() {
   try {
@@ -96,16 +95,15 @@ std::string FtpTreeWalker::RemoteIdentity() {
   }
 }
 
-void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText,
-                             const std::string& name) {
+void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText, const std::string& name) {
   if (hooks_.SetExpectedSize) hooks_.SetExpectedSize(size);
   view_.ShowFtpStatus(1, sizeText);
-  view_.ShowFtpStatus(2, name);
+  view_.ShowFtpStatusUtf8(2, name);
 }
 
 void FtpTreeWalker::Deleted(const std::string& name) {
-  view_.ShowFtpStatus(2, name + A(" gelöscht"));
-  Log(name + A(" gelöscht"));
+  view_.ShowFtpStatusUtf8(2, name + " gelöscht");
+  Log(name + " gelöscht");
 }
 
 // An abort between two entries has no transfer to break off: the walk itself ends, as a
@@ -128,7 +126,7 @@ bool FtpTreeWalker::TakeEntry(const std::string& shownName, Transfer transfer) {
     return true;
   } catch (const std::exception& error) {
     if (!FtpIsRefusal(error) || !session_.Connected()) throw;
-    std::string reason = error.what();
+    std::string reason = win1252::ToUtf8(error.what());
     std::replace(reason.begin(), reason.end(), '\n', ' ');
     Skip(shownName, reason);
     return false;
@@ -157,7 +155,7 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
 }
 
 std::string FtpTreeWalker::Shown(const std::string& serverName) const {
-  return FtpLogName(serverName, encoding_);
+  return FtpPrintableName(serverName, encoding_);
 }
 
 fs::path FtpTreeWalker::LocalName(const std::string& serverName) {
@@ -172,9 +170,9 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
   const FtpLocalFolder parent(parentPath);
   if (!parent.IsOpen()) throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpLogPath(folder));
   if (parent.IsLink(leaf.string())) {
-    const std::string line = A("Zielordner ist eine Verknüpfung, nicht verwendet: ") + FtpLogPath(folder);
-    Log(line);
-    throw FtpError(line);
+    const std::string line = "Zielordner ist eine Verknüpfung, nicht verwendet: ";
+    Log(line + FtpPrintablePath(folder));
+    throw FtpError(A(line) + FtpLogPath(folder));
   }
   unsynced_.clear();
   return Tallied(true, [&] {
@@ -208,7 +206,7 @@ void FtpTreeWalker::SyncDownloads(const fs::path& folder) {
 }
 
 void FtpTreeWalker::ShowDownloaded(const fs::path& folder) {
-  view_.ShowFtpStatus(2, FtpLogPath(FtpLastComponent(folder)) + " heruntergeladen");
+  view_.ShowFtpStatusUtf8(2, FtpPrintablePath(FtpLastComponent(folder)) + " heruntergeladen");
 }
 
 bool FtpTreeWalker::EnterRemote(const std::string& remoteName) {
@@ -224,7 +222,7 @@ bool FtpTreeWalker::EnterRemote(const std::string& remoteName) {
 bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
                                    const std::string& localName, const std::string& remoteName) {
   if (!EnterRemote(remoteName)) return false;
-  const FtpWalkLevel level(path_, RemoteIdentity(), remoteName);
+  const FtpWalkLevel level(path_, RemoteIdentity(), FtpLogName(remoteName, encoding_));
   const FtpLocalFolder here = parent.MakeChild(localName);
   if (!here.IsOpen()) {
     session_.ChangeDir("..");
@@ -267,19 +265,19 @@ void FtpTreeWalker::DownloadEntry(const FtpLocalFolder& here, const fs::path& fo
   const std::string shown = Shown(entry.Name);
   if (!FtpIsSafeLocalName(entry.Name)) {
     Log(FtpUnsafeNameLine(shown));
-    return Skip(shown, A(ftptally::kUnsafeName));
+    return Skip(shown, ftptally::kUnsafeName);
   }
   if (entry.IsLink) {
     Log(FtpSkippedLinkLine(shown));
-    return Skip(shown, A(ftptally::kLink));
+    return Skip(shown, ftptally::kLink);
   }
   const std::string localName = LocalName(entry.Name).native();
   if (const int refusal = here.NameRefusal(localName)) return Skip(shown, FtpLocalRefusalReason(refusal));
   if (here.IsLink(localName)) {
-    Log(FtpSkippedLocalLinkLine(FtpLogPath(folder) + "/" + shown));
-    return Skip(shown, A(ftptally::kLocalLink));
+    Log(FtpSkippedLocalLinkLine(FtpPrintablePath(folder) + "/" + shown));
+    return Skip(shown, ftptally::kLocalLink);
   }
-  if (written.count(here.EntryIdentity(localName))) return Skip(shown, A(ftptally::kNameTaken));
+  if (written.count(here.EntryIdentity(localName))) return Skip(shown, ftptally::kNameTaken);
   // A file is not fetched only to find that it cannot take the place of a folder.
   if (!entry.IsDirectory && here.IsFolder(localName)) return Skip(shown, FtpLocalRefusalReason(EISDIR));
   const bool taken = entry.IsDirectory ? DownloadSubFolder(here, folder, localName, entry.Name)
@@ -294,7 +292,7 @@ bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path
       ShowDownloaded(folder / localName);
       return true;
     }
-    Skip(Shown(remoteName), A(ftptally::kChangeRefused));
+    Skip(Shown(remoteName), ftptally::kChangeRefused);
   } catch (const FtpLocalRefusal& refusal) {
     Skip(Shown(remoteName), FtpLocalRefusalReason(refusal.Error()));
   }
@@ -305,7 +303,7 @@ bool FtpTreeWalker::DownloadFile(const FtpLocalFolder& here, const fs::path& fol
                                  const FtpListedEntry& entry, const std::string& localName) {
   const std::string shown = Shown(entry.Name);
   Announce(entry.Size, entry.SizeText, shown);
-  Log("Downloadstart: " + FtpLogPath(folder) + "/" + shown + "   " + entry.SizeText);
+  Log("Downloadstart: " + FtpPrintablePath(folder) + "/" + shown + "   " + entry.SizeText);
   if (!TakeEntry(shown, [&] { session_.GetAt(entry.Name, here.Fd(), localName); })) return false;
   ++tally_.Files;
   return true;
@@ -317,7 +315,9 @@ void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpLogPath(folder));
   CheckUploadNames(folder, encoding_);
   if (mode != FtpPutMode::Store && !FtpClientOf(session_))
-    throw remote::RemoteError(remote::ErrorKind::Failed, FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
+    throw remote::RemoteError(
+        remote::ErrorKind::Failed,
+        FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
   putMode_ = mode;
   Tallied(false, [&] {
     UploadFolder(folder, root);
@@ -344,7 +344,8 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   const std::string remoteName = ServerName(FtpLastComponent(folder), encoding_);
   std::error_code ec;
   const bool top = shownPath_.empty();
-  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)), remoteName);
+  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)),
+                           FtpLogPath(FtpLastComponent(folder)));
   try {
     session_.MakeDir(remoteName);
   } catch (const std::exception& error) {
@@ -352,7 +353,7 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
     if (!FtpIsRefusal(error)) throw;
   }
   if (top) session_.ChangeDir(remoteName);
-  else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), A(ftptally::kChangeRefused));
+  else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), ftptally::kChangeRefused);
   currentLocal_ = folder;
   shownPath_.push_back(Shown(remoteName));
   ++tally_.Folders;
@@ -363,23 +364,23 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   shownPath_.pop_back();
   currentLocal_ = folder.parent_path();
   session_.ChangeDir("..");
-  view_.ShowFtpStatus(2, Shown(remoteName) + " hochgeladen");
+  view_.ShowFtpStatusUtf8(2, Shown(remoteName) + " hochgeladen");
 }
 
 void FtpTreeWalker::UploadEntry(const fs::directory_entry& item, const fs::path& root) {
   std::error_code ec;
-  const std::string name = FtpLogPath(item.path().filename());
+  const std::string name = FtpPrintablePath(item.path().filename());
   if (item.is_directory(ec)) {
     // A linked folder may lead back into the tree; it is not followed.
     if (!item.is_symlink(ec)) return UploadFolder(item.path(), root);
     Log(FtpSkippedLinkLine(name));
-    return Skip(name, A(ftptally::kLink));
+    return Skip(name, ftptally::kLink);
   }
   // A scratch file is no part of the tree: a save under way, or the rest of a killed one.
   if (ReplacingFile::IsScratchName(item.path().filename().native())) return Log(FtpScratchNotSentLine(name));
   if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
     Log(FtpOutsideLinkLine(name));
-    return Skip(name, A(ftptally::kOutsideLink));
+    return Skip(name, ftptally::kOutsideLink);
   }
   const auto size = item.file_size(ec);
   if (ec) return;  // an entry gone meanwhile
@@ -395,11 +396,11 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     session_.ChangeDir(name);
   } catch (const std::exception&) {
-    throw FtpDeleteRefusal("Change " + Shown(name) + " fehlgeschlage");
+    throw FtpDeleteRefusal("Change " + FtpLogName(name, encoding_) + " fehlgeschlage");
   }
   std::optional<FtpWalkLevel> level;
   try {
-    level.emplace(path_, RemoteIdentity(), name);
+    level.emplace(path_, RemoteIdentity(), FtpLogName(name, encoding_));
   } catch (const FtpError& refusal) {
     throw FtpDeleteRefusal(refusal.what());
   }
@@ -407,7 +408,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     entries = ListCurrent();
   } catch (const std::exception&) {
-    throw FtpDeleteRefusal("Auflisten von " + Shown(name) + " fehlgeschlagen");
+    throw FtpDeleteRefusal("Auflisten von " + FtpLogName(name, encoding_) + " fehlgeschlagen");
   }
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
@@ -421,7 +422,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
       Deleted(Shown(entry.Name));
     } else {
       DeleteRemoteTree(entry.Name);
-      Deleted(FtpShownName(entry.Name, encoding_));
+      Deleted(Shown(entry.Name));
     }
   }
   session_.ChangeDirUp();
@@ -451,14 +452,13 @@ void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
   const FtpWalkLevel level(path_, FtpLocalFolderIdentity(folder), FtpLogPath(FtpLastComponent(folder)));
   currentLocal_ = folder;
   for (const auto& item : FolderEntries(folder)) {
-    const std::string name = FtpLogPath(item.path().filename());
     if (item.is_directory(ec) && !item.is_symlink(ec)) {
       DeleteLocalFolder(item.path());
     } else {
       std::error_code ignored;
       fs::remove(item.path(), ignored);  // a file that will not go shows when the folder will not
     }
-    Deleted(item.path().filename().string());
+    Deleted(FtpPrintablePath(item.path().filename()));
   }
   currentLocal_ = folder.parent_path();
   if (!fs::remove(folder, ec) || ec)
