@@ -80,7 +80,9 @@ void WarnHostKeyChanged(QWidget* parent, const ChangedHostKey& key, const std::f
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
   HelpOnF1(&box, help);
-  // Fingerprints, path and command are not to wrap inside; a small screen still bounds it.
+  // Fingerprints, path and command are not to wrap inside; a small screen still bounds it. A
+  // message box wraps its prose only when the label is wider than min(half the screen, 500
+  // pixels): held narrower, the long lines were cut at its edge.
   if (auto* label = box.findChild<QLabel*>("qt_msgbox_label")) {
     const QFontMetrics metrics(label->font());
     int widest = 0;
@@ -88,8 +90,9 @@ void WarnHostKeyChanged(QWidget* parent, const ChangedHostKey& key, const std::f
       if (!line.contains(' ') || line.startsWith("ssh-keygen"))
         widest = std::max(widest, metrics.horizontalAdvance(line));
     const QScreen* screen = box.screen();
-    const int room = screen ? screen->availableGeometry().width() - 120 : 900;
-    label->setMinimumWidth(std::min(std::max(widest + 8, 420), room));
+    const int screenWidth = screen ? screen->availableGeometry().width() : 1024;
+    const int wrapsAbove = std::min(screenWidth / 2, 500);
+    label->setMinimumWidth(std::max(std::min(widest + 8, screenWidth - 120), wrapsAbove + 1));
   }
   box.exec();
 }
