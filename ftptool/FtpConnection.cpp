@@ -7,6 +7,7 @@
 #include "Clock.h"
 #include "FtpError.h"
 #include "FtpNameCodec.h"
+#include "FtpProtocol.h"
 #include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
 #include "FtpDataFile.h"
@@ -140,7 +141,8 @@ void FtpConnection::CheckBeforeLogin(const FtpTlsHosts& tlsHosts) {
   const FtpProxySettings& proxy = client_.ProxySettings;
   if (proxy.ProxyType != FtpProxyType::fpcmNone && !proxy.Host.empty())
     return Report(A(ftptexts::kNoTlsViaProxy));
-  if (tlsHosts.Known(client_.Host, client_.Port)) {
+  // "FTP" chosen on purpose logs in in clear, also where the server once encrypted.
+  if (client_.TlsMode != FtpTlsMode::Off && tlsHosts.Known(client_.Host, client_.Port)) {
     refusal_ = FtpTlsMissingText(client_.Host, client_.Port);
     Report(refusal_);
     throw FtpError(refusal_);
@@ -156,7 +158,7 @@ bool FtpConnection::Open() {
   const std::optional<FtpLoginValues> login = Login ? std::optional(Login()) : std::nullopt;
   std::optional<SftpTarget> sftp;
   try {
-    if (login) sftp = ParseSftpHost(login->Host);
+    if (login) sftp = FtpSftpTargetOf(*login);
   } catch (const std::invalid_argument& bad) {
     Report(bad.what());
     return false;
@@ -168,8 +170,11 @@ bool FtpConnection::Open() {
   busy_ = true;
   FtpTrustStore store(TrustFile);
   FtpTlsHosts tlsHosts(TlsHostsFile());
+  // The chosen protocol sets TLS; without a data folder only "nur verschlüsselt" asks for it.
+  const FtpProtocol protocol = login ? login->Protocol : FtpProtocol::FtpTlsIfOffered;
+  const bool tlsWanted = !TrustFile.empty() || protocol == FtpProtocol::FtpTlsOnly;
+  client_.TlsMode = tlsWanted ? FtpTlsModeOf(protocol) : FtpTlsMode::Off;
   if (!TrustFile.empty()) {
-    client_.TlsMode = FtpTlsMode::Auto;
     client_.OnCertificate = FtpTrustingCheck(store, client_.Host, client_.Port, AskCertificate);
     client_.OnBeforeLogin = [this, &tlsHosts] { CheckBeforeLogin(tlsHosts); };
   }

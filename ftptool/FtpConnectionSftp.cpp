@@ -39,14 +39,19 @@ bool FtpConnection::OpenSftp(const FtpLoginValues& login, const SftpTarget& targ
   InstallSftpHooks(*sftp_);
   view_.SetCursor(FtpCursor::Hourglass);
   busy_ = true;
+  const remote::RemoteAccess access =
+      SftpAccessOf(target, PortFromText(login.Port), login.User, login.Password, kReplyTimeoutMs);
   try {
-    sftp_->Connect(SftpAccessOf(target, PortFromText(login.Port), login.User, login.Password, kReplyTimeoutMs));
+    sftp_->Connect(access);
     view_.ShowFtpStatus(2, A(ftptexts::kCheckingLogin));
     sftp_->Login();
   } catch (const remote::RemoteError& error) {
     sftp_->Disconnect();
-    if (error.Kind() == remote::ErrorKind::HostKey) refusal_ = error.what();
+    // A refused key or log-in says why in the status bar (a wrong passphrase, a changed key).
+    if (error.Kind() == remote::ErrorKind::HostKey || error.Kind() == remote::ErrorKind::Login) refusal_ = error.what();
     ConnectFailed(error.what());
+    if (sftp_->HostKey().state == HostKeyState::Changed && WarnChangedHostKey)
+      WarnChangedHostKey(access.host, access.port, sftp_->HostKey());
     return false;
   }
   Established();

@@ -19,6 +19,15 @@ struct FtpReconnectOptions {
   bool operator==(const FtpReconnectOptions&) const = default;
 };
 
+// How the server is reached, chosen on the page "Anmeldung". The record has no room for it:
+// it travels in the side record of FtpProtocolRecord, and a profile without one is the first.
+enum class FtpProtocol {
+  FtpTlsIfOffered,  // FTP, encrypted when the server offers AUTH TLS
+  FtpTlsOnly,       // FTP over TLS; a server without it is refused before USER
+  FtpPlain,         // FTP in clear, AUTH TLS never sent
+  Sftp,             // SFTP over SSH
+};
+
 // What the connection needs to reach and log in to the server. A property that follows from
 // these fields (such as the kind of server a host text names) belongs here as a member, so
 // every user of the log-in derives it the same way.
@@ -32,6 +41,7 @@ struct FtpLoginValues {
   std::string ProxyHost, ProxyPort, ProxyUser, ProxyPassword;
   bool SaveProxyPassword = true;
   FtpReconnectOptions Reconnect;
+  FtpProtocol Protocol = FtpProtocol::FtpTlsIfOffered;  // an "sftp://" host is SFTP whatever it says
 
   bool operator==(const FtpLoginValues&) const = default;
 };

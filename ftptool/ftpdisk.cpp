@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "FtpProtocol.h"
 #include "FtpStatusTexts.h"
 #include "ReplacingFile.h"
 #include "Win1252.h"
@@ -152,10 +153,16 @@ FtpProfileStore::FtpProfileStore(FtpAccessProfile& profile, FtpProfileControls& 
     : profile_(profile), controls_(controls), view_(view), dialogs_(dialogs),
       filler_(std::move(filler)) {}
 
-void FtpProfileStore::ProfileToControls() { controls_.ShowControls(ProfileValues(profile_)); }
+void FtpProfileStore::ProfileToControls() {
+  FtpProfileValues values = ProfileValues(profile_);
+  values.Login.Protocol = protocol_;
+  controls_.ShowControls(values);
+}
 
 void FtpProfileStore::ControlsToProfile() {
-  StoreProfileValues(profile_, controls_.ReadControls(), filler_);
+  const FtpProfileValues values = controls_.ReadControls();
+  StoreProfileValues(profile_, values, filler_);
+  protocol_ = values.Login.Protocol;
 }
 
 bool FtpProfileStore::ReadProfile(const std::filesystem::path& path) {
@@ -171,6 +178,7 @@ bool FtpProfileStore::ReadProfile(const std::filesystem::path& path) {
     view_.ShowFtpStatus(2, A(ftptexts::kProfileNotRead));
     return false;
   }
+  protocol_ = ReadProtocolRecord(path);
   ProfileToControls();
   view_.ShowFtpStatus(0, text);
   return true;
@@ -186,7 +194,8 @@ bool FtpProfileStore::WriteProfile(const std::filesystem::path& path) {
     return false;
   }
   StoreProfileValues(profile_, values, filler_);
-  if (!WriteProfileFile(path, profile_)) {
+  protocol_ = values.Login.Protocol;
+  if (!WriteProfileFile(path, profile_) || !WriteProtocolRecord(path, protocol_)) {
     dialogs_.Message("Ladeko",
                      "Datei \"" + PathText(path.filename()) +
                          A("\" konnte nicht gespeichert werden\r(wahrscheinlich schreibgeschützt)"),
@@ -202,6 +211,7 @@ void FtpProfileStore::NewProfile(const std::filesystem::path& name,
                                  const std::string& lastDirectory) {
   controls_.DisconnectServer();
   ResetProfileFields(profile_, lastDirectory, filler_);
+  protocol_ = FtpProtocol::FtpTlsIfOffered;
   ProfileToControls();
   view_.ShowFtpStatus(0, PathText(name) + " (" + lastDirectory + ")");
   controls_.ClearRemoteList();

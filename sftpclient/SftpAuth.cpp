@@ -71,6 +71,19 @@ int AskPassphrase(const char*, char* buffer, size_t length, int, int, void* user
   return 0;
 }
 
+// A passphrase that does not open the key is asked for again, three tries in all, as ssh
+// does; no answer (or a key that is not encrypted) ends the tries.
+bool ImportKeyFile(const std::string& file, PassphraseContext& context, ssh_key& key) {
+  constexpr int kPassphraseTries = 3;
+  for (int tries = 0; tries < kPassphraseTries; ++tries) {
+    context.wanted = context.answered = false;
+    if (ssh_pki_import_privkey_file(file.c_str(), nullptr, AskPassphrase, &context, &key) == SSH_OK) return true;
+    key = nullptr;
+    if (!context.answered) return false;
+  }
+  return false;
+}
+
 // What the keys came to. A key that could not be read was never offered to the server: it
 // is named, since "refused" would send the user to the server's side.
 struct KeyOutcome {
@@ -89,7 +102,7 @@ bool TryKeyFile(ssh_session session, const SshCredentials& credentials, const st
   outcome.anyKey = true;
   PassphraseContext context{&credentials.passphrase, file};
   ssh_key key = nullptr;
-  if (ssh_pki_import_privkey_file(file.c_str(), nullptr, AskPassphrase, &context, &key) != SSH_OK) {
+  if (!ImportKeyFile(file, context, key)) {
     if (context.wanted) {
       std::string& noted = context.answered ? outcome.wrongPassphrase : outcome.noPassphrase;
       if (noted.empty()) noted = file;

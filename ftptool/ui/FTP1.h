@@ -25,6 +25,7 @@
 #include "FtpConnection.h"
 #include "FtpFilecls.h"
 #include "FtpPar.h"
+#include "FtpPassphraseQuestion.h"
 #include "FtpToolView.h"
 #include "PrintCanvas.h"
 #include "PrintDialogs.h"
@@ -107,6 +108,7 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   void WatchHelpContext(QWidget* widget, int context);
   // The tool's help: 0 contents, -1 keyword search, -2 using help, else the topic.
   void ShowHelpTopic(int context);
+  static constexpr int kLoginHelp = 300, kSftpHelp = 340, kTlsHelp = 350;
 
   // Menu "Datei".
   void FTPneuClick();
@@ -198,6 +200,7 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   std::unique_ptr<FtpConnection> connection_;
   std::unique_ptr<FtpProfileStore> store_;
   std::unique_ptr<ProfileDocument> document_;
+  PassphraseTries passphraseTries_;
 
   std::array<QAction*, kFtpCommandCount> commands_{};
   std::array<QToolButton*, kFtpCommandCount> commandButtons_{};
