@@ -303,13 +303,13 @@ bool FtpConnection::EnsureConnection() {
   return CheckConnection({.forcedCounts = true, .enterRemotePath = true, .logHead = ftptexts::kRequest});
 }
 
+bool FtpConnection::ProbeConnection() {
   return CheckConnection({.forcedCounts = false, .enterRemotePath = false, .logHead = ftptexts::kRequest1});
 }
 
 // The check before a server action: a living connection is kept, a lost one dropped and,
 // as the reconnect options allow, opened again.
 bool FtpConnection::CheckConnection(const CheckPolicy& policy) {
-bool FtpConnection::ProbeConnection() {
   bool result = session_->Connected();
   noAction_ = false;
   if (busy_) return result;
