@@ -26,8 +26,8 @@ FtpTreeTally MirrorGetDir(remote::RemoteSession& session, const std::string& rem
   if (slash != std::string::npos) {
     try {
       session.ChangeDir(slash == 0 ? "/" : path.substr(0, slash));
-    } catch (const std::exception& error) {
-      if (!FtpIsRefusal(error)) throw;
+    } catch (const remote::RemoteError& error) {
+      if (!error.Refused()) throw;
       throw FtpError("Verzeichniswechsel verweigert");
     }
   }

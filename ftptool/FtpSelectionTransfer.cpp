@@ -99,8 +99,8 @@ bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection
       try {
         session.Delete(FtpServerPathOfText(markerName, connection_.NameEncoding()));  // a stored name
         markerFound = true;
-      } catch (const std::exception& error) {
-        if (!FtpIsRefusal(error)) throw;
+      } catch (const remote::RemoteError& error) {
+        if (!error.Refused()) throw;
       }
     }
     for (const auto& row : selection.Rows) {

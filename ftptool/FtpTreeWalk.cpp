@@ -89,8 +89,8 @@ std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() { return FtpListFolder(
 std::string FtpTreeWalker::RemoteIdentity() {
   try {
     return session_.CurrentDir();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     return {};
   }
 }
@@ -124,8 +124,8 @@ bool FtpTreeWalker::TakeEntry(const std::string& shownName, Transfer transfer) {
   try {
     transfer();
     return true;
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error) || !session_.Connected()) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused() || !session_.Connected()) throw;
     std::string reason = win1252::ToUtf8(error.what());
     std::replace(reason.begin(), reason.end(), '\n', ' ');
     Skip(shownName, reason);
@@ -213,8 +213,8 @@ bool FtpTreeWalker::EnterRemote(const std::string& remoteName) {
   try {
     session_.ChangeDir(remoteName);
     return true;
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     return false;  // refused: nothing below it is done
   }
 }
@@ -246,8 +246,8 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   std::vector<FtpListedEntry> entries;
   try {
     entries = ListCurrent();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     listingArea_.clear();  // a refused listing counts as empty
   }
   // The identities of the entries written here: a second server name that reaches one of them
@@ -314,7 +314,7 @@ void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   const fs::path root = fs::canonical(folder, ec);
   if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpLogPath(folder));
   CheckUploadNames(folder, encoding_);
-  if (mode != FtpPutMode::Store && !FtpClientOf(session_))
+  if (mode != FtpPutMode::Store && !session_.FtpCalls())
     throw remote::RemoteError(
         remote::ErrorKind::Failed,
         FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
@@ -348,9 +348,9 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
                            FtpLogPath(FtpLastComponent(folder)));
   try {
     session_.MakeDir(remoteName);
-  } catch (const std::exception& error) {
+  } catch (const remote::RemoteError& error) {
     // Most often the directory is there already; it is reused.
-    if (!FtpIsRefusal(error)) throw;
+    if (!error.Refused()) throw;
   }
   if (top) session_.ChangeDir(remoteName);
   else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), ftptally::kChangeRefused);
@@ -430,8 +430,8 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   // The listing area shows the directory the caller is in again.
   try {
     ListCurrent();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     listingArea_.clear();
   }
 }

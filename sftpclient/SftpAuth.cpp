@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "FtpError.h"
 #include "RemoteSession.h"
+#include "RemoteTexts.h"
 #include "SftpTexts.h"
 
 using remote::ErrorKind;
@@ -125,7 +125,7 @@ KeyOutcome TryKeys(ssh_session session, const SshCredentials& credentials) {
   if (!credentials.identityFile.empty()) {
     std::error_code ignored;
     if (!std::filesystem::exists(credentials.identityFile, ignored))
-      Refuse(FtpFormat(texts::kIdentityUnreadable, credentials.identityFile));
+      Refuse(remote::Format(texts::kIdentityUnreadable, credentials.identityFile));
     outcome.accepted = TryKeyFile(session, credentials, credentials.identityFile, outcome);
     if (outcome.accepted) return outcome;
   }
@@ -144,8 +144,8 @@ bool TryPassword(ssh_session session, int methods, const std::string& password) 
 // The reason nearest to the user's remedy: a key never read, a password the server does not
 // take, keys it refused, none at all.
 [[noreturn]] void RefuseAfterKeys(int methods, const KeyOutcome& keys, bool passwordGiven) {
-  if (!keys.noPassphrase.empty()) Refuse(FtpFormat(texts::kPassphraseMissing, keys.noPassphrase));
-  if (!keys.wrongPassphrase.empty()) Refuse(FtpFormat(texts::kPassphraseWrong, keys.wrongPassphrase));
+  if (!keys.noPassphrase.empty()) Refuse(remote::Format(texts::kPassphraseMissing, keys.noPassphrase));
+  if (!keys.wrongPassphrase.empty()) Refuse(remote::Format(texts::kPassphraseWrong, keys.wrongPassphrase));
   const bool byKey = methods & SSH_AUTH_METHOD_PUBLICKEY;
   const bool byPassword = methods & (SSH_AUTH_METHOD_PASSWORD | SSH_AUTH_METHOD_INTERACTIVE);
   if (byKey && passwordGiven && !byPassword)
@@ -153,7 +153,7 @@ bool TryPassword(ssh_session session, int methods, const std::string& password) 
   if (keys.anyKey) Refuse(texts::kKeyRefused);
   if (byKey) Refuse(texts::kNoKey);
   if (byPassword && !passwordGiven) Refuse(texts::kPasswordNeeded);
-  Refuse(FtpFormat(texts::kNoMethod, MethodNames(methods)));
+  Refuse(remote::Format(texts::kNoMethod, MethodNames(methods)));
 }
 
 }  // namespace

@@ -102,16 +102,13 @@ int RunOnSession(SftpSession& session, const remote::RemoteAccess& access, const
     const int status = RunSessionCommands(session, commands, putMode);
     session.Disconnect();
     return status;
-  } catch (const remote::RemoteError& error) {
+  } catch (const remote::RemoteError& error) {  // also a tree walk's FtpError
     session.Disconnect();
     return Fail(error.what() + win1252::FromUtf8(RefusalHint(error, session.HostKey(), pinned, questions)));
   } catch (const OptionError& error) {
     session.Disconnect();
     std::cerr << TerminalLines(error.message) << '\n';
     return 1;
-  } catch (const FtpError& error) {
-    session.Disconnect();
-    return Fail(error.what());
   }
   return 0;
 }

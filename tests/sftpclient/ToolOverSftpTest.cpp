@@ -14,6 +14,7 @@
 #include "FtpBrowserRows.h"
 #include "FtpConnection.h"
 #include "FtpLocalPaths.h"
+#include "FtpSftpHost.h"
 #include "FtpRemoteCalls.h"
 #include "FtpRemoteListing.h"
 #include "FtpSelectionTransfer.h"
