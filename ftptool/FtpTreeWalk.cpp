@@ -63,50 +63,48 @@ void CheckUploadNames(const fs::path& folder, FtpNameEncoding encoding) {
 }  // namespace
 
 std::string FtpSkippedLinkLine(const std::string& name) {
-  return A("Verknüpfung übersprungen: \"") + name + "\"";
+  return "Verknüpfung übersprungen: \"" + name + "\"";
 }
 
 std::string FtpSkippedLocalLinkLine(const std::string& path) {
-  return A("Lokale Verknüpfung nicht überschrieben: \"") + path + "\"";
+  return "Lokale Verknüpfung nicht überschrieben: \"" + path + "\"";
 }
 
 std::string FtpOutsideLinkLine(const std::string& name) {
-  return A("Verknüpfung nach außerhalb übersprungen: \"") + name + "\"";
+  return "Verknüpfung nach außerhalb übersprungen: \"" + name + "\"";
 }
 
 std::string FtpScratchNotSentLine(const std::string& name) {
-  return A("Zwischendatei nicht gesendet: \"") + name + "\"";
+  return "Zwischendatei nicht gesendet: \"" + name + "\"";
 }
 
 // The names' encoding is settled at the log-in and holds for the walk.
 FtpTreeWalker::FtpTreeWalker(remote::RemoteSession& session, FtpToolView& view, FtpWalkHooks hooks)
     : session_(session), encoding_(FtpNamesOf(session)), view_(view), hooks_(std::move(hooks)) {
-  path_.OnRefusal = [this](const std::string& line) { Log(line); };
+  // The refusal is an error text (Windows-1252), logged as it is thrown.
+  path_.OnRefusal = [this](const std::string& line) { view_.AddTrimmedLogLine(line); };
 }
 
-std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() {
-  return FtpListFolder(session_, "", listingArea_);
-}
+std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() { return FtpListFolder(session_, "", listingArea_); }
 
 std::string FtpTreeWalker::RemoteIdentity() {
   try {
     return session_.CurrentDir();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     return {};
   }
 }
 
-void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText,
-                             const std::string& name) {
+void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText, const std::string& name) {
   if (hooks_.SetExpectedSize) hooks_.SetExpectedSize(size);
   view_.ShowFtpStatus(1, sizeText);
-  view_.ShowFtpStatus(2, name);
+  view_.ShowFtpStatusUtf8(2, name);
 }
 
 void FtpTreeWalker::Deleted(const std::string& name) {
-  view_.ShowFtpStatus(2, name + A(" gelöscht"));
-  Log(name + A(" gelöscht"));
+  view_.ShowFtpStatusUtf8(2, name + " gelöscht");
+  Log(name + " gelöscht");
 }
 
 // An abort between two entries has no transfer to break off: the walk itself ends, as a
@@ -136,9 +134,9 @@ bool FtpTreeWalker::TakeEntry(const std::string& shownName, Transfer transfer) {
 void FtpTreeWalker::LeaveOut(const std::string& shownName, std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
-  } catch (const std::exception& failure) {
-    if (!FtpIsRefusal(failure) || !session_.Connected()) throw;
-    std::string reason = failure.what();
+  } catch (const remote::RemoteError& failure) {
+    if (!failure.Refused() || !session_.Connected()) throw;
+    std::string reason = win1252::ToUtf8(failure.what());
     std::replace(reason.begin(), reason.end(), '\n', ' ');
     Skip(shownName, reason);
   }
@@ -166,7 +164,7 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
 }
 
 std::string FtpTreeWalker::Shown(const std::string& serverName) const {
-  return FtpLogName(serverName, encoding_);
+  return FtpPrintableName(serverName, encoding_);
 }
 
 fs::path FtpTreeWalker::LocalName(const std::string& serverName) {
@@ -181,9 +179,9 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
   const FtpLocalFolder parent(parentPath);
   if (!parent.IsOpen()) throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpLogPath(folder));
   if (parent.IsLink(leaf.string())) {
-    const std::string line = A("Zielordner ist eine Verknüpfung, nicht verwendet: ") + FtpLogPath(folder);
-    Log(line);
-    throw FtpError(line);
+    const std::string line = "Zielordner ist eine Verknüpfung, nicht verwendet: ";
+    Log(line + FtpPrintablePath(folder));
+    throw FtpError(A(line) + FtpLogPath(folder));
   }
   unsynced_.clear();
   return Tallied(true, [&] {
@@ -217,15 +215,15 @@ void FtpTreeWalker::SyncDownloads(const fs::path& folder) {
 }
 
 void FtpTreeWalker::ShowDownloaded(const fs::path& folder) {
-  view_.ShowFtpStatus(2, FtpLogPath(FtpLastComponent(folder)) + " heruntergeladen");
+  view_.ShowFtpStatusUtf8(2, FtpPrintablePath(FtpLastComponent(folder)) + " heruntergeladen");
 }
 
 bool FtpTreeWalker::EnterRemote(const std::string& remoteName) {
   try {
     session_.ChangeDir(remoteName);
     return true;
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     return false;  // refused: nothing below it is done
   }
 }
@@ -233,7 +231,7 @@ bool FtpTreeWalker::EnterRemote(const std::string& remoteName) {
 bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
                                    const std::string& localName, const std::string& remoteName) {
   if (!EnterRemote(remoteName)) return false;
-  const FtpWalkLevel level(path_, RemoteIdentity(), remoteName);
+  const FtpWalkLevel level(path_, RemoteIdentity(), FtpLogName(remoteName, encoding_));
   const FtpLocalFolder here = parent.MakeChild(localName);
   if (!here.IsOpen()) {
     session_.ChangeDir("..");
@@ -257,8 +255,8 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   std::vector<FtpListedEntry> entries;
   try {
     entries = ListCurrent();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     listingArea_.clear();  // a refused listing counts as empty
   }
   // The identities of the entries written here: a second server name that reaches one of them
@@ -310,7 +308,7 @@ void FtpTreeWalker::DownloadBatch(const FtpLocalFolder& here, const fs::path& fo
   report.started = [&](std::size_t i) {
     const FtpListedEntry& entry = *planned[i].entry;
     Announce(entry.Size, entry.SizeText, Shown(entry.Name));
-    Log("Downloadstart: " + FtpLogPath(folder) + "/" + Shown(entry.Name) + "   " + entry.SizeText);
+    Log("Downloadstart: " + FtpPrintablePath(folder) + "/" + Shown(entry.Name) + "   " + entry.SizeText);
   };
   report.finished = [&](std::size_t i, std::exception_ptr error) {
     if (!error) {
@@ -333,19 +331,19 @@ std::optional<std::string> FtpTreeWalker::Admit(const FtpLocalFolder& here, cons
   };
   if (!FtpIsSafeLocalName(entry.Name)) {
     Log(FtpUnsafeNameLine(shown));
-    return skip(A(ftptally::kUnsafeName));
+    return skip(ftptally::kUnsafeName);
   }
   if (entry.IsLink) {
     Log(FtpSkippedLinkLine(shown));
-    return skip(A(ftptally::kLink));
+    return skip(ftptally::kLink);
   }
   const std::string localName = LocalName(entry.Name).native();
   if (const int refusal = here.NameRefusal(localName)) return skip(FtpLocalRefusalReason(refusal));
   if (here.IsLink(localName)) {
-    Log(FtpSkippedLocalLinkLine(FtpLogPath(folder) + "/" + shown));
-    return skip(A(ftptally::kLocalLink));
+    Log(FtpSkippedLocalLinkLine(FtpPrintablePath(folder) + "/" + shown));
+    return skip(ftptally::kLocalLink);
   }
-  if (written.count(here.EntryIdentity(localName))) return skip(A(ftptally::kNameTaken));
+  if (written.count(here.EntryIdentity(localName))) return skip(ftptally::kNameTaken);
   // A file is not fetched only to find that it cannot take the place of a folder.
   if (!entry.IsDirectory && here.IsFolder(localName)) return skip(FtpLocalRefusalReason(EISDIR));
   return localName;
@@ -365,7 +363,7 @@ bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path
       ShowDownloaded(folder / localName);
       return true;
     }
-    Skip(Shown(remoteName), A(ftptally::kChangeRefused));
+    Skip(Shown(remoteName), ftptally::kChangeRefused);
   } catch (const FtpLocalRefusal& refusal) {
     Skip(Shown(remoteName), FtpLocalRefusalReason(refusal.Error()));
   }
@@ -378,8 +376,10 @@ void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   const fs::path root = fs::canonical(folder, ec);
   if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpLogPath(folder));
   CheckUploadNames(folder, encoding_);
-  if (mode != FtpPutMode::Store && !FtpClientOf(session_))
-    throw remote::RemoteError(remote::ErrorKind::Failed, FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
+  if (mode != FtpPutMode::Store && !session_.FtpCalls())
+    throw remote::RemoteError(
+        remote::ErrorKind::Failed,
+        FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
   putMode_ = mode;
   Tallied(false, [&] {
     UploadFolder(folder, root);
@@ -406,15 +406,16 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   const std::string remoteName = ServerName(FtpLastComponent(folder), encoding_);
   std::error_code ec;
   const bool top = shownPath_.empty();
-  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)), remoteName);
+  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)),
+                           FtpLogPath(FtpLastComponent(folder)));
   try {
     session_.MakeDir(remoteName);
-  } catch (const std::exception& error) {
+  } catch (const remote::RemoteError& error) {
     // Most often the directory is there already; it is reused.
-    if (!FtpIsRefusal(error)) throw;
+    if (!error.Refused()) throw;
   }
   if (top) session_.ChangeDir(remoteName);
-  else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), A(ftptally::kChangeRefused));
+  else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), ftptally::kChangeRefused);
   currentLocal_ = folder;
   shownPath_.push_back(Shown(remoteName));
   ++tally_.Folders;
@@ -435,17 +436,17 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   shownPath_.pop_back();
   currentLocal_ = folder.parent_path();
   session_.ChangeDir("..");
-  view_.ShowFtpStatus(2, Shown(remoteName) + " hochgeladen");
+  view_.ShowFtpStatusUtf8(2, Shown(remoteName) + " hochgeladen");
 }
 
 void FtpTreeWalker::UploadEntry(const fs::directory_entry& item, const fs::path& root) {
   std::error_code ec;
-  const std::string name = FtpLogPath(item.path().filename());
+  const std::string name = FtpPrintablePath(item.path().filename());
   if (item.is_directory(ec)) {
     // A linked folder may lead back into the tree; it is not followed.
     if (!item.is_symlink(ec)) return UploadFolder(item.path(), root);
     Log(FtpSkippedLinkLine(name));
-    return Skip(name, A(ftptally::kLink));
+    return Skip(name, ftptally::kLink);
   }
   const auto size = UploadSize(item, root);
   if (!size) return;
@@ -458,7 +459,7 @@ void FtpTreeWalker::UploadEntry(const fs::directory_entry& item, const fs::path&
 // The size of a file to send; nothing for an entry left out (logged, tallied) or gone.
 std::optional<std::uintmax_t> FtpTreeWalker::UploadSize(const fs::directory_entry& item, const fs::path& root) {
   std::error_code ec;
-  const std::string name = FtpLogPath(item.path().filename());
+  const std::string name = FtpPrintablePath(item.path().filename());
   // A scratch file is no part of the tree: a save under way, or the rest of a killed one.
   if (ReplacingFile::IsScratchName(item.path().filename().native())) {
     Log(FtpScratchNotSentLine(name));
@@ -466,7 +467,7 @@ std::optional<std::uintmax_t> FtpTreeWalker::UploadSize(const fs::directory_entr
   }
   if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
     Log(FtpOutsideLinkLine(name));
-    Skip(name, A(ftptally::kOutsideLink));
+    Skip(name, ftptally::kOutsideLink);
     return std::nullopt;
   }
   const auto size = item.file_size(ec);
@@ -490,7 +491,7 @@ void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, c
     const auto size = UploadSize(item, root);
     if (!size) continue;
     batch.push_back({item.path().string(), ServerName(item.path().filename(), encoding_)});
-    shown.emplace_back(FtpLogPath(item.path().filename()), *size);
+    shown.emplace_back(FtpPrintablePath(item.path().filename()), *size);
   }
   remote::BatchReport report;
   report.started = [&](std::size_t i) { AnnounceUpload(shown[i].first, shown[i].second); };
@@ -505,11 +506,11 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     session_.ChangeDir(name);
   } catch (const std::exception&) {
-    throw FtpDeleteRefusal("Change " + Shown(name) + " fehlgeschlage");
+    throw FtpDeleteRefusal("Change " + FtpLogName(name, encoding_) + " fehlgeschlage");
   }
   std::optional<FtpWalkLevel> level;
   try {
-    level.emplace(path_, RemoteIdentity(), name);
+    level.emplace(path_, RemoteIdentity(), FtpLogName(name, encoding_));
   } catch (const FtpError& refusal) {
     throw FtpDeleteRefusal(refusal.what());
   }
@@ -517,7 +518,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     entries = ListCurrent();
   } catch (const std::exception&) {
-    throw FtpDeleteRefusal("Auflisten von " + Shown(name) + " fehlgeschlagen");
+    throw FtpDeleteRefusal("Auflisten von " + FtpLogName(name, encoding_) + " fehlgeschlagen");
   }
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
@@ -531,7 +532,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
       Deleted(Shown(entry.Name));
     } else {
       DeleteRemoteTree(entry.Name);
-      Deleted(FtpShownName(entry.Name, encoding_));
+      Deleted(Shown(entry.Name));
     }
   }
   session_.ChangeDirUp();
@@ -539,8 +540,8 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   // The listing area shows the directory the caller is in again.
   try {
     ListCurrent();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     listingArea_.clear();
   }
 }
@@ -561,14 +562,13 @@ void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
   const FtpWalkLevel level(path_, FtpLocalFolderIdentity(folder), FtpLogPath(FtpLastComponent(folder)));
   currentLocal_ = folder;
   for (const auto& item : FolderEntries(folder)) {
-    const std::string name = FtpLogPath(item.path().filename());
     if (item.is_directory(ec) && !item.is_symlink(ec)) {
       DeleteLocalFolder(item.path());
     } else {
       std::error_code ignored;
       fs::remove(item.path(), ignored);  // a file that will not go shows when the folder will not
     }
-    Deleted(item.path().filename().string());
+    Deleted(FtpPrintablePath(item.path().filename()));
   }
   currentLocal_ = folder.parent_path();
   if (!fs::remove(folder, ec) || ec)

@@ -33,12 +33,12 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
-#include "RemoteSession.h"
 #include "FtpListPairing.h"
 #include "FtpLocalFolder.h"
 #include "FtpToolView.h"
 #include "FtpTreeTally.h"
 #include "FtpWalkPath.h"
+#include "RemoteSession.h"
 
 // A remote directory that could not be entered or listed while deleting. Its text is the
 // message box text; the delete command then ends with "Löschen abgebrochen".
@@ -49,7 +49,7 @@ class FtpDeleteRefusal : public FtpError {
 
 // What a walk asks of the connection around it; both may stay empty.
 struct FtpWalkHooks {
-  std::function<bool()> AbortRequested;           // set by the abort command
+  std::function<bool()> AbortRequested;               // set by the abort command
   std::function<void(std::int64_t)> SetExpectedSize;  // before each transfer, for the progress
 };
 
@@ -137,7 +137,8 @@ class FtpTreeWalker {
   // The same for a transfer's error handed over; rethrows what is not such a refusal.
   void LeaveOut(const std::string& shownName, std::exception_ptr error);
   void Announce(std::int64_t size, const std::string& sizeText, const std::string& name);
-  void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }
+  // Log lines and status texts carry names as they are (UTF-8, control characters escaped).
+  void Log(const std::string& line) { view_.AddTrimmedLogLineUtf8(line); }
   void Deleted(const std::string& name);
 
   remote::RemoteSession& session_;
@@ -155,7 +156,7 @@ class FtpTreeWalker {
   std::vector<std::string> shownPath_;
 };
 
-// The log line of a remote symbolic link a walk leaves alone.
+// The log lines (UTF-8) of a remote symbolic link a walk leaves alone.
 std::string FtpSkippedLinkLine(const std::string& name);
 // The log lines of a local link a download does not write through, and of a linked file an
 // upload leaves out because it lies outside the uploaded folder.

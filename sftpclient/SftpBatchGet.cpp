@@ -8,10 +8,9 @@
 #include <map>
 #include <memory>
 
-#include "FtpError.h"
 #include "FtpFileProblem.h"
 #include "FtpFolderFile.h"
-#include "FtpTexts.h"
+#include "RemoteTexts.h"
 #include "SftpBatch.h"
 #include "SftpSession.h"
 #include "SftpTexts.h"
@@ -29,7 +28,7 @@ std::exception_ptr sftpbatch::Refusal(std::uint32_t status, const std::string& p
   if (status == SSH_FX_NO_SUCH_FILE || status == SSH_FX_NO_SUCH_PATH) format = texts::kNoSuchFile;
   if (status == SSH_FX_PERMISSION_DENIED) format = texts::kPermissionDenied;
   if (status == SSH_FX_FILE_ALREADY_EXISTS) format = texts::kAlreadyExists;
-  return std::make_exception_ptr(RemoteError(ErrorKind::Failed, FtpFormat(format, shown)));
+  return std::make_exception_ptr(RemoteError(ErrorKind::Failed, remote::Format(format, shown)));
 }
 
 namespace {
@@ -98,7 +97,7 @@ class SftpBatchDownload {
     file.local = std::make_unique<FtpFolderFile>();
     const std::string& localName = localNames_[file.index];
     if (!file.local->Open(folderFd_, localName))
-      return Finish(file, LocalFailure(ftp::texts::kCannotCreateFile, localName, errno));
+      return Finish(file, LocalFailure(remote::texts::kCannotCreateFile, localName, errno));
     session_.Log("Stat GET " + file.path);
     running_.emplace(file.index, std::move(owned));
     pipe_.Send(kOpen, Body().Text(file.path).U32(kOpenRead).Permissions(-1),
@@ -161,7 +160,7 @@ class SftpBatchDownload {
       if (skip < it->second.size()) {
         const std::string_view fresh = std::string_view(it->second).substr(skip);
         if (!file.local->Write(fresh)) {
-          Finish(file, LocalFailure(ftp::texts::kFileWriteError, localNames_[file.index], errno));
+          Finish(file, LocalFailure(remote::texts::kFileWriteError, localNames_[file.index], errno));
           return false;
         }
         file.written += fresh.size();
@@ -180,10 +179,10 @@ class SftpBatchDownload {
     if (!whole)
       return Finish(file,
                     std::make_exception_ptr(RemoteError(
-                        ErrorKind::Failed, FtpFormat(texts::kFileShorter, win1252::FromUtf8(file.path)))));
+                        ErrorKind::Failed, remote::Format(texts::kFileShorter, win1252::FromUtf8(file.path)))));
     errno = 0;
     if (!file.local->Commit())
-      return Finish(file, LocalFailure(ftp::texts::kFileWriteError, localNames_[file.index], errno));
+      return Finish(file, LocalFailure(remote::texts::kFileWriteError, localNames_[file.index], errno));
     Finish(file, nullptr);
   }
 

@@ -15,8 +15,7 @@
 #include <memory>
 #include <set>
 
-#include "FtpError.h"
-#include "FtpTexts.h"
+#include "RemoteTexts.h"
 #include "SftpBatch.h"
 #include "SftpPosixRename.h"
 #include "SftpSession.h"
@@ -26,7 +25,7 @@
 using remote::ErrorKind;
 using remote::RemoteError;
 using remote::WorkMode;
-namespace ftptexts = ftp::texts;
+namespace ftptexts = remote::texts;
 using namespace sftpwire;
 
 namespace {
@@ -93,8 +92,8 @@ class SftpBatchUpload {
       return Finish(file, Local(ftptexts::kCannotOpenFile, file.localPath, errno));
     if (!S_ISREG(info.st_mode))
       return Finish(file, std::make_exception_ptr(RemoteError(
-                              ErrorKind::Failed, FtpFormat(ftptexts::kCannotOpenFile, file.localPath) + "\n" +
-                                                     FtpFormat(ftptexts::kNotARegularFile, file.localPath))));
+                              ErrorKind::Failed, remote::Format(ftptexts::kCannotOpenFile, file.localPath) + "\n" +
+                                                     remote::Format(ftptexts::kNotARegularFile, file.localPath))));
     file.size = static_cast<std::uint64_t>(info.st_size);
     file.temporary = remote::ScratchNameBeside(file.target, remote::ScratchKind::Upload);
     file.claim = std::make_shared<remote::ScratchClaim>(
@@ -187,8 +186,8 @@ class SftpBatchUpload {
                  Finish(file,
                         std::make_exception_ptr(RemoteError(
                             ErrorKind::Failed,
-                            FtpFormat(ftptexts::kRenameRefused, win1252::FromUtf8(file.target)) + "\n" +
-                                FtpFormat(ftptexts::kNewContentsIn, win1252::FromUtf8(file.temporary)))));
+                            remote::Format(ftptexts::kRenameRefused, win1252::FromUtf8(file.target)) + "\n" +
+                                remote::Format(ftptexts::kNewContentsIn, win1252::FromUtf8(file.temporary)))));
                });
   }
 

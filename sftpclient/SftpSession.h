@@ -29,6 +29,7 @@ class SftpSession : public remote::RemoteSession {
   ~SftpSession() override;
 
   // ---- Settings, set before connecting ----
+  // Used where the access given to Connect names no file of its own.
   std::string knownHostsPath = DefaultKnownHostsPath();
   // Asked about an unknown key or one of a type known_hosts does not hold for the host (it
   // holds others); without it such a key is refused. A changed key is always refused.
