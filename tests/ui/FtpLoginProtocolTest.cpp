@@ -50,12 +50,12 @@ class FtpLoginProtocol : public ::testing::Test {
 
   void SaveAs(const fs::path& file) {
     dialogs.fileAnswers.push_back(FileChoice{file, 1});
-    form.Action("FTPspeichernunter1")->trigger();
+    form.Command(FtpCommand::FTPspeichernunter1)->trigger();
   }
   void Open(const fs::path& file) {
     if (form.Document().Modified()) dialogs.messageAnswers.push_back(MsgResult::No);
     dialogs.fileAnswers.push_back(FileChoice{file, 1});
-    form.Action("FTPffnen1")->trigger();
+    form.Command(FtpCommand::FTPffnen1)->trigger();
   }
 };
 
@@ -129,7 +129,7 @@ TEST_F(FtpLoginProtocol, TheChoiceLivesBesideTheProfileWhoseRecordStaysAsItWas) 
   Choose(FtpProtocol::FtpPlain)(login);
   SaveAs(old);
   EXPECT_EQ(Bytes(FtpProtocolRecordPath(old)), "protocol=ftp\n");
-  form.Action("FTPneu1")->trigger();
+  form.Command(FtpCommand::FTPneu1)->trigger();
   EXPECT_EQ(login.Protocol(), FtpProtocol::FtpTlsIfOffered);
   Open(old);
   EXPECT_EQ(login.Protocol(), FtpProtocol::FtpPlain);
@@ -179,9 +179,11 @@ TEST_F(FtpLoginProtocol, EachChoiceReachesTheConnection) {
     ASSERT_GE(got.size(), c.firstCommands.size()) << what;
     EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + c.firstCommands.size()), c.firstCommands)
         << what;
-    if (c.protocol == FtpProtocol::FtpPlain)
+    if (c.protocol == FtpProtocol::FtpPlain) {
       EXPECT_EQ(std::count(got.begin(), got.end(), "AUTH TLS"), 0) << "plain FTP never asks for TLS";
-    if (!c.connects)
+    }
+    if (!c.connects) {
       EXPECT_EQ(std::count(got.begin(), got.end(), "USER anna"), 0) << what << ": no name without TLS";
+    }
   }
 }

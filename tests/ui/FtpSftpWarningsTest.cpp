@@ -107,7 +107,7 @@ TEST(FtpHelpForSecureConnections, F1InEachQuestionOpensItsPageAndTheSearchFindsT
        [&] {
          return answered(
              [&] {
-               connection.AskCertificate(FtpCertificateInfo{"nas", "AB:CD"});
+               connection.AskCertificate(FtpCertificateInfo{"nas", "AB:CD", "", "", "", ""});
              },
              (QMessageBox*)nullptr);
        },
