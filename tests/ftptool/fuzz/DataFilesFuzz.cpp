@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "FtpDataFile.h"
+#include "FuzzScratch.h"
 #include "FtpTlsHosts.h"
 #include "FtpTrustStore.h"
 
@@ -23,32 +24,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+void Check(bool condition) { FuzzCheck(condition); }
 
-// A folder of its own for the run, removed at its end.
-struct ScratchFolder {
-  fs::path path;
-  ScratchFolder() {
-    // In memory where there is such a folder: each write of the tool syncs its file.
-    std::error_code error;
-    const fs::path base =
-        fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "ftp-data-files-fuzz-XXXXXX").string();
-    Check(::mkdtemp(pattern.data()) != nullptr);
-    path = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-};
-
-const fs::path& Folder() {
-  static const ScratchFolder folder;
-  return folder.path;
-}
+const fs::path& Folder() { return FuzzScratchFolder("ftp-data-files-fuzz"); }
 
 void Write(const fs::path& file, std::string_view content) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);

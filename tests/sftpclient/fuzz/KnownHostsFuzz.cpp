@@ -15,32 +15,15 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzScratch.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+void Check(bool condition) { FuzzCheck(condition); }
 
-// A folder of its own for the run, removed at its end.
-struct ScratchFolder {
-  fs::path path;
-  ScratchFolder() {
-    std::string pattern = (fs::temp_directory_path() / "sftp-known-hosts-fuzz-XXXXXX").string();
-    Check(::mkdtemp(pattern.data()) != nullptr);
-    path = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-};
-
-const fs::path& Folder() {
-  static const ScratchFolder folder;
-  return folder.path;
-}
+const fs::path& Folder() { return FuzzScratchFolder("sftp-known-hosts-fuzz"); }
 
 ssh_key ServerKey() {
   static const ssh_key key = [] {
