@@ -1,6 +1,7 @@
 #include "FtpRemoteSession.h"
 
 #include <ctime>
+#include <filesystem>
 
 #include "FtpClientAccess.h"
 #include "FtpError.h"
@@ -46,7 +47,8 @@ remote::RemoteEntry FtpToRemoteEntry(const FtpListItem& item) {
   }
   // The owner's triple is listed first ("UserPermissions" holds the others').
   const std::uint32_t mode = PermissionBits(item.OwnerPermissions) << 6 |
-                             PermissionBits(item.GroupPermissions) << 3 | PermissionBits(item.UserPermissions);
+                             PermissionBits(item.GroupPermissions) << 3 |
+                             PermissionBits(item.UserPermissions);
   entry.permissions = mode;
   return entry;
 }
@@ -58,14 +60,17 @@ auto FtpRemoteSession::Guarded(Call&& call) -> decltype(call()) {
   aborted_ = false;
   try {
     return call();
-  } catch (const FtpTimeoutError& error) {
-    throw RemoteError(ErrorKind::Timeout, error.what());
   } catch (const FtpError& error) {
-    const ErrorKind kind = aborted_               ? ErrorKind::Aborted
-                           : !client_.Connected() ? ErrorKind::Disconnected
-                                                  : ErrorKind::Failed;
-    throw RemoteError(kind, error.what());
+    throw SessionError(error);
   }
+}
+
+RemoteError FtpRemoteSession::SessionError(const FtpError& error) const {
+  if (error.Kind() == ErrorKind::Timeout) return RemoteError(ErrorKind::Timeout, error.what());
+  const ErrorKind kind = aborted_               ? ErrorKind::Aborted
+                         : !client_.Connected() ? ErrorKind::Disconnected
+                                                : ErrorKind::Failed;
+  return RemoteError(kind, error.what());
 }
 
 // The hooks may have changed since the last call; the client takes them anew each time. One
@@ -86,6 +91,7 @@ void FtpRemoteSession::InstallHooks() {
 
 // The whole access goes into the client: proxy, TLS and the pinned fingerprint are FTP's.
 void FtpRemoteSession::Connect(const remote::RemoteAccess& access) {
+  lanes_.Close();
   FtpApplyAccess(access, client_);
   Guarded([&] { client_.Connect(FtpLogin::Manual, access.timeoutMs > 0 ? access.timeoutMs : -1); });
 }
@@ -97,6 +103,7 @@ void FtpRemoteSession::Login() {
 }
 
 void FtpRemoteSession::Disconnect() {
+  lanes_.Close();
   try {
     if (client_.Connected()) client_.Quit();
   } catch (const FtpError&) {
@@ -176,9 +183,45 @@ void FtpRemoteSession::GetTo(const std::string& remotePath, const std::string& l
 // ABOR from within the pump: the running transfer fails in the client, the error says Aborted.
 void FtpRemoteSession::Abort() {
   aborted_ = true;
+  lanes_.Close();
   try {
     client_.Abort();
   } catch (const FtpError&) {
     // The data connection is closed either way; the transfer fails with it.
   }
+}
+
+bool FtpRemoteSession::OverLanes(std::size_t files, FtpWorkMode mode, std::int64_t totalBytes,
+                                 const remote::BatchReport& report,
+                                 const FtpLaneBatch::FileTransfer& transfer) {
+  if (!lanes_.Worth(files)) return false;
+  InstallHooks();
+  aborted_ = false;
+  return lanes_.Run(files, mode, totalBytes, report, transfer,
+                    [this](const FtpError& error) { return SessionError(error); });
+}
+
+void FtpRemoteSession::GetManyAt(const std::vector<remote::BatchGet>& files, int folderFd,
+                                 const remote::BatchReport& report) {
+  std::int64_t total = 0;
+  for (const remote::BatchGet& file : files) total += file.listedSize > 0 ? file.listedSize : 0;
+  const auto get = [&](FtpClient& client, std::size_t i) {
+    client.GetAt(files[i].remotePath, folderFd, files[i].localName);
+  };
+  if (!OverLanes(files.size(), FtpWorkMode::Read, total, report, get))
+    RemoteSession::GetManyAt(files, folderFd, report);
+}
+
+void FtpRemoteSession::PutMany(const std::vector<remote::BatchPut>& files,
+                               const remote::BatchReport& report) {
+  std::int64_t total = 0;
+  for (const remote::BatchPut& file : files) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(file.localPath, ec);
+    if (!ec) total += static_cast<std::int64_t>(size);
+  }
+  const auto put = [&](FtpClient& client, std::size_t i) {
+    client.Put(files[i].localPath, files[i].remotePath, FtpPutMode::Store);
+  };
+  if (!OverLanes(files.size(), FtpWorkMode::Write, total, report, put)) RemoteSession::PutMany(files, report);
 }

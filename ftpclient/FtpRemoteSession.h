@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FtpClient.h"
+#include "FtpLanes.h"
 #include "FtpOwnCalls.h"
 #include "RemoteSession.h"
 
@@ -11,9 +12,14 @@ class FtpRemoteSession : public remote::RemoteSession, private FtpOwnCalls {
   // Connect puts the whole access into the client (proxy and TLS too); settings the access
   // does not name (passive mode, the name encoding, the trust hooks) stay on the client.
   // A hook left empty leaves the client's own callback as its owner set it.
-  explicit FtpRemoteSession(FtpClient& client) : client_(client) {}
+  explicit FtpRemoteSession(FtpClient& client) : client_(client), lanes_(client) {}
 
   FtpClient& Client() { return client_; }
+  // Control connections a folder's files may use at once, the own one included (FtpLanes.h);
+  // 1, the default, carries them one after another over the own connection.
+  void SetConnections(int count) { lanes_.SetConnections(count); }
+  // Ends the further connections (the owner closed the own one by itself).
+  void CloseLanes() { lanes_.Close(); }
 
   void Connect(const remote::RemoteAccess& access) override;
   void Login() override;
@@ -35,6 +41,9 @@ class FtpRemoteSession : public remote::RemoteSession, private FtpOwnCalls {
   void Delete(const std::string& path) override;
   void Rename(const std::string& from, const std::string& to) override;
   void Abort() override;
+  void GetManyAt(const std::vector<remote::BatchGet>& files, int folderFd,
+                 const remote::BatchReport& report) override;
+  void PutMany(const std::vector<remote::BatchPut>& files, const remote::BatchReport& report) override;
 
  private:
   const FtpListItems& ListLines(const std::string& path, std::vector<std::string>& lines,
@@ -44,9 +53,13 @@ class FtpRemoteSession : public remote::RemoteSession, private FtpOwnCalls {
   void InstallHooks();
   template <typename Call>
   auto Guarded(Call&& call) -> decltype(call());
+  remote::RemoteError SessionError(const FtpError& error) const;
+  bool OverLanes(std::size_t files, FtpWorkMode mode, std::int64_t totalBytes,
+                 const remote::BatchReport& report, const FtpLaneBatch::FileTransfer& transfer);
 
   FtpClient& client_;
   bool aborted_ = false;
+  FtpLanes lanes_;
 };
 
 // A parsed FTP listing entry as a neutral one (time converted from the listed local time).

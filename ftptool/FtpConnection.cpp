@@ -13,7 +13,6 @@
 #include "FtpProtocol.h"
 #include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
-#include "FtpDataFile.h"
 #include "FtpTexts.h"
 #include "FtpTlsHosts.h"
 #include "FtpTrustStore.h"
@@ -25,8 +24,7 @@ void ApplySettingsToClient(const FtpLoginValues& s, FtpClient& client) {
   client.Username = s.User;
   client.Password = s.Password;
   client.ProxySettings.ProxyType =
-      s.ProxyMode >= 0 && s.ProxyMode <= 5 ? static_cast<FtpProxyType>(s.ProxyMode)
-                                             : FtpProxyType::fpcmNone;
+      s.ProxyMode >= 0 && s.ProxyMode <= 5 ? static_cast<FtpProxyType>(s.ProxyMode) : FtpProxyType::fpcmNone;
   client.ProxySettings.Host = s.ProxyHost;
   client.ProxySettings.Port = PortFromText(s.ProxyPort);
   client.ProxySettings.UserName = s.ProxyUser;
@@ -50,6 +48,8 @@ FtpConnection::FtpConnection(FtpClient& client, FtpToolView& view, Clock now)
   client_.NameEncodingMode = FtpNameEncodingMode::Auto;  // the server's FEAT decides
   // A server that stops answering must not hold the window for good.
   client_.ReadTimeout = kReplyTimeoutMs;
+  // A tree's files of one folder go over up to this many connections at once.
+  ftpSession_.SetConnections(kTreeConnections);
   InstallClientEvents();
 }
 
@@ -170,7 +170,6 @@ std::optional<remote::RemoteAccess> FtpConnection::CurrentAccess() {
   return access;
 }
 
-
 bool FtpConnection::Open() {
   hostDropped_ = false;
   refusal_.clear();
@@ -213,8 +212,8 @@ void FtpConnection::ConnectFailed(const std::string& reason) {
   view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
   // The panel has no room for the server's reason (a refused password, a full server); the
   // log book keeps it.
-  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) + " " +
-                          reason);
+  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) +
+                          " " + reason);
   if (!refusal_.empty()) view_.ShowFtpStatus(2, refusal_);
   view_.SetCursor(FtpCursor::Normal);
   busy_ = false;
@@ -230,6 +229,7 @@ void FtpConnection::Established() {
 
 void FtpConnection::CloseSession() {
   if (OverSftp()) return sftp_->Disconnect();
+  ftpSession_.CloseLanes();
   try {
     client_.Disconnect();
   } catch (const std::exception&) {
@@ -242,6 +242,7 @@ void FtpConnection::Disconnect() {
   if (session_->Connected() && OverSftp()) {
     CloseSession();
   } else if (session_->Connected()) {
+    ftpSession_.CloseLanes();
     try {
       client_.Disconnect();
     } catch (const std::exception&) {
@@ -382,6 +383,7 @@ void FtpConnection::SetPump(std::function<void()> pump) {
 void FtpConnection::ActOnAbortRequest() {
   if (!abortRequested_ || !transferRunning_ || !session_->Connected()) return;
   if (OverSftp()) return sftp_->Abort();
+  ftpSession_.CloseLanes();  // every further connection of a tree stops with the own one
   try {
     client_.Abort();
     client_.Quit();
@@ -410,6 +412,7 @@ void FtpConnection::EndForWindow() {
     connectedSince_ = 0;
     return;
   }
+  ftpSession_.CloseLanes();
   try {
     client_.Quit();
     client_.Disconnect();

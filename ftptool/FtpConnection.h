@@ -42,6 +42,8 @@ class FtpConnection {
   // How long the connection waits for a reply or a data block before it gives up
   // ("Zeitüberschreitung"); set on the client at construction.
   static constexpr int kReplyTimeoutMs = 60000;
+  // Control connections the files of one folder of a tree use at once over FTP.
+  static constexpr int kTreeConnections = 4;
 
   FtpConnection(FtpClient& client, FtpToolView& view, Clock now);
   ~FtpConnection();
@@ -77,7 +79,8 @@ class FtpConnection {
   PassphraseQuestion AskPassphrase;
   // Told of a changed host key after the refusal (status and log book say it already), with
   // the host and port as known_hosts names them.
-  std::function<void(const std::string& host, std::uint16_t port, const HostKeyCheck& key)> WarnChangedHostKey;
+  std::function<void(const std::string& host, std::uint16_t port, const HostKeyCheck& key)>
+      WarnChangedHostKey;
   // The known_hosts file of SFTP connections; empty: ~/.ssh/known_hosts.
   std::string KnownHostsFile;
 

@@ -137,6 +137,7 @@ const std::vector<LadekoCommand> kCommands = {
     {"getdir", "REMOTE-VERZ LOKAL-ORDNER", "lädt einen Ordner herunter",
      [](const LadekoFtpRun& run) {
        FtpRemoteSession session(run.client);
+       session.SetConnections(run.connections);
        return RunGetDir(session, run.Remote(0), run.Word(1));
      },
      [](const LadekoSessionRun& run) { return RunGetDir(run.session, run.Word(0), run.Word(1)); },
@@ -144,6 +145,7 @@ const std::vector<LadekoCommand> kCommands = {
     {"putdir", "LOKAL-VERZ", "lädt einen Ordner hoch",
      [](const LadekoFtpRun& run) {
        FtpRemoteSession session(run.client);
+       session.SetConnections(run.connections);
        return RunPutDir(session, run.Word(0), run.putMode);
      },
      [](const LadekoSessionRun& run) { return RunPutDir(run.session, run.Word(0), run.putMode); }},
@@ -192,14 +194,14 @@ Words WordsOf(const LadekoCommand& command, const Words& args, std::size_t at) {
 }
 
 template <typename Run, typename Target>
-int RunChain(Target& target, const Words& args, FtpPutMode putMode, int (*LadekoCommand::*call)(const Run&),
-             LadekoProtocol protocol) {
+int RunChain(Target& target, const Words& args, FtpPutMode putMode, int connections,
+             int (*LadekoCommand::*call)(const Run&), LadekoProtocol protocol) {
   for (std::size_t at = 0; at < args.size();) {
     const LadekoCommand* command = FindLadekoCommand(args[at]);
     if (command == nullptr) throw UsageError{"Unbekannter Befehl: " + args[at]};
     if (command->*call == nullptr) throw OptionError{NotOfferedText(*command, protocol)};
     const Words words = WordsOf(*command, args, at);
-    const int status = (command->*call)(Run{target, words, putMode});
+    const int status = (command->*call)(Run{target, words, putMode, connections});
     if (!command->leadsAnother) return status;
     at += 1 + words.size();
   }
@@ -273,10 +275,12 @@ void CheckCommands(const Words& args, LadekoProtocol protocol) {
   }
 }
 
-int RunFtpCommands(FtpClient& client, const Words& args, FtpPutMode putMode) {
-  return RunChain<LadekoFtpRun>(client, args, putMode, &LadekoCommand::overFtp, LadekoProtocol::Ftp);
+int RunFtpCommands(FtpClient& client, const Words& args, FtpPutMode putMode, int connections) {
+  return RunChain<LadekoFtpRun>(client, args, putMode, connections, &LadekoCommand::overFtp,
+                                LadekoProtocol::Ftp);
 }
 
 int RunSessionCommands(remote::RemoteSession& session, const Words& args, FtpPutMode putMode) {
-  return RunChain<LadekoSessionRun>(session, args, putMode, &LadekoCommand::overSftp, LadekoProtocol::Sftp);
+  return RunChain<LadekoSessionRun>(session, args, putMode, 1, &LadekoCommand::overSftp,
+                                    LadekoProtocol::Sftp);
 }

@@ -48,6 +48,8 @@ void CheckCommands(const std::vector<std::string>& args, LadekoProtocol protocol
 // Runs the checked command words ("cd DIR" may lead) over FTP or on a remote session (SFTP);
 // returns the exit status. Errors pass as the calls raise them; a command the protocol does
 // not offer raises OptionError.
-int RunFtpCommands(FtpClient& client, const std::vector<std::string>& args, FtpPutMode putMode);
+// connections: FTP's getdir and putdir use up to this many control connections at once.
+int RunFtpCommands(FtpClient& client, const std::vector<std::string>& args, FtpPutMode putMode,
+                   int connections = 1);
 int RunSessionCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
                        FtpPutMode putMode);

@@ -11,6 +11,7 @@ struct LadekoFtpRun {
   FtpClient& client;
   const std::vector<std::string>& words;  // the arguments after the command word, checked
   FtpPutMode putMode;
+  int connections = 1;  // control connections a tree transfer may use at once
 
   const std::string& Word(std::size_t i) const { return words[i]; }
   bool Has(std::size_t i) const { return i < words.size(); }

@@ -28,6 +28,8 @@ const char* const kUsageHead =
     "          (ohne --tls/--no-tls wird verschlüsselt, wenn der Server es anbietet)\n"
     "          --encoding utf-8|windows-1252 (Zeichenkodierung der Namen auf dem Server;\n"
     "          ohne die Option UTF-8, wenn FEAT es nennt)\n"
+    "          --connections N (getdir/putdir über FTP mit bis zu N Verbindungen zugleich,\n"
+    "          Standard 4, 1 bis 16)\n"
     "          --direct (put/putdir schreiben direkt in die Zieldatei, für Server ohne\n"
     "          Umbenennen; sonst erst unter einem vorläufigen Namen, dann umbenannt)\n"
     "SFTP:     --known-hosts DATEI (statt ~/.ssh/known_hosts)  --identity SCHLÜSSELDATEI\n"
@@ -161,6 +163,8 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     } else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
     else if (arg == "--trace") options.trace = true;
     else if (arg == "--direct") options.putMode = FtpPutMode::Direct;
+    else if (arg == "--connections")
+      options.connections = static_cast<int>(NumberIn(arg, value(), 1, 16, "erlaubt sind 1 bis 16."));
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
     else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;
     else if (arg == "--fingerprint") client.TrustedFingerprint = value();

@@ -38,6 +38,7 @@ constexpr int kDefaultTimeoutSeconds = 60;
 struct LadekoOptions {
   bool trace = false;
   FtpPutMode putMode = FtpPutMode::Store;  // --direct: Direct
+  int connections = 4;                     // --connections: FTP tree transfers at once
   int timeoutSeconds = kDefaultTimeoutSeconds;
   bool passwordGiven = false;
   bool proxyPasswordGiven = false;

@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
   client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    const int status = RunFtpCommands(client, commands, options.putMode);
+    const int status = RunFtpCommands(client, commands, options.putMode, options.connections);
     client.Quit();
     return status;
   } catch (const std::runtime_error& error) {  // FtpError, and RemoteError from a tree walk
