@@ -13,7 +13,8 @@ namespace {
 
 // The scratch name pattern the trainer's own saves use, so its clean-up knows left-overs.
 std::string ScratchName() {
-  static std::mt19937 generator{std::random_device{}()};
+  // Downloads run on several threads at once (a folder's files over several connections).
+  thread_local std::mt19937 generator{std::random_device{}()};
   char name[32];
   std::snprintf(name, sizeof name, ".~tv%08x.tmp", static_cast<unsigned>(generator()));
   return name;
@@ -36,8 +37,8 @@ bool FtpFolderFile::Open(int folderFd, const std::string& name) {
   name_ = name;
   // A regular file being replaced hands its permissions on; anything else gets the default.
   struct stat old {};
-  const bool replacesFile = ::fstatat(folderFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
-                            S_ISREG(old.st_mode);
+  const bool replacesFile =
+      ::fstatat(folderFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
   for (int attempt = 0; attempt < 10 && fd_ < 0; ++attempt) {
     const std::string candidate = ScratchName();
     fd_ = ::openat(folderFd, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

@@ -134,7 +134,8 @@ bool WriteAll(int fd, const std::string& text) {
 }  // namespace
 
 std::string ScratchNameBeside(const std::string& target, ScratchKind kind) {
-  static std::mt19937 generator{std::random_device{}()};
+  // Uploads run on several threads at once (a folder's files over several connections).
+  thread_local std::mt19937 generator{std::random_device{}()};
   const std::size_t slash = target.rfind('/');
   const std::size_t baseAt = slash == std::string::npos ? 0 : slash + 1;
   char tag[16];

@@ -37,6 +37,8 @@ PyftpdServer::PyftpdServer(const Options& options) {
   if (options.ThrottleBytesPerSecond > 0)
     args.insert(args.end(), {"--throttle", std::to_string(options.ThrottleBytesPerSecond)});
   if (options.IdleSeconds > 0) args.insert(args.end(), {"--idle", std::to_string(options.IdleSeconds)});
+  if (options.MaxPerAddress > 0)
+    args.insert(args.end(), {"--max-per-ip", std::to_string(options.MaxPerAddress)});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

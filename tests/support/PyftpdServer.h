@@ -21,11 +21,12 @@ class PyftpdServer {
     std::string KeyFile;
     int ThrottleBytesPerSecond = 0;  // above 0: each data connection moves at most this rate
     double IdleSeconds = 0;          // above 0: a control connection this long without a command is closed
+    int MaxPerAddress = 0;           // above 0: control connections one address may hold at once
   };
 
   PyftpdServer() : PyftpdServer(Options()) {}
   explicit PyftpdServer(const Options& options);  // starts it; Running() tells whether that worked
-  ~PyftpdServer();  // stops it and removes the home folder
+  ~PyftpdServer();                                // stops it and removes the home folder
   PyftpdServer(const PyftpdServer&) = delete;
   PyftpdServer& operator=(const PyftpdServer&) = delete;
 

@@ -22,6 +22,8 @@ class VsftpdServer {
     bool MaxTls12 = false;
     std::uint16_t FirstDataPort = 0;  // passive ports FirstDataPort .. + DataPortCount - 1
     int DataPortCount = 0;
+    int MaxPerAddress = 0;  // above 0: control connections one address may hold at once
+    int MaxRate = 0;        // above 0: bytes per second of each data connection
   };
 
   static bool Installed();

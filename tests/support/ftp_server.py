@@ -1,12 +1,13 @@
 """A pyftpdlib server for the FTP client's and the FTP tool's tests.
 
 Usage: ftp_server.py HOME USER PASSWORD [--bind ADDRESS] [--tls CERTFILE KEYFILE]
-                     [--throttle BYTES] [--idle SECONDS]
+                     [--throttle BYTES] [--idle SECONDS] [--max-per-ip COUNT]
 Listens on a free port of ADDRESS (127.0.0.1 when not given), prints that port on one line,
 then serves until killed. With --tls the server offers AUTH TLS and PROT P; with --throttle
 it moves at most BYTES per second on each data connection, in both directions. With --idle it
 closes a control connection that stayed SECONDS without a command, as servers on the internet
-do, and prints "idle-closed" on a line of its own once that connection is closed.
+do, and prints "idle-closed" on a line of its own once that connection is closed. With
+--max-per-ip it refuses (421) a control connection beyond COUNT from one address.
 A refused log-in is answered at once: the tests have no attacker to slow down.
 """
 import logging
@@ -32,12 +33,14 @@ class TellsIdleClose:
 
 
 def parse(options):
-    parsed = {"bind": "127.0.0.1", "tls": None, "throttle": None, "idle": None}
+    parsed = {"bind": "127.0.0.1", "tls": None, "throttle": None, "idle": None, "max_per_ip": None}
     while options:
         if options[0] == "--bind":
             parsed["bind"], options = options[1], options[2:]
         elif options[0] == "--throttle":
             parsed["throttle"], options = int(options[1]), options[2:]
+        elif options[0] == "--max-per-ip":
+            parsed["max_per_ip"], options = int(options[1]), options[2:]
         elif options[0] == "--idle":
             parsed["idle"], options = float(options[1]), options[2:]
         elif options[0] == "--tls":
@@ -69,6 +72,8 @@ def make_handler(options):
             write_limit = options["throttle"]
 
         Handler.dtp_handler = Throttled
+        # sendfile() would send a download past the throttle.
+        Handler.use_sendfile = False
     return Handler
 
 
@@ -81,6 +86,8 @@ def main():
     handler = make_handler(options)
     handler.authorizer = authorizer
     server = FTPServer((options["bind"], 0), handler)
+    if options["max_per_ip"]:
+        server.max_cons_per_ip = options["max_per_ip"]
     print(server.address[1], flush=True)
     # pyftpdlib's poll loop reads a timer that is due at once (timeout 0) as "no timer" and then
     # waits for the next socket event, so the idle limit or the answer to a refused log-in could
