@@ -296,6 +296,8 @@ bool FtpLanes::Run(std::size_t files, FtpWorkMode mode, std::int64_t totalBytes,
     } catch (...) {
       failure = std::current_exception();
       batch.Stop();
+      // The further connections end with the own one.
+      if (!own_.Connected()) closing_ = true;
     }
     Publish(nullptr);
     running_ = false;

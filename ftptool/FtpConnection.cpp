@@ -13,6 +13,7 @@
 #include "FtpProtocol.h"
 #include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
+#include "FtpDataFile.h"
 #include "FtpTexts.h"
 #include "FtpTlsHosts.h"
 #include "FtpTrustStore.h"
@@ -24,7 +25,8 @@ void ApplySettingsToClient(const FtpLoginValues& s, FtpClient& client) {
   client.Username = s.User;
   client.Password = s.Password;
   client.ProxySettings.ProxyType =
-      s.ProxyMode >= 0 && s.ProxyMode <= 5 ? static_cast<FtpProxyType>(s.ProxyMode) : FtpProxyType::fpcmNone;
+      s.ProxyMode >= 0 && s.ProxyMode <= 5 ? static_cast<FtpProxyType>(s.ProxyMode)
+                                             : FtpProxyType::fpcmNone;
   client.ProxySettings.Host = s.ProxyHost;
   client.ProxySettings.Port = PortFromText(s.ProxyPort);
   client.ProxySettings.UserName = s.ProxyUser;
@@ -170,6 +172,7 @@ std::optional<remote::RemoteAccess> FtpConnection::CurrentAccess() {
   return access;
 }
 
+
 bool FtpConnection::Open() {
   hostDropped_ = false;
   refusal_.clear();
@@ -212,8 +215,8 @@ void FtpConnection::ConnectFailed(const std::string& reason) {
   view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
   // The panel has no room for the server's reason (a refused password, a full server); the
   // log book keeps it.
-  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) +
-                          " " + reason);
+  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) + " " +
+                          reason);
   if (!refusal_.empty()) view_.ShowFtpStatus(2, refusal_);
   view_.SetCursor(FtpCursor::Normal);
   busy_ = false;

@@ -37,8 +37,8 @@ bool FtpFolderFile::Open(int folderFd, const std::string& name) {
   name_ = name;
   // A regular file being replaced hands its permissions on; anything else gets the default.
   struct stat old {};
-  const bool replacesFile =
-      ::fstatat(folderFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(old.st_mode);
+  const bool replacesFile = ::fstatat(folderFd, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+                            S_ISREG(old.st_mode);
   for (int attempt = 0; attempt < 10 && fd_ < 0; ++attempt) {
     const std::string candidate = ScratchName();
     fd_ = ::openat(folderFd, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);

@@ -26,7 +26,7 @@ class PyftpdServer {
 
   PyftpdServer() : PyftpdServer(Options()) {}
   explicit PyftpdServer(const Options& options);  // starts it; Running() tells whether that worked
-  ~PyftpdServer();                                // stops it and removes the home folder
+  ~PyftpdServer();  // stops it and removes the home folder
   PyftpdServer(const PyftpdServer&) = delete;
   PyftpdServer& operator=(const PyftpdServer&) = delete;
 

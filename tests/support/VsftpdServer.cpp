@@ -21,26 +21,23 @@ std::string Configuration(const fs::path& folder, std::uint16_t port, const Vsft
   std::string text =
       "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\nlisten_port=" + std::to_string(port) +
       "\nbackground=NO\nanonymous_enable=YES\nlocal_enable=NO\n"
-      "anon_root=" +
-      (folder / "root").string() +
+      "anon_root=" + (folder / "root").string() +
       "\nwrite_enable=YES\nanon_upload_enable=YES\nanon_mkdir_write_enable=YES\nanon_other_write_enable=YES\n"
       "anon_world_readable_only=NO\nanon_umask=022\nrun_as_launching_user=YES\nseccomp_sandbox=NO\n"
-      "allow_writeable_chroot=YES\nxferlog_enable=NO\nvsftpd_log_file=" +
-      (folder / "vsftpd.log").string() + "\nsecure_chroot_dir=" + (folder / "empty").string() +
-      "\nftpd_banner=Testserver\n";
+      "allow_writeable_chroot=YES\nxferlog_enable=NO\nvsftpd_log_file=" + (folder / "vsftpd.log").string() +
+      "\nsecure_chroot_dir=" + (folder / "empty").string() + "\nftpd_banner=Testserver\n";
   // The "e-mail addresses" an anonymous log-in must give as its password.
   if (!password) text += "no_anon_password=YES\n";
   else text += "secure_email_list_enable=YES\nemail_password_file=" + (folder / "passwords").string() + "\n";
   if (options.DataPortCount > 0)
-    text += "pasv_min_port=" + std::to_string(options.FirstDataPort) +
-            "\npasv_max_port=" + std::to_string(options.FirstDataPort + options.DataPortCount - 1) + "\n";
+    text += "pasv_min_port=" + std::to_string(options.FirstDataPort) + "\npasv_max_port=" +
+            std::to_string(options.FirstDataPort + options.DataPortCount - 1) + "\n";
   if (options.MaxPerAddress > 0) text += "max_per_ip=" + std::to_string(options.MaxPerAddress) + "\n";
   if (options.MaxRate > 0) text += "anon_max_rate=" + std::to_string(options.MaxRate) + "\n";
   if (!options.CertFile.empty())
-    text +=
-        "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
-        "require_ssl_reuse=YES\nrsa_cert_file=" +
-        options.CertFile + "\nrsa_private_key_file=" + options.KeyFile + "\n";
+    text += "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\nforce_anon_data_ssl=YES\n"
+            "require_ssl_reuse=YES\nrsa_cert_file=" + options.CertFile + "\nrsa_private_key_file=" +
+            options.KeyFile + "\n";
   return text;
 }
 
