@@ -16,6 +16,7 @@
 #include <sstream>
 #include <thread>
 
+#include "FtpLaneBatch.h"
 #include "FtpRemoteSession.h"
 #include "FtpTreeWalk.h"
 #include "PyftpdServer.h"
@@ -234,10 +235,11 @@ const Scenario kScenarios[] = {
        AbortMidway(s, [&](FtpTreeWalker& w) { w.UploadTree(s.local / "Baum"); });
        const auto source = FilesBelow(s.local / "Baum");
        const auto arrived = FilesBelow(s.server.folder / "Baum");
-       for (const auto& [path, bytes] : arrived)
-         if (!remote::IsScratchName(path))
-           EXPECT_TRUE(source.count(path) && source.at(path) == bytes)
-               << path << " is no whole file of the tree";
+       for (const auto& [path, bytes] : arrived) {
+         if (remote::IsScratchName(path)) continue;
+         EXPECT_TRUE(source.count(path) && source.at(path) == bytes)
+             << path << " is no whole file of the tree";
+       }
        // The server sees no transfer begin after the abort (a scratch file may still take
        // what the server had received).
        std::this_thread::sleep_for(std::chrono::milliseconds(600));
@@ -308,6 +310,60 @@ TEST(FtpTreeLanesNames, ScratchNamesDrawnOnSeveralThreadsDiffer) {
   std::set<std::string> distinct;
   for (const auto& names : drawn) distinct.insert(names.begin(), names.end());
   EXPECT_LE(static_cast<std::size_t>(kThreads * kNames) - distinct.size(), 20u);
+}
+
+// The work list against its promise, whatever the lanes do: each file is reported started
+// once and finished once, after its start, and only on the delivering thread. Lanes finish,
+// have a file refused or break off (hand it back) at random.
+TEST(FtpTreeLanesBatch, EveryFileStartsAndFinishesOnce) {
+  struct Case {
+    std::size_t files, lanes;
+    int handBackEvery;  // 0: no lane breaks off
+  };
+  for (const Case c : {Case{1, 2, 0}, Case{40, 4, 0}, Case{40, 4, 3}, Case{200, 8, 5}}) {
+    FtpLaneBatch batch(c.files, c.lanes, "/", nullptr);
+    std::vector<int> started(c.files), finished(c.files), refused(c.files);
+    remote::BatchReport report;
+    report.started = [&](std::size_t i) {
+      EXPECT_EQ(finished[i], 0) << i;
+      ++started[i];
+    };
+    report.finished = [&](std::size_t i, std::exception_ptr error) {
+      EXPECT_EQ(started[i], 1) << i;
+      ++finished[i];
+      refused[i] += error != nullptr;
+    };
+    const auto finish = [&](std::size_t file, std::size_t lane) {
+      batch.Moved(lane, 10);
+      batch.Finish(file, lane, file % 7 ? nullptr : std::make_exception_ptr(std::runtime_error("550")), {});
+    };
+    // Lane 0 is the delivering thread's, as the own connection is; it never breaks off.
+    std::vector<std::thread> lanes;
+    for (std::size_t lane = 1; lane < c.lanes; ++lane)
+      lanes.emplace_back([&, lane] {
+        int taken = 0;
+        while (const auto file = batch.Take()) {
+          if (c.handBackEvery && ++taken % c.handBackEvery == 0) {
+            batch.HandBack(*file, lane, {"Stat abgebrochen"});
+            continue;
+          }
+          finish(*file, lane);
+        }
+      });
+    while (!batch.AllFinished()) {
+      if (const auto file = batch.Take()) finish(*file, 0);
+      else batch.WaitForChange(std::chrono::milliseconds(5));
+      batch.Deliver(report, nullptr);
+    }
+    for (auto& lane : lanes) lane.join();
+    batch.Deliver(report, nullptr);
+    for (std::size_t i = 0; i < c.files; ++i) {
+      EXPECT_EQ(started[i], 1) << i;
+      EXPECT_EQ(finished[i], 1) << i;
+      EXPECT_EQ(refused[i], i % 7 ? 0 : 1) << i;
+    }
+    EXPECT_EQ(batch.Progress(), static_cast<std::int64_t>(10 * c.files));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, FtpTreeLanes, testing::ValuesIn(kServers),
