@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FileIdentity.h"
 #include "FtpListing.h"
 #include "FtpNameEncoding.h"
 #include "FtpReply.h"
@@ -108,6 +109,9 @@ class FtpClient {
   std::function<void(FtpWorkMode, std::int64_t expected)> OnWorkBegin;
   std::function<void(FtpWorkMode, std::int64_t done)> OnWork;
   std::function<void(FtpWorkMode)> OnWorkEnd;
+  // A Store upload's new contents are complete under the temporary name and about to take the
+  // target's place: raising here deletes the temporary file and keeps the target.
+  std::function<void(const std::string& target)> OnBeforeReplace;
 
   // ---- State ----
   FtpTransferType TransferType() const { return transferType_; }
@@ -143,6 +147,8 @@ class FtpClient {
   void Delete(const std::string& name);
   void Rename(const std::string& from, const std::string& to);
   std::int64_t Size(const std::string& name);   // -1 when the server gives no size
+  // The file's size and time now (MLST, else MDTM and SIZE, else its LIST line) (FtpIdentity.cpp).
+  remote::FileIdentity Identify(const std::string& name);
   int Quote(const std::string& text);
   void SendTransferType();
   // Sends "ABOR" and closes the data connection; a running transfer then fails.
@@ -192,6 +198,8 @@ class FtpClient {
   static bool ChangesFolder(const std::string& command);
   // The replaced file's mode onto the new one (FtpUploadMode.cpp).
   std::optional<unsigned> ListedMode(const std::string& remoteName);
+  remote::FileIdentity MachineIdentity(const std::string& factLine);
+  remote::FileIdentity ListedIdentity(const std::string& name, std::int64_t size);
   void KeepMode(const std::string& temporary, const std::string& target, unsigned mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   [[noreturn]] void RefuseRename(const std::string& temporary, const std::string& target, const FtpReply& reply);

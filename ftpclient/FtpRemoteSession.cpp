@@ -78,6 +78,8 @@ void FtpRemoteSession::InstallHooks() {
   if (hooks.work) client_.OnWork = [this](FtpWorkMode mode, std::int64_t done) { hooks.work(ToWork(mode), done); };
   if (hooks.workEnd) client_.OnWorkEnd = [this](FtpWorkMode mode) { hooks.workEnd(ToWork(mode)); };
   if (hooks.disconnected) client_.OnDisconnected = hooks.disconnected;
+  // Always taken as it is: a check left from an earlier upload must not judge the next one.
+  client_.OnBeforeReplace = hooks.beforeReplace;
 }
 
 void FtpRemoteSession::Connect(const remote::RemoteAccess& access) {
@@ -131,6 +133,9 @@ std::vector<remote::RemoteEntry> FtpRemoteSession::List(const std::string& path)
 }
 
 std::int64_t FtpRemoteSession::Size(const std::string& path) { return Guarded([&] { return client_.Size(path); }); }
+remote::FileIdentity FtpRemoteSession::Identify(const std::string& path) {
+  return Guarded([&] { return client_.Identify(path); });
+}
 
 void FtpRemoteSession::Get(const std::string& remotePath, const std::string& localPath) {
   Guarded([&] { client_.Get(remotePath, localPath, FtpOverwrite::Yes); });

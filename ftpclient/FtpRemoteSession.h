@@ -24,6 +24,7 @@ class FtpRemoteSession : public remote::RemoteSession {
   void ChangeDirUp() override;
   std::vector<remote::RemoteEntry> List(const std::string& path = "") override;
   std::int64_t Size(const std::string& path) override;
+  remote::FileIdentity Identify(const std::string& path) override;
   void Get(const std::string& remotePath, const std::string& localPath) override;
   void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) override;
   void Put(const std::string& localPath, const std::string& remotePath) override;

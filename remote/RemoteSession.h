@@ -16,6 +16,8 @@
 
 namespace remote {
 
+struct FileIdentity;  // FileIdentity.h
+
 // What went wrong, for callers that react differently (reconnect after a drop, ask again for
 // a password); the message is always the text to show.
 enum class ErrorKind {
@@ -69,6 +71,10 @@ struct RemoteHooks {
   // The connection has ended, whichever side ended it (Disconnect, a lost connection, a
   // failure that leaves the session untrustworthy); the owner stops calling it connected.
   std::function<void()> disconnected;
+  // Called by Put once the new contents are complete under the temporary name, right before
+  // they take the target's place; raising here (CopyChangedError) deletes the temporary file
+  // and leaves the target as it is. The session may be used from it (Identify).
+  std::function<void(const std::string& target)> beforeReplace;
 };
 
 class RemoteSession {
@@ -97,6 +103,9 @@ class RemoteSession {
   virtual std::vector<RemoteEntry> List(const std::string& path = "") = 0;
   // -1 when the server gives no size.
   virtual std::int64_t Size(const std::string& path) = 0;
+  // What the server's copy of a file is now: size and modification time at the best
+  // precision the server gives, else its listing line; exists is false where there is none.
+  virtual FileIdentity Identify(const std::string& path) = 0;
 
   // Downloads into a local path; the old file there gives way only once every byte is on
   // disk (a link of that name is followed to its file, as a save would).

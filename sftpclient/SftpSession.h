@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 
+#include "FileIdentity.h"
 #include "RemoteSession.h"
 #include "ScratchLedger.h"
 #include "SftpAuth.h"
@@ -69,6 +70,7 @@ class SftpSession : public remote::RemoteSession {
   void ChangeDirUp() override;
   std::vector<remote::RemoteEntry> List(const std::string& path = "") override;
   std::int64_t Size(const std::string& path) override;
+  remote::FileIdentity Identify(const std::string& path) override;  // SftpIdentity.cpp
   void Get(const std::string& remotePath, const std::string& localPath) override;
   void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) override;
   void Put(const std::string& localPath, const std::string& remotePath) override;

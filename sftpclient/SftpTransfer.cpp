@@ -244,6 +244,12 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
     throw;
   }
   try {
+    if (hooks.beforeReplace) hooks.beforeReplace(remotePath);
+  } catch (...) {
+    if (!ConnectionEnded() && RemoveScratch(temporary)) claim.Forget();
+    throw;
+  }
+  try {
     MoveOverTarget(temporary, target);
   } catch (const RemoteError& error) {
     // A refused rename names the file that holds the new contents: it stays for the user.
