@@ -78,8 +78,6 @@ void FtpRemoteSession::InstallHooks() {
   if (hooks.work) client_.OnWork = [this](FtpWorkMode mode, std::int64_t done) { hooks.work(ToWork(mode), done); };
   if (hooks.workEnd) client_.OnWorkEnd = [this](FtpWorkMode mode) { hooks.workEnd(ToWork(mode)); };
   if (hooks.disconnected) client_.OnDisconnected = hooks.disconnected;
-  // Always taken as it is: a check left from an earlier upload must not judge the next one.
-  client_.OnBeforeReplace = hooks.beforeReplace;
 }
 
 void FtpRemoteSession::Connect(const remote::RemoteAccess& access) {
@@ -146,7 +144,18 @@ void FtpRemoteSession::GetAt(const std::string& remotePath, int folderFd, const 
 }
 
 void FtpRemoteSession::Put(const std::string& localPath, const std::string& remotePath) {
-  Guarded([&] { client_.Put(localPath, remotePath, FtpPutMode::Store); });
+  // Set for this upload only (not by InstallHooks: the hook itself may call the session,
+  // which must not replace the function while it runs).
+  Guarded([&] {
+    client_.OnBeforeReplace = hooks.beforeReplace;
+    try {
+      client_.Put(localPath, remotePath, FtpPutMode::Store);
+    } catch (...) {
+      client_.OnBeforeReplace = nullptr;
+      throw;
+    }
+    client_.OnBeforeReplace = nullptr;
+  });
 }
 
 void FtpRemoteSession::MakeDir(const std::string& path) { Guarded([&] { client_.MakeDir(path); }); }

@@ -93,6 +93,7 @@ std::optional<FileIdentity> ParseSizeAndTime(const std::string& text) {
 }
 
 std::string DescribeCopy(const FileIdentity& identity) {
+  if (!identity.exists) return "nicht vorhanden";
   const std::string digits = std::to_string(identity.size < 0 ? 0 : identity.size);
   std::string size;
   for (std::size_t i = 0; i < digits.size(); ++i) {

@@ -89,6 +89,11 @@ FtpNameEncodingMode EncodingMode(const std::string& text) {
   BadValue("--encoding", text, "erlaubt sind utf-8 und windows-1252.");
 }
 
+remote::FileIdentity SizeAndTime(const std::string& text) {
+  if (auto identity = remote::ParseSizeAndTime(text)) return *identity;
+  BadValue("--if-unchanged", text, "erwartet ist GRÖSSE,JJJJMMTTHHMMSS (UTC).");
+}
+
 // A pinned certificate only means something over TLS: without it the password would go out
 // in clear to whoever answers.
 void RequireTlsForFingerprint(FtpClient& client) {
@@ -156,9 +161,12 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     else if (arg == "--encoding") client.NameEncodingMode = EncodingMode(value());
     else if (arg == "--known-hosts") options.knownHosts = value();
     else if (arg == "--identity") options.identity = value();
+    else if (arg == "--if-unchanged") options.ifUnchanged = SizeAndTime(value());
     else throw UsageError{"Unbekannte Option: " + arg};
   }
   RequireTlsForFingerprint(client);
+  if (options.ifUnchanged && options.putMode == FtpPutMode::Direct)
+    throw UsageError{"--if-unchanged braucht das Umbenennen, --direct schreibt direkt in die Zieldatei."};
 }
 
 namespace {
@@ -180,7 +188,7 @@ void RequireLocalFolder(const std::string& folder) {
 
 }  // namespace
 
-void CheckCommands(const std::vector<std::string>& args) {
+void CheckCommands(const std::vector<std::string>& args, bool ifUnchanged) {
   std::size_t at = 0;
   while (at < args.size() && args[at] == "cd") {
     if (at + 1 >= args.size()) throw UsageError{"Nach cd fehlt das Verzeichnis."};
@@ -193,6 +201,7 @@ void CheckCommands(const std::vector<std::string>& args) {
   if (count < found->second.first || count > found->second.second)
     throw UsageError{"Falsche Zahl von Argumenten für " + args[at] + "."};
   if (args[at] == "getdir") RequireLocalFolder(args[at + 2]);
+  if (ifUnchanged && args[at] != "put") throw UsageError{"--if-unchanged gilt nur für put."};
 }
 
 std::string UsageErrorText(const UsageError& error) {

@@ -2,9 +2,11 @@
 // and the usage text.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "FileIdentity.h"
 #include "FtpClient.h"
 
 extern const char* const kLadekoUsage;
@@ -40,6 +42,8 @@ struct LadekoOptions {
   bool profileGiven = false;
   std::string knownHosts;  // --known-hosts: SFTP host keys from this file, not ~/.ssh/known_hosts
   std::string identity;    // --identity: the SFTP key file tried before the default ones
+  // --if-unchanged SIZE,MTIME: put replaces only this copy of the server file.
+  std::optional<remote::FileIdentity> ifUnchanged;
   std::vector<std::string> rest;  // [HOST] COMMAND ARGS
 };
 
@@ -53,5 +57,6 @@ bool LoadProfileOption(int argc, char** argv, FtpClient& client, LadekoOptions& 
 void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& options);
 
 // Checks the command words before anything goes to the server; raises UsageError, or
-// OptionError when the local folder a getdir writes into is not there.
-void CheckCommands(const std::vector<std::string>& args);
+// OptionError when the local folder a getdir writes into is not there; --if-unchanged
+// (ifUnchanged) goes with put only.
+void CheckCommands(const std::vector<std::string>& args, bool ifUnchanged = false);

@@ -5,10 +5,12 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "FtpError.h"
 #include "FtpMirror.h"
 #include "FtpRemoteCalls.h"
+#include "FtpReplaceGuard.h"
 #include "LadekoSecrets.h"
 #include "LadekoTerminal.h"
 #include "SftpSession.h"
@@ -192,6 +194,10 @@ int RunOnSession(SftpSession& session, const remote::RemoteAccess& access, const
     const int status = RunRemoteCommands(session, commands, putMode);
     session.Disconnect();
     return status;
+  } catch (const remote::CopyChangedError& error) {
+    session.Disconnect();
+    Fail(error.what());
+    return kLadekoExitChanged;
   } catch (const remote::RemoteError& error) {
     session.Disconnect();
     return Fail(error.what() + win1252::FromUtf8(RefusalHint(error, session.HostKey(), pinned, questions)));
@@ -226,6 +232,8 @@ int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOpt
   SftpSession session;
   Questions questions;
   Configure(session, options, pinned, questions);
+  std::optional<ReplaceGuard> guard;
+  if (options.ifUnchanged) guard.emplace(session, *options.ifUnchanged);
   return RunOnSession(session, Access(target, settings, options), pinned, commands, options.putMode,
                       questions);
 }

@@ -12,6 +12,8 @@
 
 // The exit status of a tree command that ran to its end but left entries out.
 inline constexpr int kLadekoExitSkipped = 3;
+// The exit status of a put --if-unchanged refused: the server's copy was not the one named.
+inline constexpr int kLadekoExitChanged = 4;
 
 // getdir (REMOTE_DIR, LOCAL_PARENT) or putdir (LOCAL_DIR) on any session, its log lines
 // escaped to the standard output; 0, or kLadekoExitSkipped (said on the standard error too)

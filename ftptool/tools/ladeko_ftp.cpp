@@ -16,6 +16,7 @@
 #include "FtpMirror.h"
 #include "FtpNameCodec.h"
 #include "FtpRemoteSession.h"
+#include "FtpReplaceGuard.h"
 #include "LadekoOptions.h"
 #include "LadekoSecrets.h"
 #include "LadekoSftp.h"
@@ -63,7 +64,8 @@ std::string OwnNameOnServer(const FtpClient& client, const std::string& localPat
 
 // Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
 // Returns the exit status.
-int RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode) {
+int RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode,
+                const std::optional<remote::FileIdentity>& ifUnchanged) {
   std::size_t at = 0;
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
   // A remote name argument (UTF-8 from the terminal) in the connection's encoding; one it
@@ -92,6 +94,9 @@ int RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode put
       for (const auto& line : lines) std::cout << Shown(client, line) << '\n';
   } else if (command == "get") {
     client.Get(remote(1), argument(2), FtpOverwrite::Yes);
+  } else if (command == "put" && ifUnchanged) {
+    FtpRemoteSession session(client);
+    PutIfSameCopy(session, argument(1), count == 2 ? remote(2) : OwnNameOnServer(client, argument(1)), *ifUnchanged);
   } else if (command == "put") {
     client.Put(argument(1), count == 2 ? remote(2) : OwnNameOnServer(client, argument(1)), putMode);
   } else if (command == "append") {
@@ -164,7 +169,7 @@ int main(int argc, char** argv) {
     ParseOptions(argc, argv, client, options);
     const std::size_t first = options.profileGiven ? 0 : 1;  // a profile names the host
     if (options.rest.size() < first + 1) throw UsageError{};
-    CheckCommands({options.rest.begin() + first, options.rest.end()});
+    CheckCommands({options.rest.begin() + first, options.rest.end()}, options.ifUnchanged.has_value());
   } catch (const HelpWanted&) {
     std::cout << kLadekoUsage;
     return 0;
@@ -200,9 +205,13 @@ int main(int argc, char** argv) {
   client.ReadTimeout = options.timeoutSeconds * 1000;
   try {
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    const int status = RunCommands(client, commands, options.putMode);
+    const int status = RunCommands(client, commands, options.putMode, options.ifUnchanged);
     client.Quit();
     return status;
+  } catch (const remote::CopyChangedError& error) {
+    client.Quit();
+    std::cerr << TerminalLines(ToUtf8(error.what())) << '\n';
+    return kLadekoExitChanged;
   } catch (const std::runtime_error& error) {  // FtpError, and RemoteError from a tree walk
     client.Disconnect();
     std::cerr << TerminalLines(ToUtf8(error.what())) << '\n';
