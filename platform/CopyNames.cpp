@@ -51,3 +51,9 @@ std::string ServerCopyName(const std::string& path, std::int64_t when) {
   std::strftime(stamp, sizeof stamp, "%d.%m.%Y %H-%M", &local);
   return parts.stem + " (Server " + stamp + ")" + parts.extension;
 }
+
+std::string ChangedCopyQuestionText(const std::string& name, const std::string& now, bool onServer) {
+  // "ge\xe4ndert": the text is Windows-1252.
+  return "Die Datei " + name + (onServer ? " auf dem Server" : "") + " wurde ge\xe4ndert, seit sie ge\xf6" +
+         "ffnet wurde (jetzt: " + now + "). Was soll geschehen?";
+}

@@ -15,3 +15,12 @@ std::string NextFreeName(const std::string& path, const std::function<bool(const
 // "NAME (Server TT.MM.JJJJ HH-MM).EXT" for a server copy of the time when (seconds since 1970,
 // shown in the local time zone), in the name's folder.
 std::string ServerCopyName(const std::string& path, std::int64_t when);
+
+// The answer to "the file changed since it was opened": replace it all the same, keep both by
+// saving under the next free name, or send nothing.
+enum class ChangedCopyChoice { Overwrite, SaveCopy, Cancel };
+
+// The question's text (Windows-1252): "Die Datei NAME auf dem Server wurde geändert, seit sie
+// geöffnet wurde (jetzt: GRÖSSE, DATUM). Was soll geschehen?"; onServer false leaves out
+// "auf dem Server" for a file on this computer. now describes the copy as it is now.
+std::string ChangedCopyQuestionText(const std::string& name, const std::string& now, bool onServer);

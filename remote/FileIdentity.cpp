@@ -1,5 +1,7 @@
 #include "FileIdentity.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdio>
 #include <ctime>
@@ -81,6 +83,18 @@ std::string ServerTimeText(const FileIdentity& identity) {
     result += fraction;
   }
   return result;
+}
+
+FileIdentity LocalFileIdentity(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return FileIdentity{};
+  FileIdentity identity;
+  identity.exists = true;
+  identity.size = static_cast<std::int64_t>(info.st_size);
+  identity.mtime = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+  identity.nanos = static_cast<std::int32_t>(info.st_mtim.tv_nsec);
+  identity.precision = TimePrecision::Subsecond;
+  return identity;
 }
 
 std::optional<FileIdentity> ParseSizeAndTime(const std::string& text) {

@@ -39,6 +39,10 @@ std::optional<FileIdentity> ParseServerTime(const std::string& text);
 // The same form back, fractions only where there are some ("20261209175034").
 std::string ServerTimeText(const FileIdentity& identity);
 
+// A file on this computer the same way: size and modification time to the nanosecond, read
+// from the file a link names; exists is false where there is none.
+FileIdentity LocalFileIdentity(const std::string& path);
+
 // "SIZE,YYYYMMDDHHMMSS" as `ladeko-ftp --if-unchanged` takes it.
 std::optional<FileIdentity> ParseSizeAndTime(const std::string& text);
 
