@@ -64,7 +64,8 @@ remote::FileIdentity FtpClient::MachineIdentity(const std::string& factLine) {
   if (const auto time = remote::ParseServerTime(Fact(factLine, "modify"))) identity = *time;
   identity.exists = true;
   const std::string size = Fact(factLine, "size");
-  const bool number = !size.empty() && size.size() < 19 && size.find_first_not_of("0123456789") == std::string::npos;
+  const bool number =
+      !size.empty() && size.size() < 19 && size.find_first_not_of("0123456789") == std::string::npos;
   identity.size = number ? std::stoll(size) : -1;
   if (identity.precision == remote::TimePrecision::None) identity.listingLine = factLine;
   return identity;

@@ -14,8 +14,8 @@ double DayCountOf(std::int64_t seconds) {
   const std::time_t time = static_cast<std::time_t>(seconds);
   std::tm local{};
   localtime_r(&time, &local);
-  return timebase::EncodeDayCount({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                                   local.tm_min, local.tm_sec, 0});
+  return timebase::EncodeDayCount(
+      {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, 0});
 }
 
 // Whether a side changed since the last transfer left it as lastLeft (or, without that, since
@@ -30,8 +30,8 @@ bool ChangedSince(const remote::FileIdentity& now, const std::optional<remote::F
 }  // namespace
 
 KeepBothResult UploadKeepingBoth(remote::RemoteSession& session, const std::string& localPath,
-                                 const std::string& remotePath, const std::optional<remote::FileIdentity>& lastLeft,
-                                 double since) {
+                                 const std::string& remotePath,
+                                 const std::optional<remote::FileIdentity>& lastLeft, double since) {
   const remote::FileIdentity now = session.Identify(remotePath);
   if (!ChangedSince(now, lastLeft, since)) {
     try {

@@ -16,16 +16,16 @@
 #include "RemoteSession.h"
 
 struct KeepBothResult {
-  std::string target;             // where the file went
-  bool keptBoth = false;          // target is a copy beside the file: both sides had changed
-  remote::FileIdentity leftThere; // what the transfer left at the file itself (to compare next time)
+  std::string target;              // where the file went
+  bool keptBoth = false;           // target is a copy beside the file: both sides had changed
+  remote::FileIdentity leftThere;  // what the transfer left at the file itself (to compare next time)
 };
 
 // The upload of localPath to remotePath. lastLeft: the server copy the last upload left; since:
 // the record's start as a day count, for a copy without one.
 KeepBothResult UploadKeepingBoth(remote::RemoteSession& session, const std::string& localPath,
-                                 const std::string& remotePath, const std::optional<remote::FileIdentity>& lastLeft,
-                                 double since);
+                                 const std::string& remotePath,
+                                 const std::optional<remote::FileIdentity>& lastLeft, double since);
 
 // Where the download of remotePath (last modified at serverDate, a day count; -1 unknown) goes:
 // localPath, or the dated copy beside it when the local file changed since lastLeft (or since).

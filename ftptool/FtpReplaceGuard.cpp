@@ -2,7 +2,8 @@
 
 #include "Win1252.h"
 
-void RequireSameCopy(remote::RemoteSession& session, const std::string& path, const remote::FileIdentity& expected) {
+void RequireSameCopy(remote::RemoteSession& session, const std::string& path,
+                     const remote::FileIdentity& expected) {
   remote::FileIdentity now = session.Identify(path);
   if (remote::SameCopy(expected, now)) return;
   const std::string shown = session.Utf8Names() ? win1252::FromUtf8(path) : path;

@@ -11,7 +11,8 @@
 
 // Raises remote::CopyChangedError (with the German text naming the file and what it is now)
 // when the server's copy at path is not expected.
-void RequireSameCopy(remote::RemoteSession& session, const std::string& path, const remote::FileIdentity& expected);
+void RequireSameCopy(remote::RemoteSession& session, const std::string& path,
+                     const remote::FileIdentity& expected);
 
 // While it lives, every Put of the session checks its target against expected right before
 // the rename; the hook the session had before comes back at the end.

@@ -18,9 +18,13 @@ ServerSaveOutcome SaveToServerFile(remote::RemoteSession& session, const std::st
     } catch (const remote::CopyChangedError& changed) {
       if (target == remotePath) {
         switch (ask(ChangedCopyQuestionText(shownName, remote::DescribeCopy(changed.Now()), true))) {
-          case ChangedCopyChoice::Cancel: return {};
-          case ChangedCopyChoice::Overwrite: expected = changed.Now(); continue;
-          case ChangedCopyChoice::SaveCopy: break;
+          case ChangedCopyChoice::Cancel:
+            return {};
+          case ChangedCopyChoice::Overwrite:
+            expected = changed.Now();
+            continue;
+          case ChangedCopyChoice::SaveCopy:
+            break;
         }
       }
       target = FreeServerName(session, remotePath);

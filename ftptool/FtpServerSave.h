@@ -15,9 +15,9 @@
 using ChangedCopyQuestion = std::function<ChangedCopyChoice(const std::string& text)>;
 
 struct ServerSaveOutcome {
-  bool sent = false;            // false: the user cancelled, nothing reached the server
-  std::string remotePath;       // where the document went: the file itself or the copy
-  remote::FileIdentity copy;    // that file as the server now has it, to remember for the next save
+  bool sent = false;          // false: the user cancelled, nothing reached the server
+  std::string remotePath;     // where the document went: the file itself or the copy
+  remote::FileIdentity copy;  // that file as the server now has it, to remember for the next save
 };
 
 // shownName names the file in the question (Windows-1252). expected is the copy the document

@@ -40,7 +40,8 @@ bool SameCopy(const FileIdentity& before, const FileIdentity& now) {
   const bool timed = before.precision != TimePrecision::None && now.precision != TimePrecision::None;
   if (timed) {
     if (before.mtime != now.mtime) return false;
-    const bool fine = before.precision == TimePrecision::Subsecond && now.precision == TimePrecision::Subsecond;
+    const bool fine =
+        before.precision == TimePrecision::Subsecond && now.precision == TimePrecision::Subsecond;
     return !fine || before.nanos == now.nanos;
   }
   if (!before.listingLine.empty() && !now.listingLine.empty()) return before.listingLine == now.listingLine;

@@ -15,7 +15,9 @@ FileIdentity Timed(std::int64_t size, const char* time) {
 }
 
 FileIdentity Listed(std::int64_t size, const char* line) {
-  FileIdentity identity{true, size};
+  FileIdentity identity;
+  identity.exists = true;
+  identity.size = size;
   identity.listingLine = line;
   return identity;
 }
@@ -58,8 +60,9 @@ TEST(FileIdentityTest, SizeAndTimeRoundTripAndRefuseOtherText) {
   EXPECT_EQ(fine->precision, TimePrecision::Subsecond);
   EXPECT_EQ(fine->nanos, 123000000);
   EXPECT_EQ(remote::ServerTimeText(*fine), "20261209101010.123000000");
-  for (const char* wrong : {"", "12", ",20261209101010", "x,20261209101010", "12,2026120910101",
-                            "12,20261309101010", "12,20261209101010.", "12,20261209101010x", "12;20261209101010"})
+  for (const char* wrong :
+       {"", "12", ",20261209101010", "x,20261209101010", "12,2026120910101", "12,20261309101010",
+        "12,20261209101010.", "12,20261209101010x", "12;20261209101010"})
     EXPECT_FALSE(remote::ParseSizeAndTime(wrong)) << wrong;
 }
 
