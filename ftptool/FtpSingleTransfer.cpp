@@ -99,8 +99,8 @@ std::string FtpSingleTransfer::RemoteName(const std::string& field) {
   return FtpServerPathOfText(field, connection_.NameEncoding());
 }
 
-bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
-                                 const std::string& lastGoodLocalFolder, FtpSingleRun run) {
+bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields, const std::string& lastGoodLocalFolder,
+                                 FtpSingleRun run) {
   if (FtpIsBlankField(fields.DownDateiEdit1)) {
     std::string folder = lastGoodLocalFolder;
     if (folder.empty() || folder.back() != '/') folder += '/';
@@ -120,9 +120,10 @@ bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
   view_.ShowFtpStatus(2, fields.DownDateiEdit2);
   view_.AddTrimmedLogLine("Downloadstart: " + fields.DownDateiEdit2 + "   " + sizeText);
   keptBoth_ = false;
-  const std::string target = run == FtpSingleRun::Automatic
-                                 ? DownloadKeepingBoth(RemoteName(fields.DownDateiEdit2), fields.DownDateiEdit1)
-                                 : TextPath(fields.DownDateiEdit1).string();
+  const std::string target =
+      run == FtpSingleRun::Automatic
+          ? DownloadKeepingBoth(RemoteName(fields.DownDateiEdit2), fields.DownDateiEdit1)
+          : TextPath(fields.DownDateiEdit1).string();
   FtpGetFile(session, RemoteName(fields.DownDateiEdit2), target,
              fields.OverwriteBox || keptBoth_ ? FtpOverwrite::Yes : FtpOverwrite::No);
   if (keptBoth_) {
@@ -149,7 +150,8 @@ void FtpSingleTransfer::UploadKeepingBoth(const std::string& source, const std::
 }
 
 // The local file is compared with what this run's last download into it left there.
-std::string FtpSingleTransfer::DownloadKeepingBoth(const std::string& remoteName, const std::string& localField) {
+std::string FtpSingleTransfer::DownloadKeepingBoth(const std::string& remoteName,
+                                                   const std::string& localField) {
   const std::string local = TextPath(localField).string();
   const remote::FileIdentity server = connection_.Session().Identify(remoteName);
   const auto lastLeft = record_.DownloadedTo == local ? record_.DownloadLeft : std::nullopt;
@@ -175,12 +177,10 @@ std::string FtpSingleTransfer::RunSingleTransfer(FtpTag tag, FtpSingleTransferFi
 // The copy note and the remote source's date of the download label; updates the record.
 std::string FtpSingleTransfer::DownloadLabel(const FtpSingleTransferFields& fields, bool transferred) {
   std::error_code ec;
-  const auto options =
-      fields.OverwriteBox ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-  const bool copied = transferred && !keptBoth_ && !FtpIsBlankField(fields.CopyDateiEdit1) &&
-                      fs::copy_file(TextPath(fields.DownDateiEdit1),
-                                    TextPath(fields.CopyDateiEdit1), options, ec) &&
-                      !ec;
+  const auto options = fields.OverwriteBox ? fs::copy_options::overwrite_existing : fs::copy_options::none;
+  const bool copied =
+      transferred && !keptBoth_ && !FtpIsBlankField(fields.CopyDateiEdit1) &&
+      fs::copy_file(TextPath(fields.DownDateiEdit1), TextPath(fields.CopyDateiEdit1), options, ec) && !ec;
   if (transferred) RecordRemoteDate(fields.DownDateiEdit2);
   return std::string(copied ? "+Kopie" : "") + " (" + FtpDateText(record_.LastDownloadSourceDate) + ")";
 }

@@ -44,15 +44,16 @@ class FtpSingleTransfer {
   // Blank targets are filled in (the upload's from the source's file name, the download's
   // in the last good local folder). A source named ".htaccess" is never downloaded. True when
   // the file went over.
-  bool TransferSingleFile(FtpTag tag, FtpSingleTransferFields& fields,
-                          const std::string& lastGoodLocalFolder, FtpSingleRun run = FtpSingleRun::Button);
+  bool TransferSingleFile(FtpTag tag, FtpSingleTransferFields& fields, const std::string& lastGoodLocalFolder,
+                          FtpSingleRun run = FtpSingleRun::Button);
 
   // RunSingleTransfer: the transfer, then the record and the result label's text
   // (Label19 for uploads, Label18 for downloads), which it returns. Only a transfer that went
   // over moves the record on (and makes the second copy), so that the scheduler tries a
   // failed one again instead of taking the file as fetched or sent.
   std::string RunSingleTransfer(FtpTag tag, FtpSingleTransferFields& fields,
-                                const std::string& lastGoodLocalFolder, FtpSingleRun run = FtpSingleRun::Button);
+                                const std::string& lastGoodLocalFolder,
+                                FtpSingleRun run = FtpSingleRun::Button);
 
   // DownBtnClick: "Bitte warten!" while busy, else RunSingleTransfer; nothing while busy.
   std::string DownBtnClick(FtpTag tag, FtpSingleTransferFields& fields,
