@@ -28,6 +28,10 @@ const char* const kLadekoUsage =
     "          ohne die Option UTF-8, wenn FEAT es nennt)\n"
     "          --direct (put/putdir schreiben direkt in die Zieldatei, für Server ohne\n"
     "          Umbenennen; sonst erst unter einem vorläufigen Namen, dann umbenannt)\n"
+    "          --if-unchanged GRÖSSE,ZEIT (put ersetzt REMOTE nur, solange es diese Größe in\n"
+    "          Bytes und diese Änderungszeit hat, ZEIT als JJJJMMTTHHMMSS in UTC wie MDTM;\n"
+    "          geprüft, bevor die neue Datei den Namen bekommt; nennt der Server keine\n"
+    "          Zeiten, nur die Größe)\n"
     "SFTP:     --known-hosts DATEI (statt ~/.ssh/known_hosts)  --identity SCHLÜSSELDATEI\n"
     "          --fingerprint SHA256:... (nur der Serverschlüssel mit diesem Fingerabdruck,\n"
     "          auch wenn er in known_hosts fehlt oder dort nur Schlüssel anderer Typen\n"
@@ -37,7 +41,9 @@ const char* const kLadekoUsage =
     "          Frage am Terminal, die ohne Passwort kommt (die Eingabe bleibt unsichtbar):\n"
     "          was mit --password auf der Befehlszeile steht, zeigt \"ps\" jedem Benutzer.\n"
     "Exit-Status: 0 ausgeführt, 1 Fehler, 2 falscher Aufruf, 3 getdir/putdir vollständig\n"
-    "          durchlaufen, aber Einträge übersprungen (je einer mit Grund in der Ausgabe)\n"
+    "          durchlaufen, aber Einträge übersprungen (je einer mit Grund in der Ausgabe),\n"
+    "          4 put --if-unchanged nicht ausgeführt: die Datei auf dem Server ist nicht\n"
+    "          mehr die genannte (sie bleibt unverändert)\n"
     "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
     "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
     "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
@@ -46,8 +52,8 @@ const char* const kLadekoUsage =
 namespace {
 
 // The options that take no value; every other option is followed by one.
-const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",
-                                      "--no-tls", "--help", "--version", "--direct"};
+const std::set<std::string> kFlags = {"--active", "--ascii", "--trace",   "--tls",
+                                      "--no-tls", "--help",  "--version", "--direct"};
 
 [[noreturn]] void BadValue(const std::string& option, const std::string& value, const std::string& allowed) {
   throw UsageError{"Ungültiger Wert „" + value + "“ für " + option + ": " + allowed};
@@ -133,26 +139,34 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
       if (i + 1 >= argc) throw UsageError{"Nach " + arg + " fehlt der Wert."};
       return argv[++i];
     };
-    if (arg == "--profile") { value(); continue; }  // read before the other options
+    if (arg == "--profile") {
+      value();
+      continue;
+    }  // read before the other options
     if (arg == "--help") throw HelpWanted{};
     if (arg == "--version") throw VersionWanted{};
     if (arg == "--host") client.Host = value();
     else if (arg == "--port") client.Port = PortNumber(arg, value());
     else if (arg == "--user") client.Username = value();
-    else if (arg == "--password") { client.Password = value(); options.passwordGiven = true; }
-    else if (arg == "--password-file") { client.Password = PasswordFromFile(value()); options.passwordGiven = true; }
-    else if (arg == "--active") client.Passive = false;
+    else if (arg == "--password") {
+      client.Password = value();
+      options.passwordGiven = true;
+    } else if (arg == "--password-file") {
+      client.Password = PasswordFromFile(value());
+      options.passwordGiven = true;
+    } else if (arg == "--active") client.Passive = false;
     else if (arg == "--ascii") client.SetTransferType(FtpTransferType::ftASCII);
     else if (arg == "--proxy-type") client.ProxySettings.ProxyType = ProxyType(value());
     else if (arg == "--proxy-host") client.ProxySettings.Host = value();
     else if (arg == "--proxy-port") client.ProxySettings.Port = PortNumber(arg, value());
     else if (arg == "--proxy-user") client.ProxySettings.UserName = value();
-    else if (arg == "--proxy-password") { client.ProxySettings.Password = value(); options.proxyPasswordGiven = true; }
-    else if (arg == "--proxy-password-file") {
+    else if (arg == "--proxy-password") {
+      client.ProxySettings.Password = value();
+      options.proxyPasswordGiven = true;
+    } else if (arg == "--proxy-password-file") {
       client.ProxySettings.Password = PasswordFromFile(value());
       options.proxyPasswordGiven = true;
-    }
-    else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
+    } else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
     else if (arg == "--trace") options.trace = true;
     else if (arg == "--direct") options.putMode = FtpPutMode::Direct;
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;

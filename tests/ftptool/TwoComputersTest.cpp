@@ -262,6 +262,16 @@ const Scenario kScenarios[] = {
        EXPECT_NE(refused.output.find("auf dem Server wurde geändert"), std::string::npos) << refused.output;
        EXPECT_EQ(w.OnServer(), "Anfang\n");
        EXPECT_EQ(w.Names(), kOnlyTheDocument);
+       // Calls that cannot be checked are refused before connecting.
+       for (const std::vector<std::string>& wrong :
+            {std::vector<std::string>{"--if-unchanged", "12", "put", "a"},
+             {"--if-unchanged", given, "--direct", "put", "a"},
+             {"--if-unchanged", given, "get", "a", "b"}}) {
+         std::vector<std::string> args = wrong;
+         args.insert(args.begin() + (wrong[2] == "--direct" ? 3 : 2), w.server.ladeko.begin(),
+                     w.server.ladeko.end());
+         EXPECT_EQ(RunLadeko(args).exitCode, 2) << wrong[2];
+       }
        const LadekoRun done = put(given);
        EXPECT_EQ(done.exitCode, 0) << done.output << given;
        EXPECT_EQ(w.OnServer(), "vom Skript\n");
