@@ -3,37 +3,26 @@
 #include <ctime>
 #include <filesystem>
 
-#include "Clock.h"
 #include "CopyNames.h"
 #include "FtpReplaceGuard.h"
 #include "FtpServerSave.h"
 
 namespace {
 
-double DayCountOf(std::int64_t seconds) {
-  const std::time_t time = static_cast<std::time_t>(seconds);
-  std::tm local{};
-  localtime_r(&time, &local);
-  return timebase::EncodeDayCount(
-      {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, 0});
-}
-
-// Whether a side changed since the last transfer left it as lastLeft (or, without that, since
-// the record's start). A side that is not there has nothing to lose.
-bool ChangedSince(const remote::FileIdentity& now, const std::optional<remote::FileIdentity>& lastLeft,
-                  double since) {
-  if (!now.exists) return false;
-  if (lastLeft) return !remote::SameCopy(*lastLeft, now);
-  return now.precision != remote::TimePrecision::None && DayCountOf(now.mtime) > since;
+// Whether a side changed since this run's last transfer left it as lastLeft. Without one (the
+// first transfer of the file in this run) nothing is known, and the transfer goes as always; a
+// side that is not there has nothing to lose.
+bool ChangedSince(const remote::FileIdentity& now, const std::optional<remote::FileIdentity>& lastLeft) {
+  return now.exists && lastLeft && !remote::SameCopy(*lastLeft, now);
 }
 
 }  // namespace
 
 KeepBothResult UploadKeepingBoth(remote::RemoteSession& session, const std::string& localPath,
                                  const std::string& remotePath,
-                                 const std::optional<remote::FileIdentity>& lastLeft, double since) {
+                                 const std::optional<remote::FileIdentity>& lastLeft) {
   const remote::FileIdentity now = session.Identify(remotePath);
-  if (!ChangedSince(now, lastLeft, since)) {
+  if (!ChangedSince(now, lastLeft)) {
     try {
       return {remotePath, false, PutIfSameCopy(session, localPath, remotePath, now)};
     } catch (const remote::CopyChangedError&) {
@@ -53,9 +42,9 @@ KeepBothResult UploadKeepingBoth(remote::RemoteSession& session, const std::stri
 }
 
 KeepBothResult DownloadTargetKeepingBoth(const std::string& localPath, std::int64_t serverTime,
-                                         const std::optional<remote::FileIdentity>& lastLeft, double since) {
+                                         const std::optional<remote::FileIdentity>& lastLeft) {
   const remote::FileIdentity now = remote::LocalFileIdentity(localPath);
-  if (!ChangedSince(now, lastLeft, since)) return {localPath, false, now};
+  if (!ChangedSince(now, lastLeft)) return {localPath, false, now};
   std::string copy = ServerCopyName(localPath, serverTime >= 0 ? serverTime : std::time(nullptr));
   std::error_code ignored;
   if (std::filesystem::exists(copy, ignored))

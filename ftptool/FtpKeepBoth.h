@@ -5,8 +5,8 @@
 // the other side as it always did.
 //
 // "Changed since the last transfer": against what the last transfer of this run left (the
-// server copy after the upload, the local file after the download); before the first one,
-// a modification later than the record's start (day counts, local time).
+// server copy after the upload, the local file after the download). The first transfer of a
+// file in a run has nothing to compare with and goes as it always did.
 #pragma once
 
 #include <optional>
@@ -21,16 +21,16 @@ struct KeepBothResult {
   remote::FileIdentity leftThere;  // what the transfer left at the file itself (to compare next time)
 };
 
-// The upload of localPath to remotePath. lastLeft: the server copy the last upload left; since:
-// the record's start as a day count, for a copy without one.
+// The upload of localPath to remotePath. lastLeft: the server copy the last upload left.
 KeepBothResult UploadKeepingBoth(remote::RemoteSession& session, const std::string& localPath,
                                  const std::string& remotePath,
-                                 const std::optional<remote::FileIdentity>& lastLeft, double since);
+                                 const std::optional<remote::FileIdentity>& lastLeft);
 
-// Where the download of remotePath (last modified at serverDate, a day count; -1 unknown) goes:
-// localPath, or the dated copy beside it when the local file changed since lastLeft (or since).
+// Where the download of a server copy (last modified at serverTime, seconds since 1970; -1
+// unknown) goes: localPath, or the dated copy beside it when the local file changed since
+// lastLeft, what the last download left there.
 KeepBothResult DownloadTargetKeepingBoth(const std::string& localPath, std::int64_t serverTime,
-                                         const std::optional<remote::FileIdentity>& lastLeft, double since);
+                                         const std::optional<remote::FileIdentity>& lastLeft);
 
 // The log book's line for a transfer that kept both sides (Windows-1252).
 std::string KeptBothLogLine(bool upload, const std::string& file, const std::string& copy);

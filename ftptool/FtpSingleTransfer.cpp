@@ -141,7 +141,7 @@ void FtpSingleTransfer::UploadKeepingBoth(const std::string& source, const std::
   remote::RemoteSession& session = connection_.Session();
   const std::string remoteName = RemoteName(field);
   const auto lastLeft = record_.UploadedTo == field ? record_.UploadLeft : std::nullopt;
-  const KeepBothResult result = ::UploadKeepingBoth(session, source, remoteName, lastLeft, record_.Since);
+  const KeepBothResult result = ::UploadKeepingBoth(session, source, remoteName, lastLeft);
   record_.UploadedTo = field;
   record_.UploadLeft = result.leftThere;
   if (result.keptBoth)
@@ -156,7 +156,7 @@ std::string FtpSingleTransfer::DownloadKeepingBoth(const std::string& remoteName
   const remote::FileIdentity server = connection_.Session().Identify(remoteName);
   const auto lastLeft = record_.DownloadedTo == local ? record_.DownloadLeft : std::nullopt;
   const KeepBothResult result = DownloadTargetKeepingBoth(
-      local, server.precision == remote::TimePrecision::None ? -1 : server.mtime, lastLeft, record_.Since);
+      local, server.precision == remote::TimePrecision::None ? -1 : server.mtime, lastLeft);
   keptBoth_ = result.keptBoth;
   return result.target;
 }

@@ -17,11 +17,10 @@ class FtpConnection;
 // single upload and the remote source's date at the last single download (0 at start).
 // The automatic transfers also keep what their last transfer left on the other side (the
 // server copy after an upload, the local file after a download), so that a change made there
-// by someone else is seen, and the record's start for the time before the first one.
+// by someone else is seen.
 struct FtpTransferRecord {
   double LastUploadSourceTime = 0;
   double LastDownloadSourceDate = 0;
-  double Since = 0;
   std::string UploadedTo;  // the server file (as the field names it) whose copy UploadLeft is
   std::optional<remote::FileIdentity> UploadLeft;
   std::string DownloadedTo;  // the local file whose state DownloadLeft is
@@ -64,7 +63,7 @@ class FtpSingleTransfer {
   // not fetched or sent by the first automatic run.
   void ResetRecord(double dayCount) {
     record_ = FtpTransferRecord{};
-    record_.LastUploadSourceTime = record_.LastDownloadSourceDate = record_.Since = dayCount;
+    record_.LastUploadSourceTime = record_.LastDownloadSourceDate = dayCount;
   }
 
  private:

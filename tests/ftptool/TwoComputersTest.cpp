@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "Clock.h"
 #include "FtpClient.h"
 #include "FtpKeepBoth.h"
 #include "FtpRemoteSession.h"
@@ -134,14 +133,6 @@ struct Scenario {
 };
 
 const std::vector<std::string> kOnlyTheDocument = {kDoc};
-// The transfer record's start: a day ago, after the document was last written (two days ago).
-double DayAgo() {
-  const std::time_t then = std::time(nullptr) - 86400;
-  std::tm local{};
-  localtime_r(&then, &local);
-  return timebase::EncodeDayCount(
-      {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, 0});
-}
 
 const Scenario kScenarios[] = {
     {"both saved: the second is asked and may overwrite",
@@ -206,18 +197,16 @@ const Scenario kScenarios[] = {
     {"automatic upload keeps both copies when both changed, replaces when one did",
      [](World& w) {
        WriteText(w.a.Doc(), "A eins\n");
-       KeepBothResult first = UploadKeepingBoth(*w.a.session, w.a.Doc(), w.remote, std::nullopt, DayAgo());
-       EXPECT_FALSE(first.keptBoth);  // the server copy is older than the record's start
+       KeepBothResult first = UploadKeepingBoth(*w.a.session, w.a.Doc(), w.remote, std::nullopt);
+       EXPECT_FALSE(first.keptBoth);  // nothing to compare with yet: as always
        WriteText(w.a.Doc(), "A zwei\n");
-       KeepBothResult second =
-           UploadKeepingBoth(*w.a.session, w.a.Doc(), w.remote, first.leftThere, DayAgo());
+       KeepBothResult second = UploadKeepingBoth(*w.a.session, w.a.Doc(), w.remote, first.leftThere);
        EXPECT_FALSE(second.keptBoth);
        EXPECT_EQ(w.OnServer(), "A zwei\n");
        w.b.Open(w.remote);
        EXPECT_TRUE(w.b.Save(w.remote, "B hat gespeichert\n").sent);
        WriteText(w.a.Doc(), "A drei\n");
-       KeepBothResult third =
-           UploadKeepingBoth(*w.a.session, w.a.Doc(), w.remote, second.leftThere, DayAgo());
+       KeepBothResult third = UploadKeepingBoth(*w.a.session, w.a.Doc(), w.remote, second.leftThere);
        EXPECT_TRUE(third.keptBoth);
        EXPECT_EQ(w.OnServer(), "B hat gespeichert\n");
        EXPECT_EQ(ReadText(w.Copy(2)), "A drei\n");
@@ -229,7 +218,7 @@ const Scenario kScenarios[] = {
        w.a.session->Get(w.remote, local);
        const auto left = remote::LocalFileIdentity(local);
        w.b.Save(w.remote, "B eins\n");
-       KeepBothResult only = DownloadTargetKeepingBoth(local, -1, left, DayAgo());
+       KeepBothResult only = DownloadTargetKeepingBoth(local, -1, left);
        EXPECT_EQ(only.target, local);
        w.a.session->Get(w.remote, only.target);
        EXPECT_EQ(ReadText(local), "B eins\n");
@@ -237,7 +226,7 @@ const Scenario kScenarios[] = {
        w.b.Save(w.remote, "B zwei\n");
        WriteText(local, "A hat geändert\n");
        const remote::FileIdentity server = w.a.session->Identify(w.remote);
-       KeepBothResult both = DownloadTargetKeepingBoth(local, server.mtime, afterDownload, DayAgo());
+       KeepBothResult both = DownloadTargetKeepingBoth(local, server.mtime, afterDownload);
        ASSERT_TRUE(both.keptBoth);
        EXPECT_EQ(both.target, ServerCopyName(local, server.mtime));
        w.a.session->Get(w.remote, both.target);
