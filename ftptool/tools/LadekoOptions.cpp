@@ -2,14 +2,16 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <set>
 
 #include "FtpProfileClient.h"
+#include "LadekoCommands.h"
 #include "LadekoSecrets.h"
 #include "LadekoTerminal.h"
 
-const char* const kLadekoUsage =
+namespace {
+
+const char* const kUsageHead =
     "Aufruf: ladeko-ftp [Optionen] HOST BEFEHL [ARGUMENTE]\n"
     "        (HOST als sftp://[BENUTZER@]NAME[:PORT] verbindet über SSH, Port 22)\n"
     "        ladeko-ftp --profile DATEI.ftpz [Optionen] BEFEHL [ARGUMENTE]\n"
@@ -43,17 +45,17 @@ const char* const kLadekoUsage =
     "Exit-Status: 0 ausgeführt, 1 Fehler, 2 falscher Aufruf, 3 getdir/putdir vollständig\n"
     "          durchlaufen, aber Einträge übersprungen (je einer mit Grund in der Ausgabe),\n"
     "          4 put --if-unchanged nicht ausgeführt: die Datei auf dem Server ist nicht\n"
-    "          mehr die genannte (sie bleibt unverändert)\n"
-    "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
-    "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
-    "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
-    "          cd VERZ [BEFEHL ...]\n";
+    "          mehr die genannte (sie bleibt unverändert)\n";
+
+}  // namespace
+
+std::string LadekoUsage() { return kUsageHead + LadekoCommandsHelp(); }
 
 namespace {
 
 // The options that take no value; every other option is followed by one.
-const std::set<std::string> kFlags = {"--active", "--ascii", "--trace",   "--tls",
-                                      "--no-tls", "--help",  "--version", "--direct"};
+const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",     "--no-tls",
+                                      "--help",   "--version", "--direct", "--commands"};
 
 [[noreturn]] void BadValue(const std::string& option, const std::string& value, const std::string& allowed) {
   throw UsageError{"Ungültiger Wert „" + value + "“ für " + option + ": " + allowed};
@@ -145,6 +147,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     }  // read before the other options
     if (arg == "--help") throw HelpWanted{};
     if (arg == "--version") throw VersionWanted{};
+    if (arg == "--commands") throw CommandsWanted{};
     if (arg == "--host") client.Host = value();
     else if (arg == "--port") client.Port = PortNumber(arg, value());
     else if (arg == "--user") client.Username = value();
@@ -183,42 +186,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     throw UsageError{"--if-unchanged braucht das Umbenennen, --direct schreibt direkt in die Zieldatei."};
 }
 
-namespace {
-
-// How many arguments each command takes, at least and at most.
-const std::map<std::string, std::pair<std::size_t, std::size_t>> kArity = {
-    {"pwd", {0, 0}},    {"ls", {0, 1}},     {"nlst", {0, 1}},  {"get", {2, 2}}, {"put", {1, 2}},
-    {"append", {2, 2}}, {"mkdir", {1, 1}},  {"rmdir", {1, 1}}, {"rm", {1, 1}},  {"rename", {2, 2}},
-    {"size", {1, 1}},   {"getdir", {2, 2}}, {"putdir", {1, 1}}};
-
-// getdir writes into a folder that must be there: the tree walk would name the first folder
-// it fails to make inside it instead.
-void RequireLocalFolder(const std::string& folder) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(folder, ignored)) return;
-  const bool there = std::filesystem::exists(folder, ignored);
-  throw OptionError{(there ? "Kein lokaler Ordner: " : "Den lokalen Ordner gibt es nicht: ") + folder};
-}
-
-}  // namespace
-
-void CheckCommands(const std::vector<std::string>& args, bool ifUnchanged) {
-  std::size_t at = 0;
-  while (at < args.size() && args[at] == "cd") {
-    if (at + 1 >= args.size()) throw UsageError{"Nach cd fehlt das Verzeichnis."};
-    at += 2;
-  }
-  if (at == args.size()) return;
-  const auto found = kArity.find(args[at]);
-  if (found == kArity.end()) throw UsageError{"Unbekannter Befehl: " + args[at]};
-  const std::size_t count = args.size() - at - 1;
-  if (count < found->second.first || count > found->second.second)
-    throw UsageError{"Falsche Zahl von Argumenten für " + args[at] + "."};
-  if (args[at] == "getdir") RequireLocalFolder(args[at + 2]);
-  if (ifUnchanged && args[at] != "put") throw UsageError{"--if-unchanged gilt nur für put."};
-}
-
 std::string UsageErrorText(const UsageError& error) {
-  if (error.message.empty()) return kLadekoUsage;
+  if (error.message.empty()) return LadekoUsage();
   return TerminalLines(error.message) + "\n(ladeko-ftp --help zeigt alle Optionen und Befehle.)\n";
 }

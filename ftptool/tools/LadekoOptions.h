@@ -9,7 +9,8 @@
 #include "FileIdentity.h"
 #include "FtpClient.h"
 
-extern const char* const kLadekoUsage;
+// The usage text of --help, the commands from their table.
+std::string LadekoUsage();
 
 // A command line that does not fit, the exit code 2: its German reason (UTF-8) goes out, or
 // the usage text where none is given.
@@ -23,6 +24,9 @@ std::string UsageErrorText(const UsageError& error);
 struct HelpWanted {};
 // "--version": the name and version on the standard output, exit code 0.
 struct VersionWanted {};
+// "--commands" (not in the usage): the command table for the check of the manual page
+// (LadekoCommandList), exit code 0.
+struct CommandsWanted {};
 // An option whose value cannot be used (a password file that cannot be read); the German
 // text goes out, the exit code is 1.
 struct OptionError {
@@ -55,8 +59,3 @@ bool LoadProfileOption(int argc, char** argv, FtpClient& client, LadekoOptions& 
 // Sets the client from the options and collects the rest. Raises UsageError, HelpWanted,
 // VersionWanted or OptionError.
 void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& options);
-
-// Checks the command words before anything goes to the server; raises UsageError, or
-// OptionError when the local folder a getdir writes into is not there; --if-unchanged
-// (ifUnchanged) goes with put only.
-void CheckCommands(const std::vector<std::string>& args, bool ifUnchanged = false);

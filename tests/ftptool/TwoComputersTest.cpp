@@ -15,6 +15,7 @@
 #include "FtpClient.h"
 #include "FtpKeepBoth.h"
 #include "FtpRemoteSession.h"
+#include "FtpReplaceGuard.h"
 #include "FtpServerSave.h"
 #include "LadekoRun.h"
 #include "PyftpdServer.h"
@@ -36,6 +37,17 @@ struct Server {
   std::shared_ptr<void> keep;
 };
 
+remote::RemoteAccess LoopbackAccess(std::uint16_t port, const std::string& user,
+                                    const std::string& password) {
+  remote::RemoteAccess access;
+  access.host = "127.0.0.1";
+  access.port = port;
+  access.user = user;
+  access.password = password;
+  access.timeoutMs = 20000;
+  return access;
+}
+
 struct FtpConnectionOwner {
   FtpClient client;
   FtpRemoteSession session{client};
@@ -50,7 +62,7 @@ Server Pyftpd() {
           [port] {
             auto owner = std::make_shared<FtpConnectionOwner>();
             owner->client.Passive = true;
-            owner->session.Connect({"127.0.0.1", port, PyftpdServer::kUser, PyftpdServer::kPassword, 20000});
+            owner->session.Connect(LoopbackAccess(port, PyftpdServer::kUser, PyftpdServer::kPassword));
             owner->session.Login();
             return std::shared_ptr<remote::RemoteSession>(owner, &owner->session);
           },
@@ -74,7 +86,7 @@ Server Sshd() {
             session->useAgent = false;
             session->useDefaultKeys = false;
             session->identityFile = server->UserKey().string();
-            session->Connect({"127.0.0.1", server->Port(), user, "", 20000});
+            session->Connect(LoopbackAccess(server->Port(), user, ""));
             session->Login();
             return std::shared_ptr<remote::RemoteSession>(session);
           },
@@ -192,6 +204,22 @@ const Scenario kScenarios[] = {
        w.a.session->hooks.workEnd = nullptr;
        EXPECT_EQ(w.a.questions.size(), 1u);
        EXPECT_EQ(w.OnServer(), "Andere Fassung\n");
+       EXPECT_EQ(w.Names(), kOnlyTheDocument);  // no scratch file left
+     }},
+    {"a batch upload under a guard leaves a copy changed meanwhile alone",
+     [](World& w) {
+       const remote::FileIdentity seen = w.a.session->Identify(w.remote);
+       WriteText(w.here / kDoc, "B war schneller\n");
+       WriteText(w.a.Doc(), "A im Stapel\n");
+       std::exception_ptr refusal;
+       {
+         const ReplaceGuard guard(*w.a.session, seen);
+         w.a.session->PutMany({{w.a.Doc(), w.remote}},
+                              {nullptr, [&](std::size_t, std::exception_ptr error) { refusal = error; }});
+       }
+       ASSERT_TRUE(refusal);
+       EXPECT_THROW(std::rethrow_exception(refusal), remote::CopyChangedError);
+       EXPECT_EQ(w.OnServer(), "B war schneller\n");
        EXPECT_EQ(w.Names(), kOnlyTheDocument);  // no scratch file left
      }},
     {"automatic upload keeps both copies when both changed, replaces when one did",
