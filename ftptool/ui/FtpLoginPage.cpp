@@ -65,8 +65,10 @@ FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
   BitBtn1->setObjectName("BitBtn1");
   grid->addWidget(BitBtn1, 2, 1, Qt::AlignRight);
   grid->setRowStretch(3, 1);
-  grid->setColumnStretch(0, 1);
-  grid->setColumnStretch(1, 1);
+  // The access side holds the longest texts (the protocol choice, the wrapped options): at
+  // 640 pixels it takes a little more than half, so "FTP, verschlüsselt wenn möglich" shows whole.
+  grid->setColumnStretch(0, 6);
+  grid->setColumnStretch(1, 5);
   QObject::connect(BitBtn1, &QPushButton::clicked, page,
                    [this] { form_.ShowHelpTopic(TFTPForm1::kLoginHelp); });
   form_.WatchHelpContext(page, TFTPForm1::kLoginHelp);
