@@ -51,6 +51,9 @@ class OptionCaption : public QLabel {
   QCheckBox* check_;
 };
 
+// The page must fit a 640x480 screen with its frame: rows of boxes a little closer than the style's.
+constexpr int kFormRowSpacing = 2;
+
 }  // namespace
 
 FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
@@ -95,6 +98,7 @@ QGroupBox* FtpLoginPage::BuildAccessBox(QWidget* page) {
   auto* box = new QGroupBox("Zugangsdaten", page);
   box->setObjectName("ZugangBox");
   auto* form = new QFormLayout(box);
+  form->setVerticalSpacing(kFormRowSpacing);
   ProtocolBox = BuildProtocolBox(box);
   HostEdit = AddEdit(box, "HostEdit", 120);
   PortEdit = AddEdit(box, "PortEdit", 5);
@@ -130,6 +134,7 @@ QGroupBox* FtpLoginPage::BuildProxyBox(QWidget* page) {
   ProxyBox = new QGroupBox("Proxy-Angaben", page);
   ProxyBox->setObjectName("ProxyBox");
   auto* form = new QFormLayout(ProxyBox);
+  form->setVerticalSpacing(kFormRowSpacing);
   HostEditP = AddEdit(ProxyBox, "HostEditP", 120);
   PortEditP = AddEdit(ProxyBox, "PortEditP", 5);
   DigitsOnly(PortEditP);
