@@ -240,6 +240,7 @@ class SftpBatchUpload {
 };
 
 void SftpSession::PutMany(const std::vector<remote::BatchPut>& files, const remote::BatchReport& report) {
+  listedAhead_.clear();
   // Without posix-rename a replace takes several steps with the old file aside: one by one.
   if (!SftpOffersPosixRename(Sftp())) return RemoteSession::PutMany(files, report);
   abortRequested_ = false;
