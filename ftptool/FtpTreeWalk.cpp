@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <system_error>
@@ -149,12 +149,17 @@ auto FtpTreeWalker::Tallied(bool download, Walk walk) {
   const auto logTally = [&] {
     for (const std::string& line : FtpTallyLines(tally_, download)) Log(line);
   };
+  // Listings asked ahead and not taken (an abort, a refused folder) must not answer later.
+  const auto end = [&] {
+    session_.ListAhead({});
+    logTally();
+  };
   try {
     auto result = walk();
-    logTally();
+    end();
     return result;
   } catch (...) {
-    logTally();
+    end();
     throw;
   }
 }
@@ -265,7 +270,9 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   // In listing order; the files between two folders go together (a session may keep them all
   // in flight).
   std::vector<const FtpListedEntry*> files;
-  for (const auto& entry : entries) {
+  std::size_t askedAhead = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const FtpListedEntry& entry = entries[i];
     if (!entry.IsDirectory) {
       files.push_back(&entry);
       continue;
@@ -274,9 +281,24 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
     DownloadFiles(here, folder, std::move(files), written);
     files.clear();
     StopIfAborted();
+    if (i >= askedAhead) askedAhead = ListFoldersAhead(entries, i);
     DownloadEntry(here, folder, entry, written);
   }
   DownloadFiles(here, folder, std::move(files), written);
+}
+
+// The next folders of the listing from entry first on are listed at once where the session
+// can (a slow link then waits for them together); returns the entry after the last one asked.
+std::size_t FtpTreeWalker::ListFoldersAhead(const std::vector<FtpListedEntry>& entries, std::size_t first) {
+  constexpr std::size_t kAhead = 16;
+  std::vector<std::string> names;
+  std::size_t i = first;
+  for (; i < entries.size() && names.size() < kAhead; ++i)
+    if (entries[i].IsDirectory && !entries[i].IsLink && !IsDotName(entries[i].Name) &&
+        FtpIsSafeLocalName(entries[i].Name))
+      names.push_back(entries[i].Name);
+  session_.ListAhead(names);
+  return i;
 }
 
 // Files whose local names might be one name (the same letters in another case) go in
@@ -303,7 +325,8 @@ void FtpTreeWalker::DownloadFiles(const FtpLocalFolder& here, const fs::path& fo
 void FtpTreeWalker::DownloadBatch(const FtpLocalFolder& here, const fs::path& folder,
                                   const std::vector<FtpPlannedGet>& planned, std::set<std::string>& written) {
   std::vector<remote::BatchGet> batch;
-  for (const FtpPlannedGet& file : planned) batch.push_back({file.entry->Name, file.localName, file.entry->Size});
+  for (const FtpPlannedGet& file : planned)
+    batch.push_back({file.entry->Name, file.localName, file.entry->Size});
   remote::BatchReport report;
   report.started = [&](std::size_t i) {
     const FtpListedEntry& entry = *planned[i].entry;
@@ -323,7 +346,8 @@ void FtpTreeWalker::DownloadBatch(const FtpLocalFolder& here, const fs::path& fo
 
 // The local name an entry may be written under; nothing when it is left out (logged, tallied).
 std::optional<std::string> FtpTreeWalker::Admit(const FtpLocalFolder& here, const fs::path& folder,
-                                                const FtpListedEntry& entry, const std::set<std::string>& written) {
+                                                const FtpListedEntry& entry,
+                                                const std::set<std::string>& written) {
   const std::string shown = Shown(entry.Name);
   const auto skip = [&](const std::string& reason) -> std::optional<std::string> {
     Skip(shown, reason);
@@ -369,7 +393,6 @@ bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path
   }
   return false;
 }
-
 
 void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   std::error_code ec;
@@ -457,7 +480,8 @@ void FtpTreeWalker::UploadEntry(const fs::directory_entry& item, const fs::path&
 }
 
 // The size of a file to send; nothing for an entry left out (logged, tallied) or gone.
-std::optional<std::uintmax_t> FtpTreeWalker::UploadSize(const fs::directory_entry& item, const fs::path& root) {
+std::optional<std::uintmax_t> FtpTreeWalker::UploadSize(const fs::directory_entry& item,
+                                                        const fs::path& root) {
   std::error_code ec;
   const std::string name = FtpPrintablePath(item.path().filename());
   // A scratch file is no part of the tree: a save under way, or the rest of a killed one.

@@ -102,6 +102,7 @@ class FtpTreeWalker {
   bool DownloadFolder(const FtpLocalFolder& parent, const std::filesystem::path& folder,
                       const std::string& localName, const std::string& remoteName);
   void DownloadEntries(const FtpLocalFolder& here, const std::filesystem::path& folder);
+  std::size_t ListFoldersAhead(const std::vector<FtpListedEntry>& entries, std::size_t first);
   void DownloadEntry(const FtpLocalFolder& here, const std::filesystem::path& folder,
                      const FtpListedEntry& entry, std::set<std::string>& written);
   bool DownloadSubFolder(const FtpLocalFolder& here, const std::filesystem::path& folder,
@@ -117,7 +118,8 @@ class FtpTreeWalker {
   void ShowDownloaded(const std::filesystem::path& folder);
   void UploadFolder(const std::filesystem::path& folder, const std::filesystem::path& root);
   void UploadEntry(const std::filesystem::directory_entry& item, const std::filesystem::path& root);
-  void UploadFiles(const std::vector<std::filesystem::directory_entry>& items, const std::filesystem::path& root);
+  void UploadFiles(const std::vector<std::filesystem::directory_entry>& items,
+                   const std::filesystem::path& root);
   std::optional<std::uintmax_t> UploadSize(const std::filesystem::directory_entry& item,
                                            const std::filesystem::path& root);
   void AnnounceUpload(const std::string& name, std::uintmax_t size);

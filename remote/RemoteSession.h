@@ -81,6 +81,10 @@ class RemoteSession {
   // The entries of a folder (empty: the current one), without "." and "..". Links are
   // reported as links, never followed.
   virtual std::vector<RemoteEntry> List(const std::string& path = "") = 0;
+  // A hint that these folders (relative to the current one) are listed soon: a protocol that
+  // can ask for many at once (SFTP) lists them now, and List answers each from that once. An
+  // empty hint drops what was not taken; so does any change on the server. By default nothing.
+  virtual void ListAhead(const std::vector<std::string>& paths) { (void)paths; }
   // -1 when the server gives no size.
   virtual std::int64_t Size(const std::string& path) = 0;
   // What the server's copy of a file is now: size and modification time at the best

@@ -240,6 +240,7 @@ class SftpBatchUpload {
 };
 
 void SftpSession::PutMany(const std::vector<remote::BatchPut>& files, const remote::BatchReport& report) {
+  listedAhead_.clear();
   // Without posix-rename a replace takes several steps with the old file aside: one by one.
   // So does a batch whose targets are checked right before their rename (beforeReplace): the
   // check asks the server while none of the pipe's requests are in flight.

@@ -217,6 +217,7 @@ void SftpSession::FailTooMuchData(const std::string& path) {
 }
 
 void SftpSession::Put(const std::string& localPath, const std::string& remotePath) {
+  listedAhead_.clear();
   // Without O_NONBLOCK, opening a FIFO would wait for a writer.
   FdHandle local{::open(localPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
   if (local.fd < 0) FileFailure(ftptexts::kCannotOpenFile, localPath, errno);
