@@ -46,7 +46,8 @@ remote::RemoteEntry FtpToRemoteEntry(const FtpListItem& item) {
   }
   // The owner's triple is listed first ("UserPermissions" holds the others').
   const std::uint32_t mode = PermissionBits(item.OwnerPermissions) << 6 |
-                             PermissionBits(item.GroupPermissions) << 3 | PermissionBits(item.UserPermissions);
+                             PermissionBits(item.GroupPermissions) << 3 |
+                             PermissionBits(item.UserPermissions);
   entry.permissions = mode;
   return entry;
 }
@@ -171,6 +172,12 @@ void FtpRemoteSession::PutInMode(const std::string& localPath, const std::string
 void FtpRemoteSession::GetTo(const std::string& remotePath, const std::string& localPath,
                              FtpOverwrite overwrite) {
   client_.Get(remotePath, localPath, overwrite);
+}
+
+void FtpRemoteSession::UseSettings(const FtpTransferSettings& settings) {
+  client_.Passive = settings.passive;
+  client_.SetTransferType(settings.type);
+  client_.NameEncodingMode = settings.names;
 }
 
 // ABOR from within the pump: the running transfer fails in the client, the error says Aborted.

@@ -13,25 +13,10 @@
 #include "FtpProtocol.h"
 #include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
-#include "FtpDataFile.h"
 #include "FtpTexts.h"
 #include "FtpTlsHosts.h"
 #include "FtpTrustStore.h"
 #include "Win1252.h"
-
-void ApplySettingsToClient(const FtpLoginValues& s, FtpClient& client) {
-  client.Host = s.Host;
-  client.Port = PortFromText(s.Port);
-  client.Username = s.User;
-  client.Password = s.Password;
-  client.ProxySettings.ProxyType =
-      s.ProxyMode >= 0 && s.ProxyMode <= 5 ? static_cast<FtpProxyType>(s.ProxyMode)
-                                             : FtpProxyType::fpcmNone;
-  client.ProxySettings.Host = s.ProxyHost;
-  client.ProxySettings.Port = PortFromText(s.ProxyPort);
-  client.ProxySettings.UserName = s.ProxyUser;
-  client.ProxySettings.Password = s.ProxyPassword;
-}
 
 std::string RateText(double kilobytesPerSecond) {
   char number[64];
@@ -170,7 +155,6 @@ std::optional<remote::RemoteAccess> FtpConnection::CurrentAccess() {
   return access;
 }
 
-
 bool FtpConnection::Open() {
   hostDropped_ = false;
   refusal_.clear();
@@ -213,8 +197,8 @@ void FtpConnection::ConnectFailed(const std::string& reason) {
   view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
   // The panel has no room for the server's reason (a refused password, a full server); the
   // log book keeps it.
-  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) + " " +
-                          reason);
+  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) +
+                          " " + reason);
   if (!refusal_.empty()) view_.ShowFtpStatus(2, refusal_);
   view_.SetCursor(FtpCursor::Normal);
   busy_ = false;

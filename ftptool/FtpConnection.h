@@ -27,8 +27,6 @@
 
 class FtpTlsHosts;
 
-// Puts host, port, user, password and the proxy data into the client, as Connect does.
-void ApplySettingsToClient(const FtpLoginValues& login, FtpClient& client);
 // " Rate: " and the rate in KB/s with two decimals and " KB/s". The decimal separator is
 // always the point, whatever the system's locale, so the rate reads the same in the tool,
 // in the log book and in scripts.
@@ -77,7 +75,8 @@ class FtpConnection {
   PassphraseQuestion AskPassphrase;
   // Told of a changed host key after the refusal (status and log book say it already), with
   // the host and port as known_hosts names them.
-  std::function<void(const std::string& host, std::uint16_t port, const HostKeyCheck& key)> WarnChangedHostKey;
+  std::function<void(const std::string& host, std::uint16_t port, const HostKeyCheck& key)>
+      WarnChangedHostKey;
   // The known_hosts file of SFTP connections; empty: ~/.ssh/known_hosts.
   std::string KnownHostsFile;
 
