@@ -46,8 +46,7 @@ remote::RemoteEntry FtpToRemoteEntry(const FtpListItem& item) {
   }
   // The owner's triple is listed first ("UserPermissions" holds the others').
   const std::uint32_t mode = PermissionBits(item.OwnerPermissions) << 6 |
-                             PermissionBits(item.GroupPermissions) << 3 |
-                             PermissionBits(item.UserPermissions);
+                             PermissionBits(item.GroupPermissions) << 3 | PermissionBits(item.UserPermissions);
   entry.permissions = mode;
   return entry;
 }

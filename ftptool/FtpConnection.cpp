@@ -155,6 +155,7 @@ std::optional<remote::RemoteAccess> FtpConnection::CurrentAccess() {
   return access;
 }
 
+
 bool FtpConnection::Open() {
   hostDropped_ = false;
   refusal_.clear();
@@ -197,8 +198,8 @@ void FtpConnection::ConnectFailed(const std::string& reason) {
   view_.ShowFtpStatus(2, A(ftptexts::kConnectFailed));
   // The panel has no room for the server's reason (a refused password, a full server); the
   // log book keeps it.
-  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) +
-                          " " + reason);
+  view_.AddTrimmedLogLine(timebase::FormatTime(now_()) + ftptexts::kStatus + A(ftptexts::kConnectFailed) + " " +
+                          reason);
   if (!refusal_.empty()) view_.ShowFtpStatus(2, refusal_);
   view_.SetCursor(FtpCursor::Normal);
   busy_ = false;

@@ -75,8 +75,7 @@ class FtpConnection {
   PassphraseQuestion AskPassphrase;
   // Told of a changed host key after the refusal (status and log book say it already), with
   // the host and port as known_hosts names them.
-  std::function<void(const std::string& host, std::uint16_t port, const HostKeyCheck& key)>
-      WarnChangedHostKey;
+  std::function<void(const std::string& host, std::uint16_t port, const HostKeyCheck& key)> WarnChangedHostKey;
   // The known_hosts file of SFTP connections; empty: ~/.ssh/known_hosts.
   std::string KnownHostsFile;
 

@@ -150,10 +150,8 @@ TEST_F(ToolConnection, CheckOfALiveConnectionLogsItsAge) {
   now_ += 75 * kSecond;
   EXPECT_TRUE(conn_->EnsureConnection());
   EXPECT_TRUE(conn_->ProbeConnection());
-  EXPECT_EQ(view_.LinesStartingWith("Anfrage: "),
-            std::vector<std::string>{"Anfrage: verbunden seit 00:01:15"});
-  EXPECT_EQ(view_.LinesStartingWith("Anfrage1: "),
-            std::vector<std::string>{"Anfrage1: verbunden seit 00:01:15"});
+  EXPECT_EQ(view_.LinesStartingWith("Anfrage: "), std::vector<std::string>{"Anfrage: verbunden seit 00:01:15"});
+  EXPECT_EQ(view_.LinesStartingWith("Anfrage1: "), std::vector<std::string>{"Anfrage1: verbunden seit 00:01:15"});
 }
 
 TEST_F(ToolConnection, AutoSetReconnectsAfterTheHostDroppedAnIdleConnection) {
@@ -190,7 +188,8 @@ TEST_F(ToolConnection, GoneDirectoryAfterReconnectFallsBackToTheStartDirectory) 
   EXPECT_EQ(pathField_, "/");
   EXPECT_EQ(listings_, 1);
   EXPECT_EQ(view_.panels[1], A(ftptexts::kNoAction));
-  EXPECT_NE(std::find(view_.panel2History.begin(), view_.panel2History.end(), A(ftptexts::kStartDirectory)),
+  EXPECT_NE(std::find(view_.panel2History.begin(), view_.panel2History.end(),
+                      A(ftptexts::kStartDirectory)),
             view_.panel2History.end());
   // The next check starts with the mark cleared.
   EXPECT_TRUE(conn_->EnsureConnection());
