@@ -188,6 +188,12 @@ void FtpRemoteSession::GetTo(const std::string& remotePath, const std::string& l
   client_.Get(remotePath, localPath, overwrite);
 }
 
+void FtpRemoteSession::UseSettings(const FtpTransferSettings& settings) {
+  client_.Passive = settings.passive;
+  client_.SetTransferType(settings.type);
+  client_.NameEncodingMode = settings.names;
+}
+
 // ABOR from within the pump: the running transfer fails in the client, the error says Aborted.
 void FtpRemoteSession::Abort() {
   aborted_ = true;

@@ -42,6 +42,7 @@ class FtpRemoteSession : public remote::RemoteSession, private FtpOwnCalls {
                                 FtpListDetail detail) override;
   void PutInMode(const std::string& localPath, const std::string& remotePath, FtpPutMode mode) override;
   void GetTo(const std::string& remotePath, const std::string& localPath, FtpOverwrite overwrite) override;
+  void UseSettings(const FtpTransferSettings& settings) override;
   void InstallHooks();
   template <typename Call>
   auto Guarded(Call&& call) -> decltype(call());

@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "FtpRemoteCalls.h"
-#include "FtpRemoteSession.h"
 #include "FtpReplaceGuard.h"
 #include "LadekoOptions.h"
 #include "LadekoTerminal.h"
@@ -25,154 +24,92 @@ void RequireLocalFolder(const Words& words) {
   throw OptionError{(there ? "Kein lokaler Ordner: " : "Den lokalen Ordner gibt es nicht: ") + folder};
 }
 
-std::string OwnName(const std::string& localPath) {
-  return std::filesystem::path(localPath).filename().string();
-}
-
-// put LOCAL REMOTE on a session: with --if-unchanged only over the copy it names, checked
-// before sending and again before the rename.
-void PutOnSession(remote::RemoteSession& session, const std::string& localPath, const std::string& remotePath,
-                  FtpPutMode putMode, const remote::FileIdentity* ifUnchanged) {
-  if (ifUnchanged) PutIfSameCopy(session, localPath, remotePath, *ifUnchanged);
-  else FtpPutFile(session, localPath, remotePath, putMode);
-}
-
-int ListFtp(const LadekoFtpRun& run, FtpListDetail detail) {
+int ListFolder(const LadekoSessionRun& run, FtpListDetail detail) {
   const std::string mask = run.Has(0) ? run.Remote(0) : std::string();
-  std::vector<std::string> lines;
-  run.client.List(&lines, mask, detail);
-  if (detail == FtpListDetail::Details) PrintFtpListing(run.client, run.client.DirectoryListing());
+  if (FtpOwnCalls* ftp = run.session.FtpCalls()) {  // the server's own lines
+    std::vector<std::string> lines;
+    const FtpListItems& items = ftp->ListLines(mask, lines, detail);
+    if (detail == FtpListDetail::Details) PrintFtpListing(run, items);
+    else
+      for (const auto& line : lines) std::cout << run.TerminalName(line) << '\n';
+    return 0;
+  }
+  const auto entries = run.session.List(mask);
+  if (detail == FtpListDetail::Details) PrintSessionEntries(entries);
   else
-    for (const auto& line : lines) std::cout << FtpTerminalName(run.client, line) << '\n';
+    for (const auto& entry : entries) std::cout << run.TerminalName(entry.name) << '\n';
   return 0;
 }
 
-int ListSession(const LadekoSessionRun& run, bool details) {
-  const auto entries = run.session.List(run.Has(0) ? run.Word(0) : std::string());
-  if (details) PrintSessionEntries(entries);
-  else
-    for (const auto& entry : entries) std::cout << TerminalText(entry.name) << '\n';
-  return 0;
-}
-
-// The rows: FTP's calls take remote names in the connection's encoding (Remote), a session's
-// take them as they are (UTF-8).
+// The rows: remote names go to the session as Remote() gives them (FTP: in the connection's
+// encoding; SFTP: as they are).
 const std::vector<LadekoCommand> kCommands = {
     {"pwd", "", "zeigt das aktuelle Verzeichnis",
-     [](const LadekoFtpRun& run) {
-       std::cout << FtpTerminalName(run.client, run.client.RetrieveCurrentDir()) << '\n';
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       std::cout << TerminalText(run.session.CurrentDir()) << '\n';
+       std::cout << run.TerminalName(run.session.CurrentDir()) << '\n';
        return 0;
      }},
     {"ls", "[MASKE]", "listet ausführlich",
-     [](const LadekoFtpRun& run) { return ListFtp(run, FtpListDetail::Details); },
-     [](const LadekoSessionRun& run) { return ListSession(run, true); }},
+     [](const LadekoSessionRun& run) { return ListFolder(run, FtpListDetail::Details); }},
     {"nlst", "[MASKE]", "listet nur die Namen",
-     [](const LadekoFtpRun& run) { return ListFtp(run, FtpListDetail::NamesOnly); },
-     [](const LadekoSessionRun& run) { return ListSession(run, false); }},
+     [](const LadekoSessionRun& run) { return ListFolder(run, FtpListDetail::NamesOnly); }},
     {"get", "REMOTE LOKAL", "lädt eine Datei herunter",
-     [](const LadekoFtpRun& run) {
-       run.client.Get(run.Remote(0), run.Word(1), FtpOverwrite::Yes);
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.Get(run.Word(0), run.Word(1));
+       run.session.Get(run.Remote(0), run.Word(1));
        return 0;
      }},
     {"put", "LOKAL [REMOTE]", "lädt eine Datei hoch",
-     [](const LadekoFtpRun& run) {
-       const std::string target = run.Has(1) ? run.Remote(1) : FtpOwnNameOnServer(run.client, run.Word(0));
-       if (run.ifUnchanged) {
-         FtpRemoteSession session(run.client);
-         PutIfSameCopy(session, run.Word(0), target, *run.ifUnchanged);
-       } else {
-         run.client.Put(run.Word(0), target, run.putMode);
-       }
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       PutOnSession(run.session, run.Word(0), run.Has(1) ? run.Word(1) : OwnName(run.Word(0)), run.putMode,
-                    run.ifUnchanged);
+       const std::string target = run.Has(1) ? run.Remote(1) : run.OwnName(run.Word(0));
+       // With --if-unchanged only over the copy it names, checked before sending and again
+       // before the rename.
+       if (run.ifUnchanged) PutIfSameCopy(run.session, run.Word(0), target, *run.ifUnchanged);
+       else FtpPutFile(run.session, run.Word(0), target, run.putMode);
        return 0;
      },
-     nullptr, false, true},
+     false, nullptr, false, true},
     {"append", "LOKAL REMOTE", "hängt an eine Datei an",
-     [](const LadekoFtpRun& run) {
-       run.client.Put(run.Word(0), run.Remote(1), FtpPutMode::Append);
-       return 0;
-     },
-     nullptr},
-    {"mkdir", "NAME", "legt einen Ordner an",
-     [](const LadekoFtpRun& run) {
-       run.client.MakeDir(run.Remote(0));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.MakeDir(run.Word(0));
+       FtpPutFile(run.session, run.Word(0), run.Remote(1), FtpPutMode::Append);
+       return 0;
+     },
+     true},
+    {"mkdir", "NAME", "legt einen Ordner an",
+     [](const LadekoSessionRun& run) {
+       run.session.MakeDir(run.Remote(0));
        return 0;
      }},
     {"rmdir", "NAME", "entfernt einen leeren Ordner",
-     [](const LadekoFtpRun& run) {
-       run.client.RemoveDir(run.Remote(0));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.RemoveDir(run.Word(0));
+       run.session.RemoveDir(run.Remote(0));
        return 0;
      }},
     {"rm", "NAME", "löscht eine Datei",
-     [](const LadekoFtpRun& run) {
-       run.client.Delete(run.Remote(0));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.Delete(run.Word(0));
+       run.session.Delete(run.Remote(0));
        return 0;
      }},
     {"rename", "VON NACH", "benennt um",
-     [](const LadekoFtpRun& run) {
-       run.client.Rename(run.Remote(0), run.Remote(1));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.Rename(run.Word(0), run.Word(1));
+       run.session.Rename(run.Remote(0), run.Remote(1));
        return 0;
      }},
     {"size", "NAME", "zeigt die Größe in Bytes",
-     [](const LadekoFtpRun& run) {
-       std::cout << run.client.Size(run.Remote(0)) << '\n';
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       std::cout << run.session.Size(run.Word(0)) << '\n';
+       std::cout << run.session.Size(run.Remote(0)) << '\n';
        return 0;
      }},
     {"getdir", "REMOTE-VERZ LOKAL-ORDNER", "lädt einen Ordner herunter",
-     [](const LadekoFtpRun& run) {
-       FtpRemoteSession session(run.client);
-       return RunGetDir(session, run.Remote(0), run.Word(1));
-     },
-     [](const LadekoSessionRun& run) { return RunGetDir(run.session, run.Word(0), run.Word(1)); },
+     [](const LadekoSessionRun& run) { return RunGetDir(run.session, run.Remote(0), run.Word(1)); }, false,
      RequireLocalFolder},
     {"putdir", "LOKAL-VERZ", "lädt einen Ordner hoch",
-     [](const LadekoFtpRun& run) {
-       FtpRemoteSession session(run.client);
-       return RunPutDir(session, run.Word(0), run.putMode);
-     },
      [](const LadekoSessionRun& run) { return RunPutDir(run.session, run.Word(0), run.putMode); }},
     {"cd", "VERZ", "wechselt vorher das Verzeichnis",
-     [](const LadekoFtpRun& run) {
-       run.client.ChangeDir(run.Remote(0));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.ChangeDir(run.Word(0));
+       run.session.ChangeDir(run.Remote(0));
        return 0;
      },
-     nullptr, true},
+     false, nullptr, true},
 };
 
 const char* ProtocolName(LadekoProtocol protocol) { return protocol == LadekoProtocol::Ftp ? "FTP" : "SFTP"; }
@@ -207,35 +144,10 @@ Words WordsOf(const LadekoCommand& command, const Words& args, std::size_t at) {
                args.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
-// "--if-unchanged gilt nur für put.": the commands that take it, from the table.
-std::string IfUnchangedOnlyText() {
-  std::string names;
-  for (const LadekoCommand& command : kCommands)
-    if (command.takesIfUnchanged) names += (names.empty() ? "" : ", ") + std::string(command.name);
-  return "--if-unchanged gilt nur für " + names + ".";
-}
-
-template <typename Run, typename Target>
-int RunChain(Target& target, const Words& args, FtpPutMode putMode,
-             const std::optional<remote::FileIdentity>& ifUnchanged, int (*LadekoCommand::*call)(const Run&),
-             LadekoProtocol protocol) {
-  for (std::size_t at = 0; at < args.size();) {
-    const LadekoCommand* command = FindLadekoCommand(args[at]);
-    if (command == nullptr) throw UsageError{"Unbekannter Befehl: " + args[at]};
-    if (command->*call == nullptr) throw OptionError{NotOfferedText(*command, protocol)};
-    const Words words = WordsOf(*command, args, at);
-    const remote::FileIdentity* expected = ifUnchanged && command->takesIfUnchanged ? &*ifUnchanged : nullptr;
-    const int status = (command->*call)(Run{target, words, putMode, expected});
-    if (!command->leadsAnother) return status;
-    at += 1 + words.size();
-  }
-  return 0;
-}
-
 }  // namespace
 
 bool LadekoCommand::Offers(LadekoProtocol protocol) const {
-  return protocol == LadekoProtocol::Ftp ? overFtp != nullptr : overSftp != nullptr;
+  return protocol == LadekoProtocol::Ftp || !ftpOnly;
 }
 
 std::size_t LadekoCommand::FewestWords() const {
@@ -283,6 +195,18 @@ std::string LadekoCommandList() {
   return text;
 }
 
+namespace {
+
+// "--if-unchanged gilt nur für put.": the commands that take it, from the table.
+std::string IfUnchangedOnlyText() {
+  std::string names;
+  for (const LadekoCommand& command : kCommands)
+    if (command.takesIfUnchanged) names += (names.empty() ? "" : ", ") + std::string(command.name);
+  return "--if-unchanged gilt nur für " + names + ".";
+}
+
+}  // namespace
+
 void CheckCommands(const Words& args, LadekoProtocol protocol, bool ifUnchanged) {
   for (std::size_t at = 0;;) {
     if (at == args.size()) {
@@ -306,14 +230,18 @@ void CheckCommands(const Words& args, LadekoProtocol protocol, bool ifUnchanged)
   }
 }
 
-int RunFtpCommands(FtpClient& client, const Words& args, FtpPutMode putMode,
-                   const std::optional<remote::FileIdentity>& ifUnchanged) {
-  return RunChain<LadekoFtpRun>(client, args, putMode, ifUnchanged, &LadekoCommand::overFtp,
-                                LadekoProtocol::Ftp);
-}
-
 int RunSessionCommands(remote::RemoteSession& session, const Words& args, FtpPutMode putMode,
                        const std::optional<remote::FileIdentity>& ifUnchanged) {
-  return RunChain<LadekoSessionRun>(session, args, putMode, ifUnchanged, &LadekoCommand::overSftp,
-                                    LadekoProtocol::Sftp);
+  const LadekoProtocol protocol = session.FtpCalls() ? LadekoProtocol::Ftp : LadekoProtocol::Sftp;
+  for (std::size_t at = 0; at < args.size();) {
+    const LadekoCommand* command = FindLadekoCommand(args[at]);
+    if (command == nullptr) throw UsageError{"Unbekannter Befehl: " + args[at]};
+    if (!command->Offers(protocol)) throw OptionError{NotOfferedText(*command, protocol)};
+    const Words words = WordsOf(*command, args, at);
+    const remote::FileIdentity* expected = ifUnchanged && command->takesIfUnchanged ? &*ifUnchanged : nullptr;
+    const int status = command->run(LadekoSessionRun{session, words, putMode, expected});
+    if (!command->leadsAnother) return status;
+    at += 1 + words.size();
+  }
+  return 0;
 }

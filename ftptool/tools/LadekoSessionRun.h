@@ -1,5 +1,5 @@
-// What a command of ladeko-ftp works with on a remote session (SFTP, and FTP's tree commands),
-// and the output it shares between commands.
+// What a command of ladeko-ftp works with: the remote session (FTP or SFTP; what only FTP has
+// through its FtpCalls()), the command's words, and the output commands share.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FileIdentity.h"
-#include "FtpClient.h"
+#include "FtpOwnCalls.h"
 #include "RemoteSession.h"
 
 // The exit status of a tree command that ran to its end but left entries out.
@@ -20,13 +20,25 @@ struct LadekoSessionRun {
   const std::vector<std::string>& words;  // the arguments after the command word, checked
   FtpPutMode putMode;
   // --if-unchanged: the copy of the server file a put may replace; nullptr: any.
-  const remote::FileIdentity* ifUnchanged;
+  const remote::FileIdentity* ifUnchanged = nullptr;
 
   const std::string& Word(std::size_t i) const { return words[i]; }
   bool Has(std::size_t i) const { return i < words.size(); }
+  // A remote name argument (UTF-8 from the terminal) as the server's bytes: over FTP in the
+  // connection's encoding, a name it cannot carry refused (FtpError) before it is sent; SFTP
+  // takes the bytes as they are.
+  std::string Remote(std::size_t i) const;
+  // The server name of a local file's own name, for "put LOCAL": STOU would let an FTP server
+  // invent one.
+  std::string OwnName(const std::string& localPath) const;
+  // A server name for the terminal: UTF-8 names as they are (TerminalText shows a byte that is
+  // no UTF-8 as "\xNN"), a Windows-1252 server's decoded.
+  std::string TerminalName(const std::string& serverName) const;
 };
 
-// "ls" on a session: the columns of the FTP listing (type, size, local date and time, name).
+// "ls" over FTP: type, size, the listed date and time, name, and a link's target.
+void PrintFtpListing(const LadekoSessionRun& run, const FtpListItems& items);
+// "ls" on a session without FTP's listing: the same columns, the time as local time.
 void PrintSessionEntries(const std::vector<remote::RemoteEntry>& entries);
 
 // getdir (the remote folder into the local parent) and putdir (the local folder into the
