@@ -42,8 +42,8 @@ enum class FtpTransferType { ftASCII, ftBinary };
 // What the status callback reports; each comes with its German text.
 enum class FtpStatus { Resolving, Connecting, Connected, Disconnecting, Disconnected, TransferStarted, Ready, Aborted };
 
-// Bytes the data connection reads or writes at once (curl takes 64 to 100 KiB); a piece of
-// the local file is read as large.
+// Bytes a plain data connection reads or writes at once (curl takes 64 to 100 KiB); a piece
+// of the local file is read as large. A TLS data connection moves BufferSize.
 inline constexpr std::size_t kFtpDataPieceBytes = 256 * 1024;
 
 // Direction of a transfer in the work notifications.

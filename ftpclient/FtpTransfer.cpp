@@ -176,7 +176,10 @@ void FtpClient::Transfer(const std::string& command, FtpWorkMode mode, std::int6
     EstablishData(command, mode);
     if (OnWorkBegin) OnWorkBegin(mode, expected);
     working = true;
-    std::string piece(std::max(BufferSize, kFtpDataPieceBytes), '\0');
+    // TLS reads give one record (16 KiB) at most, and TLS writes in blocks kept it ahead of
+    // curl: only a plain stream moves the larger pieces.
+    std::string piece(data_.Tls() ? std::max<std::size_t>(BufferSize, 1) : std::max(BufferSize, kFtpDataPieceBytes),
+                      '\0');
     std::int64_t done = 0;
     lastPump_ = std::chrono::steady_clock::now();
     for (std::size_t moved; (moved = moveBlock(piece)) > 0;) {
