@@ -6,6 +6,7 @@
 #include <cstring>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "FtpDateTime.h"
 #include "FtpLocalPaths.h"
@@ -40,6 +41,20 @@ std::vector<fs::directory_entry> FolderEntries(const fs::path& folder) {
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
   return entries;
+}
+
+// The files among a local folder's entries and their bytes, for the progress.
+std::pair<int, std::int64_t> FilesAndBytes(const std::vector<fs::directory_entry>& entries) {
+  int files = 0;
+  std::int64_t bytes = 0;
+  for (const auto& entry : entries) {
+    std::error_code ec;
+    if (entry.is_directory(ec)) continue;
+    ++files;
+    const auto size = entry.file_size(ec);
+    if (!ec) bytes += static_cast<std::int64_t>(size);
+  }
+  return {files, bytes};
 }
 
 // The server name of a local entry; one the connection's encoding cannot carry is refused.
@@ -101,6 +116,17 @@ void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText,
   if (hooks_.SetExpectedSize) hooks_.SetExpectedSize(size);
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatus(2, name);
+}
+
+void FtpTreeWalker::CountFound(int files, std::int64_t bytes) {
+  filesKnown_ += files;
+  bytesKnown_ += bytes;
+  if (hooks_.FilesCounted) hooks_.FilesCounted(filesKnown_, bytesKnown_, filesDone_);
+}
+
+void FtpTreeWalker::CountDone() {
+  ++filesDone_;
+  if (hooks_.FilesCounted) hooks_.FilesCounted(filesKnown_, bytesKnown_, filesDone_);
 }
 
 void FtpTreeWalker::Deleted(const std::string& name) {
@@ -255,10 +281,16 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   // The identities of the entries written here: a second server name that reaches one of them
   // (a case-folding file system, a listing that names a file twice) would overwrite it.
   std::set<std::string> written;
+  int files = 0;
+  std::int64_t bytes = 0;
+  for (const auto& entry : entries)
+    if (!entry.IsDirectory) ++files, bytes += entry.Size;
+  CountFound(files, bytes);
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
     StopIfAborted();
     DownloadEntry(here, folder, entry, written);
+    if (!entry.IsDirectory) CountDone();
   }
 }
 
@@ -356,9 +388,13 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   currentLocal_ = folder;
   shownPath_.push_back(Shown(remoteName));
   ++tally_.Folders;
-  for (const auto& item : FolderEntries(folder)) {
+  const std::vector<fs::directory_entry> items = FolderEntries(folder);
+  const auto [files, bytes] = FilesAndBytes(items);
+  CountFound(files, bytes);
+  for (const auto& item : items) {
     StopIfAborted();
     UploadEntry(item, root);
+    if (std::error_code ec; !item.is_directory(ec)) CountDone();
   }
   shownPath_.pop_back();
   currentLocal_ = folder.parent_path();

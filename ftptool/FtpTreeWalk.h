@@ -32,12 +32,12 @@
 
 #include "FtpClient.h"
 #include "FtpError.h"
-#include "RemoteSession.h"
 #include "FtpListPairing.h"
 #include "FtpLocalFolder.h"
 #include "FtpToolView.h"
 #include "FtpTreeTally.h"
 #include "FtpWalkPath.h"
+#include "RemoteSession.h"
 
 // A remote directory that could not be entered or listed while deleting. Its text is the
 // message box text; the delete command then ends with "Löschen abgebrochen".
@@ -48,8 +48,11 @@ class FtpDeleteRefusal : public FtpError {
 
 // What a walk asks of the connection around it; both may stay empty.
 struct FtpWalkHooks {
-  std::function<bool()> AbortRequested;           // set by the abort command
+  std::function<bool()> AbortRequested;               // set by the abort command
   std::function<void(std::int64_t)> SetExpectedSize;  // before each transfer, for the progress
+  // The files a tree transfer has found so far with their bytes, and those it is done with
+  // (taken or left out): after each folder's entries are known and after each file.
+  std::function<void(int filesKnown, std::int64_t bytesKnown, int filesDone)> FilesCounted;
 };
 
 class FtpTreeWalker {
@@ -122,6 +125,8 @@ class FtpTreeWalker {
   void Announce(std::int64_t size, const std::string& sizeText, const std::string& name);
   void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }
   void Deleted(const std::string& name);
+  void CountFound(int files, std::int64_t bytes);
+  void CountDone();
 
   remote::RemoteSession& session_;
   FtpNameEncoding encoding_;
@@ -136,6 +141,9 @@ class FtpTreeWalker {
   FtpTreeTally tally_;
   // The shown names from the tree's top down to the folder being walked, for the tally.
   std::vector<std::string> shownPath_;
+  int filesKnown_ = 0;
+  std::int64_t bytesKnown_ = 0;
+  int filesDone_ = 0;
 };
 
 // The log line of a remote symbolic link a walk leaves alone.

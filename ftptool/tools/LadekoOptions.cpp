@@ -18,6 +18,7 @@ const char* const kLadekoUsage =
     "          --host H ersetzt den Host des Zugangs)\n"
     "Optionen: --port N  --user U  --active  --ascii  --timeout SEKUNDEN (Standard 60,\n"
     "          0 ohne Grenze)  --trace  --help  --version\n"
+    "          --quiet (keine Fortschrittsanzeige; die erscheint nur am Terminal)\n"
     "          --password-file DATEI (Passwort in der ersten Zeile)  --password P\n"
     "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
     "          --proxy-password-file DATEI  --proxy-password P\n"
@@ -46,8 +47,8 @@ const char* const kLadekoUsage =
 namespace {
 
 // The options that take no value; every other option is followed by one.
-const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",
-                                      "--no-tls", "--help", "--version", "--direct"};
+const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",  "--no-tls",
+                                      "--help",   "--version", "--direct", "--quiet"};
 
 [[noreturn]] void BadValue(const std::string& option, const std::string& value, const std::string& allowed) {
   throw UsageError{"Ungültiger Wert „" + value + "“ für " + option + ": " + allowed};
@@ -149,6 +150,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
     }
     else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
     else if (arg == "--trace") options.trace = true;
+    else if (arg == "--quiet") options.quiet = true;
     else if (arg == "--direct") options.putMode = FtpPutMode::Direct;
     else if (arg == "--tls") client.TlsMode = FtpTlsMode::Require;
     else if (arg == "--no-tls") client.TlsMode = FtpTlsMode::Off;

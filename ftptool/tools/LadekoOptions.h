@@ -33,6 +33,7 @@ constexpr int kDefaultTimeoutSeconds = 60;
 
 struct LadekoOptions {
   bool trace = false;
+  bool quiet = false;                      // --quiet: no progress line on the terminal
   FtpPutMode putMode = FtpPutMode::Store;  // --direct: Direct
   int timeoutSeconds = kDefaultTimeoutSeconds;
   bool passwordGiven = false;

@@ -9,6 +9,7 @@
 #include "FtpError.h"
 #include "FtpMirror.h"
 #include "FtpRemoteCalls.h"
+#include "LadekoProgressHooks.h"
 #include "LadekoSecrets.h"
 #include "LadekoTerminal.h"
 #include "SftpSession.h"
@@ -63,22 +64,24 @@ void CheckSftpCommands(const std::vector<std::string>& args) {
 }
 
 int RunTreeCommand(remote::RemoteSession& session, const std::vector<std::string>& commandAndArgs,
-                   FtpPutMode putMode) {
+                   FtpPutMode putMode, LadekoProgress* progress) {
   FtpTreeTally tally;
   {
     TerminalLineBuffer escaped(std::cout);
+    if (progress) escaped.BeforeEachLine([progress] { progress->Erase(); });
     std::ostream log(&escaped);
     if (commandAndArgs[0] == "getdir")
-      tally = MirrorGetDir(session, commandAndArgs[1], commandAndArgs[2], log);
-    else tally = MirrorPutDir(session, commandAndArgs[1], log, putMode);
+      tally = MirrorGetDir(session, commandAndArgs[1], commandAndArgs[2], log, FollowWalk(progress));
+    else tally = MirrorPutDir(session, commandAndArgs[1], log, putMode, FollowWalk(progress));
   }
+  if (progress) progress->Finish();
   if (tally.Skipped.empty()) return 0;
   std::cerr << "Nicht alles übertragen: " << tally.Skipped.size() << " übersprungen\n";
   return kLadekoExitSkipped;
 }
 
 int RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
-                      FtpPutMode putMode) {
+                      FtpPutMode putMode, LadekoProgress* progress) {
   std::size_t at = 0;
   while (at < args.size() && args[at] == "cd") {
     session.ChangeDir(args[at + 1]);
@@ -96,8 +99,10 @@ int RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::str
     else
       for (const auto& entry : entries) std::cout << TerminalText(entry.name) << '\n';
   } else if (command == "get") {
+    if (progress) progress->Expect(-1);  // the session tells the size
     session.Get(argument(1), argument(2));
   } else if (command == "put") {
+    if (progress) progress->Expect(-1);
     FtpPutFile(session, argument(1),
                args.size() - at > 2 ? argument(2) : std::filesystem::path(argument(1)).filename().string(), putMode);
   } else if (command == "mkdir") {
@@ -111,7 +116,8 @@ int RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::str
   } else if (command == "size") {
     std::cout << session.Size(argument(1)) << '\n';
   } else if (command == "getdir" || command == "putdir") {
-    return RunTreeCommand(session, {args.begin() + static_cast<std::ptrdiff_t>(at), args.end()}, putMode);
+    return RunTreeCommand(session, {args.begin() + static_cast<std::ptrdiff_t>(at), args.end()}, putMode,
+                          progress);
   } else {
     NotOverSftp(command);
   }
@@ -180,8 +186,10 @@ int Fail(const std::string& message) {
 
 // The session's part: connect, check the pinned key, log in, run the commands.
 int RunOnSession(SftpSession& session, const remote::RemoteAccess& access, const std::string& pinned,
-                 const std::vector<std::string>& commands, FtpPutMode putMode, const Questions& questions) {
+                 const std::vector<std::string>& commands, FtpPutMode putMode, const Questions& questions,
+                 LadekoProgress* progress) {
   try {
+    const LadekoProgressEnd progressEnd{progress};
     session.Connect(access);
     if (!pinned.empty() && session.HostKey().fingerprint != pinned) {
       session.Disconnect();
@@ -189,7 +197,7 @@ int RunOnSession(SftpSession& session, const remote::RemoteAccess& access, const
                   ": " + session.HostKey().fingerprint);
     }
     session.Login();
-    const int status = RunRemoteCommands(session, commands, putMode);
+    const int status = RunRemoteCommands(session, commands, putMode, progress);
     session.Disconnect();
     return status;
   } catch (const remote::RemoteError& error) {
@@ -223,9 +231,11 @@ int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOpt
   // SFTP moves bytes only; a line-end conversion would have to be faked.
   if (settings.TransferType() == FtpTransferType::ftASCII)
     return Fail(FtpNotOverSftpText("Die Textübertragung (--ascii)"));
+  const std::unique_ptr<LadekoProgress> progress = LadekoTerminalProgress(options.quiet);
   SftpSession session;
   Questions questions;
   Configure(session, options, pinned, questions);
+  if (progress) FollowTransfers(*progress, session.hooks);
   return RunOnSession(session, Access(target, settings, options), pinned, commands, options.putMode,
-                      questions);
+                      questions, progress.get());
 }

@@ -8,6 +8,7 @@
 #include "FtpClient.h"
 #include "FtpSftpHost.h"
 #include "LadekoOptions.h"
+#include "LadekoProgress.h"
 #include "RemoteSession.h"
 
 // The exit status of a tree command that ran to its end but left entries out.
@@ -15,15 +16,16 @@ inline constexpr int kLadekoExitSkipped = 3;
 
 // getdir (REMOTE_DIR, LOCAL_PARENT) or putdir (LOCAL_DIR) on any session, its log lines
 // escaped to the standard output; 0, or kLadekoExitSkipped (said on the standard error too)
-// when entries were left out. Raises as the tree walks do.
+// when entries were left out. Raises as the tree walks do. A progress line, where there is
+// one, learns of the files found and done and makes room for each log line.
 int RunTreeCommand(remote::RemoteSession& session, const std::vector<std::string>& commandAndArgs,
-                   FtpPutMode putMode);
+                   FtpPutMode putMode, LadekoProgress* progress = nullptr);
 
 // The commands on any remote session, the tree walks included; "cd DIR" may precede one.
 // Returns the exit status; raises RemoteError (FtpError from a tree walk), or OptionError for
 // a command SFTP does not offer.
 int RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
-                      FtpPutMode putMode = FtpPutMode::Store);
+                      FtpPutMode putMode = FtpPutMode::Store, LadekoProgress* progress = nullptr);
 
 // The host key's fingerprint --fingerprint names, in the form ssh prints it ("SHA256:" and 43
 // characters of base64): the bare 43 characters (or padded with "=") are taken too. Raises

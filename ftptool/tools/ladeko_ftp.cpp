@@ -17,6 +17,7 @@
 #include "FtpNameCodec.h"
 #include "FtpRemoteSession.h"
 #include "LadekoOptions.h"
+#include "LadekoProgressHooks.h"
 #include "LadekoSecrets.h"
 #include "LadekoSftp.h"
 #include "LadekoTerminal.h"
@@ -61,9 +62,22 @@ std::string OwnNameOnServer(const FtpClient& client, const std::string& localPat
   return *serverName;
 }
 
+// A download's data connection does not tell its size; the progress line asks for it (one
+// round trip, only on a terminal). A server that will not say leaves the size unknown.
+void ExpectSize(FtpClient& client, const std::string& remoteName, LadekoProgress& progress) {
+  std::int64_t size = -1;
+  try {
+    size = client.Size(remoteName);
+  } catch (const FtpError&) {
+    if (!client.Connected()) throw;
+  }
+  progress.Expect(size);
+}
+
 // Runs one command with its arguments; "cd DIR" may precede it. The words were checked.
 // Returns the exit status.
-int RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode) {
+int RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode putMode,
+                LadekoProgress* progress) {
   std::size_t at = 0;
   const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
   // A remote name argument (UTF-8 from the terminal) in the connection's encoding; one it
@@ -91,8 +105,10 @@ int RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode put
     else
       for (const auto& line : lines) std::cout << Shown(client, line) << '\n';
   } else if (command == "get") {
+    if (progress) ExpectSize(client, remote(1), *progress);
     client.Get(remote(1), argument(2), FtpOverwrite::Yes);
   } else if (command == "put") {
+    if (progress) progress->Expect(-1);  // the upload tells its size
     client.Put(argument(1), count == 2 ? remote(2) : OwnNameOnServer(client, argument(1)), putMode);
   } else if (command == "append") {
     client.Put(argument(1), remote(2), FtpPutMode::Append);
@@ -108,8 +124,9 @@ int RunCommands(FtpClient& client, std::vector<std::string> args, FtpPutMode put
     std::cout << client.Size(remote(1)) << '\n';
   } else if (command == "getdir" || command == "putdir") {
     FtpRemoteSession session(client);
-    if (command == "getdir") return RunTreeCommand(session, {command, remote(1), argument(2)}, putMode);
-    return RunTreeCommand(session, {command, argument(1)}, putMode);
+    if (command == "getdir")
+      return RunTreeCommand(session, {command, remote(1), argument(2)}, putMode, progress);
+    return RunTreeCommand(session, {command, argument(1)}, putMode, progress);
   }
   return 0;
 }
@@ -198,9 +215,12 @@ int main(int argc, char** argv) {
   if (options.trace)
     client.OnLog = [](const std::string& line) { std::cerr << TerminalText(ToUtf8(line)) << '\n'; };
   client.ReadTimeout = options.timeoutSeconds * 1000;
+  const std::unique_ptr<LadekoProgress> progress = LadekoTerminalProgress(options.quiet);
+  if (progress) FollowTransfers(*progress, client);
   try {
+    const LadekoProgressEnd progressEnd{progress.get()};
     client.Connect(FtpLogin::Auto, options.timeoutSeconds > 0 ? client.ReadTimeout : -1);
-    const int status = RunCommands(client, commands, options.putMode);
+    const int status = RunCommands(client, commands, options.putMode, progress.get());
     client.Quit();
     return status;
   } catch (const std::runtime_error& error) {  // FtpError, and RemoteError from a tree walk
