@@ -196,23 +196,32 @@ void FtpClient::Connect(FtpLogin login, int timeout) {
     greeting_ = ReadReply();
     if (greeting_.NumericCode != 220) throw FtpReplyError(greeting_.NumericCode, greeting_.JoinedText());
     NegotiateTls(viaProxy);
-    if (login == FtpLogin::Auto) {
-      if (OnBeforeLogin) OnBeforeLogin();
-      Login();
-      ChooseNameEncoding();
-      if (OnAfterLogin) OnAfterLogin();
-      SendTransferType();
-      const int code = SendCmd("SYST", {200, 215, 500});
-      if (code == 500)
-        systemDesc_ = texts::kUnknownSystem;
-      else
-        systemDesc_ = lastCmdResult_.Text.empty() ? std::string() : lastCmdResult_.Text.front();
-      Status(FtpStatus::Ready, texts::kConnectionReady);
-    }
+    if (login == FtpLogin::Auto) LoginSteps();
   } catch (...) {
     Disconnect();
     throw;
   }
+}
+
+void FtpClient::CompleteLogin() {
+  try {
+    LoginSteps();
+  } catch (...) {
+    Disconnect();
+    throw;
+  }
+}
+
+void FtpClient::LoginSteps() {
+  if (OnBeforeLogin) OnBeforeLogin();
+  Login();
+  ChooseNameEncoding();
+  if (OnAfterLogin) OnAfterLogin();
+  SendTransferType();
+  const int code = SendCmd("SYST", {200, 215, 500});
+  if (code == 500) systemDesc_ = texts::kUnknownSystem;
+  else systemDesc_ = lastCmdResult_.Text.empty() ? std::string() : lastCmdResult_.Text.front();
+  Status(FtpStatus::Ready, texts::kConnectionReady);
 }
 
 void FtpClient::LoginAs(const std::string& user, const std::string& password) {

@@ -137,6 +137,10 @@ class FtpClient {
   // ---- Control connection ----
   // timeout -1 or 0 limits the connection attempt to 120000 ms, other values are the limit.
   void Connect(FtpLogin login = FtpLogin::Auto, int timeout = -1);
+  // After Connect(FtpLogin::Manual): the steps Connect(FtpLogin::Auto) takes after the greeting
+  // and TLS (OnBeforeLogin, USER/PASS, the name encoding, OnAfterLogin, TYPE, SYST); a failure
+  // ends the connection.
+  void CompleteLogin();
   void Login();
   void Quit();
   void Disconnect();
@@ -218,6 +222,7 @@ class FtpClient {
   bool ServerOffersTls();
   const std::vector<std::string>& Features();
   void ChooseNameEncoding();
+  void LoginSteps();
   std::vector<std::string> ReceiveLines(const std::string& command);
   void ListMachine(const std::string& path);
   void ChooseMachineFacts();

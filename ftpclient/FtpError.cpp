@@ -16,11 +16,4 @@ std::string SocketErrorText(int errorNumber) {
 }  // namespace
 
 FtpSocketError::FtpSocketError(int errorNumber)
-    : FtpError(SocketErrorText(errorNumber)), errorNumber_(errorNumber) {}
-
-std::string FtpFormat(const char* format, const std::string& argument) {
-  std::string text = format;
-  const auto at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, argument);
-  return text;
-}
+    : FtpError(SocketErrorText(errorNumber), remote::ErrorKind::Disconnected), errorNumber_(errorNumber) {}

@@ -1,19 +1,27 @@
-// The errors the FTP client raises. Every one carries the German text the user sees.
+// The errors the FTP client raises. Every one carries the German text the user sees and is a
+// remote::RemoteError, so callers tell a refusal from a lost connection by its kind alone.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 
-// Base of every FTP failure; what() is the Windows-1252 message for the user.
-class FtpError : public std::runtime_error {
+#include "RemoteError.h"
+#include "RemoteTexts.h"
+
+// Base of every FTP failure; what() is the Windows-1252 message for the user. One without a
+// kind of its own broke off without the server's verdict (a local file, a cut stream).
+class FtpError : public remote::RemoteError {
  public:
-  explicit FtpError(const std::string& message) : std::runtime_error(message) {}
+  explicit FtpError(const std::string& message, remote::ErrorKind kind = remote::ErrorKind::Broken)
+      : RemoteError(kind, message) {}
 };
 
 // A reply whose code the command does not accept. The message is the reply's text lines.
+// 421 closes the connection, whichever request it answers; any other code refuses the one.
 class FtpReplyError : public FtpError {
  public:
-  FtpReplyError(int code, const std::string& message) : FtpError(message), code_(code) {}
+  FtpReplyError(int code, const std::string& message)
+      : FtpError(message, code == 421 ? remote::ErrorKind::Disconnected : remote::ErrorKind::Failed),
+        code_(code) {}
   int Code() const { return code_; }
 
  private:
@@ -23,7 +31,7 @@ class FtpReplyError : public FtpError {
 // A wait for data that passed its limit ("Zeitüberschreitung beim Lesen").
 class FtpTimeoutError : public FtpError {
  public:
-  using FtpError::FtpError;
+  explicit FtpTimeoutError(const std::string& message) : FtpError(message, remote::ErrorKind::Timeout) {}
 };
 
 // A TLS data stream that ended without close_notify: what came may be only a part.
@@ -49,7 +57,7 @@ class FtpSocketError : public FtpError {
  public:
   explicit FtpSocketError(int errorNumber);
   FtpSocketError(int errorNumber, const std::string& message)
-      : FtpError(message), errorNumber_(errorNumber) {}
+      : FtpError(message, remote::ErrorKind::Disconnected), errorNumber_(errorNumber) {}
   int ErrorNumber() const { return errorNumber_; }
 
  private:
@@ -57,4 +65,6 @@ class FtpSocketError : public FtpError {
 };
 
 // Fills a one-argument message format such as "Verbinden mit %s." with a text.
-std::string FtpFormat(const char* format, const std::string& argument);
+inline std::string FtpFormat(const char* format, const std::string& argument) {
+  return remote::Format(format, argument);
+}

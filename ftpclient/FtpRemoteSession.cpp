@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "FtpClientAccess.h"
 #include "FtpError.h"
 #include "FtpTexts.h"
 
@@ -60,7 +61,7 @@ auto FtpRemoteSession::Guarded(Call&& call) -> decltype(call()) {
   } catch (const FtpTimeoutError& error) {
     throw RemoteError(ErrorKind::Timeout, error.what());
   } catch (const FtpError& error) {
-    const ErrorKind kind = aborted_                ? ErrorKind::Aborted
+    const ErrorKind kind = aborted_               ? ErrorKind::Aborted
                            : !client_.Connected() ? ErrorKind::Disconnected
                                                   : ErrorKind::Failed;
     throw RemoteError(kind, error.what());
@@ -74,37 +75,25 @@ void FtpRemoteSession::InstallHooks() {
   if (hooks.log) client_.OnLog = hooks.log;
   if (hooks.status) client_.OnStatus = [this](FtpStatus, const std::string& text) { hooks.status(text); };
   if (hooks.workBegin)
-    client_.OnWorkBegin = [this](FtpWorkMode mode, std::int64_t expected) { hooks.workBegin(ToWork(mode), expected); };
-  if (hooks.work) client_.OnWork = [this](FtpWorkMode mode, std::int64_t done) { hooks.work(ToWork(mode), done); };
+    client_.OnWorkBegin = [this](FtpWorkMode mode, std::int64_t expected) {
+      hooks.workBegin(ToWork(mode), expected);
+    };
+  if (hooks.work)
+    client_.OnWork = [this](FtpWorkMode mode, std::int64_t done) { hooks.work(ToWork(mode), done); };
   if (hooks.workEnd) client_.OnWorkEnd = [this](FtpWorkMode mode) { hooks.workEnd(ToWork(mode)); };
   if (hooks.disconnected) client_.OnDisconnected = hooks.disconnected;
 }
 
+// The whole access goes into the client: proxy, TLS and the pinned fingerprint are FTP's.
 void FtpRemoteSession::Connect(const remote::RemoteAccess& access) {
-  client_.Host = access.host;
-  client_.Port = access.port == 0 ? 21 : access.port;
-  client_.Username = access.user;
-  client_.Password = access.password;
-  client_.ReadTimeout = access.timeoutMs;
+  FtpApplyAccess(access, client_);
   Guarded([&] { client_.Connect(FtpLogin::Manual, access.timeoutMs > 0 ? access.timeoutMs : -1); });
 }
 
 // The steps Connect(FtpLogin::Auto) takes after the greeting and TLS, so the server sees the
-// same commands as from the tool today; a failure ends the connection as there.
+// same commands as from a client that logs in at once; a failure ends the connection.
 void FtpRemoteSession::Login() {
-  Guarded([&] {
-    try {
-      if (client_.OnBeforeLogin) client_.OnBeforeLogin();
-      client_.Login();
-      if (client_.OnAfterLogin) client_.OnAfterLogin();
-      client_.SendTransferType();
-      client_.SendCmd("SYST", {200, 215, 500});
-    } catch (...) {
-      client_.Disconnect();
-      throw;
-    }
-  });
-  if (hooks.status) hooks.status(ftp::texts::kConnectionReady);
+  Guarded([&] { client_.CompleteLogin(); });
 }
 
 void FtpRemoteSession::Disconnect() {
@@ -115,10 +104,18 @@ void FtpRemoteSession::Disconnect() {
   client_.Disconnect();
 }
 
-void FtpRemoteSession::KeepAlive() { Guarded([&] { client_.Noop(); }); }
-std::string FtpRemoteSession::CurrentDir() { return Guarded([&] { return client_.RetrieveCurrentDir(); }); }
-void FtpRemoteSession::ChangeDir(const std::string& path) { Guarded([&] { client_.ChangeDir(path); }); }
-void FtpRemoteSession::ChangeDirUp() { Guarded([&] { client_.ChangeDirUp(); }); }
+void FtpRemoteSession::KeepAlive() {
+  Guarded([&] { client_.Noop(); });
+}
+std::string FtpRemoteSession::CurrentDir() {
+  return Guarded([&] { return client_.RetrieveCurrentDir(); });
+}
+void FtpRemoteSession::ChangeDir(const std::string& path) {
+  Guarded([&] { client_.ChangeDir(path); });
+}
+void FtpRemoteSession::ChangeDirUp() {
+  Guarded([&] { client_.ChangeDirUp(); });
+}
 
 std::vector<remote::RemoteEntry> FtpRemoteSession::List(const std::string& path) {
   return Guarded([&] {
@@ -130,7 +127,9 @@ std::vector<remote::RemoteEntry> FtpRemoteSession::List(const std::string& path)
   });
 }
 
-std::int64_t FtpRemoteSession::Size(const std::string& path) { return Guarded([&] { return client_.Size(path); }); }
+std::int64_t FtpRemoteSession::Size(const std::string& path) {
+  return Guarded([&] { return client_.Size(path); });
+}
 
 void FtpRemoteSession::Get(const std::string& remotePath, const std::string& localPath) {
   Guarded([&] { client_.Get(remotePath, localPath, FtpOverwrite::Yes); });
@@ -144,11 +143,34 @@ void FtpRemoteSession::Put(const std::string& localPath, const std::string& remo
   Guarded([&] { client_.Put(localPath, remotePath, FtpPutMode::Store); });
 }
 
-void FtpRemoteSession::MakeDir(const std::string& path) { Guarded([&] { client_.MakeDir(path); }); }
-void FtpRemoteSession::RemoveDir(const std::string& path) { Guarded([&] { client_.RemoveDir(path); }); }
-void FtpRemoteSession::Delete(const std::string& path) { Guarded([&] { client_.Delete(path); }); }
+void FtpRemoteSession::MakeDir(const std::string& path) {
+  Guarded([&] { client_.MakeDir(path); });
+}
+void FtpRemoteSession::RemoveDir(const std::string& path) {
+  Guarded([&] { client_.RemoveDir(path); });
+}
+void FtpRemoteSession::Delete(const std::string& path) {
+  Guarded([&] { client_.Delete(path); });
+}
 void FtpRemoteSession::Rename(const std::string& from, const std::string& to) {
   Guarded([&] { client_.Rename(from, to); });
+}
+
+// FTP's own calls go to the client as they are: its errors keep their kinds.
+const FtpListItems& FtpRemoteSession::ListLines(const std::string& path, std::vector<std::string>& lines,
+                                                FtpListDetail detail) {
+  client_.List(&lines, path, detail);
+  return client_.DirectoryListing();
+}
+
+void FtpRemoteSession::PutInMode(const std::string& localPath, const std::string& remotePath,
+                                 FtpPutMode mode) {
+  client_.Put(localPath, remotePath, mode);
+}
+
+void FtpRemoteSession::GetTo(const std::string& remotePath, const std::string& localPath,
+                             FtpOverwrite overwrite) {
+  client_.Get(remotePath, localPath, overwrite);
 }
 
 // ABOR from within the pump: the running transfer fails in the client, the error says Aborted.

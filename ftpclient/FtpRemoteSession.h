@@ -3,11 +3,13 @@
 #pragma once
 
 #include "FtpClient.h"
+#include "FtpOwnCalls.h"
 #include "RemoteSession.h"
 
-class FtpRemoteSession : public remote::RemoteSession {
+class FtpRemoteSession : public remote::RemoteSession, private FtpOwnCalls {
  public:
-  // The client's FTP-only settings (proxy, TLS, passive) stay on the client itself.
+  // Connect puts the whole access into the client (proxy and TLS too); settings the access
+  // does not name (passive mode, the name encoding, the trust hooks) stay on the client.
   // A hook left empty leaves the client's own callback as its owner set it.
   explicit FtpRemoteSession(FtpClient& client) : client_(client) {}
 
@@ -18,6 +20,7 @@ class FtpRemoteSession : public remote::RemoteSession {
   void Disconnect() override;
   bool Connected() const override { return client_.Connected(); }
   bool Utf8Names() const override { return client_.NameEncoding() == FtpNameEncoding::Utf8; }
+  FtpOwnCalls* FtpCalls() override { return this; }
   void KeepAlive() override;
   std::string CurrentDir() override;
   void ChangeDir(const std::string& path) override;
@@ -34,6 +37,10 @@ class FtpRemoteSession : public remote::RemoteSession {
   void Abort() override;
 
  private:
+  const FtpListItems& ListLines(const std::string& path, std::vector<std::string>& lines,
+                                FtpListDetail detail) override;
+  void PutInMode(const std::string& localPath, const std::string& remotePath, FtpPutMode mode) override;
+  void GetTo(const std::string& remotePath, const std::string& localPath, FtpOverwrite overwrite) override;
   void InstallHooks();
   template <typename Call>
   auto Guarded(Call&& call) -> decltype(call());

@@ -1,11 +1,14 @@
-// The German texts the FTP client shows to the user, as Windows-1252 bytes.
+// The German texts the FTP client shows to the user, as Windows-1252 bytes. Those every
+// protocol shares live in RemoteTexts.h and are named here too.
 // Literals are split after a \x escape so the next letter is not read as a hex digit.
 #pragma once
+
+#include "RemoteTexts.h"
 
 namespace ftp::texts {
 
 // Error messages.
-inline constexpr const char* kAlreadyConnected = "Verbindung besteht bereits.";
+using remote::texts::kAlreadyConnected;
 inline constexpr const char* kNotConnected = "Nicht verbunden";
 inline constexpr const char* kClosedGracefully = "Die Verbindung wurde erfolgreich geschlossen.";
 inline constexpr const char* kReadTimeout = "Zeit\xFC" "berschreitung beim Lesen";
@@ -13,17 +16,21 @@ inline constexpr const char* kConnectTimeout = "Zeit\xFC" "berschreitung der Ver
 inline constexpr const char* kMaxLineLength = "Max. Zeilenl\xE4nge \xFC" "berschritten.";
 inline constexpr const char* kNotSupported = "Anweisung nicht unterst\xFC" "tzt";
 inline constexpr const char* kSocketError = "Socket-Fehler # %d";
-inline constexpr const char* kTargetExists = "Die Zieldatei existiert bereits.";
+using remote::texts::kTargetExists;
 inline constexpr const char* kUnknownListFormat = "Unbekanntes FTP-Listenformat";
-inline constexpr const char* kBadPasvReply = "Ung\xFC" "ltige Antwort auf PASV: %s";
-inline constexpr const char* kBadEpsvReply = "Ung\xFC" "ltige Antwort auf EPSV: %s";
-inline constexpr const char* kCannotCreateFile = "Datei %s kann nicht erstellt werden.";
-inline constexpr const char* kCannotOpenFile = "Datei %s kann nicht ge\xF6" "ffnet werden.";
-inline constexpr const char* kFileWriteError = "Fehler beim Schreiben der Datei %s.";
-inline constexpr const char* kFileReadError = "Fehler beim Lesen der Datei %s.";
-inline constexpr const char* kNotARegularFile = "%s ist keine gew\xF6hnliche Datei.";
-inline constexpr const char* kRenameRefused = "Der Server verweigert das Umbenennen in %s.";
-inline constexpr const char* kNewContentsIn = "Der neue Inhalt liegt in der Datei %s.";
+inline constexpr const char* kBadPasvReply =
+    "Ung\xFC"
+    "ltige Antwort auf PASV: %s";
+inline constexpr const char* kBadEpsvReply =
+    "Ung\xFC"
+    "ltige Antwort auf EPSV: %s";
+using remote::texts::kCannotCreateFile;
+using remote::texts::kCannotOpenFile;
+using remote::texts::kFileReadError;
+using remote::texts::kFileWriteError;
+using remote::texts::kNewContentsIn;
+using remote::texts::kNotARegularFile;
+using remote::texts::kRenameRefused;
 inline constexpr const char* kModeNotKept =
     "Die Zugriffsrechte von %s konnten nicht auf die neue Datei \xFC" "bertragen werden (SITE CHMOD).";
 inline constexpr const char* kPrivateNotReplaced =
@@ -40,10 +47,16 @@ inline constexpr const char* kTlsFailed = "TLS-Verbindung fehlgeschlagen: %s";
 inline constexpr const char* kTlsNotOffered =
     "Der Server bietet keine verschl\xFC" "sselte Verbindung (AUTH TLS) an.";
 inline constexpr const char* kTlsOfferedButRefused =
-    "Der Server hat eine verschl\xFC" "sselte Verbindung (AUTH TLS) angek\xFC" "ndigt und dann verweigert: Er ist "
-    "fehlerhaft eingerichtet, oder jemand greift in die Verbindung ein. Name und Passwort wurden nicht gesendet. "
-    "Wer dem Weg zum Server traut, kann die unverschl\xFC" "sselte Anmeldung ausdr\xFC" "cklich w\xE4" "hlen "
-    "(ladeko-ftp: --no-tls).";
+    "Der Server hat eine verschl\xFC"
+    "sselte Verbindung (AUTH TLS) angek\xFC"
+    "ndigt und dann verweigert: Er ist "
+    "fehlerhaft eingerichtet, oder jemand greift in die Verbindung ein. Name und Passwort wurden nicht "
+    "gesendet. "
+    "Wer dem Weg zum Server traut, kann die unverschl\xFC"
+    "sselte Anmeldung ausdr\xFC"
+    "cklich w\xE4"
+    "hlen "
+    "(im Fenster: Protokoll \x84" "FTP\x93 auf der Seite \x84" "Anmeldung\x93; ladeko-ftp: --no-tls).";
 inline constexpr const char* kTlsWithProxy = "Eine verschl\xFC" "sselte Verbindung ist \xFC" "ber einen Proxy nicht m\xF6" "glich.";
 inline constexpr const char* kCertificateRefused =
     "Das Zertifikat des Servers %s wird nicht anerkannt (%s).\nSHA-256-Fingerabdruck: %s";
@@ -74,16 +87,20 @@ inline constexpr const char* kCertNotPinned = "nicht das Zertifikat des angegebe
 inline constexpr const char* kCertReason = "Zertifikatspr\xFC" "fung: %s";
 
 // Status texts; a %s is filled with the status's argument.
-inline constexpr const char* kResolving = "Host-Name %s wird aufgel\xF6" "st.";
-inline constexpr const char* kConnecting = "Verbinden mit %s.";
-inline constexpr const char* kConnected = "Verbunden.";
-inline constexpr const char* kDisconnecting = "Verbindung wird getrennt.";
-inline constexpr const char* kDisconnected = "Verbindung aufgehoben.";
+inline constexpr const char* kResolving =
+    "Host-Name %s wird aufgel\xF6"
+    "st.";
+using remote::texts::kConnected;
+using remote::texts::kConnecting;
+using remote::texts::kDisconnected;
+using remote::texts::kDisconnecting;
 inline constexpr const char* kTransferStarted = "FTP-Transfer wird gestartet";
 inline constexpr const char* kTransferDone = "Transfer abgeschlossen";
-inline constexpr const char* kConnectionReady = "Verbindung hergestellt";
-inline constexpr const char* kTransferAborted = "Transfer abgebrochen";
-inline constexpr const char* kEncrypted = "Verbindung verschl\xFC" "sselt (%s)";
+using remote::texts::kConnectionReady;
+using remote::texts::kTransferAborted;
+inline constexpr const char* kEncrypted =
+    "Verbindung verschl\xFC"
+    "sselt (%s)";
 inline constexpr const char* kUnencryptedLogin =
     "Achtung: unverschl\xFC" "sselte Anmeldung bei %s, Name und Passwort gehen im Klartext \xFC" "ber das Netz!";
 

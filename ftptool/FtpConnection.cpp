@@ -5,8 +5,12 @@
 #include <stdexcept>
 
 #include "Clock.h"
+#include "FtpClientAccess.h"
+#include "FtpDataFile.h"
 #include "FtpError.h"
+#include "FtpLoginAccess.h"
 #include "FtpNameCodec.h"
+#include "FtpProtocol.h"
 #include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
 #include "FtpDataFile.h"
@@ -14,16 +18,6 @@
 #include "FtpTlsHosts.h"
 #include "FtpTrustStore.h"
 #include "Win1252.h"
-
-std::uint16_t PortFromText(const std::string& text) {
-  if (text.empty() || text.size() > 5) return 21;
-  unsigned value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return 21;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  return value > 65535 ? 21 : static_cast<std::uint16_t>(value);
-}
 
 void ApplySettingsToClient(const FtpLoginValues& s, FtpClient& client) {
   client.Host = s.Host;
@@ -140,41 +134,64 @@ void FtpConnection::CheckBeforeLogin(const FtpTlsHosts& tlsHosts) {
   const FtpProxySettings& proxy = client_.ProxySettings;
   if (proxy.ProxyType != FtpProxyType::fpcmNone && !proxy.Host.empty())
     return Report(A(ftptexts::kNoTlsViaProxy));
-  if (tlsHosts.Known(client_.Host, client_.Port)) {
+  // "FTP" chosen on purpose logs in in clear, also where the server once encrypted.
+  if (client_.TlsMode != FtpTlsMode::Off && tlsHosts.Known(client_.Host, client_.Port)) {
     refusal_ = FtpTlsMissingText(client_.Host, client_.Port);
     Report(refusal_);
     throw FtpError(refusal_);
   }
   if (!FtpIsLocalHost(client_.Host)) Report(FtpFormat(ftp::texts::kUnencryptedLogin, client_.Host));
 }
+// The access of this connect: the log-in the window shows, the client's own settings where
+// there is none; the client's reply time-out (set at construction) and, with a trust file,
+// TLS whenever the server offers it.
+std::optional<remote::RemoteAccess> FtpConnection::CurrentAccess() {
+  remote::RemoteAccess access = FtpAccessOf(client_);
+  access.tls = remote::TlsChoice::Auto;  // the first choice on "Anmeldung"
+  try {
+    if (Login) {
+      const remote::RemoteAccess shown = FtpAccessOfLogin(Login());
+      access.protocol = shown.protocol;
+      access.host = shown.host;
+      access.port = shown.port;
+      access.user = shown.user;
+      access.password = shown.password;
+      access.proxy = shown.proxy;
+      access.tls = shown.tls;
+    }
+  } catch (const std::invalid_argument& bad) {
+    Report(bad.what());
+    return std::nullopt;
+  }
+  // The chosen protocol sets TLS; without a data folder (no trust store) only "nur
+  // verschlüsselt" asks for it.
+  if (TrustFile.empty() && access.tls != remote::TlsChoice::Require) access.tls = remote::TlsChoice::Off;
+  if (!KnownHostsFile.empty()) access.knownHostsPath = KnownHostsFile;
+  return access;
+}
+
 
 bool FtpConnection::Open() {
   hostDropped_ = false;
   refusal_.clear();
   if (!TrustFile.empty() && !DataFilesUsable()) return false;
   view_.ShowFtpStatus(2, A(ftptexts::kConnecting));
-  const std::optional<FtpLoginValues> login = Login ? std::optional(Login()) : std::nullopt;
-  std::optional<SftpTarget> sftp;
-  try {
-    if (login) sftp = ParseSftpHost(login->Host);
-  } catch (const std::invalid_argument& bad) {
-    Report(bad.what());
-    return false;
-  }
-  if (sftp) return OpenSftp(*login, *sftp);
+  const std::optional<remote::RemoteAccess> access = CurrentAccess();
+  if (!access) return false;
+  if (access->protocol == remote::Protocol::Sftp) return OpenSftp(*access);
   session_ = &ftpSession_;
-  if (login) ApplySettingsToClient(*login, client_);
   view_.SetCursor(FtpCursor::Hourglass);
   busy_ = true;
   FtpTrustStore store(TrustFile);
   FtpTlsHosts tlsHosts(TlsHostsFile());
   if (!TrustFile.empty()) {
-    client_.TlsMode = FtpTlsMode::Auto;
-    client_.OnCertificate = FtpTrustingCheck(store, client_.Host, client_.Port, AskCertificate);
+    const std::uint16_t port = access->port == 0 ? 21 : access->port;
+    client_.OnCertificate = FtpTrustingCheck(store, access->host, port, AskCertificate);
     client_.OnBeforeLogin = [this, &tlsHosts] { CheckBeforeLogin(tlsHosts); };
   }
   try {
-    client_.Connect(FtpLogin::Auto, -1);
+    ftpSession_.Connect(*access);
+    ftpSession_.Login();
     client_.OnCertificate = nullptr;  // both hold objects of this call
     client_.OnBeforeLogin = nullptr;
   } catch (const std::exception& error) {
@@ -289,40 +306,23 @@ bool FtpConnection::EnterRemotePathField() {
 }
 
 bool FtpConnection::EnsureConnection() {
-  bool result = session_->Connected();
-  noAction_ = false;
-  if (busy_) return result;
-  const FtpReconnectOptions options = Login ? Login().Reconnect : FtpReconnectOptions{};
-  if (!session_->Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset) &&
-      !forcedConnect_)
-    return result;
-  std::string text;
-  if (KeepAliveProbe()) {
-    text = ftptexts::kConnectedSince + SinceText(now_());
-    result = true;
-  } else {
-    DropLostConnection();
-    if (hostDropped_) text = ftptexts::kDroppedByHost;
-    if ((options.AutoReset && hostDropped_) || options.AutoSet || forcedConnect_) {
-      // The action must not run in another directory than the one it was meant for: after
-      // falling back to the start directory it does not run at all.
-      if (Connect()) result = EnterRemotePathField();
-      else result = false;
-    } else {
-      result = false;
-    }
-  }
-  view_.AddLogLine(ftptexts::kRequest + text);
-  return result;
+  return CheckConnection({.forcedCounts = true, .enterRemotePath = true, .logHead = ftptexts::kRequest});
 }
 
 bool FtpConnection::ProbeConnection() {
+  return CheckConnection({.forcedCounts = false, .enterRemotePath = false, .logHead = ftptexts::kRequest1});
+}
+
+// The check before a server action: a living connection is kept, a lost one dropped and,
+// as the reconnect options allow, opened again.
+bool FtpConnection::CheckConnection(const CheckPolicy& policy) {
   bool result = session_->Connected();
   noAction_ = false;
   if (busy_) return result;
   const FtpReconnectOptions options = Login ? Login().Reconnect : FtpReconnectOptions{};
-  if (!session_->Connected() && !options.AutoSet && !(hostDropped_ && options.AutoReset))
-    return result;
+  const bool forced = policy.forcedCounts && forcedConnect_;
+  const bool reconnect = options.AutoSet || (hostDropped_ && options.AutoReset) || forced;
+  if (!session_->Connected() && !reconnect) return result;
   std::string text;
   if (KeepAliveProbe()) {
     text = ftptexts::kConnectedSince + SinceText(now_());
@@ -330,10 +330,13 @@ bool FtpConnection::ProbeConnection() {
   } else {
     DropLostConnection();
     if (hostDropped_) text = ftptexts::kDroppedByHost;
-    if ((options.AutoReset && hostDropped_) || options.AutoSet) Connect();
-    result = connectedSince_ != 0;
+    result = (options.AutoReset && hostDropped_) || options.AutoSet || forced ? Connect() : false;
+    // The action must not run in another directory than the one it was meant for: after
+    // falling back to the start directory it does not run at all.
+    if (result && policy.enterRemotePath) result = EnterRemotePathField();
+    if (!policy.enterRemotePath) result = connectedSince_ != 0;
   }
-  view_.AddLogLine(ftptexts::kRequest1 + text);
+  view_.AddLogLine(policy.logHead + text);
   return result;
 }
 

@@ -15,20 +15,18 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "FtpClient.h"
+#include "FtpLoginAccess.h"
 #include "FtpProfile.h"
 #include "FtpRemoteSession.h"
-#include "FtpSftpHost.h"
 #include "FtpToolView.h"
 #include "SftpSession.h"
 
 class FtpTlsHosts;
 
-// A port text as a number; a text that is not a port number (empty, not only digits, above
-// 65535) gives 21.
-std::uint16_t PortFromText(const std::string& text);
 // Puts host, port, user, password and the proxy data into the client, as Connect does.
 void ApplySettingsToClient(const FtpLoginValues& login, FtpClient& client);
 // " Rate: " and the rate in KB/s with two decimals and " KB/s". The decimal separator is
@@ -77,6 +75,9 @@ class FtpConnection {
   // for the passphrase of an encrypted key file. A changed key is always refused.
   UnknownHostKeyQuestion AskHostKey;
   PassphraseQuestion AskPassphrase;
+  // Told of a changed host key after the refusal (status and log book say it already), with
+  // the host and port as known_hosts names them.
+  std::function<void(const std::string& host, std::uint16_t port, const HostKeyCheck& key)> WarnChangedHostKey;
   // The known_hosts file of SFTP connections; empty: ~/.ssh/known_hosts.
   std::string KnownHostsFile;
 
@@ -123,8 +124,16 @@ class FtpConnection {
   double Rate() const { return rate_; }
 
  private:
+  // What tells EnsureConnection (before an action) from ProbeConnection (a look only).
+  struct CheckPolicy {
+    bool forcedCounts;     // a forced connect (SetForcedConnect) reconnects too
+    bool enterRemotePath;  // a reconnect changes into the remote path field's folder
+    const char* logHead;   // the log line's start
+  };
+  bool CheckConnection(const CheckPolicy& policy);
+  std::optional<remote::RemoteAccess> CurrentAccess();
   bool Open();
-  bool OpenSftp(const FtpLoginValues& login, const SftpTarget& target);
+  bool OpenSftp(const remote::RemoteAccess& access);
   void ConnectFailed(const std::string& reason);
   void Established();
   // Ends the session without a word to the server where FTP always did so.

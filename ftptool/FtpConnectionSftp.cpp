@@ -25,28 +25,32 @@ void FtpConnection::InstallSftpHooks(SftpSession& session) {
 // it. A host key that is changed, or unknown or of another type than those known for the host
 // and not accepted at AskHostKey, shows the session's own warning, in the status panel as in
 // the log book; nothing of the user's was sent then.
-bool FtpConnection::OpenSftp(const FtpLoginValues& login, const SftpTarget& target) {
-  if (login.ProxyMode >= 1 && login.ProxyMode <= 5) {
+bool FtpConnection::OpenSftp(const remote::RemoteAccess& access) {
+  if (access.proxy.kind != remote::ProxyKind::None) {
     Report(A(ftptexts::kNoSftpViaProxy));
     return false;
   }
   if (sftp_) sftp_->hooks = {};
   sftp_ = std::make_unique<SftpSession>();
   session_ = sftp_.get();
-  if (!KnownHostsFile.empty()) sftp_->knownHostsPath = KnownHostsFile;
   sftp_->onUnknownHostKey = AskHostKey;
   sftp_->passphrase = AskPassphrase;
   InstallSftpHooks(*sftp_);
   view_.SetCursor(FtpCursor::Hourglass);
   busy_ = true;
   try {
-    sftp_->Connect(SftpAccessOf(target, PortFromText(login.Port), login.User, login.Password, kReplyTimeoutMs));
+    remote::RemoteAccess sftpAccess = access;
+    sftpAccess.timeoutMs = kReplyTimeoutMs;
+    sftp_->Connect(sftpAccess);
     view_.ShowFtpStatus(2, A(ftptexts::kCheckingLogin));
     sftp_->Login();
   } catch (const remote::RemoteError& error) {
     sftp_->Disconnect();
-    if (error.Kind() == remote::ErrorKind::HostKey) refusal_ = error.what();
+    // A refused key or log-in says why in the status bar (a wrong passphrase, a changed key).
+    if (error.Kind() == remote::ErrorKind::HostKey || error.Kind() == remote::ErrorKind::Login) refusal_ = error.what();
     ConnectFailed(error.what());
+    if (sftp_->HostKey().state == HostKeyState::Changed && WarnChangedHostKey)
+      WarnChangedHostKey(access.host, access.port == 0 ? 22 : access.port, sftp_->HostKey());
     return false;
   }
   Established();

@@ -17,7 +17,7 @@ std::string FtpUnsafeNameLine(const std::string& name) {
   std::string shown = name;
   for (char& c : shown)
     if (c == '\0') c = '?';
-  return A("Unzulässiger Name übersprungen: \"") + shown + "\"";
+  return "Unzulässiger Name übersprungen: \"" + shown + "\"";
 }
 
 fs::path FtpLastComponent(const fs::path& path) {
@@ -38,7 +38,7 @@ double FtpFileTimeDayCount(fs::file_time_type time) {
   std::tm local{};
   localtime_r(&seconds, &local);
   const auto ms = static_cast<int>(system.time_since_epoch().count() % 1000);
-  timebase::DateTimeParts parts{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
-                                local.tm_hour, local.tm_min, local.tm_sec, ms < 0 ? 0 : ms};
+  timebase::DateTimeParts parts{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,  local.tm_hour,
+                                local.tm_min,         local.tm_sec,     ms < 0 ? 0 : ms};
   return timebase::EncodeDayCount(parts);
 }

@@ -12,7 +12,7 @@
 // "." or "..", no "/", "\" or NUL. Anything else could reach outside the folder chosen.
 bool FtpIsSafeLocalName(const std::string& name);
 
-// The log line of an entry left out because its name is not safe as a local name.
+// The log line (UTF-8) of an entry left out because its name is not safe as a local name.
 std::string FtpUnsafeNameLine(const std::string& name);
 
 // The last component of a path, ignoring a trailing separator.

@@ -12,9 +12,7 @@
 
 namespace fs = std::filesystem;
 
-void FtpStreamView::AddLogLine(const std::string& line) {
-  out_ << win1252::ToUtf8(line) << '\n';
-}
+void FtpStreamView::AddLogLine(const std::string& line) { out_ << win1252::ToUtf8(line) << '\n'; }
 
 FtpTreeTally MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir,
                           const fs::path& localParent, std::ostream& log, FtpWalkHooks hooks) {
@@ -24,12 +22,13 @@ FtpTreeTally MirrorGetDir(remote::RemoteSession& session, const std::string& rem
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   // The last name becomes a local folder: it must not lead out of the local parent.
   const FtpNameEncoding encoding = FtpNamesOf(session);
-  if (!FtpIsSafeLocalName(name)) throw FtpError(FtpUnsafeNameLine(FtpLogName(name, encoding)));
+  if (!FtpIsSafeLocalName(name))
+    throw FtpError(win1252::FromUtf8(FtpUnsafeNameLine(FtpPrintableName(name, encoding))));
   if (slash != std::string::npos) {
     try {
       session.ChangeDir(slash == 0 ? "/" : path.substr(0, slash));
-    } catch (const std::exception& error) {
-      if (!FtpIsRefusal(error)) throw;
+    } catch (const remote::RemoteError& error) {
+      if (!error.Refused()) throw;
       throw FtpError("Verzeichniswechsel verweigert");
     }
   }

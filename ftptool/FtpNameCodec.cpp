@@ -48,7 +48,8 @@ std::string HexEscape(unsigned char byte) {
 // (Æ, Þ, ß) and "=" a sign that stays itself (×, ÷).
 constexpr std::string_view kLatin1Bases = "AAAAAA*CEEEEIIIIDNOOOOO=OUUUUY**AAAAAA*CEEEEIIIIDNOOOOO=OUUUUY*Y";
 constexpr std::string_view kLatinExtendedBases =
-    "AAAAAACCCCCCCCDDDDEEEEEEEEEEGGGGGGGGHHHHIIIIIIIIIIIIJJKKKLLLLLLLLLLNNNNNNNNNOOOOOOOORRRRRRSSSSSSSSTTTTTTUUUUUUUUUUUUWWYYYZZZZZZS";
+    "AAAAAACCCCCCCCDDDDEEEEEEEEEEGGGGGGGGHHHHIIIIIIIIIIIIJJKKKLLLLLLLLLLNNNNNNNNNOOOOOOOORRRRRRSSSSSSSSTTTTTT"
+    "UUUUUUUUUUUUWWYYYZZZZZZS";
 
 void AppendSortKey(std::u32string& key, char32_t cp) {
   if (cp >= 'a' && cp <= 'z') {
@@ -82,6 +83,12 @@ std::string FtpLogName(std::string_view serverBytes, FtpNameEncoding encoding) {
 std::string FtpLogPath(const std::filesystem::path& path) {
   return win1252::FromUtf8(FtpPrintableText(path.native()));
 }
+
+std::string FtpPrintableName(std::string_view serverBytes, FtpNameEncoding encoding) {
+  return FtpPrintableText(FtpShownName(serverBytes, encoding));
+}
+
+std::string FtpPrintablePath(const std::filesystem::path& path) { return FtpPrintableText(path.native()); }
 
 FtpLocalName FtpLocalNameOf(std::string_view serverBytes, FtpNameEncoding encoding) {
   FtpLocalName local;
@@ -119,8 +126,7 @@ std::optional<std::string> FtpServerNameOf(std::string_view utf8, FtpNameEncodin
   return bytes;
 }
 
-std::optional<std::string> FtpServerNameOf(const std::filesystem::path& localName,
-                                           FtpNameEncoding encoding) {
+std::optional<std::string> FtpServerNameOf(const std::filesystem::path& localName, FtpNameEncoding encoding) {
   return FtpServerNameOf(std::string_view(localName.native()), encoding);
 }
 
@@ -137,8 +143,8 @@ std::string FtpNotWritableText(std::string_view utf8) {
 std::string FtpEscapedNameLine(std::string_view serverBytes, const FtpLocalName& local) {
   const char* why = IsUtf8(serverBytes) ? "Name enthält \"%\" mit zwei Hex-Ziffern: \""
                                         : "Name ist kein gültiges UTF-8: \"";
-  return A(why) + FtpLogName(serverBytes, FtpNameEncoding::Utf8) + A("\" gespeichert als \"") +
-         FtpLogPath(local.Name) + "\"";
+  return why + FtpPrintableName(serverBytes, FtpNameEncoding::Utf8) + "\" gespeichert als \"" +
+         FtpPrintablePath(local.Name) + "\"";
 }
 
 std::u32string FtpNameSortKey(std::string_view displayUtf8) {

@@ -5,7 +5,8 @@
 //   ("Łódź.evd") still shows; a byte that does not decode shows as U+FFFD, never as another
 //   letter;
 // - local names: file-system bytes, UTF-8 on Linux.
-// Log lines and status texts stay Windows-1252 (FtpLogName).
+// Log lines and status texts show names as UTF-8 (FtpPrintableName); error texts, which are
+// Windows-1252, take FtpLogName.
 #pragma once
 
 #include <filesystem>
@@ -25,6 +26,13 @@ std::string FtpLogName(std::string_view serverBytes, FtpNameEncoding encoding);
 // The same for a local path (file-system bytes).
 std::string FtpLogPath(const std::filesystem::path& path);
 
+// The display text of server bytes for the log book and the status panels (UTF-8, as the
+// view's ...Utf8 entry points take it): every character as it is, a control character as
+// "\xNN" (FtpPrintableText).
+std::string FtpPrintableName(std::string_view serverBytes, FtpNameEncoding encoding);
+// The same for a local path (file-system bytes).
+std::string FtpPrintablePath(const std::filesystem::path& path);
+
 // The local name a download gives a server name: the display text's UTF-8 bytes. On a UTF-8
 // connection a name that is not well-formed UTF-8, or that holds "%" and two hex digits, is
 // escaped: each byte that is not part of a well-formed character and each "%" becomes "%XX"
@@ -42,8 +50,7 @@ FtpLocalName FtpLocalNameOf(std::string_view serverBytes, FtpNameEncoding encodi
 // encoding cannot carry the name (a "Ł" for a Windows-1252 server, or bytes that are not
 // UTF-8 at all).
 std::optional<std::string> FtpServerNameOf(std::string_view utf8, FtpNameEncoding encoding);
-std::optional<std::string> FtpServerNameOf(const std::filesystem::path& localName,
-                                           FtpNameEncoding encoding);
+std::optional<std::string> FtpServerNameOf(const std::filesystem::path& localName, FtpNameEncoding encoding);
 
 // The server bytes of a Windows-1252 text of the tool (a stored folder, a typed field): the
 // same bytes for a Windows-1252 server, its UTF-8 for a UTF-8 one.
@@ -52,7 +59,7 @@ std::string FtpServerPathOfText(std::string_view windows1252, FtpNameEncoding en
 // The German text of a name FtpServerNameOf refused, the name given as UTF-8.
 std::string FtpNotWritableText(std::string_view utf8);
 
-// The log line of a downloaded name that had to be escaped, and why.
+// The log line (UTF-8) of a downloaded name that had to be escaped, and why.
 std::string FtpEscapedNameLine(std::string_view serverBytes, const FtpLocalName& local);
 
 // The key the browser lists sort names by: upper case with accents folded onto their base

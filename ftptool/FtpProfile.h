@@ -19,6 +19,15 @@ struct FtpReconnectOptions {
   bool operator==(const FtpReconnectOptions&) const = default;
 };
 
+// How the server is reached, chosen on the page "Anmeldung". The record has no room for it:
+// it travels in the side record of FtpProtocolRecord, and a profile without one is the first.
+enum class FtpProtocol {
+  FtpTlsIfOffered,  // FTP, encrypted when the server offers AUTH TLS
+  FtpTlsOnly,       // FTP over TLS; a server without it is refused before USER
+  FtpPlain,         // FTP in clear, AUTH TLS never sent
+  Sftp,             // SFTP over SSH
+};
+
 // What the connection needs to reach and log in to the server. A property that follows from
 // these fields (such as the kind of server a host text names) belongs here as a member, so
 // every user of the log-in derives it the same way.
@@ -32,6 +41,7 @@ struct FtpLoginValues {
   std::string ProxyHost, ProxyPort, ProxyUser, ProxyPassword;
   bool SaveProxyPassword = true;
   FtpReconnectOptions Reconnect;
+  FtpProtocol Protocol = FtpProtocol::FtpTlsIfOffered;  // an "sftp://" host is SFTP whatever it says
 
   bool operator==(const FtpLoginValues&) const = default;
 };
@@ -57,16 +67,20 @@ struct FtpSingleTransferFields {
 };
 
 // The automatic up- and download: on or off, first start (a day count; only the time of day
-// counts), repetition, and the download's mode with its marker file.
+// counts), repetition, and the download's mode with its marker file. Its start values are the
+// one set of defaults: a new profile stores them (ResetProfileFields).
 struct FtpAutoTransferValues {
-  bool AutoDownload = false;
-  double DownStartTime = 0;
-  std::int32_t DownRepeatMinutes = 30;
-  bool AutoUpload = false;
-  double UpStartTime = 0;
-  std::int32_t UpRepeatMinutes = 30;
-  bool DownSingleMode = true, DownWithNewFile = false;
-  std::string NewFileName;
+  bool AutoDownload = false;            // AutoDownBtn pressed
+  double DownStartTime = 0;             // DateTimePicker1, 00:00
+  std::int32_t DownRepeatMinutes = 30;  // SpinEdit1
+  bool AutoUpload = false;              // AutoUpBtn pressed
+  double UpStartTime = 15.0 / 1440;     // DateTimePicker2, 00:15
+  std::int32_t UpRepeatMinutes = 30;    // SpinEdit2
+  // AutoEinzelDownRadioBtn "Einzelbearbeitung" (DownDateiEdit2 to DownDateiEdit1), else
+  // MarkierungAutoDownRadioBtn "Markierungen im Verzeichnis" (the marked remote rows).
+  bool DownSingleMode = true;
+  bool DownWithNewFile = false;         // NeudateiCB: a marked-rows download waits for the marker
+  std::string NewFileName = "neu.txt";  // NeuDateiEdit, the marker the server side leaves
 
   bool operator==(const FtpAutoTransferValues&) const = default;
 };

@@ -5,8 +5,7 @@
 
 #include "FtpBrowserRows.h"
 #include "FtpDateTime.h"
-#include "FtpError.h"
-#include "FtpRemoteSession.h"
+#include "FtpOwnCalls.h"
 #include "FtpTexts.h"
 #include "Win1252.h"
 
@@ -54,29 +53,15 @@ std::string AreaLine(const remote::RemoteEntry& entry, const FtpListedEntry& lis
 
 }  // namespace
 
-FtpClient* FtpClientOf(remote::RemoteSession& session) {
-  auto* ftp = dynamic_cast<FtpRemoteSession*>(&session);
-  return ftp ? &ftp->Client() : nullptr;
-}
-
 FtpNameEncoding FtpNamesOf(const remote::RemoteSession& session) {
   return session.Utf8Names() ? FtpNameEncoding::Utf8 : FtpNameEncoding::Windows1252;
-}
-
-bool FtpIsRefusal(const std::exception& error) {
-  // 421 closes the connection, whichever request it answers.
-  if (const auto* reply = dynamic_cast<const FtpReplyError*>(&error)) return reply->Code() != 421;
-  const auto* remote = dynamic_cast<const remote::RemoteError*>(&error);
-  return remote && remote->Kind() == remote::ErrorKind::Failed;
 }
 
 std::vector<FtpListedEntry> FtpListFolder(remote::RemoteSession& session, const std::string& path,
                                           std::vector<std::string>& area) {
   area.clear();
-  if (FtpClient* client = FtpClientOf(session)) {
-    client->List(&area, path, FtpListDetail::Exact);
-    return FtpPairListing(area, client->DirectoryListing(), FtpToday().Year);
-  }
+  if (FtpOwnCalls* ftp = session.FtpCalls())
+    return FtpPairListing(area, ftp->ListLines(path, area, FtpListDetail::Exact), FtpToday().Year);
   std::vector<FtpListedEntry> entries;
   for (const remote::RemoteEntry& entry : session.List(path)) {
     entries.push_back(ListedEntryOf(entry));
@@ -92,16 +77,17 @@ std::string FtpNotOverSftpText(const std::string& what) {
 void FtpPutFile(remote::RemoteSession& session, const std::string& localPath, const std::string& remotePath,
                 FtpPutMode mode) {
   if (mode == FtpPutMode::Store) return session.Put(localPath, remotePath);
-  FtpClient* client = FtpClientOf(session);
-  if (!client)
-    throw remote::RemoteError(remote::ErrorKind::Failed,
-                              FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
-  client->Put(localPath, remotePath, mode);
+  FtpOwnCalls* ftp = session.FtpCalls();
+  if (!ftp)
+    throw remote::RemoteError(
+        remote::ErrorKind::Failed,
+        FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
+  ftp->PutInMode(localPath, remotePath, mode);
 }
 
 void FtpGetFile(remote::RemoteSession& session, const std::string& remotePath, const std::string& localPath,
                 FtpOverwrite overwrite) {
-  if (FtpClient* client = FtpClientOf(session)) return client->Get(remotePath, localPath, overwrite);
+  if (FtpOwnCalls* ftp = session.FtpCalls()) return ftp->GetTo(remotePath, localPath, overwrite);
   std::error_code ignored;
   if (overwrite == FtpOverwrite::No && std::filesystem::exists(localPath, ignored))
     throw remote::RemoteError(remote::ErrorKind::Failed, ftp::texts::kTargetExists);
@@ -109,10 +95,9 @@ void FtpGetFile(remote::RemoteSession& session, const std::string& remotePath, c
 }
 
 std::optional<double> FtpRemoteFileDate(remote::RemoteSession& session, const std::string& path) {
-  if (FtpClient* client = FtpClientOf(session)) {
+  if (FtpOwnCalls* ftp = session.FtpCalls()) {
     std::vector<std::string> hidden;
-    client->List(&hidden, path, FtpListDetail::Details);
-    const FtpListItems& items = client->DirectoryListing();
+    const FtpListItems& items = ftp->ListLines(path, hidden, FtpListDetail::Details);
     if (items.Empty()) return std::nullopt;
     return items[0].ModifiedDate;
   }

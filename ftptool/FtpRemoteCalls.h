@@ -1,10 +1,9 @@
 // The tool's core on a remote session, whatever its protocol: the few places where FTP and
-// SFTP differ are settled here, so the walks, lists and transfers take any session. FTP keeps
-// its own listing text (the listing area shows the server's LIST lines, the fallback rule
-// reads what the parser cannot) and its own transfer modes; SFTP lists from the attributes.
+// SFTP differ are settled here by the session's FtpCalls() capability, so the walks, lists and transfers take
+// any session. FTP keeps its own listing text (the listing area shows the server's LIST lines, the fallback
+// rule reads what the parser cannot) and its own transfer modes; SFTP lists from the attributes.
 #pragma once
 
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,15 +12,8 @@
 #include "FtpListPairing.h"
 #include "RemoteSession.h"
 
-// The FTP client behind a session; nullptr for a session of another protocol.
-FtpClient* FtpClientOf(remote::RemoteSession& session);
-
 // How the session's name bytes read (FtpNameCodec's encoding).
 FtpNameEncoding FtpNamesOf(const remote::RemoteSession& session);
-
-// True for an error that only says the server refused this one request (a folder it will not
-// enter, a file that is not there); the connection itself is fine.
-bool FtpIsRefusal(const std::exception& error);
 
 // The entries of a folder (empty: the current one) and the lines for the listing area. A
 // link stays a link; "." and ".." come as the server lists them.

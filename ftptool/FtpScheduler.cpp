@@ -41,11 +41,11 @@ class GuardScope {
 
 }  // namespace
 
-AutoControlsEnabled EnabledAutoControls(const AutoTransferSettings& s) {
+AutoControlsEnabled EnabledAutoControls(const FtpAutoTransferValues& s) {
   AutoControlsEnabled e;
-  e.DownTimes = s.AutoDown;
-  e.UpTimes = s.AutoUp;
-  e.NewFileBox = s.DownMode == AutoDownMode::Marked;
+  e.DownTimes = s.AutoDownload;
+  e.UpTimes = s.AutoUpload;
+  e.NewFileBox = !s.DownSingleMode;
   e.NewFileName = e.NewFileBox && s.DownWithNewFile;
   return e;
 }
@@ -68,26 +68,26 @@ bool FtpScheduler::UpdateSlot(AutoSideState& side, double startTime, int repeatM
   return side.Slot > side.LastRun;
 }
 
-void FtpScheduler::Timer2Timer(const AutoTransferSettings& s) {
-  if (s.AutoDown && !guard_) {
+void FtpScheduler::Timer2Timer(const FtpAutoTransferValues& s, const FtpSingleTransferFields& single) {
+  if (s.AutoDownload && !guard_) {
     GuardScope guard(guard_);
-    HandleDownload(s);
+    HandleDownload(s, single.DownDateiEdit2);
   }
-  if (s.AutoUp && !guard_) {
+  if (s.AutoUpload && !guard_) {
     GuardScope guard(guard_);
-    HandleUpload(s);
+    HandleUpload(s, single.UpDateiEdit1);
   }
 }
 
-void FtpScheduler::HandleDownload(const AutoTransferSettings& s) {
+void FtpScheduler::HandleDownload(const FtpAutoTransferValues& s, const std::string& sourceFile) {
   if (!UpdateSlot(down_, s.DownStartTime, s.DownRepeatMinutes)) {
     // One line per tick for as long as the switch is on: kept within the log book's limit.
     view_.AddTrimmedLogLine(kDownloadNotYetRun);
     return;
   }
-  if (s.DownMode == AutoDownMode::Single) {
+  if (s.DownSingleMode) {
     down_.LastRun = down_.Slot;
-    RunSingleDownloadIfChanged(s);
+    RunSingleDownloadIfChanged(sourceFile);
     return;
   }
   // Marked rows: the slot counts as run only when the transfer went through; an error, a
@@ -99,21 +99,21 @@ void FtpScheduler::HandleDownload(const AutoTransferSettings& s) {
   if (host_.TransferSelection(FtpSide::Download, s.DownWithNewFile, s.NewFileName)) down_.LastRun = down_.Slot;
 }
 
-void FtpScheduler::RunSingleDownloadIfChanged(const AutoTransferSettings& s) {
-  if (IsBlankText(s.DownSourceFile) || host_.Busy()) return;
-  const std::optional<double> date = host_.RemoteFileDate(s.DownSourceFile);
+void FtpScheduler::RunSingleDownloadIfChanged(const std::string& remoteSource) {
+  if (IsBlankText(remoteSource) || host_.Busy()) return;
+  const std::optional<double> date = host_.RemoteFileDate(remoteSource);
   if (date && *date > host_.LastSingleDownloadDate()) host_.RunSingleTransfer(FtpSide::Download);
 }
 
-void FtpScheduler::HandleUpload(const AutoTransferSettings& s) {
+void FtpScheduler::HandleUpload(const FtpAutoTransferValues& s, const std::string& sourceFile) {
   if (!UpdateSlot(up_, s.UpStartTime, s.UpRepeatMinutes)) return;
   up_.LastRun = up_.Slot;
-  RunSingleUploadIfChanged(s);
+  RunSingleUploadIfChanged(sourceFile);
 }
 
-void FtpScheduler::RunSingleUploadIfChanged(const AutoTransferSettings& s) {
-  if (IsBlankText(s.UpSourceFile) || host_.Busy()) return;
-  const std::optional<double> time = host_.LocalFileTime(s.UpSourceFile);
+void FtpScheduler::RunSingleUploadIfChanged(const std::string& localSource) {
+  if (IsBlankText(localSource) || host_.Busy()) return;
+  const std::optional<double> time = host_.LocalFileTime(localSource);
   if (time && *time > host_.LastSingleUploadTime()) host_.RunSingleTransfer(FtpSide::Upload);
 }
 

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 
+#include "FtpProfile.h"
 #include "FtpToolView.h"
 #include "Win1252.h"
 
@@ -23,28 +24,6 @@ inline constexpr int kTimer2IntervalMs = 30000;
 // The side of a transfer as the tags of the window's commands number it.
 enum class FtpSide { Upload = 1, Download = 2 };
 
-// Which download the download side runs when due.
-enum class AutoDownMode {
-  Single,  // AutoEinzelDownRadioBtn "Einzelbearbeitung": DownDateiEdit2 to DownDateiEdit1
-  Marked,  // MarkierungAutoDownRadioBtn "Markierungen im Verzeichnis": the marked remote rows
-};
-
-// The page's controls as the scheduler reads them on each tick.
-struct AutoTransferSettings {
-  bool AutoDown = false;       // AutoDownBtn pressed
-  double DownStartTime = 0;    // DateTimePicker1, a day count; only the time of day counts
-  int DownRepeatMinutes = 5;   // SpinEdit1
-  AutoDownMode DownMode = AutoDownMode::Single;
-  bool DownWithNewFile = false;         // NeudateiCB
-  std::string NewFileName = "neu.txt";  // NeuDateiEdit
-  std::string DownSourceFile;           // DownDateiEdit2, the remote file of the single mode
-
-  bool AutoUp = false;        // AutoUpBtn pressed
-  double UpStartTime = 0;     // DateTimePicker2
-  int UpRepeatMinutes = 5;    // SpinEdit2
-  std::string UpSourceFile;   // UpDateiEdit1, the local file of the single upload
-};
-
 // Which controls of the page are enabled for the given settings (AutoDownBtnClick and
 // AutoEinzelDownRadioBtnClick apply this after every change).
 struct AutoControlsEnabled {
@@ -53,7 +32,7 @@ struct AutoControlsEnabled {
   bool NewFileBox = false;   // NeudateiCB
   bool NewFileName = false;  // NeuDateiEdit and NeuDateiLabel
 };
-AutoControlsEnabled EnabledAutoControls(const AutoTransferSettings& s);
+AutoControlsEnabled EnabledAutoControls(const FtpAutoTransferValues& s);
 
 // What the scheduler starts in the window. The window implements it over its connection and
 // transfer code; tests implement it with a recording.
@@ -115,8 +94,9 @@ class FtpScheduler {
 
   // Timer2Timer: the download side first, then the upload side, each only while its switch
   // is down and no other tick is handling a side (a tick can arrive while a transfer of the
-  // previous one waits for the server and processes window messages).
-  void Timer2Timer(const AutoTransferSettings& s);
+  // previous one waits for the server and processes window messages). The single transfer's
+  // fields name the files of the single mode: DownDateiEdit2 on the server, UpDateiEdit1 here.
+  void Timer2Timer(const FtpAutoTransferValues& s, const FtpSingleTransferFields& single);
 
   // ToolButton3Click: deletes the marker in the server's current directory and says whether
   // it was there ("Neu-Datei vorhanden"; it is gone then) or not.
@@ -130,10 +110,10 @@ class FtpScheduler {
   // Computes the side's slot for now and says whether it is due; the last-run slot is reset
   // once the time of day is back in the first interval, so the next day starts afresh.
   bool UpdateSlot(AutoSideState& side, double startTime, int repeatMinutes);
-  void HandleDownload(const AutoTransferSettings& s);
-  void HandleUpload(const AutoTransferSettings& s);
-  void RunSingleDownloadIfChanged(const AutoTransferSettings& s);
-  void RunSingleUploadIfChanged(const AutoTransferSettings& s);
+  void HandleDownload(const FtpAutoTransferValues& s, const std::string& sourceFile);
+  void HandleUpload(const FtpAutoTransferValues& s, const std::string& sourceFile);
+  void RunSingleDownloadIfChanged(const std::string& remoteSource);
+  void RunSingleUploadIfChanged(const std::string& localSource);
 
   FtpSchedulerHost& host_;
   FtpToolView& view_;

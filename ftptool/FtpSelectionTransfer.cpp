@@ -22,10 +22,11 @@ bool IsSpecialRow(const FtpSelectedRow& row) { return row.Image == 1 || row.Imag
 
 FtpWalkHooks WalkHooks(FtpConnection& connection) {
   return {[&connection] { return connection.AbortRequested(); },
-          [&connection](std::int64_t bytes) { connection.SetExpectedSize(bytes); }};
+          [&connection](std::int64_t bytes) { connection.SetExpectedSize(bytes); },
+          {}};
 }
 
-// A row's caption for the log book and the status panel: a line end in a name shows escaped.
+// A row's caption in an error text (Windows-1252): a line end in a name shows escaped.
 std::string ShownCaption(const FtpSelectedRow& row) {
   return win1252::FromUtf8(FtpPrintableText(row.Caption));
 }
@@ -44,22 +45,20 @@ std::string FtpMarkerMissingText(const std::string& markerName) {
   return "Keine Datei \"" + markerName + "\" gefunden";
 }
 
-FtpSelectionCommands::FtpSelectionCommands(FtpConnection& connection, FtpToolView& view,
-                                           Dialogs& dialogs, FtpSelectionHost host)
+FtpSelectionCommands::FtpSelectionCommands(FtpConnection& connection, FtpToolView& view, Dialogs& dialogs,
+                                           FtpSelectionHost host)
     : connection_(connection), view_(view), dialogs_(dialogs), host_(std::move(host)) {}
 
 bool FtpSelectionCommands::Confirm(const std::string& question) {
-  return dialogs_.Message("Ladeko", question, MsgButtons::YesNo, MsgIcon::Question) ==
-         MsgResult::Yes;
+  return dialogs_.Message("Ladeko", question, MsgButtons::YesNo, MsgIcon::Question) == MsgResult::Yes;
 }
 
 void FtpSelectionCommands::Inform(const std::string& text) {
   dialogs_.Message("Ladeko", text, MsgButtons::Ok, MsgIcon::Information);
 }
 
-bool FtpSelectionCommands::TransferSelection(FtpTag tag, const FtpSelection& selection,
-                                             bool noRefresh, bool withMarker,
-                                             const std::string& markerName) {
+bool FtpSelectionCommands::TransferSelection(FtpTag tag, const FtpSelection& selection, bool noRefresh,
+                                             bool withMarker, const std::string& markerName) {
   if (connection_.RefuseWhileBusy()) return false;
   std::string text;
   bool result = false;
@@ -91,8 +90,7 @@ bool FtpSelectionCommands::TransferSelection(FtpTag tag, const FtpSelection& sel
 }
 
 bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection, bool withMarker,
-                                       const std::string& markerName, bool& result,
-                                       std::string& text) {
+                                       const std::string& markerName, bool& result, std::string& text) {
   remote::RemoteSession& session = connection_.Session();
   result = true;
   skipped_ = 0;
@@ -102,8 +100,8 @@ bool FtpSelectionCommands::RunTransfer(FtpTag tag, const FtpSelection& selection
       try {
         session.Delete(FtpServerPathOfText(markerName, connection_.NameEncoding()));  // a stored name
         markerFound = true;
-      } catch (const std::exception& error) {
-        if (!FtpIsRefusal(error)) throw;
+      } catch (const remote::RemoteError& error) {
+        if (!error.Refused()) throw;
       }
     }
     for (const auto& row : selection.Rows) {
@@ -152,16 +150,15 @@ fs::path FtpSelectionCommands::LocalPathOf(FtpTag tag, const FtpSelectedRow& row
   const fs::path base = FtpFolderOfField(host_.LocalPathField ? host_.LocalPathField() : "");
   if (tag == FtpTag::Local) return base / fs::path(row.Exact());
   const FtpLocalName local = FtpLocalNameOf(row.Exact(), connection_.NameEncoding());
-  if (local.Escaped) view_.AddTrimmedLogLine(FtpEscapedNameLine(row.Exact(), local));
+  if (local.Escaped) view_.AddTrimmedLogLineUtf8(FtpEscapedNameLine(row.Exact(), local));
   return base / local.Name;
 }
 
 void FtpSelectionCommands::TransferRow(FtpTag tag, const FtpSelectedRow& row) {
   remote::RemoteSession& session = connection_.Session();
   FtpTreeWalker walker(session, view_, WalkHooks(connection_));
-  const std::string shown = ShownCaption(row);
   if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Exact())) {
-    view_.AddTrimmedLogLine(FtpUnsafeNameLine(shown));
+    view_.AddTrimmedLogLineUtf8(FtpUnsafeNameLine(FtpPrintableText(row.Caption)));
     return;
   }
   const fs::path local = LocalPathOf(tag, row);
@@ -233,7 +230,7 @@ void FtpSelectionCommands::DeleteRow(FtpTag tag, const FtpSelectedRow& row) {
   // ("../x", "a/b") is not sent.
   const std::string shown = ShownCaption(row);
   if (tag != FtpTag::Local && !FtpIsSafeLocalName(row.Exact())) {
-    view_.AddTrimmedLogLine(FtpUnsafeNameLine(shown));
+    view_.AddTrimmedLogLineUtf8(FtpUnsafeNameLine(FtpPrintableText(row.Caption)));
     return;
   }
   remote::RemoteSession& session = connection_.Session();
@@ -245,8 +242,7 @@ void FtpSelectionCommands::DeleteRow(FtpTag tag, const FtpSelectedRow& row) {
       walker.DeleteLocalTree(local);
     } else {
       std::error_code ec;
-      if (!fs::remove(local, ec) || ec)
-        throw FtpError(A("Datei kann nicht gelöscht werden: ") + shown);
+      if (!fs::remove(local, ec) || ec) throw FtpError(A("Datei kann nicht gelöscht werden: ") + shown);
     }
   } else if (IsDirectoryRow(row)) {
     walker.DeleteRemoteTree(row.Exact());

@@ -27,8 +27,8 @@ std::string FileNamePart(const std::string& path) {
 std::int64_t SizeOrMissing(remote::RemoteSession& session, const std::string& name) {
   try {
     return session.Size(name);
-  } catch (const std::exception& error) {
-    if (FtpClientOf(session) || !FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (session.FtpCalls() || !error.Refused()) throw;
     return -1;
   }
 }

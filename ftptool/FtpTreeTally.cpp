@@ -15,34 +15,34 @@ std::string Count(int count, const char* one, const char* many) {
 std::string FtpLocalRefusalReason(int error) {
   switch (error) {
     case ENAMETOOLONG:
-      return A(ftptally::kNameTooLong);
+      return ftptally::kNameTooLong;
     case EILSEQ:
     case EINVAL:
-      return A("Name lokal nicht erlaubt");
+      return "Name lokal nicht erlaubt";
     case EACCES:
     case EPERM:
     case EROFS:
-      return A("lokal keine Schreibrechte");
+      return "lokal keine Schreibrechte";
     case ENOSPC:
     case EDQUOT:
-      return A("Datenträger voll");
+      return "Datenträger voll";
     case EISDIR:
-      return A("lokal steht ein Ordner unter dem Namen");
+      return "lokal steht ein Ordner unter dem Namen";
     case EEXIST:
     case ENOTDIR:
     case ELOOP:
-      return A("lokal steht etwas anderes unter dem Namen");
+      return "lokal steht etwas anderes unter dem Namen";
     default:
-      return A("lokal nicht anlegbar");
+      return "lokal nicht anlegbar";
   }
 }
 
 std::vector<std::string> FtpTallyLines(const FtpTreeTally& tally, bool download) {
   std::string head = (download ? "Heruntergeladen: " : "Hochgeladen: ") +
                      Count(tally.Files, "Datei", "Dateien") + ", " + Count(tally.Folders, "Ordner", "Ordner");
-  if (!tally.Skipped.empty()) head += ", " + std::to_string(tally.Skipped.size()) + A(" übersprungen");
+  if (!tally.Skipped.empty()) head += ", " + std::to_string(tally.Skipped.size()) + " übersprungen";
   std::vector<std::string> lines{head};
-  for (const std::string& entry : tally.Skipped) lines.push_back(A("übersprungen: ") + entry);
+  for (const std::string& entry : tally.Skipped) lines.push_back("übersprungen: " + entry);
   return lines;
 }
 

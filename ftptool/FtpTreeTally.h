@@ -9,7 +9,7 @@
 struct FtpTreeTally {
   int Files = 0;
   int Folders = 0;
-  // "NAME (Grund)" for each entry not transferred, Windows-1252, the name printable.
+  // "NAME (Grund)" for each entry not transferred, UTF-8, the name printable.
   std::vector<std::string> Skipped;
 
   void Skip(const std::string& shownName, const std::string& reason) {
@@ -17,7 +17,7 @@ struct FtpTreeTally {
   }
 };
 
-// Reasons an entry is left out, as written in the source (A() gives their Windows-1252).
+// Reasons an entry is left out (UTF-8).
 namespace ftptally {
 inline constexpr const char* kNameTooLong = "Name zu lang";
 inline constexpr const char* kUnsafeName = "unzulässiger Name";
@@ -28,10 +28,10 @@ inline constexpr const char* kNameTaken = "lokaler Name schon vergeben";
 inline constexpr const char* kChangeRefused = "Verzeichniswechsel verweigert";
 }  // namespace ftptally
 
-// The reason (Windows-1252) for an errno value with which the local side refused an entry.
+// The reason (UTF-8) for an errno value with which the local side refused an entry.
 std::string FtpLocalRefusalReason(int error);
 
-// The closing lines: "Heruntergeladen: 3 Dateien, 1 Ordner, 2 übersprungen" (Hochgeladen for an
+// The closing lines (UTF-8): "Heruntergeladen: 3 Dateien, 1 Ordner, 2 übersprungen" (Hochgeladen for an
 // upload) and one "übersprungen: NAME (Grund)" per entry left out.
 std::vector<std::string> FtpTallyLines(const FtpTreeTally& tally, bool download);
 

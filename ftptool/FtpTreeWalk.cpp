@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -57,6 +58,15 @@ std::pair<int, std::int64_t> FilesAndBytes(const std::vector<fs::directory_entry
   return {files, bytes};
 }
 
+// The files of a listing and their bytes, for the progress.
+std::pair<int, std::int64_t> FilesAndBytes(const std::vector<FtpListedEntry>& entries) {
+  int files = 0;
+  std::int64_t bytes = 0;
+  for (const auto& entry : entries)
+    if (!entry.IsDirectory) ++files, bytes += std::max<std::int64_t>(entry.Size, 0);
+  return {files, bytes};
+}
+
 // The server name of a local entry; one the connection's encoding cannot carry is refused.
 std::string ServerName(const fs::path& localName, FtpNameEncoding encoding) {
   const auto name = FtpServerNameOf(localName, encoding);
@@ -77,45 +87,43 @@ void CheckUploadNames(const fs::path& folder, FtpNameEncoding encoding) {
 }  // namespace
 
 std::string FtpSkippedLinkLine(const std::string& name) {
-  return A("Verknüpfung übersprungen: \"") + name + "\"";
+  return "Verknüpfung übersprungen: \"" + name + "\"";
 }
 
 std::string FtpSkippedLocalLinkLine(const std::string& path) {
-  return A("Lokale Verknüpfung nicht überschrieben: \"") + path + "\"";
+  return "Lokale Verknüpfung nicht überschrieben: \"" + path + "\"";
 }
 
 std::string FtpOutsideLinkLine(const std::string& name) {
-  return A("Verknüpfung nach außerhalb übersprungen: \"") + name + "\"";
+  return "Verknüpfung nach außerhalb übersprungen: \"" + name + "\"";
 }
 
 std::string FtpScratchNotSentLine(const std::string& name) {
-  return A("Zwischendatei nicht gesendet: \"") + name + "\"";
+  return "Zwischendatei nicht gesendet: \"" + name + "\"";
 }
 
 // The names' encoding is settled at the log-in and holds for the walk.
 FtpTreeWalker::FtpTreeWalker(remote::RemoteSession& session, FtpToolView& view, FtpWalkHooks hooks)
     : session_(session), encoding_(FtpNamesOf(session)), view_(view), hooks_(std::move(hooks)) {
-  path_.OnRefusal = [this](const std::string& line) { Log(line); };
+  // The refusal is an error text (Windows-1252), logged as it is thrown.
+  path_.OnRefusal = [this](const std::string& line) { view_.AddTrimmedLogLine(line); };
 }
 
-std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() {
-  return FtpListFolder(session_, "", listingArea_);
-}
+std::vector<FtpListedEntry> FtpTreeWalker::ListCurrent() { return FtpListFolder(session_, "", listingArea_); }
 
 std::string FtpTreeWalker::RemoteIdentity() {
   try {
     return session_.CurrentDir();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     return {};
   }
 }
 
-void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText,
-                             const std::string& name) {
+void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText, const std::string& name) {
   if (hooks_.SetExpectedSize) hooks_.SetExpectedSize(size);
   view_.ShowFtpStatus(1, sizeText);
-  view_.ShowFtpStatus(2, name);
+  view_.ShowFtpStatusUtf8(2, name);
 }
 
 void FtpTreeWalker::CountFound(int files, std::int64_t bytes) {
@@ -130,8 +138,8 @@ void FtpTreeWalker::CountDone() {
 }
 
 void FtpTreeWalker::Deleted(const std::string& name) {
-  view_.ShowFtpStatus(2, name + A(" gelöscht"));
-  Log(name + A(" gelöscht"));
+  view_.ShowFtpStatusUtf8(2, name + " gelöscht");
+  Log(name + " gelöscht");
 }
 
 // An abort between two entries has no transfer to break off: the walk itself ends, as a
@@ -152,12 +160,20 @@ bool FtpTreeWalker::TakeEntry(const std::string& shownName, Transfer transfer) {
   try {
     transfer();
     return true;
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error) || !session_.Connected()) throw;
-    std::string reason = error.what();
+  } catch (...) {
+    LeaveOut(shownName, std::current_exception());
+    return false;
+  }
+}
+
+void FtpTreeWalker::LeaveOut(const std::string& shownName, std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const remote::RemoteError& failure) {
+    if (!failure.Refused() || !session_.Connected()) throw;
+    std::string reason = win1252::ToUtf8(failure.what());
     std::replace(reason.begin(), reason.end(), '\n', ' ');
     Skip(shownName, reason);
-    return false;
   }
 }
 
@@ -183,7 +199,7 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder) {
 }
 
 std::string FtpTreeWalker::Shown(const std::string& serverName) const {
-  return FtpLogName(serverName, encoding_);
+  return FtpPrintableName(serverName, encoding_);
 }
 
 fs::path FtpTreeWalker::LocalName(const std::string& serverName) {
@@ -198,9 +214,9 @@ bool FtpTreeWalker::DownloadTree(const fs::path& folder, const std::string& remo
   const FtpLocalFolder parent(parentPath);
   if (!parent.IsOpen()) throw FtpError(A("Verzeichnis kann nicht angelegt werden: ") + FtpLogPath(folder));
   if (parent.IsLink(leaf.string())) {
-    const std::string line = A("Zielordner ist eine Verknüpfung, nicht verwendet: ") + FtpLogPath(folder);
-    Log(line);
-    throw FtpError(line);
+    const std::string line = "Zielordner ist eine Verknüpfung, nicht verwendet: ";
+    Log(line + FtpPrintablePath(folder));
+    throw FtpError(A(line) + FtpLogPath(folder));
   }
   unsynced_.clear();
   return Tallied(true, [&] {
@@ -234,15 +250,15 @@ void FtpTreeWalker::SyncDownloads(const fs::path& folder) {
 }
 
 void FtpTreeWalker::ShowDownloaded(const fs::path& folder) {
-  view_.ShowFtpStatus(2, FtpLogPath(FtpLastComponent(folder)) + " heruntergeladen");
+  view_.ShowFtpStatusUtf8(2, FtpPrintablePath(FtpLastComponent(folder)) + " heruntergeladen");
 }
 
 bool FtpTreeWalker::EnterRemote(const std::string& remoteName) {
   try {
     session_.ChangeDir(remoteName);
     return true;
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     return false;  // refused: nothing below it is done
   }
 }
@@ -250,7 +266,7 @@ bool FtpTreeWalker::EnterRemote(const std::string& remoteName) {
 bool FtpTreeWalker::DownloadFolder(const FtpLocalFolder& parent, const fs::path& folder,
                                    const std::string& localName, const std::string& remoteName) {
   if (!EnterRemote(remoteName)) return false;
-  const FtpWalkLevel level(path_, RemoteIdentity(), remoteName);
+  const FtpWalkLevel level(path_, RemoteIdentity(), FtpLogName(remoteName, encoding_));
   const FtpLocalFolder here = parent.MakeChild(localName);
   if (!here.IsOpen()) {
     session_.ChangeDir("..");
@@ -274,49 +290,112 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   std::vector<FtpListedEntry> entries;
   try {
     entries = ListCurrent();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     listingArea_.clear();  // a refused listing counts as empty
   }
   // The identities of the entries written here: a second server name that reaches one of them
   // (a case-folding file system, a listing that names a file twice) would overwrite it.
   std::set<std::string> written;
-  int files = 0;
-  std::int64_t bytes = 0;
-  for (const auto& entry : entries)
-    if (!entry.IsDirectory) ++files, bytes += entry.Size;
-  CountFound(files, bytes);
+  const auto [fileCount, bytes] = FilesAndBytes(entries);
+  CountFound(fileCount, bytes);
+  // In listing order; the files between two folders go together (a session may keep them all
+  // in flight).
+  std::vector<const FtpListedEntry*> files;
   for (const auto& entry : entries) {
-    if (entry.IsDirectory && IsDotName(entry.Name)) continue;
+    if (!entry.IsDirectory) {
+      files.push_back(&entry);
+      continue;
+    }
+    if (IsDotName(entry.Name)) continue;
+    DownloadFiles(here, folder, std::move(files), written);
+    files.clear();
     StopIfAborted();
     DownloadEntry(here, folder, entry, written);
-    if (!entry.IsDirectory) CountDone();
   }
+  DownloadFiles(here, folder, std::move(files), written);
+}
+
+// Files whose local names might be one name (the same letters in another case) go in
+// separate rounds, so each round's check of the names already written sees the one before.
+void FtpTreeWalker::DownloadFiles(const FtpLocalFolder& here, const fs::path& folder,
+                                  std::vector<const FtpListedEntry*> files, std::set<std::string>& written) {
+  while (!files.empty()) {
+    StopIfAborted();
+    std::vector<const FtpListedEntry*> round, later;
+    std::set<std::string> folded;
+    for (const FtpListedEntry* entry : files) {
+      std::string key = FtpLocalNameOf(entry->Name, encoding_).Name.native();
+      std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return std::tolower(c); });
+      (folded.insert(key).second ? round : later).push_back(entry);
+    }
+    std::vector<FtpPlannedGet> planned;
+    for (const FtpListedEntry* entry : round) {
+      if (auto localName = Admit(here, folder, *entry, written)) planned.push_back({entry, *localName});
+      else CountDone();
+    }
+    DownloadBatch(here, folder, planned, written);
+    files.swap(later);
+  }
+}
+
+void FtpTreeWalker::DownloadBatch(const FtpLocalFolder& here, const fs::path& folder,
+                                  const std::vector<FtpPlannedGet>& planned, std::set<std::string>& written) {
+  std::vector<remote::BatchGet> batch;
+  for (const FtpPlannedGet& file : planned)
+    batch.push_back({file.entry->Name, file.localName, file.entry->Size});
+  remote::BatchReport report;
+  report.started = [&](std::size_t i) {
+    const FtpListedEntry& entry = *planned[i].entry;
+    Announce(entry.Size, entry.SizeText, Shown(entry.Name));
+    Log("Downloadstart: " + FtpPrintablePath(folder) + "/" + Shown(entry.Name) + "   " + entry.SizeText);
+  };
+  report.finished = [&](std::size_t i, std::exception_ptr error) {
+    if (!error) {
+      ++tally_.Files;
+      written.insert(here.EntryIdentity(planned[i].localName));
+    } else {
+      LeaveOut(Shown(planned[i].entry->Name), error);
+    }
+    CountDone();
+  };
+  session_.GetManyAt(batch, here.Fd(), report);
+}
+
+// The local name an entry may be written under; nothing when it is left out (logged, tallied).
+std::optional<std::string> FtpTreeWalker::Admit(const FtpLocalFolder& here, const fs::path& folder,
+                                                const FtpListedEntry& entry,
+                                                const std::set<std::string>& written) {
+  const std::string shown = Shown(entry.Name);
+  const auto skip = [&](const std::string& reason) -> std::optional<std::string> {
+    Skip(shown, reason);
+    return std::nullopt;
+  };
+  if (!FtpIsSafeLocalName(entry.Name)) {
+    Log(FtpUnsafeNameLine(shown));
+    return skip(ftptally::kUnsafeName);
+  }
+  if (entry.IsLink) {
+    Log(FtpSkippedLinkLine(shown));
+    return skip(ftptally::kLink);
+  }
+  const std::string localName = LocalName(entry.Name).native();
+  if (const int refusal = here.NameRefusal(localName)) return skip(FtpLocalRefusalReason(refusal));
+  if (here.IsLink(localName)) {
+    Log(FtpSkippedLocalLinkLine(FtpPrintablePath(folder) + "/" + shown));
+    return skip(ftptally::kLocalLink);
+  }
+  if (written.count(here.EntryIdentity(localName))) return skip(ftptally::kNameTaken);
+  // A file is not fetched only to find that it cannot take the place of a folder.
+  if (!entry.IsDirectory && here.IsFolder(localName)) return skip(FtpLocalRefusalReason(EISDIR));
+  return localName;
 }
 
 void FtpTreeWalker::DownloadEntry(const FtpLocalFolder& here, const fs::path& folder,
                                   const FtpListedEntry& entry, std::set<std::string>& written) {
-  const std::string shown = Shown(entry.Name);
-  if (!FtpIsSafeLocalName(entry.Name)) {
-    Log(FtpUnsafeNameLine(shown));
-    return Skip(shown, A(ftptally::kUnsafeName));
-  }
-  if (entry.IsLink) {
-    Log(FtpSkippedLinkLine(shown));
-    return Skip(shown, A(ftptally::kLink));
-  }
-  const std::string localName = LocalName(entry.Name).native();
-  if (const int refusal = here.NameRefusal(localName)) return Skip(shown, FtpLocalRefusalReason(refusal));
-  if (here.IsLink(localName)) {
-    Log(FtpSkippedLocalLinkLine(FtpLogPath(folder) + "/" + shown));
-    return Skip(shown, A(ftptally::kLocalLink));
-  }
-  if (written.count(here.EntryIdentity(localName))) return Skip(shown, A(ftptally::kNameTaken));
-  // A file is not fetched only to find that it cannot take the place of a folder.
-  if (!entry.IsDirectory && here.IsFolder(localName)) return Skip(shown, FtpLocalRefusalReason(EISDIR));
-  const bool taken = entry.IsDirectory ? DownloadSubFolder(here, folder, localName, entry.Name)
-                                       : DownloadFile(here, folder, entry, localName);
-  if (taken) written.insert(here.EntryIdentity(localName));
+  const auto localName = Admit(here, folder, entry, written);
+  if (localName && DownloadSubFolder(here, folder, *localName, entry.Name))
+    written.insert(here.EntryIdentity(*localName));
 }
 
 bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path& folder,
@@ -326,21 +405,11 @@ bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path
       ShowDownloaded(folder / localName);
       return true;
     }
-    Skip(Shown(remoteName), A(ftptally::kChangeRefused));
+    Skip(Shown(remoteName), ftptally::kChangeRefused);
   } catch (const FtpLocalRefusal& refusal) {
     Skip(Shown(remoteName), FtpLocalRefusalReason(refusal.Error()));
   }
   return false;
-}
-
-bool FtpTreeWalker::DownloadFile(const FtpLocalFolder& here, const fs::path& folder,
-                                 const FtpListedEntry& entry, const std::string& localName) {
-  const std::string shown = Shown(entry.Name);
-  Announce(entry.Size, entry.SizeText, shown);
-  Log("Downloadstart: " + FtpLogPath(folder) + "/" + shown + "   " + entry.SizeText);
-  if (!TakeEntry(shown, [&] { session_.GetAt(entry.Name, here.Fd(), localName); })) return false;
-  ++tally_.Files;
-  return true;
 }
 
 void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
@@ -348,8 +417,10 @@ void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   const fs::path root = fs::canonical(folder, ec);
   if (ec) throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + FtpLogPath(folder));
   CheckUploadNames(folder, encoding_);
-  if (mode != FtpPutMode::Store && !FtpClientOf(session_))
-    throw remote::RemoteError(remote::ErrorKind::Failed, FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
+  if (mode != FtpPutMode::Store && !session_.FtpCalls())
+    throw remote::RemoteError(
+        remote::ErrorKind::Failed,
+        FtpNotOverSftpText(mode == FtpPutMode::Append ? "Anhängen" : "Direktes Speichern"));
   putMode_ = mode;
   Tallied(false, [&] {
     UploadFolder(folder, root);
@@ -376,66 +447,120 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   const std::string remoteName = ServerName(FtpLastComponent(folder), encoding_);
   std::error_code ec;
   const bool top = shownPath_.empty();
-  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)), remoteName);
+  const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)),
+                           FtpLogPath(FtpLastComponent(folder)));
   try {
     session_.MakeDir(remoteName);
-  } catch (const std::exception& error) {
+  } catch (const remote::RemoteError& error) {
     // Most often the directory is there already; it is reused.
-    if (!FtpIsRefusal(error)) throw;
+    if (!error.Refused()) throw;
   }
   if (top) session_.ChangeDir(remoteName);
-  else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), A(ftptally::kChangeRefused));
+  else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), ftptally::kChangeRefused);
   currentLocal_ = folder;
   shownPath_.push_back(Shown(remoteName));
   ++tally_.Folders;
+  // In name order; in the Store mode the files between two folders go together.
   const std::vector<fs::directory_entry> items = FolderEntries(folder);
-  const auto [files, bytes] = FilesAndBytes(items);
-  CountFound(files, bytes);
+  const auto [fileCount, bytes] = FilesAndBytes(items);
+  CountFound(fileCount, bytes);
+  std::vector<fs::directory_entry> files;
   for (const auto& item : items) {
+    std::error_code ec;
+    if (putMode_ == FtpPutMode::Store && !item.is_directory(ec)) {
+      files.push_back(item);
+      continue;
+    }
+    if (!files.empty()) UploadFiles(files, root);
+    files.clear();
     StopIfAborted();
     UploadEntry(item, root);
-    if (std::error_code ec; !item.is_directory(ec)) CountDone();
+    if (!item.is_directory(ec)) CountDone();
   }
+  if (!files.empty()) UploadFiles(files, root);
   shownPath_.pop_back();
   currentLocal_ = folder.parent_path();
   session_.ChangeDir("..");
-  view_.ShowFtpStatus(2, Shown(remoteName) + " hochgeladen");
+  view_.ShowFtpStatusUtf8(2, Shown(remoteName) + " hochgeladen");
 }
 
 void FtpTreeWalker::UploadEntry(const fs::directory_entry& item, const fs::path& root) {
   std::error_code ec;
-  const std::string name = FtpLogPath(item.path().filename());
+  const std::string name = FtpPrintablePath(item.path().filename());
   if (item.is_directory(ec)) {
     // A linked folder may lead back into the tree; it is not followed.
     if (!item.is_symlink(ec)) return UploadFolder(item.path(), root);
     Log(FtpSkippedLinkLine(name));
-    return Skip(name, A(ftptally::kLink));
+    return Skip(name, ftptally::kLink);
   }
-  // A scratch file is no part of the tree: a save under way, or the rest of a killed one.
-  if (ReplacingFile::IsScratchName(item.path().filename().native())) return Log(FtpScratchNotSentLine(name));
-  if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
-    Log(FtpOutsideLinkLine(name));
-    return Skip(name, A(ftptally::kOutsideLink));
-  }
-  const auto size = item.file_size(ec);
-  if (ec) return;  // an entry gone meanwhile
-  const std::string sizeText = std::to_string(size);
-  Announce(static_cast<std::int64_t>(size), sizeText, name);
-  Log("Uploadstart: " + name + "   " + sizeText);
+  const auto size = UploadSize(item, root);
+  if (!size) return;
+  AnnounceUpload(name, *size);
   const std::string remoteName = ServerName(item.path().filename(), encoding_);
   if (TakeEntry(name, [&] { FtpPutFile(session_, item.path().string(), remoteName, putMode_); }))
     ++tally_.Files;
+}
+
+// The size of a file to send; nothing for an entry left out (logged, tallied) or gone.
+std::optional<std::uintmax_t> FtpTreeWalker::UploadSize(const fs::directory_entry& item,
+                                                        const fs::path& root) {
+  std::error_code ec;
+  const std::string name = FtpPrintablePath(item.path().filename());
+  // A scratch file is no part of the tree: a save under way, or the rest of a killed one.
+  if (ReplacingFile::IsScratchName(item.path().filename().native())) {
+    Log(FtpScratchNotSentLine(name));
+    return std::nullopt;
+  }
+  if (item.is_symlink(ec) && !LeadsInside(item.path(), root)) {
+    Log(FtpOutsideLinkLine(name));
+    Skip(name, ftptally::kOutsideLink);
+    return std::nullopt;
+  }
+  const auto size = item.file_size(ec);
+  if (ec) return std::nullopt;  // an entry gone meanwhile
+  return size;
+}
+
+void FtpTreeWalker::AnnounceUpload(const std::string& name, std::uintmax_t size) {
+  const std::string sizeText = std::to_string(size);
+  Announce(static_cast<std::int64_t>(size), sizeText, name);
+  Log("Uploadstart: " + name + "   " + sizeText);
+}
+
+void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, const fs::path& root) {
+  StopIfAborted();
+  std::vector<remote::BatchPut> batch;
+  std::vector<std::pair<std::string, std::uintmax_t>> shown;
+  for (const auto& item : items) {
+    std::error_code ec;
+    if (item.is_directory(ec)) continue;
+    const auto size = UploadSize(item, root);
+    if (!size) {
+      CountDone();
+      continue;
+    }
+    batch.push_back({item.path().string(), ServerName(item.path().filename(), encoding_)});
+    shown.emplace_back(FtpPrintablePath(item.path().filename()), *size);
+  }
+  remote::BatchReport report;
+  report.started = [&](std::size_t i) { AnnounceUpload(shown[i].first, shown[i].second); };
+  report.finished = [&](std::size_t i, std::exception_ptr error) {
+    if (!error) ++tally_.Files;
+    else LeaveOut(shown[i].first, error);
+    CountDone();
+  };
+  session_.PutMany(batch, report);
 }
 
 void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     session_.ChangeDir(name);
   } catch (const std::exception&) {
-    throw FtpDeleteRefusal("Change " + Shown(name) + " fehlgeschlage");
+    throw FtpDeleteRefusal("Change " + FtpLogName(name, encoding_) + " fehlgeschlage");
   }
   std::optional<FtpWalkLevel> level;
   try {
-    level.emplace(path_, RemoteIdentity(), name);
+    level.emplace(path_, RemoteIdentity(), FtpLogName(name, encoding_));
   } catch (const FtpError& refusal) {
     throw FtpDeleteRefusal(refusal.what());
   }
@@ -443,7 +568,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   try {
     entries = ListCurrent();
   } catch (const std::exception&) {
-    throw FtpDeleteRefusal("Auflisten von " + Shown(name) + " fehlgeschlagen");
+    throw FtpDeleteRefusal("Auflisten von " + FtpLogName(name, encoding_) + " fehlgeschlagen");
   }
   for (const auto& entry : entries) {
     if (entry.IsDirectory && IsDotName(entry.Name)) continue;
@@ -457,7 +582,7 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
       Deleted(Shown(entry.Name));
     } else {
       DeleteRemoteTree(entry.Name);
-      Deleted(FtpShownName(entry.Name, encoding_));
+      Deleted(Shown(entry.Name));
     }
   }
   session_.ChangeDirUp();
@@ -465,8 +590,8 @@ void FtpTreeWalker::DeleteRemoteTree(const std::string& name) {
   // The listing area shows the directory the caller is in again.
   try {
     ListCurrent();
-  } catch (const std::exception& error) {
-    if (!FtpIsRefusal(error)) throw;
+  } catch (const remote::RemoteError& error) {
+    if (!error.Refused()) throw;
     listingArea_.clear();
   }
 }
@@ -487,14 +612,13 @@ void FtpTreeWalker::DeleteLocalFolder(const fs::path& folder) {
   const FtpWalkLevel level(path_, FtpLocalFolderIdentity(folder), FtpLogPath(FtpLastComponent(folder)));
   currentLocal_ = folder;
   for (const auto& item : FolderEntries(folder)) {
-    const std::string name = FtpLogPath(item.path().filename());
     if (item.is_directory(ec) && !item.is_symlink(ec)) {
       DeleteLocalFolder(item.path());
     } else {
       std::error_code ignored;
       fs::remove(item.path(), ignored);  // a file that will not go shows when the folder will not
     }
-    Deleted(item.path().filename().string());
+    Deleted(FtpPrintablePath(item.path().filename()));
   }
   currentLocal_ = folder.parent_path();
   if (!fs::remove(folder, ec) || ec)

@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,11 +49,19 @@ class FtpDeleteRefusal : public FtpError {
 
 // What a walk asks of the connection around it; both may stay empty.
 struct FtpWalkHooks {
-  std::function<bool()> AbortRequested;               // set by the abort command
-  std::function<void(std::int64_t)> SetExpectedSize;  // before each transfer, for the progress
+  std::function<bool()> AbortRequested;  // set by the abort command
+  // Each file's size as its transfer starts, for the progress (a session moving a batch of
+  // files may have begun the batch's transfer before).
+  std::function<void(std::int64_t)> SetExpectedSize;
   // The files a tree transfer has found so far with their bytes, and those it is done with
   // (taken or left out): after each folder's entries are known and after each file.
   std::function<void(int filesKnown, std::int64_t bytesKnown, int filesDone)> FilesCounted;
+};
+
+// A file of a folder's download batch and the local name it goes to.
+struct FtpPlannedGet {
+  const FtpListedEntry* entry;
+  std::string localName;
 };
 
 class FtpTreeWalker {
@@ -102,13 +111,22 @@ class FtpTreeWalker {
                      const FtpListedEntry& entry, std::set<std::string>& written);
   bool DownloadSubFolder(const FtpLocalFolder& here, const std::filesystem::path& folder,
                          const std::string& localName, const std::string& remoteName);
-  bool DownloadFile(const FtpLocalFolder& here, const std::filesystem::path& folder,
-                    const FtpListedEntry& entry, const std::string& localName);
+  std::optional<std::string> Admit(const FtpLocalFolder& here, const std::filesystem::path& folder,
+                                   const FtpListedEntry& entry, const std::set<std::string>& written);
+  void DownloadFiles(const FtpLocalFolder& here, const std::filesystem::path& folder,
+                     std::vector<const FtpListedEntry*> files, std::set<std::string>& written);
+  void DownloadBatch(const FtpLocalFolder& here, const std::filesystem::path& folder,
+                     const std::vector<FtpPlannedGet>& planned, std::set<std::string>& written);
   void NoteDownloadFolder(const FtpLocalFolder& here);
   void SyncDownloads(const std::filesystem::path& folder);
   void ShowDownloaded(const std::filesystem::path& folder);
   void UploadFolder(const std::filesystem::path& folder, const std::filesystem::path& root);
   void UploadEntry(const std::filesystem::directory_entry& item, const std::filesystem::path& root);
+  void UploadFiles(const std::vector<std::filesystem::directory_entry>& items,
+                   const std::filesystem::path& root);
+  std::optional<std::uintmax_t> UploadSize(const std::filesystem::directory_entry& item,
+                                           const std::filesystem::path& root);
+  void AnnounceUpload(const std::string& name, std::uintmax_t size);
   void DeleteLocalFolder(const std::filesystem::path& folder);
   // The server's path of its current directory; empty when it will not say.
   std::string RemoteIdentity();
@@ -122,8 +140,11 @@ class FtpTreeWalker {
   // the entry out with the error's text, anything else passes on.
   template <typename Transfer>
   bool TakeEntry(const std::string& shownName, Transfer transfer);
+  // The same for a transfer's error handed over; rethrows what is not such a refusal.
+  void LeaveOut(const std::string& shownName, std::exception_ptr error);
   void Announce(std::int64_t size, const std::string& sizeText, const std::string& name);
-  void Log(const std::string& line) { view_.AddTrimmedLogLine(line); }
+  // Log lines and status texts carry names as they are (UTF-8, control characters escaped).
+  void Log(const std::string& line) { view_.AddTrimmedLogLineUtf8(line); }
   void Deleted(const std::string& name);
   void CountFound(int files, std::int64_t bytes);
   void CountDone();
@@ -146,7 +167,7 @@ class FtpTreeWalker {
   int filesDone_ = 0;
 };
 
-// The log line of a remote symbolic link a walk leaves alone.
+// The log lines (UTF-8) of a remote symbolic link a walk leaves alone.
 std::string FtpSkippedLinkLine(const std::string& name);
 // The log lines of a local link a download does not write through, and of a linked file an
 // upload leaves out because it lies outside the uploaded folder.

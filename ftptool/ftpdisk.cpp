@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "FtpProtocol.h"
 #include "FtpStatusTexts.h"
 #include "ReplacingFile.h"
 #include "Win1252.h"
@@ -18,6 +19,21 @@ std::string Unscrambled(const FtpAccessProfile& profile, std::size_t field, std:
 // before it is scrambled: scrambled first, the stored length would be that of the whole.
 std::string StoredPassword(bool save, const std::string& password, const ftpkey::FillerSource& filler) {
   return ftpkey::ScramblePassword(save ? password.substr(0, FtpAccessProfile::kTextCapacity) : "", filler);
+}
+
+// The automatic transfers' fields with their places in the record; a new profile stores the
+// part's start values through it.
+template <class Values, class Field>
+void EachAutoTransferField(Values& automatic, Field&& field) {
+  field(pf::AutoDownload, automatic.AutoDownload);
+  field(pf::DownStartTime, automatic.DownStartTime);
+  field(pf::DownRepeatMinutes, automatic.DownRepeatMinutes);
+  field(pf::AutoUpload, automatic.AutoUpload);
+  field(pf::UpStartTime, automatic.UpStartTime);
+  field(pf::UpRepeatMinutes, automatic.UpRepeatMinutes);
+  field(pf::DownSingleMode, automatic.DownSingleMode);
+  field(pf::DownWithNewFile, automatic.DownWithNewFile);
+  field(pf::NewFileName, automatic.NewFileName);
 }
 
 // Every field of the values but the two passwords with its place in the record, listed once
@@ -47,16 +63,7 @@ void EachRecordField(Values& v, Field&& field) {
   field(pf::DownCopyFile, single.CopyDateiEdit1);
   field(pf::AppendTarget, single.AppendBox);
   field(pf::OverwriteTarget, single.OverwriteBox);
-  auto& automatic = v.Auto;
-  field(pf::AutoDownload, automatic.AutoDownload);
-  field(pf::DownStartTime, automatic.DownStartTime);
-  field(pf::DownRepeatMinutes, automatic.DownRepeatMinutes);
-  field(pf::AutoUpload, automatic.AutoUpload);
-  field(pf::UpStartTime, automatic.UpStartTime);
-  field(pf::UpRepeatMinutes, automatic.UpRepeatMinutes);
-  field(pf::DownSingleMode, automatic.DownSingleMode);
-  field(pf::DownWithNewFile, automatic.DownWithNewFile);
-  field(pf::NewFileName, automatic.NewFileName);
+  EachAutoTransferField(v.Auto, field);
 }
 
 // The record's accessors by the value's type.
@@ -112,16 +119,9 @@ void ResetProfileFields(FtpAccessProfile& p, const std::string& lastDirectory,
   p.SetBool(pf::AutoConnect, false);
   p.SetBool(pf::AutoReconnect, false);
   p.SetBool(pf::TimerReconnect, false);
-  p.SetBool(pf::AutoDownload, false);
-  p.SetTime(pf::DownStartTime, 0.0);
-  p.SetInt(pf::DownRepeatMinutes, 30);
   p.SetText(pf::DownCopyFile, "");
-  p.SetBool(pf::AutoUpload, false);
-  p.SetTime(pf::UpStartTime, 15.0 / 1440.0);
-  p.SetInt(pf::UpRepeatMinutes, 30);
-  p.SetBool(pf::DownSingleMode, true);
-  p.SetBool(pf::DownWithNewFile, false);
-  p.SetText(pf::NewFileName, "neu.txt");
+  const FtpAutoTransferValues startValues;
+  EachAutoTransferField(startValues, ToRecord{p});
 }
 
 bool ReadProfileFile(const std::filesystem::path& path, FtpAccessProfile& profile) {
@@ -153,10 +153,16 @@ FtpProfileStore::FtpProfileStore(FtpAccessProfile& profile, FtpProfileControls& 
     : profile_(profile), controls_(controls), view_(view), dialogs_(dialogs),
       filler_(std::move(filler)) {}
 
-void FtpProfileStore::ProfileToControls() { controls_.ShowControls(ProfileValues(profile_)); }
+void FtpProfileStore::ProfileToControls() {
+  FtpProfileValues values = ProfileValues(profile_);
+  values.Login.Protocol = protocol_;
+  controls_.ShowControls(values);
+}
 
 void FtpProfileStore::ControlsToProfile() {
-  StoreProfileValues(profile_, controls_.ReadControls(), filler_);
+  const FtpProfileValues values = controls_.ReadControls();
+  StoreProfileValues(profile_, values, filler_);
+  protocol_ = values.Login.Protocol;
 }
 
 bool FtpProfileStore::ReadProfile(const std::filesystem::path& path) {
@@ -172,6 +178,7 @@ bool FtpProfileStore::ReadProfile(const std::filesystem::path& path) {
     view_.ShowFtpStatus(2, A(ftptexts::kProfileNotRead));
     return false;
   }
+  protocol_ = ReadProtocolRecord(path);
   ProfileToControls();
   view_.ShowFtpStatus(0, text);
   return true;
@@ -187,7 +194,8 @@ bool FtpProfileStore::WriteProfile(const std::filesystem::path& path) {
     return false;
   }
   StoreProfileValues(profile_, values, filler_);
-  if (!WriteProfileFile(path, profile_)) {
+  protocol_ = values.Login.Protocol;
+  if (!WriteProfileFile(path, profile_) || !WriteProtocolRecord(path, protocol_)) {
     dialogs_.Message("Ladeko",
                      "Datei \"" + PathText(path.filename()) +
                          A("\" konnte nicht gespeichert werden\r(wahrscheinlich schreibgeschützt)"),
@@ -203,6 +211,7 @@ void FtpProfileStore::NewProfile(const std::filesystem::path& name,
                                  const std::string& lastDirectory) {
   controls_.DisconnectServer();
   ResetProfileFields(profile_, lastDirectory, filler_);
+  protocol_ = FtpProtocol::FtpTlsIfOffered;
   ProfileToControls();
   view_.ShowFtpStatus(0, PathText(name) + " (" + lastDirectory + ")");
   controls_.ClearRemoteList();

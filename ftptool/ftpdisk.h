@@ -58,6 +58,8 @@ class FtpProfileStore {
   void NewProfile(const std::filesystem::path& name, const std::string& lastDirectory);
 
   FtpAccessProfile& Profile() { return profile_; }
+  // The protocol of the open profile, kept beside the record (FtpProtocolRecord).
+  FtpProtocol Protocol() const { return protocol_; }
 
  private:
   FtpAccessProfile& profile_;
@@ -65,4 +67,5 @@ class FtpProfileStore {
   FtpToolView& view_;
   Dialogs& dialogs_;
   ftpkey::FillerSource filler_;
+  FtpProtocol protocol_ = FtpProtocol::FtpTlsIfOffered;
 };

@@ -10,31 +10,17 @@
 
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "RemoteAccess.h"
+#include "RemoteBatch.h"
+#include "RemoteError.h"
+
+// FTP's own calls beyond this interface (ftpclient/FtpOwnCalls.h), reported by FTP sessions.
+class FtpOwnCalls;
+
 namespace remote {
-
-// What went wrong, for callers that react differently (reconnect after a drop, ask again for
-// a password); the message is always the text to show.
-enum class ErrorKind {
-  Failed,        // the server refused or the file system failed
-  Timeout,       // a wait passed its limit
-  Aborted,       // Abort() ended the operation
-  Disconnected,  // the connection is gone
-  HostKey,       // the server's key is unknown or changed; nothing was sent
-  Login,         // the log-in was refused
-};
-
-class RemoteError : public std::runtime_error {
- public:
-  RemoteError(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
-  ErrorKind Kind() const { return kind_; }
-
- private:
-  ErrorKind kind_;
-};
 
 enum class EntryType { File, Directory, Link };
 
@@ -46,15 +32,6 @@ struct RemoteEntry {
   std::int64_t mtime = -1;        // seconds since 1970 UTC; -1 when unknown
   std::uint32_t permissions = 0;  // the POSIX mode bits (07777); 0 when unknown
   std::string linkTarget;         // for a link, where it points, when the server told
-};
-
-// Where to connect and as whom. Port 0 takes the protocol's own port.
-struct RemoteAccess {
-  std::string host;
-  std::uint16_t port = 0;
-  std::string user;
-  std::string password;
-  int timeoutMs = 60000;  // a reply or data block may take this long; 0 waits without limit
 };
 
 enum class WorkMode { Read, Write };
@@ -86,6 +63,9 @@ class RemoteSession {
   // Whether the server's name bytes are UTF-8: always on SFTP; on FTP as the log-in settled
   // it (else Windows-1252). Callers decode names for display and encode typed ones by it.
   virtual bool Utf8Names() const { return true; }
+  // What only FTP can do (its listing text, Append and Direct uploads, a download that keeps
+  // an existing file); nullptr on every other protocol. Callers ask instead of casting.
+  virtual FtpOwnCalls* FtpCalls() { return nullptr; }
   // Keeps an idle connection alive (FTP NOOP, SSH keep-alive); raises when it is gone.
   virtual void KeepAlive() = 0;
 
@@ -114,6 +94,11 @@ class RemoteSession {
 
   // Makes the running transfer fail ("Transfer abgebrochen"); callable from hooks.pump.
   virtual void Abort() = 0;
+
+  // The files of one folder (RemoteBatch.h); by default one after the other through GetAt and
+  // Put, each error of a file handed to report.finished, which may raise to end the batch.
+  virtual void GetManyAt(const std::vector<BatchGet>& files, int folderFd, const BatchReport& report);
+  virtual void PutMany(const std::vector<BatchPut>& files, const BatchReport& report);
 };
 
 }  // namespace remote

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "FtpError.h"
 #include "RemoteSession.h"
+#include "RemoteTexts.h"
 #include "SftpTexts.h"
 
 using remote::ErrorKind;
@@ -71,6 +71,19 @@ int AskPassphrase(const char*, char* buffer, size_t length, int, int, void* user
   return 0;
 }
 
+// A passphrase that does not open the key is asked for again, three tries in all, as ssh
+// does; no answer (or a key that is not encrypted) ends the tries.
+bool ImportKeyFile(const std::string& file, PassphraseContext& context, ssh_key& key) {
+  constexpr int kPassphraseTries = 3;
+  for (int tries = 0; tries < kPassphraseTries; ++tries) {
+    context.wanted = context.answered = false;
+    if (ssh_pki_import_privkey_file(file.c_str(), nullptr, AskPassphrase, &context, &key) == SSH_OK) return true;
+    key = nullptr;
+    if (!context.answered) return false;
+  }
+  return false;
+}
+
 // What the keys came to. A key that could not be read was never offered to the server: it
 // is named, since "refused" would send the user to the server's side.
 struct KeyOutcome {
@@ -89,7 +102,7 @@ bool TryKeyFile(ssh_session session, const SshCredentials& credentials, const st
   outcome.anyKey = true;
   PassphraseContext context{&credentials.passphrase, file};
   ssh_key key = nullptr;
-  if (ssh_pki_import_privkey_file(file.c_str(), nullptr, AskPassphrase, &context, &key) != SSH_OK) {
+  if (!ImportKeyFile(file, context, key)) {
     if (context.wanted) {
       std::string& noted = context.answered ? outcome.wrongPassphrase : outcome.noPassphrase;
       if (noted.empty()) noted = file;
@@ -112,7 +125,7 @@ KeyOutcome TryKeys(ssh_session session, const SshCredentials& credentials) {
   if (!credentials.identityFile.empty()) {
     std::error_code ignored;
     if (!std::filesystem::exists(credentials.identityFile, ignored))
-      Refuse(FtpFormat(texts::kIdentityUnreadable, credentials.identityFile));
+      Refuse(remote::Format(texts::kIdentityUnreadable, credentials.identityFile));
     outcome.accepted = TryKeyFile(session, credentials, credentials.identityFile, outcome);
     if (outcome.accepted) return outcome;
   }
@@ -131,8 +144,8 @@ bool TryPassword(ssh_session session, int methods, const std::string& password) 
 // The reason nearest to the user's remedy: a key never read, a password the server does not
 // take, keys it refused, none at all.
 [[noreturn]] void RefuseAfterKeys(int methods, const KeyOutcome& keys, bool passwordGiven) {
-  if (!keys.noPassphrase.empty()) Refuse(FtpFormat(texts::kPassphraseMissing, keys.noPassphrase));
-  if (!keys.wrongPassphrase.empty()) Refuse(FtpFormat(texts::kPassphraseWrong, keys.wrongPassphrase));
+  if (!keys.noPassphrase.empty()) Refuse(remote::Format(texts::kPassphraseMissing, keys.noPassphrase));
+  if (!keys.wrongPassphrase.empty()) Refuse(remote::Format(texts::kPassphraseWrong, keys.wrongPassphrase));
   const bool byKey = methods & SSH_AUTH_METHOD_PUBLICKEY;
   const bool byPassword = methods & (SSH_AUTH_METHOD_PASSWORD | SSH_AUTH_METHOD_INTERACTIVE);
   if (byKey && passwordGiven && !byPassword)
@@ -140,7 +153,7 @@ bool TryPassword(ssh_session session, int methods, const std::string& password) 
   if (keys.anyKey) Refuse(texts::kKeyRefused);
   if (byKey) Refuse(texts::kNoKey);
   if (byPassword && !passwordGiven) Refuse(texts::kPasswordNeeded);
-  Refuse(FtpFormat(texts::kNoMethod, MethodNames(methods)));
+  Refuse(remote::Format(texts::kNoMethod, MethodNames(methods)));
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "FtpError.h"
 #include "RemoteSession.h"
+#include "RemoteTexts.h"
 #include "SftpTexts.h"
 
 using remote::ErrorKind;
@@ -71,7 +71,7 @@ HostKeyCheck CheckHostKey(ssh_session session) {
       ssh_options_get(session, SSH_OPTIONS_KNOWNHOSTS, &path);
       const std::string name = path ? path : "";
       ssh_string_free_char(path);
-      throw RemoteError(ErrorKind::HostKey, FtpFormat(texts::kKnownHostsUnreadable, name));
+      throw RemoteError(ErrorKind::HostKey, remote::Format(texts::kKnownHostsUnreadable, name));
     }
   }
   return check;
@@ -82,18 +82,19 @@ bool HostKeyMayBeAccepted(HostKeyState state) {
 }
 
 std::string HostKeyRefusalText(const std::string& host, const HostKeyCheck& check) {
-  const std::string fingerprint = FtpFormat(texts::kFingerprintIs, check.fingerprint);
+  const std::string fingerprint = remote::Format(texts::kFingerprintIs, check.fingerprint);
   switch (check.state) {
     case HostKeyState::Changed:
-      return FtpFormat(texts::kHostKeyChanged, host) + "\n" + fingerprint;
+      return remote::Format(texts::kHostKeyChanged, host) + "\n" + fingerprint;
     case HostKeyState::OtherType:
       // The type first: a host name is the user's text and may hold "%s" itself.
-      return FtpFormat(FtpFormat(texts::kHostKeyOtherType, check.keyType).c_str(), host) + "\n" + fingerprint;
+      return remote::Format(remote::Format(texts::kHostKeyOtherType, check.keyType).c_str(), host) + "\n" +
+             fingerprint;
     case HostKeyState::Unknown:
     case HostKeyState::Known:
       break;
   }
-  return FtpFormat(texts::kHostKeyUnknown, host) + "\n" + fingerprint;
+  return remote::Format(texts::kHostKeyUnknown, host) + "\n" + fingerprint;
 }
 
 void TrustHostKey(ssh_session session, const std::string& knownHostsPath) {
@@ -104,5 +105,5 @@ void TrustHostKey(ssh_session session, const std::string& knownHostsPath) {
     ::chmod(folder.c_str(), 0700);  // as ssh keeps ~/.ssh
   }
   if (ssh_session_update_known_hosts(session) != SSH_OK)
-    throw RemoteError(ErrorKind::HostKey, FtpFormat(texts::kKnownHostsUnwritable, knownHostsPath));
+    throw RemoteError(ErrorKind::HostKey, remote::Format(texts::kKnownHostsUnwritable, knownHostsPath));
 }

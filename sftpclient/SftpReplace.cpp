@@ -4,8 +4,7 @@
 // upload into their folder, as the ledger remembers them.
 #include <chrono>
 
-#include "FtpError.h"
-#include "FtpTexts.h"
+#include "RemoteTexts.h"
 #include "SftpPosixRename.h"
 #include "SftpSession.h"
 #include "Win1252.h"
@@ -13,7 +12,7 @@
 using remote::ErrorKind;
 using remote::RemoteError;
 using remote::ScratchKind;
-namespace ftptexts = ftp::texts;
+namespace ftptexts = remote::texts;
 
 std::string SftpSession::ScratchServer() const {
   return "sftp://" + access_.user + "@" + access_.host + ":" +
@@ -62,8 +61,9 @@ void SftpSession::ReplaceAside(const std::string& temporary, const std::string& 
 }
 
 void SftpSession::RefuseRename(const std::string& temporary, const std::string& target) {
-  throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kRenameRefused, win1252::FromUtf8(target)) + "\n" +
-                                           FtpFormat(ftptexts::kNewContentsIn, win1252::FromUtf8(temporary)));
+  throw RemoteError(ErrorKind::Failed,
+                    remote::Format(ftptexts::kRenameRefused, win1252::FromUtf8(target)) + "\n" +
+                        remote::Format(ftptexts::kNewContentsIn, win1252::FromUtf8(temporary)));
 }
 
 // True when the file is gone from the server: removed now or not there.

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "FtpError.h"
-#include "FtpTexts.h"
+#include "RemoteTexts.h"
+#include "SftpEntry.h"
 #include "SftpErrorText.h"
 #include "SftpTexts.h"
 #include "Win1252.h"
@@ -26,18 +26,6 @@ std::string TakeString(char* text) {
   std::string result = text ? text : "";
   ssh_string_free_char(text);
   return result;
-}
-
-remote::RemoteEntry ToEntry(const sftp_attributes_struct& attributes) {
-  remote::RemoteEntry entry;
-  entry.name = attributes.name ? attributes.name : "";
-  entry.type = attributes.type == SSH_FILEXFER_TYPE_DIRECTORY ? remote::EntryType::Directory
-               : attributes.type == SSH_FILEXFER_TYPE_SYMLINK ? remote::EntryType::Link
-                                                              : remote::EntryType::File;
-  if (attributes.flags & SSH_FILEXFER_ATTR_SIZE) entry.size = static_cast<std::int64_t>(attributes.size);
-  if (attributes.flags & SSH_FILEXFER_ATTR_ACMODTIME) entry.mtime = attributes.mtime;
-  if (attributes.flags & SSH_FILEXFER_ATTR_PERMISSIONS) entry.permissions = attributes.permissions & 07777;
-  return entry;
 }
 
 // Each write waits for its answer (libssh writes one request at a time), so its size sets
@@ -62,11 +50,15 @@ void SftpSession::Status(const std::string& text) const {
 }
 
 void SftpSession::Connect(const remote::RemoteAccess& access) {
-  if (Connected()) throw RemoteError(ErrorKind::Failed, ftp::texts::kAlreadyConnected);
+  if (Connected()) throw RemoteError(ErrorKind::Failed, remote::texts::kAlreadyConnected);
   access_ = access;
+  // The access names the files of this connection; the session's settings stand in where it
+  // names none.
+  if (access_.knownHostsPath.empty()) access_.knownHostsPath = knownHostsPath;
+  if (access_.identityFile.empty()) access_.identityFile = identityFile;
   abortRequested_ = false;
   ssh_ = ssh_new();
-  if (!ssh_) throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kCannotConnect, access.host));
+  if (!ssh_) throw RemoteError(ErrorKind::Failed, remote::Format(texts::kCannotConnect, access.host));
   const unsigned port = access.port == 0 ? 22 : access.port;
   // The profile says where and as whom; ~/.ssh/config does not silently change it.
   int no = 0;
@@ -74,20 +66,21 @@ void SftpSession::Connect(const remote::RemoteAccess& access) {
   ssh_options_set(ssh_, SSH_OPTIONS_HOST, access.host.c_str());
   ssh_options_set(ssh_, SSH_OPTIONS_PORT, &port);
   if (!access.user.empty()) ssh_options_set(ssh_, SSH_OPTIONS_USER, access.user.c_str());
-  ssh_options_set(ssh_, SSH_OPTIONS_KNOWNHOSTS, knownHostsPath.c_str());
+  ssh_options_set(ssh_, SSH_OPTIONS_KNOWNHOSTS, access_.knownHostsPath.c_str());
   // Each write waits for its answer: Nagle's delay would cost tens of milliseconds a block.
   int yes = 1;
   ssh_options_set(ssh_, SSH_OPTIONS_NODELAY, &yes);
   const long seconds = access.timeoutMs > 0 ? (access.timeoutMs + 999) / 1000 : 24L * 3600;
   ssh_options_set(ssh_, SSH_OPTIONS_TIMEOUT, &seconds);
   Log("Stat SSH " + access.host + ":" + std::to_string(port));
-  Status(FtpFormat(ftp::texts::kConnecting, access.host));
+  Status(remote::Format(remote::texts::kConnecting, access.host));
   if (ssh_connect(ssh_) != SSH_OK) {
     const std::string reason = LoggedReason();
     Disconnect();
-    throw RemoteError(ErrorKind::Disconnected, FtpFormat(texts::kCannotConnect, access.host) + "\n" + reason);
+    throw RemoteError(ErrorKind::Disconnected,
+                      remote::Format(texts::kCannotConnect, access.host) + "\n" + reason);
   }
-  Status(ftp::texts::kConnected);
+  Status(remote::texts::kConnected);
   JudgeHostKey();
 }
 
@@ -107,7 +100,7 @@ void SftpSession::JudgeHostKey() {
 
 void SftpSession::TrustHostKeyAlways() {
   if (!ssh_) throw RemoteError(ErrorKind::Disconnected, texts::kNotConnected);
-  TrustHostKey(ssh_, knownHostsPath);
+  TrustHostKey(ssh_, access_.knownHostsPath);
   hostKey_.state = HostKeyState::Known;
 }
 
@@ -116,7 +109,7 @@ void SftpSession::Login() {
   SshCredentials credentials;
   credentials.user = access_.user;
   credentials.password = access_.password;
-  credentials.identityFile = identityFile;
+  credentials.identityFile = access_.identityFile;
   credentials.useAgent = useAgent;
   credentials.useDefaultKeys = useDefaultKeys;
   credentials.host = access_.host;
@@ -149,12 +142,12 @@ void SftpSession::Login() {
   char* home = sftp_canonicalize_path(sftp_, ".");
   if (!home) Fail(".");
   cwd_ = TakeString(home);
-  Status(ftp::texts::kConnectionReady);
+  Status(remote::texts::kConnectionReady);
 }
 
 void SftpSession::Disconnect() {
   const bool was = Connected();
-  if (was) Status(ftp::texts::kDisconnecting);
+  if (was) Status(remote::texts::kDisconnecting);
   if (transferFile_) {
     // A transfer broke off. libssh frees a handle only in closing it, and the server may
     // answer nothing more: with the socket shut first, the close fails at once.
@@ -171,7 +164,7 @@ void SftpSession::Disconnect() {
   ssh_ = nullptr;
   if (!was) return;
   if (hooks.disconnected) hooks.disconnected();
-  Status(ftp::texts::kDisconnected);
+  Status(remote::texts::kDisconnected);
 }
 
 // A server may end its SFTP side and keep the SSH connection: every request then fails with
@@ -206,16 +199,16 @@ void SftpSession::Fail(const std::string& path) {
   switch (sftp_ ? sftp_get_error(sftp_) : SSH_FX_CONNECTION_LOST) {
     case SSH_FX_NO_SUCH_FILE:
     case SSH_FX_NO_SUCH_PATH:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kNoSuchFile, win1252::FromUtf8(path)));
+      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kNoSuchFile, win1252::FromUtf8(path)));
     case SSH_FX_PERMISSION_DENIED:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kPermissionDenied, win1252::FromUtf8(path)));
+      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kPermissionDenied, win1252::FromUtf8(path)));
     case SSH_FX_FILE_ALREADY_EXISTS:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kAlreadyExists, win1252::FromUtf8(path)));
+      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kAlreadyExists, win1252::FromUtf8(path)));
     case SSH_FX_CONNECTION_LOST:
     case SSH_FX_NO_CONNECTION:
       FailConnection();
     default:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kServerFailure, win1252::FromUtf8(path)));
+      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kServerFailure, win1252::FromUtf8(path)));
   }
 }
 
@@ -239,7 +232,7 @@ void SftpSession::ChangeDir(const std::string& path) {
   const Attributes attributes(sftp_stat(sftp_, canonical.c_str()));
   if (!attributes) Fail(path);
   if (attributes->type != SSH_FILEXFER_TYPE_DIRECTORY)
-    throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kNotADirectory, win1252::FromUtf8(path)));
+    throw RemoteError(ErrorKind::Failed, remote::Format(texts::kNotADirectory, win1252::FromUtf8(path)));
   cwd_ = canonical;
 }
 
@@ -251,8 +244,8 @@ std::vector<remote::RemoteEntry> SftpSession::List(const std::string& path) {
   if (!dir) Fail(target);
   std::vector<remote::RemoteEntry> entries;
   while (const Attributes attributes{sftp_readdir(sftp_, dir)}) {
-    remote::RemoteEntry entry = ToEntry(*attributes);
-    if (entry.name != "." && entry.name != "..") entries.push_back(std::move(entry));
+    remote::RemoteEntry entry = SftpEntryOf(*attributes);
+    if (SftpIsFolderEntry(entry.name)) entries.push_back(std::move(entry));
     if (entries.size() % 256 == 0 && hooks.pump) hooks.pump();
   }
   const bool complete = sftp_dir_eof(dir);
@@ -264,7 +257,7 @@ std::vector<remote::RemoteEntry> SftpSession::List(const std::string& path) {
 std::int64_t SftpSession::Size(const std::string& path) {
   const Attributes attributes(sftp_stat(Sftp(), Resolve(path).c_str()));
   if (!attributes) Fail(path);
-  return attributes->flags & SSH_FILEXFER_ATTR_SIZE ? static_cast<std::int64_t>(attributes->size) : -1;
+  return SftpSizeOf(*attributes);
 }
 
 void SftpSession::MakeDir(const std::string& path) {
@@ -291,7 +284,7 @@ void SftpSession::PumpAndCheck() {
 void SftpSession::CheckAbort() {
   if (abortRequested_) {
     abortRequested_ = false;
-    throw RemoteError(ErrorKind::Aborted, ftp::texts::kTransferAborted);
+    throw RemoteError(ErrorKind::Aborted, remote::texts::kTransferAborted);
   }
 }
 

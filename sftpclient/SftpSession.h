@@ -15,6 +15,7 @@
 #include "ScratchLedger.h"
 #include "SftpAuth.h"
 #include "SftpHostKeys.h"
+#include "SftpPipe.h"
 
 // What to do with a host key the known_hosts file does not hold.
 enum class HostKeyDecision { Refuse, AcceptOnce, AcceptAlways };
@@ -28,6 +29,7 @@ class SftpSession : public remote::RemoteSession {
   ~SftpSession() override;
 
   // ---- Settings, set before connecting ----
+  // Used where the access given to Connect names no file of its own.
   std::string knownHostsPath = DefaultKnownHostsPath();
   // Asked about an unknown key or one of a type known_hosts does not hold for the host (it
   // holds others); without it such a key is refused. A changed key is always refused.
@@ -72,6 +74,9 @@ class SftpSession : public remote::RemoteSession {
   void Get(const std::string& remotePath, const std::string& localPath) override;
   void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) override;
   void Put(const std::string& localPath, const std::string& remotePath) override;
+  // Many files in flight at once on the one channel (SftpBatchGet.cpp, SftpBatchPut.cpp).
+  void GetManyAt(const std::vector<remote::BatchGet>& files, int folderFd, const remote::BatchReport& report) override;
+  void PutMany(const std::vector<remote::BatchPut>& files, const remote::BatchReport& report) override;
   void MakeDir(const std::string& path) override;
   void RemoveDir(const std::string& path) override;
   void Delete(const std::string& path) override;
@@ -84,6 +89,8 @@ class SftpSession : public remote::RemoteSession {
   std::string Resolve(const std::string& path) const;
 
  private:
+  friend class SftpBatchDownload;
+  friend class SftpBatchUpload;
   using BlockSink = std::function<void(std::string_view)>;
   void JudgeHostKey();
   void Download(const std::string& remotePath, const BlockSink& sink);
@@ -102,6 +109,12 @@ class SftpSession : public remote::RemoteSession {
   bool PutBack(const remote::ScratchEntry& backup);
   // Waits a slice for the server, runs the pump and raises on abort or time-out.
   void WaitSlice(std::chrono::steady_clock::time_point lastProgress);
+  // Takes the pipe's answers until done() holds, calling more() whenever it may send; raises
+  // on abort, time-out and a lost connection (SftpBatchGet.cpp).
+  void RunPipe(SftpPipe& pipe, const std::function<void()>& more, const std::function<bool()>& done);
+  // After a batch broke off: the answers still due are taken and settle() may send its last
+  // requests (closes, removals); a pipe that will not settle ends the session.
+  void SettlePipe(SftpPipe& pipe, const std::function<void()>& settle);
   void PumpAndCheck();
   void CheckAbort();
   void Log(const std::string& line) const;

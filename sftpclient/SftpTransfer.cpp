@@ -12,10 +12,9 @@
 #include <deque>
 #include <memory>
 
-#include "FtpError.h"
 #include "FtpFileProblem.h"
 #include "FtpFolderFile.h"
-#include "FtpTexts.h"
+#include "RemoteTexts.h"
 #include "ReplacingFile.h"
 #include "SftpSession.h"
 #include "SftpTexts.h"
@@ -25,7 +24,7 @@
 using remote::ErrorKind;
 using remote::RemoteError;
 using remote::WorkMode;
-namespace ftptexts = ftp::texts;
+namespace ftptexts = remote::texts;
 namespace texts = sftp::texts;
 using Clock = std::chrono::steady_clock;
 
@@ -131,7 +130,7 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
     const std::uint64_t done = ReadPipelined(remoteFile.file, remotePath, expected, sink);
     // A server that says "end of file" early must not leave a short file under the name.
     if (expected >= 0 && done < static_cast<std::uint64_t>(expected))
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kFileShorter, remotePath));
+      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kFileShorter, remotePath));
   } catch (const RemoteError& error) {
     EndAfterFailure(error);
     if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
@@ -214,7 +213,7 @@ std::uint64_t SftpSession::ReadPipelined(sftp_file file, const std::string& path
 // answers still due cannot be trusted either, so the session ends.
 void SftpSession::FailTooMuchData(const std::string& path) {
   Disconnect();
-  throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kTooMuchData, win1252::FromUtf8(path)));
+  throw RemoteError(ErrorKind::Failed, remote::Format(texts::kTooMuchData, win1252::FromUtf8(path)));
 }
 
 void SftpSession::Put(const std::string& localPath, const std::string& remotePath) {
@@ -224,8 +223,8 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
   struct stat info {};
   if (::fstat(local.fd, &info) != 0) FileFailure(ftptexts::kCannotOpenFile, localPath, errno);
   if (!S_ISREG(info.st_mode))
-    throw RemoteError(ErrorKind::Failed, FtpFormat(ftptexts::kCannotOpenFile, localPath) + "\n" +
-                                             FtpFormat(ftptexts::kNotARegularFile, localPath));
+    throw RemoteError(ErrorKind::Failed, remote::Format(ftptexts::kCannotOpenFile, localPath) + "\n" +
+                                             remote::Format(ftptexts::kNotARegularFile, localPath));
   const std::string target = Resolve(remotePath);
   SettleLeftOversIn(remote::FolderOfPath(target));
   // The new file takes over the permissions of the one it replaces.
@@ -300,7 +299,7 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
     case UploadOutcome::PrimaryFailed:
       Fail(temporary);
     case UploadOutcome::LaneCloseFailed:
-      throw RemoteError(ErrorKind::Failed, FtpFormat(texts::kServerFailure, temporary));
+      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kServerFailure, temporary));
   }
   const sftp_file file = remoteFile.file;
   remoteFile.file = nullptr;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "PathText.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -30,8 +31,7 @@ FtpScratchFile::FtpScratchFile(const fs::path& folder) {
   const int fd = ::mkstemp(name.data());
   if (fd < 0) {
     const int error = errno;
-    throw FtpScratchError(A("Die Zwischendatei für die Übertragung konnte in ") +
-                          win1252::FromUtf8(folder.string()) +
+    throw FtpScratchError(A("Die Zwischendatei für die Übertragung konnte in ") + PathText(folder) +
                           " nicht angelegt werden (" + std::strerror(error) + ")");
   }
   ::close(fd);

@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "PathText.h"
 #include "ReplacingFile.h"
 #include "VokFileCodec.h"
 #include "Win1252.h"
@@ -16,10 +17,6 @@
 #include "vokGridEdit.h"
 
 namespace {
-
-std::string DisplayPath(const std::filesystem::path& path) {
-  return win1252::FromUtf8(path.string());
-}
 
 void Show(const VokFileEnv& env, int panel, const std::string& text) {
   if (env.status) ShowStatus(*env.status, panel, text);
@@ -310,7 +307,7 @@ bool ReadIntoDocument(VokDocument& doc, const std::filesystem::path& path, ReadM
   if (!DecodeBoxes(in, doc, mode, env.status, tidy, emptyRows, VokReadBudget{env.readBudget}))
     return false;
   if (mode == ReadMode::Replace) {
-    Show(env, 0, DisplayPath(path));
+    Show(env, 0, PathText(path));
     Show(env, 2, "");
     ShowBoxStarts(doc);
     if (env.window) env.window->ShowBoxStarts();
@@ -358,11 +355,11 @@ bool WriteVocabFile(VokDocument& doc, const std::filesystem::path& path, const V
   }
   if (!ok) {
     if (env.dialogs)
-      env.dialogs->Message("Tirelo V", WriteFailedText(DisplayPath(path.filename())),
-                           MsgButtons::Ok, MsgIcon::Error);
+      env.dialogs->Message("Tirelo V", WriteFailedText(PathText(path.filename())), MsgButtons::Ok,
+                           MsgIcon::Error);
     return false;
   }
   Show(env, 2, kFileSaved);
-  Show(env, 0, DisplayPath(path));
+  Show(env, 0, PathText(path));
   return true;
 }

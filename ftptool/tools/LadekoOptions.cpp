@@ -2,14 +2,16 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <set>
 
 #include "FtpProfileClient.h"
+#include "LadekoCommands.h"
 #include "LadekoSecrets.h"
 #include "LadekoTerminal.h"
 
-const char* const kLadekoUsage =
+namespace {
+
+const char* const kUsageHead =
     "Aufruf: ladeko-ftp [Optionen] HOST BEFEHL [ARGUMENTE]\n"
     "        (HOST als sftp://[BENUTZER@]NAME[:PORT] verbindet über SSH, Port 22)\n"
     "        ladeko-ftp --profile DATEI.ftpz [Optionen] BEFEHL [ARGUMENTE]\n"
@@ -38,17 +40,17 @@ const char* const kLadekoUsage =
     "          Frage am Terminal, die ohne Passwort kommt (die Eingabe bleibt unsichtbar):\n"
     "          was mit --password auf der Befehlszeile steht, zeigt \"ps\" jedem Benutzer.\n"
     "Exit-Status: 0 ausgeführt, 1 Fehler, 2 falscher Aufruf, 3 getdir/putdir vollständig\n"
-    "          durchlaufen, aber Einträge übersprungen (je einer mit Grund in der Ausgabe)\n"
-    "Befehle:  pwd | ls [MASKE] | nlst [MASKE] | get REMOTE LOKAL | put LOKAL [REMOTE]\n"
-    "          append LOKAL REMOTE | mkdir NAME | rmdir NAME | rm NAME | rename VON NACH\n"
-    "          size NAME | getdir REMOTE-VERZ LOKAL-ORDNER | putdir LOKAL-VERZ\n"
-    "          cd VERZ [BEFEHL ...]\n";
+    "          durchlaufen, aber Einträge übersprungen (je einer mit Grund in der Ausgabe)\n";
+
+}  // namespace
+
+std::string LadekoUsage() { return kUsageHead + LadekoCommandsHelp(); }
 
 namespace {
 
 // The options that take no value; every other option is followed by one.
-const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",  "--no-tls",
-                                      "--help",   "--version", "--direct", "--quiet"};
+const std::set<std::string> kFlags = {"--active", "--ascii",   "--trace",  "--tls",      "--no-tls",
+                                      "--help",   "--version", "--direct", "--commands", "--quiet"};
 
 [[noreturn]] void BadValue(const std::string& option, const std::string& value, const std::string& allowed) {
   throw UsageError{"Ungültiger Wert „" + value + "“ für " + option + ": " + allowed};
@@ -129,26 +131,35 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
       if (i + 1 >= argc) throw UsageError{"Nach " + arg + " fehlt der Wert."};
       return argv[++i];
     };
-    if (arg == "--profile") { value(); continue; }  // read before the other options
+    if (arg == "--profile") {
+      value();
+      continue;
+    }  // read before the other options
     if (arg == "--help") throw HelpWanted{};
     if (arg == "--version") throw VersionWanted{};
+    if (arg == "--commands") throw CommandsWanted{};
     if (arg == "--host") client.Host = value();
     else if (arg == "--port") client.Port = PortNumber(arg, value());
     else if (arg == "--user") client.Username = value();
-    else if (arg == "--password") { client.Password = value(); options.passwordGiven = true; }
-    else if (arg == "--password-file") { client.Password = PasswordFromFile(value()); options.passwordGiven = true; }
-    else if (arg == "--active") client.Passive = false;
+    else if (arg == "--password") {
+      client.Password = value();
+      options.passwordGiven = true;
+    } else if (arg == "--password-file") {
+      client.Password = PasswordFromFile(value());
+      options.passwordGiven = true;
+    } else if (arg == "--active") client.Passive = false;
     else if (arg == "--ascii") client.SetTransferType(FtpTransferType::ftASCII);
     else if (arg == "--proxy-type") client.ProxySettings.ProxyType = ProxyType(value());
     else if (arg == "--proxy-host") client.ProxySettings.Host = value();
     else if (arg == "--proxy-port") client.ProxySettings.Port = PortNumber(arg, value());
     else if (arg == "--proxy-user") client.ProxySettings.UserName = value();
-    else if (arg == "--proxy-password") { client.ProxySettings.Password = value(); options.proxyPasswordGiven = true; }
-    else if (arg == "--proxy-password-file") {
+    else if (arg == "--proxy-password") {
+      client.ProxySettings.Password = value();
+      options.proxyPasswordGiven = true;
+    } else if (arg == "--proxy-password-file") {
       client.ProxySettings.Password = PasswordFromFile(value());
       options.proxyPasswordGiven = true;
-    }
-    else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
+    } else if (arg == "--timeout") options.timeoutSeconds = TimeoutSeconds(value());
     else if (arg == "--trace") options.trace = true;
     else if (arg == "--quiet") options.quiet = true;
     else if (arg == "--direct") options.putMode = FtpPutMode::Direct;
@@ -163,41 +174,7 @@ void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& optio
   RequireTlsForFingerprint(client);
 }
 
-namespace {
-
-// How many arguments each command takes, at least and at most.
-const std::map<std::string, std::pair<std::size_t, std::size_t>> kArity = {
-    {"pwd", {0, 0}},    {"ls", {0, 1}},     {"nlst", {0, 1}},  {"get", {2, 2}}, {"put", {1, 2}},
-    {"append", {2, 2}}, {"mkdir", {1, 1}},  {"rmdir", {1, 1}}, {"rm", {1, 1}},  {"rename", {2, 2}},
-    {"size", {1, 1}},   {"getdir", {2, 2}}, {"putdir", {1, 1}}};
-
-// getdir writes into a folder that must be there: the tree walk would name the first folder
-// it fails to make inside it instead.
-void RequireLocalFolder(const std::string& folder) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(folder, ignored)) return;
-  const bool there = std::filesystem::exists(folder, ignored);
-  throw OptionError{(there ? "Kein lokaler Ordner: " : "Den lokalen Ordner gibt es nicht: ") + folder};
-}
-
-}  // namespace
-
-void CheckCommands(const std::vector<std::string>& args) {
-  std::size_t at = 0;
-  while (at < args.size() && args[at] == "cd") {
-    if (at + 1 >= args.size()) throw UsageError{"Nach cd fehlt das Verzeichnis."};
-    at += 2;
-  }
-  if (at == args.size()) return;
-  const auto found = kArity.find(args[at]);
-  if (found == kArity.end()) throw UsageError{"Unbekannter Befehl: " + args[at]};
-  const std::size_t count = args.size() - at - 1;
-  if (count < found->second.first || count > found->second.second)
-    throw UsageError{"Falsche Zahl von Argumenten für " + args[at] + "."};
-  if (args[at] == "getdir") RequireLocalFolder(args[at + 2]);
-}
-
 std::string UsageErrorText(const UsageError& error) {
-  if (error.message.empty()) return kLadekoUsage;
+  if (error.message.empty()) return LadekoUsage();
   return TerminalLines(error.message) + "\n(ladeko-ftp --help zeigt alle Optionen und Befehle.)\n";
 }

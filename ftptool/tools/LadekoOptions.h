@@ -7,7 +7,8 @@
 
 #include "FtpClient.h"
 
-extern const char* const kLadekoUsage;
+// The usage text of --help, the commands from their table.
+std::string LadekoUsage();
 
 // A command line that does not fit, the exit code 2: its German reason (UTF-8) goes out, or
 // the usage text where none is given.
@@ -21,6 +22,9 @@ std::string UsageErrorText(const UsageError& error);
 struct HelpWanted {};
 // "--version": the name and version on the standard output, exit code 0.
 struct VersionWanted {};
+// "--commands" (not in the usage): the command table for the check of the manual page
+// (LadekoCommandList), exit code 0.
+struct CommandsWanted {};
 // An option whose value cannot be used (a password file that cannot be read); the German
 // text goes out, the exit code is 1.
 struct OptionError {
@@ -39,8 +43,8 @@ struct LadekoOptions {
   bool passwordGiven = false;
   bool proxyPasswordGiven = false;
   bool profileGiven = false;
-  std::string knownHosts;  // --known-hosts: SFTP host keys from this file, not ~/.ssh/known_hosts
-  std::string identity;    // --identity: the SFTP key file tried before the default ones
+  std::string knownHosts;         // --known-hosts: SFTP host keys from this file, not ~/.ssh/known_hosts
+  std::string identity;           // --identity: the SFTP key file tried before the default ones
   std::vector<std::string> rest;  // [HOST] COMMAND ARGS
 };
 
@@ -52,7 +56,3 @@ bool LoadProfileOption(int argc, char** argv, FtpClient& client, LadekoOptions& 
 // Sets the client from the options and collects the rest. Raises UsageError, HelpWanted,
 // VersionWanted or OptionError.
 void ParseOptions(int argc, char** argv, FtpClient& client, LadekoOptions& options);
-
-// Checks the command words before anything goes to the server; raises UsageError, or
-// OptionError when the local folder a getdir writes into is not there.
-void CheckCommands(const std::vector<std::string>& args);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -60,19 +61,30 @@ std::string LadekoProgressLine(const LadekoProgressFigures& figures) {
 LadekoProgress::LadekoProgress(std::ostream& terminal, Clock now)
     : terminal_(terminal), now_(std::move(now)) {}
 
+// A session that moves several files in one transfer (an SFTP batch) begins it before it names
+// the first file: that names the transfer a file's, and the files after it belong to it too
+// rather than to the next transfer (a listing).
 void LadekoProgress::Expect(std::int64_t size) {
+  if (following_) return;
+  if (running_) return Follow(runningSize_ >= 1 ? runningSize_ : size);
   announced_ = true;
   announcedSize_ = size;
 }
 
 void LadekoProgress::Begin(std::int64_t size) {
-  following_ = announced_;
-  announced_ = false;
-  if (!following_) return;
+  running_ = true;
+  runningSize_ = size;
+  following_ = false;
+  const bool announced = std::exchange(announced_, false);
+  if (announced) Follow(size >= 1 ? size : announcedSize_);
+}
+
+void LadekoProgress::Follow(std::int64_t size) {
+  following_ = true;
   if (start_ < 0) start_ = now_();
   lastEvent_ = now_();
   fileStart_ = bytes_;
-  currentSize_ = size >= 1 ? size : announcedSize_;
+  currentSize_ = size;
   Draw(false);
 }
 
@@ -84,6 +96,7 @@ void LadekoProgress::Work(std::int64_t done) {
 }
 
 void LadekoProgress::End() {
+  running_ = false;
   if (!following_) return;
   following_ = false;
   lastEvent_ = now_();

@@ -37,7 +37,8 @@ class LadekoProgress {
 
   // One file's transfer: announced with its size (-1 unknown) by Expect, then its begin with
   // the size its connection tells (below 1: the announced one counts), the bytes done of it so
-  // far, its end. A transfer not announced (a listing) is not followed.
+  // far, its end. A transfer not announced (a listing) is not followed; an announcement while
+  // a transfer runs makes that one followed (several files moved at once, named as they go).
   void Expect(std::int64_t size);
   void Begin(std::int64_t size);
   void Work(std::int64_t done);
@@ -51,6 +52,7 @@ class LadekoProgress {
   void Finish();
 
  private:
+  void Follow(std::int64_t size);  // the transfer under way is a file's (or a batch's) of size
   LadekoProgressFigures Figures(double now) const;
   // Draws unless too early or too soon after the last; final draws the last state always.
   void Draw(bool final);
@@ -66,6 +68,8 @@ class LadekoProgress {
   std::int64_t currentSize_ = -1;
   bool announced_ = false;           // the next transfer is a file's
   std::int64_t announcedSize_ = -1;  // its size
+  bool running_ = false;             // a transfer runs, followed or not
+  std::int64_t runningSize_ = -1;    // the size its begin told
   bool following_ = false;           // a file's transfer runs
   int filesKnown_ = -1;
   int filesDone_ = -1;

@@ -64,10 +64,11 @@ std::optional<std::string> AskHidden(const std::string& prompt) {
   g_terminal = terminal;
   g_saved = saved;
   std::array<struct sigaction, kEndingSignals.size()> previous{};
-  struct sigaction restore{};
+  struct sigaction restore {};
   restore.sa_handler = RestoreTerminalAndDie;
   sigemptyset(&restore.sa_mask);
-  for (std::size_t i = 0; i < kEndingSignals.size(); ++i) ::sigaction(kEndingSignals[i], &restore, &previous[i]);
+  for (std::size_t i = 0; i < kEndingSignals.size(); ++i)
+    ::sigaction(kEndingSignals[i], &restore, &previous[i]);
 
   termios quiet = saved;
   quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
@@ -78,7 +79,8 @@ std::optional<std::string> AskHidden(const std::string& prompt) {
   ::tcsetattr(terminal, TCSAFLUSH, &saved);
   WriteAll(terminal, "\n");
 
-  for (std::size_t i = 0; i < kEndingSignals.size(); ++i) ::sigaction(kEndingSignals[i], &previous[i], nullptr);
+  for (std::size_t i = 0; i < kEndingSignals.size(); ++i)
+    ::sigaction(kEndingSignals[i], &previous[i], nullptr);
   g_terminal = -1;
   ::close(terminal);
   return answer;

@@ -2,45 +2,16 @@
 
 #include <unistd.h>
 
-#include <ctime>
-#include <filesystem>
 #include <iostream>
 
 #include "FtpError.h"
-#include "FtpMirror.h"
 #include "FtpRemoteCalls.h"
+#include "LadekoCommands.h"
 #include "LadekoProgressHooks.h"
 #include "LadekoSecrets.h"
 #include "LadekoTerminal.h"
 #include "SftpSession.h"
 #include "Win1252.h"
-
-using remote::EntryType;
-
-namespace {
-
-std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
-// The same columns as the FTP listing: type, size, local date and time, name.
-void PrintEntries(const std::vector<remote::RemoteEntry>& entries) {
-  for (const remote::RemoteEntry& entry : entries) {
-    const char type = entry.type == EntryType::Directory ? 'd' : entry.type == EntryType::Link ? 'l' : '-';
-    const std::time_t when = entry.mtime < 0 ? 0 : static_cast<std::time_t>(entry.mtime);
-    std::tm local{};
-    ::localtime_r(&when, &local);
-    std::cout << type << ' ' << (entry.size < 0 ? 0 : entry.size) << ' ' << local.tm_year + 1900 << '-'
-              << TwoDigits(local.tm_mon + 1) << '-' << TwoDigits(local.tm_mday) << ' ' << TwoDigits(local.tm_hour)
-              << ':' << TwoDigits(local.tm_min) << ' ' << TerminalText(entry.name) << '\n';
-  }
-}
-
-std::string NotOverSftpText(const std::string& command) {
-  return command + " über SFTP ist nicht verfügbar: das gibt es nur über FTP.";
-}
-
-[[noreturn]] void NotOverSftp(const std::string& command) { throw OptionError{NotOverSftpText(command)}; }
-
-}  // namespace
 
 std::string SshFingerprintOption(const std::string& text) {
   const std::string prefix = "SHA256:";
@@ -55,73 +26,6 @@ std::string SshFingerprintOption(const std::string& text) {
                      "“ ist kein Fingerabdruck eines SSH-Schlüssels in der Form, die ssh zeigt: SHA256: und "
                      "43 Zeichen (ssh-keygen -l -f SCHLÜSSEL.pub)."};
   return prefix + hash;
-}
-
-void CheckSftpCommands(const std::vector<std::string>& args) {
-  std::size_t at = 0;
-  while (at + 1 < args.size() && args[at] == "cd") at += 2;
-  if (at < args.size() && args[at] == "append") throw UsageError{NotOverSftpText(args[at])};
-}
-
-int RunTreeCommand(remote::RemoteSession& session, const std::vector<std::string>& commandAndArgs,
-                   FtpPutMode putMode, LadekoProgress* progress) {
-  FtpTreeTally tally;
-  {
-    TerminalLineBuffer escaped(std::cout);
-    if (progress) escaped.BeforeEachLine([progress] { progress->Erase(); });
-    std::ostream log(&escaped);
-    if (commandAndArgs[0] == "getdir")
-      tally = MirrorGetDir(session, commandAndArgs[1], commandAndArgs[2], log, FollowWalk(progress));
-    else tally = MirrorPutDir(session, commandAndArgs[1], log, putMode, FollowWalk(progress));
-  }
-  if (progress) progress->Finish();
-  if (tally.Skipped.empty()) return 0;
-  std::cerr << "Nicht alles übertragen: " << tally.Skipped.size() << " übersprungen\n";
-  return kLadekoExitSkipped;
-}
-
-int RunRemoteCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
-                      FtpPutMode putMode, LadekoProgress* progress) {
-  std::size_t at = 0;
-  while (at < args.size() && args[at] == "cd") {
-    session.ChangeDir(args[at + 1]);
-    at += 2;
-  }
-  if (at == args.size()) return 0;
-  const std::string& command = args[at];
-  const auto argument = [&](std::size_t offset) -> const std::string& { return args[at + offset]; };
-  const bool withArgument = args.size() - at > 1;
-  if (command == "pwd") {
-    std::cout << TerminalText(session.CurrentDir()) << '\n';
-  } else if (command == "ls" || command == "nlst") {
-    const auto entries = session.List(withArgument ? argument(1) : std::string());
-    if (command == "ls") PrintEntries(entries);
-    else
-      for (const auto& entry : entries) std::cout << TerminalText(entry.name) << '\n';
-  } else if (command == "get") {
-    if (progress) progress->Expect(-1);  // the session tells the size
-    session.Get(argument(1), argument(2));
-  } else if (command == "put") {
-    if (progress) progress->Expect(-1);
-    FtpPutFile(session, argument(1),
-               args.size() - at > 2 ? argument(2) : std::filesystem::path(argument(1)).filename().string(), putMode);
-  } else if (command == "mkdir") {
-    session.MakeDir(argument(1));
-  } else if (command == "rmdir") {
-    session.RemoveDir(argument(1));
-  } else if (command == "rm") {
-    session.Delete(argument(1));
-  } else if (command == "rename") {
-    session.Rename(argument(1), argument(2));
-  } else if (command == "size") {
-    std::cout << session.Size(argument(1)) << '\n';
-  } else if (command == "getdir" || command == "putdir") {
-    return RunTreeCommand(session, {args.begin() + static_cast<std::ptrdiff_t>(at), args.end()}, putMode,
-                          progress);
-  } else {
-    NotOverSftp(command);
-  }
-  return 0;
 }
 
 namespace {
@@ -139,7 +43,8 @@ void Configure(SftpSession& session, const LadekoOptions& options, const std::st
   // a changed key is refused anyway.
   const std::string pinned = fingerprint;
   session.onUnknownHostKey = [pinned](const std::string&, const HostKeyCheck& check) {
-    return !pinned.empty() && check.fingerprint == pinned ? HostKeyDecision::AcceptOnce : HostKeyDecision::Refuse;
+    return !pinned.empty() && check.fingerprint == pinned ? HostKeyDecision::AcceptOnce
+                                                          : HostKeyDecision::Refuse;
   };
   session.passphrase = [&questions](const std::string& file) -> std::optional<std::string> {
     if (InputIsTerminal()) return AskHidden(TerminalText("Passphrase für " + file + ": "));
@@ -197,19 +102,16 @@ int RunOnSession(SftpSession& session, const remote::RemoteAccess& access, const
                   ": " + session.HostKey().fingerprint);
     }
     session.Login();
-    const int status = RunRemoteCommands(session, commands, putMode, progress);
+    const int status = RunSessionCommands(session, commands, putMode, progress);
     session.Disconnect();
     return status;
-  } catch (const remote::RemoteError& error) {
+  } catch (const remote::RemoteError& error) {  // also a tree walk's FtpError
     session.Disconnect();
     return Fail(error.what() + win1252::FromUtf8(RefusalHint(error, session.HostKey(), pinned, questions)));
   } catch (const OptionError& error) {
     session.Disconnect();
     std::cerr << TerminalLines(error.message) << '\n';
     return 1;
-  } catch (const FtpError& error) {
-    session.Disconnect();
-    return Fail(error.what());
   }
   return 0;
 }
@@ -220,7 +122,6 @@ int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOpt
             const std::vector<std::string>& commands) {
   std::string pinned;
   try {
-    CheckSftpCommands(commands);
     if (!settings.TrustedFingerprint.empty()) pinned = SshFingerprintOption(settings.TrustedFingerprint);
   } catch (const UsageError& error) {
     std::cerr << UsageErrorText(error);

@@ -18,6 +18,7 @@
 #include "FtpHostKeyQuestion.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
+#include "FtpHostKeyWarning.h"
 #include "FtpPassphraseQuestion.h"
 #include "FtpTransferPage.h"
 #include "FtpTrustStore.h"
@@ -46,7 +47,7 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
           [this](const std::filesystem::path& path) { return store_->ReadProfile(path); },
           [this](const std::filesystem::path& path) { return store_->WriteProfile(path); },
           [this](bool modified) {
-            if (FTPspeichern1) FTPspeichern1->setEnabled(modified);
+            if (QAction* save = Command(FtpCommand::FTPspeichern1)) save->setEnabled(modified);
           }});
 
   // The remote path field outside the pages that have one; set before the pages, which put
@@ -72,15 +73,25 @@ TFTPForm1::TFTPForm1(Services services, QWidget* parent)
   if (!services_.settingsFolder.empty()) {
     connection_->TrustFile = services_.settingsFolder / FtpTrustStore::kFileName;
     connection_->AskCertificate = [this](const FtpCertificateInfo& info) {
-      return AskCertificateTrust(this, info);
+      return AskCertificateTrust(this, info, [this] { ShowHelpTopic(kTlsHelp); });
     };
   }
   // An SSH server's questions need no data folder: the keys trusted live in ~/.ssh/known_hosts.
   connection_->AskHostKey = [this](const std::string& host, const HostKeyCheck& check) {
-    return AskHostKeyTrust(this, host, check);
+    return AskHostKeyTrust(this, host, check, [this] { ShowHelpTopic(kSftpHelp); });
   };
-  connection_->AskPassphrase = [this](const std::string& keyFile) { return AskKeyPassphrase(this, keyFile); };
-  connection_->Login = [this] { return login_->ReadLogin(); };
+  connection_->WarnChangedHostKey = [this](const std::string& host, std::uint16_t port, const HostKeyCheck& key) {
+    WarnHostKeyChanged(this, FindChangedHostKey(host, port, key, connection_->KnownHostsFile),
+                       [this] { ShowHelpTopic(kSftpHelp); });
+  };
+  connection_->AskPassphrase = [this](const std::string& keyFile) {
+    return AskKeyPassphrase(this, keyFile, passphraseTries_.Next(keyFile), [this] { ShowHelpTopic(kSftpHelp); });
+  };
+  // Each connect reads the log-in first: the passphrase tries count from there.
+  connection_->Login = [this] {
+    passphraseTries_.Reset();
+    return login_->ReadLogin();
+  };
 
   auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
   connect(f1, &QShortcut::activated, this, [this] { ShowHelpTopic(helpContext_); });
@@ -94,12 +105,6 @@ TFTPForm1::~TFTPForm1() {
   FtpClient1.Pump = nullptr;
   FtpClient1.OnStatus = nullptr;
   FtpClient1.OnDisconnected = nullptr;
-}
-
-QAction* TFTPForm1::Action(const QString& objectName) const {
-  for (QAction* a : findChildren<QAction*>())
-    if (a->objectName() == objectName) return a;
-  return nullptr;
 }
 
 QToolButton* TFTPForm1::Button(const QString& objectName) const {

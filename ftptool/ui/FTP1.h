@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -20,9 +21,11 @@
 #include "Dialogs.h"
 #include "FtpAccessProfile.h"
 #include "FtpClient.h"
+#include "FtpCommands.h"
 #include "FtpConnection.h"
 #include "FtpFilecls.h"
 #include "FtpPar.h"
+#include "FtpPassphraseQuestion.h"
 #include "FtpToolView.h"
 #include "PrintCanvas.h"
 #include "PrintDialogs.h"
@@ -71,13 +74,16 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   QTabWidget* PageControl() const { return FTPPageControl1; }
   QToolBar* ToolBar() const { return ToolBar1; }
   QMenuBar* MainMenu() const { return MainMenu1; }
-  QAction* Action(const QString& objectName) const;
-  QToolButton* Button(const QString& objectName) const;
-  // The commands the pages share, by type: the page shown runs the transfers, the transfer
-  // page owns the marker test. Set while the menu and the tool bar are built.
-  QAction* Downstarten1 = nullptr;
-  QAction* Upstarten1 = nullptr;
-  QAction* FTPspeichern1 = nullptr;
+  QToolButton* Button(const QString& objectName) const;  // for tests, which address buttons by name
+  // The menu commands by type, set while the menu is built; the pages enable and connect the
+  // ones they own (the page shown runs the transfers).
+  QAction* Command(FtpCommand command) const { return commands_[static_cast<std::size_t>(command)]; }
+  // The tool button that acts as the command's menu item; nullptr for a command without one.
+  QToolButton* CommandButton(FtpCommand command) const {
+    return commandButtons_[static_cast<std::size_t>(command)];
+  }
+  // The tool buttons the pages share, by type: the transfer buttons follow the page shown,
+  // the transfer page owns the marker test. Set while the tool bar is built.
   QToolButton* DownTBtn = nullptr;
   QToolButton* UpTBtn = nullptr;
   QToolButton* ToolButton3 = nullptr;
@@ -102,6 +108,7 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   void WatchHelpContext(QWidget* widget, int context);
   // The tool's help: 0 contents, -1 keyword search, -2 using help, else the topic.
   void ShowHelpTopic(int context);
+  static constexpr int kLoginHelp = 300, kSftpHelp = 340, kTlsHelp = 350;
 
   // Menu "Datei".
   void FTPneuClick();
@@ -165,10 +172,12 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   void BuildPages();
   void BuildMenu();
   void BuildToolBar();
-  QAction* AddAction(QMenu* menu, const QString& name, const QString& caption,
-                     std::function<void()> handler);
-  QToolButton* AddButton(const QString& name, const QString& hint, const QIcon& icon,
-                         QAction* action = nullptr);
+  // A menu item for the command; the tool button made for the command acts as it does.
+  QAction* AddAction(QMenu* menu, FtpCommand command, const QString& caption, std::function<void()> handler);
+  QToolButton* AddButton(const QString& name, const QString& hint, const QIcon& icon);
+  // A tool button that acts as the command's menu item once that is built.
+  QToolButton* AddCommandButton(const QString& name, const QString& hint, const QIcon& icon,
+                                FtpCommand command);
   void ActivateMode();
 
   // The desktop (FTP1Desktop.cpp): start-up on each show, saving on each close, the layout
@@ -191,7 +200,10 @@ class TFTPForm1 : public QDialog, public FtpToolView, private FtpProfileControls
   std::unique_ptr<FtpConnection> connection_;
   std::unique_ptr<FtpProfileStore> store_;
   std::unique_ptr<ProfileDocument> document_;
+  PassphraseTries passphraseTries_;
 
+  std::array<QAction*, kFtpCommandCount> commands_{};
+  std::array<QToolButton*, kFtpCommandCount> commandButtons_{};
   QMenuBar* MainMenu1 = nullptr;
   QToolBar* ToolBar1 = nullptr;
   QTabWidget* FTPPageControl1 = nullptr;

@@ -1,6 +1,7 @@
 // Construction of the tool window's frame: pages, tool bar and menu. The transfer commands
 // (DownTBtn, UpTBtn, "starten") and the marker check (ToolButton3) are built disabled here;
-// the pages that own them enable and connect them.
+// the pages that own them enable and connect them. The tool bar is built first; a button made
+// for a command (AddCommandButton) is wired when the command's menu item is added.
 #include <QApplication>
 #include <QMenu>
 #include <QPainter>
@@ -24,18 +25,23 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 }  // namespace
 
-QAction* TFTPForm1::AddAction(QMenu* menu, const QString& name, const QString& caption,
+QAction* TFTPForm1::AddAction(QMenu* menu, FtpCommand command, const QString& caption,
                               std::function<void()> handler) {
   QAction* action = menu->addAction(caption);
-  action->setObjectName(name);
+  action->setObjectName(FtpCommandName(command));
   action->setProperty("helpContext", 200);
   if (handler) connect(action, &QAction::triggered, this, [handler] { handler(); });
   else action->setEnabled(false);  // until the page that owns it connects it
+  commands_[static_cast<std::size_t>(command)] = action;
+  if (QToolButton* button = CommandButton(command)) {
+    connect(button, &QToolButton::clicked, action, &QAction::trigger);
+    button->setEnabled(action->isEnabled());
+    connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
+  }
   return action;
 }
 
-QToolButton* TFTPForm1::AddButton(const QString& name, const QString& hint, const QIcon& icon,
-                                  QAction* action) {
+QToolButton* TFTPForm1::AddButton(const QString& name, const QString& hint, const QIcon& icon) {
   auto* button = new QToolButton(ToolBar1);
   button->setObjectName(name);
   button->setAutoRaise(true);
@@ -43,15 +49,16 @@ QToolButton* TFTPForm1::AddButton(const QString& name, const QString& hint, cons
   button->setIconSize(QSize(20, 20));
   button->setIcon(icon);
   button->setToolTip(hint);
-  if (action) {
-    connect(button, &QToolButton::clicked, action, &QAction::trigger);
-    button->setEnabled(action->isEnabled());
-    connect(action, &QAction::enabledChanged, button, &QToolButton::setEnabled);
-  } else {
-    button->setEnabled(false);  // until the page that owns it connects it
-  }
+  button->setEnabled(false);  // until the page or the menu item that owns it connects it
   ToolBar1->addWidget(button);
   WatchHelpContext(button, 290);
+  return button;
+}
+
+QToolButton* TFTPForm1::AddCommandButton(const QString& name, const QString& hint, const QIcon& icon,
+                                         FtpCommand command) {
+  QToolButton* button = AddButton(name, hint, icon);
+  commandButtons_[static_cast<std::size_t>(command)] = button;
   return button;
 }
 
@@ -94,73 +101,58 @@ void TFTPForm1::BuildMenu() {
   QAction* heading = datei->addAction("FTP-Zugang");
   heading->setObjectName("FTPZugang1");
   heading->setEnabled(false);  // a heading over the profile commands
-  AddAction(datei, "FTPneu1", "- neu", [this] { FTPneuClick(); });
-  AddAction(datei, "FTPffnen1", U("- öffnen"), [this] { FTPffnen1Click(); });
-  FTPspeichern1 = AddAction(datei, "FTPspeichern1", "- speichern", [this] { FTPspeichern1Click(); });
-  FTPspeichern1->setEnabled(false);
-  AddAction(datei, "FTPspeichernunter1", "- speichern unter", [this] { FTPspeichernunter1Click(); });
+  AddAction(datei, FtpCommand::FTPneu1, "- neu", [this] { FTPneuClick(); });
+  AddAction(datei, FtpCommand::FTPffnen1, U("- öffnen"), [this] { FTPffnen1Click(); });
+  AddAction(datei, FtpCommand::FTPspeichern1, "- speichern", [this] {
+    FTPspeichern1Click();
+  })->setEnabled(false);
+  AddAction(datei, FtpCommand::FTPspeichernunter1, "- speichern unter",
+            [this] { FTPspeichernunter1Click(); });
   datei->addSeparator();
-  AddAction(datei, "FTPdrucken1", "drucken", [this] { FTPdrucken1Click(); });
-  AddAction(datei, "FTPDruckereinstellung1", "Druckereinstellung", [this] { FTPDruckereinstellung1Click(); });
+  AddAction(datei, FtpCommand::FTPdrucken1, "drucken", [this] { FTPdrucken1Click(); });
+  AddAction(datei, FtpCommand::FTPDruckereinstellung1, "Druckereinstellung",
+            [this] { FTPDruckereinstellung1Click(); });
   datei->addSeparator();
-  AddAction(datei, "FTPBeenden1", "Beenden", [this] { close(); });
+  AddAction(datei, FtpCommand::FTPBeenden1, "Beenden", [this] { close(); });
 
   QMenu* verbindung = menu("Verbindung1", "&Verbindung");
-  AddAction(verbindung, "herstellen1", "herstellen", [this] { connectionPanel_->herstellen1Click(); });
-  AddAction(verbindung, "trennen1", "trennen", [this] { connectionPanel_->trennen1Click(); });
+  AddAction(verbindung, FtpCommand::herstellen1, "herstellen",
+            [this] { connectionPanel_->herstellen1Click(); });
+  AddAction(verbindung, FtpCommand::trennen1, "trennen", [this] { connectionPanel_->trennen1Click(); });
 
   QMenu* down = menu("Herunterladen1", "&Herunterladen");
-  Downstarten1 = AddAction(down, "Downstarten1", "starten", nullptr);
-  Downstarten1->setProperty("tag", 2);
+  AddAction(down, FtpCommand::Downstarten1, "starten", nullptr)->setProperty("tag", 2);
   connectionPanel_->AddAbortControl(
-      AddAction(down, "Downabbrechen1", "abbrechen", [this] { connectionPanel_->AbortClick(); }));
+      AddAction(down, FtpCommand::Downabbrechen1, "abbrechen", [this] { connectionPanel_->AbortClick(); }));
   QMenu* up = menu("Hochladen1", "H&ochladen");
-  Upstarten1 = AddAction(up, "Upstarten1", "starten", nullptr);
-  Upstarten1->setProperty("tag", 1);
+  AddAction(up, FtpCommand::Upstarten1, "starten", nullptr)->setProperty("tag", 1);
   connectionPanel_->AddAbortControl(
-      AddAction(up, "Upabbrechen1", "abbrechen", [this] { connectionPanel_->AbortClick(); }));
+      AddAction(up, FtpCommand::Upabbrechen1, "abbrechen", [this] { connectionPanel_->AbortClick(); }));
 
   QMenu* ansicht = menu("Ansicht1", "&Ansicht");
-  AddAction(ansicht, "FTPFormulargre640x4801", U("Formulargröße 640x480"),
+  AddAction(ansicht, FtpCommand::FTPFormulargre640x4801, U("Formulargröße 640x480"),
             [this] { FTPFormulargre640x4801Click(1); })->setProperty("tag", 1);
-  AddAction(ansicht, "FTPFormulargre800x6001", U("Formulargröße 800x600"),
+  AddAction(ansicht, FtpCommand::FTPFormulargre800x6001, U("Formulargröße 800x600"),
             [this] { FTPFormulargre640x4801Click(2); })->setProperty("tag", 2);
 
   QMenu* hilfe = menu("Hilfe1", "H&ilfe");
-  AddAction(hilfe, "Hilfeaufrufen1", "Hilfe aufrufen", [this] { ShowHelpTopic(0); });
-  AddAction(hilfe, "suchen1", "suchen", [this] { ShowHelpTopic(-1); });
-  AddAction(hilfe, "Hilfebenutzen1", "benutzen", [this] { ShowHelpTopic(-2); });
+  AddAction(hilfe, FtpCommand::Hilfeaufrufen1, "Hilfe aufrufen", [this] { ShowHelpTopic(0); });
+  AddAction(hilfe, FtpCommand::suchen1, "suchen", [this] { ShowHelpTopic(-1); });
+  AddAction(hilfe, FtpCommand::Hilfebenutzen1, "benutzen", [this] { ShowHelpTopic(-2); });
   hilfe->addSeparator();
-  AddAction(hilfe, "Homepage1", "Homepage", [this] {
+  AddAction(hilfe, FtpCommand::Homepage1, "Homepage", [this] {
     if (services_.shell) services_.shell->OpenUrl("https://www.ombrax.de/ladeko/");
   });
-  AddAction(hilfe, "Download1", "Download", [this] {
+  AddAction(hilfe, FtpCommand::Download1, "Download", [this] {
     if (services_.shell) services_.shell->OpenUrl("https://www.ombrax.de/ladeko/download/");
   });
   hilfe->addSeparator();
-  AddAction(hilfe, "Info1", "Info", [this] { Info1Click(); });
+  AddAction(hilfe, FtpCommand::Info1, "Info", [this] { Info1Click(); });
 
-  // The tool bar buttons act as their menu items do.
-  auto mirror = [this](const char* button, const char* action) {
-    QToolButton* b = Button(button);
-    QAction* a = Action(action);
-    connect(b, &QToolButton::clicked, a, &QAction::trigger);
-    b->setEnabled(a->isEnabled());
-    connect(a, &QAction::enabledChanged, b, &QToolButton::setEnabled);
-  };
   // The main menu's help is page 200, over the bar and in every open menu.
   WatchHelpContext(MainMenu1, 200);
   for (QMenu* m : MainMenu1->findChildren<QMenu*>())
     connect(m, &QMenu::aboutToShow, this, [this] { helpContext_ = 200; });
-  mirror("NewBtn", "FTPneu1");
-  mirror("OpenBtn", "FTPffnen1");
-  mirror("SaveBtn", "FTPspeichern1");
-  mirror("ToolButton2", "FTPspeichernunter1");
-  mirror("ConnectBtn", "herstellen1");
-  mirror("DisConBtn", "trennen1");
-  mirror("HelpTBtn", "Hilfeaufrufen1");
-  mirror("View640Btn", "FTPFormulargre640x4801");
-  mirror("View800Btn", "FTPFormulargre800x6001");
 }
 
 void TFTPForm1::BuildToolBar() {
@@ -171,18 +163,19 @@ void TFTPForm1::BuildToolBar() {
   connectionPanel_ = std::make_unique<FtpConnectionPanel>(*this);
   auto enabledButton = [this](const char* name, const QString& hint, const QIcon& icon) {
     QToolButton* b = AddButton(name, hint, icon);
-    b->setEnabled(true);  // wired by the menu that it mirrors
+    b->setEnabled(true);
     return b;
   };
-  enabledButton("NewBtn", "- neu", StdIcon(QStyle::SP_FileIcon));
-  enabledButton("OpenBtn", U("- öffnen"), StdIcon(QStyle::SP_DialogOpenButton));
-  enabledButton("SaveBtn", "- speichern unter", StdIcon(QStyle::SP_DialogSaveButton));
-  enabledButton("ToolButton2", "", GlyphIcon("S.."));
+  AddCommandButton("NewBtn", "- neu", StdIcon(QStyle::SP_FileIcon), FtpCommand::FTPneu1);
+  AddCommandButton("OpenBtn", U("- öffnen"), StdIcon(QStyle::SP_DialogOpenButton), FtpCommand::FTPffnen1);
+  AddCommandButton("SaveBtn", "- speichern unter", StdIcon(QStyle::SP_DialogSaveButton),
+                   FtpCommand::FTPspeichern1);
+  AddCommandButton("ToolButton2", "", GlyphIcon("S.."), FtpCommand::FTPspeichernunter1);
   QToolButton* print = enabledButton("PrintBtn", "Zugangsdaten drucken", GlyphIcon("P"));
   connect(print, &QToolButton::clicked, this, [this] { PrintBtnClick(); });
   ToolBar1->addSeparator();
-  enabledButton("ConnectBtn", "verbinden", GlyphIcon("+", QColor(0, 128, 0)));
-  enabledButton("DisConBtn", "trennen", GlyphIcon("-", QColor(160, 0, 0)));
+  AddCommandButton("ConnectBtn", "verbinden", GlyphIcon("+", QColor(0, 128, 0)), FtpCommand::herstellen1);
+  AddCommandButton("DisConBtn", "trennen", GlyphIcon("-", QColor(160, 0, 0)), FtpCommand::trennen1);
   QToolButton* indicator = enabledButton("Image1Btn", "Anzeige", QIcon());
   connectionPanel_->SetIndicator(indicator);
   connectionPanel_->ShowConnected(false);
@@ -194,10 +187,13 @@ void TFTPForm1::BuildToolBar() {
   UpTBtn = AddButton("UpTBtn", "hochladen", GlyphIcon("⇧"));
   UpTBtn->setProperty("tag", 1);
   ToolBar1->addSeparator();
-  AddButton("View640Btn", "640x480", GlyphIcon("S"))->setProperty("tag", 1);
-  AddButton("View800Btn", "800x600", GlyphIcon("L"))->setProperty("tag", 2);
+  AddCommandButton("View640Btn", "640x480", GlyphIcon("S"), FtpCommand::FTPFormulargre640x4801)
+      ->setProperty("tag", 1);
+  AddCommandButton("View800Btn", "800x600", GlyphIcon("L"), FtpCommand::FTPFormulargre800x6001)
+      ->setProperty("tag", 2);
   ToolBar1->addSeparator();
-  enabledButton("HelpTBtn", "Hilfe aufrufen", StdIcon(QStyle::SP_DialogHelpButton));
+  AddCommandButton("HelpTBtn", "Hilfe aufrufen", StdIcon(QStyle::SP_DialogHelpButton),
+                   FtpCommand::Hilfeaufrufen1);
   ToolButton3 = AddButton("ToolButton3", "", GlyphIcon("N"));
   // Kept for their names; never shown.
   for (const char* hidden : {"SimuWaitBtn", "CheckBtn"}) {

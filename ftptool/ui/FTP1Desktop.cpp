@@ -2,9 +2,9 @@
 // window size in 96-dpi pixels scaled to the screen, the size commands and the centring.
 #include <QGuiApplication>
 #include <QScreen>
-#include <algorithm>
 
 #include "FTP1.h"
+#include "FrameFit.h"
 #include "FtpFilecls.h"
 #include "FtpLogPage.h"
 #include "FtpLoginPage.h"
@@ -55,20 +55,9 @@ void TFTPForm1::FTPFormulargre640x4801Click(int tag) {
   LayoutWindow();
 }
 
+// A size the user fixed stays; otherwise the frame is kept within the screen as every window's is.
 void TFTPForm1::FitFrameToScreen() {
-  if (!shown_ || fixedSize_ || (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) return;
-  QScreen* on = screen() ? screen() : QGuiApplication::primaryScreen();
-  if (!on) return;
-  const QRect area = on->availableGeometry();
-  const QRect frame = frameGeometry();
-  const int extraWidth = frame.width() - width(), extraHeight = frame.height() - height();
-  const int w = std::min(width(), area.width() - extraWidth);
-  const int h = std::min(height(), area.height() - extraHeight);
-  if (w != width() || h != height()) resize(w, h);
-  const QRect fitted = frameGeometry();
-  const int left = std::clamp(fitted.left(), area.left(), std::max(area.left(), area.right() + 1 - fitted.width()));
-  const int top = std::clamp(fitted.top(), area.top(), std::max(area.top(), area.bottom() + 1 - fitted.height()));
-  if (left != fitted.left() || top != fitted.top()) move(left, top);
+  if (shown_ && !fixedSize_) ::FitFrameToScreen(*this);
 }
 
 // Centres the window once after a size command or a show, when both flags allow it.

@@ -168,8 +168,8 @@ void FtpBrowserPage::WireLists() {
 void FtpBrowserPage::WireWindow() {
   // The tool bar and menu commands act on this page only; page 3 has its own handlers.
   const struct { QAction* action; QToolButton* button; FtpTag tag; } commands[] = {
-      {window_.Downstarten1, window_.DownTBtn, FtpTag::Remote},
-      {window_.Upstarten1, window_.UpTBtn, FtpTag::Local}};
+      {window_.Command(FtpCommand::Downstarten1), window_.DownTBtn, FtpTag::Remote},
+      {window_.Command(FtpCommand::Upstarten1), window_.UpTBtn, FtpTag::Local}};
   for (const auto& c : commands) {
     const FtpTag tag = c.tag;
     c.action->setEnabled(true);

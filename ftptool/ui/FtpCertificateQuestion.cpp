@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "FtpHelpKey.h"
 #include "FtpTrustButtons.h"
 #include "QtText.h"
 
@@ -18,10 +19,12 @@ QString CertificateQuestionText(const FtpCertificateInfo& info) {
   return text;
 }
 
-FtpTrustDecision AskCertificateTrust(QWidget* parent, const FtpCertificateInfo& info) {
+FtpTrustDecision AskCertificateTrust(QWidget* parent, const FtpCertificateInfo& info,
+                                     const std::function<void()>& help) {
   QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Zertifikat prüfen"),
                   CertificateQuestionText(info), QMessageBox::NoButton, parent);
   box.setObjectName("CertificateQuestion");
+  HelpOnF1(&box, help);
   switch (AskTrustWithButtons(box)) {
     case FtpTrustAnswer::Once: return FtpTrustDecision::AcceptOnce;
     case FtpTrustAnswer::Always: return FtpTrustDecision::AcceptAlways;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "FtpHelpKey.h"
 #include "FtpTrustButtons.h"
 #include "QtText.h"
 
@@ -34,10 +35,12 @@ QString HostKeyQuestionText(const std::string& host, const HostKeyCheck& check) 
   return text;
 }
 
-HostKeyDecision AskHostKeyTrust(QWidget* parent, const std::string& host, const HostKeyCheck& check) {
+HostKeyDecision AskHostKeyTrust(QWidget* parent, const std::string& host, const HostKeyCheck& check,
+                                const std::function<void()>& help) {
   QMessageBox box(QMessageBox::Warning, QString::fromUtf8("Server-Schlüssel prüfen"),
                   HostKeyQuestionText(host, check), QMessageBox::NoButton, parent);
   box.setObjectName("HostKeyQuestion");
+  HelpOnF1(&box, help);
   // A host name is the user's text, never markup; the fingerprint can be copied.
   box.setTextFormat(Qt::PlainText);
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);

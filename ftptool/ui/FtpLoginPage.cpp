@@ -6,13 +6,25 @@
 #include <QLabel>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <stdexcept>
+#include <utility>
 
 #include "FTP1.h"
+#include "FtpProtocol.h"
 #include "QtText.h"
+#include "Win1252.h"
 
 namespace {
 
 const char* const kProxyItems[] = {"kein Proxy", "UserSite", "Site", "Open", "UserPass", "Transparent"};
+
+// The items of the protocol box, in the order of FtpProtocol.
+const char* const kProtocolItems[] = {"FTP, verschlüsselt wenn möglich", "FTP über TLS (nur verschlüsselt)",
+                                      "FTP", "SFTP (SSH)"};
+
+bool IsSftpUrl(const QString& host) {
+  return host.startsWith(QStringLiteral("sftp://"), Qt::CaseInsensitive);
+}
 
 // Port fields take digits only; control keys pass as in every edit.
 void DigitsOnly(QLineEdit* edit) {
@@ -55,11 +67,19 @@ FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
   grid->setRowStretch(3, 1);
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(1, 1);
-  QObject::connect(BitBtn1, &QPushButton::clicked, page, [this] { form_.ShowHelpTopic(300); });
-  form_.WatchHelpContext(page, 300);
-  QObject::connect(HostEdit, &QLineEdit::textChanged, page, [this] { UpdateProxyBox(); });
+  QObject::connect(BitBtn1, &QPushButton::clicked, page,
+                   [this] { form_.ShowHelpTopic(TFTPForm1::kLoginHelp); });
+  form_.WatchHelpContext(page, TFTPForm1::kLoginHelp);
+  QObject::connect(HostEdit, &QLineEdit::textChanged, page, [this] {
+    FollowSftpHost();
+    UpdateProxyBox();
+  });
   UpdateProxyBox();
 }
+
+// Every box of the page leads to the page's own help (protocol, access data, proxy, options);
+// the boxes of the other pages name theirs.
+void FtpLoginPage::LoginHelp(QWidget* box) { form_.WatchHelpContext(box, TFTPForm1::kLoginHelp); }
 
 QLineEdit* FtpLoginPage::AddEdit(QWidget* box, const char* name, int maxLength) {
   auto* edit = new QLineEdit(box);
@@ -73,6 +93,7 @@ QGroupBox* FtpLoginPage::BuildAccessBox(QWidget* page) {
   auto* box = new QGroupBox("Zugangsdaten", page);
   box->setObjectName("ZugangBox");
   auto* form = new QFormLayout(box);
+  ProtocolBox = BuildProtocolBox(box);
   HostEdit = AddEdit(box, "HostEdit", 120);
   PortEdit = AddEdit(box, "PortEdit", 5);
   DigitsOnly(PortEdit);
@@ -82,13 +103,25 @@ QGroupBox* FtpLoginPage::BuildAccessBox(QWidget* page) {
   PwCheckBox = new QCheckBox(QString::fromUtf8("Passwort speichern (verschlüsselt)"), box);
   PwCheckBox->setObjectName("PwCheckBox");
   QObject::connect(PwCheckBox, &QCheckBox::toggled, box, [this] { HostEditChange(); });
+  form->addRow("Protokoll:", ProtocolBox);
   form->addRow("Host:", HostEdit);
   form->addRow("Port:", PortEdit);
   form->addRow("Benutzer:", UserEdit);
   form->addRow("Passwort:", PassEdit);
   form->addRow(PwCheckBox);
-  form_.WatchHelpContext(box, 310);
+  LoginHelp(box);
   return box;
+}
+
+QComboBox* FtpLoginPage::BuildProtocolBox(QWidget* box) {
+  auto* combo = new QComboBox(box);
+  combo->setObjectName("ProtocolBox");
+  for (const char* item : kProtocolItems) combo->addItem(QString::fromUtf8(item));
+  // The closed box may elide its longest item at 640x480; the open list shows them whole.
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  combo->setMinimumContentsLength(14);
+  QObject::connect(combo, &QComboBox::currentIndexChanged, box, [this] { ProtocolChosen(); });
+  return combo;
 }
 
 QGroupBox* FtpLoginPage::BuildProxyBox(QWidget* page) {
@@ -110,7 +143,7 @@ QGroupBox* FtpLoginPage::BuildProxyBox(QWidget* page) {
   form->addRow("Benutzer:", UserEditP);
   form->addRow("Passwort:", PassEditP);
   form->addRow(PwCheckBoxP);
-  form_.WatchHelpContext(ProxyBox, 310);
+  LoginHelp(ProxyBox);
   return ProxyBox;
 }
 
@@ -127,7 +160,7 @@ QGroupBox* FtpLoginPage::BuildProxyGroup(QWidget* page) {
   }
   ProxyGroup->button(0)->setChecked(true);
   QObject::connect(ProxyGroup, &QButtonGroup::idClicked, ProxyGroupBox, [this] { ProxyGroupClick(); });
-  form_.WatchHelpContext(ProxyGroupBox, 310);
+  LoginHelp(ProxyGroupBox);
   return ProxyGroupBox;
 }
 
@@ -157,14 +190,63 @@ QGroupBox* FtpLoginPage::BuildOptionsBox(QWidget* page) {
   TimerAutoResetBox = option("TimerAutoResetBox",
                              "Timer stellt Verbindung bei Trennung durch den Host automatisch nach "
                              "spätestens 1 Minute wieder her");
-  form_.WatchHelpContext(box, 310);
+  LoginHelp(box);
   return box;
 }
 
 int FtpLoginPage::ProxyIndex() const { return std::max(0, ProxyGroup->checkedId()); }
 
 bool FtpLoginPage::ShowsSftpHost() const {
-  return HostEdit->text().startsWith(QStringLiteral("sftp://"), Qt::CaseInsensitive);
+  return IsSftpUrl(HostEdit->text()) || Protocol() == FtpProtocol::Sftp;
+}
+
+FtpProtocol FtpLoginPage::Protocol() const {
+  return static_cast<FtpProtocol>(std::max(0, ProtocolBox->currentIndex()));
+}
+
+void FtpLoginPage::SetProtocol(FtpProtocol protocol) {
+  ProtocolBox->setCurrentIndex(static_cast<int>(protocol));
+}
+
+// Typing "sftp://" into the host chooses SFTP (the URL's own port and user count then); taking
+// the scheme away again brings back the choice the URL replaced.
+void FtpLoginPage::FollowSftpHost() {
+  if (showing_) return;
+  const bool url = IsSftpUrl(HostEdit->text());
+  if (url && Protocol() != FtpProtocol::Sftp) {
+    const FtpProtocol before = Protocol();
+    SetProtocol(FtpProtocol::Sftp);
+    beforeUrl_ = before;
+  } else if (!url && beforeUrl_) {
+    SetProtocol(*beforeUrl_);
+  }
+}
+
+// A port still at the last choice's standard (or empty) follows the new one; SFTP takes no
+// "anonymous"; an "sftp://" host left for FTP keeps its parts in the fields.
+void FtpLoginPage::ProtocolChosen() {
+  const FtpProtocol before = std::exchange(shownProtocol_, Protocol());
+  beforeUrl_.reset();  // a choice of its own, or the one the URL made: either holds from here
+  if (showing_) return;
+  const QString standardBefore = QString::number(FtpStandardPort(before));
+  if (PortEdit->text().isEmpty() || PortEdit->text() == standardBefore)
+    PortEdit->setText(QString::number(FtpStandardPort(shownProtocol_)));
+  const bool sftp = shownProtocol_ == FtpProtocol::Sftp;
+  if (!sftp && IsSftpUrl(HostEdit->text())) {
+    try {
+      const SftpTarget target = *ParseSftpHost(FromQ(HostEdit->text()));
+      HostEdit->setText(ToQ(target.host));
+      if (!target.user.empty()) UserEdit->setText(ToQ(target.user));
+      if (target.port != 0) PortEdit->setText(QString::number(target.port));
+    } catch (const std::invalid_argument&) {
+      // A half-typed URL stays for the user to mend.
+    }
+  }
+  const QString user = UserEdit->text();
+  if (sftp && (user.isEmpty() || user.compare("anonymous", Qt::CaseInsensitive) == 0))
+    UserEdit->setText(ToQ(SftpUserOf(SftpTarget{}, "")));
+  HostEditChange();
+  UpdateProxyBox();
 }
 
 void FtpLoginPage::HostEditChange() {
@@ -206,10 +288,16 @@ FtpLoginValues FtpLoginPage::ReadLogin() const {
   v.ProxyPassword = FromQ(PassEditP->text());
   v.SaveProxyPassword = PwCheckBoxP->isChecked();
   v.ProxyMode = ProxyIndex();
+  v.Protocol = Protocol();
   return v;
 }
 
 void FtpLoginPage::ShowLogin(const FtpLoginValues& v) {
+  showing_ = true;
+  // An "sftp://" host is SFTP whatever an older side record says.
+  const bool url = IsSftpUrl(ToQ(v.Host));
+  SetProtocol(url ? FtpProtocol::Sftp : v.Protocol);
+  beforeUrl_ = url && v.Protocol != FtpProtocol::Sftp ? std::optional(v.Protocol) : std::nullopt;
   HostEdit->setText(ToQ(v.Host));
   PortEdit->setText(ToQ(v.Port));
   UserEdit->setText(ToQ(v.User));
@@ -226,5 +314,6 @@ void FtpLoginPage::ShowLogin(const FtpLoginValues& v) {
   // A stored mode outside the six items shows as "kein Proxy".
   QAbstractButton* mode = ProxyGroup->button(v.ProxyMode >= 0 && v.ProxyMode <= 5 ? v.ProxyMode : 0);
   mode->setChecked(true);
+  showing_ = false;
   UpdateProxyBox();
 }

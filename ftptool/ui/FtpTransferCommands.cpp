@@ -99,7 +99,7 @@ void FtpTransferPage::ZielBtnClick() {
     DownDateiEdit1->setText(ToQ(PathText(choice->path)));
 }
 
-void FtpTransferPage::Timer2Timer() { scheduler_->Timer2Timer(AutoSettings()); }
+void FtpTransferPage::Timer2Timer() { scheduler_->Timer2Timer(ReadAuto(), Fields()); }
 
 void FtpTransferPage::ToolButton3Click() { scheduler_->TestMarkerFile(FromQ(NeuDateiEdit->text())); }
 

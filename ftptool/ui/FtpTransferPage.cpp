@@ -154,8 +154,8 @@ void FtpTransferPage::WireBrowser() {
 // The tool bar's and the menu's transfer commands run the single transfer on this page.
 void FtpTransferPage::WireToolBar() {
   const struct { QAction* action; QToolButton* button; FtpTag tag; } commands[] = {
-      {window_.Downstarten1, window_.DownTBtn, FtpTag::Remote},
-      {window_.Upstarten1, window_.UpTBtn, FtpTag::Local}};
+      {window_.Command(FtpCommand::Downstarten1), window_.DownTBtn, FtpTag::Remote},
+      {window_.Command(FtpCommand::Upstarten1), window_.UpTBtn, FtpTag::Local}};
   for (const auto& c : commands) {
     const FtpTag tag = c.tag;
     auto run = [this, tag] {
@@ -301,7 +301,7 @@ void FtpTransferPage::MarkModified() {
 }
 
 void FtpTransferPage::ApplyEnabled() {
-  const AutoControlsEnabled e = EnabledAutoControls(AutoSettings());
+  const AutoControlsEnabled e = EnabledAutoControls(ReadAuto());
   for (QWidget* w : std::initializer_list<QWidget*>{DateTimePicker1, SpinEdit1, StartLabel1,
                                                     RepeatLabel1, MinLabel1})
     w->setEnabled(e.DownTimes);
@@ -321,22 +321,6 @@ void FtpTransferPage::SetMarkedRowsTransfer(MarkedRowsTransfer transfer) {
   ApplyEnabled();
 }
 
-AutoTransferSettings FtpTransferPage::AutoSettings() const {
-  AutoTransferSettings s;
-  s.AutoDown = AutoDownBtn->isChecked();
-  s.DownStartTime = DayFraction(DateTimePicker1->time());
-  s.DownRepeatMinutes = SpinEdit1->value();
-  s.DownMode = MarkierungAutoDownRadioBtn->isChecked() ? AutoDownMode::Marked : AutoDownMode::Single;
-  s.DownWithNewFile = NeudateiCB->isChecked();
-  s.NewFileName = FromQ(NeuDateiEdit->text());
-  s.DownSourceFile = FromQ(DownDateiEdit2->text());
-  s.AutoUp = AutoUpBtn->isChecked();
-  s.UpStartTime = DayFraction(DateTimePicker2->time());
-  s.UpRepeatMinutes = SpinEdit2->value();
-  s.UpSourceFile = FromQ(UpDateiEdit1->text());
-  return s;
-}
-
 // ---- The profile's parts of this page ----
 
 FtpSingleTransferFields FtpTransferPage::ReadSingle(std::string& unwritable) const {
@@ -346,17 +330,16 @@ FtpSingleTransferFields FtpTransferPage::ReadSingle(std::string& unwritable) con
 }
 
 FtpAutoTransferValues FtpTransferPage::ReadAuto() const {
-  const AutoTransferSettings s = AutoSettings();
   FtpAutoTransferValues v;
-  v.AutoDownload = s.AutoDown;
-  v.DownStartTime = s.DownStartTime;
-  v.DownRepeatMinutes = s.DownRepeatMinutes;
-  v.AutoUpload = s.AutoUp;
-  v.UpStartTime = s.UpStartTime;
-  v.UpRepeatMinutes = s.UpRepeatMinutes;
-  v.DownSingleMode = s.DownMode == AutoDownMode::Single;
-  v.DownWithNewFile = s.DownWithNewFile;
-  v.NewFileName = s.NewFileName;
+  v.AutoDownload = AutoDownBtn->isChecked();
+  v.DownStartTime = DayFraction(DateTimePicker1->time());
+  v.DownRepeatMinutes = SpinEdit1->value();
+  v.AutoUpload = AutoUpBtn->isChecked();
+  v.UpStartTime = DayFraction(DateTimePicker2->time());
+  v.UpRepeatMinutes = SpinEdit2->value();
+  v.DownSingleMode = !MarkierungAutoDownRadioBtn->isChecked();
+  v.DownWithNewFile = NeudateiCB->isChecked();
+  v.NewFileName = FromQ(NeuDateiEdit->text());
   return v;
 }
 

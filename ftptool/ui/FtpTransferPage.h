@@ -60,7 +60,6 @@ class FtpTransferPage : public QObject, private FtpSchedulerHost {
   FtpAutoTransferValues ReadAuto() const;
   void ShowParts(const FtpSingleTransferFields& single, const FtpAutoTransferValues& automatic);
 
-  AutoTransferSettings AutoSettings() const;
   const FtpScheduler& Scheduler() const { return *scheduler_; }
   const FtpTransferRecord& Record() const { return single_->Record(); }
   QTimer* Timer2() const { return timer2_; }

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 
+#include "FtpError.h"
 #include "FtpRemoteSession.h"
 #include "PyftpdSuite.h"
 
@@ -15,7 +17,13 @@ using remote::RemoteError;
 namespace {
 
 remote::RemoteAccess Access(std::uint16_t port) {
-  return {"127.0.0.1", port, PyftpdServer::kUser, PyftpdServer::kPassword, 20000};
+  remote::RemoteAccess access;
+  access.host = "127.0.0.1";
+  access.port = port;
+  access.user = PyftpdServer::kUser;
+  access.password = PyftpdServer::kPassword;
+  access.timeoutMs = 20000;
+  return access;
 }
 
 std::string Read(const std::filesystem::path& path) {
@@ -108,4 +116,43 @@ TEST(FtpRemoteSessionAbort, AbortFromThePump) {
   EXPECT_EQ(KindOf([&] { session.Get("langsam.bin", target.string()); }), ErrorKind::Aborted);
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
   EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// A log-in through the session takes the steps of a log-in at once: the names settled by
+// FEAT, the system asked.
+TEST_F(FtpRemoteSessionTest, LoginTakesTheStepsOfALoginAtOnce) {
+  FtpClient client;
+  client.Passive = true;
+  client.NameEncodingMode = FtpNameEncodingMode::Auto;
+  FtpRemoteSession session(client);
+  session.Connect(Access(server_->Port()));
+  session.Login();
+  EXPECT_TRUE(session.Utf8Names());
+  EXPECT_FALSE(client.SystemDesc().empty());
+  ASSERT_NE(session.FtpCalls(), nullptr);
+}
+
+// Every FTP error is a RemoteError; only a reply that refuses the one request is a refusal.
+TEST(FtpErrorKinds, OnlyARefusingReplyIsARefusal) {
+  struct Case {
+    const char* what;
+    std::function<void()> raise;
+    ErrorKind kind;
+  };
+  const Case cases[] = {
+      {"550", [] { throw FtpReplyError(550, "nicht da"); }, ErrorKind::Failed},
+      {"421", [] { throw FtpReplyError(421, "Dienst endet"); }, ErrorKind::Disconnected},
+      {"time-out", [] { throw FtpTimeoutError("Zeit"); }, ErrorKind::Timeout},
+      {"socket", [] { throw FtpSocketError(104); }, ErrorKind::Disconnected},
+      {"cut off", [] { throw FtpCutOffError("Transfer abgebrochen"); }, ErrorKind::Broken},
+      {"plain", [] { throw FtpError("Datei kann nicht geschrieben werden"); }, ErrorKind::Broken},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(KindOf(c.raise), c.kind) << c.what;
+    try {
+      c.raise();
+    } catch (const RemoteError& error) {
+      EXPECT_EQ(error.Refused(), c.kind == ErrorKind::Failed) << c.what;
+    }
+  }
 }

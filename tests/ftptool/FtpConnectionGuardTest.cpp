@@ -257,19 +257,19 @@ TEST(FtpConnectionGuard, ALostNoopReplyTimesOutAndTheScheduleGoesOn) {
   FtpScheduler scheduler(host, view, [&] { return now; });
   ASSERT_TRUE(connection.Connect());
 
-  AutoTransferSettings settings;
-  settings.AutoDown = true;
-  settings.DownMode = AutoDownMode::Marked;
+  FtpAutoTransferValues settings;
+  settings.AutoDownload = true;
+  settings.DownSingleMode = false;
   settings.DownStartTime = now;
   settings.DownRepeatMinutes = 5;
-  scheduler.Timer2Timer(settings);
+  scheduler.Timer2Timer(settings, {});
   EXPECT_EQ(ReadFile(folder.File("a.txt")), "erste");
   EXPECT_FALSE(view.LinesStartingWith(std::string(ftptexts::kRequest) + ftptexts::kDroppedByHost).empty());
   EXPECT_FALSE(connection.Busy());
   EXPECT_FALSE(scheduler.Handling());
 
   now += 5.0 / 1440;  // the next slot
-  scheduler.Timer2Timer(settings);
+  scheduler.Timer2Timer(settings, {});
   EXPECT_EQ(host.runs, 2);
   EXPECT_EQ(ReadFile(folder.File("a.txt")), "zweite");
   EXPECT_EQ(scheduler.Down().LastRun, 2);

@@ -111,7 +111,7 @@ TEST(FtpNameCodec, LocalNamesAreOneToOne) {
   for (const auto& [server, local] : cases)
     EXPECT_EQ(FtpLocalNameOf(server, kUtf8).Name.native(), local) << server;
   EXPECT_EQ(FtpEscapedNameLine("%FF", FtpLocalNameOf("%FF", kUtf8)),
-            A("Name enthält \"%\" mit zwei Hex-Ziffern: \"%FF\" gespeichert als \"%25FF\""));
+            "Name enthält \"%\" mit zwei Hex-Ziffern: \"%FF\" gespeichert als \"%25FF\"");
   // A line end or an escape sequence in a name cannot start a line of its own in the log.
   EXPECT_EQ(FtpLogName("a\nDownloadstart: \x1b[2J", kUtf8), "a\\x0aDownloadstart: \\x1b[2J");
   EXPECT_EQ(FtpLogName("\x85\x0d", kAnsi), A("…\\x0d"));

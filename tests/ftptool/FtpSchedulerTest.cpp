@@ -109,15 +109,15 @@ class SchedulerTest : public ::testing::Test {
   SchedulerTest() {
     s_.DownStartTime = Time(8, 0);
     s_.DownRepeatMinutes = 60;
-    s_.DownSourceFile = "daten/liste.evd";
+    single_.DownDateiEdit2 = "daten/liste.evd";
     s_.UpStartTime = Time(8, 0);
     s_.UpRepeatMinutes = 60;
-    s_.UpSourceFile = "/home/lern/liste.evd";
+    single_.UpDateiEdit1 = "/home/lern/liste.evd";
   }
 
   void TickAt(double when) {
     now_ = when;
-    scheduler_.Timer2Timer(s_);
+    scheduler_.Timer2Timer(s_, single_);
   }
   // Ticks every 30 seconds from first up to and including last.
   void TickEvery30s(double first, double last) {
@@ -130,7 +130,8 @@ class SchedulerTest : public ::testing::Test {
   RecordingView view_;
   FakeHost host_{now_};
   FtpScheduler scheduler_{host_, view_, [this] { return now_; }};
-  AutoTransferSettings s_;
+  FtpAutoTransferValues s_;
+  FtpSingleTransferFields single_;
 };
 
 std::vector<std::string> Times(const std::vector<double>& moments) {
@@ -166,8 +167,8 @@ TEST(AutoSlotTest, WholeMinutesAreCountedWithoutDayFractionErrors) {
 }
 
 TEST_F(SchedulerTest, LastRunSlotLeftFromLateEveningIsResetInTheFirstInterval) {
-  s_.AutoDown = true;
-  s_.DownMode = AutoDownMode::Marked;
+  s_.AutoDownload = true;
+  s_.DownSingleMode = false;
   TickAt(At(0, 23, 59));  // slot 16 runs
   ASSERT_EQ(scheduler_.Down().LastRun, 16);
 
@@ -181,9 +182,9 @@ TEST_F(SchedulerTest, LastRunSlotLeftFromLateEveningIsResetInTheFirstInterval) {
 }
 
 TEST_F(SchedulerTest, IntervalOneRunsEveryMinuteOnceAlthoughTwoTicksSeeIt) {
-  s_.AutoDown = true;
+  s_.AutoDownload = true;
   s_.DownRepeatMinutes = 1;
-  s_.DownMode = AutoDownMode::Marked;
+  s_.DownSingleMode = false;
   TickEvery30s(At(0, 8, 0, 15), At(0, 8, 5, 45));
   EXPECT_EQ(Times(host_.selections),
             (std::vector<std::string>{"08:00:15", "08:01:15", "08:02:15", "08:03:15",
@@ -192,7 +193,7 @@ TEST_F(SchedulerTest, IntervalOneRunsEveryMinuteOnceAlthoughTwoTicksSeeIt) {
 }
 
 TEST_F(SchedulerTest, UnchangedRemoteFileUsesUpItsSlot) {
-  s_.AutoDown = true;
+  s_.AutoDownload = true;
   host_.lastDownloadDate = 100.0;  // the file is as it was at the last download
   TickAt(At(0, 9, 0));
   EXPECT_EQ(host_.listed, std::vector<std::string>{"daten/liste.evd"});
@@ -216,9 +217,9 @@ TEST_F(SchedulerTest, UnchangedRemoteFileUsesUpItsSlot) {
 }
 
 TEST_F(SchedulerTest, BlankSingleFileFieldsStartNothing) {
-  s_.AutoDown = s_.AutoUp = true;
-  s_.DownSourceFile = "   ";
-  s_.UpSourceFile = "";
+  s_.AutoDownload = s_.AutoUpload = true;
+  single_.DownDateiEdit2 = "   ";
+  single_.UpDateiEdit1 = "";
   TickAt(At(0, 9, 0));
   EXPECT_TRUE(host_.listed.empty());
   EXPECT_TRUE(host_.localRead.empty());
@@ -227,8 +228,8 @@ TEST_F(SchedulerTest, BlankSingleFileFieldsStartNothing) {
 }
 
 TEST_F(SchedulerTest, MissingMarkerKeepsTheSideDueOnEveryTickUntilItAppears) {
-  s_.AutoDown = true;
-  s_.DownMode = AutoDownMode::Marked;
+  s_.AutoDownload = true;
+  s_.DownSingleMode = false;
   s_.DownWithNewFile = true;
   TickEvery30s(At(0, 9, 0), At(0, 9, 2));
   EXPECT_EQ(host_.selections.size(), 5u);
@@ -245,8 +246,8 @@ TEST_F(SchedulerTest, MissingMarkerKeepsTheSideDueOnEveryTickUntilItAppears) {
 }
 
 TEST_F(SchedulerTest, FailedSelectionTransferIsTriedAgainOnTheNextTick) {
-  s_.AutoDown = true;
-  s_.DownMode = AutoDownMode::Marked;
+  s_.AutoDownload = true;
+  s_.DownSingleMode = false;
   host_.selectionResult = false;
   TickAt(At(0, 9, 0));
   TickAt(At(0, 9, 0, 30));
@@ -258,9 +259,9 @@ TEST_F(SchedulerTest, FailedSelectionTransferIsTriedAgainOnTheNextTick) {
 }
 
 TEST_F(SchedulerTest, BusyWindowStartsNoTransfer) {
-  s_.AutoDown = s_.AutoUp = true;
+  s_.AutoDownload = s_.AutoUpload = true;
   host_.busy = true;
-  s_.DownMode = AutoDownMode::Marked;
+  s_.DownSingleMode = false;
   TickAt(At(0, 9, 0));
   EXPECT_EQ(view_.status2, std::vector<std::string>{"Bitte warten!"});
   EXPECT_TRUE(host_.selections.empty());
@@ -274,7 +275,7 @@ TEST_F(SchedulerTest, BusyWindowStartsNoTransfer) {
   EXPECT_EQ(host_.selections.size(), 1u);
   EXPECT_TRUE(host_.singleUploads.empty());
 
-  s_.DownMode = AutoDownMode::Single;
+  s_.DownSingleMode = true;
   host_.busy = true;
   TickAt(At(0, 10, 0));
   EXPECT_TRUE(host_.listed.empty());
@@ -282,7 +283,7 @@ TEST_F(SchedulerTest, BusyWindowStartsNoTransfer) {
 }
 
 TEST_F(SchedulerTest, ChangedLocalFileIsUploadedOncePerSlot) {
-  s_.AutoUp = true;
+  s_.AutoUpload = true;
   host_.lastUploadTime = 150.0;
   TickEvery30s(At(0, 9, 0), At(0, 9, 59, 30));
   EXPECT_EQ(Times(host_.singleUploads), std::vector<std::string>{"09:00:00"});
@@ -292,7 +293,7 @@ TEST_F(SchedulerTest, ChangedLocalFileIsUploadedOncePerSlot) {
   EXPECT_TRUE(view_.log.empty());  // the upload side logs nothing while it waits
 
   // Switched off: no checks at all, and the last-run slot keeps its value.
-  s_.AutoUp = false;
+  s_.AutoUpload = false;
   host_.localTime = 300.0;
   TickAt(At(0, 11, 0));
   EXPECT_EQ(host_.localRead.size(), 2u);
@@ -300,8 +301,8 @@ TEST_F(SchedulerTest, ChangedLocalFileIsUploadedOncePerSlot) {
 }
 
 TEST_F(SchedulerTest, TickArrivingDuringATransferHandlesNoSide) {
-  s_.AutoDown = s_.AutoUp = true;
-  s_.DownMode = AutoDownMode::Marked;
+  s_.AutoDownload = s_.AutoUpload = true;
+  s_.DownSingleMode = false;
   int nestedTicks = 0;
   host_.duringTransfer = [&] {
     if (nestedTicks++ == 0) TickAt(now_ + 1 / 2880.0);
@@ -330,15 +331,15 @@ TEST_F(SchedulerTest, MarkerTestSaysWhetherTheMarkerWasThere) {
 }
 
 TEST(AutoControlsTest, TimesFollowTheSwitchesAndTheMarkerFieldsTheChoice) {
-  AutoTransferSettings s;
+  FtpAutoTransferValues s;
   AutoControlsEnabled e = EnabledAutoControls(s);
   EXPECT_FALSE(e.DownTimes || e.UpTimes || e.NewFileBox || e.NewFileName);
-  s.AutoUp = true;
+  s.AutoUpload = true;
   s.DownWithNewFile = true;  // ticked, but single mode disables it
   e = EnabledAutoControls(s);
   EXPECT_TRUE(e.UpTimes);
   EXPECT_FALSE(e.DownTimes || e.NewFileBox || e.NewFileName);
-  s.DownMode = AutoDownMode::Marked;
+  s.DownSingleMode = false;
   e = EnabledAutoControls(s);
   EXPECT_TRUE(e.NewFileBox && e.NewFileName);
   s.DownWithNewFile = false;

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "FtpClient.h"
-#include "FtpRemoteSession.h"
 #include "FtpExpect.h"
 #include "FtpLocalPaths.h"
 #include "FtpMirror.h"
+#include "FtpRemoteSession.h"
 #include "FtpTreeWalk.h"
 #include "PyftpdSuite.h"
 #include "RecordingToolView.h"
@@ -56,8 +56,9 @@ TEST_F(FtpTreeLinks, DownloadNeverWritesThroughALinkInsideTheTarget) {
   EXPECT_TRUE(fs::is_symlink(target / "datei.txt"));
   const std::string shown = PathText(target);
   EXPECT_EQ(view.LinesStartingWith(A("Lokale Verknüpfung")),
-            (Lines{FtpSkippedLocalLinkLine(shown + "/Unter"), FtpSkippedLocalLinkLine(shown + "/datei.txt"),
-                   FtpSkippedLocalLinkLine(shown + "/neu.txt")}));
+            (Lines{win1252::FromUtf8(FtpSkippedLocalLinkLine(shown + "/Unter")),
+                   win1252::FromUtf8(FtpSkippedLocalLinkLine(shown + "/datei.txt")),
+                   win1252::FromUtf8(FtpSkippedLocalLinkLine(shown + "/neu.txt"))}));
   EXPECT_EQ(client.RetrieveCurrentDir(), "/");
 
   // A target root that is itself a link is refused before anything is fetched.
@@ -86,7 +87,8 @@ TEST_F(FtpTreeLinks, UploadLeavesOutFilesLinkedFromOutsideTheFolder) {
   EXPECT_FALSE(fs::exists(Home() / "Baum" / "Ast" / "aussen.txt"));
   EXPECT_FALSE(fs::exists(Home() / "Baum" / "Ast" / "relativ.txt"));
   EXPECT_EQ(view.LinesStartingWith(A("Verknüpfung nach")),
-            (Lines{FtpOutsideLinkLine("aussen.txt"), FtpOutsideLinkLine("relativ.txt")}));
+            (Lines{win1252::FromUtf8(FtpOutsideLinkLine("aussen.txt")),
+                   win1252::FromUtf8(FtpOutsideLinkLine("relativ.txt"))}));
 }
 
 namespace {

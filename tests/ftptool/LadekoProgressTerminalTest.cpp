@@ -100,30 +100,37 @@ class LadekoProgressOnTerminal : public testing::Test {
     slow.ThrottleBytesPerSecond = 250000;
     ftp_ = new PyftpdServer(slow);
     sftp_ = new ParamikoServer({"--password", "p", "--write-delay", "0.1"});
+    // posix-rename lets a folder's files go up as one batch, in writes of about 256 KiB.
+    batchSftp_ = new ParamikoServer({"--password", "p", "--write-delay", "0.5", "--posix-rename"});
   }
   static void TearDownTestSuite() {
     delete ftp_;
     delete sftp_;
+    delete batchSftp_;
   }
 
   void SetUp() override {
     ASSERT_TRUE(ftp_->Running()) << ftp_->Problem();
-    WriteText(local_.Path() / "known_hosts", sftp_->KnownHostsLine());
+    WriteText(local_.Path() / "known_hosts", sftp_->KnownHostsLine() + "\n" + batchSftp_->KnownHostsLine());
     WriteText(local_.Path() / "quelle.bin", RandomBytes(kSize, 3));
     WriteText(ftp_->Home() / "gross.bin", RandomBytes(kSize, 4));
     fs::create_directories(ftp_->Home() / "baum");
     WriteText(ftp_->Home() / "baum" / "a.bin", RandomBytes(kSize, 5));
     WriteText(ftp_->Home() / "baum" / "b.bin", RandomBytes(1000, 6));
     fs::create_directories(local_.Path() / "ziel");
+    fs::create_directories(local_.Path() / "hochbaum");
+    WriteText(local_.Path() / "hochbaum" / "a.bin", RandomBytes(kSize, 7));
+    WriteText(local_.Path() / "hochbaum" / "b.bin", RandomBytes(1000, 8));
+    fs::create_directories(batchSftp_->Files() / "hochbaum");  // the test server makes no folders
   }
 
   std::vector<std::string> Ftp() const {
     return {"--port",     std::to_string(ftp_->Port()), "--user",   PyftpdServer::kUser,
             "--password", PyftpdServer::kPassword,      "127.0.0.1"};
   }
-  std::vector<std::string> Sftp() const {
+  std::vector<std::string> Sftp(const ParamikoServer* server = sftp_) const {
     return {"--known-hosts", (local_.Path() / "known_hosts").string(), "--password", "p",
-            "sftp://127.0.0.1:" + std::to_string(sftp_->Port())};
+            "sftp://127.0.0.1:" + std::to_string(server->Port())};
   }
   static std::vector<std::string> Quiet(std::vector<std::string> login) {
     login.insert(login.begin(), "--quiet");
@@ -135,6 +142,7 @@ class LadekoProgressOnTerminal : public testing::Test {
   static constexpr std::size_t kSize = 600000;
   static inline PyftpdServer* ftp_ = nullptr;
   static inline ParamikoServer* sftp_ = nullptr;
+  static inline ParamikoServer* batchSftp_ = nullptr;
   TempFolder local_;
 };
 
@@ -172,6 +180,13 @@ TEST_F(LadekoProgressOnTerminal, OneUpdatingLineOnlyOnATerminalAndNotWhenQuiet) 
        true,
        Seen::Line,
        "585.9 KB von 585.9 KB" + rate + ", noch 0:00"},
+      // The walk hands SFTP a folder's files as one batch: one transfer, its files named as they start.
+      {"putdir over SFTP",
+       Sftp(batchSftp_),
+       {"putdir", Local("hochbaum")},
+       true,
+       Seen::Line,
+       "2 von 2 Dateien, 586.9 KB von 586.9 KB" + rate + ", noch 0:00"},
       {"get with --quiet", Quiet(Ftp()), {"get", "gross.bin", Local("leise.bin")}, true, Seen::Nothing, ""},
       {"get without a terminal",
        Ftp(),

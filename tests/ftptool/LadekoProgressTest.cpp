@@ -94,6 +94,19 @@ TEST(LadekoProgress, ShowsOnlyWhatLastsAndLeavesTheLastStateStanding) {
         {1.5, work(50)}},
        "|1 von 2 Dateien, 150 B von 300 B, 100 B/s, noch 0:02~|1 von 2 Dateien, 150 B von 300 B, 100 B/s, "
        "noch 0:02~\n"},
+      {"a batch begun before it names its files is followed, the listing after it not",
+       {{0, count(2, 300, 0)},
+        {0, [](LadekoProgress& p) { p.Begin(300); }},
+        {0, work(0)},
+        {0, expect(100)},  // its files, named as they start
+        {0, expect(200)},
+        {1.5, work(300)},
+        {1.5, end},
+        {1.5, count(2, 300, 2)},
+        {1.5, unannounced},  // the next folder's listing
+        {2.5, work(999)}},
+       "|0 von 2 Dateien, 300 B von 300 B, 200 B/s, noch 0:00~|2 von 2 Dateien, 300 B von 300 B, 200 B/s, "
+       "noch 0:00~\n"},
   };
   for (const Case& c : cases) {
     std::ostringstream terminal;

@@ -42,7 +42,8 @@ const std::vector<TreeEntry> kTree = {
     // Names the server holds that grow past 255 bytes once escaped.
     {Repeated("%41", 85), "", Repeated("%41", 85) + " (Name zu lang)"},
     {Repeated("%42", 80) + "/drin.txt", "", Repeated("%42", 80) + " (Name zu lang)"},
-    {std::string(100, '\xFF') + ".txt", "", std::string(100, '?') + ".txt (Name zu lang)", true},
+    // Bytes that are no UTF-8 show as U+FFFD, as in the window.
+    {std::string(100, '\xFF') + ".txt", "", Repeated("\xEF\xBF\xBD", 100) + ".txt (Name zu lang)", true},
     {"belegt", "", "belegt (lokal steht ein Ordner unter dem Namen)"},
     {"zeile\nDownloadstart: gef\xC3\xA4lscht", "zeile\nDownloadstart: gef\xC3\xA4lscht", {}, true},
 };

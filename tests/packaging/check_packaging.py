@@ -6,6 +6,7 @@
   check_packaging.py manpages MAN_DIR
   check_packaging.py options SOURCE_DIR MAN_DIR TIRELO TIRELO_EVD LADEKO_FTP
   check_packaging.py version VERSION SOURCE_DIR MAN_DIR TIRELO TIRELO_EVD LADEKO_FTP
+  check_packaging.py commands MAN_DIR LADEKO_FTP
 
 Each prints what disagrees and exits 1, or exits 0 when all agree.
 """
@@ -203,6 +204,51 @@ def check_options(source, man_dir, tirelo, evd, ladeko):
         problem("im Quelltext keine Dateinamen oder Variablen gefunden: das Muster stimmt nicht mehr")
 
 
+# --- ladeko-ftp's command table against its page -------------------------------------------
+
+PROTOCOL_NOTE = re.compile(r"(Nur über|Über) (S?FTP)(?: und (S?FTP))?\.")
+
+
+def page_command_entries(section):
+    """Each command of a page's list: the arguments of its term and its description."""
+    entries, current = {}, None
+    for line in section.splitlines():
+        if re.match(r"^ {7}[a-z]", line):
+            words = line.split()
+            current = words[0]
+            entries[current] = [" ".join(words[1:]), ""]
+        elif current and line.strip():
+            entries[current][1] += " " + line.strip()
+    return entries
+
+
+def check_commands(man_dir, ladeko):
+    result = run([ladeko, "--commands"])
+    if result.returncode != 0 or not result.stdout:
+        problem("ladeko-ftp --commands endet mit %d: %s" % (result.returncode, result.stderr))
+    table = {}
+    for line in result.stdout.splitlines():
+        name, arguments, protocols = line.split("\t")
+        table[name] = (arguments, sorted(protocols.split()))
+    page = page_command_entries(sections(rendered(man_dir, "ladeko-ftp")).get("BEFEHLE", ""))
+    for name in sorted(set(table) - set(page)):
+        problem("ladeko-ftp(1): Befehl %s fehlt unter BEFEHLE" % name)
+    for name in sorted(set(page) - set(table)):
+        problem("ladeko-ftp(1): Befehl %s steht nicht in der Befehlstabelle" % name)
+    for name in sorted(set(table) & set(page)):
+        arguments, protocols = table[name]
+        if page[name][0] != arguments:
+            problem("ladeko-ftp(1): %s %s statt %s %s" % (name, page[name][0], name, arguments))
+        notes = PROTOCOL_NOTE.findall(page[name][1])
+        if len(notes) != 1:
+            problem("ladeko-ftp(1): bei %s steht nicht genau einmal, über welche Verbindungen" % name)
+            continue
+        said = sorted(p for p in notes[0][1:] if p)
+        if said != protocols or (notes[0][0] == "Nur über") != (len(said) == 1):
+            problem("ladeko-ftp(1): %s „%s %s“, die Tabelle sagt %s"
+                    % (name, notes[0][0], " und ".join(said), " und ".join(protocols)))
+
+
 # --- one version everywhere ---------------------------------------------------------------
 
 def check_version(version, source, man_dir, programs):
@@ -229,6 +275,8 @@ def main(argv):
         check_manpages(argv[2])
     elif command == "options":
         check_options(*argv[2:7])
+    elif command == "commands":
+        check_commands(argv[2], argv[3])
     elif command == "version":
         check_version(argv[2], argv[3], argv[4], argv[5:8])
     else:

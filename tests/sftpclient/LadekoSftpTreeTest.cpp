@@ -102,3 +102,50 @@ TEST(LadekoSftpTree, PutdirThenGetdirGiveTheTreeBackByteForByte) {
   EXPECT_FALSE(fs::exists(server.Files() / "neu"));
   EXPECT_FALSE(fs::exists(server.Files() / "a.txt"));
 }
+
+// Many files of one folder are in flight at once; a file the server refuses among them (its
+// target is a folder, so the rename fails) is counted and named, the others arrive whole, and
+// the way back brings exactly what went up.
+TEST(LadekoSftpTree, ARefusedFileAmongManyInFlightIsCountedAndTheRestArrive) {
+  SshdServer server;
+  ASSERT_TRUE(server.Running());
+  TempFolder local;
+  const fs::path known = local.Path() / "known_hosts";
+  WriteText(known, server.KnownHostsLine());
+  const auto ladeko = [&](std::vector<std::string> args, int* status) {
+    args.insert(args.begin(), "sftp://127.0.0.1:" + std::to_string(server.Port()));
+    return LadekoOnSshd(server, known, local.Path(), std::move(args), status);
+  };
+  const fs::path tree = local.Path() / "viele";
+  fs::create_directories(tree);
+  // Sizes around the block edges: empty, one byte, exactly one and two write blocks, more.
+  const std::vector<std::size_t> sizes{0, 1, 32767, 32768, 32769, 65536, 200000, 7, 4096, 131072};
+  for (int i = 0; i < 40; ++i)
+    WriteText(tree / ("d" + std::to_string(i)),
+              Bytes(sizes[static_cast<std::size_t>(i) % sizes.size()] + i, i));
+  fs::create_directories(server.Files() / "viele" / "d17" / "besetzt");
+
+  int status = -1;
+  const std::string up = ladeko({"cd", server.Files().string(), "putdir", tree.string()}, &status);
+  ASSERT_EQ(status, 3) << up;
+  EXPECT_TRUE(Contains(up, "Hochgeladen: 39 Dateien, 1 Ordner, 1 übersprungen\n")) << up;
+  EXPECT_TRUE(Contains(up, "d17")) << up;
+  int temporaries = 0;
+  for (const auto& entry : fs::directory_iterator(server.Files() / "viele")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(".d17.~ladeko-", 0) == 0) ++temporaries;  // the refused file's new contents, named
+    else EXPECT_NE(name.rfind(".", 0), 0u) << "a temporary name was left: " << name;
+  }
+  EXPECT_EQ(temporaries, 1);
+  fs::remove_all(server.Files() / "viele" / "d17");
+  for (const auto& entry : fs::directory_iterator(server.Files() / "viele"))
+    if (entry.path().filename().string().rfind(".", 0) == 0) fs::remove(entry.path());
+  fs::remove(tree / "d17");
+  ExpectSameTree(tree, server.Files() / "viele", {});
+
+  const fs::path back = local.Path() / "zurueck";
+  fs::create_directories(back);
+  const std::string down = ladeko({"getdir", server.Files().string() + "/viele", back.string()}, &status);
+  ASSERT_EQ(status, 0) << down;
+  ExpectSameTree(tree, back / "viele", {});
+}

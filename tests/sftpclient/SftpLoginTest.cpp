@@ -61,12 +61,22 @@ TEST(SftpLogin, KeysOfFileAgentAndHomeWithPassphrase) {
       asked.push_back(fs::path(file).filename().string());
       return asked.size() == 1 ? "falsch" : "geheim";
     };
-    // The first answer is wrong: the key is passed over, and the refusal names it.
-    const std::string idRsa = (home.Path() / ".ssh" / "id_rsa").string();
-    EXPECT_EQ(LoginError(session, Loopback(server.Port())), FtpFormat(texts::kPassphraseWrong, idRsa));
+    // The first answer is wrong: the key is asked for again, as ssh does, and opens.
     session.Connect(Loopback(server.Port()));
     session.Login();
     EXPECT_EQ(asked, (std::vector<std::string>{"id_rsa", "id_rsa"}));
+    // Three wrong answers pass the key over, and the refusal names it.
+    SftpSession wrong;
+    Isolate(wrong, known);
+    wrong.useDefaultKeys = true;
+    asked.clear();
+    wrong.passphrase = [&](const std::string& file) -> std::optional<std::string> {
+      asked.push_back(fs::path(file).filename().string());
+      return "falsch";
+    };
+    const std::string idRsa = (home.Path() / ".ssh" / "id_rsa").string();
+    EXPECT_EQ(LoginError(wrong, Loopback(server.Port())), FtpFormat(texts::kPassphraseWrong, idRsa));
+    EXPECT_EQ(asked, (std::vector<std::string>(3, "id_rsa")));
   }
 }
 

@@ -8,6 +8,7 @@
 
 #include "KvtmlList.h"
 #include "ListExchange.h"
+#include "ListRowsCheck.h"
 #include "Win1252.h"
 
 namespace {
@@ -202,16 +203,7 @@ TEST(KvtmlListTest, ListsGiveTheirRowsAndTellWhatIsLeftOut) {
     ImportSummary summary;
     ASSERT_TRUE(ListRows(c.text, CsvOptions{}, rows, error, &summary, A(c.languages)))
         << win1252::ToUtf8(error);
-    std::vector<ExchangeRow> expected;
-    for (size_t i = 0; i < c.rows.size(); ++i)
-      expected.push_back(
-          {A(c.rows[i][0]), A(c.rows[i][1]), A(c.rows[i][2]), c.boxes.empty() ? 1 : c.boxes[i]});
-    EXPECT_EQ(rows, expected);
-    if (c.summary) {
-      summary.taken = rows.size();
-      const std::string text = win1252::ToUtf8(SummaryText(summary));
-      EXPECT_EQ(text.substr(text.find('\n') + 1), c.summary);
-    }
+    ExpectListRows(rows, c.rows, c.boxes, summary, c.summary);
   }
 }
 

@@ -7,6 +7,7 @@
 
 #include <fstream>
 
+#include "AddressSanitizer.h"
 #include "TableFixtures.h"
 #include "VokFileCodec.h"
 #include "VokFileFixtures.h"
@@ -16,18 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
 
 struct ReadLimitsTest : ::testing::Test {
   ScratchFolder folder;

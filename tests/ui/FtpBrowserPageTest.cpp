@@ -116,7 +116,7 @@ TEST_F(FtpBrowserPageTest, ConnectingListsTheServerAndDoubleClicksMoveThroughFol
   ShowLocal(local);
   Mark(page().ListView2, remote.Rows, "inner.txt");
   fs::remove(server_->Home() / "sub" / "inner.txt");
-  form.Action("Downstarten1")->trigger();
+  form.Command(FtpCommand::Downstarten1)->trigger();
   EXPECT_EQ(form.Connection().Session().CurrentDir(), "/sub");
   EXPECT_EQ(page().VerzEdit2->text(), "/sub");
   page().ListView2->DoubleClickRow(RowOf(remote.Rows, ".."));
@@ -177,7 +177,7 @@ TEST_F(FtpBrowserPageTest, TreesGoUpAndDownThroughTheButtonsByteForByte) {
   fs::remove_all(local / "tree");
   page().ListLocal();
   Mark(page().ListView2, page().Remote().Rows, "tree");
-  QAction* start = form.Action("Downstarten1");
+  QAction* start = form.Command(FtpCommand::Downstarten1);
   ASSERT_NE(start, nullptr);
   EXPECT_TRUE(start->isEnabled());
   start->trigger();
@@ -437,7 +437,7 @@ TEST_F(FtpBrowserPageTest, UmlautAndForeignNamesShowDecodedAndTravelExactly) {
   for (const std::string& name : {groesse, lodz}) {
     page().ListView2->clearSelection();
     Mark(page().ListView2, page().Remote().Rows, name);
-    form.Action("Downstarten1")->trigger();
+    form.Command(FtpCommand::Downstarten1)->trigger();
     EXPECT_EQ(form.StatusText(2), "Herunterladen beendet") << name;
   }
   EXPECT_EQ(ReadFile(local / groesse), "gross");

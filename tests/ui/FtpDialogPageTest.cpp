@@ -111,7 +111,7 @@ TEST_F(FtpDialogPageTest, SaveToServerThenOpenFromServer) {
   const fs::path local =
       fs::temp_directory_path() / ("wortschatz-" + std::to_string(::getpid()) + ".evd");
   dialogs.fileAnswers.push_back(FileChoice{local, 1});
-  form->Action("speichernunter1")->trigger();
+  form->Command(VokCommand::speichernunter1)->trigger();
   ASSERT_FALSE(form->File().IsUntitled());
   script = [this, local] {
     EXPECT_EQ(tool->windowTitle(), "FTP-Dienst (Datei speichern)");
@@ -119,7 +119,7 @@ TEST_F(FtpDialogPageTest, SaveToServerThenOpenFromServer) {
     Page().FileEdit->setText("lektion3");
     Page().OkBtn->click();
   };
-  form->Action("AufFTPServerspeichern1")->trigger();
+  form->Command(VokCommand::AufFTPServerspeichern1)->trigger();
   ASSERT_EQ(shown, 1);
   EXPECT_EQ(Page().FileEdit->text(), "lektion3.evd");
   EXPECT_EQ(par.TransferredName, "lektion3.evd");
@@ -141,7 +141,7 @@ TEST_F(FtpDialogPageTest, SaveToServerThenOpenFromServer) {
     EXPECT_EQ(Page().FileEdit->text(), "lektion3.evd");
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
   };
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   ASSERT_EQ(shown, 2);
   EXPECT_EQ(form->Document().Box(1).Cell(1, 1), "Haus");
   EXPECT_EQ(form->Document().Box(1).Cell(1, 2), "Baum");
@@ -191,7 +191,7 @@ TEST_F(FtpDialogPageTest, FileTypesFilterFilesButNeverDirectories) {
     Page().CancelBtn->click();
   };
   const std::string before = EncodeVocabFile(form->Document());
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   ASSERT_EQ(shown, 1);
   EXPECT_EQ(EncodeVocabFile(form->Document()), before);
   EXPECT_FALSE(fs::exists(par.DownloadTarget));
@@ -214,7 +214,7 @@ TEST_F(FtpDialogPageTest, UmlautNamesSaveAndOpenOnAUtf8Server) {
     Page().FileEdit->setText(QString::fromUtf8("Übung 2 neu"));
     Page().OkBtn->click();
   };
-  form->Action("AufFTPServerspeichern1")->trigger();
+  form->Command(VokCommand::AufFTPServerspeichern1)->trigger();
   ASSERT_EQ(shown, 1);
   const fs::path saved = server_->Home() / "\xC3\x9C" "bung 2 neu.evd";
   ASSERT_TRUE(fs::exists(saved));
@@ -232,7 +232,7 @@ TEST_F(FtpDialogPageTest, UmlautNamesSaveAndOpenOnAUtf8Server) {
     Page().FileEdit->setText(QString::fromUtf8("Łódź.evd"));
     Page().OkBtn->click();
   };
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   ASSERT_EQ(shown, 2);
   EXPECT_EQ(form->Document().Box(1).Cell(1, 1), "Haus");
   EXPECT_EQ(dialogs.messages.size(), 1u) << "only the question about the changed document";
@@ -256,7 +256,7 @@ TEST_F(FtpDialogPageTest, FailedDownloadOrDamagedFileLeavesTheDocumentAsItWas) {
     Page().FileEdit->setText("kaputt.evd");
     Page().OkBtn->click();
   };
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   ASSERT_EQ(shown, 1);
   EXPECT_EQ(par.TransferredName, "kaputt.evd");
   EXPECT_EQ(EncodeVocabFile(form->Document()), before);
@@ -267,7 +267,7 @@ TEST_F(FtpDialogPageTest, FailedDownloadOrDamagedFileLeavesTheDocumentAsItWas) {
 TEST_F(FtpDialogPageTest, CancellingTheSavePromptLeavesTheToolClosed) {
   FillBox1();
   dialogs.messageAnswers.push_back(MsgResult::Cancel);
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   EXPECT_EQ(shown, 0);
   EXPECT_EQ(par.Mode, FtpToolMode::Service);
   EXPECT_EQ(dialogs.messages.size(), 1u);
@@ -300,7 +300,7 @@ TEST_F(FtpDialogPageTest, PathFieldLevelUpAndNewDirectoryWorkOnTheServer) {
     EXPECT_TRUE(dialogs.messages.empty());
     Page().CancelBtn->click();
   };
-  form->Action("AufFTPServerspeichern1")->trigger();
+  form->Command(VokCommand::AufFTPServerspeichern1)->trigger();
   EXPECT_EQ(shown, 1);
   EXPECT_FALSE(fs::exists(server_->Home() / "unbenannt.evd"));
   EXPECT_FALSE(fs::exists(server_->Home() / "unter" / "lektion.evd"));
@@ -320,7 +320,7 @@ TEST_F(FtpDialogPageTest, WithoutAServerTheDialogSaysSoAndOkTriesNothing) {
     return tool->exec() == QDialog::Accepted;
   });
   const std::string before = EncodeVocabFile(form->Document());
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   EXPECT_EQ(shown, 1);
   EXPECT_EQ(EncodeVocabFile(form->Document()), before);
   for (const auto& message : dialogs.messages) EXPECT_NE(message.text, "Herunterladen fehlgeschlagen");
@@ -339,14 +339,14 @@ TEST_F(FtpDialogPageTest, AClickOnAFileOfUnknownTypeTakesItsName) {
     EXPECT_EQ(Page().FileEdit->text(), "lektion1.evd");
     Page().CancelBtn->click();
   };
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   EXPECT_EQ(shown, 1);
 }
 
 TEST_F(FtpDialogPageTest, ACancelledUploadSaysNothingWasSaved) {
   FillBox1();
   script = [this] { Page().CancelBtn->click(); };
-  form->Action("AufFTPServerspeichern1")->trigger();
+  form->Command(VokCommand::AufFTPServerspeichern1)->trigger();
   ASSERT_EQ(shown, 1);
   EXPECT_EQ(form->StatusText(2), "Datei nicht hochgeladen");
   EXPECT_TRUE(form->IsModified());
@@ -359,7 +359,7 @@ TEST_F(FtpDialogPageTest, WithoutAConnectionThePreviousServersFilesAreGone) {
     EXPECT_EQ(Captions(), (std::set<std::string>{"alt.evd"}));
     Page().CancelBtn->click();
   };
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   ASSERT_EQ(shown, 1);
   tool->LoginPage().PortEdit->setText("1");  // nothing listens there
   form->SetFtpDialog(&par, [this] {
@@ -371,7 +371,7 @@ TEST_F(FtpDialogPageTest, WithoutAConnectionThePreviousServersFilesAreGone) {
     });
     return tool->exec() == QDialog::Accepted;
   });
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
 }
 
 TEST_F(FtpDialogPageTest, AfterOpeningTheMarkedRowAndTheRowStatusAgree) {
@@ -383,7 +383,7 @@ TEST_F(FtpDialogPageTest, AfterOpeningTheMarkedRowAndTheRowStatusAgree) {
     Page().FileEdit->setText("sechs.evd");
     Page().OkBtn->click();
   };
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   ASSERT_EQ(shown, 1);
   QApplication::processEvents();
   const int row = form->Document().Box(1).cursorRow;
@@ -398,27 +398,28 @@ TEST_F(FtpDialogPageTest, SavingOverAnotherServerFileAsksFirst) {
   WriteAll(server_->Home() / "alt.evd", "alt");
   WriteAll(server_->Home() / "quelle.evd", EncodeVocabFile(form->Document()));
   // The command, the name typed, the answer to the question (Cancel: none is asked), the status.
-  const std::tuple<const char*, const char*, MsgResult, const char*> steps[] = {
-      {"AufFTPServerspeichern1", "alt", MsgResult::No, "Datei nicht hochgeladen"},
-      {"AufFTPServerspeichern1", "alt", MsgResult::Yes, "als alt.evd hochgeladen"},
-      {"AufFTPServerspeichern1", "alt.evd", MsgResult::Cancel, "als alt.evd hochgeladen"},
-      {"VomFTPServerffnen1", "quelle.evd", MsgResult::Cancel, "quelle.evd heruntergeladen"},
-      {"AufFTPServerspeichern1", "quelle.evd", MsgResult::Cancel, "als quelle.evd hochgeladen"},
-      {"AufFTPServerspeichern1", "alt.evd", MsgResult::Yes, "als alt.evd hochgeladen"}};
+  const std::tuple<VokCommand, const char*, MsgResult, const char*> steps[] = {
+      {VokCommand::AufFTPServerspeichern1, "alt", MsgResult::No, "Datei nicht hochgeladen"},
+      {VokCommand::AufFTPServerspeichern1, "alt", MsgResult::Yes, "als alt.evd hochgeladen"},
+      {VokCommand::AufFTPServerspeichern1, "alt.evd", MsgResult::Cancel, "als alt.evd hochgeladen"},
+      {VokCommand::VomFTPServerffnen1, "quelle.evd", MsgResult::Cancel, "quelle.evd heruntergeladen"},
+      {VokCommand::AufFTPServerspeichern1, "quelle.evd", MsgResult::Cancel, "als quelle.evd hochgeladen"},
+      {VokCommand::AufFTPServerspeichern1, "alt.evd", MsgResult::Yes, "als alt.evd hochgeladen"}};
   for (const auto& [command, name, answer, status] : steps) {
     dialogs.messages.clear();
-    if (command[0] == 'V') dialogs.messageAnswers.push_back(MsgResult::No);  // the changes are let go
+    if (command == VokCommand::VomFTPServerffnen1)
+      dialogs.messageAnswers.push_back(MsgResult::No);  // the changes are let go
     if (answer != MsgResult::Cancel) dialogs.messageAnswers.push_back(answer);
     script = [this, name] {
       Page().FileEdit->setText(name);
       Page().OkBtn->click();
     };
-    form->Action(command)->trigger();
+    form->Command(command)->trigger();
     const bool asked = std::any_of(dialogs.messages.begin(), dialogs.messages.end(), [](const auto& message) {
       return message.text == "Die Datei alt.evd existiert bereits. Ersetzen?";
     });
-    EXPECT_EQ(asked, answer != MsgResult::Cancel) << command << " " << name;
-    EXPECT_EQ(form->StatusText(2), status) << command << " " << name;
+    EXPECT_EQ(asked, answer != MsgResult::Cancel) << VokCommandName(command) << " " << name;
+    EXPECT_EQ(form->StatusText(2), status) << VokCommandName(command) << " " << name;
   }
   EXPECT_EQ(ReadAll(server_->Home() / "alt.evd"), EncodeVocabFile(form->Document()));
 }
@@ -432,7 +433,7 @@ TEST_F(FtpDialogPageTest, AFailedScratchWriteStopsTheSave) {
   const rlimit full{8, limit.rlim_max};  // a write past 8 bytes fails (EFBIG), as on a full disk
   std::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &full);
-  form->Action("AufFTPServerspeichern1")->trigger();
+  form->Command(VokCommand::AufFTPServerspeichern1)->trigger();
   ::setrlimit(RLIMIT_FSIZE, &limit);
   EXPECT_EQ(shown, 0);
   ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -460,7 +461,7 @@ TEST_F(FtpDialogPageTest, EveryListStyleShowsFolderAndFileIcons) {
       EXPECT_NE(icon("ordner"), icon("datei.evd")) << button->objectName().toStdString();
     }
   };
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   qInstallMessageHandler(previous);
   EXPECT_TRUE(warnings.filter("QPainter").isEmpty()) << warnings.join("\n").toStdString();
 }

@@ -30,12 +30,12 @@ class FtpLoginPageSftp : public ::testing::Test {
 
   void SaveAs(const fs::path& file) {
     dialogs.fileAnswers.push_back(FileChoice{file, 1});
-    form.Action("FTPspeichern1")->trigger();
+    form.Command(FtpCommand::FTPspeichern1)->trigger();
   }
   void Open(const fs::path& file) {
     if (form.Document().Modified()) dialogs.messageAnswers.push_back(MsgResult::No);
     dialogs.fileAnswers.push_back(FileChoice{file, 1});
-    form.Action("FTPffnen1")->trigger();
+    form.Command(FtpCommand::FTPffnen1)->trigger();
   }
 };
 
@@ -82,7 +82,7 @@ TEST_F(FtpLoginPageSftp, OpenedProfileSetsTheControlsAndKeepsItsFormat) {
   login.ProxyGroup->button(1)->click();
   login.HostEditP->setText("proxy.schule.example");
   SaveAs(ftpFile);
-  form.Action("FTPneu1")->trigger();
+  form.Command(FtpCommand::FTPneu1)->trigger();
   login.HostEdit->setText("sftp://pi@192.168.1.5");
   login.PortEdit->setText("22");
   SaveAs(sftpFile);
@@ -106,6 +106,6 @@ TEST_F(FtpLoginPageSftp, OpenedProfileSetsTheControlsAndKeepsItsFormat) {
 
   // A new profile is an FTP one again.
   Open(sftpFile);
-  form.Action("FTPneu1")->trigger();
+  form.Command(FtpCommand::FTPneu1)->trigger();
   EXPECT_TRUE(ModeUsable());
 }

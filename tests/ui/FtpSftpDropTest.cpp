@@ -77,7 +77,7 @@ class FtpSftpDrop : public ::testing::Test, protected SshdWithOwnHome {
     EXPECT_FALSE(form.Connection().Session().Connected());
     EXPECT_FALSE(IndicatorShowsConnected(form)) << "the window still shows a connection";
     EXPECT_FALSE(form.Connection().TransferRunning()) << "the window still shows a transfer";
-    EXPECT_FALSE(form.Action("Upabbrechen1")->isEnabled()) << "the abort stays offered";
+    EXPECT_FALSE(form.Command(FtpCommand::Upabbrechen1)->isEnabled()) << "the abort stays offered";
     EXPECT_EQ(form.StatusText(1), "");
     EXPECT_EQ(form.StatusText(2), "Verbindung konnte nicht hergestellt werden!");
     const QString log = form.LogPage().DebugListMemo()->toPlainText();

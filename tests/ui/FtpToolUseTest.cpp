@@ -55,7 +55,7 @@ class FtpToolUse : public PyftpdSuite {
   }
 
   FtpBrowserPage& Browser() { return form.BrowserPage(); }
-  bool SaveEnabled() { return form.Action("FTPspeichern1")->isEnabled(); }
+  bool SaveEnabled() { return form.Command(FtpCommand::FTPspeichern1)->isEnabled(); }
 
   void ConnectAndList() {
     ASSERT_TRUE(form.Connection().Connect());
@@ -106,12 +106,13 @@ TEST_F(FtpToolUse, ProfileCommandsChangeNothingWhileBusy) {
   form.show();
   form.Document().ClearModified();
   form.Connection().SetBusy(true);
-  for (const char* command : {"FTPneu1", "FTPffnen1", "FTPspeichern1", "FTPspeichernunter1"}) {
+  for (FtpCommand command : {FtpCommand::FTPneu1, FtpCommand::FTPffnen1, FtpCommand::FTPspeichern1,
+                             FtpCommand::FTPspeichernunter1}) {
     form.Document().SetModified();  // "- speichern" acts only on a changed profile
     form.ClearFtpStatus(2, 2);
-    form.Action(command)->trigger();
-    EXPECT_EQ(form.StatusText(2), "Bitte warten!") << command;
-    EXPECT_EQ(form.LoginPage().HostEdit->text(), "127.0.0.1") << command;
+    form.Command(command)->trigger();
+    EXPECT_EQ(form.StatusText(2), "Bitte warten!") << FtpCommandName(command);
+    EXPECT_EQ(form.LoginPage().HostEdit->text(), "127.0.0.1") << FtpCommandName(command);
   }
   EXPECT_TRUE(dialogs.openRequests.empty());
   EXPECT_TRUE(dialogs.saveRequests.empty());
@@ -240,7 +241,7 @@ TEST_F(FtpToolUse, TheLogPageOpensOnItsNewestLines) {
 TEST_F(FtpToolUse, StatusPanelsShortenPathsAfterTheirLeadInAndCutPlainTexts) {
   form.resize(640, 480);
   form.show();
-  form.Action("FTPneu1")->trigger();
+  form.Command(FtpCommand::FTPneu1)->trigger();
   // A long untitled name: the panel keeps "unbenannt (" and gives way in the folders.
   const std::string folder = "/home/anna/eine/sehr/lange/Reihe/von/Ordnern/bis/zu/den/Zugaengen";
   form.ShowFtpStatus(0, "unbenannt (" + folder + ")");
@@ -259,8 +260,10 @@ TEST_F(FtpToolUse, StatusPanelsShortenPathsAfterTheirLeadInAndCutPlainTexts) {
 TEST_F(FtpToolUse, HelpContextIsTheInnermostControlsAndTheMenusIs200) {
   form.show();
   MoveMouseOver(form.LoginPage().AutoSetBox);  // the move goes on to its box and its page
-  EXPECT_EQ(form.HelpContext(), 310);
+  EXPECT_EQ(form.HelpContext(), 300) << "a box of \"Anmeldung\" leads to the log-in help";
   MoveMouseOver(form.LoginPage().ProxyGroup->button(2));
+  EXPECT_EQ(form.HelpContext(), 300);
+  MoveMouseOver(form.TabSheet2Page());
   EXPECT_EQ(form.HelpContext(), 310);
   MoveMouseOver(form.MainMenu());
   EXPECT_EQ(form.HelpContext(), 200);
@@ -308,7 +311,7 @@ TEST(FtpToolAbort, AbortStopsASlowUploadWithinASecondAndTheToolStaysBusyUntilThe
     }
   });
   // The transfer's end disables the abort controls.
-  QObject::connect(form.Action("Upabbrechen1"), &QAction::enabledChanged, [&](bool enabled) {
+  QObject::connect(form.Command(FtpCommand::Upabbrechen1), &QAction::enabledChanged, [&](bool enabled) {
     if (!enabled && aborted >= 0 && ended < 0) {
       ended = clock.elapsed();
       busyWhileRunning = busyWhileRunning && form.Connection().Busy();

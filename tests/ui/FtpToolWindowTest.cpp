@@ -7,11 +7,14 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "FTP1.h"
 #include "FtpConnectionPanel.h"
@@ -75,8 +78,8 @@ TEST_F(FtpToolWindow, PagesToolBarAndMenuCaptions) {
                                               "Download", "-", "Info"}));
 
   // Abort and save wait for their moment.
-  for (const char* name : {"FTPspeichern1", "Downabbrechen1", "Upabbrechen1"})
-    EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
+  for (FtpCommand command : {FtpCommand::FTPspeichern1, FtpCommand::Downabbrechen1, FtpCommand::Upabbrechen1})
+    EXPECT_FALSE(form.Command(command)->isEnabled()) << FtpCommandName(command);
   for (const char* name : {"AbortBtn", "SaveBtn"})
     EXPECT_FALSE(form.Button(name)->isEnabled()) << name;
   EXPECT_TRUE(form.Button("ConnectBtn")->isEnabled());
@@ -95,6 +98,54 @@ TEST_F(FtpToolWindow, PagesToolBarAndMenuCaptions) {
   EXPECT_EQ(form.findChild<QLabel*>("Panel2")->text(), "   Eintragungen");
   EXPECT_EQ(form.findChild<QTimer*>("Timer1")->interval(), 60000);
   EXPECT_TRUE(form.findChild<QTimer*>("Timer1")->isActive());
+}
+
+// Every command of the list is its own item of the main menu with the menu's help page; the
+// tool buttons made for commands are exactly these, each following its item's enabled state
+// and triggering it.
+TEST_F(FtpToolWindow, EveryCommandIsAMenuItemAndItsButtonActsAsIt) {
+  const std::map<FtpCommand, QString> buttons = {{FtpCommand::FTPneu1, "NewBtn"},
+                                                 {FtpCommand::FTPffnen1, "OpenBtn"},
+                                                 {FtpCommand::FTPspeichern1, "SaveBtn"},
+                                                 {FtpCommand::FTPspeichernunter1, "ToolButton2"},
+                                                 {FtpCommand::herstellen1, "ConnectBtn"},
+                                                 {FtpCommand::trennen1, "DisConBtn"},
+                                                 {FtpCommand::FTPFormulargre640x4801, "View640Btn"},
+                                                 {FtpCommand::FTPFormulargre800x6001, "View800Btn"},
+                                                 {FtpCommand::Hilfeaufrufen1, "HelpTBtn"}};
+  const QList<QAction*> menus = form.MainMenu()->actions();
+  std::set<QAction*> seen;
+  for (std::size_t i = 0; i < kFtpCommandCount; ++i) {
+    const auto command = static_cast<FtpCommand>(i);
+    const char* name = FtpCommandName(command);
+    QAction* action = form.Command(command);
+    ASSERT_NE(action, nullptr) << name;
+    EXPECT_EQ(action->objectName(), name);
+    EXPECT_TRUE(seen.insert(action).second) << name;
+    EXPECT_EQ(action->property("helpContext").toInt(), 200) << name;
+    bool inMainMenu = false;
+    for (QObject* owner : action->associatedObjects())
+      if (auto* menu = qobject_cast<QMenu*>(owner)) inMainMenu |= menus.contains(menu->menuAction());
+    EXPECT_TRUE(inMainMenu) << name;
+
+    QToolButton* button = form.CommandButton(command);
+    const auto expected = buttons.find(command);
+    if (expected == buttons.end()) {
+      EXPECT_EQ(button, nullptr) << name;
+      continue;
+    }
+    ASSERT_NE(button, nullptr) << name;
+    EXPECT_EQ(button->objectName(), expected->second);
+    for (bool enabled : {false, true}) {
+      action->setEnabled(enabled);
+      EXPECT_EQ(button->isEnabled(), enabled) << name;
+    }
+    // The window's own handler is let go, so the click shows only that the item is triggered.
+    QObject::disconnect(action, &QAction::triggered, &form, nullptr);
+    QSignalSpy triggered(action, &QAction::triggered);
+    button->click();
+    EXPECT_EQ(triggered.count(), 1) << name;
+  }
 }
 
 TEST_F(FtpToolWindow, ServiceModeShowsItsTabsAndStartsOnAnmeldung) {
@@ -162,16 +213,16 @@ TEST_F(FtpToolWindow, NewProfileDefaultsAndTheModifiedMark) {
 
   const fs::path file = fs::temp_directory_path() / "ftptool-window-test.ftpz";
   dialogs.fileAnswers.push_back(FileChoice{file, 1});
-  form.Action("FTPspeichern1")->trigger();
+  form.Command(FtpCommand::FTPspeichern1)->trigger();
   EXPECT_FALSE(form.Document().Modified());
   EXPECT_EQ(fs::file_size(file), 1984u);
   EXPECT_EQ(form.StatusText(2), "Datei gespeichert!");
 
   dialogs.messageAnswers.push_back(MsgResult::No);
-  form.Action("FTPneu1")->trigger();
+  form.Command(FtpCommand::FTPneu1)->trigger();
   EXPECT_EQ(login.HostEdit->text(), "");
   dialogs.fileAnswers.push_back(FileChoice{file, 1});
-  form.Action("FTPffnen1")->trigger();
+  form.Command(FtpCommand::FTPffnen1)->trigger();
   EXPECT_EQ(login.HostEdit->text(), "127.0.0.1");
   EXPECT_EQ(login.PortEdit->text(), "2121");
   EXPECT_EQ(login.ProxyIndex(), 3);

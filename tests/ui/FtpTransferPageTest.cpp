@@ -139,7 +139,7 @@ TEST_F(FtpTransferPageTest, ToolBarTransferRunsTheSingleTransferOnThisPageOnly) 
   EXPECT_TRUE(page().Label18->text().isEmpty()) << "the tool bar runs the transfer without its label";
 
   form.Connection().SetBusy(true);
-  form.Action("Upstarten1")->trigger();
+  form.Command(FtpCommand::Upstarten1)->trigger();
   EXPECT_EQ(form.StatusText(2), "Bitte warten!");
   form.Connection().SetBusy(false);
 }

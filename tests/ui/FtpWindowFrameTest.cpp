@@ -66,7 +66,7 @@ TEST_F(FtpWindowFrame, FirstStartWithoutDesktopThenSizeCommandIsStoredIn96DpiPix
     EXPECT_EQ(form.size(), QSize(800, 600));  // 640 x 480 at f = 1.25
     EXPECT_EQ(form.PageControl()->currentIndex(), kPageAnmeldung);
     EXPECT_TRUE(form.Document().IsUntitled());
-    form.Action("FTPFormulargre800x6001")->trigger();
+    form.Command(FtpCommand::FTPFormulargre800x6001)->trigger();
     EXPECT_EQ(form.size(), QSize(1000, 750));
     form.PageControl()->setCurrentIndex(kPageLogbuch);
   });
@@ -138,7 +138,7 @@ TEST_F(FtpWindowFrame, AStoredProfileThatHasGoneIsReportedAfterTheStartUp) {
 }
 
 TEST_F(FtpWindowFrame, TheTrainersDialogModesKeepTheStoredServiceSize) {
-  WhileShown([this] { form.Action("FTPFormulargre800x6001")->trigger(); });
+  WhileShown([this] { form.Command(FtpCommand::FTPFormulargre800x6001)->trigger(); });
   ASSERT_EQ(StoredDesktop()->Width, 800);
   par.Mode = FtpToolMode::Open;
   QTimer::singleShot(0, &form, [this] {
@@ -170,7 +170,7 @@ TEST_F(FtpWindowFrame, PrintMenuAsksCopiesAndPrintsWhatTheWindowShows) {
     dlg.PassEdit->setText("geheim");  // wrong letter case: printed as "#"
     dlg.BitBtn1->click();
   });
-  form.Action("FTPdrucken1")->trigger();
+  form.Command(FtpCommand::FTPdrucken1)->trigger();
   ASSERT_TRUE(answer1.Answered());
   ASSERT_EQ(printer.jobs.size(), 1u);
   const RecordingPrinter::Job& job = printer.jobs[0];
@@ -196,7 +196,7 @@ TEST_F(FtpWindowFrame, PrintMenuAsksCopiesAndPrintsWhatTheWindowShows) {
   ASSERT_EQ(printer.jobs.size(), 2u);
   EXPECT_EQ(printer.jobs[1].pages.size(), 1u);
 
-  form.Action("FTPDruckereinstellung1")->trigger();
+  form.Command(FtpCommand::FTPDruckereinstellung1)->trigger();
   EXPECT_EQ(printDialogs.setupCalls, 1);
 }
 
@@ -207,7 +207,7 @@ TEST_F(FtpWindowFrame, InfoBoxNamesTheToolAndItsVersion) {
     EXPECT_EQ(box.findChild<QLabel*>("Version")->text(), "Version 1.0");
     box.findChild<QPushButton*>()->click();
   });
-  form.Action("Info1")->trigger();
+  form.Command(FtpCommand::Info1)->trigger();
   EXPECT_TRUE(answer4.Answered());
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

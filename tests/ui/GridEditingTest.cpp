@@ -105,7 +105,7 @@ TEST_F(MainWindowTest, ReadingATidiedFileShowsTheMarkingTheTableKeeps) {
   Open();
   VokGridView* grid = form->Grid(0);
   dialogs.fileAnswers.push_back(FileChoice{file, 1});
-  form->Action("ffnen1")->trigger();
+  form->Command(VokCommand::ffnen1)->trigger();
   ASSERT_EQ(form->Document().Box(1).RowCount(), 4);  // the empty rows are gone
   ExpectViewShowsTableMarking(grid);
 
@@ -115,7 +115,7 @@ TEST_F(MainWindowTest, ReadingATidiedFileShowsTheMarkingTheTableKeeps) {
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, b.center());
   QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, c.center());
   EXPECT_EQ(form->Document().Box(1).marked, (MarkedRange{1, 2, 2, 3}));
-  form->Action("speichern1")->setEnabled(true);
+  form->Command(VokCommand::speichern1)->setEnabled(true);
   form->File().Save();
   ExpectViewShowsTableMarking(grid);
 }
@@ -134,14 +134,14 @@ TEST_F(MainWindowTest, SavingATidiedBoxKeepsViewAndTableMarkingTogether) {
   ASSERT_EQ(form->Document().Box(1).marked, (MarkedRange{1, 4, 2, 5}));
 
   dialogs.fileAnswers.push_back(FileChoice{PathFromQ(dir.filePath("neu.evd")), 1});
-  form->Action("speichernunter1")->trigger();
+  form->Command(VokCommand::speichernunter1)->trigger();
   ASSERT_EQ(form->Document().Box(1).RowCount(), 4);  // a, b, c
   ExpectViewShowsTableMarking(grid);
   EXPECT_FALSE(form->Document().Box(1).marked.IsNone());
 
   // F8 acts on exactly the rows shown as marked.
   const MarkedRange shown = form->Document().Box(1).marked;
-  form->Action("SpalteninmarkiertenZeilenvertauschen1")->trigger();
+  form->Command(VokCommand::SpalteninmarkiertenZeilenvertauschen1)->trigger();
   for (int r = 1; r < form->Document().Box(1).RowCount(); ++r) {
     const bool swapped = form->Document().Box(1).Cell(1, r) != std::string(1, char('a' + r - 1));
     EXPECT_EQ(swapped, r >= shown.top && r <= shown.bottom) << "row " << r;

@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, SwapColumnsActsOnShownPageWithoutModifying) {
   Open();
   ShowPage(1);
   FillTable(form->Document().Box(2), {{"", "maison", "Haus"}});
-  form->Action("Spaltenvertauschen1")->trigger();
+  form->Command(VokCommand::Spaltenvertauschen1)->trigger();
   EXPECT_EQ(form->Document().Box(2).Row(1), (VokRow{"", "Haus", "maison"}));
   EXPECT_EQ(GermanColumn(form->Document().Box(2)), 1);
   EXPECT_EQ(GermanColumn(form->Document().Box(1)), 2);
@@ -108,25 +108,25 @@ TEST_F(MainWindowTest, SwapColumnsActsOnShownPageWithoutModifying) {
 
 TEST_F(MainWindowTest, GridLinesToggleOnEveryTable) {
   Open();
-  EXPECT_TRUE(form->Action("mitGitter")->isChecked());
-  form->Action("mitGitter")->trigger();
+  EXPECT_TRUE(form->Command(VokCommand::mitGitter)->isChecked());
+  form->Command(VokCommand::mitGitter)->trigger();
   EXPECT_FALSE(form->View().gridLines);
-  EXPECT_FALSE(form->Action("mitGitter")->isChecked());
+  EXPECT_FALSE(form->Command(VokCommand::mitGitter)->isChecked());
   for (int page = 0; page < 4; ++page) EXPECT_FALSE(form->Grid(page)->showGrid());
 }
 
 TEST_F(MainWindowTest, ColourAndFontComeFromTheDialogsAndApplyToAllTables) {
   Open();
   dialogs.colorAnswers.push_back(Color{0x00FFFFFF});
-  form->Action("Hintergrundfarbe1")->trigger();
+  form->Command(VokCommand::Hintergrundfarbe1)->trigger();
   EXPECT_EQ(FromQColor(form->Grid(3)->palette().color(QPalette::Base)), 0x00FFFFFFu);
   dialogs.colorAnswers.push_back(std::nullopt);  // cancelled: colour stays
-  form->Action("Hintergrundfarbe1")->trigger();
+  form->Command(VokCommand::Hintergrundfarbe1)->trigger();
   EXPECT_EQ(form->View().background, 0x00FFFFFFu);
 
   FontDesc font{0x000000FF, -16, std::string(50, 'x'), 0, 12, FontStyle::Bold};
   dialogs.fontAnswers.push_back(font);
-  form->Action("Font1")->trigger();
+  form->Command(VokCommand::Font1)->trigger();
   EXPECT_EQ(form->View().font.name.size(), 40u);
   EXPECT_EQ(form->Grid(2)->verticalHeader()->defaultSectionSize(), 22);
   EXPECT_TRUE(form->Grid(2)->font().bold());
@@ -134,12 +134,14 @@ TEST_F(MainWindowTest, ColourAndFontComeFromTheDialogsAndApplyToAllTables) {
 
 TEST_F(MainWindowTest, UnbuiltCommandsExistButAreDisabled) {
   Open();
-  for (const char* name : {"VomFTPServerffnen1", "FTPDienststarten1", "AufFTPServerspeichern1"}) {
-    ASSERT_NE(form->Action(name), nullptr) << name;
-    EXPECT_FALSE(form->Action(name)->isEnabled()) << name;
+  for (VokCommand command :
+       {VokCommand::VomFTPServerffnen1, VokCommand::FTPDienststarten1, VokCommand::AufFTPServerspeichern1}) {
+    ASSERT_NE(form->Command(command), nullptr) << VokCommandName(command);
+    EXPECT_FALSE(form->Command(command)->isEnabled()) << VokCommandName(command);
   }
-  EXPECT_EQ(form->Action("Lektionhinzufgen2")->shortcut(), QKeySequence(Qt::Key_F3));
-  EXPECT_EQ(form->Action("SpalteninmarkiertenZeilenvertauschen1")->shortcut(), QKeySequence(Qt::Key_F8));
+  EXPECT_EQ(form->Command(VokCommand::Lektionhinzufgen2)->shortcut(), QKeySequence(Qt::Key_F3));
+  EXPECT_EQ(form->Command(VokCommand::SpalteninmarkiertenZeilenvertauschen1)->shortcut(),
+            QKeySequence(Qt::Key_F8));
   EXPECT_FALSE(form->Action("KreuzwortRtsel1")->isVisible());
   EXPECT_EQ(form->Button("SaveBtn")->toolTip(), "speichern");
 }
@@ -202,14 +204,14 @@ TEST_F(MainWindowTest, FindMarksTheMatchInTheShownTable) {
 
 TEST_F(MainWindowTest, CoveringFollowsTheLanguageAcrossColumnSwaps) {
   Open();
-  form->Action("Deutschabdecken")->trigger();
+  form->Command(VokCommand::Deutschabdecken)->trigger();
   EXPECT_EQ(form->Grid(0)->CoveredColumn(), 2);
-  form->Action("Spaltenvertauschen1")->trigger();
+  form->Command(VokCommand::Spaltenvertauschen1)->trigger();
   EXPECT_EQ(form->Grid(0)->CoveredColumn(), 1);
-  form->Action("Franzsischabdecken")->trigger();
-  EXPECT_FALSE(form->Action("Deutschabdecken")->isChecked());
+  form->Command(VokCommand::Franzsischabdecken)->trigger();
+  EXPECT_FALSE(form->Command(VokCommand::Deutschabdecken)->isChecked());
   EXPECT_EQ(form->Grid(0)->CoveredColumn(), 2);
-  form->Action("Franzsischabdecken")->trigger();
+  form->Command(VokCommand::Franzsischabdecken)->trigger();
   EXPECT_EQ(form->Grid(0)->CoveredColumn(), 0);
   EXPECT_EQ(form->Grid(3)->CoveredColumn(), 0);
 }
@@ -245,12 +247,12 @@ namespace {
 
 TEST_F(MainWindowTest, SaveIsEnabledExactlyWhileModified) {
   Open();
-  QAction* save = form->Action("speichern1");
+  QAction* save = form->Command(VokCommand::speichern1);
   EXPECT_FALSE(save->isEnabled());
   EXPECT_FALSE(form->Button("SaveBtn")->isEnabled());
-  form->Action("Spaltenvertauschen1")->trigger();
+  form->Command(VokCommand::Spaltenvertauschen1)->trigger();
   EXPECT_FALSE(save->isEnabled());
-  form->Action("Leerzeileeinfgen1")->trigger();
+  form->Command(VokCommand::Leerzeileeinfgen1)->trigger();
   EXPECT_TRUE(save->isEnabled());
   EXPECT_TRUE(form->Button("SaveBtn")->isEnabled());
   EXPECT_EQ(form->Document().Box(1).RowCount(), 3);
@@ -259,13 +261,13 @@ TEST_F(MainWindowTest, SaveIsEnabledExactlyWhileModified) {
 TEST_F(MainWindowTest, EditMenuEnablesPasteOnlyForANonBlankClipboard) {
   Open();
   form->Bearbeiten1Click();
-  EXPECT_FALSE(form->Action("einfgen1")->isEnabled());
+  EXPECT_FALSE(form->Command(VokCommand::einfgen1)->isEnabled());
   FillTable(form->Document().Box(1), {{"", "maison", "Haus"}, {"", "chat", "Katze"}});
   form->Document().Box(1).marked = {1, 1, 2, 2};
-  form->Action("kopieren1")->trigger();
+  form->Command(VokCommand::kopieren1)->trigger();
   form->Bearbeiten1Click();
-  EXPECT_TRUE(form->Action("einfgen1")->isEnabled());
-  EXPECT_TRUE(form->Action("lschen1")->isEnabled());
+  EXPECT_TRUE(form->Command(VokCommand::einfgen1)->isEnabled());
+  EXPECT_TRUE(form->Command(VokCommand::lschen1)->isEnabled());
 }
 
 TEST_F(MainWindowTest, MoveButtonsSendMarkedRowsToTheirBox) {
@@ -280,7 +282,7 @@ TEST_F(MainWindowTest, MoveButtonsSendMarkedRowsToTheirBox) {
 
 TEST_F(MainWindowTest, CloseAsksToSaveAndCancelKeepsTheWindowOpen) {
   Open();
-  form->Action("Leerzeileeinfgen1")->trigger();
+  form->Command(VokCommand::Leerzeileeinfgen1)->trigger();
   dialogs.messageAnswers.push_back(MsgResult::Cancel);
   EXPECT_FALSE(form->close());
   EXPECT_TRUE(form->isVisible());
@@ -316,9 +318,9 @@ TEST_F(MainWindowTest, TestItemOnAnEmptyBoxChecksItAndReportsNoVocabulary) {
   Open();
   TTestDlg testDlg(form.get());
   form->SetTestDialog(&testDlg);
-  form->Action("N10Vokabeln1")->trigger();
-  EXPECT_TRUE(form->Action("N10Vokabeln1")->isChecked());
-  EXPECT_FALSE(form->Action("N5Vokabeln1")->isChecked());
+  form->Command(VokCommand::N10Vokabeln1)->trigger();
+  EXPECT_TRUE(form->Command(VokCommand::N10Vokabeln1)->isChecked());
+  EXPECT_FALSE(form->Command(VokCommand::N5Vokabeln1)->isChecked());
   EXPECT_EQ(form->StatusText(2), "Keine Vokabeln vorhanden");
   EXPECT_FALSE(testDlg.isVisible());
   EXPECT_TRUE(testDlg.TestDruckBtn->isEnabled());
@@ -390,7 +392,7 @@ TEST_F(MainWindowTest, NewDocumentClearsTheRowAndMessagePanels) {
   FillTable(form->Document().Box(1), {{"", "a", "A"}, {"", "b", "B"}});
   form->EndeBtnClick();
   EXPECT_EQ(form->StatusText(1), "Zeile: 2");
-  form->Action("neu1")->trigger();
+  form->Command(VokCommand::neu1)->trigger();
   EXPECT_EQ(form->Document().Box(1).RowCount(), 2);
   EXPECT_EQ(form->StatusText(0), "unbenannt");
   EXPECT_EQ(form->StatusText(1), "");

@@ -74,7 +74,7 @@ TEST_F(TrainerSftpTest, SaveOnTheServerThenOpenFromIt) {
     Page().FileEdit->setText("lektion3");
     Page().OkBtn->click();
   };
-  form->Action("AufFTPServerspeichern1")->trigger();
+  form->Command(VokCommand::AufFTPServerspeichern1)->trigger();
   EXPECT_EQ(form->StatusText(2), "als lektion3.evd hochgeladen");
   ASSERT_TRUE(fs::exists(server.Files() / "lektion3.evd"));
   EXPECT_EQ(ReadText(server.Files() / "lektion3.evd"), saved);
@@ -85,7 +85,7 @@ TEST_F(TrainerSftpTest, SaveOnTheServerThenOpenFromIt) {
     Page().FileEdit->setText("lektion3.evd");
     Page().OkBtn->click();
   };
-  form->Action("VomFTPServerffnen1")->trigger();
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   EXPECT_EQ(startName, "");  // not the name of the save before
   EXPECT_EQ(form->StatusText(2), "lektion3.evd heruntergeladen");
   EXPECT_EQ(form->Document().Box(1).Cell(1, 1), "Haus");
@@ -105,7 +105,7 @@ TEST_F(TrainerSftpTest, ClosedWhileAFileArrivesTheToolLeavesNoConnection) {
   par.SetServiceMode();
   QTimer::singleShot(0, &tool, [&] {
     FtpBrowserPage& page = tool.BrowserPage();
-    tool.Action("herstellen1")->trigger();
+    tool.Command(FtpCommand::herstellen1)->trigger();
     tool.PageControl()->setCurrentWidget(tool.TabSheet2Page());
     page.VerzEdit2->setText(QString::fromStdString(server.Files().string()));
     page.ChangeRemote();
@@ -127,7 +127,7 @@ TEST_F(TrainerSftpTest, ClosedWhileAFileArrivesTheToolLeavesNoConnection) {
     Page().FileEdit->setText("nachher");
     Page().OkBtn->click();
   };
-  form->Action("AufFTPServerspeichern1")->trigger();
+  form->Command(VokCommand::AufFTPServerspeichern1)->trigger();
   EXPECT_EQ(startFolder, profileFolder);
   EXPECT_EQ(form->StatusText(2), "als nachher.evd hochgeladen");
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "PathText.h"
 #include "ReplacingFile.h"
 #include "VokText.h"
 #include "Win1252.h"
@@ -242,7 +243,7 @@ bool ReadExchangeFile(const std::filesystem::path& path, std::string& bytes, std
   std::error_code ec;
   const auto size = std::filesystem::file_size(path, ec);
   if (!in || ec) {
-    error = "Datei " + win1252::FromUtf8(path.filename().string()) + " konnte nicht gelesen werden";
+    error = "Datei " + PathText(path.filename()) + " konnte nicht gelesen werden";
     return false;
   }
   if (size > kMaxExchangeFileBytes) {
@@ -259,6 +260,6 @@ bool ReadExchangeFile(const std::filesystem::path& path, std::string& bytes, std
 bool WriteExchangeFile(const std::filesystem::path& path, std::string_view bytes, std::string& error) {
   ReplacingFile file;
   if (file.Open(path) && file.Write(bytes) && file.Commit()) return true;
-  error = WriteFailedText(win1252::FromUtf8(path.filename().string()));
+  error = WriteFailedText(PathText(path.filename()));
   return false;
 }

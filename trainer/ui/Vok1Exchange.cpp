@@ -9,6 +9,7 @@
 #include <new>
 
 #include "ListExchange.h"
+#include "PathText.h"
 #include "Vok1.h"
 #include "VokImportDlg.h"
 #include "Win1252.h"
@@ -121,11 +122,12 @@ void TForm1::Exportieren1Click() {
     if (answer == MsgResult::Cancel) return;
     if (answer == MsgResult::Yes) onlyBox = doc_.CurrentPage() + 1;
   }
+  const std::string documentName = PathText(file_->FileName().stem());
   FileDialogRequest request;
   request.title = "Exportieren";
   request.filter = kExportFilter;
   request.initialDir = file_->GetOpenFolder();
-  request.fileName = win1252::FromUtf8(file_->FileName().stem().string());
+  request.fileName = documentName;
   request.defaultExt = "kvtml";
   request.confirmOverwrite = true;
   const std::optional<FileChoice> choice = services_.dialogs->SaveFile(request);
@@ -139,7 +141,7 @@ void TForm1::Exportieren1Click() {
     path += kExtensions[entry];
   }
   ExportOptions options;
-  options.title = win1252::FromUtf8(file_->FileName().stem().string());
+  options.title = documentName;
   options.savedAt = SaveTimeText(std::time(nullptr));
   if (entry + 1 == kCommaFilter) options.csv.separator = ',';
   std::string text, error;

@@ -4,6 +4,9 @@
 
 #include <array>
 #include <cstddef>
+#include <iterator>
+
+#include "CommandList.h"
 
 #define TIRELO_VOK_COMMANDS(X)                                                               \
   X(neu1) X(ffnen1) X(speichern1) X(speichernunter1) X(VomFTPServerffnen1)                   \
@@ -17,21 +20,13 @@
   X(insFranzsische1) X(Hilfebenutzen1) X(Suchen2) X(benutzen1) X(Hompageaufrufen1)          \
   X(Downloadaufrufen1) X(Autoren1)
 
-enum class VokCommand {
-#define TIRELO_VOK_ENUM(name) name,
-  TIRELO_VOK_COMMANDS(TIRELO_VOK_ENUM)
-#undef TIRELO_VOK_ENUM
-};
+enum class VokCommand { TIRELO_VOK_COMMANDS(TIRELO_COMMAND_ENUMERATOR) };
 
-inline constexpr const char* kVokCommandNames[] = {
-#define TIRELO_VOK_NAME(name) #name,
-    TIRELO_VOK_COMMANDS(TIRELO_VOK_NAME)
-#undef TIRELO_VOK_NAME
-};
+inline constexpr const char* kVokCommandNames[] = {TIRELO_VOK_COMMANDS(TIRELO_COMMAND_OBJECT_NAME)};
 
 inline constexpr std::size_t kVokCommandCount = std::size(kVokCommandNames);
 
 // The menu item's object name.
 constexpr const char* VokCommandName(VokCommand command) {
-  return kVokCommandNames[static_cast<std::size_t>(command)];
+  return CommandObjectName(kVokCommandNames, command);
 }

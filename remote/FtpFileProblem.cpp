@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "FtpError.h"
+#include "RemoteTexts.h"
 
 std::string FtpFileProblemText(int errorNumber) {
   switch (errorNumber) {
@@ -44,7 +44,7 @@ std::string FtpFileProblemText(int errorNumber) {
 }
 
 std::string FtpFileErrorText(const char* format, const std::string& path, int errorNumber) {
-  std::string text = FtpFormat(format, path);
+  std::string text = remote::Format(format, path);
   if (errorNumber != 0) text += "\n" + FtpFileProblemText(errorNumber);
   return text;
 }

@@ -1,0 +1,21 @@
+// What the two batch transfers share: the German text of a refused request and the limits of
+// what one batch keeps in flight.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+namespace sftpbatch {
+
+// Files begun and not yet finished, and requests out at once: enough to fill a slow link's
+// round trip with small files, few enough that the answers due stay within the channel's
+// window.
+inline constexpr std::size_t kFilesInFlight = 32;
+inline constexpr std::size_t kRequestsInFlight = 64;
+inline constexpr std::uint64_t kBytesInFlight = 2u << 20;
+
+// The refusal of one file by the server's status code, as SftpSession::Fail words it.
+std::exception_ptr Refusal(std::uint32_t status, const std::string& path);
+
+}  // namespace sftpbatch

@@ -1,0 +1,101 @@
+// Many SFTP requests in flight on the session's one channel. libssh 0.10 sends a request and
+// waits for its answer (reads aside), so a tree of small files costs several round trips per
+// file. The pipe writes the requests itself and hands each answer, found by its id, to the
+// function given with the request; a caller keeps as many requests out as it likes and waits
+// only when it has nothing more to send.
+//
+// While a pipe has requests out, nothing else may use the channel: libssh would read their
+// answers as its own. Drain() takes every answer still due before libssh is used again.
+#pragma once
+
+#include <libssh/libssh.h>
+#include <libssh/sftp.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+namespace sftpwire {
+
+// Packet types of SFTP version 3 (draft-ietf-secsh-filexfer-02).
+enum Type : std::uint8_t {
+  kOpen = 3,
+  kClose = 4,
+  kRead = 5,
+  kWrite = 6,
+  kFsetstat = 10,
+  kRemove = 13,
+  kStat = 17,
+  kStatus = 101,
+  kHandle = 102,
+  kData = 103,
+  kName = 104,
+  kAttrs = 105,
+  kExtended = 200,
+};
+inline constexpr std::uint32_t kOpenRead = 0x01, kOpenWrite = 0x02, kOpenCreate = 0x08, kOpenExclusive = 0x20;
+inline constexpr std::uint32_t kAttrSize = 0x01, kAttrPermissions = 0x04;
+
+// A request body after its type and id, built field by field.
+class Body {
+ public:
+  Body& U32(std::uint32_t value);
+  Body& U64(std::uint64_t value);
+  Body& Text(std::string_view text);
+  // Attributes with the permissions only, or none at all (-1).
+  Body& Permissions(int mode);
+  const std::string& Bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
+// One answer: its type and the bytes after its id. The readers return false on a packet too
+// short for what they read.
+struct Answer {
+  std::uint8_t type = 0;
+  std::string_view rest;
+
+  bool Status(std::uint32_t& code) const;
+  bool Handle(std::string& handle) const;
+  bool Data(std::string_view& data) const;
+  // From an ATTRS answer: the permissions, -1 when it names none.
+  bool Permissions(int& mode) const;
+};
+
+// Splits whole packets off the front of bytes received: false while the next is incomplete;
+// a packet longer than limit (no SFTP server sends one) is a broken stream.
+enum class Split { Packet, Incomplete, Broken };
+Split NextPacket(std::string_view buffer, std::uint32_t limit, std::uint32_t& id, Answer& answer,
+                 std::size_t& used);
+
+}  // namespace sftpwire
+
+class SftpPipe {
+ public:
+  using OnAnswer = std::function<void(const sftpwire::Answer&)>;
+  explicit SftpPipe(sftp_session sftp) : sftp_(sftp) {}
+  SftpPipe(const SftpPipe&) = delete;
+  SftpPipe& operator=(const SftpPipe&) = delete;
+
+  // false when the channel will not take it (the connection is gone).
+  bool Send(std::uint8_t type, const sftpwire::Body& body, OnAnswer onAnswer);
+  // Waits up to waitMs for answers and hands over every one complete. False when the channel
+  // ended or the server broke the protocol (an unknown id, an endless packet).
+  bool Receive(int waitMs);
+  // Takes the answers still due without acting on them; false when they did not all come
+  // before the deadline.
+  bool Drain(std::chrono::steady_clock::time_point deadline);
+  std::size_t Outstanding() const { return waiting_.size(); }
+  // When the last answer came (or the pipe began): for the time-out.
+  std::chrono::steady_clock::time_point LastAnswer() const { return lastAnswer_; }
+
+ private:
+  sftp_session sftp_;
+  std::string received_;
+  std::unordered_map<std::uint32_t, OnAnswer> waiting_;
+  std::chrono::steady_clock::time_point lastAnswer_ = std::chrono::steady_clock::now();
+};
