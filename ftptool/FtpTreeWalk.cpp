@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "FtpDateTime.h"
 #include "FtpLocalPaths.h"
@@ -41,6 +42,29 @@ std::vector<fs::directory_entry> FolderEntries(const fs::path& folder) {
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
   return entries;
+}
+
+// The files among a local folder's entries and their bytes, for the progress.
+std::pair<int, std::int64_t> FilesAndBytes(const std::vector<fs::directory_entry>& entries) {
+  int files = 0;
+  std::int64_t bytes = 0;
+  for (const auto& entry : entries) {
+    std::error_code ec;
+    if (entry.is_directory(ec)) continue;
+    ++files;
+    const auto size = entry.file_size(ec);
+    if (!ec) bytes += static_cast<std::int64_t>(size);
+  }
+  return {files, bytes};
+}
+
+// The files of a listing and their bytes, for the progress.
+std::pair<int, std::int64_t> FilesAndBytes(const std::vector<FtpListedEntry>& entries) {
+  int files = 0;
+  std::int64_t bytes = 0;
+  for (const auto& entry : entries)
+    if (!entry.IsDirectory) ++files, bytes += std::max<std::int64_t>(entry.Size, 0);
+  return {files, bytes};
 }
 
 // The server name of a local entry; one the connection's encoding cannot carry is refused.
@@ -100,6 +124,17 @@ void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText, con
   if (hooks_.SetExpectedSize) hooks_.SetExpectedSize(size);
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatusUtf8(2, name);
+}
+
+void FtpTreeWalker::CountFound(int files, std::int64_t bytes) {
+  filesKnown_ += files;
+  bytesKnown_ += bytes;
+  if (hooks_.FilesCounted) hooks_.FilesCounted(filesKnown_, bytesKnown_, filesDone_);
+}
+
+void FtpTreeWalker::CountDone() {
+  ++filesDone_;
+  if (hooks_.FilesCounted) hooks_.FilesCounted(filesKnown_, bytesKnown_, filesDone_);
 }
 
 void FtpTreeWalker::Deleted(const std::string& name) {
@@ -267,6 +302,8 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   // The identities of the entries written here: a second server name that reaches one of them
   // (a case-folding file system, a listing that names a file twice) would overwrite it.
   std::set<std::string> written;
+  const auto [fileCount, bytes] = FilesAndBytes(entries);
+  CountFound(fileCount, bytes);
   // In listing order; the files between two folders go together (a session may keep them all
   // in flight).
   std::vector<const FtpListedEntry*> files;
@@ -315,8 +352,10 @@ void FtpTreeWalker::DownloadFiles(const FtpLocalFolder& here, const fs::path& fo
       (folded.insert(key).second ? round : later).push_back(entry);
     }
     std::vector<FtpPlannedGet> planned;
-    for (const FtpListedEntry* entry : round)
+    for (const FtpListedEntry* entry : round) {
       if (auto localName = Admit(here, folder, *entry, written)) planned.push_back({entry, *localName});
+      else CountDone();
+    }
     DownloadBatch(here, folder, planned, written);
     files.swap(later);
   }
@@ -340,6 +379,7 @@ void FtpTreeWalker::DownloadBatch(const FtpLocalFolder& here, const fs::path& fo
     } else {
       LeaveOut(Shown(planned[i].entry->Name), error);
     }
+    CountDone();
   };
   session_.GetManyAt(batch, here.Fd(), report);
 }
@@ -443,8 +483,11 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   shownPath_.push_back(Shown(remoteName));
   ++tally_.Folders;
   // In name order; in the Store mode the files between two folders go together.
+  const std::vector<fs::directory_entry> items = FolderEntries(folder);
+  const auto [fileCount, bytes] = FilesAndBytes(items);
+  CountFound(fileCount, bytes);
   std::vector<fs::directory_entry> files;
-  for (const auto& item : FolderEntries(folder)) {
+  for (const auto& item : items) {
     std::error_code ec;
     if (putMode_ == FtpPutMode::Store && !item.is_directory(ec)) {
       files.push_back(item);
@@ -454,6 +497,7 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
     files.clear();
     StopIfAborted();
     UploadEntry(item, root);
+    if (!item.is_directory(ec)) CountDone();
   }
   if (!files.empty()) UploadFiles(files, root);
   shownPath_.pop_back();
@@ -513,7 +557,10 @@ void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, c
     std::error_code ec;
     if (item.is_directory(ec)) continue;
     const auto size = UploadSize(item, root);
-    if (!size) continue;
+    if (!size) {
+      CountDone();
+      continue;
+    }
     batch.push_back({item.path().string(), ServerName(item.path().filename(), encoding_)});
     shown.emplace_back(FtpPrintablePath(item.path().filename()), *size);
   }
@@ -522,6 +569,7 @@ void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, c
   report.finished = [&](std::size_t i, std::exception_ptr error) {
     if (!error) ++tally_.Files;
     else LeaveOut(shown[i].first, error);
+    CountDone();
   };
   session_.PutMany(batch, report);
 }

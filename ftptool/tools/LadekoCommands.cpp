@@ -41,6 +41,27 @@ int ListFolder(const LadekoSessionRun& run, FtpListDetail detail) {
   return 0;
 }
 
+// The size of a file to send, for the progress; -1 when it cannot be told.
+std::int64_t LocalSize(const std::string& localPath) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(localPath, ec);
+  return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+// An FTP data connection does not tell a download's size: the progress line asks for it (one
+// round trip, only where a line is shown); a server that will not say leaves it unknown. An
+// SFTP session tells it itself.
+void ExpectDownload(const LadekoSessionRun& run, const std::string& remoteName) {
+  if (!run.progress) return;
+  std::int64_t size = -1;
+  if (run.session.FtpCalls()) try {
+      size = run.session.Size(remoteName);
+    } catch (const remote::RemoteError& error) {
+      if (!error.Refused()) throw;
+    }
+  run.progress->Expect(size);
+}
+
 // The rows: remote names go to the session as Remote() gives them (FTP: in the connection's
 // encoding; SFTP: as they are).
 const std::vector<LadekoCommand> kCommands = {
@@ -55,12 +76,14 @@ const std::vector<LadekoCommand> kCommands = {
      [](const LadekoSessionRun& run) { return ListFolder(run, FtpListDetail::NamesOnly); }},
     {"get", "REMOTE LOKAL", "lädt eine Datei herunter",
      [](const LadekoSessionRun& run) {
+       ExpectDownload(run, run.Remote(0));
        run.session.Get(run.Remote(0), run.Word(1));
        return 0;
      }},
     {"put", "LOKAL [REMOTE]", "lädt eine Datei hoch",
      [](const LadekoSessionRun& run) {
        const std::string target = run.Has(1) ? run.Remote(1) : run.OwnName(run.Word(0));
+       if (run.progress) run.progress->Expect(LocalSize(run.Word(0)));
        // With --if-unchanged only over the copy it names, checked before sending and again
        // before the rename.
        if (run.ifUnchanged) PutIfSameCopy(run.session, run.Word(0), target, *run.ifUnchanged);
@@ -70,6 +93,7 @@ const std::vector<LadekoCommand> kCommands = {
      false, nullptr, false, true},
     {"append", "LOKAL REMOTE", "hängt an eine Datei an",
      [](const LadekoSessionRun& run) {
+       if (run.progress) run.progress->Expect(LocalSize(run.Word(0)));
        FtpPutFile(run.session, run.Word(0), run.Remote(1), FtpPutMode::Append);
        return 0;
      },
@@ -100,10 +124,11 @@ const std::vector<LadekoCommand> kCommands = {
        return 0;
      }},
     {"getdir", "REMOTE-VERZ LOKAL-ORDNER", "lädt einen Ordner herunter",
-     [](const LadekoSessionRun& run) { return RunGetDir(run.session, run.Remote(0), run.Word(1)); }, false,
+     [](const LadekoSessionRun& run) { return RunGetDir(run.session, run.Remote(0), run.Word(1), run.progress); },
+     false,
      RequireLocalFolder},
     {"putdir", "LOKAL-VERZ", "lädt einen Ordner hoch",
-     [](const LadekoSessionRun& run) { return RunPutDir(run.session, run.Word(0), run.putMode); }},
+     [](const LadekoSessionRun& run) { return RunPutDir(run.session, run.Word(0), run.putMode, run.progress); }},
     {"cd", "VERZ", "wechselt vorher das Verzeichnis",
      [](const LadekoSessionRun& run) {
        run.session.ChangeDir(run.Remote(0));
@@ -231,7 +256,7 @@ void CheckCommands(const Words& args, LadekoProtocol protocol, bool ifUnchanged)
 }
 
 int RunSessionCommands(remote::RemoteSession& session, const Words& args, FtpPutMode putMode,
-                       const std::optional<remote::FileIdentity>& ifUnchanged) {
+                       const std::optional<remote::FileIdentity>& ifUnchanged, LadekoProgress* progress) {
   const LadekoProtocol protocol = session.FtpCalls() ? LadekoProtocol::Ftp : LadekoProtocol::Sftp;
   for (std::size_t at = 0; at < args.size();) {
     const LadekoCommand* command = FindLadekoCommand(args[at]);
@@ -239,7 +264,7 @@ int RunSessionCommands(remote::RemoteSession& session, const Words& args, FtpPut
     if (!command->Offers(protocol)) throw OptionError{NotOfferedText(*command, protocol)};
     const Words words = WordsOf(*command, args, at);
     const remote::FileIdentity* expected = ifUnchanged && command->takesIfUnchanged ? &*ifUnchanged : nullptr;
-    const int status = command->run(LadekoSessionRun{session, words, putMode, expected});
+    const int status = command->run(LadekoSessionRun{session, words, putMode, expected, progress});
     if (!command->leadsAnother) return status;
     at += 1 + words.size();
   }

@@ -52,7 +52,8 @@ void CheckCommands(const std::vector<std::string>& args, LadekoProtocol protocol
 // Runs the checked command words ("cd DIR" may lead) on a remote session of either protocol;
 // returns the exit status. Errors pass as the calls raise them; a command the session's
 // protocol does not offer raises OptionError; a put refused by ifUnchanged raises
-// remote::CopyChangedError.
+// remote::CopyChangedError. The transfers tell a progress line, where there is one.
 int RunSessionCommands(remote::RemoteSession& session, const std::vector<std::string>& args,
                        FtpPutMode putMode,
-                       const std::optional<remote::FileIdentity>& ifUnchanged = std::nullopt);
+                       const std::optional<remote::FileIdentity>& ifUnchanged = std::nullopt,
+                       LadekoProgress* progress = nullptr);

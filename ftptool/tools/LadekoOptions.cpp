@@ -22,6 +22,7 @@ const char* const kUsageHead =
     "          --host H ersetzt den Host des Zugangs)\n"
     "Optionen: --port N  --user U  --active  --ascii  --timeout SEKUNDEN (Standard 60,\n"
     "          0 ohne Grenze)  --trace  --help  --version\n"
+    "          --quiet (keine Fortschrittsanzeige; die erscheint nur am Terminal)\n"
     "          --password-file DATEI (Passwort in der ersten Zeile)  --password P\n"
     "          --proxy-type 0..6  --proxy-host H  --proxy-port N  --proxy-user U\n"
     "          --proxy-password-file DATEI  --proxy-password P\n"
@@ -154,6 +155,7 @@ const LadekoOption kOptions[] = {
     {"--encoding", true, [](Reading& r, Value v) { r.options.ftp.names = EncodingMode(v); }},
     {"--direct", false, [](Reading& r, Value) { r.options.putMode = FtpPutMode::Direct; }},
     {"--trace", false, [](Reading& r, Value) { r.options.trace = true; }},
+    {"--quiet", false, [](Reading& r, Value) { r.options.quiet = true; }},
     {"--if-unchanged", true, [](Reading& r, Value v) { r.options.ifUnchanged = SizeAndTime(v); }},
 };
 

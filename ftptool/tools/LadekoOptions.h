@@ -39,6 +39,7 @@ struct OptionError {
 // settings, where the passwords came from, and the words after the options.
 struct LadekoOptions {
   bool trace = false;
+  bool quiet = false;                      // --quiet: no progress line on the terminal
   FtpPutMode putMode = FtpPutMode::Store;  // --direct: Direct
   // Passive data connections (--active: not), binary (--ascii: text), FEAT settles the names
   // (--encoding names them).

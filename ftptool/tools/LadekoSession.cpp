@@ -7,6 +7,7 @@
 #include "FtpOwnCalls.h"
 #include "FtpRemoteCalls.h"
 #include "LadekoCommands.h"
+#include "LadekoProgressHooks.h"
 #include "LadekoTerminal.h"
 #include "Win1252.h"
 
@@ -19,11 +20,12 @@ namespace {
 
 int ConnectAndRun(remote::RemoteSession& session, const remote::RemoteAccess& access,
                   const LadekoOptions& options, const std::vector<std::string>& commands,
-                  const LadekoProtocolSide& side) {
+                  const LadekoProtocolSide& side, LadekoProgress* progress) {
+  const LadekoProgressEnd progressEnd{progress};
   session.Connect(access);
   if (side.connected) side.connected();
   session.Login();
-  const int status = RunSessionCommands(session, commands, options.putMode, options.ifUnchanged);
+  const int status = RunSessionCommands(session, commands, options.putMode, options.ifUnchanged, progress);
   session.Disconnect();
   return status;
 }
@@ -37,8 +39,10 @@ int RunLadekoSession(remote::RemoteSession& session, const remote::RemoteAccess&
   // SFTP moves bytes only; a line-end conversion would have to be faked.
   else if (options.ftp.type == FtpTransferType::ftASCII)
     return LadekoFailure(FtpNotOverSftpText("Die Textübertragung (--ascii)"));
+  const std::unique_ptr<LadekoProgress> progress = LadekoTerminalProgress(options.quiet);
+  if (progress) FollowTransfers(*progress, session.hooks);
   try {
-    return ConnectAndRun(session, access, options, commands, side);
+    return ConnectAndRun(session, access, options, commands, side, progress.get());
   } catch (const remote::CopyChangedError& error) {  // put --if-unchanged: the server copy stays
     session.Disconnect();
     LadekoFailure(error.what());

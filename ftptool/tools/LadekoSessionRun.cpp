@@ -9,6 +9,7 @@
 #include "FtpMirror.h"
 #include "FtpNameCodec.h"
 #include "FtpRemoteCalls.h"
+#include "LadekoProgressHooks.h"
 #include "LadekoTerminal.h"
 
 using remote::EntryType;
@@ -19,13 +20,15 @@ std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_stri
 
 // The walk's lines go out escaped; its tally decides the status.
 template <typename Walk>
-int RunTree(Walk walk) {
+int RunTree(LadekoProgress* progress, Walk walk) {
   FtpTreeTally tally;
   {
     TerminalLineBuffer escaped(std::cout);
+    if (progress) escaped.BeforeEachLine([progress] { progress->Erase(); });
     std::ostream log(&escaped);
     tally = walk(log);
   }
+  if (progress) progress->Finish();
   if (tally.Skipped.empty()) return 0;
   std::cerr << "Nicht alles übertragen: " << tally.Skipped.size() << " übersprungen\n";
   return kLadekoExitSkipped;
@@ -81,10 +84,16 @@ void PrintSessionEntries(const std::vector<remote::RemoteEntry>& entries) {
   }
 }
 
-int RunGetDir(remote::RemoteSession& session, const std::string& remoteDir, const std::string& localParent) {
-  return RunTree([&](std::ostream& log) { return MirrorGetDir(session, remoteDir, localParent, log); });
+int RunGetDir(remote::RemoteSession& session, const std::string& remoteDir, const std::string& localParent,
+              LadekoProgress* progress) {
+  return RunTree(progress, [&](std::ostream& log) {
+    return MirrorGetDir(session, remoteDir, localParent, log, FollowWalk(progress));
+  });
 }
 
-int RunPutDir(remote::RemoteSession& session, const std::string& localDir, FtpPutMode putMode) {
-  return RunTree([&](std::ostream& log) { return MirrorPutDir(session, localDir, log, putMode); });
+int RunPutDir(remote::RemoteSession& session, const std::string& localDir, FtpPutMode putMode,
+              LadekoProgress* progress) {
+  return RunTree(progress, [&](std::ostream& log) {
+    return MirrorPutDir(session, localDir, log, putMode, FollowWalk(progress));
+  });
 }

@@ -8,6 +8,7 @@
 
 #include "FileIdentity.h"
 #include "FtpOwnCalls.h"
+#include "LadekoProgress.h"
 #include "RemoteSession.h"
 
 // The exit status of a tree command that ran to its end but left entries out.
@@ -21,6 +22,7 @@ struct LadekoSessionRun {
   FtpPutMode putMode;
   // --if-unchanged: the copy of the server file a put may replace; nullptr: any.
   const remote::FileIdentity* ifUnchanged = nullptr;
+  LadekoProgress* progress = nullptr;  // the line on the terminal, where there is one
 
   const std::string& Word(std::size_t i) const { return words[i]; }
   bool Has(std::size_t i) const { return i < words.size(); }
@@ -44,6 +46,9 @@ void PrintSessionEntries(const std::vector<remote::RemoteEntry>& entries);
 // getdir (the remote folder into the local parent) and putdir (the local folder into the
 // current remote one) on any session, their log lines escaped to the standard output; 0, or
 // kLadekoExitSkipped (said on the standard error too) when entries were left out. Raise as
-// the tree walks do.
-int RunGetDir(remote::RemoteSession& session, const std::string& remoteDir, const std::string& localParent);
-int RunPutDir(remote::RemoteSession& session, const std::string& localDir, FtpPutMode putMode);
+// the tree walks do. A progress line, where there is one, learns of each file and of the files
+// found and done, and makes room for each log line.
+int RunGetDir(remote::RemoteSession& session, const std::string& remoteDir, const std::string& localParent,
+              LadekoProgress* progress = nullptr);
+int RunPutDir(remote::RemoteSession& session, const std::string& localDir, FtpPutMode putMode,
+              LadekoProgress* progress = nullptr);
