@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FileIdentity.h"
 #include "FtpListing.h"
 #include "FtpNameEncoding.h"
 #include "FtpReply.h"
@@ -41,6 +42,10 @@ enum class FtpTransferType { ftASCII, ftBinary };
 
 // What the status callback reports; each comes with its German text.
 enum class FtpStatus { Resolving, Connecting, Connected, Disconnecting, Disconnected, TransferStarted, Ready, Aborted };
+
+// Bytes a plain data connection reads or writes at once (curl takes 64 to 100 KiB); a piece
+// of the local file is read as large. A TLS data connection moves BufferSize.
+inline constexpr std::size_t kFtpDataPieceBytes = 256 * 1024;
 
 // Direction of a transfer in the work notifications.
 enum class FtpWorkMode { Read, Write };
@@ -76,7 +81,9 @@ class FtpClient {
   FtpMaxLineAction MaxLineAction = FtpMaxLineAction::Exception;
   std::size_t MaxReplyLines = kFtpMaxReplyLines;   // a longer multi-line reply fails
   std::size_t MaxReplyBytes = kFtpMaxReplyBytes;
-  std::size_t BufferSize = 32768;        // bytes of one socket read or write
+  // Progress goes in blocks of this many bytes (OnWork at every whole block and at the end);
+  // the data socket moves larger pieces (kFtpDataPieceBytes), as fewer calls run faster.
+  std::size_t BufferSize = 32768;
   FtpListingHooks ListingHooks;
   // Explicit TLS (AUTH TLS, PBSZ 0, PROT P) for control and data, only without a proxy. The
   // library speaks plain FTP unless asked; the tool and ladeko-ftp ask for Auto.
@@ -108,6 +115,9 @@ class FtpClient {
   std::function<void(FtpWorkMode, std::int64_t expected)> OnWorkBegin;
   std::function<void(FtpWorkMode, std::int64_t done)> OnWork;
   std::function<void(FtpWorkMode)> OnWorkEnd;
+  // A Store upload's new contents are complete under the temporary name and about to take the
+  // target's place: raising here deletes the temporary file and keeps the target.
+  std::function<void(const std::string& target)> OnBeforeReplace;
 
   // ---- State ----
   FtpTransferType TransferType() const { return transferType_; }
@@ -147,6 +157,8 @@ class FtpClient {
   void Delete(const std::string& name);
   void Rename(const std::string& from, const std::string& to);
   std::int64_t Size(const std::string& name);   // -1 when the server gives no size
+  // The file's size and time now (MLST, else MDTM and SIZE, else its LIST line) (FtpIdentity.cpp).
+  remote::FileIdentity Identify(const std::string& name);
   int Quote(const std::string& text);
   void SendTransferType();
   // Sends "ABOR" and closes the data connection; a running transfer then fails.
@@ -196,6 +208,8 @@ class FtpClient {
   static bool ChangesFolder(const std::string& command);
   // The replaced file's mode onto the new one (FtpUploadMode.cpp).
   std::optional<unsigned> ListedMode(const std::string& remoteName);
+  remote::FileIdentity MachineIdentity(const std::string& factLine);
+  remote::FileIdentity ListedIdentity(const std::string& name, std::int64_t size);
   void KeepMode(const std::string& temporary, const std::string& target, unsigned mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
   [[noreturn]] void RefuseRename(const std::string& temporary, const std::string& target, const FtpReply& reply);
@@ -240,6 +254,7 @@ class FtpClient {
   void FinishTransfer();
   void EndDataPhase();
   void PumpIfDue();
+  void ReportWork(FtpWorkMode mode, std::int64_t before, std::int64_t after);
 
   FtpTransferType transferType_ = FtpTransferType::ftBinary;
   FtpReply greeting_;

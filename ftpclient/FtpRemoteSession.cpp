@@ -137,6 +137,9 @@ std::vector<remote::RemoteEntry> FtpRemoteSession::List(const std::string& path)
 std::int64_t FtpRemoteSession::Size(const std::string& path) {
   return Guarded([&] { return client_.Size(path); });
 }
+remote::FileIdentity FtpRemoteSession::Identify(const std::string& path) {
+  return Guarded([&] { return client_.Identify(path); });
+}
 
 void FtpRemoteSession::Get(const std::string& remotePath, const std::string& localPath) {
   Guarded([&] { client_.Get(remotePath, localPath, FtpOverwrite::Yes); });
@@ -147,7 +150,18 @@ void FtpRemoteSession::GetAt(const std::string& remotePath, int folderFd, const 
 }
 
 void FtpRemoteSession::Put(const std::string& localPath, const std::string& remotePath) {
-  Guarded([&] { client_.Put(localPath, remotePath, FtpPutMode::Store); });
+  // Set for this upload only (not by InstallHooks: the hook itself may call the session,
+  // which must not replace the function while it runs).
+  Guarded([&] {
+    client_.OnBeforeReplace = hooks.beforeReplace;
+    try {
+      client_.Put(localPath, remotePath, FtpPutMode::Store);
+    } catch (...) {
+      client_.OnBeforeReplace = nullptr;
+      throw;
+    }
+    client_.OnBeforeReplace = nullptr;
+  });
 }
 
 void FtpRemoteSession::MakeDir(const std::string& path) {
@@ -178,6 +192,12 @@ void FtpRemoteSession::PutInMode(const std::string& localPath, const std::string
 void FtpRemoteSession::GetTo(const std::string& remotePath, const std::string& localPath,
                              FtpOverwrite overwrite) {
   client_.Get(remotePath, localPath, overwrite);
+}
+
+void FtpRemoteSession::UseSettings(const FtpTransferSettings& settings) {
+  client_.Passive = settings.passive;
+  client_.SetTransferType(settings.type);
+  client_.NameEncodingMode = settings.names;
 }
 
 // ABOR from within the pump: the running transfer fails in the client, the error says Aborted.
@@ -223,5 +243,7 @@ void FtpRemoteSession::PutMany(const std::vector<remote::BatchPut>& files,
   const auto put = [&](FtpClient& client, std::size_t i) {
     client.Put(files[i].localPath, files[i].remotePath, FtpPutMode::Store);
   };
-  if (!OverLanes(files.size(), FtpWorkMode::Write, total, report, put)) RemoteSession::PutMany(files, report);
+  // Targets checked right before their rename (beforeReplace) go one by one on this connection.
+  if (hooks.beforeReplace || !OverLanes(files.size(), FtpWorkMode::Write, total, report, put))
+    RemoteSession::PutMany(files, report);
 }

@@ -33,6 +33,7 @@ class FtpRemoteSession : public remote::RemoteSession, private FtpOwnCalls {
   void ChangeDirUp() override;
   std::vector<remote::RemoteEntry> List(const std::string& path = "") override;
   std::int64_t Size(const std::string& path) override;
+  remote::FileIdentity Identify(const std::string& path) override;
   void Get(const std::string& remotePath, const std::string& localPath) override;
   void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) override;
   void Put(const std::string& localPath, const std::string& remotePath) override;
@@ -50,6 +51,7 @@ class FtpRemoteSession : public remote::RemoteSession, private FtpOwnCalls {
                                 FtpListDetail detail) override;
   void PutInMode(const std::string& localPath, const std::string& remotePath, FtpPutMode mode) override;
   void GetTo(const std::string& remotePath, const std::string& localPath, FtpOverwrite overwrite) override;
+  void UseSettings(const FtpTransferSettings& settings) override;
   void InstallHooks();
   template <typename Call>
   auto Guarded(Call&& call) -> decltype(call());

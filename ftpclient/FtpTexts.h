@@ -56,7 +56,7 @@ inline constexpr const char* kTlsOfferedButRefused =
     "sselte Anmeldung ausdr\xFC"
     "cklich w\xE4"
     "hlen "
-    "(ladeko-ftp: --no-tls).";
+    "(im Fenster: Protokoll \x84" "FTP\x93 auf der Seite \x84" "Anmeldung\x93; ladeko-ftp: --no-tls).";
 inline constexpr const char* kTlsWithProxy = "Eine verschl\xFC" "sselte Verbindung ist \xFC" "ber einen Proxy nicht m\xF6" "glich.";
 inline constexpr const char* kCertificateRefused =
     "Das Zertifikat des Servers %s wird nicht anerkannt (%s).\nSHA-256-Fingerabdruck: %s";

@@ -152,6 +152,16 @@ void FtpClient::PumpIfDue() {
 
 // ---- Moving the bytes ----
 
+// Progress is told in whole blocks of BufferSize however the socket cut the stream, so a
+// listener sees the same steps from a fast and a slow network; an abort from a listener
+// stops the telling at once.
+void FtpClient::ReportWork(FtpWorkMode mode, std::int64_t before, std::int64_t after) {
+  if (!OnWork) return;
+  const std::int64_t block = static_cast<std::int64_t>(std::max<std::size_t>(BufferSize, 1));
+  for (std::int64_t next = (before / block + 1) * block; next <= after && !abortRequested_; next += block)
+    OnWork(mode, next);
+}
+
 // One transfer: the data connection, the work notifications and the closing reply, around a
 // step that moves one block and returns its size (0 at the end of the data).
 void FtpClient::Transfer(const std::string& command, FtpWorkMode mode, std::int64_t expected,
@@ -166,14 +176,19 @@ void FtpClient::Transfer(const std::string& command, FtpWorkMode mode, std::int6
     EstablishData(command, mode);
     if (OnWorkBegin) OnWorkBegin(mode, expected);
     working = true;
-    std::string block(BufferSize > 0 ? BufferSize : 1, '\0');
+    // TLS reads give one record (16 KiB) at most, and TLS writes in blocks kept it ahead of
+    // curl: only a plain stream moves the larger pieces.
+    std::string piece(data_.Tls() ? std::max<std::size_t>(BufferSize, 1) : std::max(BufferSize, kFtpDataPieceBytes),
+                      '\0');
     std::int64_t done = 0;
     lastPump_ = std::chrono::steady_clock::now();
-    for (std::size_t moved; (moved = moveBlock(block)) > 0;) {
+    for (std::size_t moved; (moved = moveBlock(piece)) > 0;) {
+      ReportWork(mode, done, done + static_cast<std::int64_t>(moved));
       done += static_cast<std::int64_t>(moved);
-      if (OnWork) OnWork(mode, done);
       PumpIfDue();
     }
+    const std::int64_t block = static_cast<std::int64_t>(std::max<std::size_t>(BufferSize, 1));
+    if (OnWork && done % block != 0) OnWork(mode, done);  // the last, partial block
     EndDataPhase();
     working = false;
     if (OnWorkEnd) OnWorkEnd(mode);

@@ -34,6 +34,12 @@ void FtpClient::StoreReplacing(int fd, std::int64_t size, const std::string& loc
     throw;
   }
   try {
+    if (OnBeforeReplace) OnBeforeReplace(remoteName);
+  } catch (...) {
+    if (DiscardTemporary(temporary)) claim.Forget();
+    throw;
+  }
+  try {
     if (mode) KeepMode(temporary, remoteName, *mode);
     MoveOverTarget(temporary, remoteName);
   } catch (...) {

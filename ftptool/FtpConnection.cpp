@@ -13,25 +13,10 @@
 #include "FtpProtocol.h"
 #include "FtpRemoteCalls.h"
 #include "FtpStatusTexts.h"
-#include "FtpDataFile.h"
 #include "FtpTexts.h"
 #include "FtpTlsHosts.h"
 #include "FtpTrustStore.h"
 #include "Win1252.h"
-
-void ApplySettingsToClient(const FtpLoginValues& s, FtpClient& client) {
-  client.Host = s.Host;
-  client.Port = PortFromText(s.Port);
-  client.Username = s.User;
-  client.Password = s.Password;
-  client.ProxySettings.ProxyType =
-      s.ProxyMode >= 0 && s.ProxyMode <= 5 ? static_cast<FtpProxyType>(s.ProxyMode)
-                                             : FtpProxyType::fpcmNone;
-  client.ProxySettings.Host = s.ProxyHost;
-  client.ProxySettings.Port = PortFromText(s.ProxyPort);
-  client.ProxySettings.UserName = s.ProxyUser;
-  client.ProxySettings.Password = s.ProxyPassword;
-}
 
 std::string RateText(double kilobytesPerSecond) {
   char number[64];

@@ -27,8 +27,6 @@
 
 class FtpTlsHosts;
 
-// Puts host, port, user, password and the proxy data into the client, as Connect does.
-void ApplySettingsToClient(const FtpLoginValues& login, FtpClient& client);
 // " Rate: " and the rate in KB/s with two decimals and " KB/s". The decimal separator is
 // always the point, whatever the system's locale, so the rate reads the same in the tool,
 // in the log book and in scripts.

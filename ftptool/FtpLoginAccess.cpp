@@ -62,12 +62,7 @@ remote::RemoteAccess FtpAccessOfLogin(const FtpLoginValues& login) {
   access.proxy.user = login.ProxyUser;
   access.proxy.password = login.ProxyPassword;
   access.tls = TlsChoiceOfProtocol(login.Protocol);
-  if (const auto target = FtpSftpTargetOf(login)) {
-    access.protocol = remote::Protocol::Sftp;
-    access.host = target->host;
-    access.port = SftpPortOf(*target, access.port);
-    access.user = SftpUserOf(*target, login.User);
-  }
+  if (const auto target = FtpSftpTargetOf(login)) FtpTakeSftpTarget(*target, access);
   return access;
 }
 

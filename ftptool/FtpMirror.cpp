@@ -1,6 +1,7 @@
 #include "FtpMirror.h"
 
 #include <system_error>
+#include <utility>
 
 #include "FtpError.h"
 #include "FtpLocalPaths.h"
@@ -14,7 +15,7 @@ namespace fs = std::filesystem;
 void FtpStreamView::AddLogLine(const std::string& line) { out_ << win1252::ToUtf8(line) << '\n'; }
 
 FtpTreeTally MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir,
-                          const fs::path& localParent, std::ostream& log) {
+                          const fs::path& localParent, std::ostream& log, FtpWalkHooks hooks) {
   std::string path = remoteDir;
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   const std::size_t slash = path.rfind('/');
@@ -32,20 +33,20 @@ FtpTreeTally MirrorGetDir(remote::RemoteSession& session, const std::string& rem
     }
   }
   FtpStreamView view(log);
-  FtpTreeWalker walker(session, view);
+  FtpTreeWalker walker(session, view, std::move(hooks));
   if (!walker.DownloadTree(localParent / FtpLocalNameOf(name, encoding).Name, name))
     throw FtpError("Verzeichniswechsel verweigert");
   return walker.Tally();
 }
 
 FtpTreeTally MirrorPutDir(remote::RemoteSession& session, const fs::path& localDir, std::ostream& log,
-                          FtpPutMode mode) {
+                          FtpPutMode mode, FtpWalkHooks hooks) {
   std::error_code ec;
   const fs::path folder = localDir.has_filename() ? localDir : localDir.parent_path();
   if (!fs::is_directory(folder, ec))
     throw FtpError(A("Verzeichnis kann nicht gelesen werden: ") + PathText(folder));
   FtpStreamView view(log);
-  FtpTreeWalker walker(session, view);
+  FtpTreeWalker walker(session, view, std::move(hooks));
   walker.UploadTree(folder, mode);
   return walker.Tally();
 }

@@ -9,6 +9,7 @@
 #include "FtpClient.h"
 #include "FtpToolView.h"
 #include "FtpTreeTally.h"
+#include "FtpTreeWalk.h"
 #include "RemoteSession.h"
 
 // A view that writes each log line (as UTF-8) to a stream and keeps nothing else.
@@ -36,10 +37,12 @@ class FtpStreamView : public FtpToolView {
 // everything below it into localParent/<its last name>. Raises FtpError with the German text
 // when the directory cannot be entered or anything fails on the way. The tally says what was
 // transferred and left out (also written to the log).
+// The hooks let a caller follow the walk (the files found and done, each file's size).
 FtpTreeTally MirrorGetDir(remote::RemoteSession& session, const std::string& remoteDir,
-                          const std::filesystem::path& localParent, std::ostream& log);
+                          const std::filesystem::path& localParent, std::ostream& log,
+                          FtpWalkHooks hooks = {});
 
 // Uploads localDir with everything below it into the server's current directory.
 // Direct sends each file with a plain STOR, for FTP servers that allow no rename.
 FtpTreeTally MirrorPutDir(remote::RemoteSession& session, const std::filesystem::path& localDir,
-                          std::ostream& log, FtpPutMode mode = FtpPutMode::Store);
+                          std::ostream& log, FtpPutMode mode = FtpPutMode::Store, FtpWalkHooks hooks = {});

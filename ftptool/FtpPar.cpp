@@ -18,10 +18,11 @@ void FtpPar::SetOpenMode(const std::filesystem::path& target) {
 }
 
 void FtpPar::SetSaveMode(const std::filesystem::path& source, const std::string& proposedName,
-                         const std::string& documentServerFile) {
+                         const std::string& documentServerFile, const remote::FileIdentity& documentCopy) {
   Mode = FtpToolMode::Save;
   ProposedName = proposedName;
   DocumentServerFile = documentServerFile;
+  DocumentCopy = documentCopy;
   Filter = kTrainerFtpFilter;
   DefaultExt = "evd";
   UploadSource = source;
@@ -121,9 +122,8 @@ bool MatchesFileType(FtpFileList list, const std::string& filter, const std::str
     const size_t star = masks.find('*');
     if (star == std::string::npos) return false;
     const size_t semicolon = masks.find(';', star);
-    const std::string mask = masks.substr(star, semicolon == std::string::npos
-                                                    ? std::string::npos
-                                                    : semicolon - star);
+    const std::string mask =
+        masks.substr(star, semicolon == std::string::npos ? std::string::npos : semicolon - star);
     if (MatchesMask(candidate, mask)) return true;
     if (semicolon == std::string::npos) return false;
     masks.erase(0, semicolon + 1);
@@ -139,10 +139,6 @@ bool IsDialogFileName(const std::string& name) {
   return name.find_first_of("*?") == std::string::npos;
 }
 
-std::string DownloadedStatusText(const std::string& remoteName) {
-  return remoteName + " heruntergeladen";
-}
+std::string DownloadedStatusText(const std::string& remoteName) { return remoteName + " heruntergeladen"; }
 
-std::string UploadedStatusText(const std::string& remoteName) {
-  return "als " + remoteName + " hochgeladen";
-}
+std::string UploadedStatusText(const std::string& remoteName) { return "als " + remoteName + " hochgeladen"; }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "FileIdentity.h"
 #include "FtpWindowSize.h"
 
 enum class FtpToolMode { Service = 1, Open = 2, Save = 3 };
@@ -26,16 +27,21 @@ inline const std::string kAllFilesFilter = "Alle Dateien (*.*)";
 struct FtpPar {
   FtpToolMode Mode = FtpToolMode::Service;
   std::string Filter = kAllFilesFilter;
-  std::string DefaultExt;                 // appended to a name without extension in save mode
-  std::filesystem::path DownloadTarget;   // open mode: where the chosen remote file goes
-  std::filesystem::path UploadSource;     // save mode: the local file that is sent
-  std::string ProposedName;               // save mode: FileEdit starts with it unless empty
-  std::string TransferredName;            // written by the tool: the last dialog transfer's name
+  std::string DefaultExt;                // appended to a name without extension in save mode
+  std::filesystem::path DownloadTarget;  // open mode: where the chosen remote file goes
+  std::filesystem::path UploadSource;    // save mode: the local file that is sent
+  std::string ProposedName;              // save mode: FileEdit starts with it unless empty
+  std::string TransferredName;           // written by the tool: the last dialog transfer's name
   // The server file a dialog transfer went to or came from, as the tool names it (server, user,
   // folder and name): written by the tool with TransferredName. The trainer hands the one of
   // its open document back in save mode, so that saving over that file asks nothing.
   std::string TransferredFile;
   std::string DocumentServerFile;
+  // The server copy of TransferredFile as the transfer found or left it (written by the tool),
+  // and the one the document was opened from or last saved as (handed back in save mode):
+  // saving over a copy that changed meanwhile asks first.
+  remote::FileIdentity TransferredCopy;
+  remote::FileIdentity DocumentCopy;
 
   // FTPDienststarten1Click.
   void SetServiceMode();
@@ -45,24 +51,29 @@ struct FtpPar {
   // appended when it has no extension); proposedName (no folder) is offered first;
   // documentServerFile is the server file the document belongs to (empty: none).
   void SetSaveMode(const std::filesystem::path& source, const std::string& proposedName = {},
-                   const std::string& documentServerFile = {});
+                   const std::string& documentServerFile = {}, const remote::FileIdentity& documentCopy = {});
 };
 
 // The page indices of the tool window's page control.
-enum FtpPage { kPageAnmeldung = 0, kPageVerzeichnisse = 1, kPageEinzel = 2, kPageLogbuch = 3,
-               kPageDialog = 4 };
+enum FtpPage {
+  kPageAnmeldung = 0,
+  kPageVerzeichnisse = 1,
+  kPageEinzel = 2,
+  kPageLogbuch = 3,
+  kPageDialog = 4
+};
 
 // What the window shows at activation in a mode.
 struct FtpModeLook {
   std::string Caption;
   bool TabAnmeldung = false, TabVerzeichnisse = false, TabEinzel = false, TabLogbuch = false;
-  bool TabDialog = false;            // TabSheet5
-  std::string DialogCaption;         // "Öffnen (Ftp)" / "Speichern (Ftp)"; empty in service mode
-  int DialogImageIndex = -1;         // 26 / 27; -1 in service mode
-  int PageShown = kPageAnmeldung;    // the page made active on activation
-  bool ToolBarAndMenu = false;       // ToolBar1 and the main menu's items
+  bool TabDialog = false;                  // TabSheet5
+  std::string DialogCaption;               // "Öffnen (Ftp)" / "Speichern (Ftp)"; empty in service mode
+  int DialogImageIndex = -1;               // 26 / 27; -1 in service mode
+  int PageShown = kPageAnmeldung;          // the page made active on activation
+  bool ToolBarAndMenu = false;             // ToolBar1 and the main menu's items
   std::optional<FtpWindowSize> FixedSize;  // in screen pixels; none: the user sizes the window
-  bool EntersDialogPage = false;     // EnterDialogPage is queued
+  bool EntersDialogPage = false;           // EnterDialogPage is queued
 };
 
 // The look of a mode on a screen of the given dots per inch: the fixed 500 x 400 of the

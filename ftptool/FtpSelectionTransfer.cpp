@@ -22,7 +22,8 @@ bool IsSpecialRow(const FtpSelectedRow& row) { return row.Image == 1 || row.Imag
 
 FtpWalkHooks WalkHooks(FtpConnection& connection) {
   return {[&connection] { return connection.AbortRequested(); },
-          [&connection](std::int64_t bytes) { connection.SetExpectedSize(bytes); }};
+          [&connection](std::int64_t bytes) { connection.SetExpectedSize(bytes); },
+          {}};
 }
 
 // A row's caption in an error text (Windows-1252): a line end in a name shows escaped.

@@ -70,13 +70,13 @@ std::string SftpUserOf(const SftpTarget& target, const std::string& givenUser) {
   return LocalUser();
 }
 
-remote::RemoteAccess SftpAccessOf(const SftpTarget& target, std::uint16_t givenPort, const std::string& givenUser,
-                                  const std::string& password, int timeoutMs) {
-  remote::RemoteAccess access;
+void FtpTakeSftpTarget(const SftpTarget& target, remote::RemoteAccess& access) {
+  access.protocol = remote::Protocol::Sftp;
   access.host = target.host;
-  access.port = SftpPortOf(target, givenPort);
-  access.user = SftpUserOf(target, givenUser);
-  access.password = password;
-  access.timeoutMs = timeoutMs;
-  return access;
+  access.port = SftpPortOf(target, access.port);
+  access.user = SftpUserOf(target, access.user);
+}
+
+void FtpSettleSftpUrl(remote::RemoteAccess& access) {
+  if (const std::optional<SftpTarget> target = ParseSftpHost(access.host)) FtpTakeSftpTarget(*target, access);
 }

@@ -27,6 +27,11 @@ std::uint16_t SftpPortOf(const SftpTarget& target, std::uint16_t givenPort);
 // "anonymous", else the local user (as ssh does).
 std::string SftpUserOf(const SftpTarget& target, const std::string& givenUser);
 
-// Where and as whom an SFTP session connects, from the target and the FTP-style settings.
-remote::RemoteAccess SftpAccessOf(const SftpTarget& target, std::uint16_t givenPort, const std::string& givenUser,
-                                  const std::string& password, int timeoutMs);
+// Makes the access one over SSH to the target: its host, its port else the access's own (FTP's
+// 21 or none as SSH's 22), its user else the access's own unless that is empty or
+// "anonymous", else the local user. Password, time-out and the SSH files stay.
+void FtpTakeSftpTarget(const SftpTarget& target, remote::RemoteAccess& access);
+
+// An access whose host is written "sftp://..." as one over SSH (FtpTakeSftpTarget); any other
+// stays as it is. Raises std::invalid_argument as ParseSftpHost.
+void FtpSettleSftpUrl(remote::RemoteAccess& access);

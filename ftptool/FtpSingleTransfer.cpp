@@ -8,9 +8,11 @@
 #include "FtpBrowserRows.h"
 #include "FtpConnection.h"
 #include "FtpError.h"
+#include "FtpKeepBoth.h"
 #include "FtpLocalPaths.h"
 #include "FtpNameCodec.h"
 #include "FtpRemoteCalls.h"
+#include "PathText.h"
 #include "Win1252.h"
 
 namespace fs = std::filesystem;
@@ -43,7 +45,7 @@ FtpSingleTransfer::FtpSingleTransfer(FtpConnection& connection, FtpToolView& vie
     : connection_(connection), view_(view), now_(std::move(now)) {}
 
 bool FtpSingleTransfer::TransferSingleFile(FtpTag tag, FtpSingleTransferFields& fields,
-                                           const std::string& lastGoodLocalFolder) {
+                                           const std::string& lastGoodLocalFolder, FtpSingleRun run) {
   view_.ClearFtpStatus(2, 2);
   if (!connection_.ProbeConnection()) {
     view_.ShowFtpStatus(2, "Keine Verbindung!");
@@ -60,7 +62,7 @@ bool FtpSingleTransfer::TransferSingleFile(FtpTag tag, FtpSingleTransferFields& 
   view_.ClearFtpStatus(2, 2);
   bool transferred = false;
   try {
-    transferred = upload ? Upload(fields) : Download(fields, lastGoodLocalFolder);
+    transferred = upload ? Upload(fields, run) : Download(fields, lastGoodLocalFolder, run);
   } catch (const std::exception& error) {
     view_.ShowFtpStatus(2, error.what());
   }
@@ -69,7 +71,7 @@ bool FtpSingleTransfer::TransferSingleFile(FtpTag tag, FtpSingleTransferFields& 
   return transferred;
 }
 
-bool FtpSingleTransfer::Upload(FtpSingleTransferFields& fields) {
+bool FtpSingleTransfer::Upload(FtpSingleTransferFields& fields, FtpSingleRun run) {
   if (FtpIsBlankField(fields.UpDateiEdit2)) fields.UpDateiEdit2 = FileNamePart(fields.UpDateiEdit1);
   const fs::path source = TextPath(fields.UpDateiEdit1);
   std::error_code ec;
@@ -83,8 +85,11 @@ bool FtpSingleTransfer::Upload(FtpSingleTransferFields& fields) {
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatus(2, fields.UpDateiEdit1);
   view_.AddTrimmedLogLine("Uploadstart: " + fields.UpDateiEdit1 + "   " + sizeText);
-  FtpPutFile(connection_.Session(), source.string(), RemoteName(fields.UpDateiEdit2),
-             fields.AppendBox ? FtpPutMode::Append : FtpPutMode::Store);
+  if (run == FtpSingleRun::Automatic && !fields.AppendBox)
+    UploadKeepingBoth(source.string(), fields.UpDateiEdit2);
+  else
+    FtpPutFile(connection_.Session(), source.string(), RemoteName(fields.UpDateiEdit2),
+               fields.AppendBox ? FtpPutMode::Append : FtpPutMode::Store);
   view_.ShowFtpStatus(2, "Hochladen beendet");
   return true;
 }
@@ -94,8 +99,8 @@ std::string FtpSingleTransfer::RemoteName(const std::string& field) {
   return FtpServerPathOfText(field, connection_.NameEncoding());
 }
 
-bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
-                                 const std::string& lastGoodLocalFolder) {
+bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields, const std::string& lastGoodLocalFolder,
+                                 FtpSingleRun run) {
   if (FtpIsBlankField(fields.DownDateiEdit1)) {
     std::string folder = lastGoodLocalFolder;
     if (folder.empty() || folder.back() != '/') folder += '/';
@@ -114,15 +119,51 @@ bool FtpSingleTransfer::Download(FtpSingleTransferFields& fields,
   view_.ShowFtpStatus(1, sizeText);
   view_.ShowFtpStatus(2, fields.DownDateiEdit2);
   view_.AddTrimmedLogLine("Downloadstart: " + fields.DownDateiEdit2 + "   " + sizeText);
-  FtpGetFile(session, RemoteName(fields.DownDateiEdit2), TextPath(fields.DownDateiEdit1).string(),
-             fields.OverwriteBox ? FtpOverwrite::Yes : FtpOverwrite::No);
+  keptBoth_ = false;
+  const std::string target =
+      run == FtpSingleRun::Automatic
+          ? DownloadKeepingBoth(RemoteName(fields.DownDateiEdit2), fields.DownDateiEdit1)
+          : TextPath(fields.DownDateiEdit1).string();
+  FtpGetFile(session, RemoteName(fields.DownDateiEdit2), target,
+             fields.OverwriteBox || keptBoth_ ? FtpOverwrite::Yes : FtpOverwrite::No);
+  if (keptBoth_) {
+    view_.AddTrimmedLogLine(KeptBothLogLine(false, fields.DownDateiEdit1, PathText(target)));
+  } else if (run == FtpSingleRun::Automatic) {
+    record_.DownloadedTo = target;
+    record_.DownloadLeft = remote::LocalFileIdentity(target);
+  }
   view_.ShowFtpStatus(2, "Herunterladen beendet");
   return true;
 }
 
+// The server copy is compared with what this run's last upload of the same file left there.
+void FtpSingleTransfer::UploadKeepingBoth(const std::string& source, const std::string& field) {
+  remote::RemoteSession& session = connection_.Session();
+  const std::string remoteName = RemoteName(field);
+  const auto lastLeft = record_.UploadedTo == field ? record_.UploadLeft : std::nullopt;
+  const KeepBothResult result = ::UploadKeepingBoth(session, source, remoteName, lastLeft);
+  record_.UploadedTo = field;
+  record_.UploadLeft = result.leftThere;
+  if (result.keptBoth)
+    view_.AddTrimmedLogLine(KeptBothLogLine(
+        true, field, win1252::FromUtf8(FtpShownName(result.target, connection_.NameEncoding()))));
+}
+
+// The local file is compared with what this run's last download into it left there.
+std::string FtpSingleTransfer::DownloadKeepingBoth(const std::string& remoteName,
+                                                   const std::string& localField) {
+  const std::string local = TextPath(localField).string();
+  const remote::FileIdentity server = connection_.Session().Identify(remoteName);
+  const auto lastLeft = record_.DownloadedTo == local ? record_.DownloadLeft : std::nullopt;
+  const KeepBothResult result = DownloadTargetKeepingBoth(
+      local, server.precision == remote::TimePrecision::None ? -1 : server.mtime, lastLeft);
+  keptBoth_ = result.keptBoth;
+  return result.target;
+}
+
 std::string FtpSingleTransfer::RunSingleTransfer(FtpTag tag, FtpSingleTransferFields& fields,
-                                                 const std::string& lastGoodLocalFolder) {
-  const bool transferred = TransferSingleFile(tag, fields, lastGoodLocalFolder);
+                                                 const std::string& lastGoodLocalFolder, FtpSingleRun run) {
+  const bool transferred = TransferSingleFile(tag, fields, lastGoodLocalFolder, run);
   const std::string now = timebase::FormatTime(now_());
   if (tag == FtpTag::Local) {
     std::error_code ec;
@@ -136,12 +177,10 @@ std::string FtpSingleTransfer::RunSingleTransfer(FtpTag tag, FtpSingleTransferFi
 // The copy note and the remote source's date of the download label; updates the record.
 std::string FtpSingleTransfer::DownloadLabel(const FtpSingleTransferFields& fields, bool transferred) {
   std::error_code ec;
-  const auto options =
-      fields.OverwriteBox ? fs::copy_options::overwrite_existing : fs::copy_options::none;
-  const bool copied = transferred && !FtpIsBlankField(fields.CopyDateiEdit1) &&
-                      fs::copy_file(TextPath(fields.DownDateiEdit1),
-                                    TextPath(fields.CopyDateiEdit1), options, ec) &&
-                      !ec;
+  const auto options = fields.OverwriteBox ? fs::copy_options::overwrite_existing : fs::copy_options::none;
+  const bool copied =
+      transferred && !keptBoth_ && !FtpIsBlankField(fields.CopyDateiEdit1) &&
+      fs::copy_file(TextPath(fields.DownDateiEdit1), TextPath(fields.CopyDateiEdit1), options, ec) && !ec;
   if (transferred) RecordRemoteDate(fields.DownDateiEdit2);
   return std::string(copied ? "+Kopie" : "") + " (" + FtpDateText(record_.LastDownloadSourceDate) + ")";
 }

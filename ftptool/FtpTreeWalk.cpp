@@ -2,11 +2,12 @@
 
 #include <unistd.h>
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "FtpDateTime.h"
 #include "FtpLocalPaths.h"
@@ -41,6 +42,29 @@ std::vector<fs::directory_entry> FolderEntries(const fs::path& folder) {
   std::sort(entries.begin(), entries.end(),
             [](const auto& a, const auto& b) { return a.path().filename() < b.path().filename(); });
   return entries;
+}
+
+// The files among a local folder's entries and their bytes, for the progress.
+std::pair<int, std::int64_t> FilesAndBytes(const std::vector<fs::directory_entry>& entries) {
+  int files = 0;
+  std::int64_t bytes = 0;
+  for (const auto& entry : entries) {
+    std::error_code ec;
+    if (entry.is_directory(ec)) continue;
+    ++files;
+    const auto size = entry.file_size(ec);
+    if (!ec) bytes += static_cast<std::int64_t>(size);
+  }
+  return {files, bytes};
+}
+
+// The files of a listing and their bytes, for the progress.
+std::pair<int, std::int64_t> FilesAndBytes(const std::vector<FtpListedEntry>& entries) {
+  int files = 0;
+  std::int64_t bytes = 0;
+  for (const auto& entry : entries)
+    if (!entry.IsDirectory) ++files, bytes += std::max<std::int64_t>(entry.Size, 0);
+  return {files, bytes};
 }
 
 // The server name of a local entry; one the connection's encoding cannot carry is refused.
@@ -102,6 +126,17 @@ void FtpTreeWalker::Announce(std::int64_t size, const std::string& sizeText, con
   view_.ShowFtpStatusUtf8(2, name);
 }
 
+void FtpTreeWalker::CountFound(int files, std::int64_t bytes) {
+  filesKnown_ += files;
+  bytesKnown_ += bytes;
+  if (hooks_.FilesCounted) hooks_.FilesCounted(filesKnown_, bytesKnown_, filesDone_);
+}
+
+void FtpTreeWalker::CountDone() {
+  ++filesDone_;
+  if (hooks_.FilesCounted) hooks_.FilesCounted(filesKnown_, bytesKnown_, filesDone_);
+}
+
 void FtpTreeWalker::Deleted(const std::string& name) {
   view_.ShowFtpStatusUtf8(2, name + " gelöscht");
   Log(name + " gelöscht");
@@ -149,12 +184,17 @@ auto FtpTreeWalker::Tallied(bool download, Walk walk) {
   const auto logTally = [&] {
     for (const std::string& line : FtpTallyLines(tally_, download)) Log(line);
   };
+  // Listings asked ahead and not taken (an abort, a refused folder) must not answer later.
+  const auto end = [&] {
+    session_.ListAhead({});
+    logTally();
+  };
   try {
     auto result = walk();
-    logTally();
+    end();
     return result;
   } catch (...) {
-    logTally();
+    end();
     throw;
   }
 }
@@ -262,10 +302,14 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
   // The identities of the entries written here: a second server name that reaches one of them
   // (a case-folding file system, a listing that names a file twice) would overwrite it.
   std::set<std::string> written;
+  const auto [fileCount, bytes] = FilesAndBytes(entries);
+  CountFound(fileCount, bytes);
   // In listing order; the files between two folders go together (a session may keep them all
   // in flight).
   std::vector<const FtpListedEntry*> files;
-  for (const auto& entry : entries) {
+  std::size_t askedAhead = 0;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const FtpListedEntry& entry = entries[i];
     if (!entry.IsDirectory) {
       files.push_back(&entry);
       continue;
@@ -274,9 +318,24 @@ void FtpTreeWalker::DownloadEntries(const FtpLocalFolder& here, const fs::path& 
     DownloadFiles(here, folder, std::move(files), written);
     files.clear();
     StopIfAborted();
+    if (i >= askedAhead) askedAhead = ListFoldersAhead(entries, i);
     DownloadEntry(here, folder, entry, written);
   }
   DownloadFiles(here, folder, std::move(files), written);
+}
+
+// The next folders of the listing from entry first on are listed at once where the session
+// can (a slow link then waits for them together); returns the entry after the last one asked.
+std::size_t FtpTreeWalker::ListFoldersAhead(const std::vector<FtpListedEntry>& entries, std::size_t first) {
+  constexpr std::size_t kAhead = 16;
+  std::vector<std::string> names;
+  std::size_t i = first;
+  for (; i < entries.size() && names.size() < kAhead; ++i)
+    if (entries[i].IsDirectory && !entries[i].IsLink && !IsDotName(entries[i].Name) &&
+        FtpIsSafeLocalName(entries[i].Name))
+      names.push_back(entries[i].Name);
+  session_.ListAhead(names);
+  return i;
 }
 
 // Files whose local names might be one name (the same letters in another case) go in
@@ -293,8 +352,10 @@ void FtpTreeWalker::DownloadFiles(const FtpLocalFolder& here, const fs::path& fo
       (folded.insert(key).second ? round : later).push_back(entry);
     }
     std::vector<FtpPlannedGet> planned;
-    for (const FtpListedEntry* entry : round)
+    for (const FtpListedEntry* entry : round) {
       if (auto localName = Admit(here, folder, *entry, written)) planned.push_back({entry, *localName});
+      else CountDone();
+    }
     DownloadBatch(here, folder, planned, written);
     files.swap(later);
   }
@@ -303,7 +364,8 @@ void FtpTreeWalker::DownloadFiles(const FtpLocalFolder& here, const fs::path& fo
 void FtpTreeWalker::DownloadBatch(const FtpLocalFolder& here, const fs::path& folder,
                                   const std::vector<FtpPlannedGet>& planned, std::set<std::string>& written) {
   std::vector<remote::BatchGet> batch;
-  for (const FtpPlannedGet& file : planned) batch.push_back({file.entry->Name, file.localName, file.entry->Size});
+  for (const FtpPlannedGet& file : planned)
+    batch.push_back({file.entry->Name, file.localName, file.entry->Size});
   remote::BatchReport report;
   report.started = [&](std::size_t i) {
     const FtpListedEntry& entry = *planned[i].entry;
@@ -317,13 +379,15 @@ void FtpTreeWalker::DownloadBatch(const FtpLocalFolder& here, const fs::path& fo
     } else {
       LeaveOut(Shown(planned[i].entry->Name), error);
     }
+    CountDone();
   };
   session_.GetManyAt(batch, here.Fd(), report);
 }
 
 // The local name an entry may be written under; nothing when it is left out (logged, tallied).
 std::optional<std::string> FtpTreeWalker::Admit(const FtpLocalFolder& here, const fs::path& folder,
-                                                const FtpListedEntry& entry, const std::set<std::string>& written) {
+                                                const FtpListedEntry& entry,
+                                                const std::set<std::string>& written) {
   const std::string shown = Shown(entry.Name);
   const auto skip = [&](const std::string& reason) -> std::optional<std::string> {
     Skip(shown, reason);
@@ -369,7 +433,6 @@ bool FtpTreeWalker::DownloadSubFolder(const FtpLocalFolder& here, const fs::path
   }
   return false;
 }
-
 
 void FtpTreeWalker::UploadTree(const fs::path& folder, FtpPutMode mode) {
   std::error_code ec;
@@ -420,8 +483,11 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   shownPath_.push_back(Shown(remoteName));
   ++tally_.Folders;
   // In name order; in the Store mode the files between two folders go together.
+  const std::vector<fs::directory_entry> items = FolderEntries(folder);
+  const auto [fileCount, bytes] = FilesAndBytes(items);
+  CountFound(fileCount, bytes);
   std::vector<fs::directory_entry> files;
-  for (const auto& item : FolderEntries(folder)) {
+  for (const auto& item : items) {
     std::error_code ec;
     if (putMode_ == FtpPutMode::Store && !item.is_directory(ec)) {
       files.push_back(item);
@@ -431,6 +497,7 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
     files.clear();
     StopIfAborted();
     UploadEntry(item, root);
+    if (!item.is_directory(ec)) CountDone();
   }
   if (!files.empty()) UploadFiles(files, root);
   shownPath_.pop_back();
@@ -457,7 +524,8 @@ void FtpTreeWalker::UploadEntry(const fs::directory_entry& item, const fs::path&
 }
 
 // The size of a file to send; nothing for an entry left out (logged, tallied) or gone.
-std::optional<std::uintmax_t> FtpTreeWalker::UploadSize(const fs::directory_entry& item, const fs::path& root) {
+std::optional<std::uintmax_t> FtpTreeWalker::UploadSize(const fs::directory_entry& item,
+                                                        const fs::path& root) {
   std::error_code ec;
   const std::string name = FtpPrintablePath(item.path().filename());
   // A scratch file is no part of the tree: a save under way, or the rest of a killed one.
@@ -489,7 +557,10 @@ void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, c
     std::error_code ec;
     if (item.is_directory(ec)) continue;
     const auto size = UploadSize(item, root);
-    if (!size) continue;
+    if (!size) {
+      CountDone();
+      continue;
+    }
     batch.push_back({item.path().string(), ServerName(item.path().filename(), encoding_)});
     shown.emplace_back(FtpPrintablePath(item.path().filename()), *size);
   }
@@ -498,6 +569,7 @@ void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, c
   report.finished = [&](std::size_t i, std::exception_ptr error) {
     if (!error) ++tally_.Files;
     else LeaveOut(shown[i].first, error);
+    CountDone();
   };
   session_.PutMany(batch, report);
 }

@@ -49,8 +49,13 @@ class FtpDeleteRefusal : public FtpError {
 
 // What a walk asks of the connection around it; both may stay empty.
 struct FtpWalkHooks {
-  std::function<bool()> AbortRequested;               // set by the abort command
-  std::function<void(std::int64_t)> SetExpectedSize;  // before each transfer, for the progress
+  std::function<bool()> AbortRequested;  // set by the abort command
+  // Each file's size as its transfer starts, for the progress (a session moving a batch of
+  // files may have begun the batch's transfer before).
+  std::function<void(std::int64_t)> SetExpectedSize;
+  // The files a tree transfer has found so far with their bytes, and those it is done with
+  // (taken or left out): after each folder's entries are known and after each file.
+  std::function<void(int filesKnown, std::int64_t bytesKnown, int filesDone)> FilesCounted;
 };
 
 // A file of a folder's download batch and the local name it goes to.
@@ -102,6 +107,7 @@ class FtpTreeWalker {
   bool DownloadFolder(const FtpLocalFolder& parent, const std::filesystem::path& folder,
                       const std::string& localName, const std::string& remoteName);
   void DownloadEntries(const FtpLocalFolder& here, const std::filesystem::path& folder);
+  std::size_t ListFoldersAhead(const std::vector<FtpListedEntry>& entries, std::size_t first);
   void DownloadEntry(const FtpLocalFolder& here, const std::filesystem::path& folder,
                      const FtpListedEntry& entry, std::set<std::string>& written);
   bool DownloadSubFolder(const FtpLocalFolder& here, const std::filesystem::path& folder,
@@ -117,7 +123,8 @@ class FtpTreeWalker {
   void ShowDownloaded(const std::filesystem::path& folder);
   void UploadFolder(const std::filesystem::path& folder, const std::filesystem::path& root);
   void UploadEntry(const std::filesystem::directory_entry& item, const std::filesystem::path& root);
-  void UploadFiles(const std::vector<std::filesystem::directory_entry>& items, const std::filesystem::path& root);
+  void UploadFiles(const std::vector<std::filesystem::directory_entry>& items,
+                   const std::filesystem::path& root);
   std::optional<std::uintmax_t> UploadSize(const std::filesystem::directory_entry& item,
                                            const std::filesystem::path& root);
   void AnnounceUpload(const std::string& name, std::uintmax_t size);
@@ -140,6 +147,8 @@ class FtpTreeWalker {
   // Log lines and status texts carry names as they are (UTF-8, control characters escaped).
   void Log(const std::string& line) { view_.AddTrimmedLogLineUtf8(line); }
   void Deleted(const std::string& name);
+  void CountFound(int files, std::int64_t bytes);
+  void CountDone();
 
   remote::RemoteSession& session_;
   FtpNameEncoding encoding_;
@@ -154,6 +163,9 @@ class FtpTreeWalker {
   FtpTreeTally tally_;
   // The shown names from the tree's top down to the folder being walked, for the tally.
   std::vector<std::string> shownPath_;
+  int filesKnown_ = 0;
+  std::int64_t bytesKnown_ = 0;
+  int filesDone_ = 0;
 };
 
 // The log lines (UTF-8) of a remote symbolic link a walk leaves alone.

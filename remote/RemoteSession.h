@@ -22,6 +22,8 @@ class FtpOwnCalls;
 
 namespace remote {
 
+struct FileIdentity;  // FileIdentity.h
+
 enum class EntryType { File, Directory, Link };
 
 // One entry of a listing. Names are the server's bytes (UTF-8 on SFTP).
@@ -37,15 +39,19 @@ struct RemoteEntry {
 enum class WorkMode { Read, Write };
 
 struct RemoteHooks {
-  std::function<void()> pump;                                  // runs between wait slices
-  std::function<void(const std::string&)> log;                 // protocol lines for the log book
-  std::function<void(const std::string&)> status;              // "Verbunden.", "Verbindung aufgehoben."
+  std::function<void()> pump;                      // runs between wait slices
+  std::function<void(const std::string&)> log;     // protocol lines for the log book
+  std::function<void(const std::string&)> status;  // "Verbunden.", "Verbindung aufgehoben."
   std::function<void(WorkMode, std::int64_t expected)> workBegin;
   std::function<void(WorkMode, std::int64_t done)> work;
   std::function<void(WorkMode)> workEnd;
   // The connection has ended, whichever side ended it (Disconnect, a lost connection, a
   // failure that leaves the session untrustworthy); the owner stops calling it connected.
   std::function<void()> disconnected;
+  // Called by Put once the new contents are complete under the temporary name, right before
+  // they take the target's place; raising here (CopyChangedError) deletes the temporary file
+  // and leaves the target as it is. The session may be used from it (Identify).
+  std::function<void(const std::string& target)> beforeReplace;
 };
 
 class RemoteSession {
@@ -75,8 +81,15 @@ class RemoteSession {
   // The entries of a folder (empty: the current one), without "." and "..". Links are
   // reported as links, never followed.
   virtual std::vector<RemoteEntry> List(const std::string& path = "") = 0;
+  // A hint that these folders (relative to the current one) are listed soon: a protocol that
+  // can ask for many at once (SFTP) lists them now, and List answers each from that once. An
+  // empty hint drops what was not taken; so does any change on the server. By default nothing.
+  virtual void ListAhead(const std::vector<std::string>& paths) { (void)paths; }
   // -1 when the server gives no size.
   virtual std::int64_t Size(const std::string& path) = 0;
+  // What the server's copy of a file is now: size and modification time at the best
+  // precision the server gives, else its listing line; exists is false where there is none.
+  virtual FileIdentity Identify(const std::string& path) = 0;
 
   // Downloads into a local path; the old file there gives way only once every byte is on
   // disk (a link of that name is followed to its file, as a save would).

@@ -251,13 +251,14 @@ void SftpSession::GetManyAt(const std::vector<remote::BatchGet>& files, int fold
   if (hooks.workEnd) hooks.workEnd(WorkMode::Read);
 }
 
-void SftpSession::RunPipe(SftpPipe& pipe, const std::function<void()>& more,
-                          const std::function<bool()>& done) {
+void SftpSession::RunPipe(SftpPipe& pipe, const std::function<void()>& more, const std::function<bool()>& done,
+                          PipeWait wait) {
   for (;;) {
     more();
     if (done() && pipe.Outstanding() == 0) return;
     if (!pipe.Receive(pipe.Outstanding() == 0 ? 0 : 50)) FailConnection();
-    PumpAndCheck();
+    if (wait != PipeWait::Quiet && hooks.pump) hooks.pump();
+    if (wait == PipeWait::Transfer) CheckAbort();
     if (access_.timeoutMs > 0 && pipe.Outstanding() > 0 &&
         std::chrono::steady_clock::now() - pipe.LastAnswer() > std::chrono::milliseconds(access_.timeoutMs)) {
       Disconnect();

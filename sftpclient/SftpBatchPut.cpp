@@ -240,8 +240,11 @@ class SftpBatchUpload {
 };
 
 void SftpSession::PutMany(const std::vector<remote::BatchPut>& files, const remote::BatchReport& report) {
+  listedAhead_.clear();
   // Without posix-rename a replace takes several steps with the old file aside: one by one.
-  if (!SftpOffersPosixRename(Sftp())) return RemoteSession::PutMany(files, report);
+  // So does a batch whose targets are checked right before their rename (beforeReplace): the
+  // check asks the server while none of the pipe's requests are in flight.
+  if (!SftpOffersPosixRename(Sftp()) || hooks.beforeReplace) return RemoteSession::PutMany(files, report);
   abortRequested_ = false;
   std::set<std::string> folders;
   for (const remote::BatchPut& file : files) folders.insert(remote::FolderOfPath(Resolve(file.remotePath)));

@@ -23,6 +23,46 @@ bool StringAt(std::string_view rest, std::string_view& text) {
   return true;
 }
 
+// Attributes at rest[at...]; at moves past them. False when the packet ends inside them.
+bool AttributesAt(std::string_view rest, std::size_t& at, NameAttributes& attributes) {
+  const auto fits = [&](std::size_t bytes) { return rest.size() >= at && rest.size() - at >= bytes; };
+  if (!fits(4)) return false;
+  attributes = {};
+  attributes.flags = U32At(rest, at);
+  at += 4;
+  if (attributes.flags & kAttrSize) {
+    if (!fits(8)) return false;
+    attributes.size = (std::uint64_t{U32At(rest, at)} << 32) | U32At(rest, at + 4);
+    at += 8;
+  }
+  if (attributes.flags & 0x02) {  // uid and gid
+    if (!fits(8)) return false;
+    at += 8;
+  }
+  if (attributes.flags & kAttrPermissions) {
+    if (!fits(4)) return false;
+    attributes.permissions = U32At(rest, at);
+    at += 4;
+  }
+  if (attributes.flags & kAttrTimes) {  // access time, then modification time
+    if (!fits(8)) return false;
+    attributes.mtime = U32At(rest, at + 4);
+    at += 8;
+  }
+  if (attributes.flags & 0x80000000u) {  // extended pairs: type and data
+    if (!fits(4)) return false;
+    std::uint32_t pairs = U32At(rest, at);
+    at += 4;
+    for (; pairs > 0; --pairs)
+      for (int field = 0; field < 2; ++field) {
+        std::string_view text;
+        if (!StringAt(rest.substr(at), text)) return false;
+        at += 4 + text.size();
+      }
+  }
+  return true;
+}
+
 }  // namespace
 
 Body& Body::U32(std::uint32_t value) {
@@ -71,6 +111,28 @@ bool Answer::Permissions(int& mode) const {
   if (!(flags & kAttrPermissions)) return true;
   if (rest.size() < at + 4) return false;
   mode = static_cast<int>(U32At(rest, at));
+  return true;
+}
+
+bool Answer::Attrs(NameAttributes& attributes) const {
+  std::size_t at = 0;
+  return type == kAttrs && AttributesAt(rest, at, attributes);
+}
+
+bool Answer::Names(std::vector<Name>& names) const {
+  if (type != kName || rest.size() < 4) return false;
+  const std::uint32_t count = U32At(rest, 0);
+  std::size_t at = 4;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::string_view name, longName;
+    if (!StringAt(rest.substr(at), name)) return false;
+    at += 4 + name.size();
+    if (!StringAt(rest.substr(at), longName)) return false;
+    at += 4 + longName.size();
+    Name entry{std::string(name), {}};
+    if (!AttributesAt(rest, at, entry.attributes)) return false;
+    names.push_back(std::move(entry));
+  }
   return true;
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 namespace sftpwire {
 
@@ -27,7 +28,10 @@ enum Type : std::uint8_t {
   kRead = 5,
   kWrite = 6,
   kFsetstat = 10,
+  kOpendir = 11,
+  kReaddir = 12,
   kRemove = 13,
+  kRealpath = 16,
   kStat = 17,
   kStatus = 101,
   kHandle = 102,
@@ -37,7 +41,7 @@ enum Type : std::uint8_t {
   kExtended = 200,
 };
 inline constexpr std::uint32_t kOpenRead = 0x01, kOpenWrite = 0x02, kOpenCreate = 0x08, kOpenExclusive = 0x20;
-inline constexpr std::uint32_t kAttrSize = 0x01, kAttrPermissions = 0x04;
+inline constexpr std::uint32_t kAttrSize = 0x01, kAttrPermissions = 0x04, kAttrTimes = 0x08;
 
 // A request body after its type and id, built field by field.
 class Body {
@@ -53,6 +57,19 @@ class Body {
   std::string bytes_;
 };
 
+// The attributes of a name as version 3 sends them; a field counts only when flags name it.
+struct NameAttributes {
+  std::uint32_t flags = 0;
+  std::uint64_t size = 0;
+  std::uint32_t permissions = 0;
+  std::uint32_t mtime = 0;
+};
+
+struct Name {
+  std::string name;
+  NameAttributes attributes;
+};
+
 // One answer: its type and the bytes after its id. The readers return false on a packet too
 // short for what they read.
 struct Answer {
@@ -64,6 +81,9 @@ struct Answer {
   bool Data(std::string_view& data) const;
   // From an ATTRS answer: the permissions, -1 when it names none.
   bool Permissions(int& mode) const;
+  bool Attrs(NameAttributes& attributes) const;
+  // The names of a NAME answer (READDIR, REALPATH), appended.
+  bool Names(std::vector<Name>& names) const;
 };
 
 // Splits whole packets off the front of bytes received: false while the next is incomplete;

@@ -146,6 +146,8 @@ void SftpSession::Login() {
 }
 
 void SftpSession::Disconnect() {
+  listedAhead_.clear();
+  cameFrom_.clear();
   const bool was = Connected();
   if (was) Status(remote::texts::kDisconnecting);
   if (transferFile_) {
@@ -224,35 +226,7 @@ void SftpSession::KeepAlive() {
   ssh_string_free_char(here);
 }
 
-void SftpSession::ChangeDir(const std::string& path) {
-  const std::string target = Resolve(path);
-  char* real = sftp_canonicalize_path(Sftp(), target.c_str());
-  if (!real) Fail(path);
-  const std::string canonical = TakeString(real);
-  const Attributes attributes(sftp_stat(sftp_, canonical.c_str()));
-  if (!attributes) Fail(path);
-  if (attributes->type != SSH_FILEXFER_TYPE_DIRECTORY)
-    throw RemoteError(ErrorKind::Failed, remote::Format(texts::kNotADirectory, win1252::FromUtf8(path)));
-  cwd_ = canonical;
-}
-
 void SftpSession::ChangeDirUp() { ChangeDir(".."); }
-
-std::vector<remote::RemoteEntry> SftpSession::List(const std::string& path) {
-  const std::string target = Resolve(path);
-  sftp_dir dir = sftp_opendir(Sftp(), target.c_str());
-  if (!dir) Fail(target);
-  std::vector<remote::RemoteEntry> entries;
-  while (const Attributes attributes{sftp_readdir(sftp_, dir)}) {
-    remote::RemoteEntry entry = SftpEntryOf(*attributes);
-    if (SftpIsFolderEntry(entry.name)) entries.push_back(std::move(entry));
-    if (entries.size() % 256 == 0 && hooks.pump) hooks.pump();
-  }
-  const bool complete = sftp_dir_eof(dir);
-  sftp_closedir(dir);
-  if (!complete) Fail(target);
-  return entries;
-}
 
 std::int64_t SftpSession::Size(const std::string& path) {
   const Attributes attributes(sftp_stat(Sftp(), Resolve(path).c_str()));
@@ -261,18 +235,22 @@ std::int64_t SftpSession::Size(const std::string& path) {
 }
 
 void SftpSession::MakeDir(const std::string& path) {
+  listedAhead_.clear();
   if (sftp_mkdir(Sftp(), Resolve(path).c_str(), 0777) != SSH_OK) Fail(path);
 }
 
 void SftpSession::RemoveDir(const std::string& path) {
+  listedAhead_.clear();
   if (sftp_rmdir(Sftp(), Resolve(path).c_str()) != SSH_OK) Fail(path);
 }
 
 void SftpSession::Delete(const std::string& path) {
+  listedAhead_.clear();
   if (sftp_unlink(Sftp(), Resolve(path).c_str()) != SSH_OK) Fail(path);
 }
 
 void SftpSession::Rename(const std::string& from, const std::string& to) {
+  listedAhead_.clear();
   if (sftp_rename(Sftp(), Resolve(from).c_str(), Resolve(to).c_str()) != SSH_OK) Fail(from);
 }
 

@@ -9,8 +9,11 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
+#include "FileIdentity.h"
 #include "RemoteSession.h"
 #include "ScratchLedger.h"
 #include "SftpAuth.h"
@@ -19,7 +22,8 @@
 
 // What to do with a host key the known_hosts file does not hold.
 enum class HostKeyDecision { Refuse, AcceptOnce, AcceptAlways };
-using UnknownHostKeyQuestion = std::function<HostKeyDecision(const std::string& host, const HostKeyCheck& check)>;
+using UnknownHostKeyQuestion =
+    std::function<HostKeyDecision(const std::string& host, const HostKeyCheck& check)>;
 
 class SftpSession : public remote::RemoteSession {
  public:
@@ -69,13 +73,18 @@ class SftpSession : public remote::RemoteSession {
   std::string CurrentDir() override { return cwd_; }
   void ChangeDir(const std::string& path) override;
   void ChangeDirUp() override;
+  // Answered from the folders listed ahead when the path is one of them (SftpListAhead.cpp).
   std::vector<remote::RemoteEntry> List(const std::string& path = "") override;
+  // The folders' listings asked for all at once: a few round trips for all of them.
+  void ListAhead(const std::vector<std::string>& paths) override;
   std::int64_t Size(const std::string& path) override;
+  remote::FileIdentity Identify(const std::string& path) override;  // SftpIdentity.cpp
   void Get(const std::string& remotePath, const std::string& localPath) override;
   void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) override;
   void Put(const std::string& localPath, const std::string& remotePath) override;
   // Many files in flight at once on the one channel (SftpBatchGet.cpp, SftpBatchPut.cpp).
-  void GetManyAt(const std::vector<remote::BatchGet>& files, int folderFd, const remote::BatchReport& report) override;
+  void GetManyAt(const std::vector<remote::BatchGet>& files, int folderFd,
+                 const remote::BatchReport& report) override;
   void PutMany(const std::vector<remote::BatchPut>& files, const remote::BatchReport& report) override;
   void MakeDir(const std::string& path) override;
   void RemoveDir(const std::string& path) override;
@@ -94,10 +103,12 @@ class SftpSession : public remote::RemoteSession {
   using BlockSink = std::function<void(std::string_view)>;
   void JudgeHostKey();
   void Download(const std::string& remotePath, const BlockSink& sink);
-  std::uint64_t ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected, const BlockSink& sink);
+  std::uint64_t ReadPipelined(sftp_file file, const std::string& path, std::int64_t expected,
+                              const BlockSink& sink);
   void EndAfterFailure(const remote::RemoteError& error);
   [[noreturn]] void FailTooMuchData(const std::string& path);
-  void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary, std::uint32_t mode);
+  void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary,
+              std::uint32_t mode);
   // The replace of the target by the finished upload, and the scratch files it leaves
   // (SftpReplace.cpp).
   void MoveOverTarget(const std::string& temporary, const std::string& target);
@@ -111,7 +122,17 @@ class SftpSession : public remote::RemoteSession {
   void WaitSlice(std::chrono::steady_clock::time_point lastProgress);
   // Takes the pipe's answers until done() holds, calling more() whenever it may send; raises
   // on abort, time-out and a lost connection (SftpBatchGet.cpp).
-  void RunPipe(SftpPipe& pipe, const std::function<void()>& more, const std::function<bool()>& done);
+  // A transfer pumps and can be aborted; a listing pumps as a long listing always did; a
+  // change of folder waits like libssh's own calls, without either.
+  enum class PipeWait { Transfer, Listing, Quiet };
+  void RunPipe(SftpPipe& pipe, const std::function<void()>& more, const std::function<bool()>& done,
+               PipeWait wait = PipeWait::Transfer);
+  // The listings of the folders (absolute paths) by path; a folder that could not be listed
+  // is left out.
+  std::map<std::string, std::vector<remote::RemoteEntry>> ListAtOnce(const std::vector<std::string>& paths,
+                                                                     PipeWait wait);
+  // Where ChangeDir("..") leads without asking: the folders the walk went down from.
+  bool ChangeDirUpKnown();
   // After a batch broke off: the answers still due are taken and settle() may send its last
   // requests (closes, removals); a pipe that will not settle ends the session.
   void SettlePipe(SftpPipe& pipe, const std::function<void()>& settle);
@@ -134,6 +155,10 @@ class SftpSession : public remote::RemoteSession {
   remote::RemoteAccess access_;
   HostKeyCheck hostKey_;
   std::string cwd_ = "/";
+  // The folders above cwd_ that ChangeDir went down from, each the parent of the next.
+  std::vector<std::string> cameFrom_;
+  // Listings asked for ahead and not yet taken; dropped by anything that changes the server.
+  std::map<std::string, std::vector<remote::RemoteEntry>> listedAhead_;
   std::uint32_t uploadBlock_ = 32768;
   SshCredentials laneCredentials_;  // the log-in again, asking nothing
   bool loginAsked_ = false;

@@ -217,6 +217,7 @@ void SftpSession::FailTooMuchData(const std::string& path) {
 }
 
 void SftpSession::Put(const std::string& localPath, const std::string& remotePath) {
+  listedAhead_.clear();
   // Without O_NONBLOCK, opening a FIFO would wait for a writer.
   FdHandle local{::open(localPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
   if (local.fd < 0) FileFailure(ftptexts::kCannotOpenFile, localPath, errno);
@@ -238,6 +239,12 @@ void SftpSession::Put(const std::string& localPath, const std::string& remotePat
                              {ScratchServer(), remote::ScratchKind::Upload, temporary, target});
   try {
     Upload(local.fd, static_cast<std::int64_t>(info.st_size), localPath, temporary, mode);
+  } catch (...) {
+    if (!ConnectionEnded() && RemoveScratch(temporary)) claim.Forget();
+    throw;
+  }
+  try {
+    if (hooks.beforeReplace) hooks.beforeReplace(remotePath);
   } catch (...) {
     if (!ConnectionEnded() && RemoveScratch(temporary)) claim.Forget();
     throw;

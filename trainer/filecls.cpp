@@ -10,8 +10,7 @@ std::filesystem::path CutPath(const std::filesystem::path& path, std::size_t lim
   return TextPath(text.substr(0, limit));
 }
 
-tFileClass::tFileClass(Dialogs& dialogs, FileClassSettings settings,
-                       FileClassOperations operations)
+tFileClass::tFileClass(Dialogs& dialogs, FileClassSettings settings, FileClassOperations operations)
     : dialogs_(dialogs), settings_(std::move(settings)), ops_(std::move(operations)) {
   if (settings_.defaultExt.size() > kExtLimit) settings_.defaultExt.resize(kExtLimit);
   fileName_ = TextPath(settings_.untitledName);
@@ -20,8 +19,7 @@ tFileClass::tFileClass(Dialogs& dialogs, FileClassSettings settings,
 std::string tFileClass::FileNameText() const { return PathText(fileName_); }
 
 bool tFileClass::IsUntitled() const {
-  return win1252::UpperAscii(PathText(fileName_.filename())) ==
-         win1252::UpperAscii(settings_.untitledName);
+  return win1252::UpperAscii(PathText(fileName_.filename())) == win1252::UpperAscii(settings_.untitledName);
 }
 
 void tFileClass::NotifyModified() {
@@ -48,10 +46,14 @@ void tFileClass::BecomeUntitled() {
   const std::filesystem::path untitled = TextPath(settings_.untitledName);
   ops_.newDocument(untitled);
   fileName_ = untitled;
+  diskCopy_ = {};
   ClearModified();
 }
 
-void tFileClass::MarkUntitled() { fileName_ = TextPath(settings_.untitledName); }
+void tFileClass::MarkUntitled() {
+  fileName_ = TextPath(settings_.untitledName);
+  diskCopy_ = {};
+}
 
 bool tFileClass::New() {
   if (!QuerySave()) return false;
@@ -81,6 +83,7 @@ bool tFileClass::Open() {
     return false;
   }
   openFolder_ = CutPath(choice->path.parent_path(), kFolderLimit);
+  RememberDiskCopy();
   ClearModified();
   return true;
 }
@@ -91,6 +94,7 @@ bool tFileClass::OpenFromPath(const std::filesystem::path& path) {
     BecomeUntitled();
     return false;
   }
+  RememberDiskCopy();
   ClearModified();
   return true;
 }
@@ -106,9 +110,36 @@ bool tFileClass::AddFile() {
 
 bool tFileClass::Save() {
   if (IsUntitled()) return SaveAs();
+  if (!SettleChangedDiskCopy()) return false;
   const bool written = ops_.write(fileName_);
-  if (written) ClearModified();
+  if (written) {
+    RememberDiskCopy();
+    ClearModified();
+  }
   return written;
+}
+
+// False when the user keeps the changed file and sends nothing; a copy moves the document to
+// the next free name beside it.
+bool tFileClass::SettleChangedDiskCopy() {
+  if (!ops_.askChanged || !diskCopy_.exists) return true;
+  const remote::FileIdentity now = remote::LocalFileIdentity(fileName_.string());
+  if (remote::SameCopy(diskCopy_, now)) return true;
+  const std::string text =
+      ChangedCopyQuestionText(PathText(fileName_.filename()), remote::DescribeCopy(now), false);
+  switch (ops_.askChanged(text)) {
+    case ChangedCopyChoice::Overwrite:
+      return true;
+    case ChangedCopyChoice::Cancel:
+      return false;
+    case ChangedCopyChoice::SaveCopy:
+      break;
+  }
+  fileName_ = NextFreeName(fileName_.string(), [](const std::string& name) {
+    std::error_code ignored;
+    return std::filesystem::exists(name, ignored);
+  });
+  return true;
 }
 
 bool tFileClass::SaveAs() {
@@ -131,18 +162,22 @@ bool tFileClass::SaveAsProposing(const std::string& proposedName) {
   fileName_ = choice->path;
   const bool written = ops_.write(fileName_);
   SetFolders(choice->path.parent_path());
-  if (written) ClearModified();
+  if (written) {
+    RememberDiskCopy();
+    ClearModified();
+  }
   return written;
 }
 
 bool tFileClass::QuerySave() {
   if (!modified_) return true;
-  const std::string text =
-      "Datei \"" + PathText(fileName_.filename()) + A("\" wurde geändert. Speichern?");
-  switch (dialogs_.Message(settings_.promptTitle, text, MsgButtons::YesNoCancel,
-                           MsgIcon::Question)) {
-    case MsgResult::Yes: return Save();
-    case MsgResult::No: return true;
-    default: return false;
+  const std::string text = "Datei \"" + PathText(fileName_.filename()) + A("\" wurde geändert. Speichern?");
+  switch (dialogs_.Message(settings_.promptTitle, text, MsgButtons::YesNoCancel, MsgIcon::Question)) {
+    case MsgResult::Yes:
+      return Save();
+    case MsgResult::No:
+      return true;
+    default:
+      return false;
   }
 }

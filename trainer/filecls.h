@@ -8,7 +8,9 @@
 #include <functional>
 #include <string>
 
+#include "CopyNames.h"
 #include "Dialogs.h"
+#include "FileIdentity.h"
 #include "PathText.h"
 
 // The texts and choices a document object is made with. Texts are Windows-1252.
@@ -28,6 +30,9 @@ struct FileClassOperations {
   std::function<bool(const std::filesystem::path& path)> write;
   // The save button and save menu item follow this: enabled exactly while modified.
   std::function<void(bool modified)> onModifiedChanged;
+  // Asked when the document's file changed on disk since it was opened or last saved (another
+  // window or program wrote it); without it, a save writes over it as before.
+  std::function<ChangedCopyChoice(const std::string& text)> askChanged;
 };
 
 class tFileClass {
@@ -45,7 +50,9 @@ class tFileClass {
   // Reads a chosen file into the open document (the caller has switched the read to adding);
   // the document counts as modified afterwards whatever the outcome.
   bool AddFile();
-  // Writes under the current name; an untitled document goes to SaveAs.
+  // Writes under the current name; an untitled document goes to SaveAs. When the file changed
+  // on disk since it was opened or last saved, askChanged decides: overwrite it, write the
+  // document under the next free name "NAME (2).evd" (which it then carries), or nothing.
   bool Save();
   // Writes under a name chosen in the save dialog, proposing the current name.
   bool SaveAs();
@@ -89,9 +96,12 @@ class tFileClass {
   bool SaveAsProposing(const std::string& proposedName);
   void BecomeUntitled();
   void NotifyModified();
+  void RememberDiskCopy() { diskCopy_ = remote::LocalFileIdentity(fileName_.string()); }
+  bool SettleChangedDiskCopy();
 
   Dialogs& dialogs_;
   FileClassSettings settings_;
+  remote::FileIdentity diskCopy_;  // the file as read or written last (none: nothing to compare)
   FileClassOperations ops_;
 
   std::filesystem::path saveFolder_;

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "FtpRemoteCalls.h"
-#include "FtpRemoteSession.h"
+#include "FtpReplaceGuard.h"
 #include "LadekoOptions.h"
 #include "LadekoTerminal.h"
 
@@ -24,141 +24,117 @@ void RequireLocalFolder(const Words& words) {
   throw OptionError{(there ? "Kein lokaler Ordner: " : "Den lokalen Ordner gibt es nicht: ") + folder};
 }
 
-std::string OwnName(const std::string& localPath) {
-  return std::filesystem::path(localPath).filename().string();
-}
-
-int ListFtp(const LadekoFtpRun& run, FtpListDetail detail) {
+int ListFolder(const LadekoSessionRun& run, FtpListDetail detail) {
   const std::string mask = run.Has(0) ? run.Remote(0) : std::string();
-  std::vector<std::string> lines;
-  run.client.List(&lines, mask, detail);
-  if (detail == FtpListDetail::Details) PrintFtpListing(run.client, run.client.DirectoryListing());
+  if (FtpOwnCalls* ftp = run.session.FtpCalls()) {  // the server's own lines
+    std::vector<std::string> lines;
+    const FtpListItems& items = ftp->ListLines(mask, lines, detail);
+    if (detail == FtpListDetail::Details) PrintFtpListing(run, items);
+    else
+      for (const auto& line : lines) std::cout << run.TerminalName(line) << '\n';
+    return 0;
+  }
+  const auto entries = run.session.List(mask);
+  if (detail == FtpListDetail::Details) PrintSessionEntries(entries);
   else
-    for (const auto& line : lines) std::cout << FtpTerminalName(run.client, line) << '\n';
+    for (const auto& entry : entries) std::cout << run.TerminalName(entry.name) << '\n';
   return 0;
 }
 
-int ListSession(const LadekoSessionRun& run, bool details) {
-  const auto entries = run.session.List(run.Has(0) ? run.Word(0) : std::string());
-  if (details) PrintSessionEntries(entries);
-  else
-    for (const auto& entry : entries) std::cout << TerminalText(entry.name) << '\n';
-  return 0;
+// The size of a file to send, for the progress; -1 when it cannot be told.
+std::int64_t LocalSize(const std::string& localPath) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(localPath, ec);
+  return ec ? -1 : static_cast<std::int64_t>(size);
 }
 
-// The rows: FTP's calls take remote names in the connection's encoding (Remote), a session's
-// take them as they are (UTF-8).
+// An FTP data connection does not tell a download's size: the progress line asks for it (one
+// round trip, only where a line is shown); a server that will not say leaves it unknown. An
+// SFTP session tells it itself.
+void ExpectDownload(const LadekoSessionRun& run, const std::string& remoteName) {
+  if (!run.progress) return;
+  std::int64_t size = -1;
+  if (run.session.FtpCalls()) try {
+      size = run.session.Size(remoteName);
+    } catch (const remote::RemoteError& error) {
+      if (!error.Refused()) throw;
+    }
+  run.progress->Expect(size);
+}
+
+// The rows: remote names go to the session as Remote() gives them (FTP: in the connection's
+// encoding; SFTP: as they are).
 const std::vector<LadekoCommand> kCommands = {
     {"pwd", "", "zeigt das aktuelle Verzeichnis",
-     [](const LadekoFtpRun& run) {
-       std::cout << FtpTerminalName(run.client, run.client.RetrieveCurrentDir()) << '\n';
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       std::cout << TerminalText(run.session.CurrentDir()) << '\n';
+       std::cout << run.TerminalName(run.session.CurrentDir()) << '\n';
        return 0;
      }},
     {"ls", "[MASKE]", "listet ausführlich",
-     [](const LadekoFtpRun& run) { return ListFtp(run, FtpListDetail::Details); },
-     [](const LadekoSessionRun& run) { return ListSession(run, true); }},
+     [](const LadekoSessionRun& run) { return ListFolder(run, FtpListDetail::Details); }},
     {"nlst", "[MASKE]", "listet nur die Namen",
-     [](const LadekoFtpRun& run) { return ListFtp(run, FtpListDetail::NamesOnly); },
-     [](const LadekoSessionRun& run) { return ListSession(run, false); }},
+     [](const LadekoSessionRun& run) { return ListFolder(run, FtpListDetail::NamesOnly); }},
     {"get", "REMOTE LOKAL", "lädt eine Datei herunter",
-     [](const LadekoFtpRun& run) {
-       run.client.Get(run.Remote(0), run.Word(1), FtpOverwrite::Yes);
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.Get(run.Word(0), run.Word(1));
+       ExpectDownload(run, run.Remote(0));
+       run.session.Get(run.Remote(0), run.Word(1));
        return 0;
      }},
     {"put", "LOKAL [REMOTE]", "lädt eine Datei hoch",
-     [](const LadekoFtpRun& run) {
-       const std::string target = run.Has(1) ? run.Remote(1) : FtpOwnNameOnServer(run.client, run.Word(0));
-       run.client.Put(run.Word(0), target, run.putMode);
+     [](const LadekoSessionRun& run) {
+       const std::string target = run.Has(1) ? run.Remote(1) : run.OwnName(run.Word(0));
+       if (run.progress) run.progress->Expect(LocalSize(run.Word(0)));
+       // With --if-unchanged only over the copy it names, checked before sending and again
+       // before the rename.
+       if (run.ifUnchanged) PutIfSameCopy(run.session, run.Word(0), target, *run.ifUnchanged);
+       else FtpPutFile(run.session, run.Word(0), target, run.putMode);
        return 0;
      },
-     [](const LadekoSessionRun& run) {
-       FtpPutFile(run.session, run.Word(0), run.Has(1) ? run.Word(1) : OwnName(run.Word(0)), run.putMode);
-       return 0;
-     }},
+     false, nullptr, false, true},
     {"append", "LOKAL REMOTE", "hängt an eine Datei an",
-     [](const LadekoFtpRun& run) {
-       run.client.Put(run.Word(0), run.Remote(1), FtpPutMode::Append);
-       return 0;
-     },
-     nullptr},
-    {"mkdir", "NAME", "legt einen Ordner an",
-     [](const LadekoFtpRun& run) {
-       run.client.MakeDir(run.Remote(0));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.MakeDir(run.Word(0));
+       if (run.progress) run.progress->Expect(LocalSize(run.Word(0)));
+       FtpPutFile(run.session, run.Word(0), run.Remote(1), FtpPutMode::Append);
+       return 0;
+     },
+     true},
+    {"mkdir", "NAME", "legt einen Ordner an",
+     [](const LadekoSessionRun& run) {
+       run.session.MakeDir(run.Remote(0));
        return 0;
      }},
     {"rmdir", "NAME", "entfernt einen leeren Ordner",
-     [](const LadekoFtpRun& run) {
-       run.client.RemoveDir(run.Remote(0));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.RemoveDir(run.Word(0));
+       run.session.RemoveDir(run.Remote(0));
        return 0;
      }},
     {"rm", "NAME", "löscht eine Datei",
-     [](const LadekoFtpRun& run) {
-       run.client.Delete(run.Remote(0));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.Delete(run.Word(0));
+       run.session.Delete(run.Remote(0));
        return 0;
      }},
     {"rename", "VON NACH", "benennt um",
-     [](const LadekoFtpRun& run) {
-       run.client.Rename(run.Remote(0), run.Remote(1));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.Rename(run.Word(0), run.Word(1));
+       run.session.Rename(run.Remote(0), run.Remote(1));
        return 0;
      }},
     {"size", "NAME", "zeigt die Größe in Bytes",
-     [](const LadekoFtpRun& run) {
-       std::cout << run.client.Size(run.Remote(0)) << '\n';
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       std::cout << run.session.Size(run.Word(0)) << '\n';
+       std::cout << run.session.Size(run.Remote(0)) << '\n';
        return 0;
      }},
     {"getdir", "REMOTE-VERZ LOKAL-ORDNER", "lädt einen Ordner herunter",
-     [](const LadekoFtpRun& run) {
-       FtpRemoteSession session(run.client);
-       session.SetConnections(run.connections);
-       return RunGetDir(session, run.Remote(0), run.Word(1));
-     },
-     [](const LadekoSessionRun& run) { return RunGetDir(run.session, run.Word(0), run.Word(1)); },
+     [](const LadekoSessionRun& run) { return RunGetDir(run.session, run.Remote(0), run.Word(1), run.progress); },
+     false,
      RequireLocalFolder},
     {"putdir", "LOKAL-VERZ", "lädt einen Ordner hoch",
-     [](const LadekoFtpRun& run) {
-       FtpRemoteSession session(run.client);
-       session.SetConnections(run.connections);
-       return RunPutDir(session, run.Word(0), run.putMode);
-     },
-     [](const LadekoSessionRun& run) { return RunPutDir(run.session, run.Word(0), run.putMode); }},
+     [](const LadekoSessionRun& run) { return RunPutDir(run.session, run.Word(0), run.putMode, run.progress); }},
     {"cd", "VERZ", "wechselt vorher das Verzeichnis",
-     [](const LadekoFtpRun& run) {
-       run.client.ChangeDir(run.Remote(0));
-       return 0;
-     },
      [](const LadekoSessionRun& run) {
-       run.session.ChangeDir(run.Word(0));
+       run.session.ChangeDir(run.Remote(0));
        return 0;
      },
-     nullptr, true},
+     false, nullptr, true},
 };
 
 const char* ProtocolName(LadekoProtocol protocol) { return protocol == LadekoProtocol::Ftp ? "FTP" : "SFTP"; }
@@ -193,25 +169,10 @@ Words WordsOf(const LadekoCommand& command, const Words& args, std::size_t at) {
                args.begin() + static_cast<std::ptrdiff_t>(end));
 }
 
-template <typename Run, typename Target>
-int RunChain(Target& target, const Words& args, FtpPutMode putMode, int connections,
-             int (*LadekoCommand::*call)(const Run&), LadekoProtocol protocol) {
-  for (std::size_t at = 0; at < args.size();) {
-    const LadekoCommand* command = FindLadekoCommand(args[at]);
-    if (command == nullptr) throw UsageError{"Unbekannter Befehl: " + args[at]};
-    if (command->*call == nullptr) throw OptionError{NotOfferedText(*command, protocol)};
-    const Words words = WordsOf(*command, args, at);
-    const int status = (command->*call)(Run{target, words, putMode, connections});
-    if (!command->leadsAnother) return status;
-    at += 1 + words.size();
-  }
-  return 0;
-}
-
 }  // namespace
 
 bool LadekoCommand::Offers(LadekoProtocol protocol) const {
-  return protocol == LadekoProtocol::Ftp ? overFtp != nullptr : overSftp != nullptr;
+  return protocol == LadekoProtocol::Ftp || !ftpOnly;
 }
 
 std::size_t LadekoCommand::FewestWords() const {
@@ -259,8 +220,24 @@ std::string LadekoCommandList() {
   return text;
 }
 
-void CheckCommands(const Words& args, LadekoProtocol protocol) {
-  for (std::size_t at = 0; at < args.size();) {
+namespace {
+
+// "--if-unchanged gilt nur für put.": the commands that take it, from the table.
+std::string IfUnchangedOnlyText() {
+  std::string names;
+  for (const LadekoCommand& command : kCommands)
+    if (command.takesIfUnchanged) names += (names.empty() ? "" : ", ") + std::string(command.name);
+  return "--if-unchanged gilt nur für " + names + ".";
+}
+
+}  // namespace
+
+void CheckCommands(const Words& args, LadekoProtocol protocol, bool ifUnchanged) {
+  for (std::size_t at = 0;;) {
+    if (at == args.size()) {
+      if (ifUnchanged) throw UsageError{IfUnchangedOnlyText()};
+      return;
+    }
     const LadekoCommand* command = FindLadekoCommand(args[at]);
     if (command == nullptr) throw UsageError{"Unbekannter Befehl: " + args[at]};
     const Words words = WordsOf(*command, args, at);
@@ -270,17 +247,26 @@ void CheckCommands(const Words& args, LadekoProtocol protocol) {
       throw UsageError{"Falsche Zahl von Argumenten für " + args[at] + "."};
     if (!command->Offers(protocol)) throw UsageError{NotOfferedText(*command, protocol)};
     if (command->checkLocal) command->checkLocal(words);
-    if (!command->leadsAnother) return;
+    if (!command->leadsAnother) {
+      if (ifUnchanged && !command->takesIfUnchanged) throw UsageError{IfUnchangedOnlyText()};
+      return;
+    }
     at += 1 + words.size();
   }
 }
 
-int RunFtpCommands(FtpClient& client, const Words& args, FtpPutMode putMode, int connections) {
-  return RunChain<LadekoFtpRun>(client, args, putMode, connections, &LadekoCommand::overFtp,
-                                LadekoProtocol::Ftp);
-}
-
-int RunSessionCommands(remote::RemoteSession& session, const Words& args, FtpPutMode putMode) {
-  return RunChain<LadekoSessionRun>(session, args, putMode, 1, &LadekoCommand::overSftp,
-                                    LadekoProtocol::Sftp);
+int RunSessionCommands(remote::RemoteSession& session, const Words& args, FtpPutMode putMode,
+                       const std::optional<remote::FileIdentity>& ifUnchanged, LadekoProgress* progress) {
+  const LadekoProtocol protocol = session.FtpCalls() ? LadekoProtocol::Ftp : LadekoProtocol::Sftp;
+  for (std::size_t at = 0; at < args.size();) {
+    const LadekoCommand* command = FindLadekoCommand(args[at]);
+    if (command == nullptr) throw UsageError{"Unbekannter Befehl: " + args[at]};
+    if (!command->Offers(protocol)) throw OptionError{NotOfferedText(*command, protocol)};
+    const Words words = WordsOf(*command, args, at);
+    const remote::FileIdentity* expected = ifUnchanged && command->takesIfUnchanged ? &*ifUnchanged : nullptr;
+    const int status = command->run(LadekoSessionRun{session, words, putMode, expected, progress});
+    if (!command->leadsAnother) return status;
+    at += 1 + words.size();
+  }
+  return 0;
 }

@@ -1,13 +1,10 @@
 #include "LadekoSftp.h"
 
-#include <unistd.h>
-
+#include <cstdlib>
 #include <iostream>
 
-#include "FtpError.h"
-#include "FtpRemoteCalls.h"
-#include "LadekoCommands.h"
 #include "LadekoSecrets.h"
+#include "LadekoSession.h"
 #include "LadekoTerminal.h"
 #include "SftpSession.h"
 #include "Win1252.h"
@@ -34,13 +31,10 @@ struct Questions {
   bool passphraseWithoutTerminal = false;
 };
 
-void Configure(SftpSession& session, const LadekoOptions& options, const std::string& fingerprint,
+void Configure(SftpSession& session, const LadekoOptions& options, const std::string& pinned,
                Questions& questions) {
-  if (!options.knownHosts.empty()) session.knownHostsPath = options.knownHosts;
-  session.identityFile = options.identity;
   // Only the named key, also when it is not in known_hosts (or only keys of other types are);
   // a changed key is refused anyway.
-  const std::string pinned = fingerprint;
   session.onUnknownHostKey = [pinned](const std::string&, const HostKeyCheck& check) {
     return !pinned.empty() && check.fingerprint == pinned ? HostKeyDecision::AcceptOnce
                                                           : HostKeyDecision::Refuse;
@@ -77,61 +71,37 @@ std::string RefusalHint(const remote::RemoteError& error, const HostKeyCheck& ke
   return "";
 }
 
-remote::RemoteAccess Access(const SftpTarget& target, const FtpClient& settings,
-                            const LadekoOptions& options) {
-  return SftpAccessOf(target, settings.Port, settings.Username, settings.Password,
-                      options.timeoutSeconds * 1000);
-}
-
-int Fail(const std::string& message) {
-  std::cerr << TerminalLines(win1252::ToUtf8(message)) << '\n';
-  return 1;
-}
-
-// The session's part: connect, check the pinned key, log in, run the commands.
-int RunOnSession(SftpSession& session, const remote::RemoteAccess& access, const std::string& pinned,
-                 const std::vector<std::string>& commands, FtpPutMode putMode, const Questions& questions) {
-  try {
-    session.Connect(access);
-    if (!pinned.empty() && session.HostKey().fingerprint != pinned) {
-      session.Disconnect();
-      return Fail(win1252::FromUtf8("Der Schlüssel des Servers hat nicht den Fingerabdruck ") + pinned +
-                  ": " + session.HostKey().fingerprint);
-    }
-    session.Login();
-    const int status = RunSessionCommands(session, commands, putMode);
-    session.Disconnect();
-    return status;
-  } catch (const remote::RemoteError& error) {  // also a tree walk's FtpError
-    session.Disconnect();
-    return Fail(error.what() + win1252::FromUtf8(RefusalHint(error, session.HostKey(), pinned, questions)));
-  } catch (const OptionError& error) {
-    session.Disconnect();
-    std::cerr << TerminalLines(error.message) << '\n';
-    return 1;
-  }
-  return 0;
+// A key known from known_hosts is accepted there; one --fingerprint names must be that key.
+void RequirePinnedKey(const SftpSession& session, const std::string& pinned) {
+  if (pinned.empty() || session.HostKey().fingerprint == pinned) return;
+  throw remote::RemoteError(remote::ErrorKind::Failed,
+                            win1252::FromUtf8("Der Schlüssel des Servers hat nicht den Fingerabdruck ") +
+                                pinned + ": " + session.HostKey().fingerprint);
 }
 
 }  // namespace
 
-int RunSftp(const SftpTarget& target, const FtpClient& settings, const LadekoOptions& options,
+int RunSftp(remote::RemoteAccess access, const LadekoOptions& options,
             const std::vector<std::string>& commands) {
   std::string pinned;
   try {
-    if (!settings.TrustedFingerprint.empty()) pinned = SshFingerprintOption(settings.TrustedFingerprint);
+    if (!access.trustedFingerprint.empty()) pinned = SshFingerprintOption(access.trustedFingerprint);
   } catch (const UsageError& error) {
     std::cerr << UsageErrorText(error);
     return 2;
   }
-  if (settings.ProxySettings.ProxyType != FtpProxyType::fpcmNone && !settings.ProxySettings.Host.empty())
-    return Fail(win1252::FromUtf8("SFTP lässt sich nicht über einen FTP-Proxy verbinden."));
-  // SFTP moves bytes only; a line-end conversion would have to be faked.
-  if (settings.TransferType() == FtpTransferType::ftASCII)
-    return Fail(FtpNotOverSftpText("Die Textübertragung (--ascii)"));
+  if (access.proxy.kind != remote::ProxyKind::None && !access.proxy.host.empty())
+    return LadekoFailure(win1252::FromUtf8("SFTP lässt sich nicht über einen FTP-Proxy verbinden."));
+  // Keys need no password; one comes only from the options or the environment.
+  if (const char* password = std::getenv("LADEKO_PASSWORD"); password && !options.passwordGiven)
+    access.password = password;
   SftpSession session;
   Questions questions;
   Configure(session, options, pinned, questions);
-  return RunOnSession(session, Access(target, settings, options), pinned, commands, options.putMode,
-                      questions);
+  LadekoProtocolSide side;
+  side.connected = [&] { RequirePinnedKey(session, pinned); };
+  side.hint = [&](const remote::RemoteError& error) {
+    return RefusalHint(error, session.HostKey(), pinned, questions);
+  };
+  return RunLadekoSession(session, access, options, commands, side);
 }

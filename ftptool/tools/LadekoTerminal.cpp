@@ -22,7 +22,9 @@ void TerminalLineBuffer::Put(char c) {
     line_ += c;
     return;
   }
+  if (beforeLine_) beforeLine_();
   target_ << TerminalText(line_) << '\n';
+  if (beforeLine_) target_.flush();
   line_.clear();
 }
 

@@ -3,10 +3,12 @@
 // output point goes through TerminalText.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // The text with every control character written as "\xNN" (FtpPrintableText, the rule the
 // tool's log book follows too).
@@ -23,6 +25,8 @@ class TerminalLineBuffer : public std::streambuf {
   ~TerminalLineBuffer() override;
   TerminalLineBuffer(const TerminalLineBuffer&) = delete;
   TerminalLineBuffer& operator=(const TerminalLineBuffer&) = delete;
+  // Runs before each line goes out (the progress line makes room), and the line is flushed.
+  void BeforeEachLine(std::function<void()> hook) { beforeLine_ = std::move(hook); }
 
  protected:
   int_type overflow(int_type c) override;
@@ -33,4 +37,5 @@ class TerminalLineBuffer : public std::streambuf {
   void Put(char c);
   std::ostream& target_;
   std::string line_;
+  std::function<void()> beforeLine_;
 };

@@ -5,6 +5,7 @@
 #include <QTreeView>
 #include <algorithm>
 
+#include "ChangedCopyQuestion.h"
 #include "FTP1.h"
 #include "FtpBrowserPage.h"
 #include "FtpDialogPage.h"
@@ -12,6 +13,7 @@
 #include "FtpNameCodec.h"
 #include "FtpRemoteCalls.h"
 #include "FtpRemoteListView.h"
+#include "FtpServerSave.h"
 #include "QtText.h"
 
 namespace {
@@ -176,7 +178,10 @@ bool FtpDialogPage::Download(const std::string& shownName) {
   const auto remoteName = ServerName(shownName);
   if (!remoteName) return false;
   try {
-    window_.Connection().Session().Get(*remoteName, window_.Par()->DownloadTarget.string());
+    remote::RemoteSession& session = window_.Connection().Session();
+    // Looked at before the download: a change during it is then seen as one at the next save.
+    window_.Par()->TransferredCopy = session.Identify(*remoteName);
+    session.Get(*remoteName, window_.Par()->DownloadTarget.string());
     window_.Par()->TransferredFile = ServerFileKey(*remoteName);
     return true;
   } catch (const std::exception&) {
@@ -193,13 +198,25 @@ bool FtpDialogPage::Upload(std::string& shownName) {
   }
   const auto remoteName = ServerName(shownName);
   if (!remoteName || !MayReplace(*remoteName, shownName)) return false;
+  FtpPar& par = *window_.Par();
   try {
-    window_.Connection().Session().Put(window_.Par()->UploadSource.string(), *remoteName);
-    window_.Par()->TransferredFile = ServerFileKey(*remoteName);
+    remote::RemoteSession& session = window_.Connection().Session();
+    const bool ownFile =
+        !par.DocumentServerFile.empty() && par.DocumentServerFile == ServerFileKey(*remoteName);
+    // Another file the user agreed to replace is taken as it is now.
+    const remote::FileIdentity expected = ownFile ? par.DocumentCopy : session.Identify(*remoteName);
+    const ServerSaveOutcome outcome = SaveToServerFile(
+        session, par.UploadSource.string(), *remoteName, win1252::FromUtf8(shownName), expected,
+        [this](const std::string& text) { return AskChangedCopy(&window_, text); });
+    if (!outcome.sent) return false;
+    // The copy's name goes to the trainer's status bar ("als NAME (2).evd hochgeladen").
+    if (outcome.remotePath != *remoteName)
+      shownName = FtpShownName(outcome.remotePath, window_.Connection().NameEncoding());
+    par.TransferredFile = ServerFileKey(outcome.remotePath);
+    par.TransferredCopy = outcome.copy;
     return true;
   } catch (const std::exception&) {
-    window_.DialogsService().Message("Ladeko", "Hochladen fehlgeschlagen", MsgButtons::Ok,
-                                     MsgIcon::Error);
+    window_.DialogsService().Message("Ladeko", "Hochladen fehlgeschlagen", MsgButtons::Ok, MsgIcon::Error);
     return false;
   }
 }

@@ -51,6 +51,9 @@ class OptionCaption : public QLabel {
   QCheckBox* check_;
 };
 
+// The page must fit a 640x480 screen with its frame: rows of boxes a little closer than the style's.
+constexpr int kFormRowSpacing = 2;
+
 }  // namespace
 
 FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
@@ -65,8 +68,10 @@ FtpLoginPage::FtpLoginPage(TFTPForm1& form, QWidget* page) : form_(form) {
   BitBtn1->setObjectName("BitBtn1");
   grid->addWidget(BitBtn1, 2, 1, Qt::AlignRight);
   grid->setRowStretch(3, 1);
-  grid->setColumnStretch(0, 1);
-  grid->setColumnStretch(1, 1);
+  // The access side holds the longest texts (the protocol choice, the wrapped options): at
+  // 640 pixels it takes a little more than half, so "FTP, verschlüsselt wenn möglich" shows whole.
+  grid->setColumnStretch(0, 6);
+  grid->setColumnStretch(1, 5);
   QObject::connect(BitBtn1, &QPushButton::clicked, page,
                    [this] { form_.ShowHelpTopic(TFTPForm1::kLoginHelp); });
   form_.WatchHelpContext(page, TFTPForm1::kLoginHelp);
@@ -93,6 +98,7 @@ QGroupBox* FtpLoginPage::BuildAccessBox(QWidget* page) {
   auto* box = new QGroupBox("Zugangsdaten", page);
   box->setObjectName("ZugangBox");
   auto* form = new QFormLayout(box);
+  form->setVerticalSpacing(kFormRowSpacing);
   ProtocolBox = BuildProtocolBox(box);
   HostEdit = AddEdit(box, "HostEdit", 120);
   PortEdit = AddEdit(box, "PortEdit", 5);
@@ -128,6 +134,7 @@ QGroupBox* FtpLoginPage::BuildProxyBox(QWidget* page) {
   ProxyBox = new QGroupBox("Proxy-Angaben", page);
   ProxyBox->setObjectName("ProxyBox");
   auto* form = new QFormLayout(ProxyBox);
+  form->setVerticalSpacing(kFormRowSpacing);
   HostEditP = AddEdit(ProxyBox, "HostEditP", 120);
   PortEditP = AddEdit(ProxyBox, "PortEditP", 5);
   DigitsOnly(PortEditP);

@@ -137,7 +137,7 @@ double FtpTransferPage::LastSingleUploadTime() const { return single_->Record().
 void FtpTransferPage::RunSingleTransfer(FtpSide side) {
   const FtpTag tag = side == FtpSide::Upload ? FtpTag::Local : FtpTag::Remote;
   FtpSingleTransferFields fields = Fields();
-  const std::string label = single_->RunSingleTransfer(tag, fields, LocalFolder());
+  const std::string label = single_->RunSingleTransfer(tag, fields, LocalFolder(), FtpSingleRun::Automatic);
   ShowFields(fields);
   ShowResult(tag, label);
 }

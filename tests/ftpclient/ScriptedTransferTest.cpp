@@ -307,3 +307,49 @@ TEST_F(FtpScriptedTransfer, AFreeNameShowsOnlyACompleteDownload) {
   EXPECT_EQ(entries(), 2) << "a scratch file was left behind";
   EXPECT_EQ(Commands(), (Lines{"EPSV", "PASV", "RETR neu.bin", "PASV", "RETR neu.bin", "PASV", "RETR neu.bin"}));
 }
+
+// The data connection moves large pieces, but progress still comes in whole blocks of
+// BufferSize and once for the rest at the end, the same steps both ways and for any size.
+TEST_F(FtpScriptedTransfer, ProgressComesInWholeBlocksWhateverPiecesTheSocketMoves) {
+  struct Case {
+    std::size_t size;
+    std::size_t block;
+    FtpWorkMode mode;
+  };
+  const std::vector<Case> cases = {
+      {0, 32768, FtpWorkMode::Read},          {1, 32768, FtpWorkMode::Read},
+      {32767, 32768, FtpWorkMode::Read},      {32768, 32768, FtpWorkMode::Read},
+      {32769, 32768, FtpWorkMode::Read},      {1000000, 32768, FtpWorkMode::Read},
+      {1000000, 4096, FtpWorkMode::Read},     {700000, 32768, FtpWorkMode::Write},
+      {5 * 32768, 32768, FtpWorkMode::Write}, {100000, 1000, FtpWorkMode::Write},
+  };
+  server.Reply("502 EPSV nicht bekannt");
+  for (const Case& c : cases) {
+    server.Reply("227 (" + server.PasvFields() + ")").Reply("150 ok");
+    if (c.mode == FtpWorkMode::Write) server.DataReceive();
+    else server.DataSend(RandomBytes(c.size, static_cast<unsigned>(c.size)));
+    server.Send("226 ok\r\n");
+  }
+  Run();
+  const std::string local = folder.File("stueck.bin");
+  for (const Case& c : cases) {
+    std::vector<std::int64_t> steps;
+    client.BufferSize = c.block;
+    client.OnWork = [&](FtpWorkMode mode, std::int64_t done) {
+      EXPECT_EQ(mode, c.mode);
+      steps.push_back(done);
+    };
+    if (c.mode == FtpWorkMode::Write) {
+      WriteFile(local, RandomBytes(c.size, 7));
+      client.Put(local, "ziel.bin", FtpPutMode::Direct);
+    } else {
+      client.Get("quelle.bin", local, FtpOverwrite::Yes);
+      EXPECT_EQ(ReadFile(local), RandomBytes(c.size, static_cast<unsigned>(c.size)));
+    }
+    std::vector<std::int64_t> expected;
+    for (std::size_t at = c.block; at < c.size; at += c.block) expected.push_back(static_cast<std::int64_t>(at));
+    if (c.size > 0) expected.push_back(static_cast<std::int64_t>(c.size));
+    EXPECT_EQ(steps, expected) << c.size << " bytes in blocks of " << c.block;
+  }
+  EXPECT_EQ(server.DataReceived().size(), 700000u + 5 * 32768 + 100000) << "every upload arrived whole";
+}

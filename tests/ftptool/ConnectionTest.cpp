@@ -9,6 +9,7 @@
 
 #include "AbortAftermath.h"
 #include "Clock.h"
+#include "FtpClientAccess.h"
 #include "FtpConnection.h"
 #include "FtpError.h"
 #include "FtpStatusTexts.h"
@@ -329,7 +330,7 @@ TEST(ToolConnectionRules, PortTextsAndProxyModes) {
   settings.Port = "x";
   settings.ProxyMode = 4;
   settings.ProxyPort = "8021";
-  ApplySettingsToClient(settings, client);
+  FtpApplyAccess(FtpAccessOfLogin(settings), client);
   EXPECT_EQ(client.Port, 21);
   EXPECT_EQ(client.ProxySettings.ProxyType, FtpProxyType::fpcmUserPass);
   EXPECT_EQ(client.ProxySettings.Port, 8021);

@@ -56,7 +56,7 @@ TEST_F(FtpTreeWalkReal, ThreeLevelTreeGoesUpAndComesBackByteForByte) {
   MakeTree(Local("Baum"));
   std::vector<std::int64_t> announced;
   FtpRemoteSession session(client);
-  FtpTreeWalker walker(session, view, {nullptr, [&](std::int64_t n) { announced.push_back(n); }});
+  FtpTreeWalker walker(session, view, {nullptr, [&](std::int64_t n) { announced.push_back(n); }, {}});
 
   walker.UploadTree(Local("Baum"));
   ExpectSameTree(Local("Baum"), Home() / "Baum");

@@ -63,6 +63,20 @@ std::vector<CheckCase> Cases(const std::string& folder) {
   };
 }
 
+// The same check with --if-unchanged given: it names the copy a put replaces, so it needs one.
+std::vector<CheckCase> IfUnchangedCases() {
+  const std::string onlyPut = "--if-unchanged gilt nur für put.";
+  return {
+      {{"put", "a"}, kFtp, Outcome::Accepted, ""},
+      {{"cd", "x", "put", "a", "b"}, kSftp, Outcome::Accepted, ""},
+      {{"get", "a", "b"}, kFtp, Outcome::Usage, onlyPut},
+      {{"putdir", "a"}, kSftp, Outcome::Usage, onlyPut},
+      {{"cd", "x"}, kFtp, Outcome::Usage, onlyPut},
+      {{}, kSftp, Outcome::Usage, onlyPut},
+      {{"put"}, kFtp, Outcome::Usage, "Falsche Zahl von Argumenten für put."},
+  };
+}
+
 std::string Joined(const Words& args) {
   std::string text;
   for (const std::string& word : args) text += word + " ";
@@ -73,10 +87,11 @@ TEST(LadekoCommands, TheUsageCheckRefusesBeforeConnecting) {
   ScratchFolder scratch;
   const std::string folder = scratch.File("ziel");
   std::filesystem::create_directory(folder);
-  for (const CheckCase& c : Cases(folder)) {
-    SCOPED_TRACE(Joined(c.args) + (c.protocol == kFtp ? "über FTP" : "über SFTP"));
+  const auto check = [](const CheckCase& c, bool ifUnchanged) {
+    SCOPED_TRACE(Joined(c.args) + (c.protocol == kFtp ? "über FTP" : "über SFTP") +
+                 (ifUnchanged ? " mit --if-unchanged" : ""));
     try {
-      CheckCommands(c.args, c.protocol);
+      CheckCommands(c.args, c.protocol, ifUnchanged);
       EXPECT_EQ(c.outcome, Outcome::Accepted);
     } catch (const UsageError& error) {
       EXPECT_EQ(c.outcome, Outcome::Usage);
@@ -85,7 +100,9 @@ TEST(LadekoCommands, TheUsageCheckRefusesBeforeConnecting) {
       EXPECT_EQ(c.outcome, Outcome::Option);
       EXPECT_EQ(error.message, c.message);
     }
-  }
+  };
+  for (const CheckCase& c : Cases(folder)) check(c, false);
+  for (const CheckCase& c : IfUnchangedCases()) check(c, true);
 }
 
 // Every row appears in --help with its arguments, and in --commands with its protocols.

@@ -142,6 +142,22 @@ const Scenario kScenarios[] = {
        ExpectDone(s.Run({"put", (s.local / "Lektion 2.evd").string(), "Lektion 2.evd"}));
        EXPECT_EQ(Get(s.here / "Lektion 2.evd"), Get(s.local / "Lektion 2.evd"));
      }},
+    {"put_if_unchanged",
+     [](const Scene& s) {
+       // The copy a script saw: its size and time as MDTM gives them (UTC).
+       Put(s.here / "Lektion 4.evd", "vom anderen Rechner");
+       SetTime(s.here / "Lektion 4.evd", 1700000000);  // 2023-11-14 22:13:20 UTC
+       Put(s.local / "Lektion 4.evd", Bytes(5000, 8));
+       const auto put = [&](const std::string& sizeAndTime) {
+         return s.Run({"put", (s.local / "Lektion 4.evd").string(), "Lektion 4.evd"},
+                      {"--if-unchanged", sizeAndTime});
+       };
+       const LadekoOutcome refused = put("19,20231114221321");
+       EXPECT_EQ(refused.status, 4) << refused.output;
+       EXPECT_EQ(Get(s.here / "Lektion 4.evd"), "vom anderen Rechner");
+       ExpectDone(put("19,20231114221320"));
+       EXPECT_EQ(Get(s.here / "Lektion 4.evd"), Get(s.local / "Lektion 4.evd"));
+     }},
     {"put_replacing_keeps_permissions",
      [](const Scene& s) {
        Put(s.here / "Lektion 3.evd", "alt");

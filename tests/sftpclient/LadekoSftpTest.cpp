@@ -2,10 +2,13 @@
 // fingerprint, the commands under UTF-8 names, and what SFTP does not offer.
 #include <gtest/gtest.h>
 
+#include "FTPkey.h"
+#include "FtpProtocol.h"
 #include "LadekoOptions.h"
 #include "LadekoSftp.h"
 #include "LoopbackPorts.h"
 #include "SftpTestSession.h"
+#include "ftpdisk.h"
 
 namespace {
 
@@ -148,5 +151,41 @@ TEST(LadekoSftp, RefusalsSayWhatIsWrong) {
     for (const std::string& part : c.said) EXPECT_TRUE(Contains(output, part)) << part << " in:\n" << output;
     EXPECT_FALSE(Contains(output, "Aufruf:")) << output;
     EXPECT_FALSE(Contains(output, "Verbindung mit")) << output;  // none was tried
+  }
+}
+
+// A profile the window saved for SFTP reaches its server from the command line too: by the
+// protocol chosen on "Anmeldung" (kept beside the profile) or by a host written "sftp://".
+TEST(LadekoSftp, AProfileSavedForSftpRunsItsCommands) {
+  SshdServer server;
+  ASSERT_TRUE(server.Running());
+  TempFolder local;
+  const fs::path known = local.Path() / "known_hosts";
+  WriteText(known, server.KnownHostsLine());
+  const std::string port = std::to_string(server.Port());
+  struct Saved {
+    FtpProtocol protocol;
+    std::string host, port;
+  };
+  const Saved profiles[] = {
+      {FtpProtocol::Sftp, "127.0.0.1", port},
+      {FtpProtocol::FtpTlsIfOffered, "sftp://127.0.0.1:" + port, "21"},
+  };
+  for (const Saved& saved : profiles) {
+    FtpAccessProfile profile;
+    ResetProfileFields(profile, "", ftpkey::RandomFiller());
+    FtpProfileValues values = ProfileValues(profile);
+    values.Login.Host = saved.host;
+    values.Login.Port = saved.port;
+    values.Login.User = "";  // the local user, as ssh takes it
+    StoreProfileValues(profile, values, ftpkey::RandomFiller());
+    const fs::path file = local.Path() / "nas.ftpz";
+    ASSERT_TRUE(WriteProfileFile(file, profile) && WriteProtocolRecord(file, saved.protocol));
+    int status = -1;
+    const std::string output =
+        LadekoOnSshd(server, known, local.Path(),
+                     {"--profile", file.string(), "cd", server.Files().string(), "pwd"}, &status);
+    EXPECT_EQ(status, 0) << saved.host << "\n" << output;
+    EXPECT_EQ(output, fs::canonical(server.Files()).string() + "\n") << saved.host;
   }
 }

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "SftpEntry.h"
+#include "SftpPipe.h"
 
 namespace {
 
@@ -64,6 +65,43 @@ TEST(SftpEntry, AttributesBecomeEntries) {
   EXPECT_FALSE(SftpIsFolderEntry(".."));
   EXPECT_TRUE(SftpIsFolderEntry("..."));
   EXPECT_TRUE(SftpIsFolderEntry(".profile"));
+}
+
+// A NAME answer as a server sends it: the wire reader gives each name the entry libssh's
+// attributes would give (the same table), and no answer cut short is taken.
+TEST(SftpEntry, WireNamesBecomeTheSameEntries) {
+  sftpwire::Body body;
+  body.U32(static_cast<std::uint32_t>(std::size(kCases)));
+  for (const EntryCase& c : kCases) {
+    body.Text(c.what).Text("long name");
+    body.U32(c.flags | 0x02u | 0x80000000u);  // with uid/gid and one extended pair to step over
+    if (c.flags & SSH_FILEXFER_ATTR_SIZE) body.U64(c.size);
+    body.U32(1000).U32(1000);
+    if (c.flags & SSH_FILEXFER_ATTR_PERMISSIONS) body.U32(c.permissions);
+    if (c.flags & SSH_FILEXFER_ATTR_ACMODTIME) body.U32(1).U32(1700000000);
+    body.U32(1).Text("x@example").Text("data");
+  }
+  const std::string& bytes = body.Bytes();
+  std::vector<sftpwire::Name> names;
+  ASSERT_TRUE((sftpwire::Answer{sftpwire::kName, bytes}.Names(names)));
+  ASSERT_EQ(names.size(), std::size(kCases));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const EntryCase& c = kCases[i];
+    SCOPED_TRACE(c.what);
+    const remote::RemoteEntry entry = SftpEntryOf(names[i]);
+    EXPECT_EQ(entry.name, c.what);
+    // The type comes from the permission bits on the wire: a case without them is a file.
+    EXPECT_EQ(entry.type,
+              (c.flags & SSH_FILEXFER_ATTR_PERMISSIONS) ? c.expectedType : remote::EntryType::File);
+    EXPECT_EQ(entry.size, c.expectedSize);
+    EXPECT_EQ(entry.mtime, c.expectedMtime);
+    EXPECT_EQ(entry.permissions, c.expectedPermissions);
+  }
+  for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+    std::vector<sftpwire::Name> partial;
+    EXPECT_FALSE((sftpwire::Answer{sftpwire::kName, std::string_view(bytes).substr(0, cut)}.Names(partial)))
+        << cut;
+  }
 }
 
 }  // namespace

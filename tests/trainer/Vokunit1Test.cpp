@@ -87,7 +87,8 @@ struct LessonSaveTest : ::testing::Test {
                         return ReadVocabFile(doc, p, ReadMode::Replace, env);
                       },
                       [this](const std::filesystem::path& p) { return WriteVocabFile(doc, p, env); },
-                      [](bool) {}}};
+                      [](bool) {},
+                      {}}};
 };
 
 }  // namespace

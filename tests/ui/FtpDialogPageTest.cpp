@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -21,11 +22,12 @@
 #include <tuple>
 
 #include "FTP1.h"
-#include "FtpLoginForServer.h"
 #include "FtpDialogPage.h"
+#include "FtpLoginForServer.h"
 #include "FtpLoginPage.h"
 #include "FtpRemoteListView.h"
 #include "MainWindowFixture.h"
+#include "ModalAnswer.h"
 #include "PyftpdServer.h"
 #include "QtText.h"
 #include "VokGridView.h"
@@ -70,9 +72,8 @@ class FtpDialogPageTest : public MainWindowTest {
 
   // The queued entry of the page has run: the path field shows the server's directory.
   bool WaitForList() {
-    return QTest::qWaitFor([this] {
-      return !Page().EnterQueued() && !Page().VerzEdit->text().isEmpty();
-    }, 10000);
+    return QTest::qWaitFor([this] { return !Page().EnterQueued() && !Page().VerzEdit->text().isEmpty(); },
+                           10000);
   }
 
   std::set<std::string> Captions() const {
@@ -108,8 +109,7 @@ class FtpDialogPageTest : public MainWindowTest {
 
 TEST_F(FtpDialogPageTest, SaveToServerThenOpenFromServer) {
   FillBox1();
-  const fs::path local =
-      fs::temp_directory_path() / ("wortschatz-" + std::to_string(::getpid()) + ".evd");
+  const fs::path local = fs::temp_directory_path() / ("wortschatz-" + std::to_string(::getpid()) + ".evd");
   dialogs.fileAnswers.push_back(FileChoice{local, 1});
   form->Command(VokCommand::speichernunter1)->trigger();
   ASSERT_FALSE(form->File().IsUntitled());
@@ -178,8 +178,10 @@ TEST_F(FtpDialogPageTest, FileTypesFilterFilesButNeverDirectories) {
     QTest::qWait(20);
     EXPECT_EQ(tool->size(), fixed);
     // Every control of the page lies inside it.
-    for (QWidget* control : {static_cast<QWidget*>(Page().FilterBox), static_cast<QWidget*>(Page().CancelBtn)})
-      EXPECT_TRUE(tool->TabSheet5Page()->rect().contains(control->geometry())) << control->objectName().toStdString();
+    for (QWidget* control :
+         {static_cast<QWidget*>(Page().FilterBox), static_cast<QWidget*>(Page().CancelBtn)})
+      EXPECT_TRUE(tool->TabSheet5Page()->rect().contains(control->geometry()))
+          << control->objectName().toStdString();
 
     // Wildcards and a leading blank are no file name: OK leaves the dialog open.
     for (const char* name : {"*.le", "a?.le", " a.le"}) {
@@ -216,18 +218,26 @@ TEST_F(FtpDialogPageTest, UmlautNamesSaveAndOpenOnAUtf8Server) {
   };
   form->Command(VokCommand::AufFTPServerspeichern1)->trigger();
   ASSERT_EQ(shown, 1);
-  const fs::path saved = server_->Home() / "\xC3\x9C" "bung 2 neu.evd";
+  const fs::path saved = server_->Home() /
+                         "\xC3\x9C"
+                         "bung 2 neu.evd";
   ASSERT_TRUE(fs::exists(saved));
   EXPECT_EQ(ReadAll(saved), EncodeVocabFile(form->Document()));
   EXPECT_EQ(form->StatusText(2), QString::fromUtf8("als Übung 2 neu.evd hochgeladen"));
 
-  const std::string lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA.evd";
+  const std::string lodz =
+      "\xC5\x81\xC3\xB3"
+      "d\xC5\xBA.evd";
   fs::rename(saved, server_->Home() / lodz);
-  fs::copy_file(server_->Home() / lodz, server_->Home() / "\xC3\xBC" "ber.evd");
+  fs::copy_file(server_->Home() / lodz, server_->Home() /
+                                            "\xC3\xBC"
+                                            "ber.evd");
   form->Document().Box(1).SetRow(1, {"L2", "Tisch", "table"});
   dialogs.messageAnswers.push_back(MsgResult::No);
   script = [this, lodz] {
-    EXPECT_EQ(Captions(), (std::set<std::string>{"\xC3\xBC" "ber.evd", lodz}));  // both pass ".evd"
+    EXPECT_EQ(Captions(), (std::set<std::string>{"\xC3\xBC"
+                                                 "ber.evd",
+                                                 lodz}));  // both pass ".evd"
     // Typed as shown, the name finds the listed file and goes out in the server's bytes.
     Page().FileEdit->setText(QString::fromUtf8("Łódź.evd"));
     Page().OkBtn->click();
@@ -464,4 +474,39 @@ TEST_F(FtpDialogPageTest, EveryListStyleShowsFolderAndFileIcons) {
   form->Command(VokCommand::VomFTPServerffnen1)->trigger();
   qInstallMessageHandler(previous);
   EXPECT_TRUE(warnings.filter("QPainter").isEmpty()) << warnings.join("\n").toStdString();
+}
+
+// Another computer saved the file after this one opened it: saving back asks, and "Als Kopie
+// speichern" leaves the other computer's file as it is and the document beside it.
+TEST_F(FtpDialogPageTest, AServerCopyChangedSinceOpeningIsAskedAboutAndKeptBeside) {
+  FillBox1();
+  WriteAll(server_->Home() / "lektion3.evd", EncodeVocabFile(form->Document()));
+  dialogs.messageAnswers.push_back(MsgResult::No);  // the filled document is let go
+  script = [this] {
+    Page().FileEdit->setText("lektion3.evd");
+    Page().OkBtn->click();
+  };
+  form->Action("VomFTPServerffnen1")->trigger();
+  ASSERT_EQ(shown, 1);
+  const std::string otherComputer = "vom anderen Rechner gespeichert";
+  WriteAll(server_->Home() / "lektion3.evd", otherComputer);
+  form->Document().Box(1).SetRow(1, {"L2", "Tisch", "table"});
+  QString question;
+  ModalAnswer<QMessageBox> answer([&](QMessageBox& box) {
+    question = box.text();
+    box.findChild<QPushButton*>("AlsKopieSpeichern")->click();
+  });
+  script = [this] {
+    Page().FileEdit->setText("lektion3.evd");
+    Page().OkBtn->click();
+  };
+  form->Action("AufFTPServerspeichern1")->trigger();
+  ASSERT_EQ(shown, 2);
+  EXPECT_TRUE(answer.Answered());
+  EXPECT_TRUE(question.startsWith(QString::fromUtf8(
+      "Die Datei lektion3.evd auf dem Server wurde geändert, seit sie geöffnet wurde (jetzt: 31 Bytes, ")))
+      << question.toStdString();
+  EXPECT_EQ(form->StatusText(2), "als lektion3 (2).evd hochgeladen");
+  EXPECT_EQ(ReadAll(server_->Home() / "lektion3.evd"), otherComputer);
+  EXPECT_EQ(ReadAll(server_->Home() / "lektion3 (2).evd"), EncodeVocabFile(form->Document()));
 }

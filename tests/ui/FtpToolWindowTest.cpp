@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -285,10 +286,22 @@ TEST_F(FtpToolWindow, At640x480NothingOnTheLoginPageOrTheToolBarIsSqueezed) {
     EXPECT_FALSE(here.intersects(previous)) << name;
     previous = here;
   }
+  // The closed protocol box shows its longest choice whole: as wide as a box fitted to it.
+  auto* protocol = form.findChild<QComboBox*>("ProtocolBox");
+  ASSERT_NE(protocol, nullptr);
+  QComboBox fitted;
+  fitted.setFont(protocol->font());
+  for (int i = 0; i < protocol->count(); ++i) fitted.addItem(protocol->itemText(i));
+  fitted.setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  EXPECT_GE(protocol->width(), fitted.sizeHint().width());
   QLabel* rate = form.ConnectionPanel().RateLabel;
   rate->setText(" Rate: 9999.99 KB/s");
   QCoreApplication::processEvents();
   EXPECT_TRUE(rate->isVisible());
   EXPECT_LE(rate->mapTo(form.ToolBar(), QPoint(rate->width(), 0)).x(), form.ToolBar()->width());
+  // A 640x480 screen holds the whole window with a title bar of 22 pixels (openbox's) above it.
+  form.resize(640, 300);
+  QCoreApplication::processEvents();
+  EXPECT_LE(form.height(), 480 - 22);
   form.hide();
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "FileIdentity.h"
 #include "Folders.h"
 #include "Shell.h"
 #include "StatusLine.h"
@@ -208,6 +209,8 @@ class TForm1 : public QMainWindow,
   // The server file the document was opened from or last saved to (the tool's name of it);
   // emptied when another document takes its place.
   std::string ftpServerFile_;
+  // That file's server copy as it was opened or last saved (a change since asks before saving).
+  remote::FileIdentity ftpServerCopy_;
   std::array<VokGridView*, 4> grids_{};
   QTabWidget* PageControl1 = nullptr;
   TFindDialog* FindDialog1 = nullptr;

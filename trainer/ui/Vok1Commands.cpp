@@ -15,6 +15,8 @@
 #include "VokSortDlg.h"
 #include "VokTestDlg.h"
 #include <QPushButton>
+
+#include "ChangedCopyQuestion.h"
 #include "vokGridEdit.h"
 #include "vokPrint.h"
 #include "vokSort.h"
@@ -33,6 +35,7 @@ void TForm1::CreateDocumentObject() {
     return WriteVocabFile(doc_, path, FileEnv());
   };
   ops.onModifiedChanged = [this](bool modified) { Command(VokCommand::speichern1)->setEnabled(modified); };
+  ops.askChanged = [this](const std::string& text) { return AskChangedCopy(this, text); };
   file_ = std::make_unique<tFileClass>(*services_.dialogs, TrainerFileClassSettings(), ops);
   Command(VokCommand::speichern1)->setEnabled(false);
 }

@@ -52,6 +52,7 @@ void TForm1::VomFTPServerffnen1Click() {
   TakeBoxes(read);
   file_->MarkUntitled();
   ftpServerFile_ = ftpPar_->TransferredFile;
+  ftpServerCopy_ = ftpPar_->TransferredCopy;
   ShowStatus(*this, 0, file_->FileNameText() + " (" + PathText(file_->GetOpenFolder()) + ")");
   ShowRowStatus();
   ShowStatus(*this, 2, DownloadedStatusText(ftpPar_->TransferredName));
@@ -81,9 +82,8 @@ void TForm1::AufFTPServerspeichern1Click() {
   if (!ftpPar_ || !showFtpDialog_) return;
   std::optional<FtpScratchFile> scratch = MakeScratchFile(*services_.dialogs);
   if (!scratch) return;
-  const std::string proposed =
-      file_->IsUntitled() ? std::string() : PathText(file_->FileName().filename());
-  ftpPar_->SetSaveMode(scratch->Path(), proposed, ftpServerFile_);
+  const std::string proposed = file_->IsUntitled() ? std::string() : PathText(file_->FileName().filename());
+  ftpPar_->SetSaveMode(scratch->Path(), proposed, ftpServerFile_, ftpServerCopy_);
   // The scratch file is no saved document: its writer says nothing itself, and the box names
   // the document.
   if (!WriteVocabFile(doc_, scratch->Path(), VokFileEnv{})) {
@@ -96,5 +96,6 @@ void TForm1::AufFTPServerspeichern1Click() {
   // Refused, failed or cancelled, nothing reached the server; the document stays modified.
   if (!showFtpDialog_()) return ShowStatus(*this, 2, kNotUploadedStatusText);
   ftpServerFile_ = ftpPar_->TransferredFile;
+  ftpServerCopy_ = ftpPar_->TransferredCopy;
   ShowStatus(*this, 2, UploadedStatusText(ftpPar_->TransferredName));
 }

@@ -1,13 +1,15 @@
-// libFuzzer target for the entries of SFTP attributes and READDIR names: the input is a run
-// of records (flags, type, size, time, permissions, a name of up to 255 bytes). Whatever a
-// server sends, an entry keeps the name's bytes, a size of -1 only when none was given and
-// never a negative one otherwise, and permission bits only.
+// libFuzzer target for the entries of SFTP attributes and READDIR names: the input is read as
+// a NAME answer off the wire, and as a run of records (flags, type, size, time, permissions, a
+// name of up to 255 bytes). Whatever a server sends, an entry keeps the name's bytes, a size of -1 only when
+// none was given and never a negative one otherwise, and permission bits only.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "SftpEntry.h"
 
@@ -42,7 +44,23 @@ void CheckEntry(const sftp_attributes_struct& attributes) {
 
 }  // namespace
 
+// The same bytes read as a NAME answer off the wire: whatever it holds, a name read keeps its
+// bytes, and only permission bits of a folder make a folder entry.
+void CheckWireNames(const std::uint8_t* data, std::size_t size) {
+  std::vector<sftpwire::Name> names;
+  const std::string_view rest(reinterpret_cast<const char*>(data), size);
+  if (!sftpwire::Answer{sftpwire::kName, rest}.Names(names)) return;
+  for (const sftpwire::Name& name : names) {
+    const remote::RemoteEntry entry = SftpEntryOf(name);
+    Check(entry.name == name.name.c_str());
+    Check((entry.permissions & ~07777u) == 0);
+    Check(entry.size >= -1);
+    Check((entry.type == remote::EntryType::Directory) == SftpIsFolder(name.attributes));
+  }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  CheckWireNames(data, size);
   while (size > 0) {
     sftp_attributes_struct attributes{};
     attributes.flags = Take<std::uint32_t>(data, size);

@@ -1,8 +1,9 @@
-// A saved profile drives a client: the same reader and unscrambling as the tool window.
+// A saved profile names its server: the same reader, unscrambling and mapping as the tool window.
 #include <gtest/gtest.h>
 
 #include "FtpFilecls.h"
-#include "FtpProfileClient.h"
+#include "FtpProfileAccess.h"
+#include "FtpRemoteSession.h"
 #include "PyftpdServer.h"
 #include "RecordingProfileControls.h"
 #include "RecordingToolView.h"
@@ -11,7 +12,7 @@
 
 namespace fs = std::filesystem;
 
-TEST(ProfileClient, SavedProfileConnectsAClient) {
+TEST(ProfileAccess, SavedProfileConnectsASession) {
   PyftpdServer server;
   ASSERT_TRUE(server.Running()) << server.Problem();
   FtpAccessProfile profile;
@@ -27,28 +28,31 @@ TEST(ProfileClient, SavedProfileConnectsAClient) {
   const fs::path file = server.Home() / "zugang.ftpz";
   ASSERT_TRUE(store.WriteProfile(file));
 
+  remote::RemoteAccess access;
+  ASSERT_TRUE(LoadProfileAccess(file, access));
+  EXPECT_EQ(access.user, PyftpdServer::kUser);
+  EXPECT_EQ(access.password, PyftpdServer::kPassword);
+  EXPECT_EQ(access.proxy.kind, remote::ProxyKind::None);
   FtpClient client;
-  ASSERT_TRUE(LoadProfileIntoClient(file, client));
-  EXPECT_EQ(client.Username, PyftpdServer::kUser);
-  EXPECT_EQ(client.Password, PyftpdServer::kPassword);
-  EXPECT_EQ(client.ProxySettings.ProxyType, FtpProxyType::fpcmNone);
-  client.Connect();
-  EXPECT_TRUE(client.Connected());
-  client.Quit();
+  FtpRemoteSession session(client);
+  session.Connect(access);
+  session.Login();
+  EXPECT_TRUE(session.Connected());
+  session.Disconnect();
 
   // Without the save flag the profile carries no password.
   controls.values.Login.SavePassword = false;
   ASSERT_TRUE(store.WriteProfile(file));
-  FtpClient second;
-  ASSERT_TRUE(LoadProfileIntoClient(file, second));
-  EXPECT_EQ(second.Password, "");
+  remote::RemoteAccess second;
+  ASSERT_TRUE(LoadProfileAccess(file, second));
+  EXPECT_EQ(second.password, "");
 }
 
-TEST(ProfileClient, UnreadableProfileLeavesTheClientAlone) {
-  FtpClient client;
-  client.Host = "vorher";
+TEST(ProfileAccess, UnreadableProfileLeavesTheAccessAlone) {
+  remote::RemoteAccess access;
+  access.host = "vorher";
   std::string error;
-  EXPECT_FALSE(LoadProfileIntoClient("/nicht/da.ftpz", client, &error));
+  EXPECT_FALSE(LoadProfileAccess("/nicht/da.ftpz", access, &error));
   EXPECT_EQ(error, "Datei konnte nicht eingelesen werden.");
-  EXPECT_EQ(client.Host, "vorher");
+  EXPECT_EQ(access.host, "vorher");
 }
