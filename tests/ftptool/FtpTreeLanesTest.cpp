@@ -208,7 +208,7 @@ void AbortMidway(Scene& s, Walk walk) {
       s.session.Abort();
     }
   };
-  FtpTreeWalker walker = s.Walker({[&] { return aborted; }, [&](std::int64_t) { ++started; }});
+  FtpTreeWalker walker = s.Walker({[&] { return aborted; }, [&](std::int64_t) { ++started; }, {}});
   EXPECT_THROW(walk(walker), remote::RemoteError);
   EXPECT_TRUE(aborted);
   EXPECT_LE(EstablishedConnections(), 1);
@@ -268,7 +268,7 @@ const Scenario kScenarios[] = {
        FtpTreeWalker walker = s.Walker({nullptr, [&](std::int64_t) {
                                           if (!removed && walking->CurrentLocalFolder().filename() == folder)
                                             removed = fs::remove(s.server.folder / "Baum" / last);
-                                        }});
+                                        }, {}});
        walking = &walker;
        EXPECT_TRUE(walker.DownloadTree(s.local / "Baum", "Baum"));
        EXPECT_TRUE(removed);
