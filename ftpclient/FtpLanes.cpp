@@ -307,6 +307,8 @@ bool FtpLanes::Run(std::size_t files, FtpWorkMode mode, std::int64_t totalBytes,
     } catch (...) {
       if (!failure) failure = std::current_exception();
     }
+    // The last files may end between two pumps: the batch's count is told once more.
+    if (saved.work) saved.work(mode, batch.Progress());
     if (saved.workEnd) saved.workEnd(mode);
   }
   if (closing_) JoinAll();
