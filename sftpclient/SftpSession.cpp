@@ -182,7 +182,12 @@ sftp_session SftpSession::Sftp() {
 }
 
 void SftpSession::FailConnection() {
-  const std::string reason = LoggedReason();
+  std::string reason = LoggedReason();
+  // Requests sent ahead can find the channel at its end before libssh has a word for it.
+  if (reason.empty()) {
+    Log("Stat libssh: SFTP channel closed by the server");
+    reason = texts::kReasonServerEnded;
+  }
   Disconnect();
   throw RemoteError(ErrorKind::Disconnected, std::string(texts::kConnectionLost) + (reason.empty() ? "" : "\n" + reason));
 }
