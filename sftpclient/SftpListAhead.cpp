@@ -36,18 +36,28 @@ struct FolderListing {
   std::map<int, std::vector<Name>> parts;
   int asked = 0, out = 0;
   bool ended = false, failed = false, closed = false;
+  std::uint32_t status = SSH_FX_OK;  // why the server would not list it
 };
+
+std::uint32_t StatusOf(const Answer& answer) {
+  std::uint32_t status = SSH_FX_FAILURE;
+  return answer.Status(status) ? status : SSH_FX_FAILURE;
+}
 
 class AtOnceListing {
  public:
   AtOnceListing(SftpPipe& pipe, const std::vector<std::string>& paths) : pipe_(pipe) {
-    for (const std::string& path : paths) folders_.push_back({path, {}, {}, 0, 0, false, false, false});
+    for (const std::string& path : paths)
+      folders_.push_back({path, {}, {}, 0, 0, false, false, false, SSH_FX_OK});
   }
 
   void Begin() {
     for (FolderListing& folder : folders_)
       pipe_.Send(kOpendir, Body().Text(folder.path), [this, &folder](const Answer& answer) {
-        if (!answer.Handle(folder.handle)) return Stop(folder, true);
+        if (!answer.Handle(folder.handle)) {
+          folder.status = StatusOf(answer);
+          return Stop(folder, true);
+        }
         Read(folder);
         Read(folder);
       });
@@ -59,11 +69,14 @@ class AtOnceListing {
   void CloseOpen() {
     for (FolderListing& folder : folders_) Stop(folder, true);
   }
-  std::map<std::string, std::vector<remote::RemoteEntry>> Listings() const {
-    std::map<std::string, std::vector<remote::RemoteEntry>> listings;
+  SftpFolderListings Listings() const {
+    SftpFolderListings listings;
     for (const FolderListing& folder : folders_) {
-      if (folder.failed || !folder.ended) continue;
-      std::vector<remote::RemoteEntry>& entries = listings[folder.path];
+      if (folder.failed || !folder.ended) {
+        listings.refused[folder.path] = folder.failed ? folder.status : SSH_FX_FAILURE;
+        continue;
+      }
+      std::vector<remote::RemoteEntry>& entries = listings.listed[folder.path];
       for (const auto& [turn, names] : folder.parts)
         for (const Name& name : names)
           if (SftpIsFolderEntry(name.name)) entries.push_back(SftpEntryOf(name));
@@ -77,12 +90,12 @@ class AtOnceListing {
     ++folder.out;
     pipe_.Send(kReaddir, Body().Text(folder.handle), [this, &folder, turn](const Answer& answer) {
       --folder.out;
-      std::uint32_t status = 0;
       if (answer.Names(folder.parts[turn])) {
         if (!folder.ended && !folder.failed) Read(folder);
       } else {
-        const bool end = answer.Status(status) && status == SSH_FX_EOF;
-        Stop(folder, !end);
+        const std::uint32_t status = StatusOf(answer);
+        if (status != SSH_FX_EOF && !folder.failed) folder.status = status;
+        Stop(folder, status != SSH_FX_EOF);
       }
       if (folder.out == 0 && (folder.ended || folder.failed)) Close(folder);
     });
@@ -104,8 +117,7 @@ class AtOnceListing {
 
 }  // namespace
 
-std::map<std::string, std::vector<remote::RemoteEntry>> SftpSession::ListAtOnce(
-    const std::vector<std::string>& paths, PipeWait wait) {
+SftpFolderListings SftpSession::ListAtOnce(const std::vector<std::string>& paths, PipeWait wait) {
   SftpPipe pipe(Sftp());
   AtOnceListing listing(pipe, paths);
   listing.Begin();
@@ -128,28 +140,17 @@ void SftpSession::ListAhead(const std::vector<std::string>& paths) {
     if (resolved.size() == kFoldersAtOnce) break;
     resolved.push_back(Resolve(path));
   }
-  listedAhead_.merge(ListAtOnce(resolved, PipeWait::Listing));
+  listedAhead_.merge(ListAtOnce(resolved, PipeWait::Listing).listed);
 }
 
-// A folder listed ahead is taken from there; any other is asked for alone, and one that will
-// not list is asked through libssh, whose error names the reason.
+// A folder listed ahead is taken from there; any other is asked for alone, and one the server
+// will not list is refused with the status it gave.
 std::vector<remote::RemoteEntry> SftpSession::List(const std::string& path) {
   const std::string target = Resolve(path);
   if (auto ahead = listedAhead_.extract(target)) return std::move(ahead.mapped());
-  if (auto alone = ListAtOnce({target}, PipeWait::Listing); !alone.empty())
-    return std::move(alone.begin()->second);
-  sftp_dir dir = sftp_opendir(Sftp(), target.c_str());
-  if (!dir) Fail(target);
-  std::vector<remote::RemoteEntry> entries;
-  using Read = std::unique_ptr<sftp_attributes_struct, decltype(&sftp_attributes_free)>;
-  while (const Read attributes{sftp_readdir(sftp_, dir), &sftp_attributes_free}) {
-    remote::RemoteEntry entry = SftpEntryOf(*attributes);
-    if (SftpIsFolderEntry(entry.name)) entries.push_back(std::move(entry));
-  }
-  const bool complete = sftp_dir_eof(dir);
-  sftp_closedir(dir);
-  if (!complete) Fail(target);
-  return entries;
+  SftpFolderListings alone = ListAtOnce({target}, PipeWait::Listing);
+  if (auto listed = alone.listed.extract(target)) return std::move(listed.mapped());
+  std::rethrow_exception(sftpbatch::Refusal(alone.refused[target], target));
 }
 
 bool SftpSession::ChangeDirUpKnown() {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "RemoteTexts.h"
+#include "SftpBatch.h"
 #include "SftpEntry.h"
 #include "SftpErrorText.h"
 #include "SftpTexts.h"
@@ -86,7 +87,8 @@ void SftpSession::Connect(const remote::RemoteAccess& access) {
 
 void SftpSession::JudgeHostKey() {
   hostKey_ = CheckHostKey(ssh_);
-  const std::string host = access_.host + (access_.port == 0 || access_.port == 22 ? "" : ":" + std::to_string(access_.port));
+  const std::string host =
+      access_.host + (access_.port == 0 || access_.port == 22 ? "" : ":" + std::to_string(access_.port));
   Log("Stat " + hostKey_.keyType + " " + hostKey_.fingerprint);
   if (hostKey_.state == HostKeyState::Known) return;
   const bool mayAsk = HostKeyMayBeAccepted(hostKey_.state) && onUnknownHostKey;
@@ -189,7 +191,7 @@ void SftpSession::FailConnection() {
     reason = texts::kReasonServerEnded;
   }
   Disconnect();
-  throw RemoteError(ErrorKind::Disconnected, std::string(texts::kConnectionLost) + (reason.empty() ? "" : "\n" + reason));
+  throw RemoteError(ErrorKind::Disconnected, std::string(texts::kConnectionLost) + "\n" + reason);
 }
 
 // libssh's English words go to the log book; the user reads their German sense.
@@ -203,20 +205,9 @@ std::string SftpSession::LoggedReason() const {
 // Names on SFTP are UTF-8; the message is Windows-1252 like every text the user sees.
 void SftpSession::Fail(const std::string& path) {
   if (ConnectionEnded()) FailConnection();
-  switch (sftp_ ? sftp_get_error(sftp_) : SSH_FX_CONNECTION_LOST) {
-    case SSH_FX_NO_SUCH_FILE:
-    case SSH_FX_NO_SUCH_PATH:
-      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kNoSuchFile, win1252::FromUtf8(path)));
-    case SSH_FX_PERMISSION_DENIED:
-      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kPermissionDenied, win1252::FromUtf8(path)));
-    case SSH_FX_FILE_ALREADY_EXISTS:
-      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kAlreadyExists, win1252::FromUtf8(path)));
-    case SSH_FX_CONNECTION_LOST:
-    case SSH_FX_NO_CONNECTION:
-      FailConnection();
-    default:
-      throw RemoteError(ErrorKind::Failed, remote::Format(texts::kServerFailure, win1252::FromUtf8(path)));
-  }
+  const int status = sftp_ ? sftp_get_error(sftp_) : SSH_FX_CONNECTION_LOST;
+  if (status == SSH_FX_CONNECTION_LOST || status == SSH_FX_NO_CONNECTION) FailConnection();
+  std::rethrow_exception(sftpbatch::Refusal(static_cast<std::uint32_t>(status), path));
 }
 
 std::string SftpSession::Resolve(const std::string& path) const {

@@ -25,6 +25,12 @@ enum class HostKeyDecision { Refuse, AcceptOnce, AcceptAlways };
 using UnknownHostKeyQuestion =
     std::function<HostKeyDecision(const std::string& host, const HostKeyCheck& check)>;
 
+// Folders asked for at once: the listing of each the server gave, the status of each it refused.
+struct SftpFolderListings {
+  std::map<std::string, std::vector<remote::RemoteEntry>> listed;
+  std::map<std::string, std::uint32_t> refused;
+};
+
 class SftpSession : public remote::RemoteSession {
  public:
   SftpSession() = default;
@@ -127,10 +133,8 @@ class SftpSession : public remote::RemoteSession {
   enum class PipeWait { Transfer, Listing, Quiet };
   void RunPipe(SftpPipe& pipe, const std::function<void()>& more, const std::function<bool()>& done,
                PipeWait wait = PipeWait::Transfer);
-  // The listings of the folders (absolute paths) by path; a folder that could not be listed
-  // is left out.
-  std::map<std::string, std::vector<remote::RemoteEntry>> ListAtOnce(const std::vector<std::string>& paths,
-                                                                     PipeWait wait);
+  // The listings of the folders (absolute paths) by path.
+  SftpFolderListings ListAtOnce(const std::vector<std::string>& paths, PipeWait wait);
   // Where ChangeDir("..") leads without asking: the folders the walk went down from.
   bool ChangeDirUpKnown();
   // After a batch broke off: the answers still due are taken and settle() may send its last

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "RemoteTexts.h"
 #include "SftpTestSession.h"
+#include "SftpTexts.h"
 #include "TestFiles.h"
 
 namespace {
@@ -73,6 +75,10 @@ TEST(SftpFolders, ChangesAndListingsFollowTheServer) {
       EXPECT_EQ(Listed(session, step.list), step.names);
     }
   }
+  // A folder the server will not list is refused with its reason; the session goes on.
+  EXPECT_EQ(std::string(ErrorOf([&] { session.List("fehlt"); }).what()),
+            remote::Format(sftp::texts::kNoSuchFile, rootPath + "/fehlt"));
+  EXPECT_EQ(Listed(session, "a/b"), std::vector<std::string>{"g.txt"});
   // A change on the server drops what was listed ahead.
   session.ListAhead({"a"});
   session.Delete("a/f.txt");
