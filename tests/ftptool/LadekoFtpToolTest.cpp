@@ -11,9 +11,7 @@
 
 #include "FtpFilecls.h"
 #include "PyftpdServer.h"
-#include "RecordingProfileControls.h"
-#include "RecordingToolView.h"
-#include "ScriptedDialogs.h"
+#include "SavedProfile.h"
 #include "SmallDisk.h"
 #include "ftpdisk.h"
 
@@ -57,21 +55,9 @@ class LadekoFtpTool : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(scratch_); }
 
-  // A profile as the window saves it; port is what the profile stores.
   fs::path SaveProfile(const std::string& port, bool savePassword) {
-    FtpAccessProfile profile;
-    RecordingProfileControls controls;
-    RecordingToolView view;
-    ScriptedDialogs dialogs;
-    FtpProfileStore store(profile, controls, view, dialogs);
-    store.NewProfile(ProfileDocument::kUntitledName, "");
-    controls.values.Login.Host = "127.0.0.1";
-    controls.values.Login.Port = port;
-    controls.values.Login.User = PyftpdServer::kUser;
-    controls.values.Login.Password = PyftpdServer::kPassword;
-    controls.values.Login.SavePassword = savePassword;
     const fs::path file = scratch_ / "zugang.ftpz";
-    EXPECT_TRUE(store.WriteProfile(file));
+    EXPECT_TRUE(WriteTestProfile(file, port, savePassword));
     return file;
   }
 

@@ -5,9 +5,7 @@
 #include "FtpProfileAccess.h"
 #include "FtpRemoteSession.h"
 #include "PyftpdServer.h"
-#include "RecordingProfileControls.h"
-#include "RecordingToolView.h"
-#include "ScriptedDialogs.h"
+#include "SavedProfile.h"
 #include "ftpdisk.h"
 
 namespace fs = std::filesystem;
@@ -15,18 +13,8 @@ namespace fs = std::filesystem;
 TEST(ProfileAccess, SavedProfileConnectsASession) {
   PyftpdServer server;
   ASSERT_TRUE(server.Running()) << server.Problem();
-  FtpAccessProfile profile;
-  RecordingProfileControls controls;
-  RecordingToolView view;
-  ScriptedDialogs dialogs;
-  FtpProfileStore store(profile, controls, view, dialogs);
-  store.NewProfile(ProfileDocument::kUntitledName, "");
-  controls.values.Login.Host = "127.0.0.1";
-  controls.values.Login.Port = std::to_string(server.Port());
-  controls.values.Login.User = PyftpdServer::kUser;
-  controls.values.Login.Password = PyftpdServer::kPassword;
   const fs::path file = server.Home() / "zugang.ftpz";
-  ASSERT_TRUE(store.WriteProfile(file));
+  ASSERT_TRUE(WriteTestProfile(file, std::to_string(server.Port()), true));
 
   remote::RemoteAccess access;
   ASSERT_TRUE(LoadProfileAccess(file, access));
@@ -41,8 +29,7 @@ TEST(ProfileAccess, SavedProfileConnectsASession) {
   session.Disconnect();
 
   // Without the save flag the profile carries no password.
-  controls.values.Login.SavePassword = false;
-  ASSERT_TRUE(store.WriteProfile(file));
+  ASSERT_TRUE(WriteTestProfile(file, std::to_string(server.Port()), false));
   remote::RemoteAccess second;
   ASSERT_TRUE(LoadProfileAccess(file, second));
   EXPECT_EQ(second.password, "");
