@@ -329,9 +329,27 @@ void FtpClient::RemoveDir(const std::string& name) { SendCmd("RMD " + name, {250
 void FtpClient::Delete(const std::string& name) { SendCmd("DELE " + name, {250}); }
 
 void FtpClient::Rename(const std::string& from, const std::string& to) {
+  const FtpRenameReplies replies = SendRenamePair(from, to);
+  const bool fromTaken = replies.from.NumericCode == 350;
+  if (fromTaken && replies.to.NumericCode == 250) return;
+  const FtpReply& refusal = fromTaken ? replies.to : replies.from;
+  throw FtpReplyError(refusal.NumericCode, refusal.JoinedText());
+}
+
+// RNFR and RNTO go out together and are answered in one round trip. A server that refused
+// RNFR refuses the RNTO after it too (503): no rename happens, and both answers are read so
+// replies and commands stay paired.
+FtpClient::FtpRenameReplies FtpClient::SendRenamePair(const std::string& from, const std::string& to) {
+  FtpCheckArgument(from);
   FtpCheckArgument(to);  // before RNFR, so no half of the pair goes out
-  SendCmd("RNFR " + from, {350});
-  SendCmd("RNTO " + to, {250});
+  SettleOwedReplies();
+  WriteCommand("RNFR " + from);
+  WriteCommand("RNTO " + to);
+  FtpRenameReplies replies;
+  replies.from = ReadReply();
+  // A 421 ended the connection: the server will not answer RNTO.
+  replies.to = control_.IsOpen() ? ReadReply() : replies.from;
+  return replies;
 }
 
 std::int64_t FtpClient::Size(const std::string& name) {

@@ -59,6 +59,9 @@ enum class FtpOverwrite { No, Yes };
 // Store replaces the server's file only once the whole upload is there; Direct is the plain
 // STOR for servers that allow no rename; Append adds to the end (APPE).
 enum class FtpPutMode { Store, Append, Direct };
+// What the caller knows of a Store upload's target. In a folder made in this run nothing can
+// be replaced (NewFolder): the look-up of an old file's permissions is left out.
+enum class FtpPutTarget { MayExist, NewFolder };
 
 class FtpClient {
  public:
@@ -195,13 +198,15 @@ class FtpClient {
   // by others is not replaced where the server cannot set them); a failed transfer deletes the
   // temporary file again, and a refused rename raises an error that names the temporary file
   // holding the new content.
-  void Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode = FtpPutMode::Store);
+  void Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode = FtpPutMode::Store,
+           FtpPutTarget target = FtpPutTarget::MayExist);
 
  private:
   // RETR straight into a device or pipe, which cannot be replaced.
   void GetIntoStream(const std::string& remoteName, const std::string& path);
   // The replacing upload (FtpUpload.cpp).
-  void StoreReplacing(int fd, std::int64_t size, const std::string& localPath, const std::string& remoteName);
+  void StoreReplacing(int fd, std::int64_t size, const std::string& localPath, const std::string& remoteName,
+                      FtpPutTarget target);
   bool DiscardTemporary(const std::string& temporary);
   remote::ScratchClaim ClaimScratch(const std::string& temporary, const std::string& remoteName);
   std::string AbsoluteFolderOf(const std::string& remoteName);
@@ -212,6 +217,11 @@ class FtpClient {
   remote::FileIdentity ListedIdentity(const std::string& name, std::int64_t size);
   void KeepMode(const std::string& temporary, const std::string& target, unsigned mode);
   void MoveOverTarget(const std::string& temporary, const std::string& target);
+  struct FtpRenameReplies {
+    FtpReply from;  // the answer to RNFR
+    FtpReply to;    // the answer to RNTO
+  };
+  FtpRenameReplies SendRenamePair(const std::string& from, const std::string& to);
   [[noreturn]] void RefuseRename(const std::string& temporary, const std::string& target, const FtpReply& reply);
   using BlockSink = std::function<void(std::string_view)>;
 

@@ -150,18 +150,26 @@ void FtpRemoteSession::GetAt(const std::string& remotePath, int folderFd, const 
 }
 
 void FtpRemoteSession::Put(const std::string& localPath, const std::string& remotePath) {
+  PutOne({localPath, remotePath});
+}
+
+void FtpRemoteSession::PutOne(const remote::BatchPut& file) {
   // Set for this upload only (not by InstallHooks: the hook itself may call the session,
   // which must not replace the function while it runs).
   Guarded([&] {
     client_.OnBeforeReplace = hooks.beforeReplace;
     try {
-      client_.Put(localPath, remotePath, FtpPutMode::Store);
+      client_.Put(file.localPath, file.remotePath, FtpPutMode::Store, PutTarget(file));
     } catch (...) {
       client_.OnBeforeReplace = nullptr;
       throw;
     }
     client_.OnBeforeReplace = nullptr;
   });
+}
+
+FtpPutTarget FtpRemoteSession::PutTarget(const remote::BatchPut& file) {
+  return file.intoNewFolder ? FtpPutTarget::NewFolder : FtpPutTarget::MayExist;
 }
 
 void FtpRemoteSession::MakeDir(const std::string& path) {
@@ -241,7 +249,7 @@ void FtpRemoteSession::PutMany(const std::vector<remote::BatchPut>& files,
     if (!ec) total += static_cast<std::int64_t>(size);
   }
   const auto put = [&](FtpClient& client, std::size_t i) {
-    client.Put(files[i].localPath, files[i].remotePath, FtpPutMode::Store);
+    client.Put(files[i].localPath, files[i].remotePath, FtpPutMode::Store, PutTarget(files[i]));
   };
   // Targets checked right before their rename (beforeReplace) go one by one on this connection.
   if (hooks.beforeReplace || !OverLanes(files.size(), FtpWorkMode::Write, total, report, put))

@@ -52,6 +52,8 @@ class FtpRemoteSession : public remote::RemoteSession, private FtpOwnCalls {
   void PutInMode(const std::string& localPath, const std::string& remotePath, FtpPutMode mode) override;
   void GetTo(const std::string& remotePath, const std::string& localPath, FtpOverwrite overwrite) override;
   void UseSettings(const FtpTransferSettings& settings) override;
+  void PutOne(const remote::BatchPut& file) override;
+  static FtpPutTarget PutTarget(const remote::BatchPut& file);
   void InstallHooks();
   template <typename Call>
   auto Guarded(Call&& call) -> decltype(call());

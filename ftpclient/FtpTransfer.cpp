@@ -94,16 +94,13 @@ void FtpClient::EstablishData(const std::string& command, FtpWorkMode mode) {
   if (Passive) {
     const FtpAddress address = PassiveAddress();
     const auto aborted = [this] { return abortRequested_; };
-    if (upload) {
-      // Uploads announce the command first, then connect and read its reply.
-      SettleOwedReplies();
-      WriteCommand(command);
-      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_, aborted);
-      CheckReply({110, 125, 150});
-    } else {
-      data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_, aborted);
-      SendCmd(command, {125, 150, 154});
-    }
+    // The command goes out first, then the connection is made: its handshake and the
+    // command's answer share one round trip (servers wait for the connection either way).
+    SettleOwedReplies();
+    WriteCommand(command);
+    data_ = FtpSocket::Connect(address, DataLimitMs(), slicePump_, aborted);
+    if (upload) CheckReply({110, 125, 150});
+    else CheckReply({125, 150, 154});
   } else {
     OpenActiveListener();
     if (upload)
@@ -349,7 +346,8 @@ void FtpClient::GetIntoStream(const std::string& remoteName, const std::string& 
   if (::close(fd) != 0) throw FtpError(FileError(texts::kFileWriteError, path, errno));
 }
 
-void FtpClient::Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode) {
+void FtpClient::Put(const std::string& localPath, const std::string& remoteName, FtpPutMode mode,
+                    FtpPutTarget target) {
   FtpCheckArgument(remoteName);
   // Without O_NONBLOCK, opening a FIFO would wait for a writer.
   FileHandle file{::open(localPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
@@ -364,7 +362,7 @@ void FtpClient::Put(const std::string& localPath, const std::string& remoteName,
   if (remoteName.empty())
     SendData("STOU ", file.fd, size, localPath);
   else if (mode == FtpPutMode::Store)
-    StoreReplacing(file.fd, size, localPath, remoteName);
+    StoreReplacing(file.fd, size, localPath, remoteName, target);
   else
     SendData((mode == FtpPutMode::Append ? "APPE " : "STOR ") + remoteName, file.fd, size, localPath);
 }

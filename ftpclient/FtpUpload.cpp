@@ -23,8 +23,9 @@ std::string Joined(const std::string& folder, const std::string& name) {
 }  // namespace
 
 void FtpClient::StoreReplacing(int fd, std::int64_t size, const std::string& localPath,
-                               const std::string& remoteName) {
-  const std::optional<unsigned> mode = ListedMode(remoteName);
+                               const std::string& remoteName, FtpPutTarget target) {
+  const std::optional<unsigned> mode =
+      target == FtpPutTarget::NewFolder ? std::nullopt : ListedMode(remoteName);
   const std::string temporary = remote::ScratchNameBeside(remoteName, remote::ScratchKind::Upload);
   remote::ScratchClaim claim = ClaimScratch(temporary, remoteName);
   try {
@@ -109,16 +110,14 @@ bool FtpClient::ChangesFolder(const std::string& command) {
 // where it is.
 void FtpClient::MoveOverTarget(const std::string& temporary, const std::string& target) {
   const auto isDone = [](int code) { return code >= 200 && code <= 299; };
-  if (SendCmd("RNFR " + temporary) == 350) {
-    if (isDone(SendCmd("RNTO " + target))) return;
-    const FtpReply refusal = lastCmdResult_;
-    if (SendCmd("DELE " + target) != 250) {
-      RefuseRename(temporary, target, refusal);
-    } else if (SendCmd("RNFR " + temporary) == 350 && isDone(SendCmd("RNTO " + target))) {
-      return;
-    }
+  FtpRenameReplies replies = SendRenamePair(temporary, target);
+  if (replies.from.NumericCode == 350 && !isDone(replies.to.NumericCode)) {
+    const FtpReply refusal = replies.to;
+    if (SendCmd("DELE " + target) != 250) RefuseRename(temporary, target, refusal);
+    replies = SendRenamePair(temporary, target);
   }
-  RefuseRename(temporary, target, lastCmdResult_);
+  if (replies.from.NumericCode != 350) RefuseRename(temporary, target, replies.from);
+  if (!isDone(replies.to.NumericCode)) RefuseRename(temporary, target, replies.to);
 }
 
 void FtpClient::RefuseRename(const std::string& temporary, const std::string& target,

@@ -471,11 +471,13 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
   const bool top = shownPath_.empty();
   const FtpWalkLevel level(path_, FtpLocalFolderIdentity(fs::canonical(folder, ec)),
                            FtpLogPath(FtpLastComponent(folder)));
+  bool madeNow = true;
   try {
     session_.MakeDir(remoteName);
   } catch (const remote::RemoteError& error) {
     // Most often the directory is there already; it is reused.
     if (!error.Refused()) throw;
+    madeNow = false;
   }
   if (top) session_.ChangeDir(remoteName);
   else if (!EnterRemote(remoteName)) return Skip(Shown(remoteName), ftptally::kChangeRefused);
@@ -493,13 +495,13 @@ void FtpTreeWalker::UploadFolder(const fs::path& folder, const fs::path& root) {
       files.push_back(item);
       continue;
     }
-    if (!files.empty()) UploadFiles(files, root);
+    if (!files.empty()) UploadFiles(files, root, madeNow);
     files.clear();
     StopIfAborted();
     UploadEntry(item, root);
     if (!item.is_directory(ec)) CountDone();
   }
-  if (!files.empty()) UploadFiles(files, root);
+  if (!files.empty()) UploadFiles(files, root, madeNow);
   shownPath_.pop_back();
   currentLocal_ = folder.parent_path();
   session_.ChangeDir("..");
@@ -549,7 +551,8 @@ void FtpTreeWalker::AnnounceUpload(const std::string& name, std::uintmax_t size)
   Log("Uploadstart: " + name + "   " + sizeText);
 }
 
-void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, const fs::path& root) {
+void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, const fs::path& root,
+                                bool madeNow) {
   StopIfAborted();
   std::vector<remote::BatchPut> batch;
   std::vector<std::pair<std::string, std::uintmax_t>> shown;
@@ -561,7 +564,7 @@ void FtpTreeWalker::UploadFiles(const std::vector<fs::directory_entry>& items, c
       CountDone();
       continue;
     }
-    batch.push_back({item.path().string(), ServerName(item.path().filename(), encoding_)});
+    batch.push_back({item.path().string(), ServerName(item.path().filename(), encoding_), madeNow});
     shown.emplace_back(FtpPrintablePath(item.path().filename()), *size);
   }
   remote::BatchReport report;

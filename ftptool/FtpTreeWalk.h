@@ -123,8 +123,9 @@ class FtpTreeWalker {
   void ShowDownloaded(const std::filesystem::path& folder);
   void UploadFolder(const std::filesystem::path& folder, const std::filesystem::path& root);
   void UploadEntry(const std::filesystem::directory_entry& item, const std::filesystem::path& root);
+  // madeNow: the walk made the folder (MKD succeeded), so no file there can be replaced.
   void UploadFiles(const std::vector<std::filesystem::directory_entry>& items,
-                   const std::filesystem::path& root);
+                   const std::filesystem::path& root, bool madeNow);
   std::optional<std::uintmax_t> UploadSize(const std::filesystem::directory_entry& item,
                                            const std::filesystem::path& root);
   void AnnounceUpload(const std::string& name, std::uintmax_t size);

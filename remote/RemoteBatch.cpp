@@ -27,7 +27,7 @@ void RemoteSession::GetManyAt(const std::vector<BatchGet>& files, int folderFd, 
 }
 
 void RemoteSession::PutMany(const std::vector<BatchPut>& files, const BatchReport& report) {
-  OneAfterAnother(files.size(), report, [&](std::size_t i) { Put(files[i].localPath, files[i].remotePath); });
+  OneAfterAnother(files.size(), report, [&](std::size_t i) { PutOne(files[i]); });
 }
 
 }  // namespace remote

@@ -19,6 +19,9 @@ struct BatchGet {
 struct BatchPut {
   std::string localPath;
   std::string remotePath;
+  // The folder was made in this run: no file there can be replaced, so nothing about an old
+  // one (its permissions) is asked for.
+  bool intoNewFolder = false;
 };
 
 struct BatchReport {

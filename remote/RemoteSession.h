@@ -112,6 +112,10 @@ class RemoteSession {
   // Put, each error of a file handed to report.finished, which may raise to end the batch.
   virtual void GetManyAt(const std::vector<BatchGet>& files, int folderFd, const BatchReport& report);
   virtual void PutMany(const std::vector<BatchPut>& files, const BatchReport& report);
+
+ protected:
+  // One file of the default PutMany; by default Put, which knows nothing of a new folder.
+  virtual void PutOne(const BatchPut& file) { Put(file.localPath, file.remotePath); }
 };
 
 }  // namespace remote

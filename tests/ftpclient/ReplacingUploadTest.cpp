@@ -118,17 +118,24 @@ TEST_F(ScriptedUpload, RefusedDataConnectionOrRefusedRenameSourceNeverTouchesThe
   server.Reply("227 (" + server.PasvFields() + ")").Reply("425 Keine Datenverbindung").Reply("550 Keine Datei");
   ScriptNoOldFile(1);
   ScriptStore();
-  server.Reply("550 Quelle fehlt");
+  server.Reply("550 Quelle fehlt").Reply("503 Erst RNFR").Reply("200 NOOP");
+  server.Reply("550 Keine Quelle").Reply("503 Erst RNFR");
   server.Start();
   client.Connect();
   EXPECT_EQ(ErrorText([&] { client.Put(source, "ziel.evd"); }), "Keine Datenverbindung");
-  EXPECT_EQ(ErrorText([&] { client.Put(source, "ziel.evd"); }).rfind(FtpFormat(texts::kRenameRefused, "ziel.evd"), 0), 0u);
+  const std::string refused = ErrorText([&] { client.Put(source, "ziel.evd"); });
+  EXPECT_EQ(refused.rfind(FtpFormat(texts::kRenameRefused, "ziel.evd"), 0), 0u);
+  EXPECT_EQ(refused.substr(refused.rfind('\n') + 1), "Quelle fehlt") << "the answer to RNFR, not to RNTO";
+  client.Noop();  // the answer to RNTO, sent along with RNFR, was read: replies stay paired
+  EXPECT_EQ(ErrorText([&] { client.Rename("von.evd", "nach.evd"); }), "Keine Quelle");
   const Lines commands = Commands();
-  ASSERT_EQ(commands.size(), 6u);
+  ASSERT_EQ(commands.size(), 10u);
   const std::string first = TemporaryOf(commands[1], "", "ziel\\.evd");
   EXPECT_EQ(commands[2], "DELE " + first);
   const std::string second = TemporaryOf(commands[4], "", "ziel\\.evd");
-  EXPECT_EQ(commands[5], "RNFR " + second) << "no DELE of the target after a refused RNFR";
+  EXPECT_EQ(Lines(commands.begin() + 5, commands.end()),
+            (Lines{"RNFR " + second, "RNTO ziel.evd", "NOOP", "RNFR von.evd", "RNTO nach.evd"}))
+      << "no DELE of the target after a refused RNFR";
 }
 
 TEST_F(ScriptedUpload, AppendDirectAndStouStayDirect) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <ctime>
 #include <iostream>
+#include <regex>
 #include <sstream>
 
 #include "MatrixScene.h"
@@ -76,6 +77,29 @@ void ExpectListedAsOnDisk(const fs::path& folder, const std::string& listing) {
         << listing;
   }
   EXPECT_EQ(shown.size(), entries) << listing;
+}
+
+// The commands of an upload in a --trace: those that touch a file (the look-up of an old one,
+// MLST or LIST, the upload, the mode, the rename), temporary names as ".NAME.~ladeko-*".
+// Commands sent before the answer to the one before are joined by " + ".
+std::vector<std::string> UploadCommands(const std::string& trace) {
+  static const std::regex sent("Sent [0-9. :]+: (MLST|LIST|STOR|SITE CHMOD [0-7]+|RNFR|RNTO|DELE) (.*)<EOL>");
+  static const std::regex scratch("~ladeko-[0-9a-f]{8}");
+  std::vector<std::string> commands;
+  bool joined = false;
+  std::istringstream lines(trace);
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch match;
+    const bool wanted = std::regex_match(line, match, sent);
+    if (wanted) {
+      const std::string verb = match[1] == "LIST" ? "MLST" : match[1].str();
+      const std::string command = verb + " " + std::regex_replace(match[2].str(), scratch, "~ladeko-*");
+      if (joined && !commands.empty()) commands.back() += " + " + command;
+      else commands.push_back(command);
+    }
+    joined = line.rfind("Sent ", 0) == 0;
+  }
+  return commands;
 }
 
 struct Scenario {
@@ -171,6 +195,33 @@ const Scenario kScenarios[] = {
        }
        EXPECT_EQ(Get(s.here / "Lektion 3.evd"), expected);
        EXPECT_EQ(Mode(s.here / "Lektion 3.evd"), 0640u);
+     }},
+    {"put_commands",
+     [](const Scene& s) {
+       if (!s.Ftp()) return;
+       // Into a folder the walk made: nothing to look up. Replacing: the old file's mode is
+       // looked up and kept. RNFR and RNTO go out together, after the upload's last answer.
+       Put(s.local / "Baum" / "neu.evd", Bytes(3000, 9));
+       Put(s.here / "alt.evd", "alt");
+       fs::permissions(s.here / "alt.evd", fs::perms(0644));
+       Put(s.local / "alt.evd", Bytes(4000, 10));
+       const std::vector<std::string> trace = {"--trace", "--connections", "1"};
+       const struct {
+         LadekoOutcome run;
+         std::vector<std::string> expected;
+       } cases[] = {
+           {s.Run({"putdir", (s.local / "Baum").string()}, trace),
+            {"STOR .neu.evd.~ladeko-*", "RNFR .neu.evd.~ladeko-* + RNTO neu.evd"}},
+           {s.Run({"put", (s.local / "alt.evd").string(), "alt.evd"}, trace),
+            {"MLST alt.evd", "STOR .alt.evd.~ladeko-*", "SITE CHMOD 644 .alt.evd.~ladeko-*",
+             "RNFR .alt.evd.~ladeko-* + RNTO alt.evd"}},
+       };
+       for (const auto& c : cases) {
+         ExpectDone(c.run);
+         EXPECT_EQ(UploadCommands(c.run.output), c.expected) << c.run.output;
+       }
+       EXPECT_EQ(TreeDifference(s.local / "Baum", s.here / "Baum"), "");
+       EXPECT_EQ(Get(s.here / "alt.evd"), Get(s.local / "alt.evd"));
      }},
     {"append",
      [](const Scene& s) {
