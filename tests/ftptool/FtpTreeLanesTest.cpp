@@ -196,19 +196,21 @@ void BothWays(Scene& s, bool onePerAddress) {
   }
 }
 
-// An abort while files are under way: the walk ends, no connection but the own one stays,
-// and every file under its final name is whole.
+// An abort while files are under way (given as the sixth file starts, however fast the
+// others go): the walk ends, no connection but the own one stays, and every file under its
+// final name is whole.
 template <typename Walk>
 void AbortMidway(Scene& s, Walk walk) {
   int started = 0;
   bool aborted = false;
-  s.session.hooks.pump = [&] {
-    if (started >= 6 && !aborted) {
-      aborted = true;
-      s.session.Abort();
-    }
-  };
-  FtpTreeWalker walker = s.Walker({[&] { return aborted; }, [&](std::int64_t) { ++started; }, {}});
+  FtpTreeWalker walker = s.Walker({[&] { return aborted; },
+                                   [&](std::int64_t) {
+                                     if (++started == 6) {
+                                       aborted = true;
+                                       s.session.Abort();
+                                     }
+                                   },
+                                   {}});
   EXPECT_THROW(walk(walker), remote::RemoteError);
   EXPECT_TRUE(aborted);
   EXPECT_LE(EstablishedConnections(), 1);
@@ -251,12 +253,11 @@ const Scenario kScenarios[] = {
        EXPECT_EQ(names(FilesBelow(s.server.folder / "Baum")), names(arrived));
      }},
     {"refused_file",
-     {.bytesPerSecond = 100000},
+     {},
      [](Scene& s) {
-       // Slow enough that the folder's last file is not yet asked for when its first starts.
        const std::size_t files = WriteTree(s.server.folder / "Baum", 30000);
-       // The last file of the folder walked last vanishes once its folder's files are under
-       // way: the server refuses it while the other connections go on.
+       // The last file of the folder walked last vanishes once its folder is listed: the
+       // server refuses it while the other connections go on.
        s.client.ChangeDir("Baum");
        std::string folder, last;
        for (const auto& entry : s.session.List())
@@ -265,10 +266,10 @@ const Scenario kScenarios[] = {
        s.client.ChangeDirUp();
        bool removed = false;
        FtpTreeWalker* walking = nullptr;
-       FtpTreeWalker walker = s.Walker({nullptr, [&](std::int64_t) {
+       FtpTreeWalker walker = s.Walker({nullptr, nullptr, [&](int, std::int64_t, int) {
                                           if (!removed && walking->CurrentLocalFolder().filename() == folder)
                                             removed = fs::remove(s.server.folder / "Baum" / last);
-                                        }, {}});
+                                        }});
        walking = &walker;
        EXPECT_TRUE(walker.DownloadTree(s.local / "Baum", "Baum"));
        EXPECT_TRUE(removed);
