@@ -1,9 +1,6 @@
 #include "FtpDialogTransfer.h"
 
-#include <algorithm>
-
 #include "FtpLoginAccess.h"
-#include "FtpRemoteCalls.h"
 #include "Win1252.h"
 
 std::string FtpServerFileKey(const FtpLoginValues& login, remote::RemoteSession& session,
@@ -20,45 +17,28 @@ std::string FtpServerFileKey(const FtpLoginValues& login, remote::RemoteSession&
 FtpOpenedServerFile FtpOpenServerFile(remote::RemoteSession& session, const FtpLoginValues& login,
                                       const std::string& remoteName, const std::string& localPath) {
   // Looked at before the download: a change during it is then seen as one at the next save.
-  remote::FileIdentity copy = session.Identify(remoteName);
-  session.Get(remoteName, localPath);
+  remote::FileIdentity copy = session.GetIdentified(remoteName, localPath);
   return {FtpServerFileKey(login, session, remoteName), std::move(copy)};
 }
 
-namespace {
-
-bool IsOwnFile(remote::RemoteSession& session, const FtpLoginValues& login, const FtpDialogSave& save) {
-  return !save.documentKey.empty() && save.documentKey == FtpServerFileKey(login, session, save.remoteName);
-}
-
-// A folder that cannot be listed leaves the decision to the upload, which the server refuses
-// or takes.
-bool MayReplace(remote::RemoteSession& session, const FtpLoginValues& login, const FtpDialogSave& save,
-                const FtpDialogSaveQuestions& ask) {
-  if (IsOwnFile(session, login, save)) return true;
-  std::vector<std::string> area;
-  std::vector<FtpListedEntry> entries;
-  try {
-    entries = FtpListFolder(session, "", area);
-  } catch (const std::exception&) {
-    return true;
-  }
-  const bool exists = std::any_of(entries.begin(), entries.end(), [&](const FtpListedEntry& entry) {
-    return entry.Name == save.remoteName && !entry.IsDirectory;
-  });
-  return !exists || ask.replace(A("Die Datei ") + save.shownName + A(" existiert bereits. Ersetzen?"));
-}
-
-}  // namespace
-
+// One look at the name serves twice: whether a file there must be asked about, and the copy
+// the user agrees to replace (a change while the question is open is then seen before the
+// upload). Without a question in between, that look is the check before the upload.
 FtpSavedServerFile FtpSaveServerFile(remote::RemoteSession& session, const FtpLoginValues& login,
                                      const FtpDialogSave& save, const FtpDialogSaveQuestions& ask) {
-  if (!MayReplace(session, login, save, ask)) return {};
-  // Another file the user agreed to replace is taken as it is now.
-  const remote::FileIdentity expected =
-      IsOwnFile(session, login, save) ? save.documentCopy : session.Identify(save.remoteName);
-  const ServerSaveOutcome outcome =
-      SaveToServerFile(session, save.localPath, save.remoteName, save.shownName, expected, ask.changed);
+  const bool ownFile =
+      !save.documentKey.empty() && save.documentKey == FtpServerFileKey(login, session, save.remoteName);
+  remote::FileIdentity expected = save.documentCopy;
+  bool seenNow = false;
+  if (!ownFile) {
+    expected = session.Identify(save.remoteName);
+    const bool taken = expected.exists && !expected.folder;
+    if (taken && !ask.replace(A("Die Datei ") + save.shownName + A(" existiert bereits. Ersetzen?")))
+      return {};
+    seenNow = !taken;
+  }
+  const ServerSaveOutcome outcome = SaveToServerFile(session, save.localPath, save.remoteName, save.shownName,
+                                                     expected, ask.changed, seenNow);
   if (!outcome.sent) return {};
   return {true, outcome.remotePath, FtpServerFileKey(login, session, outcome.remotePath), outcome.copy};
 }

@@ -57,6 +57,7 @@ void FtpDialogPage::EnterDialogPage() {
       FtpSetPathBytes(side_, connection.Session().CurrentDir(), connection.NameEncoding());
     } catch (const std::exception&) {
       side_.PathField.clear();
+      side_.PathBytes.clear();
     }
     if (fresh && !ProfileFolder().empty()) side_.PathField = ProfileFolder();
     EnterRemoteStartDirectory(connection, window_, side_, Column());
