@@ -322,6 +322,8 @@ std::string FtpClient::RetrieveCurrentDir() {
   return knownFolder_;
 }
 
+std::string FtpClient::CurrentDir() { return knownFolder_.empty() ? RetrieveCurrentDir() : knownFolder_; }
+
 void FtpClient::MakeDir(const std::string& name) { SendCmd("MKD " + name, {257}); }
 
 void FtpClient::RemoveDir(const std::string& name) { SendCmd("RMD " + name, {250}); }

@@ -154,7 +154,10 @@ class FtpClient {
   void Noop();
   void ChangeDir(const std::string& name);
   void ChangeDirUp();
-  std::string RetrieveCurrentDir();
+  std::string RetrieveCurrentDir();  // asks PWD
+  // The folder PWD last named, asked again only after a command that changes the folder
+  // (CWD, CDUP, a new log-in or connection).
+  std::string CurrentDir();
   void MakeDir(const std::string& name);
   void RemoveDir(const std::string& name);
   void Delete(const std::string& name);

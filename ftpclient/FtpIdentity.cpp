@@ -63,6 +63,8 @@ remote::FileIdentity FtpClient::MachineIdentity(const std::string& factLine) {
   remote::FileIdentity identity;
   if (const auto time = remote::ParseServerTime(Fact(factLine, "modify"))) identity = *time;
   identity.exists = true;
+  const std::string type = Fact(factLine, "type");
+  identity.folder = type == "dir" || type == "cdir" || type == "pdir";
   const std::string size = Fact(factLine, "size");
   const bool number =
       !size.empty() && size.size() < 19 && size.find_first_not_of("0123456789") == std::string::npos;

@@ -115,7 +115,7 @@ void FtpRemoteSession::KeepAlive() {
   Guarded([&] { client_.Noop(); });
 }
 std::string FtpRemoteSession::CurrentDir() {
-  return Guarded([&] { return client_.RetrieveCurrentDir(); });
+  return Guarded([&] { return client_.CurrentDir(); });
 }
 void FtpRemoteSession::ChangeDir(const std::string& path) {
   Guarded([&] { client_.ChangeDir(path); });

@@ -22,8 +22,9 @@ ReplaceGuard::ReplaceGuard(remote::RemoteSession& session, remote::FileIdentity 
 ReplaceGuard::~ReplaceGuard() { session_.hooks.beforeReplace = previous_; }
 
 remote::FileIdentity PutIfSameCopy(remote::RemoteSession& session, const std::string& localPath,
-                                   const std::string& remotePath, const remote::FileIdentity& expected) {
-  RequireSameCopy(session, remotePath, expected);
+                                   const std::string& remotePath, const remote::FileIdentity& expected,
+                                   bool seenNow) {
+  if (!seenNow) RequireSameCopy(session, remotePath, expected);
   {
     const ReplaceGuard guard(session, expected);
     session.Put(localPath, remotePath);

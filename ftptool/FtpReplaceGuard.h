@@ -29,6 +29,9 @@ class ReplaceGuard {
 };
 
 // The whole guarded upload: the check, the upload with the check before the rename, and what
-// the server's copy is afterwards (the identity to remember for the next save).
+// the server's copy is afterwards (the identity to remember for the next save). seenNow: the
+// caller read expected from the server right before, with nothing in between, which stands
+// for the check before the upload.
 remote::FileIdentity PutIfSameCopy(remote::RemoteSession& session, const std::string& localPath,
-                                   const std::string& remotePath, const remote::FileIdentity& expected);
+                                   const std::string& remotePath, const remote::FileIdentity& expected,
+                                   bool seenNow = false);

@@ -10,11 +10,12 @@ std::string FreeServerName(remote::RemoteSession& session, const std::string& re
 // taken between the look and the rename moves on to the next free one.
 ServerSaveOutcome SaveToServerFile(remote::RemoteSession& session, const std::string& localPath,
                                    const std::string& remotePath, const std::string& shownName,
-                                   remote::FileIdentity expected, const ChangedCopyQuestion& ask) {
+                                   remote::FileIdentity expected, const ChangedCopyQuestion& ask,
+                                   bool seenNow) {
   std::string target = remotePath;
-  for (;;) {
+  for (;; seenNow = false) {
     try {
-      return {true, target, PutIfSameCopy(session, localPath, target, expected)};
+      return {true, target, PutIfSameCopy(session, localPath, target, expected, seenNow)};
     } catch (const remote::CopyChangedError& changed) {
       if (target == remotePath) {
         switch (ask(ChangedCopyQuestionText(shownName, remote::DescribeCopy(changed.Now()), true))) {

@@ -22,9 +22,11 @@ struct ServerSaveOutcome {
 
 // shownName names the file in the question (Windows-1252). expected is the copy the document
 // was opened from or last saved as; one that does not exist (a new file) must still be free.
+// seenNow: expected was read from the server right before (PutIfSameCopy).
 ServerSaveOutcome SaveToServerFile(remote::RemoteSession& session, const std::string& localPath,
                                    const std::string& remotePath, const std::string& shownName,
-                                   remote::FileIdentity expected, const ChangedCopyQuestion& ask);
+                                   remote::FileIdentity expected, const ChangedCopyQuestion& ask,
+                                   bool seenNow = false);
 
 // The first "NAME (N).EXT" beside remotePath that the server does not have.
 std::string FreeServerName(remote::RemoteSession& session, const std::string& remotePath);

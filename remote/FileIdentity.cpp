@@ -86,6 +86,12 @@ std::string ServerTimeText(const FileIdentity& identity) {
   return result;
 }
 
+FileIdentity RemoteSession::GetIdentified(const std::string& remotePath, const std::string& localPath) {
+  FileIdentity copy = Identify(remotePath);
+  Get(remotePath, localPath);
+  return copy;
+}
+
 FileIdentity LocalFileIdentity(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return FileIdentity{};

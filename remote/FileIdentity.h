@@ -18,6 +18,7 @@ enum class TimePrecision { None, Second, Subsecond };
 
 struct FileIdentity {
   bool exists = false;
+  bool folder = false;     // the name is a folder, not a file (where the server tells)
   std::int64_t size = -1;  // -1 when the server gives none
   std::int64_t mtime = 0;  // seconds since 1970 UTC, when precision is not None
   std::int32_t nanos = 0;  // within the second, when precision is Subsecond

@@ -94,6 +94,9 @@ class RemoteSession {
   // Downloads into a local path; the old file there gives way only once every byte is on
   // disk (a link of that name is followed to its file, as a save would).
   virtual void Get(const std::string& remotePath, const std::string& localPath) = 0;
+  // Get, telling what the server's copy was as the download began (as Identify tells it):
+  // by default Identify, then Get; SFTP takes it from the file it opened, asking nothing more.
+  virtual FileIdentity GetIdentified(const std::string& remotePath, const std::string& localPath);
   // Downloads into the entry localName of an open folder without following any link.
   virtual void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) = 0;
   // Uploads under a temporary name beside the target and renames it over the target once

@@ -86,6 +86,7 @@ class SftpSession : public remote::RemoteSession {
   std::int64_t Size(const std::string& path) override;
   remote::FileIdentity Identify(const std::string& path) override;  // SftpIdentity.cpp
   void Get(const std::string& remotePath, const std::string& localPath) override;
+  remote::FileIdentity GetIdentified(const std::string& remotePath, const std::string& localPath) override;
   void GetAt(const std::string& remotePath, int folderFd, const std::string& localName) override;
   void Put(const std::string& localPath, const std::string& remotePath) override;
   // Many files in flight at once on the one channel (SftpBatchGet.cpp, SftpBatchPut.cpp).
@@ -156,6 +157,7 @@ class SftpSession : public remote::RemoteSession {
   ssh_session ssh_ = nullptr;
   sftp_session sftp_ = nullptr;
   sftp_file transferFile_ = nullptr;  // the handle of the transfer under way
+  remote::FileIdentity openedCopy_;   // the last download's file as it was opened
   remote::RemoteAccess access_;
   HostKeyCheck hostKey_;
   std::string cwd_ = "/";
@@ -168,3 +170,6 @@ class SftpSession : public remote::RemoteSession {
   bool loginAsked_ = false;
   std::atomic<bool> abortRequested_{false};
 };
+
+// The copy a file's SFTP attributes describe: size and modification time (SftpIdentity.cpp).
+remote::FileIdentity SftpCopyOf(const sftp_attributes_struct& attributes);

@@ -103,6 +103,13 @@ void SftpSession::Get(const std::string& remotePath, const std::string& localPat
   if (!file.Commit()) FileFailure(ftptexts::kFileWriteError, localPath, errno);
 }
 
+// The copy the download read, as its open handle told before the first read; a server that
+// does not tell leaves a copy that no longer exists, which the next save asks about.
+remote::FileIdentity SftpSession::GetIdentified(const std::string& remotePath, const std::string& localPath) {
+  Get(remotePath, localPath);
+  return openedCopy_;
+}
+
 void SftpSession::GetAt(const std::string& remotePath, int folderFd, const std::string& localName) {
   FtpFolderFile file;
   if (!file.Open(folderFd, localName)) FileFailure(ftptexts::kCannotCreateFile, localName, errno);
@@ -120,8 +127,10 @@ void SftpSession::Download(const std::string& remotePath, const BlockSink& sink)
   RemoteFile remoteFile{transferFile_};
   if (!remoteFile.file) Fail(remotePath);
   std::int64_t expected = -1;
+  openedCopy_ = remote::FileIdentity{};
   if (sftp_attributes attributes = sftp_fstat(remoteFile.file)) {
     if (attributes->flags & SSH_FILEXFER_ATTR_SIZE) expected = static_cast<std::int64_t>(attributes->size);
+    openedCopy_ = SftpCopyOf(*attributes);
     sftp_attributes_free(attributes);
   }
   Log("Stat GET " + path);

@@ -3,6 +3,16 @@
 #   start_sshd WORK
 # sets sshd_port, sshd_pid, sshd_user, sshd_key (the user's private key), sshd_known (a
 # known_hosts file holding the host key) and sshd_fingerprint (SHA256:...); stop_sshd ends it.
+# With sshd_sftp_log set to a file, OpenSSH's sftp-server serves SFTP and logs every request
+# and answer there (DEBUG3), so a benchmark can count them.
+
+sftp_subsystem() {
+  if [ -n "${sshd_sftp_log:-}" ]; then
+    echo "/usr/lib/openssh/sftp-server -e -l DEBUG3 2>>$sshd_sftp_log"
+  else
+    echo internal-sftp
+  fi
+}
 
 start_sshd() {
   local work="$1"
@@ -29,7 +39,7 @@ UsePAM no
 PasswordAuthentication no
 KbdInteractiveAuthentication no
 PermitRootLogin yes
-Subsystem sftp internal-sftp
+Subsystem sftp $(sftp_subsystem)
 LogLevel ERROR
 CONF
   /usr/sbin/sshd -D -e -f "$work/sshd_config" 2>"$work/sshd.log" &

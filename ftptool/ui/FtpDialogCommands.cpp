@@ -9,11 +9,11 @@
 #include "FTP1.h"
 #include "FtpBrowserPage.h"
 #include "FtpDialogPage.h"
+#include "FtpDialogTransfer.h"
 #include "FtpError.h"
 #include "FtpNameCodec.h"
 #include "FtpRemoteCalls.h"
 #include "FtpRemoteListView.h"
-#include "FtpServerSave.h"
 #include "QtText.h"
 
 namespace {
@@ -57,6 +57,7 @@ void FtpDialogPage::EnterDialogPage() {
       FtpSetPathBytes(side_, connection.Session().CurrentDir(), connection.NameEncoding());
     } catch (const std::exception&) {
       side_.PathField.clear();
+      side_.PathBytes.clear();
     }
     if (fresh && !ProfileFolder().empty()) side_.PathField = ProfileFolder();
     EnterRemoteStartDirectory(connection, window_, side_, Column());
@@ -128,40 +129,6 @@ void FtpDialogPage::OkBtnClick() {
   window_.accept();
 }
 
-// The server, the user and the folder with the name: the same file whichever dialog names it.
-std::string FtpDialogPage::ServerFileKey(const std::string& remoteName) {
-  FtpConnection& connection = window_.Connection();
-  const FtpLoginValues login = connection.Login ? connection.Login() : FtpLoginValues{};
-  std::string folder;
-  try {
-    folder = connection.Session().CurrentDir();
-  } catch (const std::exception&) {
-  }
-  return login.Host + '\n' + std::to_string(PortFromText(login.Port)) + '\n' + login.User + '\n' + folder +
-         '\n' + remoteName;
-}
-
-// A folder that cannot be listed leaves the decision to the upload, which the server refuses
-// or takes.
-bool FtpDialogPage::MayReplace(const std::string& remoteName, const std::string& shownName) {
-  const FtpPar& par = *window_.Par();
-  if (!par.DocumentServerFile.empty() && par.DocumentServerFile == ServerFileKey(remoteName)) return true;
-  std::vector<std::string> area;
-  std::vector<FtpListedEntry> entries;
-  try {
-    entries = FtpListFolder(window_.Connection().Session(), "", area);
-  } catch (const std::exception&) {
-    return true;
-  }
-  const bool exists = std::any_of(entries.begin(), entries.end(), [&](const FtpListedEntry& entry) {
-    return entry.Name == remoteName && !entry.IsDirectory;
-  });
-  if (!exists) return true;
-  const std::string question = "Die Datei " + win1252::FromUtf8(shownName) + " existiert bereits. Ersetzen?";
-  return window_.DialogsService().Message("Ladeko", question, MsgButtons::YesNo, MsgIcon::Question) ==
-         MsgResult::Yes;
-}
-
 // The server bytes of the name in the file field: a listed file's own bytes when the field
 // shows its caption (so a name that does not decode still opens), else the typed name in
 // the connection's encoding; nothing, after a message, when that encoding cannot carry it.
@@ -177,12 +144,12 @@ std::optional<std::string> FtpDialogPage::ServerName(const std::string& shownNam
 bool FtpDialogPage::Download(const std::string& shownName) {
   const auto remoteName = ServerName(shownName);
   if (!remoteName) return false;
+  FtpConnection& connection = window_.Connection();
   try {
-    remote::RemoteSession& session = window_.Connection().Session();
-    // Looked at before the download: a change during it is then seen as one at the next save.
-    window_.Par()->TransferredCopy = session.Identify(*remoteName);
-    session.Get(*remoteName, window_.Par()->DownloadTarget.string());
-    window_.Par()->TransferredFile = ServerFileKey(*remoteName);
+    FtpOpenedServerFile opened = FtpOpenServerFile(connection.Session(), LoginValues(), *remoteName,
+                                                   window_.Par()->DownloadTarget.string());
+    window_.Par()->TransferredCopy = std::move(opened.copy);
+    window_.Par()->TransferredFile = std::move(opened.key);
     return true;
   } catch (const std::exception&) {
     window_.DialogsService().Message("Ladeko", "Herunterladen fehlgeschlagen", MsgButtons::Ok,
@@ -197,28 +164,35 @@ bool FtpDialogPage::Upload(std::string& shownName) {
     FileEdit->setText(QString::fromStdString(shownName));
   }
   const auto remoteName = ServerName(shownName);
-  if (!remoteName || !MayReplace(*remoteName, shownName)) return false;
+  if (!remoteName) return false;
   FtpPar& par = *window_.Par();
+  const FtpDialogSave save{par.UploadSource.string(), *remoteName, win1252::FromUtf8(shownName),
+                           par.DocumentServerFile, par.DocumentCopy};
+  const FtpDialogSaveQuestions ask{
+      [this](const std::string& text) {
+        return window_.DialogsService().Message("Ladeko", text, MsgButtons::YesNo, MsgIcon::Question) ==
+               MsgResult::Yes;
+      },
+      [this](const std::string& text) { return AskChangedCopy(&window_, text); }};
   try {
-    remote::RemoteSession& session = window_.Connection().Session();
-    const bool ownFile =
-        !par.DocumentServerFile.empty() && par.DocumentServerFile == ServerFileKey(*remoteName);
-    // Another file the user agreed to replace is taken as it is now.
-    const remote::FileIdentity expected = ownFile ? par.DocumentCopy : session.Identify(*remoteName);
-    const ServerSaveOutcome outcome = SaveToServerFile(
-        session, par.UploadSource.string(), *remoteName, win1252::FromUtf8(shownName), expected,
-        [this](const std::string& text) { return AskChangedCopy(&window_, text); });
-    if (!outcome.sent) return false;
+    const FtpSavedServerFile saved =
+        FtpSaveServerFile(window_.Connection().Session(), LoginValues(), save, ask);
+    if (!saved.sent) return false;
     // The copy's name goes to the trainer's status bar ("als NAME (2).evd hochgeladen").
-    if (outcome.remotePath != *remoteName)
-      shownName = FtpShownName(outcome.remotePath, window_.Connection().NameEncoding());
-    par.TransferredFile = ServerFileKey(outcome.remotePath);
-    par.TransferredCopy = outcome.copy;
+    if (saved.remotePath != *remoteName)
+      shownName = FtpShownName(saved.remotePath, window_.Connection().NameEncoding());
+    par.TransferredFile = saved.key;
+    par.TransferredCopy = saved.copy;
     return true;
   } catch (const std::exception&) {
     window_.DialogsService().Message("Ladeko", "Hochladen fehlgeschlagen", MsgButtons::Ok, MsgIcon::Error);
     return false;
   }
+}
+
+FtpLoginValues FtpDialogPage::LoginValues() const {
+  const FtpConnection& connection = window_.Connection();
+  return connection.Login ? connection.Login() : FtpLoginValues{};
 }
 
 // The path field and the list show the page's remote side as it now stands.

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "FtpPar.h"
+#include "FtpProfile.h"
 #include "FtpRemoteListing.h"
 
 class TFTPForm1;
@@ -76,11 +77,8 @@ class FtpDialogPage : public QObject {
   std::optional<std::string> ServerName(const std::string& shownName);
   bool Download(const std::string& shownName);
   bool Upload(std::string& shownName);
-  // Whether the upload may go to remoteName: a file of that name that is not the document's
-  // own is replaced only after the user said yes.
-  bool MayReplace(const std::string& remoteName, const std::string& shownName);
-  // How TransferredFile names the server file remoteName in the current folder.
-  std::string ServerFileKey(const std::string& remoteName);
+  // The log-in the server file keys name (FtpServerFileKey).
+  FtpLoginValues LoginValues() const;
   // The folder a new connection's list starts in: the profile's remote folder, UTF-8.
   std::string ProfileFolder() const;
   void ShowSide();
