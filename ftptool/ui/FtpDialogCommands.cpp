@@ -111,14 +111,24 @@ void FtpDialogPage::ListViewClick(int row) {
 
 void FtpDialogPage::CancelBtnClick() { window_.reject(); }
 
+// OK connects as the page's entry does: a connection the server ended while the dialog stood
+// open is made again into the folder shown, and one that cannot be made is said.
+bool FtpDialogPage::EnsurePageConnection() {
+  FtpConnection& connection = window_.Connection();
+  connection.SetForcedConnect(true);
+  const bool connected = connection.EnsureConnection();
+  connection.SetForcedConnect(false);
+  if (!connection.Session().Connected()) window_.ShowFtpStatus(2, "Keine Verbindung!");
+  return connected;
+}
+
 void FtpDialogPage::OkBtnClick() {
   window_.setResult(0);
   std::string name = FileEdit->text().toStdString();  // as shown, UTF-8
   if (!IsDialogFileName(name) || !window_.Par()) return;
   FtpConnection& connection = window_.Connection();
   window_.ClearFtpStatus(2, 2);
-  if (connection.RefuseWhileBusy()) return;
-  if (!connection.EnsureConnection()) return;
+  if (connection.RefuseWhileBusy() || !EnsurePageConnection()) return;
   bool done = false;
   {
     BusyScope busy(connection, window_);

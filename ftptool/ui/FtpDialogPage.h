@@ -41,6 +41,7 @@ class FtpDialogPage : public QObject {
   // The commands of the page's controls.
   void EnterDialogPage();
   void OkBtnClick();
+  bool EnsurePageConnection();
   void CancelBtnClick();
   void SpeedButton2Click();  // one level up
   void SpeedButton1Click();  // new directory

@@ -336,6 +336,29 @@ TEST_F(FtpDialogPageTest, WithoutAServerTheDialogSaysSoAndOkTriesNothing) {
   for (const auto& message : dialogs.messages) EXPECT_NE(message.text, "Herunterladen fehlgeschlagen");
 }
 
+// The learner takes a while to choose: the server ends the idle connection meanwhile, and OK
+// connects again and opens the file all the same.
+TEST_F(FtpDialogPageTest, OkConnectsAgainWhenTheServerEndedTheIdleConnection) {
+  PyftpdServer::Options options;
+  options.IdleSeconds = 1;
+  PyftpdServer idle(options);
+  ASSERT_TRUE(idle.Running()) << idle.Problem();
+  FillBox1();
+  const std::string bytes = EncodeVocabFile(form->Document());
+  WriteAll(idle.Home() / "lektion.evd", bytes);
+  form->Document().Box(1).SetRow(1, {"L2", "Tisch", "table"});
+  dialogs.messageAnswers.push_back(MsgResult::No);  // the changes are let go
+  FillLoginForServer(*tool, idle.Port());
+  script = [&] {
+    ASSERT_TRUE(idle.WaitForIdleClose(10000));
+    Page().FileEdit->setText("lektion.evd");
+    Page().OkBtn->click();
+    EXPECT_FALSE(tool->isVisible()) << tool->StatusText(2).toStdString();
+  };
+  form->Command(VokCommand::VomFTPServerffnen1)->trigger();
+  EXPECT_EQ(EncodeVocabFile(form->Document()), bytes);
+}
+
 TEST_F(FtpDialogPageTest, AClickOnAFileOfUnknownTypeTakesItsName) {
   WriteAll(server_->Home() / "lektion1.evd", "x");  // ".evd" is in no type group: image -1
   script = [this] {
