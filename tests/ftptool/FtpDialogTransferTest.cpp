@@ -18,6 +18,7 @@
 #include "FtpDialogTransfer.h"
 #include "FtpRemoteCalls.h"
 #include "FtpRemoteSession.h"
+#include "LoopbackAccess.h"
 #include "PyftpdSuite.h"
 #include "SftpSession.h"
 #include "SshFixture.h"
@@ -35,18 +36,6 @@ struct Server {
   std::shared_ptr<void> keep;
 };
 
-remote::RemoteAccess Loopback(remote::Protocol protocol, std::uint16_t port, const std::string& user,
-                              const std::string& password) {
-  remote::RemoteAccess access;
-  access.protocol = protocol;
-  access.host = "127.0.0.1";
-  access.port = port;
-  access.user = user;
-  access.password = password;
-  access.timeoutMs = 20000;
-  return access;
-}
-
 Server Pyftpd(PyftpdServer& server) {
   struct Owner {
     FtpClient client;
@@ -63,8 +52,7 @@ Server Pyftpd(PyftpdServer& server) {
   };
   const std::uint16_t port = server.Port();
   auto logIn = [owner = owner.get(), port] {
-    owner->session.Connect(
-        Loopback(remote::Protocol::Ftp, port, PyftpdServer::kUser, PyftpdServer::kPassword));
+    owner->session.Connect(LoopbackAccess(port, PyftpdServer::kUser, PyftpdServer::kPassword));
     owner->session.Login();
   };
   auto take = [owner = owner.get()] { return std::exchange(owner->verbs, ""); };
@@ -93,7 +81,7 @@ Server Sshd() {
   session->useDefaultKeys = false;
   session->identityFile = server->UserKey().string();
   auto logIn = [session = session.get(), server, user] {
-    session->Connect(Loopback(remote::Protocol::Sftp, server->Port(), user, ""));
+    session->Connect(LoopbackAccess(server->Port(), user, "", remote::Protocol::Sftp));
     session->Login();
     session->ChangeDir(server->Files().string());
   };

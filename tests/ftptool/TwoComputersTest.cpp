@@ -18,6 +18,7 @@
 #include "FtpReplaceGuard.h"
 #include "FtpServerSave.h"
 #include "LadekoRun.h"
+#include "LoopbackAccess.h"
 #include "PyftpdServer.h"
 #include "SftpSession.h"
 #include "SshFixture.h"
@@ -36,17 +37,6 @@ struct Server {
   std::vector<std::string> ladeko;                               // options and HOST
   std::shared_ptr<void> keep;
 };
-
-remote::RemoteAccess LoopbackAccess(std::uint16_t port, const std::string& user,
-                                    const std::string& password) {
-  remote::RemoteAccess access;
-  access.host = "127.0.0.1";
-  access.port = port;
-  access.user = user;
-  access.password = password;
-  access.timeoutMs = 20000;
-  return access;
-}
 
 struct FtpConnectionOwner {
   FtpClient client;
