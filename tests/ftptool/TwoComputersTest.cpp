@@ -119,6 +119,12 @@ struct World {
   std::string remote;  // the document on the server, as the server names it
   Computer a, b;
 
+  // Both computers open the document, A saves first; B's next save meets A's copy.
+  void BothOpenThenASaves() {
+    a.Open(remote);
+    b.Open(remote);
+    EXPECT_TRUE(a.Save(remote, "Wörter von A\n").sent);
+  }
   std::string Copy(int n) const { return (here / ("Lektion 3 (" + std::to_string(n) + ").evd")).string(); }
   std::string OnServer() const { return ReadText(here / kDoc); }
   std::vector<std::string> Names() const {
@@ -139,9 +145,7 @@ const std::vector<std::string> kOnlyTheDocument = {kDoc};
 const Scenario kScenarios[] = {
     {"both saved: the second is asked and may overwrite",
      [](World& w) {
-       w.a.Open(w.remote);
-       w.b.Open(w.remote);
-       EXPECT_TRUE(w.a.Save(w.remote, "Wörter von A\n").sent);
+       w.BothOpenThenASaves();
        w.b.answer = ChangedCopyChoice::Overwrite;
        EXPECT_TRUE(w.b.Save(w.remote, "Wörter von B, mehr davon\n").sent);
        EXPECT_TRUE(w.a.questions.empty());
@@ -156,9 +160,7 @@ const Scenario kScenarios[] = {
      }},
     {"Als Kopie speichern keeps both copies byte for byte",
      [](World& w) {
-       w.a.Open(w.remote);
-       w.b.Open(w.remote);
-       w.a.Save(w.remote, "Wörter von A\n");
+       w.BothOpenThenASaves();
        w.b.answer = ChangedCopyChoice::SaveCopy;
        const ServerSaveOutcome outcome = w.b.Save(w.remote, std::string("B\0\xff\r\n", 5));
        EXPECT_EQ(outcome.remotePath.substr(outcome.remotePath.rfind('/') + 1), "Lektion 3 (2).evd");
@@ -171,9 +173,7 @@ const Scenario kScenarios[] = {
      }},
     {"Abbrechen sends nothing",
      [](World& w) {
-       w.a.Open(w.remote);
-       w.b.Open(w.remote);
-       w.a.Save(w.remote, "Wörter von A\n");
+       w.BothOpenThenASaves();
        w.b.answer = ChangedCopyChoice::Cancel;
        EXPECT_FALSE(w.b.Save(w.remote, "Wörter von B\n").sent);
        EXPECT_EQ(w.b.questions.size(), 1u);
