@@ -268,11 +268,12 @@ void SftpSession::RunPipe(SftpPipe& pipe, const std::function<void()>& more, con
 }
 
 // The answers due are taken (an abort must not leave them to answer libssh's next request),
-// then the last requests go out and are answered too; within the time-out, else the session ends.
+// then the last requests go out and are answered too. Answers are due only after a break-off
+// (an abort, a pump that raised), when the user waits: a server that sits on them for a
+// second ends the session, and the scratch ledger finishes the rest later.
 void SftpSession::SettlePipe(SftpPipe& pipe, const std::function<void()>& settle) {
   if (!sftp_) return;
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::milliseconds(access_.timeoutMs > 0 ? access_.timeoutMs : 30000);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
   bool settled = pipe.Drain(deadline);
   if (settled) {
     settle();

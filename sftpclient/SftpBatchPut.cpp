@@ -132,6 +132,7 @@ class SftpBatchUpload {
            inFlight_ < sftpbatch::kBytesInFlight) {
       const std::size_t length =
           static_cast<std::size_t>(std::min<std::uint64_t>(block_, file.size - file.sent));
+      if (!pipe_.Takes(length + file.handle.size())) break;
       buffer.resize(length);
       const ssize_t got = ::pread(file.fd, buffer.data(), length, static_cast<off_t>(file.sent));
       if (got < 0 || static_cast<std::size_t>(got) < length)

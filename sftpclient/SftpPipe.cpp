@@ -167,6 +167,11 @@ bool SftpPipe::Send(std::uint8_t type, const sftpwire::Body& body, OnAnswer onAn
   return true;
 }
 
+bool SftpPipe::Takes(std::size_t bytes) const {
+  constexpr std::size_t kFraming = 64;  // length, type, id and the handle's length field
+  return ssh_channel_window_size(sftp_->channel) >= bytes + kFraming;
+}
+
 bool SftpPipe::Receive(int waitMs) {
   const int ready = ssh_channel_poll_timeout(sftp_->channel, waitMs, 0);
   if (ready == SSH_ERROR || ready == SSH_EOF) return false;

@@ -110,6 +110,9 @@ class SftpPipe {
   // before the deadline.
   bool Drain(std::chrono::steady_clock::time_point deadline);
   std::size_t Outstanding() const { return waiting_.size(); }
+  // Whether a request carrying this many bytes goes out without waiting: libssh waits for the
+  // server to open its window, and a server sitting on its answers may never open it.
+  bool Takes(std::size_t bytes) const;
   // When the last answer came (or the pipe began): for the time-out.
   std::chrono::steady_clock::time_point LastAnswer() const { return lastAnswer_; }
 

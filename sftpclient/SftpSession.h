@@ -116,6 +116,12 @@ class SftpSession : public remote::RemoteSession {
   [[noreturn]] void FailTooMuchData(const std::string& path);
   void Upload(int fd, std::int64_t size, const std::string& localPath, const std::string& temporary,
               std::uint32_t mode);
+  // A large upload written over several connections at once (SftpUploadLanes.h).
+  void WriteOverLanes(sftp_file file, int fd, std::int64_t size, const std::string& localPath,
+                      const std::string& temporary, ssh_key hostKey);
+  // The writes of an upload over this connection, in flight together (SftpWriteAhead.cpp).
+  void WriteAhead(sftp_file file, int fd, std::uint64_t size, const std::string& localPath,
+                  const std::string& temporary);
   // The replace of the target by the finished upload, and the scratch files it leaves
   // (SftpReplace.cpp).
   void MoveOverTarget(const std::string& temporary, const std::string& target);
@@ -139,7 +145,7 @@ class SftpSession : public remote::RemoteSession {
   // Where ChangeDir("..") leads without asking: the folders the walk went down from.
   bool ChangeDirUpKnown();
   // After a batch broke off: the answers still due are taken and settle() may send its last
-  // requests (closes, removals); a pipe that will not settle ends the session.
+  // requests (closes, removals); a pipe that does not settle within a second ends the session.
   void SettlePipe(SftpPipe& pipe, const std::function<void()>& settle);
   void PumpAndCheck();
   void CheckAbort();

@@ -287,8 +287,17 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
   const bool spread = uploadConnections > 1 && size >= uploadSpreadFrom && !loginAsked_ &&
                       ssh_get_server_publickey(ssh_, &key) == SSH_OK;
   const Key hostKey(key);
-  UploadLanes lanes({fd, size, uploadBlock_, temporary, ssh_, remoteFile.file, spread ? uploadConnections : 1,
-                     laneCredentials_, hostKey.get(), access_.timeoutMs});
+  if (spread) WriteOverLanes(remoteFile.file, fd, size, localPath, temporary, hostKey.get());
+  else WriteAhead(remoteFile.file, fd, static_cast<std::uint64_t>(size), localPath, temporary);
+  const sftp_file file = remoteFile.file;
+  remoteFile.file = nullptr;
+  if (sftp_close(file) != SSH_OK) Fail(temporary);
+}
+
+void SftpSession::WriteOverLanes(sftp_file file, int fd, std::int64_t size, const std::string& localPath,
+                                 const std::string& temporary, ssh_key hostKey) {
+  UploadLanes lanes({fd, size, uploadBlock_, temporary, ssh_, file, uploadConnections, laneCredentials_, hostKey,
+                     access_.timeoutMs});
   UploadOutcome outcome = UploadOutcome::Done;
   try {
     outcome = lanes.Run([&](std::int64_t done) { if (hooks.work) hooks.work(WorkMode::Write, done); },
@@ -307,7 +316,7 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
   }
   switch (outcome) {
     case UploadOutcome::Done:
-      break;
+      return;
     case UploadOutcome::LocalReadFailed:
       FileFailure(ftptexts::kFileReadError, localPath, lanes.ReadErrno());
     case UploadOutcome::LocalFileShrank:
@@ -317,7 +326,4 @@ void SftpSession::Upload(int fd, std::int64_t size, const std::string& localPath
     case UploadOutcome::LaneCloseFailed:
       throw RemoteError(ErrorKind::Failed, remote::Format(texts::kServerFailure, temporary));
   }
-  const sftp_file file = remoteFile.file;
-  remoteFile.file = nullptr;
-  if (sftp_close(file) != SSH_OK) Fail(temporary);
 }

@@ -6,7 +6,7 @@
 #   bench/ftpclient/throughput.sh --sftp [LADEKO_FTP] [SIZE_MIB] [ROUNDS]
 #
 # The tools take turns within each round (A B C A B C ...); prints MiB/s of every tool and
-# direction (best of ROUNDS) and the ratios ours/curl and ours/sftp. Downloads go to
+# direction (medians of ROUNDS) and the ratios ours/curl and ours/sftp. Downloads go to
 # /dev/null (OpenSSH's sftp to a node of /dev/null's device made here: it sets the mode of
 # the file it writes).
 set -euo pipefail
@@ -21,7 +21,7 @@ curl -V | grep -q '^Protocols:.* sftp' || { echo "this curl speaks no sftp" >&2;
 command -v sftp >/dev/null || { echo "OpenSSH's sftp is missing" >&2; exit 1; }
 . "$here/sshd_server.sh"
 
-work="$(mktemp -d /tmp/sftp-throughput-XXXXXX)"
+work="$(mktemp -d "${TMPDIR:-/tmp}/sftp-throughput-XXXXXX")"
 cleanup() {
   stop_sshd
   rm -rf "$work"
@@ -72,13 +72,13 @@ take_turns "$rounds" ours_down curl_down sftp_down ours_up curl_up sftp_up
 report() {
   local name="$1" o c s
   shift
-  o="$(best "${@:1:$rounds}")"
-  c="$(best "${@:$((rounds + 1)):$rounds}")"
-  s="$(best "${@:$((2 * rounds + 1)):$rounds}")"
+  o="$(median "${@:1:$rounds}")"
+  c="$(median "${@:$((rounds + 1)):$rounds}")"
+  s="$(median "${@:$((2 * rounds + 1)):$rounds}")"
   awk -v n="$name" -v m="$size_mib" -v o="$o" -v c="$c" -v s="$s" 'BEGIN {
     printf "%-9s ladeko-ftp %7.1f MiB/s  curl %7.1f MiB/s  sftp %7.1f MiB/s  ours/curl %.3f  ours/sftp %.3f\n",
       n, m / o, m / c, m / s, c / o, s / o }'
 }
-echo "SFTP: file ${size_mib} MiB, best of $rounds rounds, sshd on 127.0.0.1:$sshd_port"
+echo "SFTP: file ${size_mib} MiB, medians of $rounds rounds, sshd on 127.0.0.1:$sshd_port"
 report download "${ours_down[@]}" "${curl_down[@]}" "${sftp_down[@]}"
 report upload "${ours_up[@]}" "${curl_up[@]}" "${sftp_up[@]}"

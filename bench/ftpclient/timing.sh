@@ -10,7 +10,7 @@ timed() {
   end="$(seconds)"
   awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
 }
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+. "$(dirname "${BASH_SOURCE[0]}")/median.sh"
 same_tree() { diff -r "$1" "$2" >/dev/null || { echo "differs: $1 $2" >&2; exit 1; }; }
 
 # The same tree every run: sizes and contents come from a fixed seed.

@@ -16,7 +16,7 @@ timed() {
   awk -v a="$start" -v b="$end" 'BEGIN { print b - a }'
 }
 
-best() { printf '%s\n' "$@" | sort -g | head -1; }
+. "$(dirname "${BASH_SOURCE[0]}")/median.sh"
 
 take_turns() {
   local rounds=$1 step took
