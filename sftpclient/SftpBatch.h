@@ -14,6 +14,9 @@ namespace sftpbatch {
 inline constexpr std::size_t kFilesInFlight = 32;
 inline constexpr std::size_t kRequestsInFlight = 64;
 inline constexpr std::uint64_t kBytesInFlight = 2u << 20;
+// Written bytes stay within half the window OpenSSH's server opens (2 MiB): a client that
+// fills the window waits on every adjust of it, and a 4 MiB upload took four times as long.
+inline constexpr std::uint64_t kWriteBytesInFlight = 1u << 20;
 
 // The refusal of one file by the server's status code, as SftpSession::Fail words it.
 std::exception_ptr Refusal(std::uint32_t status, const std::string& path);

@@ -128,10 +128,10 @@ class SftpBatchUpload {
       file.oldMode = -1;
     }
     std::string buffer;
-    while (file.sent < file.size && pipe_.Outstanding() < sftpbatch::kRequestsInFlight &&
-           inFlight_ < sftpbatch::kBytesInFlight) {
+    while (file.sent < file.size && pipe_.Outstanding() < sftpbatch::kRequestsInFlight) {
       const std::size_t length =
           static_cast<std::size_t>(std::min<std::uint64_t>(block_, file.size - file.sent));
+      if (inFlight_ > 0 && inFlight_ + length > sftpbatch::kWriteBytesInFlight) break;
       if (!pipe_.Takes(length + file.handle.size())) break;
       buffer.resize(length);
       const ssize_t got = ::pread(file.fd, buffer.data(), length, static_cast<off_t>(file.sent));

@@ -1,5 +1,7 @@
 #include "SftpPipe.h"
 
+#include <poll.h>
+
 #include <algorithm>
 
 namespace sftpwire {
@@ -172,8 +174,18 @@ bool SftpPipe::Takes(std::size_t bytes) const {
   return ssh_channel_window_size(sftp_->channel) >= bytes + kFraming;
 }
 
+// libssh's own wait ends only with channel data or the time; the window the server opens
+// comes in packets of their own, so the socket is watched here and a packet taken as it comes.
+int SftpPipe::Poll(int waitMs) {
+  const int ready = ssh_channel_poll(sftp_->channel, 0);
+  if (ready != 0 || waitMs == 0) return ready;
+  pollfd watch{ssh_get_fd(sftp_->session), POLLIN, 0};
+  ::poll(&watch, 1, waitMs);
+  return ssh_channel_poll(sftp_->channel, 0);
+}
+
 bool SftpPipe::Receive(int waitMs) {
-  const int ready = ssh_channel_poll_timeout(sftp_->channel, waitMs, 0);
+  const int ready = Poll(waitMs);
   if (ready == SSH_ERROR || ready == SSH_EOF) return false;
   if (ready > 0) {
     const std::size_t had = received_.size();

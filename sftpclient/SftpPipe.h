@@ -117,6 +117,8 @@ class SftpPipe {
   std::chrono::steady_clock::time_point LastAnswer() const { return lastAnswer_; }
 
  private:
+  // Like ssh_channel_poll_timeout, but back as soon as any packet came.
+  int Poll(int waitMs);
   sftp_session sftp_;
   std::string received_;
   std::unordered_map<std::uint32_t, OnAnswer> waiting_;

@@ -6,8 +6,9 @@
 #
 # A second binary (e.g. one built from an older commit) is measured beside the first. Settings
 # by environment: RTTS (round trips in ms, default "0 40 100"), ROUNDS (default 3), FILES
-# (default 100), FOLDERS (default 5), LADEKO_ARGS (more options for both ladeko-ftp runs).
-# The tree holds FILES files of 1-20 KB; every result is compared with its source by diff -r.
+# (default 100), FOLDERS (default 5), ONE_MIB (default 4), LADEKO_ARGS (more options for both
+# ladeko-ftp runs). The tree holds FILES files of 1-20 KB; the columns "put 1" upload one file
+# of ONE_MIB MiB, as the trainer saves a document. Every result is compared with its source.
 # Prints one table per round trip, medians in seconds. Not part of CI.
 set -euo pipefail
 
@@ -80,9 +81,19 @@ sftp_put_openssh() { openssh_sftp "put -r $work/tree $(sftp_up "$1")/tree"; }
 sftp_put_lftp() { lftp_sftp "mirror -R $work/tree $(sftp_up "$1")/tree"; }
 sftp_put_lftp4() { lftp_sftp "mirror -R --parallel=4 $work/tree $(sftp_up "$1")/tree"; }
 
+ftp_one_ours() { ladeko_ftp "$ladeko" put "$work/one.bin" "$(up_folder "$1")/one.bin"; }
+ftp_one_before() { ladeko_ftp "$before" put "$work/one.bin" "$(up_folder "$1")/one.bin"; }
+ftp_one_lftp() { lftp_ftp "put $work/one.bin -o $(up_folder "$1")/one.bin"; }
+sftp_one_ours() { ladeko_sftp "$ladeko" put "$work/one.bin" "$(sftp_up "$1")/one.bin"; }
+sftp_one_before() { ladeko_sftp "$before" put "$work/one.bin" "$(sftp_up "$1")/one.bin"; }
+sftp_one_openssh() { openssh_sftp "put $work/one.bin $(sftp_up "$1")/one.bin"; }
+sftp_one_lftp() { lftp_sftp "put $work/one.bin -o $(sftp_up "$1")/one.bin"; }
+
 check_get() { same_tree "$work/tree" "$1/tree"; }
 check_ftp_put() { local d="$work/root/pub/$(basename "$1")"; same_tree "$work/tree" "$d/tree"; rm -rf "$d"; }
 check_sftp_put() { local d="$sftp_root/$(basename "$1")"; same_tree "$work/tree" "$d/tree"; rm -rf "$d"; }
+check_ftp_one() { local d="$work/root/pub/$(basename "$1")"; cmp -s "$work/one.bin" "$d/one.bin"; rm -rf "$d"; }
+check_sftp_one() { local d="$sftp_root/$(basename "$1")"; cmp -s "$work/one.bin" "$d/one.bin"; rm -rf "$d"; }
 
 # cell FUNCTION CHECK: the median of ROUNDS runs, "-" when the function does not exist, FAIL
 # when a run fails or its result differs (the reason goes to standard error).
@@ -107,6 +118,7 @@ label() {
 }
 
 make_tree "$work/tree" "$files" "$folders"
+head -c "$(( ${ONE_MIB:-4} * 1024 * 1024 ))" /dev/urandom > "$work/one.bin"
 start_vsftpd "$work"
 rm -rf "$work/root/pub/tree"; cp -r "$work/tree" "$work/root/pub/tree"
 start_sshd "$work"
@@ -123,10 +135,12 @@ for rtt in ${RTTS:-0 40 100}; do
     echo "[127.0.0.1]:$ssh_port $host_key" >> "$sshd_known"
   fi
   echo "== round trip $rtt ms: $files files of 1-20 KB in $folders folders, medians of $rounds rounds (s)"
-  printf '%-26s %11s %11s %11s %11s\n' client "FTP getdir" "FTP putdir" "SFTP getdir" "SFTP putdir"
+  printf '%-26s %11s %11s %11s %11s %11s %11s\n' client "FTP getdir" "FTP putdir" "SFTP getdir" "SFTP putdir" \
+    "FTP put 1" "SFTP put 1"
   for c in "${clients[@]}"; do
-    printf '%-26s %11s %11s %11s %11s\n' "$(label "$c")" \
+    printf '%-26s %11s %11s %11s %11s %11s %11s\n' "$(label "$c")" \
       "$(cell "ftp_get_$c" check_get)" "$(cell "ftp_put_$c" check_ftp_put)" \
-      "$(cell "sftp_get_$c" check_get)" "$(cell "sftp_put_$c" check_sftp_put)"
+      "$(cell "sftp_get_$c" check_get)" "$(cell "sftp_put_$c" check_sftp_put)" \
+      "$(cell "ftp_one_$c" check_ftp_one)" "$(cell "sftp_one_$c" check_sftp_one)"
   done
 done
