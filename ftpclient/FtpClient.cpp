@@ -57,6 +57,7 @@ void FtpClient::Log(const char* prefix, std::string_view bytes) {
 void FtpClient::WriteCommand(const std::string& command, bool expectsReply) {
   FtpCheckArgument(command);
   if (!control_.IsOpen()) throw FtpError(texts::kNotConnected);
+  lastLook_.reset();
   const std::string line = command + "\r\n";
   try {
     control_.SendAll(line, slicePump_, ReadTimeout);
@@ -119,12 +120,21 @@ FtpReply FtpClient::ReadReply(int timeoutMs) {
   }
 }
 
-int FtpClient::CheckReply(std::initializer_list<int> accepted) {
-  const FtpReply& reply = ReadReply();
+int FtpClient::CheckReply(std::initializer_list<int> accepted) { return Accepted(ReadReply(), accepted); }
+
+int FtpClient::Accepted(const FtpReply& reply, std::initializer_list<int> accepted) {
   const bool ok = accepted.size() == 0 ||
                   std::find(accepted.begin(), accepted.end(), reply.NumericCode) != accepted.end();
   if (!ok) throw FtpReplyError(reply.NumericCode, reply.JoinedText());
   return reply.NumericCode;
+}
+
+// Only where an answer a moment old will do: a copy check always asks the server.
+int FtpClient::LookAgain(const std::string& command) {
+  if (!lastLook_ || lastLook_->command != command || !control_.IsOpen()) return SendCmd(command);
+  lastCmdResult_ = std::move(lastLook_->reply);
+  lastLook_.reset();
+  return lastCmdResult_.NumericCode;
 }
 
 // Reads replies the server still owes from an earlier command, so the next reply read
@@ -160,7 +170,9 @@ int FtpClient::SendCmd(const std::string& command, std::initializer_list<int> ac
   SettleOwedReplies();
   if (ChangesFolder(command)) knownFolder_.clear();
   WriteCommand(command);
-  return CheckReply(accepted);
+  const int code = CheckReply(accepted);
+  if (command.rfind("MLST ", 0) == 0) lastLook_ = Look{command, lastCmdResult_};
+  return code;
 }
 
 // ---- Opening and closing ----
@@ -300,6 +312,7 @@ void FtpClient::CloseControl(bool announceDisconnecting) {
   reader_.Clear();
   parser_.Clear();
   owedReplies_ = 0;
+  lastLook_.reset();
   abortSent_ = false;
   knownFolder_.clear();
   tls_.reset();

@@ -234,6 +234,10 @@ class FtpClient {
   FtpReply ReadReply(int timeoutMs);
   FtpReply ReadReply() { return ReadReply(ReadTimeout); }
   int CheckReply(std::initializer_list<int> accepted);
+  // The reply's code when accepted lists it (or is empty), else its refusal raised.
+  static int Accepted(const FtpReply& reply, std::initializer_list<int> accepted);
+  // SendCmd, answered from lastLook_ when it is the same MLST.
+  int LookAgain(const std::string& command);
   void SettleOwedReplies();
   void PumpNow();
   int DataLimitMs() const;
@@ -283,6 +287,14 @@ class FtpClient {
   int owedReplies_ = 0;
   bool abortSent_ = false;  // an ABOR went out; its replies are not yet settled
   bool epsvRefused_ = false;  // the server refused EPSV on this connection; PASV from now on
+  // The last MLST and its reply while no other command has followed it: the same look asked
+  // again through LookAgain (an upload's permissions right after the copy check) is answered
+  // from it without a round trip.
+  struct Look {
+    std::string command;
+    FtpReply reply;
+  };
+  std::optional<Look> lastLook_;
 
   std::shared_ptr<FtpTlsContext> tls_;  // set while the connection is encrypted
   std::string controlFingerprint_;

@@ -40,7 +40,7 @@ std::optional<unsigned> FtpClient::ListedMode(const std::string& remoteName) {
   try {
     if (OffersMachineListing()) {
       ChooseMachineFacts();
-      if (SendCmd("MLST " + remoteName) != 250) return std::nullopt;
+      if (LookAgain("MLST " + remoteName) != 250) return std::nullopt;
       for (std::size_t i = 1; i + 1 < lastCmdResult_.Lines.size(); ++i) {
         FtpListItem item;
         if (FtpParseMlsdLine(lastCmdResult_.Lines[i], item))

@@ -23,6 +23,8 @@ start_sshd() {
   sshd_user="$(id -un)"
   sshd_key="$work/user_ed25519"
   sshd_known="$work/known_hosts"
+  # Fresh keys each start (ssh-keygen would ask before overwriting those of an earlier one).
+  rm -f "$work/host_ed25519" "$work/host_ed25519.pub" "$sshd_key" "$sshd_key.pub"
   ssh-keygen -q -t ed25519 -N '' -f "$work/host_ed25519"
   ssh-keygen -q -t ed25519 -N '' -f "$sshd_key"
   cp "$sshd_key.pub" "$work/authorized_keys"

@@ -132,10 +132,10 @@ void RunSteps(Server& server, bool ftp) {
   const std::vector<Case> cases = {
       {"open", [&] { open("lektion.evd"); }, "MLST EPSV RETR ", 4},
       {"save to the opened file", [&] { save("lektion.evd"); },
-       "MLST MLST EPSV STOR MLST SITE RNFR RNTO MLST ", 8},
-      {"save to a new file", [&] { save("neu.evd"); }, "MLST MLST EPSV STOR MLST RNFR RNTO MLST ", 8},
+       "MLST EPSV STOR MLST SITE RNFR RNTO MLST ", 8},
+      {"save to a new file", [&] { save("neu.evd"); }, "MLST EPSV STOR MLST RNFR RNTO MLST ", 8},
       {"save over another file, yes", [&] { save("andere.evd"); },
-       "MLST MLST MLST EPSV STOR MLST SITE RNFR RNTO MLST ", 9, 1},
+       "MLST MLST EPSV STOR MLST SITE RNFR RNTO MLST ", 9, 1},
       {"save over another file, no", [&] { answer = false, save("andere.evd"); }, "MLST ", 1, 1},
       {"open after a change of folder",
        [&] {
