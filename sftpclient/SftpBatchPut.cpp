@@ -212,6 +212,10 @@ class SftpBatchUpload {
 
   void Finish(PutFile& file, std::exception_ptr error) {
     file.over = true;
+    // Kept until the batch ends, a finished file holds no descriptor: a folder may have more
+    // files than the process may hold open.
+    if (file.fd >= 0) ::close(file.fd);
+    file.fd = -1;
     const std::size_t index = file.index;
     const auto found = running_.find(index);
     if (found != running_.end()) lingering_.push_back(std::move(found->second));
