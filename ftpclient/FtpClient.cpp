@@ -327,6 +327,11 @@ void FtpClient::Noop() { SendCmd("NOOP", {200}); }
 
 void FtpClient::ChangeDir(const std::string& name) { SendCmd("CWD " + name, {200, 250}); }
 
+void FtpClient::ChangeDirTo(const std::string& named) {
+  ChangeDir(named);
+  knownFolder_ = named;
+}
+
 void FtpClient::ChangeDirUp() { SendCmd("CDUP", {200, 250}); }
 
 std::string FtpClient::RetrieveCurrentDir() {

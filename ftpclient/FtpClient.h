@@ -153,6 +153,9 @@ class FtpClient {
   void Disconnect();
   void Noop();
   void ChangeDir(const std::string& name);
+  // Into a folder as the server's PWD named it (on this or another connection): the client
+  // then knows where it is without asking again.
+  void ChangeDirTo(const std::string& named);
   void ChangeDirUp();
   std::string RetrieveCurrentDir();  // asks PWD
   // The folder PWD last named, asked again only after a command that changes the folder

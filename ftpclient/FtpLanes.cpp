@@ -179,7 +179,7 @@ void FtpLanes::Carry(Lane& lane, std::size_t index, FtpLaneBatch& batch) {
   bool broken = false;
   if (lane.folder != batch.Folder()) {
     try {
-      client.ChangeDir(batch.Folder());
+      client.ChangeDirTo(batch.Folder());
       lane.folder = batch.Folder();
     } catch (const FtpError&) {
       broken = true;
