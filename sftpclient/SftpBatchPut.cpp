@@ -114,6 +114,7 @@ class SftpBatchUpload {
                    .Permissions(info.st_mode & 0777),
                [this, &file](const Answer& answer) {
                  std::uint32_t status = 0;
+                 if (file.over) return;
                  if (answer.Handle(file.handle)) return Write(file);
                  Fail(file,
                       sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.temporary));
@@ -167,6 +168,7 @@ class SftpBatchUpload {
     file.handle.clear();
     pipe_.Send(kClose, Body().Text(handle), [this, &file](const Answer& answer) {
       std::uint32_t status = 0;
+      if (file.over) return;
       if (!answer.Status(status) || status != SSH_FX_OK)
         return Fail(file,
                     sftpbatch::Refusal(answer.Status(status) ? status : SSH_FX_FAILURE, file.temporary));
@@ -178,6 +180,7 @@ class SftpBatchUpload {
     pipe_.Send(kExtended, Body().Text("posix-rename@openssh.com").Text(file.temporary).Text(file.target),
                [this, &file](const Answer& answer) {
                  std::uint32_t status = 0;
+                 if (file.over) return;
                  if (answer.Status(status) && status == SSH_FX_OK) {
                    file.claim->Forget();
                    return Finish(file, nullptr);
@@ -216,6 +219,11 @@ class SftpBatchUpload {
     // files than the process may hold open.
     if (file.fd >= 0) ::close(file.fd);
     file.fd = -1;
+    // Nor its names: late answers look at file.over only, and a folder may hold 30 000 files.
+    file.localPath = {};
+    file.target = {};
+    file.temporary = {};
+    file.claim.reset();
     const std::size_t index = file.index;
     const auto found = running_.find(index);
     if (found != running_.end()) lingering_.push_back(std::move(found->second));
