@@ -120,9 +120,8 @@ FtpReply FtpClient::ReadReply(int timeoutMs) {
   }
 }
 
-int FtpClient::CheckReply(std::initializer_list<int> accepted) { return Accepted(ReadReply(), accepted); }
-
-int FtpClient::Accepted(const FtpReply& reply, std::initializer_list<int> accepted) {
+int FtpClient::CheckReply(std::initializer_list<int> accepted) {
+  const FtpReply& reply = ReadReply();
   const bool ok = accepted.size() == 0 ||
                   std::find(accepted.begin(), accepted.end(), reply.NumericCode) != accepted.end();
   if (!ok) throw FtpReplyError(reply.NumericCode, reply.JoinedText());

@@ -237,8 +237,6 @@ class FtpClient {
   FtpReply ReadReply(int timeoutMs);
   FtpReply ReadReply() { return ReadReply(ReadTimeout); }
   int CheckReply(std::initializer_list<int> accepted);
-  // The reply's code when accepted lists it (or is empty), else its refusal raised.
-  static int Accepted(const FtpReply& reply, std::initializer_list<int> accepted);
   // SendCmd, answered from lastLook_ when it is the same MLST.
   int LookAgain(const std::string& command);
   void SettleOwedReplies();

@@ -132,8 +132,7 @@ class SftpBatchUpload {
     while (file.sent < file.size && pipe_.Outstanding() < sftpbatch::kRequestsInFlight) {
       const std::size_t length =
           static_cast<std::size_t>(std::min<std::uint64_t>(block_, file.size - file.sent));
-      if (inFlight_ > 0 && inFlight_ + length > sftpbatch::kWriteBytesInFlight) break;
-      if (!pipe_.Takes(length + file.handle.size())) break;
+      if (!sftpbatch::WriteGoesOut(pipe_, inFlight_, length, file.handle)) break;
       buffer.resize(length);
       const ssize_t got = ::pread(file.fd, buffer.data(), length, static_cast<off_t>(file.sent));
       if (got < 0 || static_cast<std::size_t>(got) < length)

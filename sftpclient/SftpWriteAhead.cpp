@@ -28,8 +28,7 @@ void SftpSession::WriteAhead(sftp_file file, int fd, std::uint64_t size, const s
   const auto more = [&] {
     while (!refused && readErrno < 0 && sent < size && pipe.Outstanding() < sftpbatch::kRequestsInFlight) {
       const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(uploadBlock_, size - sent));
-      if (inFlight > 0 && inFlight + length > sftpbatch::kWriteBytesInFlight) break;
-      if (!pipe.Takes(length + handle.size())) break;
+      if (!sftpbatch::WriteGoesOut(pipe, inFlight, length, handle)) break;
       const ssize_t got = ::pread(fd, buffer.data(), length, static_cast<off_t>(sent));
       if (got < 0 && errno == EINTR) continue;
       // A short read: the file got shorter while it was sent.
