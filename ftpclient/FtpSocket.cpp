@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <algorithm>
 #include <chrono>
@@ -221,7 +222,29 @@ std::string TlsErrorText() {
   return text.empty() ? std::string("SSL") : text;
 }
 
+// A reply's start: three digits, then a space or a hyphen. No TLS record begins so.
+bool LooksLikeReply(const std::string& start) {
+  return start.size() >= 4 && std::isdigit(static_cast<unsigned char>(start[0])) &&
+         std::isdigit(static_cast<unsigned char>(start[1])) && std::isdigit(static_cast<unsigned char>(start[2])) &&
+         (start[3] == ' ' || start[3] == '-');
+}
+
 }  // namespace
+
+// A server that gives up TLS answers in plain text (vsftpd's "500 OOPS: ..." when the
+// process of the session ends); the user sees its words, not OpenSSL's record error.
+std::string FtpSocket::TlsFailureText() {
+  std::string reply = tls_ ? tls_->LastRead() : std::string();
+  if (!LooksLikeReply(reply)) return FtpFormat(ftp::texts::kTlsFailed, TlsErrorText());
+  ERR_clear_error();
+  char rest[256];
+  const ssize_t received = ::recv(fd_, rest, sizeof rest, MSG_DONTWAIT);
+  if (received > 0) reply.append(rest, static_cast<std::size_t>(received));
+  reply = reply.substr(0, reply.find_first_of("\r\n"));
+  for (char& c : reply)
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) c = '?';
+  return FtpFormat(ftp::texts::kTlsPlainReply, reply);
+}
 
 // The peer's TCP stream ended (or was reset) where TLS expected more or a close_notify.
 // Only data connections see this: the control connection ignores such an end.
@@ -238,7 +261,7 @@ bool FtpSocket::TlsStep(int result, short& events) {
   if (error == SSL_ERROR_WANT_READ) events = POLLIN;
   else if (error == SSL_ERROR_WANT_WRITE) events = POLLOUT;
   else if (error == SSL_ERROR_SYSCALL && errno != 0 && errno != EAGAIN) throw FtpSocketError(errno);
-  else throw FtpError(FtpFormat(ftp::texts::kTlsFailed, TlsErrorText()));
+  else throw FtpError(TlsFailureText());
   return false;
 }
 
@@ -249,6 +272,7 @@ void FtpSocket::StartTls(const std::shared_ptr<FtpTlsContext>& context, const st
   if (!ssl) throw FtpError(FtpFormat(ftp::texts::kTlsFailed, TlsErrorText()));
   tls_ = std::make_unique<FtpTlsLayer>(context, ssl);
   SSL_set_fd(ssl, fd_);
+  tls_->WatchReads();
   const std::string bare = FtpBareHost(host);
   if (FtpIsNumericHost(bare)) {
     X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl), bare.c_str());

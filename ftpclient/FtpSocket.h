@@ -105,6 +105,7 @@ class FtpSocket {
   // Waits until the socket is ready for events; false when timeoutMs passed first.
   bool WaitFor(short events, int timeoutMs, const FtpPump& pump);
   bool TlsStep(int result, short& events);
+  std::string TlsFailureText();
   bool EndedWithoutCloseNotify(int result) const;
   bool DrainTls(char* buffer, std::size_t size);
 

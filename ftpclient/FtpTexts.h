@@ -44,6 +44,8 @@ inline constexpr const char* kCannotResolve = "Host-Name %s kann nicht aufgel\xF
 inline constexpr const char* kListIndexOutOfRange = "Listenindex \xFC" "berschreitet das Maximum (%s)";
 
 inline constexpr const char* kTlsFailed = "TLS-Verbindung fehlgeschlagen: %s";
+inline constexpr const char* kTlsPlainReply =
+    "TLS-Verbindung fehlgeschlagen, der Server antwortete unverschl\xFC" "sselt: %s";
 inline constexpr const char* kTlsNotOffered =
     "Der Server bietet keine verschl\xFC" "sselte Verbindung (AUTH TLS) an.";
 inline constexpr const char* kTlsOfferedButRefused =

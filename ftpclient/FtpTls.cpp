@@ -5,6 +5,7 @@
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
 
+#include <algorithm>
 #include <cctype>
 
 #include "FtpError.h"
@@ -20,6 +21,12 @@ int KeepNewSession(SSL* ssl, SSL_SESSION* session) {
   if (!context) return 0;
   context->KeepSession(session);
   return 1;
+}
+
+long NoteRead(BIO* bio, int operation, const char* data, std::size_t, int, long, int result, std::size_t* processed) {
+  if (operation == (BIO_CB_READ | BIO_CB_RETURN) && result > 0 && processed && *processed > 0)
+    reinterpret_cast<FtpTlsLayer*>(BIO_get_callback_arg(bio))->NoteRead(data, *processed);
+  return result;
 }
 
 std::string NameText(X509_NAME* name) {
@@ -131,6 +138,14 @@ bool FtpTlsLayer::Verified(FtpCertificateInfo& info, const std::string& host) co
   X509_free(certificate);
   return certificate && result == X509_V_OK;
 }
+
+void FtpTlsLayer::WatchReads() {
+  BIO* bio = SSL_get_rbio(ssl_);
+  BIO_set_callback_arg(bio, reinterpret_cast<char*>(this));
+  BIO_set_callback_ex(bio, ::NoteRead);
+}
+
+void FtpTlsLayer::NoteRead(const char* data, std::size_t size) { lastRead_.assign(data, std::min<std::size_t>(size, 5)); }
 
 void FtpTlsLayer::RequireCloseNotify() { SSL_clear_options(ssl_, SSL_OP_IGNORE_UNEXPECTED_EOF); }
 

@@ -80,8 +80,14 @@ class FtpTlsLayer {
   // A data connection's stream may end only with close_notify: a plain end of the TCP
   // stream is then an error (a cut), not the end of the data. Otherwise it counts as an end.
   void RequireCloseNotify();
+  // Keeps the first bytes of each read from the socket (LastRead): a record header, or the
+  // start of a plain-text reply from a server that gave up TLS.
+  void WatchReads();
+  const std::string& LastRead() const { return lastRead_; }
+  void NoteRead(const char* data, std::size_t size);
 
  private:
   std::shared_ptr<FtpTlsContext> context_;
   ssl_st* ssl_;
+  std::string lastRead_;
 };

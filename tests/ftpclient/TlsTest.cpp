@@ -15,6 +15,7 @@
 #include "ScriptedSuite.h"
 #include "TestFiles.h"
 #include "TlsCertificate.h"
+#include "TlsRelay.h"
 
 namespace texts = ftp::texts;
 
@@ -233,4 +234,30 @@ TEST_F(FtpScriptedTls, ProxyKeepsItsSequenceAndRefusesRequire) {
   EXPECT_EQ(Received(), (Lines{"USER anna@ftp.beispiel.invalid", "PASS geheim", "TYPE I", "SYST"}));
   client.TlsMode = FtpTlsMode::Require;
   EXPECT_EQ(ErrorText([&] { client.Connect(); }), texts::kTlsWithProxy);
+}
+
+// A server whose session process ends answers in plain text on the encrypted connection
+// (vsftpd's "500 OOPS: ..."): the user reads its words, not a TLS record error.
+TEST(FtpTlsPlainReply, TheServersPlainWordsAreShown) {
+  const TlsCertificate certificate;
+  ASSERT_TRUE(certificate.Made());
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"500 OOPS: child died", "500 OOPS: child died"},
+      {"421 Zeit\xC3\xBC" "berschreitung", "421 Zeit??berschreitung"},
+  };
+  for (const auto& [reply, shown] : cases) {
+    TlsPlainReplyServer server(certificate.CertFile(), certificate.KeyFile(), reply);
+    ASSERT_NE(server.Port(), 0);
+    FtpClient client;
+    client.Host = "127.0.0.1";
+    client.Port = server.Port();
+    client.Username = "anna";
+    client.Password = "geheim";
+    client.ReadTimeout = 20000;
+    client.TlsMode = FtpTlsMode::Require;
+    client.TrustedFingerprint = certificate.Fingerprint();
+    client.Connect();
+    ASSERT_TRUE(client.Encrypted());
+    EXPECT_EQ(ErrorText([&] { client.ChangeDir("Vokabeln"); }), FtpFormat(texts::kTlsPlainReply, shown));
+  }
 }

@@ -1,5 +1,7 @@
 #include "TlsRelay.h"
 
+#include <cstdlib>
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -78,4 +80,10 @@ TlsRelay::~TlsRelay() {
   if (pid_ <= 0) return;
   ::kill(pid_, SIGKILL);
   ::waitpid(pid_, nullptr, 0);
+}
+
+TlsPlainReplyServer::TlsPlainReplyServer(const std::string& certFile, const std::string& keyFile,
+                                         const std::string& reply) {
+  const std::string port = process_.Start({TIRELO_PYTHON, TLS_PLAIN_REPLY_SCRIPT, certFile, keyFile, reply}, true);
+  port_ = static_cast<std::uint16_t>(std::atoi(port.c_str()));
 }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "ChildProcess.h"
+
 class TlsRelay {
  public:
   static constexpr const char* kHost = "127.0.0.2";
@@ -35,5 +37,17 @@ class TlsRelay {
 
  private:
   pid_t pid_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+// Runs tls_plain_reply.py: TLS after AUTH TLS, then, after the log-in, one reply in plain text
+// on the raw socket, as vsftpd sends when the process of a session ends.
+class TlsPlainReplyServer {
+ public:
+  TlsPlainReplyServer(const std::string& certFile, const std::string& keyFile, const std::string& reply);
+  std::uint16_t Port() const { return port_; }
+
+ private:
+  ChildProcess process_;
   std::uint16_t port_ = 0;
 };
