@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -32,6 +33,16 @@ class LadekoVsftpdTls : public VsftpdTlsSuite {
     const int status = std::system(line.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out)};
   }
+
+  // Now and then, about once in a hundred trees under TLS 1.3, vsftpd 3.0.3 loses the process
+  // of a session, which then answers "500 OOPS: ..." in clear. That run is shown and made once
+  // more; any other failure, or a second one, fails the test.
+  CommandRun LadekoPastServerLoss(const std::string& arguments) const {
+    CommandRun run = Ladeko(arguments);
+    if (run.exitCode == 0 || run.output.find("500 OOPS") == std::string::npos) return run;
+    std::cerr << "vsftpd lost a session; once more after:\n" << run.output << "\n";
+    return Ladeko(arguments);
+  }
 };
 
 }  // namespace
@@ -45,7 +56,7 @@ TEST_P(LadekoVsftpdTls, TreeOfFiftyFilesGoesUpAndComesBackWithEveryDataConnectio
     fs::create_directories((tree / relative).parent_path());
     WriteFile((tree / relative).string(), files.back().second);
   }
-  CommandRun run = Ladeko("cd pub putdir " + tree.string());
+  CommandRun run = LadekoPastServerLoss("cd pub putdir " + tree.string());
   ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("Verbindung verschlüsselt (" + Version() + ")"), std::string::npos) << run.output;
   for (const auto& [relative, bytes] : files)
@@ -53,7 +64,7 @@ TEST_P(LadekoVsftpdTls, TreeOfFiftyFilesGoesUpAndComesBackWithEveryDataConnectio
 
   const fs::path back = folder_.File("zurueck");
   fs::create_directories(back);
-  run = Ladeko("getdir pub/Vokabeln " + back.string());
+  run = LadekoPastServerLoss("getdir pub/Vokabeln " + back.string());
   ASSERT_EQ(run.exitCode, 0) << run.output;
   for (const auto& [relative, bytes] : files) EXPECT_EQ(ReadFile((back / "Vokabeln" / relative).string()), bytes) << relative;
 }
