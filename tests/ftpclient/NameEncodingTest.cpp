@@ -101,11 +101,7 @@ TEST_F(FtpNameEncodingScripted, ForcedEncodingsAskNothing) {
   plain.Send("220 Bereit\r\n").Reply("331 x").Reply("230 x").Reply("200 x").Reply("215 x");
   plain.Start();
   FtpClient library;
-  library.Host = "127.0.0.1";
-  library.Port = plain.Port();
-  library.Username = "anna";
-  library.Password = "geheim";
-  library.ReadTimeout = 8000;
+  AimAtScript(library, plain);
   library.TlsMode = FtpTlsMode::Off;
   library.Connect();
   EXPECT_EQ(library.NameEncoding(), FtpNameEncoding::Windows1252);

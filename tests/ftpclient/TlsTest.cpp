@@ -249,11 +249,7 @@ TEST(FtpTlsPlainReply, TheServersPlainWordsAreShown) {
     TlsPlainReplyServer server(certificate.CertFile(), certificate.KeyFile(), reply);
     ASSERT_NE(server.Port(), 0);
     FtpClient client;
-    client.Host = "127.0.0.1";
-    client.Port = server.Port();
-    client.Username = "anna";
-    client.Password = "geheim";
-    client.ReadTimeout = 20000;
+    AimAtLoopback(client, server.Port());
     client.TlsMode = FtpTlsMode::Require;
     client.TrustedFingerprint = certificate.Fingerprint();
     client.Connect();

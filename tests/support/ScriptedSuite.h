@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,13 +13,15 @@
 
 // Points the client at the scripted server, with a read time-out only so that a broken
 // script cannot hang the test.
-inline void AimAtScript(FtpClient& client, const ScriptedServer& server) {
+inline void AimAtLoopback(FtpClient& client, std::uint16_t port) {
   client.Host = "127.0.0.1";
-  client.Port = server.Port();
+  client.Port = port;
   client.Username = "anna";
   client.Password = "geheim";
   client.ReadTimeout = 8000;
 }
+
+inline void AimAtScript(FtpClient& client, const ScriptedServer& server) { AimAtLoopback(client, server.Port()); }
 
 class ScriptedClientSuite : public testing::Test {
  protected:
